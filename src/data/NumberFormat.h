@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QVariant>
+
+// The one place where numbers become text and text becomes numbers. Everything follows the user's
+// locale (decimal comma under a German locale), installed once at start by install().
+namespace NumberFormat {
+
+// Makes the user's locale the process-wide default for every conversion below.
+void install();
+
+// The locale every conversion uses (QLocale's default after install()).
+QLocale locale();
+
+// Converts a text in the user's locale to a number. Leading and trailing blanks are ignored; group
+// separators are accepted. Returns false in *ok (when given) for an empty or invalid text.
+double parse(const QString& text, bool* ok = nullptr);
+
+// Like parse(), but throws TavoError with a German message naming the field when the text is no number.
+double parseOrThrow(const QString& text, const QString& fieldCaption);
+
+// A fixed number of decimals with thousands separators, e.g. "1.234.567,89" (German locale).
+QString fixed(double value, int decimals);
+
+// A fixed number of decimals without thousands separators, as an input field shows a value.
+QString plainFixed(double value, int decimals);
+
+// The general format: up to 15 significant digits, no thousands separators ("8,5", "1234567,25").
+QString general(double value);
+
+// Money as the result grids show it: display format "###,##0.00".
+inline QString money(double value) { return fixed(value, 2); }
+
+// Reads a numeric database value; NULL and empty read as 0.
+double toDouble(const QVariant& value);
+
+// Reads an integer database value; NULL and empty read as 0. Fractions are truncated toward zero.
+int toInt(const QVariant& value);
+
+} // namespace NumberFormat

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <QVariantMap>
+
+// Prepared statements with bound values. No value is ever pasted into SQL text: table and column
+// names may be assembled from known lists, values always go through these helpers.
+namespace Sql {
+
+// Prepares sql, binds params positionally ("?" placeholders) and executes it. Throws TavoError
+// carrying the driver's message when preparing or executing fails.
+QSqlQuery exec(const QSqlDatabase& db, const QString& sql, const QVariantList& params = {});
+
+// Same with named placeholders (":Name"); keys of params are given without the colon. Only names
+// that occur in sql are bound.
+QSqlQuery execNamed(const QSqlDatabase& db, const QString& sql, const QVariantMap& params);
+
+// Executes and returns the first column of the first row, or a null QVariant when there is no row.
+QVariant scalar(const QSqlDatabase& db, const QString& sql, const QVariantList& params = {});
+
+// Executes an already prepared query (bound values set by the caller); throws on failure.
+void execPrepared(QSqlQuery& query);
+
+// Prepares sql on query; throws on failure.
+void prepare(QSqlQuery& query, const QString& sql);
+
+// The SQL text of a stored query of the user database, looked up by name. Throws a German message
+// naming the query when it is missing.
+QString storedQueryText(const QSqlDatabase& userDb, const QString& name);
+
+// Prepares the stored query `name` of the user database, binds params by name and executes it.
+QSqlQuery storedQuery(const QSqlDatabase& userDb, const QString& name, const QVariantMap& params);
+
+// Column names of a table in their order, as the database declares them.
+QStringList columnNames(const QSqlDatabase& db, const QString& table);
+
+// Quotes an identifier for SQL text ("Alter" -> "\"Alter\"").
+QString quoted(const QString& identifier);
+
+} // namespace Sql
+
+// One database transaction for a multi-row write. Begun in the constructor; commit() ends it.
+// Leaving the scope without commit() (by an exception or early return) rolls it back.
+class Transaction {
+public:
+    explicit Transaction(QSqlDatabase db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit();
+    void rollback();
+
+private:
+    QSqlDatabase m_db;
+    bool m_open = false;
+};
