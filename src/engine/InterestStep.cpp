@@ -1,0 +1,67 @@
+// Interest and special expenditures: the last two steps of a run. Interest is charged on each
+// evaluation type's balance up to the previous year; own-funds rows still stand in the ledger and
+// count as revenue, and every interest row carries an own-funds row of its own, so interest is
+// simple, not compound. The special expenditures come afterwards and bear no interest.
+
+#include <cmath>
+
+#include "data/NumberFormat.h"
+#include "data/Sql.h"
+#include "data/TavoError.h"
+#include "engine/EngineContext.h"
+#include "engine/Steps.h"
+
+namespace Steps {
+
+void interest(EngineContext& ctx) {
+    const QStringList types = ctx.evaluationTypes();
+    QSqlQuery balance(ctx.user());
+    balance.setForwardOnly(true);
+    Sql::prepare(balance, QStringLiteral("SELECT sum(Einnahme) - Sum(Ausgabe) FROM Auswertung WHERE TAVO = ? "
+                                         "AND Typ = ? AND Jahr <= ?"));
+    for (int year = 1; year <= Engine::PlanningYears - 1; ++year) {
+        for (const QString& typ : types) {
+            balance.bindValue(0, ctx.ProjectId);
+            balance.bindValue(1, typ);
+            balance.bindValue(2, year);
+            Sql::execPrepared(balance);
+            const double amount = balance.next() ? NumberFormat::toDouble(balance.value(0)) : 0.0;
+            balance.finish();
+            double rate = 0;
+            if (amount < 0)
+                rate = ctx.ProjectField(QStringLiteral("fiZinsenSoll"));
+            else if (amount > 0)
+                rate = ctx.ProjectField(QStringLiteral("fiZinsenHaben"));
+            ctx.BookAmount(ctx.ProjectId, year + 1, typ, QStringLiteral("Zinsen Vorjahr"), amount > 0,
+                           std::fabs(amount * rate / 100), 100);
+        }
+    }
+}
+
+void specialExpenditures(EngineContext& ctx) {
+    QSqlQuery rows = Sql::exec(ctx.user(),
+                               QStringLiteral("SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe FROM "
+                                              "Sonderausgaben WHERE TAVO = ? ORDER BY ID"),
+                               {ctx.ProjectId});
+    QSqlQuery insert(ctx.user());
+    Sql::prepare(
+        insert, QStringLiteral("INSERT INTO Auswertung (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe) "
+                               "VALUES (?, ?, ?, ?, ?, ?)"));
+    while (rows.next()) {
+        if (NumberFormat::toInt(rows.value(0)) > Engine::PlanningYears)
+            continue;
+        const double amount = NumberFormat::toDouble(rows.value(4));
+        if (!std::isfinite(amount))
+            throw TavoError(
+                QStringLiteral("Ungültiger Betrag der Sonderausgabe „%1“ im Jahr %2: keine endliche Zahl.")
+                    .arg(rows.value(2).toString(), rows.value(0).toString()));
+        insert.bindValue(0, ctx.ProjectId);
+        for (int column = 0; column < 4; ++column)
+            insert.bindValue(column + 1, rows.value(column));
+        // An empty amount is booked as 0, the ledger's default, so that every sum over it stays defined.
+        insert.bindValue(5, amount);
+        Sql::execPrepared(insert);
+    }
+}
+
+} // namespace Steps
