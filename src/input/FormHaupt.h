@@ -7,13 +7,13 @@
 #include "data/Databases.h"
 
 class QCloseEvent;
-class QLineEdit;
 class QPushButton;
 class QShowEvent;
 class QTabWidget;
 class GridBebauung;
 class GridBesiedelung;
 class GridSonderausgaben;
+class ProjectEdit;
 class ProjectRecord;
 class TComboBoxTAVO;
 
@@ -52,7 +52,7 @@ public:
 
     // Hooks for the derived-input handlers: the input widget of a project column (nullptr when
     // the column has no input), the value-list field beside it, and the window's buttons by name.
-    QLineEdit* inputFor(const QString& column) const;
+    ProjectEdit* inputFor(const QString& column) const;
     TComboBoxTAVO* comboFor(const QString& column) const;
     QPushButton* button(const QString& objectName) const;
 
@@ -70,7 +70,7 @@ public:
 Q_SIGNALS:
     // Emitted when the window is closed (it is only hidden).
     void projectClosed(int id);
-    // Emitted when the user leaves an input whose text was changed (column name of the input).
+    // Emitted when the user leaves an input, after its text was written into the row.
     void inputEditFinished(const QString& column);
     // Emitted after the project row was loaded or reloaded (show, discard).
     void projectLoaded(int id);
@@ -83,7 +83,7 @@ private:
     void buildWindow();
     QWidget* buildHeader();
     QWidget* buildButtonRow();
-    void registerPage(QWidget* page);
+    void registerInput(ProjectEdit* edit);
     void loadProject();
     void refreshInputs();
     void SourceTAVODataChange();
@@ -94,7 +94,6 @@ private:
     Databases& m_dbs;
     int m_FvalID = 0;
     bool m_FPrepared = false;
-    bool m_closingByButton = false;
     ProjectRecord* m_record = nullptr;
     QTabWidget* m_pcHaupt = nullptr;
     QWidget* m_financePage = nullptr;
@@ -102,7 +101,7 @@ private:
     GridBebauung* m_gridBebauung = nullptr;
     GridBesiedelung* m_gridBesiedelung = nullptr;
     GridSonderausgaben* m_gridSonderausgaben = nullptr;
-    QHash<QString, QLineEdit*> m_inputs;
+    QHash<QString, QList<ProjectEdit*>> m_inputs;
     QHash<QString, TComboBoxTAVO*> m_combos;
     QList<TComboBoxTAVO*> m_comboOrder;
 };
