@@ -102,6 +102,7 @@ ResultGrid::ResultGrid(const QList<ResultColumn>& columns, bool withFooter, QWid
     m_view->verticalHeader()->hide();
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
     m_view->horizontalHeader()->setHighlightSections(false);
+    m_view->horizontalHeader()->setMinimumSectionSize(16);
     for (int i = 0; i < columns.size(); ++i)
         m_view->setColumnWidth(i, columns.at(i).width);
     auto* layout = new QVBoxLayout(this);
