@@ -1,28 +1,27 @@
-// The TAVO program: opens the two databases beside the executable and shows the first window.
+// The TAVO program: the selection window opens the two databases beside the program file and
+// stays until the program ends.
+
+#include <memory>
 
 #include <QApplication>
-#include <QLabel>
 #include <QMessageBox>
 
-#include "data/Databases.h"
 #include "data/NumberFormat.h"
 #include "data/TavoError.h"
+#include "projects/FormAuswahl.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TAVO"));
     QApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
     NumberFormat::install();
+    std::unique_ptr<TfrmAuswahl> frmAuswahl;
     try {
-        Databases databases = Databases::openBesideProgram();
-        QLabel window(QStringLiteral("Die Datenbanken wurden geöffnet:\n%1\n%2")
-                          .arg(databases.masterPath(), databases.userPath()));
-        window.setWindowTitle(QStringLiteral("TAVO - Tavorechner"));
-        window.setMargin(24);
-        window.show();
-        return app.exec();
+        frmAuswahl = std::make_unique<TfrmAuswahl>();
     } catch (const TavoError& e) {
         QMessageBox::critical(nullptr, QStringLiteral("TAVO - Tavorechner"), e.message());
         return 1;
     }
+    frmAuswahl->show();
+    return app.exec();
 }

@@ -1,0 +1,343 @@
+#include <functional>
+
+#include <QApplication>
+#include <QDialog>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include "data/Sql.h"
+#include "input/ComboBoxTAVO.h"
+#include "input/FormHaupt.h"
+#include "input/ProjectRecord.h"
+#include "projects/FormAuswahl.h"
+#include "projects/FormAuswahlPG.h"
+#include "support/TestDb.h"
+
+namespace {
+
+using Nav = TfrmAuswahl::Navigator;
+
+// Runs action on the modal window once it is up (polled, because it opens inside a click handler).
+void onModal(std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        }
+    });
+    timer->start();
+}
+
+void answerMessageBox(QMessageBox::StandardButton answer, QString* text = nullptr) {
+    onModal([answer, text](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        if (text)
+            *text = box->text();
+        QTest::mouseClick(box->button(answer), Qt::LeftButton);
+    });
+}
+
+// The chooser: type the search text, then confirm (or cancel).
+void chooseMunicipality(const QString& search, bool confirm) {
+    onModal([search, confirm](QWidget* modal) {
+        auto* chooser = qobject_cast<TfrmAuswahlPG*>(modal);
+        QVERIFY(chooser);
+        QTest::keyClicks(chooser->edPG_Name(), search);
+        QTest::mouseClick(confirm ? chooser->btOK() : chooser->btAbbrechen(), Qt::LeftButton);
+    });
+}
+
+int count(const QSqlDatabase& db, const QString& sql, const QVariantList& params = {}) {
+    return Sql::scalar(db, sql, params).toInt();
+}
+
+QString cell(const QTableView* grid, int row, int column) {
+    return grid->model()->index(row, column).data().toString();
+}
+
+// Clicks an enabled button; a disabled one fails the test.
+#define CLICK(button)                                                                                        \
+    do {                                                                                                     \
+        QVERIFY((button)->isEnabled());                                                                      \
+        QTest::mouseClick((button), Qt::LeftButton);                                                         \
+    } while (false)
+
+std::unique_ptr<TfrmAuswahl> makeWindow(TestDb& db) {
+    auto window = std::make_unique<TfrmAuswahl>(std::make_unique<Databases>(db.masterPath(), db.userPath()));
+    window->show();
+    return window;
+}
+
+} // namespace
+
+class ProjectsGuiTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void layoutAndEmptyList();
+    void newProjectWithOkAndCancel();
+    void chooserSearchesBeginningOfName();
+    void duplicateAndDelete();
+    void mainWindowsAreReused();
+    void closingDiscardsPendingEdits();
+};
+
+void ProjectsGuiTest::layoutAndEmptyList() {
+    TestDb db;
+    auto window = makeWindow(db);
+    QCOMPARE(window->windowTitle(), QStringLiteral("TAVO - Tavorechner: Datensatz wählen"));
+    QTableView* grid = window->GridAuswahl();
+    QCOMPARE(grid->model()->columnCount(), 6);
+    const QStringList titles = {QStringLiteral("ID"),      QStringLiteral("PG"),
+                                QStringLiteral("PG_Name"), QStringLiteral("Beschreibung"),
+                                QStringLiteral("Projekt"), QStringLiteral("Bezugsjahr")};
+    const QList<int> widths = {55, 55, 163, 260, 75, 55};
+    for (int i = 0; i < 6; ++i) {
+        QCOMPARE(grid->model()->headerData(i, Qt::Horizontal).toString(), titles[i]);
+        QCOMPARE(grid->columnWidth(i), widths[i]);
+    }
+    QVERIFY(window->width() >= grid->horizontalHeader()->length());
+
+    // Nothing to open or copy in an empty list.
+    QVERIFY(!window->btOK()->isEnabled());
+    QVERIFY(!window->btDuplizieren()->isEnabled());
+    QVERIFY(!window->navigatorButton(Nav::Delete)->isEnabled());
+    QVERIFY(window->btDuplizieren()->isDefault());
+    QCOMPARE(window->btSchliessen()->text(), QStringLiteral("&Beenden"));
+
+    // The grid grows with the window; the buttons keep to the bottom corners.
+    const int gridHeight = grid->height();
+    window->resize(window->width() + 200, window->height() + 150);
+    QApplication::processEvents();
+    QCOMPARE(grid->height(), gridHeight + 150);
+    QVERIFY(window->btSchliessen()->mapTo(window.get(), QPoint(window->btSchliessen()->width(), 0)).x() >
+            window->width() - 30);
+    QVERIFY(window->btSchliessen()->mapTo(window.get(), QPoint(0, 0)).y() > window->height() - 60);
+}
+
+void ProjectsGuiTest::newProjectWithOkAndCancel() {
+    TestDb db;
+    auto window = makeWindow(db);
+
+    chooseMunicipality(QStringLiteral("Tal"), false);
+    CLICK(window->btNeu());
+    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM TAVO")), 0);
+    QCOMPARE(window->GridAuswahl()->model()->rowCount(), 0);
+    QVERIFY(window->FfrmHauptList().isEmpty());
+
+    chooseMunicipality(QStringLiteral("Tal"), true);
+    CLICK(window->btNeu());
+    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM TAVO")), 1);
+    const int id = Sql::scalar(db.user(), QStringLiteral("SELECT ID FROM TAVO")).toInt();
+
+    QTableView* grid = window->GridAuswahl();
+    QCOMPARE(grid->model()->rowCount(), 1);
+    QCOMPARE(window->currentProjectId(), id);
+    QCOMPARE(cell(grid, 0, 1), QStringLiteral("301"));
+    QCOMPARE(cell(grid, 0, 2), QStringLiteral("Talheim"));
+    QCOMPARE(cell(grid, 0, 3), QString());
+
+    // The main window shows the new project; the value-list defaults and the preset are stored.
+    QCOMPARE(window->FfrmHauptList().size(), 1);
+    TfrmHaupt* main = window->FfrmHauptList().first();
+    QVERIFY(main->isVisible());
+    QCOMPARE(main->FvalID(), id);
+    QVERIFY(!main->record().isEditing());
+    QCOMPARE(main->record().value(QStringLiteral("Beschreibung")).toString(), QString());
+    QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT bgFlBaulandBrutto FROM TAVO WHERE ID = ?"), {id})
+                 .toDouble(),
+             10000.0);
+    // Every value-list field of the window stored the default entry of FeldWerte.
+    QSqlQuery defaults = Sql::exec(db.master(), QStringLiteral("SELECT Feld, Wert FROM FeldWerte "
+                                                               "WHERE Tabelle = 'TAVO' AND \"Default\" = 1"));
+    int checked = 0;
+    while (defaults.next()) {
+        const QString column = defaults.value(0).toString();
+        if (!main->comboFor(column) || main->comboFor(column)->isHidden())
+            continue;
+        const QVariant stored = Sql::scalar(
+            db.user(), QStringLiteral("SELECT %1 FROM TAVO WHERE ID = ?").arg(Sql::quoted(column)), {id});
+        QVERIFY2(!stored.isNull(), qPrintable(column));
+        QVERIFY2(
+            qFuzzyCompare(stored.toDouble() + 1.0, QLocale::c().toDouble(defaults.value(1).toString()) + 1.0),
+            qPrintable(column));
+        ++checked;
+    }
+    QVERIFY(checked > 10);
+    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Besiedelung WHERE TAVO = ?"), {id}), 20);
+    QCOMPARE(Sql::scalar(db.user(),
+                         QStringLiteral("SELECT EFHg FROM Besiedelung WHERE TAVO = ? AND Jahr = 2"), {id})
+                 .toDouble(),
+             Sql::scalar(db.master(),
+                         QStringLiteral("SELECT EFHg FROM Besiedelung_mit_Mobilisierung WHERE Jahr = 2"))
+                 .toDouble());
+
+    // Closing the main window keeps the empty description (no conflicting save).
+    main->close();
+    QVERIFY(!main->isVisible());
+    QCOMPARE(
+        Sql::scalar(db.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {id}).toString(),
+        QString());
+}
+
+void ProjectsGuiTest::chooserSearchesBeginningOfName() {
+    TestDb db;
+    QSqlQuery(db.writableMaster())
+        .exec(QStringLiteral("INSERT INTO PG (ID, PG_Name) VALUES (399, 'Sankt Jakob''s Au')"));
+    db.reopen();
+    TfrmAuswahlPG chooser(db.master());
+    chooser.show();
+    QTableView* grid = chooser.GridPG_Name();
+    QCOMPARE(chooser.windowTitle(), QStringLiteral("politische Gemeinde wählen..."));
+    QCOMPARE(grid->model()->rowCount(), 17);
+    QCOMPARE(cell(grid, 0, 1), QStringLiteral("Bergen"));
+    QVERIFY(grid->model()->columnCount() >= 5);
+    QVERIFY(chooser.btOK()->isEnabled());
+
+    QTest::keyClicks(chooser.edPG_Name(), QStringLiteral("ober"));
+    QCOMPARE(grid->model()->rowCount(), 3);
+    QCOMPARE(cell(grid, 0, 1), QStringLiteral("Oberau"));
+    QCOMPARE(cell(grid, 2, 1), QStringLiteral("Obertal"));
+    QCOMPARE(grid->currentIndex().row(), 0);
+
+    // "au" is inside Unterau and Grünau, but no name begins with it.
+    chooser.edPG_Name()->clear();
+    QTest::keyClicks(chooser.edPG_Name(), QStringLiteral("au"));
+    QCOMPARE(grid->model()->rowCount(), 0);
+    QVERIFY(!chooser.btOK()->isEnabled());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(chooser.result(), int(QDialog::Rejected));
+    QVERIFY(chooser.isVisible());
+
+    // Wildcards typed by the user match only themselves; an apostrophe is an ordinary character.
+    for (const QString& text : {QStringLiteral("%"), QStringLiteral("_alheim"), QStringLiteral("O'Brien")}) {
+        chooser.edPG_Name()->setText(text);
+        QCOMPARE(grid->model()->rowCount(), 0);
+    }
+    chooser.edPG_Name()->setText(QStringLiteral("Sankt Jakob'"));
+    QCOMPARE(grid->model()->rowCount(), 1);
+
+    chooser.edPG_Name()->setText(QStringLiteral("Ober"));
+    const QRect second = grid->visualRect(grid->model()->index(1, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, second.center());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, second.center());
+    QCOMPARE(chooser.result(), int(QDialog::Accepted));
+    QCOMPARE(chooser.FPG(), 303);
+}
+
+void ProjectsGuiTest::duplicateAndDelete() {
+    TestDb db;
+    const int p = db.insertProject(
+        {{QStringLiteral("Beschreibung"), QStringLiteral("Am Bach")}, {QStringLiteral("PG"), 305}});
+    db.insertRow(QStringLiteral("Bebauung"), {{QStringLiteral("TAVO"), p},
+                                              {QStringLiteral("bbTyp"), QStringLiteral("GWB")},
+                                              {QStringLiteral("bbAnteil"), 100}});
+    db.insertRow(QStringLiteral("Besiedelung"),
+                 {{QStringLiteral("TAVO"), p}, {QStringLiteral("Jahr"), 1}, {QStringLiteral("GWB"), 50.0}});
+    auto window = makeWindow(db);
+    QTableView* grid = window->GridAuswahl();
+    QCOMPARE(window->currentProjectId(), p);
+
+    CLICK(window->btDuplizieren());
+    QCOMPARE(grid->model()->rowCount(), 2);
+    const int copy = window->currentProjectId();
+    QVERIFY(copy != p);
+    QCOMPARE(cell(grid, grid->currentIndex().row(), 3), QStringLiteral("Kopie von Am Bach"));
+    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Bebauung WHERE TAVO = ?"), {copy}), 1);
+    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Besiedelung WHERE TAVO = ?"), {copy}), 1);
+
+    // "No" keeps the row; "Yes" deletes it with its detail rows.
+    QString question;
+    answerMessageBox(QMessageBox::No, &question);
+    CLICK(window->navigatorButton(Nav::Delete));
+    QCOMPARE(question, QStringLiteral("Datensatz löschen?"));
+    QCOMPARE(grid->model()->rowCount(), 2);
+
+    answerMessageBox(QMessageBox::Yes);
+    CLICK(window->navigatorButton(Nav::Delete));
+    QCOMPARE(grid->model()->rowCount(), 1);
+    QCOMPARE(window->currentProjectId(), p);
+    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Bebauung WHERE TAVO = ?"), {copy}), 0);
+    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Besiedelung WHERE TAVO = ?"), {copy}), 0);
+    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Bebauung WHERE TAVO = ?"), {p}), 1);
+
+    answerMessageBox(QMessageBox::Yes);
+    CLICK(window->navigatorButton(Nav::Delete));
+    QCOMPARE(grid->model()->rowCount(), 0);
+    QVERIFY(!window->btOK()->isEnabled());
+    QVERIFY(!window->btDuplizieren()->isEnabled());
+}
+
+void ProjectsGuiTest::mainWindowsAreReused() {
+    TestDb db;
+    for (int i = 1; i <= 3; ++i)
+        db.insertProject({{QStringLiteral("Beschreibung"), QStringLiteral("P%1").arg(i)}});
+    auto window = makeWindow(db);
+
+    // Navigator and open: the first project, then the last one in a second window.
+    QCOMPARE(window->currentProjectId(), 1);
+    QVERIFY(!window->navigatorButton(Nav::First)->isEnabled());
+    QVERIFY(!window->navigatorButton(Nav::Prior)->isEnabled());
+    CLICK(window->btOK());
+    QCOMPARE(window->FfrmHauptList().size(), 1);
+    TfrmHaupt* first = window->FfrmHauptList().at(0);
+    QCOMPARE(first->FvalID(), 1);
+    QCOMPARE(first->record().value(QStringLiteral("Beschreibung")).toString(), QStringLiteral("P1"));
+
+    CLICK(window->navigatorButton(Nav::Last));
+    QVERIFY(!window->navigatorButton(Nav::Next)->isEnabled());
+    CLICK(window->btOK());
+    QCOMPARE(window->FfrmHauptList().size(), 2);
+    TfrmHaupt* second = window->FfrmHauptList().at(1);
+    QCOMPARE(second->FvalID(), 3);
+
+    // A closed window is hidden and opens the next project.
+    first->close();
+    QVERIFY(!first->isVisible());
+    CLICK(window->navigatorButton(Nav::Prior));
+    QCOMPARE(window->currentProjectId(), 2);
+    const QRect rowRect = window->GridAuswahl()->visualRect(window->GridAuswahl()->model()->index(1, 2));
+    QTest::mouseClick(window->GridAuswahl()->viewport(), Qt::LeftButton, {}, rowRect.center());
+    QTest::mouseDClick(window->GridAuswahl()->viewport(), Qt::LeftButton, {}, rowRect.center());
+    QCOMPARE(window->FfrmHauptList().size(), 2);
+    QVERIFY(first->isVisible());
+    QCOMPARE(first->FvalID(), 2);
+    QCOMPARE(first->record().value(QStringLiteral("Beschreibung")).toString(), QStringLiteral("P2"));
+
+    // With both showing, a third one is created.
+    CLICK(window->btOK());
+    QCOMPARE(window->FfrmHauptList().size(), 3);
+    QVERIFY(window->FfrmHauptList().at(2)->isVisible());
+}
+
+void ProjectsGuiTest::closingDiscardsPendingEdits() {
+    TestDb db;
+    const int p = db.insertProject({{QStringLiteral("Beschreibung"), QStringLiteral("unverändert")}});
+    auto window = makeWindow(db);
+    CLICK(window->btOK());
+    TfrmHaupt* main = window->FfrmHauptList().first();
+    QPointer<TfrmHaupt> guard(main);
+    main->record().setValue(QStringLiteral("Beschreibung"), QStringLiteral("geändert"));
+    QVERIFY(main->record().isEditing());
+
+    CLICK(window->btSchliessen());
+    QVERIFY(!window->isVisible());
+    QVERIFY(guard.isNull());
+    QVERIFY(window->FfrmHauptList().isEmpty());
+    QCOMPARE(
+        Sql::scalar(db.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {p}).toString(),
+        QStringLiteral("unverändert"));
+}
+
+QTEST_MAIN(ProjectsGuiTest)
+#include "gui_projects.moc"
