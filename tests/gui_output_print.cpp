@@ -45,9 +45,9 @@ QPrinter* pdfPrinter(QPrinter& printer, const QString& path) {
 // The text of one page of a PDF file, as pdftotext extracts it (layout kept).
 QString pageText(const QString& pdf, int page) {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"),
-                                                QString::number(page), QStringLiteral("-l"),
-                                                QString::number(page), pdf, QStringLiteral("-")});
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
+                   QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
     if (!process.waitForFinished(30000))
         return QString();
     return QString::fromUtf8(process.readAllStandardOutput());
@@ -118,12 +118,14 @@ void GuiOutputPrint::macros() {
     const QLocale locale;
     QCOMPARE(TablePrinter::expandMacros(QStringLiteral("Seite: &[Page] von &[Pages]"), 2, 5, now),
              QStringLiteral("Seite: 2 von 5"));
-    QCOMPARE(TablePrinter::expandMacros(QStringLiteral("&[Date]|&[ShortDate]|&[LongDate]|&[Time]"), 1, 1, now),
-             locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char('|') +
-                 locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char('|') +
-                 locale.toString(now.date(), QLocale::LongFormat) + QLatin1Char('|') +
-                 locale.toString(now.time(), QLocale::ShortFormat));
-    QVERIFY(TablePrinter::expandMacros(QStringLiteral("&[LongDate]"), 1, 1, now).contains(QStringLiteral("März")));
+    QCOMPARE(
+        TablePrinter::expandMacros(QStringLiteral("&[Date]|&[ShortDate]|&[LongDate]|&[Time]"), 1, 1, now),
+        locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char('|') +
+            locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char('|') +
+            locale.toString(now.date(), QLocale::LongFormat) + QLatin1Char('|') +
+            locale.toString(now.time(), QLocale::ShortFormat));
+    QVERIFY(TablePrinter::expandMacros(QStringLiteral("&[LongDate]"), 1, 1, now)
+                .contains(QStringLiteral("März")));
     QCOMPARE(TablePrinter::expandMacros(QStringLiteral("TAVO"), 1, 1, now), QStringLiteral("TAVO"));
 }
 
@@ -131,8 +133,13 @@ void GuiOutputPrint::longTablePrintsOnSeveralPages() {
     auto model = expenditureModel(150);
     TfrmDruckGrid dialog(nullptr);
     dialog.findChild<QLineEdit*>(QStringLiteral("edKMitte"))->setText(QStringLiteral("von &[Pages]"));
-    dialog.setJob({model.get(), expenditureColumns(), {"", "", "", "Summe:", "9.999,00"}, QStringLiteral("17"),
-                   QStringLiteral("301"), QStringLiteral("Talheim"), QStringLiteral("Wohnanlage Sonnenhang")});
+    dialog.setJob({model.get(),
+                   expenditureColumns(),
+                   {"", "", "", "Summe:", "9.999,00"},
+                   QStringLiteral("17"),
+                   QStringLiteral("301"),
+                   QStringLiteral("Talheim"),
+                   QStringLiteral("Wohnanlage Sonnenhang")});
     const QString pdf = m_dir.filePath(QStringLiteral("long.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     const int pages = dialog.printTo(pdfPrinter(printer, pdf));

@@ -76,7 +76,8 @@ void TfrmChartFinanz::buildLayout() {
     chart->setLocalizeNumbers(true);
     chart->setLocale(QLocale());
     chart->legend()->setVisible(true);
-    chart->legend()->setAlignment(Qt::AlignBottom);
+    // On the right the legend lists the series one below the other, so long type names stay whole.
+    chart->legend()->setAlignment(Qt::AlignRight);
     m_view = new QChartView(chart);
     m_view->setObjectName(QStringLiteral("Chart"));
     m_view->setRenderHint(QPainter::Antialiasing);
@@ -127,7 +128,8 @@ void TfrmChartFinanz::fillChart(const ChartData::SeriesSet& set) {
     target->removeAllSeries();
     for (QAbstractAxis* axis : target->axes())
         target->removeAxis(axis);
-    target->setTitle(m_request.titleLines.join(QStringLiteral("<br>")));
+    target->setTitle(QStringLiteral("<div align=\"center\">%1</div>")
+                         .arg(m_request.titleLines.join(QStringLiteral("<br>"))));
 
     // One category per year that has a value in any series; a series without rows in a year gets no
     // bar there (a zero-height slot).
