@@ -84,7 +84,9 @@ void paintHouse(QPainter& p, const QRectF& r, const House& h) {
     const double w = h.width * r.width();
     const double wallH = w * h.height * 0.75;
     const double baseX = r.left() + h.x * r.width();
-    const double baseY = r.top() + hillTop(h.x + h.width / 2) * r.height() + wallH * 0.15;
+    // Standing on the lower of the two ground points, so that no corner floats above the slope.
+    const double ground = qMax(hillTop(h.x), hillTop(h.x + h.width));
+    const double baseY = r.top() + ground * r.height() + wallH * 0.08;
     const QRectF wall(baseX, baseY - wallH, w, wallH);
     const QPen outline(QColor(0x5a, 0x4a, 0x3a), qMax(0.8, w * 0.03));
     p.setPen(outline);

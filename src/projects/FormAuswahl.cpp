@@ -1,5 +1,7 @@
 #include "projects/FormAuswahl.h"
 
+#include <iterator>
+
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -45,6 +47,11 @@ struct ListColumn {
 const ListColumn kListColumns[] = {
     {"ID", 55}, {"PG", 55}, {"PG_Name", 163}, {"Beschreibung", 260}, {"Projekt", 75}, {"Bezugsjahr", 55},
 };
+
+// The designed width of a list column, widened where the title would otherwise be clipped.
+int listColumnWidth(const QHeaderView* header, int column) {
+    return qMax(kListColumns[column].width, header->sectionSizeHint(column));
+}
 
 struct NavigatorButton {
     TfrmAuswahl::Navigator which;
@@ -265,7 +272,8 @@ void TfrmAuswahl::loadList(int selectId, int fallbackRow) {
         m_tTAVO->fetchMore();
 
     for (int i = 0; i < int(std::size(kListColumns)); ++i)
-        header->resizeSection(i, firstLoad ? kListColumns[i].width : widths.value(i, kListColumns[i].width));
+        header->resizeSection(i, firstLoad ? listColumnWidth(header, i)
+                                           : widths.value(i, listColumnWidth(header, i)));
 
     if (!(selectId > 0 && selectProject(selectId)) && m_tTAVO->rowCount() > 0)
         m_GridAuswahl->selectRow(qBound(0, fallbackRow, m_tTAVO->rowCount() - 1));

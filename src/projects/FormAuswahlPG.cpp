@@ -78,6 +78,10 @@ TfrmAuswahlPG::TfrmAuswahlPG(const QSqlDatabase& master, QWidget* parent)
                           m_GridPG_Name->horizontalHeader()->length() + 2 * m_GridPG_Name->frameWidth() +
                           m_GridPG_Name->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
     m_GridPG_Name->setMinimumWidth(gridWidth);
+    // Room for a dozen municipalities without scrolling.
+    m_GridPG_Name->setMinimumHeight(m_GridPG_Name->horizontalHeader()->sizeHint().height() +
+                                    12 * m_GridPG_Name->verticalHeader()->defaultSectionSize() +
+                                    2 * m_GridPG_Name->frameWidth());
     m_edPG_Name->setFocus();
 }
 
