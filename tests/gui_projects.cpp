@@ -24,12 +24,13 @@ namespace {
 
 using Nav = TfrmAuswahl::Navigator;
 
-// Runs action on the modal window once it is up (polled, because it opens inside a click handler).
-void onModal(std::function<void(QWidget*)> action) {
+// Runs action on the modal window of type T once it is up (polled, because it opens inside a click
+// handler; a modal window of another type is left alone).
+template <typename T> void onModal(std::function<void(T*)> action) {
     auto* timer = new QTimer;
     timer->setInterval(20);
     QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
             action(modal);
@@ -39,9 +40,7 @@ void onModal(std::function<void(QWidget*)> action) {
 }
 
 void answerMessageBox(QMessageBox::StandardButton answer, QString* text = nullptr) {
-    onModal([answer, text](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        QVERIFY(box);
+    onModal<QMessageBox>([answer, text](QMessageBox* box) {
         if (text)
             *text = box->text();
         QTest::mouseClick(box->button(answer), Qt::LeftButton);
@@ -50,9 +49,7 @@ void answerMessageBox(QMessageBox::StandardButton answer, QString* text = nullpt
 
 // The chooser: type the search text, then confirm (or cancel).
 void chooseMunicipality(const QString& search, bool confirm) {
-    onModal([search, confirm](QWidget* modal) {
-        auto* chooser = qobject_cast<TfrmAuswahlPG*>(modal);
-        QVERIFY(chooser);
+    onModal<TfrmAuswahlPG>([search, confirm](TfrmAuswahlPG* chooser) {
         QTest::keyClicks(chooser->edPG_Name(), search);
         QTest::mouseClick(confirm ? chooser->btOK() : chooser->btAbbrechen(), Qt::LeftButton);
     });
@@ -86,6 +83,7 @@ class ProjectsGuiTest : public QObject {
 private Q_SLOTS:
     void layoutAndEmptyList();
     void newProjectWithOkAndCancel();
+    void failedNewProjectLeavesNothing();
     void chooserSearchesBeginningOfName();
     void duplicateAndDelete();
     void mainWindowsAreReused();
@@ -190,6 +188,37 @@ void ProjectsGuiTest::newProjectWithOkAndCancel() {
     QCOMPARE(
         Sql::scalar(db.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {id}).toString(),
         QString());
+}
+
+void ProjectsGuiTest::failedNewProjectLeavesNothing() {
+    TestDb db;
+    auto window = makeWindow(db);
+
+    // The preset cannot be written: a message, and no project.
+    QSqlQuery(db.user()).exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Besiedelung "
+                                             "BEGIN SELECT RAISE(ABORT, 'Besiedelung gesperrt'); END"));
+    QString message;
+    chooseMunicipality(QStringLiteral("Talheim"), true);
+    answerMessageBox(QMessageBox::Ok, &message);
+    CLICK(window->btNeu());
+    QVERIFY2(message.contains(QStringLiteral("Besiedelung gesperrt")), qPrintable(message));
+    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM TAVO")), 0);
+    QCOMPARE(window->GridAuswahl()->model()->rowCount(), 0);
+
+    // The main window cannot save the defaults: the new row is removed again.
+    QSqlQuery(db.user()).exec(QStringLiteral("DROP TRIGGER refuse"));
+    QSqlQuery(db.user()).exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON TAVO "
+                                             "BEGIN SELECT RAISE(ABORT, 'TAVO gesperrt'); END"));
+    message.clear();
+    chooseMunicipality(QStringLiteral("Talheim"), true);
+    answerMessageBox(QMessageBox::Ok, &message);
+    CLICK(window->btNeu());
+    QVERIFY2(message.contains(QStringLiteral("TAVO gesperrt")), qPrintable(message));
+    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM TAVO")), 0);
+    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Besiedelung")), 0);
+    QCOMPARE(window->GridAuswahl()->model()->rowCount(), 0);
+    QCOMPARE(window->FfrmHauptList().size(), 1);
+    QVERIFY(!window->FfrmHauptList().first()->isVisible());
 }
 
 void ProjectsGuiTest::chooserSearchesBeginningOfName() {
@@ -305,9 +334,12 @@ void ProjectsGuiTest::mainWindowsAreReused() {
     TfrmHaupt* second = window->FfrmHauptList().at(1);
     QCOMPARE(second->FvalID(), 3);
 
-    // A closed window is hidden and opens the next project.
+    // A closed window saves, is hidden, refreshes the list and opens the next project.
+    first->record().setValue(QStringLiteral("Beschreibung"), QStringLiteral("P1 neu"));
     first->close();
     QVERIFY(!first->isVisible());
+    QCOMPARE(cell(window->GridAuswahl(), 0, 3), QStringLiteral("P1 neu"));
+    QCOMPARE(window->currentProjectId(), 3);
     CLICK(window->navigatorButton(Nav::Prior));
     QCOMPARE(window->currentProjectId(), 2);
     const QRect rowRect = window->GridAuswahl()->visualRect(window->GridAuswahl()->model()->index(1, 2));
