@@ -37,7 +37,8 @@ const char* const kFillLedger =
     "INSERT INTO Auswertung (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe, Einnahme) "
     "SELECT t.ID, 1 + i % 20, "
     "CASE (i / 20) % 8 WHEN 0 THEN 'öffentliches Gut' WHEN 1 THEN 'Kanal' WHEN 2 THEN 'Wasser' "
-    "WHEN 3 THEN 'sonstige Leitungen' WHEN 4 THEN 'Finanzausgleich' WHEN 5 THEN 'soz. Infrastruktur Erhaltung' "
+    "WHEN 3 THEN 'sonstige Leitungen' WHEN 4 THEN 'Finanzausgleich' WHEN 5 THEN 'soz. Infrastruktur "
+    "Erhaltung' "
     "WHEN 6 THEN 'soz. Infrastruktur Errichtung' ELSE 'Sonstiges' END, "
     "'Posten ' || ((i / 20) % 25), "
     "CASE (i / 160) % 5 WHEN 0 THEN 'Gemeinde' WHEN 1 THEN 'Abwasserverband' WHEN 2 THEN 'Wasserverband' "
@@ -155,7 +156,8 @@ int main(int argc, char** argv) {
     printPlan(db.user(), QStringLiteral("WE"), buildDwellingQuery(500));
     const PopulationSource source = readPopulationSource(db.user(), 500);
     for (int area = 0; area < 5; area += 2)
-        printPlan(db.user(), QStringLiteral("BeV area %1").arg(area), BuildPopulationQueries(db.user(), area, source));
+        printPlan(db.user(), QStringLiteral("BeV area %1").arg(area),
+                  BuildPopulationQueries(db.user(), area, source));
 
     measure(db.user(), items, "open project (first cost bearer, area 0)", initial, 0);
     measure(db.user(), items, "no restriction, area 1", all, 1);
