@@ -296,9 +296,16 @@ void ProjectsGuiTest::duplicateAndDelete() {
     QCOMPARE(question, QStringLiteral("Datensatz löschen?"));
     QCOMPARE(grid->model()->rowCount(), 2);
 
+    // The copy is open in a main window with an unsaved change; deleting it hides that window.
+    CLICK(window->btOK());
+    TfrmHaupt* main = window->FfrmHauptList().first();
+    QCOMPARE(main->FvalID(), copy);
+    main->record().setValue(QStringLiteral("Beschreibung"), QStringLiteral("geändert"));
     answerMessageBox(QMessageBox::Yes);
     CLICK(window->navigatorButton(Nav::Delete));
     QCOMPARE(grid->model()->rowCount(), 1);
+    QVERIFY(!main->isVisible());
+    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM TAVO WHERE ID = ?"), {copy}), 0);
     QCOMPARE(window->currentProjectId(), p);
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Bebauung WHERE TAVO = ?"), {copy}), 0);
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Besiedelung WHERE TAVO = ?"), {copy}), 0);

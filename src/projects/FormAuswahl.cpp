@@ -364,6 +364,7 @@ void TfrmAuswahl::FormShow() {
     const QMargins margins = layout()->contentsMargins();
     const int width = qMax(gridWidth + margins.left() + margins.right(), minimumSizeHint().width());
     resize(width, qMax(455, minimumSizeHint().height()));
+    m_GridAuswahl->setFocus();
 }
 
 void TfrmAuswahl::closeEvent(QCloseEvent* event) {
@@ -486,9 +487,20 @@ void TfrmAuswahl::deleteCurrentProject() {
     const int row = m_GridAuswahl->currentIndex().row();
     try {
         Sql::exec(m_databases->user(), QStringLiteral("DELETE FROM TAVO WHERE ID = ?"), {id});
+        closeWindowsOf(id);
         loadList(0, row);
     } catch (const TavoError& e) {
         showError(e.message());
+    }
+}
+
+// A main window must not go on editing a project that no longer exists: it is hidden unsaved.
+void TfrmAuswahl::closeWindowsOf(int id) {
+    for (TfrmHaupt* window : std::as_const(m_FfrmHauptList)) {
+        if (window->isVisible() && window->FvalID() == id) {
+            window->discardPendingEdits();
+            window->hide();
+        }
     }
 }
 

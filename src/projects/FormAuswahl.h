@@ -73,6 +73,7 @@ private:
     void btSchliessenClick();
     void deleteCurrentProject();
     void releaseMainWindows();
+    void closeWindowsOf(int id);
     void showError(const QString& message);
 
     std::unique_ptr<Databases> m_databases;
