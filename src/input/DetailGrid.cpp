@@ -109,8 +109,7 @@ DetailGrid::DetailGrid(QSqlDatabase userDb, const QString& table, std::vector<De
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     if (navigator) {
-        m_navigator = buildNavigator();
-        layout->addWidget(m_navigator);
+        layout->addWidget(buildNavigator());
     }
     layout->addWidget(m_view, 1);
     layout->addWidget(m_footer);
@@ -128,6 +127,7 @@ DetailGrid::DetailGrid(QSqlDatabase userDb, const QString& table, std::vector<De
 
 QWidget* DetailGrid::buildNavigator() {
     auto* bar = new QWidget(this);
+    m_navigator = bar;
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 2);
     row->setSpacing(1);

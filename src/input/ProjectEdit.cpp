@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QValidator>
 
@@ -57,7 +58,6 @@ ProjectEdit::ProjectEdit(ProjectRecord& record, const QString& column, bool nume
         m_modified = true;
         m_record.edit();
     });
-    connect(this, &QLineEdit::returnPressed, this, [this] { commit(); });
     connect(&m_record, &ProjectRecord::valueChanged, this, [this](const QString& changed) {
         if (changed == m_column)
             refresh();
@@ -112,8 +112,19 @@ bool ProjectEdit::commit() {
     return ok;
 }
 
+void ProjectEdit::keyPressEvent(QKeyEvent* event) {
+    // Enter writes the text, also an unfinished one, which then gets its message.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        commit();
+    QLineEdit::keyPressEvent(event);
+}
+
 void ProjectEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
+    // Only a move to another input of the window counts as leaving; a window that is deactivated,
+    // hidden or destroyed keeps the typed text for the save on closing (or drops it with the window).
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+        return;
     if (commit())
         Q_EMIT exited(m_column);
 }

@@ -37,6 +37,7 @@ Q_SIGNALS:
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     ProjectRecord& m_record;
