@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include "data/Sql.h"
+#include "data/TavoError.h"
 #include "input/ComboBoxTAVO.h"
 #include "input/FormHaupt.h"
 #include "input/ProjectRecord.h"
@@ -91,6 +92,17 @@ private Q_SLOTS:
 };
 
 void ProjectsGuiTest::layoutAndEmptyList() {
+    // Without databases beside the program file the window is not created; the message names the file.
+    const QString expected =
+        QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("TAVO_Master.db"));
+    QVERIFY(!QFileInfo::exists(expected));
+    try {
+        TfrmAuswahl orphan;
+        QFAIL("window created without databases");
+    } catch (const TavoError& e) {
+        QVERIFY2(e.message().contains(expected), qPrintable(e.message()));
+    }
+
     TestDb db;
     auto window = makeWindow(db);
     QCOMPARE(window->windowTitle(), QStringLiteral("TAVO - Tavorechner: Datensatz wählen"));
