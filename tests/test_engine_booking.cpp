@@ -67,6 +67,7 @@ void TestEngineBooking::splitsOverCostBearersWithOwnFunds() {
     const int id = db.insertProject({{"PG", 301}});
     EngineContext ctx(db.dbs(), id);
     ctx.BookAmount(id, 3, "Test6040", "Posten", false, 1000, 25);
+    ctx.flushLedger();
     QList<Row> rows = ledger(db, id);
     QCOMPARE(rows.size(), 4);
     // Per bearer in column order: the part, then its own-funds counter-row on the other side.
@@ -90,6 +91,7 @@ void TestEngineBooking::splitsOverCostBearersWithOwnFunds() {
     // Revenue goes to Einnahme, its own-funds row to Ausgabe; a negative amount keeps its sign.
     Sql::exec(db.user(), "DELETE FROM Auswertung");
     ctx.BookAmount(id, 1, "Test6040", "Ertrag", true, -500, 10);
+    ctx.flushLedger();
     rows = ledger(db, id);
     QCOMPARE(rows.size(), 4);
     QCOMPARE(rows[0].einnahme, -300.0);
@@ -107,10 +109,12 @@ void TestEngineBooking::skipsZeroPartsAndNonPositiveShares() {
     EngineContext ctx(db.dbs(), id);
     ctx.BookAmount(id, 1, "Leer", "A", false, 1000, 50);
     ctx.BookAmount(id, 1, "Halb", "B", false, 0, 50);
+    ctx.flushLedger();
     QCOMPARE(ledgerRows(db, id), 0);
     // Own share 0 or negative: no counter-rows.
     ctx.BookAmount(id, 1, "Halb", "C", false, 80, 0);
     ctx.BookAmount(id, 2, "Halb", "C", false, 80, -5);
+    ctx.flushLedger();
     QCOMPARE(ledgerRows(db, id), 4);
     QCOMPARE(ledgerCount(db, id, "Eigenmittel"), 0);
     QCOMPARE(ledgerSum(db, id, "Ausgabe", "C", 1, "Land"), 40.0);
@@ -129,6 +133,7 @@ void TestEngineBooking::rejectsUnknownTypeAndNonFiniteAmounts() {
         [&] { ctx.BookAmount(id, 1, "Kanal", "X", false, std::numeric_limits<double>::quiet_NaN(), 0); });
     QVERIFY2(nan.contains("keine endliche Zahl"), qPrintable(nan));
     QVERIFY(!errorOf([&] { ctx.BookAmount(id, 1, "Kanal", "X", true, INFINITY, 0); }).isEmpty());
+    ctx.flushLedger();
     QCOMPARE(ledgerRows(db, id), 0);
 }
 

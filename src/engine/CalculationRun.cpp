@@ -50,7 +50,13 @@ void calculate(const Databases& dbs, int projectId) {
               {referenceYear(dbs.master()), projectId});
     deletePreviousResults(user, projectId);
     EngineContext ctx(dbs, projectId);
-    runSteps(ctx);
+    try {
+        runSteps(ctx);
+    } catch (...) {
+        ctx.flushLedger();
+        throw;
+    }
+    ctx.flushLedger();
     Sql::exec(user, QStringLiteral("DELETE FROM Auswertung WHERE TAVO = ? AND Bezeichnung = ?"),
               {projectId, Engine::OwnFundsLabel()});
 }

@@ -1,4 +1,5 @@
 #include "engine/EngineContext.h"
+#include "engine/RowWriter.h"
 
 #include <cmath>
 
@@ -107,22 +108,36 @@ QStringList EngineContext::evaluationTypes() {
 
 void EngineContext::insertLedgerRow(int projectId, int year, const QString& typ, const QString& bezeichnung,
                                     const QString& bearer, double ausgabe, double einnahme) {
-    if (!m_ledgerInsert) {
-        m_ledgerInsert = std::make_unique<QSqlQuery>(m_user);
-        Sql::prepare(
-            *m_ledgerInsert,
-            QStringLiteral("INSERT INTO Auswertung (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe, "
-                           "Einnahme) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    if (!m_ledger) {
+        m_ledger = std::make_unique<RowWriter>(
+            m_user, QStringLiteral("Auswertung"),
+            QStringList{QStringLiteral("TAVO"), QStringLiteral("Jahr"), QStringLiteral("Typ"),
+                        QStringLiteral("Bezeichnung"), QStringLiteral("Kostenträger"),
+                        QStringLiteral("Ausgabe"), QStringLiteral("Einnahme")});
     }
-    QSqlQuery& insert = *m_ledgerInsert;
-    insert.bindValue(0, projectId);
-    insert.bindValue(1, year);
-    insert.bindValue(2, typ);
-    insert.bindValue(3, bezeichnung);
-    insert.bindValue(4, bearer);
-    insert.bindValue(5, ausgabe);
-    insert.bindValue(6, einnahme);
-    Sql::execPrepared(insert);
+    m_ledger->add({projectId, year, typ, bezeichnung, bearer, ausgabe, einnahme});
+    m_booked[typ].push_back({year, einnahme, ausgabe});
+}
+
+double EngineContext::balance(const QString& typ, int year) const {
+    const auto rows = m_booked.constFind(typ);
+    if (rows == m_booked.constEnd())
+        return 0.0;
+    // Like "sum(Einnahme) - Sum(Ausgabe)" over the ledger rows of the type up to the year.
+    double revenue = 0;
+    double expenditure = 0;
+    for (const BookedRow& row : *rows) {
+        if (row.year > year)
+            continue;
+        revenue += row.einnahme;
+        expenditure += row.ausgabe;
+    }
+    return revenue - expenditure;
+}
+
+void EngineContext::flushLedger() {
+    if (m_ledger)
+        m_ledger->flush();
 }
 
 void EngineContext::BookAmount(int projectId, int year, const QString& typ, const QString& bezeichnung,

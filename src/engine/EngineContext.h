@@ -14,6 +14,7 @@
 #include <QVariant>
 
 class Databases;
+class RowWriter;
 
 namespace Engine {
 
@@ -67,6 +68,14 @@ public:
     void BookAmount(int projectId, int year, const QString& typ, const QString& bezeichnung, bool isRevenue,
                     double amount, double ownSharePercent);
 
+    // Revenue minus expenditure of all rows booked so far in this run under evaluation type typ with
+    // a year up to `year`, own-funds rows included: the balance the interest step charges.
+    double balance(const QString& typ, int year) const;
+
+    // Writes the ledger rows that BookAmount has collected. Every reader of the ledger calls it first;
+    // the run calls it at the end and before it passes on an error, so no booked row is lost.
+    void flushLedger();
+
     // The project's Bebauung and Besiedelung rows in ascending ID order.
     const std::vector<BuildingRow>& buildingRows() const { return m_buildings; }
     const std::vector<SettlementRow>& settlementRows() const { return m_settlements; }
@@ -105,6 +114,13 @@ private:
     std::vector<BuildingRow> m_buildings;
     std::vector<SettlementRow> m_settlements;
     std::unique_ptr<EvaluationTypes> m_types;
-    std::unique_ptr<QSqlQuery> m_ledgerInsert;
+    std::unique_ptr<RowWriter> m_ledger;
     QHash<QString, YearRow> m_yearTables;
+    // Per evaluation type, the year, revenue and expenditure of every row booked, in booking order.
+    struct BookedRow {
+        int year;
+        double einnahme;
+        double ausgabe;
+    };
+    QHash<QString, std::vector<BookedRow>> m_booked;
 };

@@ -1,7 +1,9 @@
 // Interest and special expenditures: the last two steps of a run. Interest is charged on each
-// evaluation type's balance up to the previous year; own-funds rows still stand in the ledger and
-// count as revenue, and every interest row carries an own-funds row of its own, so interest is
-// simple, not compound. The special expenditures come afterwards and bear no interest.
+// evaluation type's balance up to the previous year, taken over every row the run has booked so
+// far: own-funds rows count as revenue, and every interest row carries an own-funds row of its own,
+// so interest is simple, not compound. The special expenditures come afterwards and bear no interest.
+// The balances are kept by the context while it books; nothing else writes the project's ledger
+// during a run, so they equal the sums over the ledger table.
 
 #include <cmath>
 
@@ -15,30 +17,22 @@ namespace Steps {
 
 void interest(EngineContext& ctx) {
     const QStringList types = ctx.evaluationTypes();
-    QSqlQuery balance(ctx.user());
-    balance.setForwardOnly(true);
-    Sql::prepare(balance, QStringLiteral("SELECT sum(Einnahme) - Sum(Ausgabe) FROM Auswertung WHERE TAVO = ? "
-                                         "AND Typ = ? AND Jahr <= ?"));
     for (int year = 1; year <= Engine::PlanningYears - 1; ++year) {
         for (const QString& typ : types) {
-            balance.bindValue(0, ctx.ProjectId);
-            balance.bindValue(1, typ);
-            balance.bindValue(2, year);
-            Sql::execPrepared(balance);
-            const double amount = balance.next() ? NumberFormat::toDouble(balance.value(0)) : 0.0;
-            balance.finish();
+            const double balance = ctx.balance(typ, year);
             double rate = 0;
-            if (amount < 0)
+            if (balance < 0)
                 rate = ctx.ProjectField(QStringLiteral("fiZinsenSoll"));
-            else if (amount > 0)
+            else if (balance > 0)
                 rate = ctx.ProjectField(QStringLiteral("fiZinsenHaben"));
-            ctx.BookAmount(ctx.ProjectId, year + 1, typ, QStringLiteral("Zinsen Vorjahr"), amount > 0,
-                           std::fabs(amount * rate / 100), 100);
+            ctx.BookAmount(ctx.ProjectId, year + 1, typ, QStringLiteral("Zinsen Vorjahr"), balance > 0,
+                           std::fabs(balance * rate / 100), 100);
         }
     }
 }
 
 void specialExpenditures(EngineContext& ctx) {
+    ctx.flushLedger();
     QSqlQuery rows = Sql::exec(ctx.user(),
                                QStringLiteral("SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe FROM "
                                               "Sonderausgaben WHERE TAVO = ? ORDER BY ID"),

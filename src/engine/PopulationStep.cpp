@@ -30,59 +30,81 @@ QString yearColumn(int year) {
     return QStringLiteral("Jahr%1").arg(year);
 }
 
-// The float in column Jahr<year> of a master row; a missing column is a database error.
-double yearValue(const QSqlRecord& record, int year, const QString& table) {
-    const int index = record.indexOf(yearColumn(year));
+// The float in column `index` (Jahr<year>) of the current row; a missing column is a database error.
+double yearValue(const QSqlQuery& query, int index, int year, const QString& table) {
     if (index < 0)
         throw TavoError(
             QStringLiteral("Datenbankfehler: Spalte %1 fehlt in Tabelle %2.").arg(yearColumn(year), table));
-    const double value = NumberFormat::toDouble(record.value(index));
+    const double value = NumberFormat::toDouble(query.value(index));
     if (!std::isfinite(value))
         throw TavoError(QStringLiteral("Ungültiger Wert in Tabelle %1, Spalte %2: keine endliche Zahl.")
                             .arg(table, yearColumn(year)));
     return value;
 }
 
+using YearValues = std::array<double, PlanningYears + 1>; // index 1..PlanningYears
+
+// Writes the rows of one age for the years 1 to PlanningYears with one statement: the key (project
+// or municipality) and the age bound once, then one value per year.
+class AgeRowsWriter {
+public:
+    AgeRowsWriter(const QSqlDatabase& db, const QString& table, const QString& keyColumn) : m_query(db) {
+        QStringList rows;
+        for (int year = 1; year <= PlanningYears; ++year)
+            rows << QStringLiteral("(%1, ?)").arg(year);
+        Sql::prepare(m_query,
+                     QStringLiteral("INSERT INTO %1 (%2, \"Alter\", Jahr, Bewohner) SELECT ?, ?, column1, "
+                                    "column2 FROM (VALUES %3)")
+                         .arg(table, keyColumn, rows.join(QLatin1Char(','))));
+    }
+
+    void write(int key, int age, const YearValues& values) {
+        m_query.bindValue(0, key);
+        m_query.bindValue(1, age);
+        for (int year = 1; year <= PlanningYears; ++year)
+            m_query.bindValue(year + 1, values[year]);
+        Sql::execPrepared(m_query);
+    }
+
+private:
+    QSqlQuery m_query;
+};
+
 void municipalityPopulation(EngineContext& ctx) {
     const int pg = ctx.ProjectFieldInt(QStringLiteral("PG"));
+    const QString table = QStringLiteral("BvB");
     QSqlQuery query =
         Sql::exec(ctx.master(), QStringLiteral("SELECT * FROM BvB WHERE PG = ? ORDER BY \"Alter\""), {pg});
-    RowWriter writer(
-        ctx.user(), QStringLiteral("gBvB"),
-        {QStringLiteral("PG"), QStringLiteral("Alter"), QStringLiteral("Jahr"), QStringLiteral("Bewohner")});
-    try {
-        while (query.next()) {
-            const QSqlRecord record = query.record();
-            const int age = NumberFormat::toInt(record.value(QStringLiteral("Alter")));
-            for (int year = 1; year <= PlanningYears; ++year)
-                writer.add({pg, age, year, yearValue(record, year, QStringLiteral("BvB"))});
-        }
-    } catch (...) {
-        writer.flush();
-        throw;
+    const QSqlRecord columns = query.record();
+    const int ageIndex = columns.indexOf(QStringLiteral("Alter"));
+    std::array<int, PlanningYears + 1> index{};
+    for (int year = 1; year <= PlanningYears; ++year)
+        index[year] = columns.indexOf(yearColumn(year));
+    AgeRowsWriter writer(ctx.user(), QStringLiteral("gBvB"), QStringLiteral("PG"));
+    while (query.next()) {
+        YearValues values{};
+        for (int year = 1; year <= PlanningYears; ++year)
+            values[year] = yearValue(query, index[year], year, table);
+        writer.write(pg, NumberFormat::toInt(query.value(ageIndex)), values);
     }
-    writer.flush();
 }
 
-// Inhabitants per occupied dwelling unit of a type, by age, read once per type and run.
+// Inhabitants per occupied dwelling unit of a type, by age (in ascending order) and project year,
+// read once per type and run.
 class PerUnitInhabitants {
 public:
+    struct AgeRow {
+        int age;
+        std::array<double, PlanningYears + 1> perYear;
+    };
+
     explicit PerUnitInhabitants(EngineContext& ctx) : m_ctx(ctx) {}
 
-    const std::vector<QSqlRecord>& rows(const QString& buildingType, int year) {
-        auto it = m_rows.find(buildingType);
-        if (it == m_rows.end()) {
-            QSqlQuery query =
-                Sql::exec(m_ctx.master(),
-                          QStringLiteral("SELECT * FROM BvB_Bebauungstypen WHERE Typ = ? ORDER BY \"Alter\""),
-                          {buildingType});
-            Entry entry;
-            entry.columns = query.record();
-            while (query.next())
-                entry.rows.push_back(query.record());
-            it = m_rows.emplace(buildingType, std::move(entry)).first;
-        }
-        if (it->second.columns.indexOf(yearColumn(year)) < 0)
+    const std::vector<AgeRow>& rows(const QString& buildingType, int year) {
+        auto it = m_types.find(buildingType);
+        if (it == m_types.end())
+            it = m_types.emplace(buildingType, load(buildingType)).first;
+        if (!it->second.hasYear[year])
             throw TavoError(QStringLiteral("Datenbankfehler: Spalte %1 fehlt in Tabelle BvB_Bebauungstypen.")
                                 .arg(yearColumn(year)));
         return it->second.rows;
@@ -90,17 +112,48 @@ public:
 
 private:
     struct Entry {
-        QSqlRecord columns;
-        std::vector<QSqlRecord> rows;
+        std::array<bool, PlanningYears + 1> hasYear{};
+        std::vector<AgeRow> rows;
     };
+
+    Entry load(const QString& buildingType) {
+        const QString table = QStringLiteral("BvB_Bebauungstypen");
+        QSqlQuery query =
+            Sql::exec(m_ctx.master(),
+                      QStringLiteral("SELECT * FROM BvB_Bebauungstypen WHERE Typ = ? ORDER BY \"Alter\""),
+                      {buildingType});
+        const QSqlRecord columns = query.record();
+        const int ageIndex = columns.indexOf(QStringLiteral("Alter"));
+        std::array<int, PlanningYears + 1> index{};
+        Entry entry;
+        for (int year = 1; year <= PlanningYears; ++year) {
+            index[year] = columns.indexOf(yearColumn(year));
+            entry.hasYear[year] = index[year] >= 0;
+        }
+        while (query.next()) {
+            AgeRow row{NumberFormat::toInt(query.value(ageIndex)), {}};
+            for (int year = 1; year <= PlanningYears; ++year) {
+                if (index[year] < 0)
+                    continue;
+                row.perYear[year] = NumberFormat::toDouble(query.value(index[year]));
+                if (!std::isfinite(row.perYear[year]))
+                    throw TavoError(
+                        QStringLiteral("Ungültiger Wert in Tabelle %1, Spalte %2: keine endliche Zahl.")
+                            .arg(table, yearColumn(year)));
+            }
+            entry.rows.push_back(row);
+        }
+        return entry;
+    }
+
     EngineContext& m_ctx;
-    std::map<QString, Entry> m_rows;
+    std::map<QString, Entry> m_types;
 };
 
 // The sums of bWvB and bBvB of the project, indexed by year 1..20 (and age 0..95).
 struct PopulationSums {
     std::array<std::array<double, 5>, PlanningYears + 1> units{};
-    std::array<std::array<double, PlanningYears + 1>, kOldestAge + 1> inhabitants{};
+    std::array<YearValues, kOldestAge + 1> inhabitants{};
 };
 
 void requireFinite(double value, const QString& what, int year) {
@@ -112,9 +165,9 @@ void requireFinite(double value, const QString& what, int year) {
 
 void addInhabitants(PopulationSums& sums, PerUnitInhabitants& perUnit, const QString& type, int year,
                     double stock) {
-    for (const QSqlRecord& row : perUnit.rows(type, year)) {
-        const int age = NumberFormat::toInt(row.value(QStringLiteral("Alter")));
-        const double value = yearValue(row, year, QStringLiteral("BvB_Bebauungstypen")) * stock;
+    for (const PerUnitInhabitants::AgeRow& row : perUnit.rows(type, year)) {
+        const int age = row.age;
+        const double value = row.perYear[year] * stock;
         requireFinite(value, QStringLiteral("Bewohner"), year);
         // An age outside the rows of the project changes nothing, like an update that matches no row.
         if (value != 0 && age >= 0 && age <= kOldestAge)
@@ -141,14 +194,10 @@ void dwellingUnitsAndInhabitants(EngineContext& ctx, PopulationSums& sums) {
 }
 
 void writeSums(EngineContext& ctx, const PopulationSums& sums) {
-    RowWriter inhabitants(ctx.user(), QStringLiteral("bBvB"),
-                          {QStringLiteral("TAVO"), QStringLiteral("Alter"), QStringLiteral("Jahr"),
-                           QStringLiteral("Bewohner")});
-    for (int age = 0; age <= kOldestAge; ++age) {
-        for (int year = 1; year <= PlanningYears; ++year)
-            inhabitants.add({ctx.ProjectId, age, year, sums.inhabitants[age][year]});
-    }
-    inhabitants.flush();
+    // Ages 0 to 95, each with the years 1 to 20: the order of the empty rows the sums are added to.
+    AgeRowsWriter inhabitants(ctx.user(), QStringLiteral("bBvB"), QStringLiteral("TAVO"));
+    for (int age = 0; age <= kOldestAge; ++age)
+        inhabitants.write(ctx.ProjectId, age, sums.inhabitants[age]);
     RowWriter units(ctx.user(), QStringLiteral("bWvB"),
                     QStringList{QStringLiteral("TAVO"), QStringLiteral("Jahr")} + kTypeCodes);
     for (int year = 1; year <= PlanningYears; ++year) {

@@ -1,11 +1,14 @@
 #include "engine/RowWriter.h"
 
+#include <algorithm>
+
 #include "data/Sql.h"
 
 namespace {
 
-// Rows per statement; keeps the bound values far below SQLite's limit on host parameters.
-constexpr int kRowsPerStatement = 100;
+// Bound values per statement. Preparing a statement costs more than linear in its placeholders, so
+// moderate chunks are fastest; the rest of a batch goes through a one-row statement.
+constexpr int kValuesPerStatement = 64;
 
 } // namespace
 
@@ -31,11 +34,12 @@ QString RowWriter::statement(int rows) const {
 
 void RowWriter::add(const QVariantList& values) {
     m_pending.append(values);
-    if (m_pending.size() < kRowsPerStatement * m_columns.size())
+    const int rowsPerStatement = std::max<int>(1, kValuesPerStatement / m_columns.size());
+    if (m_pending.size() < rowsPerStatement * m_columns.size())
         return;
     if (!m_full) {
         m_full = std::make_unique<QSqlQuery>(m_db);
-        Sql::prepare(*m_full, statement(kRowsPerStatement));
+        Sql::prepare(*m_full, statement(rowsPerStatement));
     }
     for (int i = 0; i < m_pending.size(); ++i)
         m_full->bindValue(i, m_pending[i]);
@@ -46,11 +50,15 @@ void RowWriter::add(const QVariantList& values) {
 void RowWriter::flush() {
     if (m_pending.isEmpty())
         return;
-    const int rows = m_pending.size() / m_columns.size();
-    QSqlQuery query(m_db);
-    Sql::prepare(query, statement(rows));
-    for (int i = 0; i < m_pending.size(); ++i)
-        query.bindValue(i, m_pending[i]);
+    if (!m_single) {
+        m_single = std::make_unique<QSqlQuery>(m_db);
+        Sql::prepare(*m_single, statement(1));
+    }
+    const int columns = m_columns.size();
+    for (int row = 0; row * columns < m_pending.size(); ++row) {
+        for (int i = 0; i < columns; ++i)
+            m_single->bindValue(i, m_pending[row * columns + i]);
+        Sql::execPrepared(*m_single);
+    }
     m_pending.clear();
-    Sql::execPrepared(query);
 }

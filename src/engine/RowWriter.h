@@ -31,4 +31,5 @@ private:
     QStringList m_columns;
     QVariantList m_pending;
     std::unique_ptr<QSqlQuery> m_full;
+    std::unique_ptr<QSqlQuery> m_single;
 };
