@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
