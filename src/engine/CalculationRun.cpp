@@ -23,11 +23,14 @@ bool projectExists(const QSqlDatabase& user, int projectId) {
 // Deletes what the previous run of the project wrote; gBvB belongs to the municipality and is
 // written again by the first step.
 void deletePreviousResults(const QSqlDatabase& user, int projectId) {
-    const int pg = NumberFormat::toInt(
-        Sql::scalar(user, QStringLiteral("SELECT PG FROM TAVO WHERE ID = ?"), {projectId}));
+    const double pg = std::trunc(NumberFormat::toDouble(
+        Sql::scalar(user, QStringLiteral("SELECT PG FROM TAVO WHERE ID = ?"), {projectId})));
+    if (!std::isfinite(pg) || std::fabs(pg) > 2147483647.0)
+        throw TavoError(
+            QStringLiteral("Ungültiger Wert im Feld PG: keine ganze Zahl im zulässigen Bereich."));
     Sql::exec(user, QStringLiteral("DELETE FROM Auswertung WHERE TAVO = ?"), {projectId});
     Sql::exec(user, QStringLiteral("DELETE FROM bBvB WHERE TAVO = ?"), {projectId});
-    Sql::exec(user, QStringLiteral("DELETE FROM gBvB WHERE PG = ?"), {pg});
+    Sql::exec(user, QStringLiteral("DELETE FROM gBvB WHERE PG = ?"), {static_cast<int>(pg)});
     Sql::exec(user, QStringLiteral("DELETE FROM bWvB WHERE TAVO = ?"), {projectId});
 }
 

@@ -16,6 +16,16 @@ const QString kSharePrefix = QStringLiteral("Anteil_");
 
 const char* const kBuildingTypeCodes[] = {"EFHg", "EFHk", "RHg", "RHk", "GWB"};
 
+// An integer column of a detail row, truncated toward zero; a value that is no finite number or lies
+// outside the integer range is rejected with a message naming the column.
+int detailInt(const QVariant& value, const QString& table, const QString& column) {
+    const double number = std::trunc(NumberFormat::toDouble(value));
+    if (!std::isfinite(number) || number > 2147483647.0 || number < -2147483648.0)
+        throw TavoError(
+            QStringLiteral("Ungültiger Wert in %1, Spalte %2: %3").arg(table, column, value.toString()));
+    return static_cast<int>(number);
+}
+
 } // namespace
 
 EngineContext::EngineContext(const Databases& dbs, int projectId)
@@ -41,8 +51,9 @@ void EngineContext::loadDetailRows() {
         QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
         {ProjectId});
     while (buildings.next()) {
-        m_buildings.push_back({buildings.value(0).toString(), buildings.value(1).toString(),
-                               NumberFormat::toInt(buildings.value(2))});
+        m_buildings.push_back(
+            {buildings.value(0).toString(), buildings.value(1).toString(),
+             detailInt(buildings.value(2), QStringLiteral("Bebauung"), QStringLiteral("bbAnteil"))});
     }
     QSqlQuery settlements = Sql::exec(
         m_user,
@@ -50,7 +61,7 @@ void EngineContext::loadDetailRows() {
         {ProjectId});
     while (settlements.next()) {
         SettlementRow row;
-        row.jahr = NumberFormat::toInt(settlements.value(0));
+        row.jahr = detailInt(settlements.value(0), QStringLiteral("Besiedelung"), QStringLiteral("Jahr"));
         for (int i = 0; i < 5; ++i)
             row.percent.insert(QLatin1String(kBuildingTypeCodes[i]), settlements.value(i + 1));
         m_settlements.push_back(std::move(row));

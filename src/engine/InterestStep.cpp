@@ -42,7 +42,7 @@ void specialExpenditures(EngineContext& ctx) {
         insert, QStringLiteral("INSERT INTO Auswertung (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe) "
                                "VALUES (?, ?, ?, ?, ?, ?)"));
     while (rows.next()) {
-        if (NumberFormat::toInt(rows.value(0)) > Engine::PlanningYears)
+        if (std::trunc(NumberFormat::toDouble(rows.value(0))) > Engine::PlanningYears)
             continue;
         const double amount = NumberFormat::toDouble(rows.value(4));
         if (!std::isfinite(amount))
