@@ -103,9 +103,22 @@ private Q_SLOTS:
     }
 
     void pagesHeaderAndResultContainers() {
+        // The set-up shows the splash window, 800 x 381, and removes it at its end.
+        struct SplashWatch : QObject {
+            QSize shownSize;
+            bool eventFilter(QObject* o, QEvent* e) override {
+                if (e->type() == QEvent::Show && o->objectName() == QLatin1String("frmStartUp"))
+                    shownSize = static_cast<QWidget*>(o)->size();
+                return false;
+            }
+        } watch;
+        qApp->installEventFilter(&watch);
         openWindow({{QStringLiteral("Projekt"), QStringLiteral("P1")},
                     {QStringLiteral("PG"), 301},
                     {QStringLiteral("PG_Name"), QStringLiteral("Talheim")}});
+        qApp->removeEventFilter(&watch);
+        QCOMPARE(watch.shownSize, QSize(800, 381));
+        QVERIFY(!m_window->findChild<QWidget*>("frmStartUp"));
         QCOMPARE(m_window->windowTitle(), QStringLiteral("TAVO - Tavorechner: Datensatz bearbeiten"));
         const QStringList expected = {"Baugebiet/Bebauung", "techn. Infrastruktur", "Besiedelung",
                                       "Grundsteuer",        "soz. Infrastruktur",   "Finanzierung",
@@ -341,6 +354,16 @@ private Q_SLOTS:
 
         m_window->pages()->setCurrentIndex(2);
         QTableView* view = grid->view();
+        // Leaving a changed row writes it.
+        view->setCurrentIndex(grid->model()->index(0, 1));
+        QVERIFY(grid->model()->setData(grid->model()->index(0, 1), "7.5"));
+        QCOMPARE(grid->footerText(1), QStringLiteral("102.5"));
+        view->setCurrentIndex(grid->model()->index(1, 1));
+        QTRY_COMPARE(
+            Sql::scalar(m_db->user(), "SELECT EFHg FROM Besiedelung WHERE TAVO = ? AND Jahr = 1", {m_id})
+                .toDouble(),
+            7.5);
+        QCOMPARE(view->currentIndex().row(), 1);
         QHeaderView* header = view->horizontalHeader();
         const auto footerX = [&](int c) {
             return grid->footer()->mapTo(grid, grid->footer()->cellRect(c).topLeft()).x();

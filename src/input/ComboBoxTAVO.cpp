@@ -95,6 +95,7 @@ void TComboBoxTAVO::AfterScroll() {
     if (index < 0)
         setEditText(QString());
     lineEdit()->setModified(false);
+    lineEdit()->setCursorPosition(0); // long descriptions show their beginning
     m_updating = false;
 }
 
@@ -104,6 +105,7 @@ void TComboBoxTAVO::AfterInsert() {
     {
         const QSignalBlocker blocker(this);
         setEditText(m_FDefault);
+        lineEdit()->setCursorPosition(0);
     }
     if (m_FDefault.isEmpty())
         return;

@@ -101,9 +101,17 @@ DetailGrid::DetailGrid(QSqlDatabase userDb, const QString& table, std::vector<De
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
     m_view->verticalHeader()->setFixedWidth(14);
     m_view->horizontalHeader()->setHighlightSections(false);
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        m_view->horizontalHeader()->resizeSection(c, m_model->column(c).width);
+    // The given widths, widened where the column title would be cut off in the font in use.
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const QString title = m_model->headerData(c, Qt::Horizontal).toString();
+        const int needed = m_view->horizontalHeader()->fontMetrics().horizontalAdvance(title) + 12;
+        m_view->horizontalHeader()->resizeSection(c, qMax(m_model->column(c).width, needed));
+    }
     m_footer = new FooterStrip(m_view, this, this);
+    bool anySum = false;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        anySum = anySum || m_model->column(c).footerSum;
+    m_footer->setVisible(anySum);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -233,6 +233,9 @@ bool DetailModel::setData(const QModelIndex& index, const QVariant& value, int r
 }
 
 QVariant DetailModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    // The row header is a narrow row indicator without numbers.
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+        return QString();
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
     const DetailColumn& c = m_columns[static_cast<size_t>(section)];

@@ -1,6 +1,7 @@
 #include "input/FormHaupt.h"
 
 #include <QCloseEvent>
+#include <QFont>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -8,8 +9,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShowEvent>
 #include <QSqlQuery>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -65,6 +68,10 @@ TfrmHaupt::TfrmHaupt(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Wind
     m_FPrepared = false;
     setObjectName(QStringLiteral("frmHaupt"));
     setWindowTitle(QString::fromUtf8(kCaption));
+    // The pages are laid out for a compact 8 point font, as the window holds many inputs.
+    QFont compact = font();
+    compact.setPointSize(8);
+    setFont(compact);
     m_record = new ProjectRecord(dbs.user(), this);
     try {
         buildWindow();
@@ -78,14 +85,28 @@ TfrmHaupt::TfrmHaupt(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Wind
         showError(e.message());
     }
     m_FPrepared = true;
-    resize(763, 703);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    placeOnScreen();
     splash->close();
     delete splash;
 }
 
 TfrmHaupt::~TfrmHaupt() = default;
+
+void TfrmHaupt::placeOnScreen() {
+    // 763 x 703 pixels, wider where the font in use needs more room for a page or the tab row,
+    // as far as the screen allows; centred.
+    int width = 763;
+    for (int i = 0; i < m_pcHaupt->count(); ++i)
+        if (auto* scroll = qobject_cast<QScrollArea*>(m_pcHaupt->widget(i)))
+            width = qMax(width, scroll->widget()->sizeHint().width() + 40);
+    width = qMax(width, m_pcHaupt->tabBar()->sizeHint().width() + 24);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen)
+        width = qMin(width, screen->availableGeometry().width() - 20);
+    resize(width, 703);
+    if (screen)
+        move(screen->availableGeometry().center() - rect().center());
+}
 
 void TfrmHaupt::buildWindow() {
     const QSqlDatabase user = m_dbs.user();

@@ -81,6 +81,7 @@ protected:
 
 private:
     void buildWindow();
+    void placeOnScreen();
     QWidget* buildHeader();
     QWidget* buildButtonRow();
     void registerInput(ProjectEdit* edit);

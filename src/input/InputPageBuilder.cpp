@@ -19,7 +19,7 @@ namespace {
 enum GridColumn { CaptionCol = 0, FirstCol = 1, SecondCol = 3, ButtonCol = 5 };
 
 const int kInputWidth = 72;
-const int kComboWidth = 104;
+const int kComboWidth = 90;
 
 } // namespace
 
@@ -72,6 +72,7 @@ QGroupBox* InputPageBuilder::buildGroup(const Group& group) {
     layout->setContentsMargins(6, group.title ? 4 : 6, 6, 6);
     if (QWidget* grid = gridFor(group.grid)) {
         auto* gridRow = new QHBoxLayout;
+        gridRow->setSpacing(8);
         gridRow->addWidget(grid, 1);
         if (group.grid == GridSlot::Besiedelung && m_grids.presetButtons)
             gridRow->addWidget(m_grids.presetButtons, 0, Qt::AlignTop);
@@ -101,6 +102,7 @@ QGroupBox* InputPageBuilder::buildGroup(const Group& group) {
             break;
     }
     layout->addLayout(halves);
+    layout->addStretch(1);
     return box;
 }
 
@@ -137,7 +139,9 @@ void InputPageBuilder::addCell(QGridLayout* grid, int line, int column, const Ce
     if (!(cell.flags & ValueList))
         return;
     auto* combo = new TComboBoxTAVO(m_record, edit);
-    combo->setFixedWidth(kComboWidth);
+    // As wide as its longest entry once the list is loaded, never narrower than this.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    combo->setMinimumWidth(kComboWidth);
     m_combos << combo;
     grid->addWidget(combo, line, column);
 }
