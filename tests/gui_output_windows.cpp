@@ -74,6 +74,7 @@ private Q_SLOTS:
     void chartWithNineCostBearersShowsEightAndTheMessage();
     void aboutShowsVersionAndPicture();
     void helpReportsMissingManualAndOpensExisting();
+    void generatedManualCoversTheProgram();
 };
 
 void GuiOutputWindows::chartShowsOneSeriesPerCostBearer() {
@@ -256,6 +257,35 @@ void GuiOutputWindows::helpReportsMissingManualAndOpensExisting() {
     QVERIFY(Help::openDocument(nullptr, decoy.fileName()));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QCOMPARE(catcher.urls, (QList<QUrl>{QUrl::fromLocalFile(decoy.fileName())}));
+}
+
+void GuiOutputWindows::generatedManualCoversTheProgram() {
+    // The build renders the manual beside the program and its databases.
+    const QString pdf =
+        QFileInfo(TestDb::generatedMaster()).dir().filePath(QStringLiteral("TAVO_Handbuch.pdf"));
+    QVERIFY2(QFile::exists(pdf), qPrintable(pdf));
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY(info.waitForFinished(30000));
+    const QRegularExpressionMatch pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                                              .match(QString::fromUtf8(info.readAllStandardOutput()));
+    QVERIFY(pages.hasMatch());
+    QVERIFY2(pages.captured(1).toInt() >= 8, qPrintable(pages.captured(1)));
+
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(30000));
+    // Line breaks of the PDF text become single blanks, so phrases split over two lines are found, and
+    // typographic ligatures ("ﬁ") their plain letters.
+    const QString manual = QString::fromUtf8(text.readAllStandardOutput())
+                               .normalized(QString::NormalizationForm_KC)
+                               .simplified();
+    for (const char* topic :
+         {"Start und Dateien", "Datensatz duplizieren", "Seite „Baugebiet/Bebauung“",
+          "Die Berechnung Schritt für Schritt", "Anschlussgebühren", "Aufschließungsabgabe", "Grundsteuer",
+          "Finanzausgleich", "Zinsen Vorjahr", "Auswertung Finanz", "Grafik: Auswertung Finanz",
+          "drucke Auswahl", "Zwischenablage", "tavo-cli"})
+        QVERIFY2(manual.contains(QString::fromUtf8(topic)), topic);
 }
 
 QTEST_MAIN(GuiOutputWindows)
