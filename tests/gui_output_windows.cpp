@@ -93,6 +93,9 @@ void GuiOutputWindows::chartShowsOneSeriesPerCostBearer() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.windowTitle(), QStringLiteral("Grafik: Auswertung Finanz"));
+    QCOMPARE(ChartRequest::chartedItems({"Gemeinde", "Land", "keine Einschränkung"}),
+             (QStringList{"Gemeinde", "Land"}));
+    QVERIFY(ChartRequest::chartedItems({}).isEmpty());
 
     QBarSeries* bars = barSeries(window);
     QVERIFY(bars);

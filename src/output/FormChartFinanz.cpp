@@ -1,5 +1,7 @@
 #include "output/FormChartFinanz.h"
 
+#include <algorithm>
+
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -33,6 +35,10 @@ const QColor seriesColours[ChartData::MaxSeries] = {
 
 QStringList ChartRequest::projectTitle(const QString& pgName, const QString& beschreibung) {
     return {QStringLiteral("TAVO: Auswertung Finanz"), pgName + QStringLiteral(": ") + beschreibung};
+}
+
+QStringList ChartRequest::chartedItems(const QStringList& filterGroupItems) {
+    return filterGroupItems.mid(0, std::max<qsizetype>(0, filterGroupItems.size() - 1));
 }
 
 TfrmChartFinanz::TfrmChartFinanz(Databases& databases, const ChartRequest& request, QWidget* parent)

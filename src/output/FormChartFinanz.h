@@ -23,6 +23,10 @@ struct ChartRequest {
 
     // The title lines of a project chart: "TAVO: Auswertung Finanz" and "<PG_Name>: <Beschreibung>".
     static QStringList projectTitle(const QString& pgName, const QString& beschreibung);
+
+    // The charted names of a filter group's items: all but the last item ("keine Einschränkung"),
+    // which is dropped by its position.
+    static QStringList chartedItems(const QStringList& filterGroupItems);
 };
 
 // The modal finance chart "Grafik: Auswertung Finanz": bars per project year, one series per cost
