@@ -37,6 +37,7 @@ private Q_SLOTS:
     void reportsUsageErrors();
     void calculatesAllAndGoesOnAfterFailure();
     void usesDatabasesBesideTheProgram();
+    void killedRunLeavesEachProjectComplete();
 };
 
 void TestEngineCli::calculatesOneProject() {
@@ -114,6 +115,34 @@ void TestEngineCli::usesDatabasesBesideTheProgram() {
     copy.close();
     copy = QSqlDatabase();
     QSqlDatabase::removeDatabase("beside");
+}
+
+void TestEngineCli::killedRunLeavesEachProjectComplete() {
+    TestDb db;
+    QList<int> ids;
+    for (int i = 0; i < 24; ++i)
+        ids << insertRealisticProject(db);
+    const QStringList files{"--master", db.masterPath(), "--user", db.userPath()};
+    QCOMPARE(runCli(files + QStringList{"--all"}).exitCode, 0);
+    const int rows = ledgerRows(db, ids.first());
+    const double oldCost = ledgerSum(db, ids.first(), "Ausgabe", "Errichtung Unterbau Straße");
+    Sql::exec(db.user(), "UPDATE TAVO SET ifKoErStraßeUnterbau = 90");
+
+    // Killed at some point of the second calculation of all projects, each project holds either its
+    // complete previous or its complete new results.
+    QProcess process;
+    process.start(TAVO_TEST_CLI, QStringList{"calc"} + files + QStringList{"--all"});
+    QVERIFY(process.waitForStarted());
+    QTest::qWait(150);
+    process.kill();
+    process.waitForFinished();
+    for (int id : ids) {
+        QCOMPARE(ledgerRows(db, id), rows);
+        QCOMPARE(ledgerCount(db, id, "Eigenmittel"), 0);
+        const double cost = ledgerSum(db, id, "Ausgabe", "Errichtung Unterbau Straße");
+        QVERIFY(cost == oldCost || cost == 6000.0 * 90);
+        QCOMPARE(Sql::scalar(db.user(), "SELECT count(*) FROM bBvB WHERE TAVO = ?", {id}).toInt(), 1920);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestEngineCli)

@@ -157,6 +157,12 @@ void TestEngineRun::referenceYearFromValueList() {
     db.reopen();
     runCalculation(db.dbs(), id);
     QCOMPARE(scalar(db, "SELECT Bezugsjahr FROM TAVO WHERE ID = ?", {id}), 2012.0);
+    // An entry without a value reads 0 like every empty number.
+    Sql::exec(db.writableMaster(),
+              "INSERT INTO FeldWerte (Tabelle, Feld, Nummer) VALUES ('TAVO', 'Bezugsjahr', 1)");
+    db.reopen();
+    runCalculation(db.dbs(), id);
+    QCOMPARE(scalar(db, "SELECT Bezugsjahr FROM TAVO WHERE ID = ?", {id}), 0.0);
 }
 
 void TestEngineRun::realisticRunIsRepeatableAndClean() {

@@ -71,9 +71,11 @@ int referenceYear(const QSqlDatabase& master) {
                                        QStringLiteral("SELECT Wert FROM FeldWerte WHERE Tabelle = ? AND "
                                                       "Feld = ? ORDER BY Nummer LIMIT 1"),
                                        {QStringLiteral("TAVO"), QStringLiteral("Bezugsjahr")});
-    if (!value.isValid() || value.isNull())
+    if (!value.isValid())
         return kDefaultReferenceYear;
-    // Wert is stored locale-neutral ("2024").
+    // An entry without a value reads 0, like any empty number; Wert is stored locale-neutral ("2024").
+    if (value.isNull() || value.toString().trimmed().isEmpty())
+        return 0;
     bool ok = false;
     const double year = QLocale::c().toDouble(value.toString().trimmed(), &ok);
     if (!ok || !std::isfinite(year) || std::fabs(year) > 1e9)
