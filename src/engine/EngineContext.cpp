@@ -1,14 +1,14 @@
 #include "engine/EngineContext.h"
-#include "engine/RowWriter.h"
 
 #include <cmath>
 
-#include <QSqlField>
+#include <QSqlQuery>
 
 #include "data/Databases.h"
 #include "data/NumberFormat.h"
 #include "data/Sql.h"
 #include "data/TavoError.h"
+#include "engine/RowWriter.h"
 
 namespace {
 

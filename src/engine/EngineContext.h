@@ -7,7 +7,6 @@
 
 #include <QHash>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
 #include <QStringList>
