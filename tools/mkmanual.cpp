@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -16,6 +17,7 @@
 #include <QTextFrame>
 #include <QTextTable>
 #include <QTextTableFormat>
+#include <QUrl>
 
 namespace {
 
@@ -57,6 +59,32 @@ void styleBlocks(QTextDocument& document) {
     }
 }
 
+// Loads the screenshots and scales them down to the width of the text, keeping their proportions.
+void fitImages(QTextDocument& document, double maxWidth) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat image = fragment.charFormat().toImageFormat();
+            const QImage picture =
+                document.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
+            if (picture.isNull())
+                continue;
+            // Kept as a resource of the document, so the copy that print() lays out has it too.
+            document.addResource(QTextDocument::ImageResource, QUrl(image.name()), picture);
+            if (picture.width() <= maxWidth)
+                continue;
+            image.setWidth(maxWidth);
+            image.setHeight(maxWidth * picture.height() / picture.width());
+            QTextCursor cursor(&document);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(image);
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -76,6 +104,8 @@ int main(int argc, char* argv[]) {
     QFont font(QStringLiteral("DejaVu Sans"), 10);
     font.setStyleHint(QFont::SansSerif);
     document.setDefaultFont(font);
+    // Pictures are named relative to the Markdown file.
+    document.setBaseUrl(QUrl::fromLocalFile(QFileInfo(source.fileName()).absolutePath() + QLatin1Char('/')));
     document.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
     styleTables(document);
     styleBlocks(document);
@@ -88,6 +118,9 @@ int main(int argc, char* argv[]) {
     // QTextDocument::print adds a margin of its own and the page numbers; the page adds a little more.
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(8, 6, 8, 6),
                                      QPageLayout::Millimeter));
+    // print() lays the text out on the page; the pictures are fitted to that text width first.
+    const QSizeF page = writer.pageLayout().paintRect(QPageLayout::Point).size();
+    fitImages(document, page.width() * 0.75);
     document.print(&writer);
     if (!QFileInfo(target).isFile() || QFileInfo(target).size() == 0) {
         std::fprintf(stderr, "Das Handbuch konnte nicht geschrieben werden: %s\n", argv[2]);
