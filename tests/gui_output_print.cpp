@@ -212,7 +212,8 @@ void GuiOutputPrint::dialogDefaultsAndKeptSettings() {
     onNextModal([&](QWidget* modal) {
         QCOMPARE(modal, &dialog);
         if (!qEnvironmentVariableIsEmpty("TAVO_SCREENSHOT_DIR"))
-            dialog.grab().save(QDir(qEnvironmentVariable("TAVO_SCREENSHOT_DIR")).filePath("print-dialog.png"));
+            dialog.grab().save(
+                QDir(qEnvironmentVariable("TAVO_SCREENSHOT_DIR")).filePath("print-dialog.png"));
         QTest::keyClicks(edit("edFRechts"), QStringLiteral("Planung"));
         QTest::keyClick(fit, Qt::Key_Space);
         auto* close = dialog.findChild<QPushButton*>(QStringLiteral("BitBtn1"));
