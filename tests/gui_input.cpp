@@ -314,8 +314,22 @@ private Q_SLOTS:
             QCOMPARE(exceeded.count(), 1);
             QCOMPARE(grid->footerText(anteil), QStringLiteral("110"));
         }
-        // The check only reports: the rows are written as they are.
+        // The cell editors: a drop-down that shows descriptions and stores the key. The sum stays
+        // above 100, so each change reports again.
         MessageCatcher catcher;
+        QTableView* view = grid->view();
+        m_window->pages()->setCurrentIndex(0);
+        view->setCurrentIndex(model->index(1, 0));
+        view->edit(model->index(1, 0));
+        auto* combo = view->viewport()->findChild<QComboBox*>();
+        QVERIFY(combo);
+        QCOMPARE(combo->currentText(), QStringLiteral("Reihenhaus klein"));
+        combo->setCurrentIndex(combo->findText(QStringLiteral("großvolumiger Wohnbau")));
+        QTest::keyClick(combo, Qt::Key_Return);
+        QTRY_COMPARE(model->index(1, 0).data(Qt::EditRole).toString(), QStringLiteral("GWB"));
+
+        QTRY_VERIFY(catcher.texts().contains(QString::fromUtf8(GridBebauung::SumMessage)));
+        // The check only reports: the rows are written as they are.
         m_window->postProjectRow();
         QCOMPARE(Sql::scalar(m_db->user(), "SELECT Total(bbAnteil) FROM Bebauung WHERE TAVO = ?", {m_id})
                      .toDouble(),
@@ -364,6 +378,14 @@ private Q_SLOTS:
                 .toDouble(),
             7.5);
         QCOMPARE(view->currentIndex().row(), 1);
+        // A number typed into a cell follows the locale.
+        view->edit(view->currentIndex());
+        auto* cellEdit = view->viewport()->findChild<QLineEdit*>();
+        QVERIFY(cellEdit);
+        cellEdit->selectAll();
+        QTest::keyClicks(cellEdit, QStringLiteral("2.25"));
+        QTest::keyClick(cellEdit, Qt::Key_Return);
+        QTRY_COMPARE(grid->model()->index(1, 1).data(Qt::EditRole).toDouble(), 2.25);
         QHeaderView* header = view->horizontalHeader();
         const auto footerX = [&](int c) {
             return grid->footer()->mapTo(grid, grid->footer()->cellRect(c).topLeft()).x();
