@@ -119,7 +119,8 @@ void TComboBoxTAVO::textChosen(const QString& text) {
         return;
     // Items are looked up like a string list does it: case-insensitively.
     const int index = text.isEmpty() ? -1 : findText(text, Qt::MatchFixedString);
-    m_record.edit();
+    if (!m_record.edit()) // no project row loaded: nothing to write into
+        return;
     m_record.setValue(m_FDBEditEh->column(), index >= 0 ? wertAsValue(m_FValues.at(index)) : QVariant());
     AfterScroll();
 }

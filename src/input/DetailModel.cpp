@@ -224,7 +224,9 @@ bool DetailModel::setData(const QModelIndex& index, const QVariant& value, int r
     if (!stored(index.column(), value, &newValue))
         return false;
     QVariant& cell = record.values[static_cast<size_t>(index.column())];
-    if (cell.isNull() == newValue.isNull() && cell == newValue)
+    const bool unchanged =
+        cell.isNull() || !cell.isValid() ? newValue.isNull() : (!newValue.isNull() && cell == newValue);
+    if (unchanged)
         return true;
     cell = newValue;
     record.dirty = true;

@@ -24,7 +24,10 @@
 #include "input/InputTables.h"
 #include "input/ProjectEdit.h"
 #include "input/ProjectRecord.h"
+#include "input/ResultPagesHost.h"
+#include "output/FormAbout.h"
 #include "output/FormStartUp.h"
+#include "output/Help.h"
 #include "projects/core/ProjectRecords.h"
 
 namespace {
@@ -139,6 +142,7 @@ void TfrmHaupt::buildWindow() {
     new QVBoxLayout(m_populationPage);
     m_pcHaupt->addTab(m_financePage, QStringLiteral("Auswertung Finanz"));
     m_pcHaupt->addTab(m_populationPage, QStringLiteral("Auswertung Bevölk."));
+    m_resultPages = new ResultPagesHost(m_dbs, *m_record, this, m_financePage, m_populationPage);
     m_pcHaupt->setCurrentIndex(0);
 
     auto* layout = new QVBoxLayout(this);
@@ -202,9 +206,8 @@ QWidget* TfrmHaupt::buildButtonRow() {
         layout->addWidget(button);
         return button;
     };
-    // Info and help get their actions from the help module.
-    addButton("btInfo", "Info...");
-    addButton("btHilfe", "Hilfe...");
+    connect(addButton("btInfo", "Info..."), &QPushButton::clicked, this, &TfrmHaupt::btAboutClick);
+    connect(addButton("btHilfe", "Hilfe..."), &QPushButton::clicked, this, &TfrmHaupt::btHelpClick);
     layout->addStretch(1);
     connect(addButton("btAbbrechen", "Abbruch"), &QPushButton::clicked, this, &TfrmHaupt::btAbbrechenClick);
     connect(addButton("btExit", "Speichern und Schließen"), &QPushButton::clicked, this,
@@ -283,10 +286,10 @@ void TfrmHaupt::loadProject() {
 }
 
 void TfrmHaupt::SourceTAVODataChange() {
-    if (!m_record->isEditing())
-        return;
-    for (TComboBoxTAVO* combo : m_comboOrder)
-        combo->AfterScroll();
+    if (m_record->isEditing())
+        for (TComboBoxTAVO* combo : m_comboOrder)
+            combo->AfterScroll();
+    m_resultPages->updateFootersQuietly();
 }
 
 void TfrmHaupt::showEvent(QShowEvent* event) {
@@ -296,6 +299,7 @@ void TfrmHaupt::showEvent(QShowEvent* event) {
     m_pcHaupt->setCurrentIndex(0);
     try {
         loadProject();
+        m_resultPages->OpenProjectData(m_FvalID);
     } catch (const TavoError& e) {
         showError(e.message());
     }
@@ -310,6 +314,7 @@ void TfrmHaupt::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    m_resultPages->CloseProjectData();
     event->accept();
     Q_EMIT projectClosed(m_FvalID);
 }
@@ -323,6 +328,23 @@ void TfrmHaupt::btAbbrechenClick() {
         edit->refresh();
     discardPendingEdits();
     close();
+}
+
+void TfrmHaupt::refreshResultViews() {
+    try {
+        m_resultPages->refresh();
+    } catch (const TavoError& e) {
+        showError(e.message());
+    }
+}
+
+void TfrmHaupt::btAboutClick() {
+    TfrmAbout about(this);
+    about.exec();
+}
+
+void TfrmHaupt::btHelpClick() {
+    Help::openManual(this);
 }
 
 void TfrmHaupt::showError(const QString& message) {

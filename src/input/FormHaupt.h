@@ -15,6 +15,7 @@ class GridBesiedelung;
 class GridSonderausgaben;
 class ProjectEdit;
 class ProjectRecord;
+class ResultPagesHost;
 class TComboBoxTAVO;
 
 // The main window: edits one project record on six input pages and hosts the two result pages.
@@ -49,6 +50,11 @@ public:
     // QVBoxLayout that receives the result panels.
     QWidget* financeResultPage() const { return m_financePage; }
     QWidget* populationResultPage() const { return m_populationPage; }
+    // The result panels on those pages, their zoom and the window's print dialog.
+    ResultPagesHost* resultPages() const { return m_resultPages; }
+    // Re-queries both result pages (the end of a calculation run, also after an error); a failing
+    // query is shown as a message.
+    void refreshResultViews();
 
     // Hooks for the derived-input handlers: the input widget of a project column (nullptr when
     // the column has no input), the value-list field beside it, and the window's buttons by name.
@@ -91,6 +97,8 @@ private:
     void btExitClick();
     void btAbbrechenClick();
     void showError(const QString& message);
+    void btAboutClick();
+    void btHelpClick();
 
     Databases& m_dbs;
     int m_FvalID = 0;
@@ -99,6 +107,7 @@ private:
     QTabWidget* m_pcHaupt = nullptr;
     QWidget* m_financePage = nullptr;
     QWidget* m_populationPage = nullptr;
+    ResultPagesHost* m_resultPages = nullptr;
     GridBebauung* m_gridBebauung = nullptr;
     GridBesiedelung* m_gridBesiedelung = nullptr;
     GridSonderausgaben* m_gridSonderausgaben = nullptr;

@@ -97,7 +97,9 @@ void ProjectRecord::setValue(const QString& column, const QVariant& value) {
         throw TavoError(QStringLiteral("Kein Datensatz geöffnet."));
     const QVariant stored = converted(column, value);
     const QVariant old = m_values.value(column);
-    if (old.isNull() == stored.isNull() && old == stored)
+    const bool unchanged =
+        old.isNull() || !old.isValid() ? stored.isNull() : (!stored.isNull() && old == stored);
+    if (unchanged)
         return;
     m_values.insert(column, stored);
     if (!m_dirty.contains(column))

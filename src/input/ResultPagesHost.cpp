@@ -1,0 +1,109 @@
+#include "input/ResultPagesHost.h"
+
+#include <memory>
+
+#include <QLayout>
+#include <QMessageBox>
+#include <QWidget>
+
+#include "data/TavoError.h"
+#include "input/ProjectRecord.h"
+#include "output/FormChartFinanz.h"
+#include "output/FormDruckGrid.h"
+#include "output/ResultFinancePanel.h"
+#include "output/ResultGrid.h"
+#include "output/ResultPopulationPanel.h"
+#include "output/ResultRadioGroup.h"
+#include "output/ResultZoom.h"
+
+using ResultKind = ResultQueries::ResultKind;
+
+namespace {
+
+ChartData::Quantity quantityOf(ResultKind kind) {
+    switch (kind) {
+    case ResultKind::Expenditure:
+        return ChartData::Quantity::Expenditure;
+    case ResultKind::Revenue:
+        return ChartData::Quantity::Revenue;
+    case ResultKind::Balance:
+        break;
+    }
+    return ChartData::Quantity::Balance;
+}
+
+} // namespace
+
+ResultPagesHost::ResultPagesHost(Databases& dbs, ProjectRecord& record, QWidget* window, QWidget* financePage,
+                                 QWidget* populationPage)
+    : QObject(window), m_dbs(dbs), m_record(record), m_window(window) {
+    m_finance = new ResultFinancePanel(dbs, financePage);
+    m_finance->setObjectName(QStringLiteral("ResultFinancePanel"));
+    financePage->layout()->addWidget(m_finance);
+    m_population = new ResultPopulationPanel(dbs, populationPage);
+    m_population->setObjectName(QStringLiteral("ResultPopulationPanel"));
+    populationPage->layout()->addWidget(m_population);
+    m_zoom = new ResultZoom(m_finance);
+
+    connect(m_zoom, &ResultZoom::printRequested, this, &ResultPagesHost::printGrid);
+    connect(m_zoom, &ResultZoom::chartRequested, this, &ResultPagesHost::btChartFinanzClick);
+    connect(m_population, &ResultPopulationPanel::printRequested, this, &ResultPagesHost::printGrid);
+}
+
+void ResultPagesHost::OpenProjectData(int projectId) {
+    m_finance->setProject(projectId);
+    m_population->setProject(projectId);
+}
+
+void ResultPagesHost::CloseProjectData() {
+    m_finance->CloseProjectData();
+    m_population->CloseProjectData();
+    m_zoom->UnzoomResultGrid();
+}
+
+void ResultPagesHost::refresh() {
+    m_finance->rgKostentraegerClick();
+    m_population->rgGebietClick();
+}
+
+void ResultPagesHost::updateFootersQuietly() {
+    try {
+        m_finance->UpdateResultFooters();
+    } catch (const TavoError&) {
+        // A change notification never interrupts the user; the next refresh writes them again.
+    }
+}
+
+QString ResultPagesHost::recordText(const char* column) const {
+    return m_record.value(QString::fromUtf8(column)).toString();
+}
+
+void ResultPagesHost::printGrid(ResultGrid* grid) {
+    if (!m_druckGrid)
+        m_druckGrid = new TfrmDruckGrid(m_window);
+    PrintJob job;
+    job.model = grid->model();
+    job.columns = grid->printColumns();
+    job.footer = grid->hasFooter() ? grid->footerCells() : QStringList();
+    job.id = recordText("ID");
+    job.pg = recordText("PG");
+    job.pgName = recordText("PG_Name");
+    job.beschreibung = recordText("Beschreibung");
+    m_druckGrid->printModel(job);
+}
+
+void ResultPagesHost::btChartFinanzClick(ResultKind kind) {
+    ChartRequest request;
+    request.projectId = m_finance->projectId();
+    request.quantity = quantityOf(kind);
+    request.titleLines = ChartRequest::projectTitle(recordText("PG_Name"), recordText("Beschreibung"));
+    // The names come from the page's filter groups; their choices do not restrict the chart.
+    request.costBearers = ChartRequest::chartedItems(m_finance->rgKostentraeger()->items());
+    request.types = ChartRequest::chartedItems(m_finance->rgKostenTyp()->items());
+    try {
+        auto chart = std::make_unique<TfrmChartFinanz>(m_dbs, request, m_window);
+        chart->exec();
+    } catch (const TavoError& e) {
+        QMessageBox::critical(m_window, QStringLiteral("TAVO - Tavorechner"), e.message());
+    }
+}
