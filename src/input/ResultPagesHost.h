@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 
 #include "output/core/ResultQueries.h"
 
@@ -56,5 +55,5 @@ private:
     ResultFinancePanel* m_finance = nullptr;
     ResultPopulationPanel* m_population = nullptr;
     ResultZoom* m_zoom = nullptr;
-    QPointer<TfrmDruckGrid> m_druckGrid;
+    TfrmDruckGrid* m_druckGrid = nullptr; // owned by the window
 };

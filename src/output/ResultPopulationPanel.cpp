@@ -1,7 +1,5 @@
 #include "output/ResultPopulationPanel.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -12,7 +10,7 @@
 #include "data/TavoError.h"
 #include "output/ResultGrid.h"
 #include "output/ResultRadioGroup.h"
-#include "output/core/DatasetText.h"
+#include "output/ResultZoom.h"
 
 using namespace ResultQueries;
 
@@ -157,5 +155,5 @@ const QSqlQueryModel& ResultPopulationPanel::datasetBeV() const {
 }
 
 void ResultPopulationPanel::copyDatasetToClipboard(const QSqlQueryModel& dataset) {
-    QApplication::clipboard()->setText(DatasetText::fromModel(dataset));
+    CopyDataSetToClipboard(dataset);
 }
