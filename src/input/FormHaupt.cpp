@@ -18,7 +18,9 @@
 
 #include "data/Sql.h"
 #include "data/TavoError.h"
+#include "input/CalculationAction.h"
 #include "input/ComboBoxTAVO.h"
+#include "input/DerivedInputs.h"
 #include "input/DetailGrid.h"
 #include "input/InputPageBuilder.h"
 #include "input/InputTables.h"
@@ -87,6 +89,9 @@ TfrmHaupt::TfrmHaupt(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Wind
     } catch (const TavoError& e) {
         showError(e.message());
     }
+    // The handlers of the derived inputs and presets, and the calculation run behind "Berechnen".
+    new DerivedInputs(*this);
+    new CalculationAction(*this);
     m_FPrepared = true;
     placeOnScreen();
     splash->close();
@@ -208,6 +213,7 @@ QWidget* TfrmHaupt::buildButtonRow() {
     };
     connect(addButton("btInfo", "Info..."), &QPushButton::clicked, this, &TfrmHaupt::btAboutClick);
     connect(addButton("btHilfe", "Hilfe..."), &QPushButton::clicked, this, &TfrmHaupt::btHelpClick);
+    addButton("btBerechnen", "Berechnen"); // connected by CalculationAction
     layout->addStretch(1);
     connect(addButton("btAbbrechen", "Abbruch"), &QPushButton::clicked, this, &TfrmHaupt::btAbbrechenClick);
     connect(addButton("btExit", "Speichern und Schließen"), &QPushButton::clicked, this,
