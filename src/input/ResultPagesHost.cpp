@@ -1,7 +1,10 @@
 #include "input/ResultPagesHost.h"
 
+#include <cmath>
 #include <memory>
 
+#include <QFontMetricsF>
+#include <QImage>
 #include <QLayout>
 #include <QMessageBox>
 #include <QWidget>
@@ -30,6 +33,31 @@ ChartData::Quantity quantityOf(ResultKind kind) {
         break;
     }
     return ChartData::Quantity::Balance;
+}
+
+// The grid's columns for the printout, each at least as wide as its widest text (title, cells,
+// footer) in the printout's 8 point font, measured at the 96 dpi the printer takes the widths in;
+// the screen grid's widths are tight for that font and would cut large amounts short.
+QList<PrintColumn> printColumnsFitting(const ResultGrid& grid) {
+    QImage device(1, 1, QImage::Format_RGB32);
+    device.setDotsPerMeterX(3780); // 96 dpi
+    device.setDotsPerMeterY(3780);
+    QFont font(QStringLiteral("MS Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    const QFontMetricsF plain(font, &device);
+    font.setBold(true);
+    const QFontMetricsF bold(font, &device);
+    const QStringList footer = grid.hasFooter() ? grid.footerCells() : QStringList();
+    const QAbstractItemModel* model = grid.model();
+    QList<PrintColumn> columns = grid.printColumns();
+    for (int c = 0; c < columns.size(); ++c) {
+        double widest =
+            qMax(bold.horizontalAdvance(columns[c].title), bold.horizontalAdvance(footer.value(c)));
+        for (int row = 0; row < model->rowCount(); ++row)
+            widest = qMax(widest, plain.horizontalAdvance(grid.cellText(c, model->index(row, c).data())));
+        columns[c].width = qMax(columns[c].width, static_cast<int>(std::ceil(widest)) + 8);
+    }
+    return columns;
 }
 
 } // namespace
@@ -83,7 +111,7 @@ void ResultPagesHost::printGrid(ResultGrid* grid) {
         m_druckGrid = new TfrmDruckGrid(m_window);
     PrintJob job;
     job.model = grid->model();
-    job.columns = grid->printColumns();
+    job.columns = printColumnsFitting(*grid);
     job.footer = grid->hasFooter() ? grid->footerCells() : QStringList();
     job.id = recordText("ID");
     job.pg = recordText("PG");

@@ -95,6 +95,11 @@ QWidget* ResultFinancePanel::buildGrids() {
         grid->setFooterText(QStringLiteral("Kostenträger"), QStringLiteral("Summe:"));
         grid->setFooterAlignment(QStringLiteral("Kostenträger"), Qt::AlignRight);
         column->addWidget(grid, 1);
+        // Room for all columns and the vertical scroll bar, so no column hides behind a scroll.
+        int width = 0;
+        for (const PrintColumn& c : grid->printColumns())
+            width += c.width;
+        grid->setMinimumWidth(width + 24);
         m_captions[i] = label;
         m_grids[i] = grid;
     }

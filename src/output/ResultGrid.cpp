@@ -1,6 +1,7 @@
 #include "output/ResultGrid.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
@@ -111,6 +112,28 @@ ResultGrid::ResultGrid(const QList<ResultColumn>& columns, bool withFooter, QWid
     layout->addWidget(m_view, 1);
     if (withFooter)
         buildFooter();
+    connect(m_model, &QAbstractItemModel::modelReset, this, &ResultGrid::widenNumberColumns);
+}
+
+// The widths are laid out for a compact font; where a number or total does not fit its column in the
+// font in use, the column grows to show it whole (a cut amount, or a total losing its minus sign at
+// the left edge, would be misread). Columns never shrink here.
+void ResultGrid::widenNumberColumns() {
+    const QFontMetrics cells = m_view->fontMetrics();
+    QFont bold = font();
+    bold.setBold(true);
+    const QFontMetrics footer(bold);
+    const auto& columns = m_model->columns();
+    for (int c = 0; c < columns.size(); ++c) {
+        if (columns.at(c).format == CellFormat::Plain)
+            continue;
+        int needed =
+            c < m_footerLabels.size() ? footer.horizontalAdvance(m_footerLabels.at(c)->text()) + 8 : 0;
+        for (int row = 0; row < m_model->rowCount(); ++row)
+            needed = qMax(needed, cells.horizontalAdvance(cellText(c, m_model->index(row, c).data())) + 12);
+        if (needed > m_view->columnWidth(c))
+            m_view->setColumnWidth(c, needed);
+    }
 }
 
 void ResultGrid::buildFooter() {
@@ -165,8 +188,10 @@ QLabel* ResultGrid::footerLabel(const QString& field) const {
 }
 
 void ResultGrid::setFooterText(const QString& field, const QString& text) {
-    if (QLabel* label = footerLabel(field))
+    if (QLabel* label = footerLabel(field)) {
         label->setText(text);
+        widenNumberColumns();
+    }
 }
 
 QString ResultGrid::footerText(const QString& field) const {

@@ -81,6 +81,7 @@ protected:
 private:
     void buildFooter();
     void placeFooterLabels();
+    void widenNumberColumns();
     QLabel* footerLabel(const QString& field) const;
 
     QTableView* m_view = nullptr;
