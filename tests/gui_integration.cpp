@@ -121,6 +121,12 @@ class IntegrationTest : public QObject {
                                                      {QStringLiteral("RHg"), 0},
                                                      {QStringLiteral("RHk"), 0},
                                                      {QStringLiteral("GWB"), 1}});
+        for (int year = 1; year <= 3; ++year)
+            for (int age : {4, 8, 40})
+                m_db->insertRow(QStringLiteral("bBvB"), {{QStringLiteral("TAVO"), id},
+                                                         {QStringLiteral("Alter"), age},
+                                                         {QStringLiteral("Jahr"), year},
+                                                         {QStringLiteral("Bewohner"), 10.0 * year}});
         return id;
     }
 
@@ -200,6 +206,9 @@ void IntegrationTest::pagesShowTheProjectAndFollowItsChanges() {
     QCOMPARE(ausgaben->footerText(QStringLiteral("Ausgabe")), QStringLiteral("1.234.617,89"));
     QCOMPARE(finance()->grid(ResultKind::Revenue)->model()->rowCount(), 2);
     QCOMPARE(population()->gridWE()->model()->rowCount(), 3);
+    // "Baugebiet Zuzug": the building area's inhabitants scaled by auAnteilZuzug (50 %).
+    QCOMPARE(population()->gridBeV()->model()->rowCount(), 3);
+    QCOMPARE(population()->gridBeV()->model()->index(2, 3).data().toDouble(), 45.0);
     // Amounts over a million and a negative total show whole in the window's font.
     ResultGrid* saldo = finance()->grid(ResultKind::Balance);
     QFont bold = saldo->font();
