@@ -533,6 +533,39 @@ void IntegrationTest::screenshots() {
     m_window->pages()->setCurrentWidget(m_window->populationResultPage());
     QApplication::processEvents();
     QVERIFY(m_window->grab().save(QStringLiteral("/tmp/tavo_integration_bevoelk.png")));
+
+    // The chart of the zoomed balance and its printout, as the user gets them.
+    zoomBy(ResultKind::Balance);
+    bool chartSaved = false;
+    {
+        ModalScript script([&](QWidget* modal) {
+            auto* chart = qobject_cast<TfrmChartFinanz*>(modal);
+            if (!chart)
+                return false;
+            chartSaved = chart->grab().save(QStringLiteral("/tmp/tavo_integration_chart.png"));
+            chart->accept();
+            return true;
+        });
+        QTest::mouseClick(zoom()->btChartFinanz(), Qt::LeftButton);
+    }
+    QVERIFY(chartSaved);
+    zoomBy(ResultKind::Balance);
+    int pages = 0;
+    {
+        ModalScript script([&](QWidget* modal) {
+            auto* dialog = qobject_cast<TfrmDruckGrid*>(modal);
+            if (!dialog)
+                return false;
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QStringLiteral("/tmp/tavo_integration_saldo.pdf"));
+            pages = dialog->printTo(&printer);
+            dialog->reject();
+            return true;
+        });
+        QTest::mouseClick(zoom()->btDruckeZoomGrid(), Qt::LeftButton);
+    }
+    QCOMPARE(pages, 1);
 }
 
 QTEST_MAIN(IntegrationTest)
