@@ -20,6 +20,10 @@ bool CalculationAction::saveInputs(QString* error) {
     // A number still being typed is written first; an invalid one has shown its own message.
     if (auto* edit = qobject_cast<ProjectEdit*>(m_window.focusWidget()); edit && !edit->commit())
         return false;
+    // The input is left now, as a click on the button leaves it, so that its handlers run before the
+    // save and not while the window is disabled.
+    if (QPushButton* button = m_window.button(QStringLiteral("btBerechnen")))
+        button->setFocus(Qt::OtherFocusReason);
     try {
         m_window.postProjectRow();
     } catch (const TavoError& e) {
