@@ -395,12 +395,15 @@ private Q_SLOTS:
                     {"auAntGemFörderungWasser", 50},
                     {"auGemFörderungWasser", 9},
                     {"auEinheitssatzKanalMisch", 1290},
+                    {"auAntGemFörderungKanalSchmutz", 20},
                     {"auAntGemFörderungKanalMisch", 1}});
         m_window->pages()->setCurrentIndex(2);
         // Rate 12.5 and 30 %: 3 (3.75 cut).
         typeAndLeave(input("auAntGemFörderungAufschl"), "30", elsewhere());
         QCOMPARE(value("auGemFörderungAufschl"), 3.0);
         QCOMPARE(input("auGemFörderungAufschl")->text(), QStringLiteral("3"));
+        typeAndLeave(input("auEinheitssatzKanalSchmutz"), "15", elsewhere());
+        QCOMPARE(value("auGemFörderungKanalSchmutz"), 3.0);
         typeAndLeave(input("auEinheitssatzKanalMisch"), "-1290", elsewhere());
         QCOMPARE(value("auGemFörderungKanalMisch"), -12.0);
 
@@ -460,6 +463,8 @@ private Q_SLOTS:
         QCOMPARE(grid->footerText(1), NumberFormat::general(sum));
         QCOMPARE(grid->model()->columnSum(1), sum);
 
+        QTest::mouseClick(m_window->button("btSetAufsied_mit_Mobil"), Qt::LeftButton);
+        QCOMPARE(rows(m_db->user(), userSql, {id}).join('\n'), presetRows("mit_Mobilisierung"));
         QTest::mouseClick(m_window->button("btSetAufsied_leer"), Qt::LeftButton);
         QCOMPARE(rows(m_db->user(), userSql, {id}).join('\n'), presetRows("leer"));
         QCOMPARE(grid->footerText(1), QStringLiteral("0"));
@@ -518,8 +523,18 @@ private Q_SLOTS:
         QVERIFY(Sql::scalar(m_db->user(), "SELECT EFHg FROM Besiedelung WHERE TAVO = ? AND Jahr = 1", {id})
                     .toDouble() != 35);
 
+        // While the run refreshes the window, it is disabled under the hourglass.
+        QList<bool> enabledDuringRun;
+        QList<int> cursorDuringRun;
+        connect(&m_window->record(), &ProjectRecord::reloaded, this, [&] {
+            enabledDuringRun << m_window->isEnabled();
+            cursorDuringRun << (QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape())
+                                                               : -1);
+        });
         ModalScript script;
         m_window->button("btBerechnen")->click();
+        QCOMPARE(enabledDuringRun, QList<bool>{false});
+        QCOMPARE(cursorDuringRun, QList<int>{int(Qt::WaitCursor)});
         QCOMPARE(finished.size(), 1);
         QCOMPARE(finished.at(0).at(0).toString(), QString());
         QVERIFY(script.unexpected().isEmpty());
