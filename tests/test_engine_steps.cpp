@@ -1,5 +1,7 @@
 // The calculation steps one by one, each against amounts computed here from the formulas.
 
+#include <cmath>
+
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -57,6 +59,7 @@ private Q_SLOTS:
     void fiscalEqualisation();
     void socialInfrastructure();
     void interestIsSimpleAndSkipsOwnFunds();
+    void interestBalanceAddsInLedgerOrder();
     void specialExpenditures();
 };
 
@@ -404,6 +407,30 @@ void TestEngineSteps::interestIsSimpleAndSkipsOwnFunds() {
     // Every interest row has its own-funds counterpart while the run lasts.
     QCOMPARE(ledgerSum(db, id, E, "Eigenmittel") - 30000 - 5000, 19 * 2800.0);
     QCOMPARE(ledgerSum(db, id, A, "Eigenmittel"), 19 * 100.0);
+}
+
+void TestEngineSteps::interestBalanceAddsInLedgerOrder() {
+    // The balance is the ledger query's sum, which visits the rows by year (the ledger's index) and
+    // not in booking order. With values whose sum depends on the order, only that order gives the
+    // expected interest: 1 + 1 is lost beside 1e16 when added after it, but not before it.
+    TestDb db;
+    const int id = db.insertProject({{"PG", 301}, {"fiZinsenSoll", 4}, {"fiZinsenHaben", 1}});
+    EngineContext ctx(db.dbs(), id);
+    ctx.BookAmount(id, 2, "Sonstiges", "Später", false, 1, 0);
+    ctx.BookAmount(id, 2, "Sonstiges", "Später", false, 1, 0);
+    ctx.BookAmount(id, 1, "Sonstiges", "Früher", false, 1e16, 0);
+    Steps::interest(ctx);
+    ctx.flushLedger();
+    const double interest2 = 1e16 * 4 / 100;
+    QCOMPARE(ledgerSum(db, id, A, "Zinsen Vorjahr", 2), interest2);
+    // Year 1, then year 2 in row order: the two ones, the interest of year 2 and its own-funds row.
+    const double byYear = ((1e16 + 1.0) + 1.0) + interest2;
+    const double byBooking = ((1.0 + 1.0) + 1e16) + interest2;
+    const double expected = std::fabs((interest2 - byYear) * 4 / 100);
+    QVERIFY(expected != std::fabs((interest2 - byBooking) * 4 / 100));
+    // Exact comparison: QCOMPARE on doubles would accept a difference in the last bits.
+    const double actual = ledgerSum(db, id, A, "Zinsen Vorjahr", 3);
+    QVERIFY2(actual == expected, qPrintable(QString::number(actual, 'f', 4)));
 }
 
 void TestEngineSteps::specialExpenditures() {

@@ -127,23 +127,27 @@ void EngineContext::insertLedgerRow(int projectId, int year, const QString& typ,
                         QStringLiteral("Ausgabe"), QStringLiteral("Einnahme")});
     }
     m_ledger->add({projectId, year, typ, bezeichnung, bearer, ausgabe, einnahme});
-    m_booked[typ].push_back({year, einnahme, ausgabe});
 }
 
-double EngineContext::balance(const QString& typ, int year) const {
-    const auto rows = m_booked.constFind(typ);
-    if (rows == m_booked.constEnd())
-        return 0.0;
-    // Like "sum(Einnahme) - Sum(Ausgabe)" over the ledger rows of the type up to the year.
-    double revenue = 0;
-    double expenditure = 0;
-    for (const BookedRow& row : *rows) {
-        if (row.year > year)
-            continue;
-        revenue += row.einnahme;
-        expenditure += row.ausgabe;
+double EngineContext::balance(const QString& typ, int year) {
+    // The balance is the database's own sum over the ledger rows, so that it adds the same values in
+    // the same order (and with the same summation) as a query over the ledger does; a sum kept while
+    // booking adds them in booking order and can differ in the last bits.
+    flushLedger();
+    if (!m_balanceQuery) {
+        m_balanceQuery = std::make_unique<QSqlQuery>(m_user);
+        m_balanceQuery->setForwardOnly(true);
+        Sql::prepare(*m_balanceQuery, QStringLiteral("SELECT sum(Einnahme) - Sum(Ausgabe) FROM Auswertung "
+                                                     "WHERE TAVO = ? AND Typ = ? AND Jahr <= ?"));
     }
-    return revenue - expenditure;
+    m_balanceQuery->bindValue(0, ProjectId);
+    m_balanceQuery->bindValue(1, typ);
+    m_balanceQuery->bindValue(2, year);
+    Sql::execPrepared(*m_balanceQuery);
+    // A type without rows up to the year gives NULL, which reads 0.
+    const double value = m_balanceQuery->next() ? NumberFormat::toDouble(m_balanceQuery->value(0)) : 0.0;
+    m_balanceQuery->finish();
+    return value;
 }
 
 void EngineContext::flushLedger() {

@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
 #include <QStringList>
@@ -68,8 +69,9 @@ public:
                     double amount, double ownSharePercent);
 
     // Revenue minus expenditure of all rows booked so far in this run under evaluation type typ with
-    // a year up to `year`, own-funds rows included: the balance the interest step charges.
-    double balance(const QString& typ, int year) const;
+    // a year up to `year`, own-funds rows included: the balance the interest step charges. Writes the
+    // collected rows first and sums them in the database.
+    double balance(const QString& typ, int year);
 
     // Writes the ledger rows that BookAmount has collected. Every reader of the ledger calls it first;
     // the run calls it at the end and before it passes on an error, so no booked row is lost.
@@ -115,11 +117,5 @@ private:
     std::unique_ptr<EvaluationTypes> m_types;
     std::unique_ptr<RowWriter> m_ledger;
     QHash<QString, YearRow> m_yearTables;
-    // Per evaluation type, the year, revenue and expenditure of every row booked, in booking order.
-    struct BookedRow {
-        int year;
-        double einnahme;
-        double ausgabe;
-    };
-    QHash<QString, std::vector<BookedRow>> m_booked;
+    std::unique_ptr<QSqlQuery> m_balanceQuery;
 };

@@ -2,8 +2,7 @@
 // evaluation type's balance up to the previous year, taken over every row the run has booked so
 // far: own-funds rows count as revenue, and every interest row carries an own-funds row of its own,
 // so interest is simple, not compound. The special expenditures come afterwards and bear no interest.
-// The balances are kept by the context while it books; nothing else writes the project's ledger
-// during a run, so they equal the sums over the ledger table.
+// Each balance is the database's sum over the ledger rows written so far.
 
 #include <cmath>
 
