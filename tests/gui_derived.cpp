@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlQuery>
+#include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTabWidget>
 #include <QTableView>
@@ -25,6 +26,8 @@
 #include "input/FormHaupt.h"
 #include "input/ProjectEdit.h"
 #include "input/ProjectRecord.h"
+#include "output/ResultFinancePanel.h"
+#include "output/ResultPopulationPanel.h"
 #include "projects/core/ProjectRecords.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
@@ -531,8 +534,19 @@ private Q_SLOTS:
             cursorDuringRun << (QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape())
                                                                : -1);
         });
+        auto* finance = m_window->findChild<ResultFinancePanel*>();
+        auto* population = m_window->findChild<ResultPopulationPanel*>();
+        QVERIFY(finance && population);
+        QCOMPARE(finance->dataset(ResultFinancePanel::ResultKind::Expenditure).rowCount(), 0);
+        QSignalSpy financeRefreshed(finance, &ResultFinancePanel::resultsRefreshed);
+        QSignalSpy populationRefreshed(population, &ResultPopulationPanel::resultsRefreshed);
         ModalScript script;
         m_window->button("btBerechnen")->click();
+        // The result views show the new results.
+        QCOMPARE(financeRefreshed.size(), 1);
+        QCOMPARE(populationRefreshed.size(), 1);
+        QVERIFY(finance->dataset(ResultFinancePanel::ResultKind::Expenditure).rowCount() > 0);
+        QVERIFY(population->datasetWE().rowCount() > 0);
         QCOMPARE(enabledDuringRun, QList<bool>{false});
         QCOMPARE(cursorDuringRun, QList<int>{int(Qt::WaitCursor)});
         QCOMPARE(finished.size(), 1);
@@ -589,8 +603,14 @@ private Q_SLOTS:
             QCOMPARE(box->icon(), QMessageBox::Critical);
             box->button(QMessageBox::Ok)->click();
         });
+        auto* finance = m_window->findChild<ResultFinancePanel*>();
+        QVERIFY(finance);
+        QSignalSpy financeRefreshed(finance, &ResultFinancePanel::resultsRefreshed);
         m_window->button("btBerechnen")->click();
         QVERIFY(script.finished());
+        // The views show the partial results.
+        QCOMPARE(financeRefreshed.size(), 1);
+        QVERIFY(finance->dataset(ResultFinancePanel::ResultKind::Expenditure).rowCount() > 0);
         QVERIFY(enabledAtMessage);
         QVERIFY(cursorRestored);
         // The rows booked before the error stay, own-funds rows included; the year is stamped.
