@@ -20,17 +20,21 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "data/NumberFormat.h"
+#include "data/Sql.h"
 #include "input/FormHaupt.h"
 #include "input/ProjectRecord.h"
 #include "input/ResultPagesHost.h"
 #include "output/FormAbout.h"
 #include "output/FormChartFinanz.h"
 #include "output/FormDruckGrid.h"
+#include "output/Help.h"
 #include "output/ResultFinancePanel.h"
 #include "output/ResultGrid.h"
 #include "output/ResultPopulationPanel.h"
 #include "output/ResultRadioGroup.h"
 #include "output/ResultZoom.h"
+#include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
 using ResultKind = ResultQueries::ResultKind;
@@ -186,7 +190,9 @@ private Q_SLOTS:
     void printDialogIsKeptAndHeadedByTheProject();
     void chartOfTheZoomedView();
     void chartWithNineCostBearersShowsTheMessage();
+    void calculationFillsBothPages();
     void infoShowsTheVersion();
+    void helpLooksBesideTheProgram();
     void screenshots();
 };
 
@@ -501,6 +507,48 @@ void IntegrationTest::chartWithNineCostBearersShowsTheMessage() {
     verifyZoomButtons(false);
 }
 
+void IntegrationTest::calculationFillsBothPages() {
+    openWindow(EngineFixture::insertRealisticProject(*m_db));
+    QCOMPARE(finance()->grid(ResultKind::Expenditure)->model()->rowCount(), 0);
+    QCOMPARE(population()->gridWE()->model()->rowCount(), 0);
+    QStringList messages;
+    {
+        ModalScript script([&](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                messages << box->text();
+                box->accept();
+            }
+            return false;
+        });
+        QTest::mouseClick(m_window->button(QStringLiteral("btBerechnen")), Qt::LeftButton);
+    }
+    QCOMPARE(messages, QStringList());
+
+    // The first cost bearer of all types, as the page opens.
+    const QString bearer = finance()->costBearerChoice();
+    const QVariantList params{m_id, bearer};
+    const int expected = Sql::scalar(m_db->user(),
+                                     QStringLiteral("SELECT COUNT(*) FROM Auswertung WHERE TAVO = ? AND "
+                                                    "Ausgabe <> 0 AND Kostenträger = ? AND Typ IS NOT NULL"),
+                                     params)
+                             .toInt();
+    QVERIFY(expected > 0);
+    ResultGrid* ausgaben = finance()->grid(ResultKind::Expenditure);
+    QCOMPARE(ausgaben->model()->rowCount(), expected);
+    const double total =
+        Sql::scalar(m_db->user(),
+                    QStringLiteral("SELECT Total(Ausgabe) FROM Auswertung WHERE TAVO = ? AND "
+                                   "Kostenträger = ? AND Typ IS NOT NULL"),
+                    params)
+            .toDouble();
+    QCOMPARE(ausgaben->footerText(QStringLiteral("Ausgabe")), NumberFormat::money(total));
+    QCOMPARE(population()->gridWE()->model()->rowCount(),
+             Sql::scalar(m_db->user(), QStringLiteral("SELECT COUNT(*) FROM bWvB WHERE TAVO = ?"), {m_id})
+                 .toInt());
+    QVERIFY(population()->gridWE()->model()->rowCount() > 0);
+    QVERIFY(population()->gridBeV()->model()->rowCount() > 0);
+}
+
 void IntegrationTest::infoShowsTheVersion() {
     openWindow(m_db->insertProject({{QStringLiteral("PG"), 301}}));
     QString version;
@@ -519,6 +567,27 @@ void IntegrationTest::infoShowsTheVersion() {
     // Created for this use only.
     QApplication::processEvents();
     QVERIFY(!m_window->findChild<TfrmAbout*>());
+}
+
+// "Hilfe..." opens TAVO_Handbuch.pdf beside the program; the test program has none beside it, which is
+// reported with the path looked at.
+void IntegrationTest::helpLooksBesideTheProgram() {
+    openWindow(m_db->insertProject({{QStringLiteral("PG"), 301}}));
+    QVERIFY(!QFileInfo::exists(Help::manualPath()));
+    QString message;
+    {
+        ModalScript script([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box)
+                return false;
+            message = box->text();
+            box->accept();
+            return true;
+        });
+        QTest::mouseClick(m_window->button(QStringLiteral("btHilfe")), Qt::LeftButton);
+    }
+    QVERIFY(message.contains(QDir::toNativeSeparators(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("TAVO_Handbuch.pdf")))));
 }
 
 // Pictures of both result pages with data, and of a zoomed grid, for a look by eye.

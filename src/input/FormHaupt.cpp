@@ -337,11 +337,7 @@ void TfrmHaupt::btAbbrechenClick() {
 }
 
 void TfrmHaupt::refreshResultViews() {
-    try {
-        m_resultPages->refresh();
-    } catch (const TavoError& e) {
-        showError(e.message());
-    }
+    m_resultPages->refresh();
 }
 
 void TfrmHaupt::btAboutClick() {

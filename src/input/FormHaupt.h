@@ -52,8 +52,9 @@ public:
     QWidget* populationResultPage() const { return m_populationPage; }
     // The result panels on those pages, their zoom and the window's print dialog.
     ResultPagesHost* resultPages() const { return m_resultPages; }
-    // Re-queries both result pages (the end of a calculation run, also after an error); a failing
-    // query is shown as a message.
+    // Re-queries both result pages (the end of a calculation run, also after an error): the finance
+    // views, then the population views. Throws TavoError; the calculation run shows it once the
+    // window is enabled again.
     void refreshResultViews();
 
     // Hooks for the derived-input handlers: the input widget of a project column (nullptr when
