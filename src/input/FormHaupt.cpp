@@ -16,6 +16,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "data/Sql.h"
 #include "data/TavoError.h"
 #include "input/CalculationAction.h"
@@ -145,8 +147,15 @@ void TfrmHaupt::buildWindow() {
     m_populationPage = new QWidget;
     m_populationPage->setObjectName(QStringLiteral("tsAuswertungBevoelk"));
     new QVBoxLayout(m_populationPage);
-    m_pcHaupt->addTab(m_financePage, QStringLiteral("Auswertung Finanz"));
-    m_pcHaupt->addTab(m_populationPage, QStringLiteral("Auswertung Bevölk."));
+    // The result pages scroll like the input pages, so that the window fits a 1280 x 800 screen.
+    for (const auto& [page, caption] : {std::pair{m_financePage, QStringLiteral("Auswertung Finanz")},
+                                        std::pair{m_populationPage, QStringLiteral("Auswertung Bevölk.")}}) {
+        auto* scroll = new QScrollArea;
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidget(page);
+        m_pcHaupt->addTab(scroll, caption);
+    }
     m_resultPages = new ResultPagesHost(m_dbs, *m_record, this, m_financePage, m_populationPage);
     m_pcHaupt->setCurrentIndex(0);
 
