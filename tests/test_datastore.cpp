@@ -199,6 +199,10 @@ private Q_SLOTS:
         NumberFormat::parse(QString(), &ok);
         QVERIFY(!ok);
         QVERIFY_THROWS_EXCEPTION(TavoError, NumberFormat::parseOrThrow(QStringLiteral("x"), QStringLiteral("Breite")));
+        QLocale::setDefault(NumberFormat::localeFor(QLocale(QLocale::German, QLocale::Austria)));
+        QCOMPARE(NumberFormat::money(-1229117.14), QStringLiteral("-1.229.117,14"));
+        QCOMPARE(NumberFormat::localeFor(QLocale(QLocale::English, QLocale::UnitedStates)),
+                 QLocale(QLocale::English, QLocale::UnitedStates));
         QLocale::setDefault(QLocale::c());
         QCOMPARE(NumberFormat::parse(QStringLiteral("8.5"), &ok), 8.5);
         QCOMPARE(NumberFormat::general(8.5), QStringLiteral("8.5"));

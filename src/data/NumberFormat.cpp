@@ -6,7 +6,15 @@
 
 namespace NumberFormat {
 
-void install() { QLocale::setDefault(QLocale::system()); }
+QLocale localeFor(const QLocale& system) {
+    // Planners in Austria expect "1.234.567,89" as on their desktops; the Austrian locale data here
+    // groups thousands with a space, so German (Austria) numbers follow the German convention.
+    if (system.language() == QLocale::German && system.territory() == QLocale::Austria)
+        return QLocale(QLocale::German, QLocale::Germany);
+    return system;
+}
+
+void install() { QLocale::setDefault(localeFor(QLocale::system())); }
 
 QLocale locale() { return QLocale(); }
 

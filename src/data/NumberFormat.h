@@ -11,6 +11,9 @@ namespace NumberFormat {
 // Makes the user's locale the process-wide default for every conversion below.
 void install();
 
+// The locale install() takes for a given system locale.
+QLocale localeFor(const QLocale& system);
+
 // The locale every conversion uses (QLocale's default after install()).
 QLocale locale();
 
