@@ -208,6 +208,10 @@ void GuiOutputWindows::aboutShowsVersionAndPicture() {
     QWidget owner;
     TfrmAbout about(&owner);
     QCOMPARE(about.windowTitle(), QStringLiteral("TAVO - Tavorechner"));
+    QCOMPARE(about.font().families().value(0), QStringLiteral("Tahoma"));
+    QCOMPARE(about.font().pointSize(), 8);
+    QCOMPARE(about.findChild<QPushButton*>(QStringLiteral("btSchliessen"))->text(),
+             QStringLiteral("&Schließen"));
     QCOMPARE(about.lbVersion->text(), QStringLiteral("Version: " TAVO_VERSION));
     QVERIFY(QStringLiteral(TAVO_VERSION).contains(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+"))));
     auto* picture = about.findChild<QLabel*>(QStringLiteral("imgAbout"));

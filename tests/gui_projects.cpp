@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -242,6 +243,17 @@ void ProjectsGuiTest::chooserSearchesBeginningOfName() {
     chooser.show();
     QTableView* grid = chooser.GridPG_Name();
     QCOMPARE(chooser.windowTitle(), QStringLiteral("politische Gemeinde wählen..."));
+    QCOMPARE(chooser.font().families().value(0), QStringLiteral("Tahoma"));
+    QCOMPARE(chooser.font().pointSize(), 8);
+    QLabel* searchLabel = nullptr;
+    for (QLabel* label : chooser.findChildren<QLabel*>())
+        if (label->buddy() == chooser.edPG_Name())
+            searchLabel = label;
+    QVERIFY(searchLabel);
+    QCOMPARE(searchLabel->text(), QStringLiteral("PG_Name_Suche:"));
+    QCOMPARE(chooser.btOK()->text(), QStringLiteral("OK"));
+    QCOMPARE(chooser.findChild<QPushButton*>(QStringLiteral("btAbbrechen"))->text(),
+             QStringLiteral("Abbruch"));
     QCOMPARE(grid->model()->rowCount(), 17);
     QCOMPARE(cell(grid, 0, 1), QStringLiteral("Bergen"));
     QVERIFY(grid->model()->columnCount() >= 5);

@@ -36,6 +36,11 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("TAVO - Tavorechner"));
     setModal(true);
+    // Tahoma 8 point, or the usual font where Tahoma is not installed.
+    QFont tahoma = font();
+    tahoma.setFamilies({QStringLiteral("Tahoma"), tahoma.family()});
+    tahoma.setPointSize(8);
+    setFont(tahoma);
 
     auto* picture = new QLabel;
     picture->setObjectName(QStringLiteral("imgAbout"));

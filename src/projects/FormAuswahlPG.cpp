@@ -34,6 +34,11 @@ TfrmAuswahlPG::TfrmAuswahlPG(const QSqlDatabase& master, QWidget* parent)
     : QDialog(parent), m_master(master) {
     setWindowTitle(QStringLiteral("politische Gemeinde wählen..."));
     setObjectName(QStringLiteral("frmAuswahlPG"));
+    // Tahoma 8 point, or the usual font where Tahoma is not installed.
+    QFont tahoma = font();
+    tahoma.setFamilies({QStringLiteral("Tahoma"), tahoma.family()});
+    tahoma.setPointSize(8);
+    setFont(tahoma);
 
     auto* label = new QLabel(QStringLiteral("PG_Name_Suche:"), this);
     m_edPG_Name = new QLineEdit(this);
