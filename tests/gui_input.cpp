@@ -129,8 +129,9 @@ private Q_SLOTS:
             titles << tabs->tabText(i);
         QCOMPARE(titles, expected);
         QCOMPARE(tabs->currentIndex(), 0);
-        QCOMPARE(tabs->widget(6), m_window->financeResultPage());
-        QCOMPARE(tabs->widget(7), m_window->populationResultPage());
+        // Each result page sits in the scroll area of its tab.
+        QVERIFY(tabs->widget(6)->isAncestorOf(m_window->financeResultPage()));
+        QVERIFY(tabs->widget(7)->isAncestorOf(m_window->populationResultPage()));
         for (QWidget* page : {m_window->financeResultPage(), m_window->populationResultPage()}) {
             // The result panels go into the page's vertical layout.
             QVERIFY(qobject_cast<QVBoxLayout*>(page->layout()));
@@ -142,10 +143,14 @@ private Q_SLOTS:
         QCOMPARE(m_window->inputFor("PG_Name")->text(), QStringLiteral("Talheim"));
         QCOMPARE(m_window->inputFor("Projekt")->text(), QStringLiteral("P1"));
         for (const char* name :
-             {"btInfo", "btHilfe", "btAbbrechen", "btExit", "btBerechneLeitungslaengen", "btBerechneFlaeche",
+             {"btAbout", "btHelp", "btAbbrechen", "btExit", "btBerechneLeitungslaengen", "btBerechneFlaeche",
               "btSetAufsied_leer", "btSetAufsied_mit_Mobil", "btSetAufsied_ohne_Mobil"})
             QVERIFY2(m_window->button(name) && m_window->button(name)->isEnabled(), name);
         QCOMPARE(m_window->button("btExit")->text(), QStringLiteral("Speichern und Schließen"));
+        QCOMPARE(m_window->button("btAbout")->text(), QStringLiteral("Info..."));
+        QCOMPARE(m_window->button("btHelp")->text(), QStringLiteral("Hilfe..."));
+        QCOMPARE(m_window->button("btBerechnen")->text(), QStringLiteral("Berechnen"));
+        QCOMPARE(m_window->button("btAbbrechen")->text(), QStringLiteral("Abbruch"));
         QCOMPARE(m_window->button("btBerechneFlaeche")->toolTip(), QStringLiteral("Berechne Fläche"));
         QCOMPARE(m_window->button("btBerechneLeitungslaengen")->toolTip(),
                  QStringLiteral("Berechne Vorgabewerte"));

@@ -220,8 +220,8 @@ QWidget* TfrmHaupt::buildButtonRow() {
         layout->addWidget(button);
         return button;
     };
-    connect(addButton("btInfo", "Info..."), &QPushButton::clicked, this, &TfrmHaupt::btAboutClick);
-    connect(addButton("btHilfe", "Hilfe..."), &QPushButton::clicked, this, &TfrmHaupt::btHelpClick);
+    connect(addButton("btAbout", "Info..."), &QPushButton::clicked, this, &TfrmHaupt::btAboutClick);
+    connect(addButton("btHelp", "Hilfe..."), &QPushButton::clicked, this, &TfrmHaupt::btHelpClick);
     addButton("btBerechnen", "Berechnen"); // connected by CalculationAction
     layout->addStretch(1);
     connect(addButton("btAbbrechen", "Abbruch"), &QPushButton::clicked, this, &TfrmHaupt::btAbbrechenClick);
