@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -182,6 +184,56 @@ private Q_SLOTS:
         QVERIFY(m_window->inputFor("bgFlBaulandNetto")->isReadOnly());
         QVERIFY(!m_window->comboFor("bgFlGrünflächen"));
         QVERIFY(m_window->comboFor("bgAntGrünflächen"));
+    }
+
+    // The texts each input page shows, odd spellings included, found on the page that should hold them.
+    void pageCaptionsAndGroupTitles() {
+        openWindow();
+        QTabWidget* tabs = m_window->pages();
+        const auto pageTexts = [tabs](int page) {
+            QStringList texts;
+            for (QGroupBox* box : tabs->widget(page)->findChildren<QGroupBox*>())
+                texts << box->title();
+            for (QLabel* label : tabs->widget(page)->findChildren<QLabel*>())
+                texts << label->text();
+            for (QPushButton* button : tabs->widget(page)->findChildren<QPushButton*>())
+                texts << button->text();
+            return texts;
+        };
+        const std::vector<std::vector<const char*>> expected = {
+            {"Fläche:", "Bebauung:", "Gesamtfläche (m2):", "Anteil öffentliche Grünflächen (%):",
+             "Fläche Bauland (m2):", "Bebaungsdichte großvol. Wohnbau (m2):",
+             "Grundstücksgöße Einfamilienhaus klein (m2):", "durchschn. Wandstärke von Gebäuden (m2):"},
+            {"Innenerschließung:", "Außenerschließung:", "Berechnungsfaktor Leitungslängen:",
+             "Kanal Str-Entwässerung (Lfm):", "Straßenoberbau in Jahr:", "Errichtungskosten (€):",
+             "Erhaltungskonsten/Jahr (€):", "Straßenunterbau (m2):", "Straßenbel. (Lfm):",
+             "Datenleitung(Lfm):", "Nahwärmeltg. (Lfm):"},
+            {"Besiedelung (Fertigstellung in %)", "Hebes. Aufschl.-Abgabe:", "Gemeindeförderung (%):",
+             "Einheitssatz Kanal Schmutzw.:", "Anteil Zuzug aus and. Gem.(%):", "alle Werte auf 0",
+             "Vorgabewerte mit Mobilisierung", "Vorgabewerte ohne Mobilisierung"},
+            {"Einheitswert:", "Grundsteuer:", "Gebäudewert Reihenhaus klein (m2 Nutzfläche):",
+             "Bodenwert zum Bewertungsstichtag (m2):", "Steuermesszahl großvol. Wohnbau:", "Hebesatz:"},
+            {"Kindergarten:", "Volksschule:",
+             "sonst. Institutionen (Gemeindeverbände/vereine, Rettungswesen, Feuerwehr):",
+             "Kosten pro Kind (€):", "Kosten pro EW (€):"},
+            {"Eigenmittelanteile:", "Sonderausgaben:", "Errichtungskosten (%):", "Erhaltungskonsten (%):",
+             "öffentliches Gut:", "Effektivzinssatz Soll (%):", "Effektivzinssatz Haben (%):",
+             "Nahwärmeleitung:"}};
+        for (int page = 0; page < int(expected.size()); ++page) {
+            const QStringList texts = pageTexts(page);
+            for (const char* text : expected[size_t(page)])
+                QVERIFY2(texts.contains(QString::fromUtf8(text)), text);
+        }
+        const QStringList header = {"ID:", "Projekt:", "PG/PG_Name:", "Beschreibung:", "Bezugsj.:"};
+        QStringList headerTexts;
+        for (QLabel* label : m_window->findChildren<QLabel*>())
+            if (!tabs->isAncestorOf(label))
+                headerTexts << label->text();
+        QCOMPARE(headerTexts, header);
+        // The derived subsidies are shown, not typed, and have no value list.
+        QVERIFY(m_window->inputFor("auGemFörderungAufschl")->isReadOnly());
+        QVERIFY(!m_window->comboFor("auGemFörderungAufschl"));
+        QCOMPARE(m_window->inputFor("auAntGemFörderungAufschl")->decimals(), 0);
     }
 
     void comboChooseTypeAndShowMatchingEntry() {

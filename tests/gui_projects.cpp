@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableView>
@@ -127,6 +128,18 @@ void ProjectsGuiTest::layoutAndEmptyList() {
     QVERIFY(!window->navigatorButton(Nav::Delete)->isEnabled());
     QVERIFY(window->btDuplizieren()->isDefault());
     QCOMPARE(window->btSchliessen()->text(), QStringLiteral("&Beenden"));
+    QCOMPARE(window->btNeu()->text(), QStringLiteral("neuer Datensatz..."));
+    QCOMPARE(window->btOK()->text(), QStringLiteral("Datensatz bearbeiten"));
+    QCOMPARE(window->btDuplizieren()->text(), QStringLiteral("Datensatz duplizieren"));
+    QCOMPARE(window->btDuplizieren()->toolTip(), QStringLiteral("Datensatz duplizieren"));
+    auto* memo = window->findChild<QPlainTextEdit*>(QStringLiteral("meHinweis"));
+    QVERIFY(memo);
+    QCOMPARE(memo->toPlainText(),
+             QStringLiteral("Die Berechnungsergebnisse dienen als grober Anhaltspunkt für die Bewertung\n"
+                            "der Kosten und Einnahmen aus Siedlungserweiterungen.\n"
+                            "\n"
+                            "Das Land Talland und die beteiligten Firmen übernehmen keine Haftung für\n"
+                            "die Richtigkeit der Berechnungen!"));
 
     // The grid grows with the window; the buttons keep to the bottom corners.
     const int gridHeight = grid->height();

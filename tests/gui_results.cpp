@@ -15,6 +15,7 @@
 #include "output/ResultGrid.h"
 #include "output/ResultPopulationPanel.h"
 #include "output/ResultRadioGroup.h"
+#include "output/ResultZoom.h"
 #include "output/core/DatasetText.h"
 #include "support/TestDb.h"
 
@@ -95,6 +96,21 @@ private Q_SLOTS:
         QCOMPARE(panel.costBearerChoice(), QStringLiteral("Gemeinde"));
         QCOMPARE(panel.typeChoice(), QString());
         QCOMPARE(panel.caption(ResultKind::Balance)->text(), QStringLiteral("Saldo (€):"));
+        QCOMPARE(panel.caption(ResultKind::Expenditure)->text(), QStringLiteral("Ausgaben (€):"));
+        QCOMPARE(panel.caption(ResultKind::Revenue)->text(), QStringLiteral("Einnahmen (€):"));
+        QVERIFY(panel.caption(ResultKind::Revenue)->font().bold());
+
+        // The zoom buttons have no hint; the four tools work on a zoomed grid only.
+        ResultZoom zoom(&panel);
+        QVERIFY(zoom.btZoom(ResultKind::Expenditure)->isEnabled());
+        QVERIFY(zoom.btZoom(ResultKind::Expenditure)->toolTip().isEmpty());
+        QVERIFY(zoom.btZoomOut()->toolTip().isEmpty());
+        QCOMPARE(zoom.btChartFinanz()->toolTip(), QStringLiteral("zeige Graphik"));
+        QCOMPARE(zoom.btCopyZoomGrid()->toolTip(), QStringLiteral("in Zwischenablage kopieren"));
+        QCOMPARE(zoom.btDruckeZoomGrid()->toolTip(), QStringLiteral("Drucke Tabelle"));
+        for (QToolButton* tool :
+             {zoom.btZoomOut(), zoom.btChartFinanz(), zoom.btCopyZoomGrid(), zoom.btDruckeZoomGrid()})
+            QVERIFY(!tool->isEnabled());
 
         ResultGrid* saldo = panel.grid(ResultKind::Balance);
         QCOMPARE(saldo->objectName(), QStringLiteral("GridSaldo"));
@@ -239,7 +255,16 @@ private Q_SLOTS:
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         QCOMPARE(panel.rgGebiet1()->title(), QStringLiteral("Filter: Gebiet"));
-        QCOMPARE(panel.rgGebiet1()->items().last(), QStringLiteral("Prognose ÖROK"));
+        QCOMPARE(panel.rgGebiet1()->items(),
+                 (QStringList{QStringLiteral("Baugebiet Zuzug"), QStringLiteral("Baugebiet gesamt"),
+                              QStringLiteral("Projekt Zuzug"), QStringLiteral("Projekt gesamt"),
+                              QStringLiteral("Prognose ÖROK")}));
+        QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("StaticText181"))->text(),
+                 QStringLiteral("Wohneinheiten:"));
+        QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("StaticText180"))->text(),
+                 QStringLiteral("Bewohner:"));
+        QCOMPARE(panel.btDruckBeV()->toolTip(), QStringLiteral("drucke Bewohner"));
+        QCOMPARE(panel.btCopyWE()->toolTip(), QStringLiteral("in Zwischenablage kopieren"));
         QCOMPARE(panel.rgGebiet1()->itemIndex(), 0);
         QCOMPARE(panel.btDruckWE()->toolTip(), QStringLiteral("drucke Wohneinheiten"));
         QCOMPARE(panel.btCopyBeV()->toolTip(), QStringLiteral("in Zwischenablage kopieren"));
