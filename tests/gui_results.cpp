@@ -151,6 +151,11 @@ private Q_SLOTS:
         ResultGrid* ausgaben = panel.grid(ResultKind::Expenditure);
         QCOMPARE(columnTexts(ausgaben, 4), QStringList{QStringLiteral("1.234.567,89")});
         QCOMPARE(ausgaben->footerText(QStringLiteral("Ausgabe")), QStringLiteral("1.234.567,89"));
+        // With data shown the narrow year column is wide enough for its title.
+        const QHeaderView* header = ausgaben->view()->horizontalHeader();
+        QVERIFY2(header->sectionSize(0) >= header->sectionSizeHint(0),
+                 qPrintable(
+                     QStringLiteral("%1 < %2").arg(header->sectionSize(0)).arg(header->sectionSizeHint(0))));
         QCOMPARE(panel.grid(ResultKind::Revenue)->footerText(QStringLiteral("Einnahme")),
                  QStringLiteral("5.500,75"));
 

@@ -117,7 +117,7 @@ ResultGrid::ResultGrid(const QList<ResultColumn>& columns, bool withFooter, QWid
 
 // The widths are laid out for a compact font; where a number or total does not fit its column in the
 // font in use, the column grows to show it whole (a cut amount, or a total losing its minus sign at
-// the left edge, would be misread); while it shows data, a number column also fits its title.
+// the left edge, would be misread).
 // Columns never shrink here.
 void ResultGrid::widenNumberColumns() {
     const QFontMetrics cells = m_view->fontMetrics();
@@ -127,13 +127,12 @@ void ResultGrid::widenNumberColumns() {
     const QFontMetrics titles = m_view->horizontalHeader()->fontMetrics();
     const auto& columns = m_model->columns();
     for (int c = 0; c < columns.size(); ++c) {
-        if (columns.at(c).format == CellFormat::Plain)
-            continue;
+        // While data is shown every column fits its title (a narrow "Jahr" column would read "ahr").
         int needed =
-            c < m_footerLabels.size() ? footer.horizontalAdvance(m_footerLabels.at(c)->text()) + 8 : 0;
-        if (m_model->isOpen())
-            needed = qMax(needed, titles.horizontalAdvance(QString::fromUtf8(columns.at(c).field)) + 16);
-        for (int row = 0; row < m_model->rowCount(); ++row)
+            m_model->isOpen() ? titles.horizontalAdvance(QString::fromUtf8(columns.at(c).field)) + 16 : 0;
+        if (columns.at(c).format != CellFormat::Plain && c < m_footerLabels.size())
+            needed = qMax(needed, footer.horizontalAdvance(m_footerLabels.at(c)->text()) + 8);
+        for (int row = 0; columns.at(c).format != CellFormat::Plain && row < m_model->rowCount(); ++row)
             needed = qMax(needed, cells.horizontalAdvance(cellText(c, m_model->index(row, c).data())) + 12);
         if (needed > m_view->columnWidth(c))
             m_view->setColumnWidth(c, needed);
