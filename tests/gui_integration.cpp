@@ -67,17 +67,6 @@ private:
     int m_ticks = 0;
 };
 
-void book(TestDb& db, int id, int jahr, const QString& typ, const QString& bezeichnung,
-          const QString& traeger, double ausgabe, double einnahme) {
-    db.insertRow(QStringLiteral("Auswertung"), {{QStringLiteral("TAVO"), id},
-                                                {QStringLiteral("Jahr"), jahr},
-                                                {QStringLiteral("Typ"), typ},
-                                                {QStringLiteral("Bezeichnung"), bezeichnung},
-                                                {QStringLiteral("Kostenträger"), traeger},
-                                                {QStringLiteral("Ausgabe"), ausgabe},
-                                                {QStringLiteral("Einnahme"), einnahme}});
-}
-
 void clickItem(ResultRadioGroup* group, int index) {
     QRadioButton* button = group->button(index);
     QVERIFY(button);
@@ -107,16 +96,16 @@ class IntegrationTest : public QObject {
                                             {QStringLiteral("PG_Name"), QStringLiteral("Talheim")},
                                             {QStringLiteral("Beschreibung"), QStringLiteral("Nordhang")},
                                             {QStringLiteral("auAnteilZuzug"), 50.0}});
-        book(*m_db, id, 1, QStringLiteral("Kanal"), QStringLiteral("Errichtung Kanal"),
-             QStringLiteral("Gemeinde"), 1234567.891, 0);
-        book(*m_db, id, 1, QStringLiteral("Kanal"), QStringLiteral("Errichtung Kanal"),
-             QStringLiteral("Abwasserverband"), 800.4, 0);
-        book(*m_db, id, 1, QStringLiteral("Wasser"), QStringLiteral("Errichtung Wasser"),
-             QStringLiteral("Gemeinde"), 50, 0);
-        book(*m_db, id, 1, QStringLiteral("Kanal"), QStringLiteral("Anschlussgebühr"),
-             QStringLiteral("Gemeinde"), 0, 2500);
-        book(*m_db, id, 2, QStringLiteral("Finanzausgleich"), QStringLiteral("Ertragsanteile"),
-             QStringLiteral("Gemeinde"), 0, 3000.75);
+        m_db->book(id, 1, QStringLiteral("Kanal"), QStringLiteral("Errichtung Kanal"),
+                   QStringLiteral("Gemeinde"), 1234567.891, 0);
+        m_db->book(id, 1, QStringLiteral("Kanal"), QStringLiteral("Errichtung Kanal"),
+                   QStringLiteral("Abwasserverband"), 800.4, 0);
+        m_db->book(id, 1, QStringLiteral("Wasser"), QStringLiteral("Errichtung Wasser"),
+                   QStringLiteral("Gemeinde"), 50, 0);
+        m_db->book(id, 1, QStringLiteral("Kanal"), QStringLiteral("Anschlussgebühr"),
+                   QStringLiteral("Gemeinde"), 0, 2500);
+        m_db->book(id, 2, QStringLiteral("Finanzausgleich"), QStringLiteral("Ertragsanteile"),
+                   QStringLiteral("Gemeinde"), 0, 3000.75);
         for (int year = 1; year <= 3; ++year)
             m_db->insertRow(QStringLiteral("bWvB"), {{QStringLiteral("TAVO"), id},
                                                      {QStringLiteral("Jahr"), year},
@@ -198,8 +187,7 @@ private Q_SLOTS:
 
 void IntegrationTest::pagesShowTheProjectAndFollowItsChanges() {
     const int other = m_db->insertProject({{QStringLiteral("PG"), 301}});
-    book(*m_db, other, 1, QStringLiteral("Kanal"), QStringLiteral("fremd"), QStringLiteral("Gemeinde"), 99,
-         0);
+    m_db->book(other, 1, QStringLiteral("Kanal"), QStringLiteral("fremd"), QStringLiteral("Gemeinde"), 99, 0);
     openWindow(projectWithResults());
     QVERIFY(m_window->financeResultPage()->isAncestorOf(finance()));
     QVERIFY(m_window->populationResultPage()->isAncestorOf(population()));
@@ -233,8 +221,8 @@ void IntegrationTest::pagesShowTheProjectAndFollowItsChanges() {
              QStringLiteral("8,5"));
 
     // A change of the project row writes the footers again from the ledger.
-    book(*m_db, m_id, 3, QStringLiteral("Wasser"), QStringLiteral("Erhaltung"), QStringLiteral("Gemeinde"),
-         100, 0);
+    m_db->book(m_id, 3, QStringLiteral("Wasser"), QStringLiteral("Erhaltung"), QStringLiteral("Gemeinde"),
+               100, 0);
     m_window->record().setValue(QStringLiteral("Beschreibung"), QStringLiteral("Südhang"));
     QCOMPARE(ausgaben->footerText(QStringLiteral("Ausgabe")), QStringLiteral("1.234.717,89"));
     QCOMPARE(ausgaben->model()->rowCount(), 2);

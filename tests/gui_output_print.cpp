@@ -11,6 +11,7 @@
 
 #include "output/FormDruckGrid.h"
 #include "output/TablePrinter.h"
+#include "support/Modal.h"
 
 namespace {
 
@@ -60,20 +61,6 @@ int pdfPages(const QString& pdf) {
     const QString info = QString::fromUtf8(process.readAllStandardOutput());
     const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
     return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
-// Runs `action` on the next modal dialog that appears (polling, so it works inside exec()).
-void onNextModal(std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            action(modal);
-        }
-    });
-    timer->start();
 }
 
 } // namespace

@@ -20,23 +20,10 @@
 #include "output/FormAbout.h"
 #include "output/FormChartFinanz.h"
 #include "output/Help.h"
+#include "support/Modal.h"
 #include "support/TestDb.h"
 
 namespace {
-
-// Runs `action` on the next modal window that appears (polling, so it works inside exec()).
-void onNextModal(std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            action(modal);
-        }
-    });
-    timer->start();
-}
 
 // Answers the next message box and returns its text through *text.
 void catchMessage(QString* text) {
@@ -46,17 +33,6 @@ void catchMessage(QString* text) {
         *text = box->text();
         box->accept();
     });
-}
-
-void book(TestDb& db, int project, int year, const QString& type, const QString& bearer, double expenditure,
-          double revenue) {
-    db.insertRow(QStringLiteral("Auswertung"), {{QStringLiteral("TAVO"), project},
-                                                {QStringLiteral("Jahr"), year},
-                                                {QStringLiteral("Typ"), type},
-                                                {QStringLiteral("Bezeichnung"), QStringLiteral("Test")},
-                                                {QStringLiteral("Kostenträger"), bearer},
-                                                {QStringLiteral("Ausgabe"), expenditure},
-                                                {QStringLiteral("Einnahme"), revenue}});
 }
 
 QBarSeries* barSeries(const TfrmChartFinanz& window) {
@@ -80,9 +56,11 @@ private Q_SLOTS:
 void GuiOutputWindows::chartShowsOneSeriesPerCostBearer() {
     TestDb db;
     const int project = db.insertProject({{QStringLiteral("Beschreibung"), QStringLiteral("Sonnenhang")}});
-    book(db, project, 1, QStringLiteral("Kanal"), QStringLiteral("Gemeinde"), 120000, 0);
-    book(db, project, 2, QStringLiteral("Kanal"), QStringLiteral("Land"), 30000, 0);
-    book(db, project, 4, QStringLiteral("Wasser"), QStringLiteral("Gemeinde"), 15000, 4000);
+    db.book(project, 1, QStringLiteral("Kanal"), QStringLiteral("Test"), QStringLiteral("Gemeinde"), 120000,
+            0);
+    db.book(project, 2, QStringLiteral("Kanal"), QStringLiteral("Test"), QStringLiteral("Land"), 30000, 0);
+    db.book(project, 4, QStringLiteral("Wasser"), QStringLiteral("Test"), QStringLiteral("Gemeinde"), 15000,
+            4000);
 
     ChartRequest request;
     request.projectId = project;
@@ -138,8 +116,9 @@ void GuiOutputWindows::chartShowsOneSeriesPerCostBearer() {
 void GuiOutputWindows::chartSwitchesToTypesAndPrints() {
     TestDb db;
     const int project = db.insertProject({});
-    book(db, project, 3, QStringLiteral("Kanal"), QStringLiteral("Gemeinde"), 100, 300);
-    book(db, project, 3, QStringLiteral("Kanal"), QStringLiteral("Land"), 50, 0);
+    db.book(project, 3, QStringLiteral("Kanal"), QStringLiteral("Test"), QStringLiteral("Gemeinde"), 100,
+            300);
+    db.book(project, 3, QStringLiteral("Kanal"), QStringLiteral("Test"), QStringLiteral("Land"), 50, 0);
     ChartRequest request;
     request.projectId = project;
     request.quantity = ChartData::Quantity::Balance;
@@ -189,7 +168,7 @@ void GuiOutputWindows::chartWithNineCostBearersShowsEightAndTheMessage() {
                   QStringLiteral("ALTER TABLE Auswertung_Typen ADD COLUMN \"Anteil_Zusatz%1\" REAL").arg(i));
     db.reopen();
     const int project = db.insertProject({});
-    book(db, project, 1, QStringLiteral("Kanal"), QStringLiteral("Zusatz4"), 10, 0);
+    db.book(project, 1, QStringLiteral("Kanal"), QStringLiteral("Test"), QStringLiteral("Zusatz4"), 10, 0);
     ChartRequest request;
     request.projectId = project;
     request.quantity = ChartData::Quantity::Expenditure;

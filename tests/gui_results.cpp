@@ -23,30 +23,19 @@ using ResultKind = ResultQueries::ResultKind;
 
 namespace {
 
-void book(TestDb& db, int id, int jahr, const QString& typ, const QString& bezeichnung,
-          const QString& traeger, double ausgabe, double einnahme) {
-    db.insertRow(QStringLiteral("Auswertung"), {{QStringLiteral("TAVO"), id},
-                                                {QStringLiteral("Jahr"), jahr},
-                                                {QStringLiteral("Typ"), typ},
-                                                {QStringLiteral("Bezeichnung"), bezeichnung},
-                                                {QStringLiteral("Kostenträger"), traeger},
-                                                {QStringLiteral("Ausgabe"), ausgabe},
-                                                {QStringLiteral("Einnahme"), einnahme}});
-}
-
 // Expenditure of three cost bearers, two revenue-only rows.
 int projectWithLedger(TestDb& db) {
     const int id = db.insertProject({{QStringLiteral("PG"), 301}, {QStringLiteral("auAnteilZuzug"), 50.0}});
-    book(db, id, 1, QStringLiteral("Kanal"), QStringLiteral("Errichtung Kanal"), QStringLiteral("Gemeinde"),
-         1234567.891, 0);
-    book(db, id, 1, QStringLiteral("Kanal"), QStringLiteral("Errichtung Kanal"),
-         QStringLiteral("Abwasserverband"), 800.4, 0);
-    book(db, id, 1, QStringLiteral("Kanal"), QStringLiteral("Anschlussgebühr"), QStringLiteral("Gemeinde"), 0,
-         2500);
-    book(db, id, 2, QStringLiteral("Wasser"), QStringLiteral("Errichtung Wasser"), QStringLiteral("Land"), 50,
-         0);
-    book(db, id, 2, QStringLiteral("Finanzausgleich"), QStringLiteral("Ertragsanteile"),
-         QStringLiteral("Gemeinde"), 0, 3000.75);
+    db.book(id, 1, QStringLiteral("Kanal"), QStringLiteral("Errichtung Kanal"), QStringLiteral("Gemeinde"),
+            1234567.891, 0);
+    db.book(id, 1, QStringLiteral("Kanal"), QStringLiteral("Errichtung Kanal"),
+            QStringLiteral("Abwasserverband"), 800.4, 0);
+    db.book(id, 1, QStringLiteral("Kanal"), QStringLiteral("Anschlussgebühr"), QStringLiteral("Gemeinde"), 0,
+            2500);
+    db.book(id, 2, QStringLiteral("Wasser"), QStringLiteral("Errichtung Wasser"), QStringLiteral("Land"), 50,
+            0);
+    db.book(id, 2, QStringLiteral("Finanzausgleich"), QStringLiteral("Ertragsanteile"),
+            QStringLiteral("Gemeinde"), 0, 3000.75);
     return id;
 }
 

@@ -24,17 +24,6 @@ void shapeCostBearers(TestDb& db, int count) {
     db.reopen();
 }
 
-void book(TestDb& db, int project, int year, const QString& type, const QString& bearer, double expenditure,
-          double revenue) {
-    db.insertRow(QStringLiteral("Auswertung"), {{QStringLiteral("TAVO"), project},
-                                                {QStringLiteral("Jahr"), year},
-                                                {QStringLiteral("Typ"), type},
-                                                {QStringLiteral("Bezeichnung"), QStringLiteral("Test")},
-                                                {QStringLiteral("Kostenträger"), bearer},
-                                                {QStringLiteral("Ausgabe"), expenditure},
-                                                {QStringLiteral("Einnahme"), revenue}});
-}
-
 } // namespace
 
 class TestChartData : public QObject {
@@ -77,7 +66,8 @@ void TestChartData::seriesCountIsLimitedToEight() {
         const QStringList names = costBearers(db.master());
         QCOMPARE(names.size(), c.bearers);
         for (int i = 0; i < names.size(); ++i)
-            book(db, project, 1, QStringLiteral("Kanal"), names[i], 100.0 * (i + 1), 0);
+            db.book(project, 1, QStringLiteral("Kanal"), QStringLiteral("Test"), names[i], 100.0 * (i + 1),
+                    0);
 
         const SeriesSet set = load(db.user(), project, Quantity::Expenditure, Grouping::CostBearer, names);
         QCOMPARE(set.series.size(), c.series);
@@ -116,11 +106,13 @@ void TestChartData::quantitiesAndYears() {
     TestDb db;
     const int project = db.insertProject({});
     const int other = db.insertProject({});
-    book(db, project, 1, QStringLiteral("Kanal"), QStringLiteral("Gemeinde"), 1000, 0);
-    book(db, project, 1, QStringLiteral("Wasser"), QStringLiteral("Gemeinde"), 500, 0);
-    book(db, project, 3, QStringLiteral("Kanal"), QStringLiteral("Gemeinde"), 0, 200);
-    book(db, project, 2, QStringLiteral("Kanal"), QStringLiteral("Land's Anteil"), 40, 10);
-    book(db, other, 1, QStringLiteral("Kanal"), QStringLiteral("Gemeinde"), 9999, 9999);
+    db.book(project, 1, QStringLiteral("Kanal"), QStringLiteral("Test"), QStringLiteral("Gemeinde"), 1000, 0);
+    db.book(project, 1, QStringLiteral("Wasser"), QStringLiteral("Test"), QStringLiteral("Gemeinde"), 500, 0);
+    db.book(project, 3, QStringLiteral("Kanal"), QStringLiteral("Test"), QStringLiteral("Gemeinde"), 0, 200);
+    db.book(project, 2, QStringLiteral("Kanal"), QStringLiteral("Test"), QStringLiteral("Land's Anteil"), 40,
+            10);
+    db.book(other, 1, QStringLiteral("Kanal"), QStringLiteral("Test"), QStringLiteral("Gemeinde"), 9999,
+            9999);
     const QStringList bearers{QStringLiteral("Gemeinde"), QStringLiteral("Land's Anteil")};
 
     // Expenditure is drawn below the zero line; a name with a quote is a plain bound value.

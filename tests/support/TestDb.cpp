@@ -7,7 +7,9 @@
 
 #include "data/Sql.h"
 
-QString TestDb::generatedMaster() { return QStringLiteral(TAVO_TEST_MASTER); }
+QString TestDb::generatedMaster() {
+    return QStringLiteral(TAVO_TEST_MASTER);
+}
 
 TestDb::TestDb(const QString& masterPath) {
     m_masterPath = m_dir.filePath(Databases::MasterFileName);
@@ -46,6 +48,17 @@ void TestDb::insertRow(const QString& table, const QVariantMap& values) {
                             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     Sql::exec(user(), sql, params);
+}
+
+void TestDb::book(int project, int jahr, const QString& typ, const QString& bezeichnung,
+                  const QString& kostentraeger, double ausgabe, double einnahme) {
+    insertRow(QStringLiteral("Auswertung"), {{QStringLiteral("TAVO"), project},
+                                             {QStringLiteral("Jahr"), jahr},
+                                             {QStringLiteral("Typ"), typ},
+                                             {QStringLiteral("Bezeichnung"), bezeichnung},
+                                             {QStringLiteral("Kostenträger"), kostentraeger},
+                                             {QStringLiteral("Ausgabe"), ausgabe},
+                                             {QStringLiteral("Einnahme"), einnahme}});
 }
 
 void TestDb::reopen() {

@@ -30,6 +30,10 @@ public:
     // Inserts a row into any user table (values by column name).
     void insertRow(const QString& table, const QVariantMap& values);
 
+    // Books one ledger row of a project directly (both amount columns given).
+    void book(int project, int jahr, const QString& typ, const QString& bezeichnung,
+              const QString& kostentraeger, double ausgabe, double einnahme);
+
     // Closes and reopens the connections (e.g. after the master copy was changed with writable access).
     void reopen();
 
