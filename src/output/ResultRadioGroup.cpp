@@ -7,6 +7,10 @@
 ResultRadioGroup::ResultRadioGroup(const QString& caption, int columns, QWidget* parent)
     : QGroupBox(caption, parent), m_group(new QButtonGroup(this)), m_layout(new QGridLayout(this)),
       m_columns(qMax(1, columns)) {
+    // Compact rows, as in a classic radio group: the finance page stacks three of them beside the
+    // grids and must still fit the window's height.
+    m_layout->setVerticalSpacing(0);
+    m_layout->setContentsMargins(8, 4, 8, 4);
     connect(m_group, &QButtonGroup::idClicked, this, &ResultRadioGroup::clicked);
 }
 
