@@ -82,16 +82,16 @@ QWidget* ResultFinancePanel::buildGrids() {
     QFont bold = font();
     bold.setBold(true);
     for (int i = 0; i < 3; ++i) {
-        const GridSpec& spec = kGrids[i];
-        auto* label = new QLabel(QString::fromUtf8(spec.caption), box);
-        label->setObjectName(QString::fromUtf8(spec.captionName));
+        const GridSpec& def = kGrids[i];
+        auto* label = new QLabel(QString::fromUtf8(def.caption), box);
+        label->setObjectName(QString::fromUtf8(def.captionName));
         label->setFont(bold);
         m_captionRows[i] = new QHBoxLayout;
         m_captionRows[i]->addWidget(label);
         m_captionRows[i]->addStretch(1);
         column->addLayout(m_captionRows[i]);
-        auto* grid = new ResultGrid(*spec.columns, true, box);
-        grid->setObjectName(QString::fromUtf8(spec.objectName));
+        auto* grid = new ResultGrid(*def.columns, true, box);
+        grid->setObjectName(QString::fromUtf8(def.objectName));
         grid->setFooterText(QStringLiteral("Kostenträger"), QStringLiteral("Summe:"));
         grid->setFooterAlignment(QStringLiteral("Kostenträger"), Qt::AlignRight);
         column->addWidget(grid, 1);
