@@ -21,7 +21,6 @@ public:
 
     ProjectEdit* DBEditEh() const { return m_FDBEditEh; }
     const QStringList& Values() const { return m_FValues; }
-    QString defaultText() const { return m_FDefault; }
     bool Prepared() const { return m_FPrepared; }
 
     // Loads the list once: tableName (or "TAVO" when empty) and the paired input's column are bound

@@ -93,7 +93,6 @@ private:
     QWidget* buildButtonRow();
     void registerInput(ProjectEdit* edit);
     void loadProject();
-    void refreshInputs();
     void SourceTAVODataChange();
     void btExitClick();
     void btAbbrechenClick();

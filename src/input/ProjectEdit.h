@@ -18,7 +18,6 @@ public:
 
     QString column() const { return m_column; }
     int decimals() const { return m_decimals; }
-    bool isNumeric() const { return m_numeric; }
 
     // Shows the column's current value (drops a typed, not yet written text).
     void refresh();

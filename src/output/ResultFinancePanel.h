@@ -58,7 +58,6 @@ public:
     ResultRadioGroup* rgKostenTyp() const { return m_rgKostenTyp; }
     ResultRadioGroup* rgGruppierung() const { return m_rgGruppierung; }
     ResultQueries::FinanceChoice choice() const;
-    const ResultQueries::FilterItems& filterItems() const { return m_items; }
     // The chosen cost bearer and type, empty for "keine Einschränkung"; the grouping item text.
     QString costBearerChoice() const;
     QString typeChoice() const;

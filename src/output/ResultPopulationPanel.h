@@ -37,8 +37,6 @@ public:
     const QSqlQueryModel& datasetWE() const;
     const QSqlQueryModel& datasetBeV() const;
     ResultRadioGroup* rgGebiet1() const { return m_rgGebiet1; }
-    ResultQueries::Query queryWE() const { return m_queryWE; }
-    ResultQueries::Query queryBeV() const { return m_queryBeV; }
 
     // The copy and print buttons: btCopyWE, btDruckWE, SpeedButton4 (copy BeV), BitBtn7 (print BeV).
     QToolButton* btCopyWE() const { return m_btCopyWE; }
