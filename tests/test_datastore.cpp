@@ -1,3 +1,4 @@
+#include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
 #include <QSqlQuery>
@@ -51,6 +52,27 @@ int runCli(const QStringList& args, QString* stderrText = nullptr) {
     if (stderrText)
         *stderrText = QString::fromLocal8Bit(p.readAllStandardError());
     return p.exitCode();
+}
+
+QByteArray fileHash(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("missing");
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256) + QByteArray::number(file.size());
+}
+
+// Writes an SQLite file with the given statements through a connection of its own.
+void writeSqliteFile(const QString& path, const QStringList& statements) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fremd"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        for (const QString& statement : statements)
+            QVERIFY2(q.exec(statement), qPrintable(statement));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fremd"));
 }
 
 } // namespace
@@ -273,6 +295,114 @@ private Q_SLOTS:
         } catch (const TavoError& e) {
             QVERIFY(e.message().contains(QStringLiteral("Bewohner_gBvB")));
         }
+    }
+    void filesThatAreNoUserDatabaseStayUntouched() {
+        TestDb db;
+        const QString master = db.masterPath();
+        const QString zero = db.dir() + QStringLiteral("/leer.db");
+        QFile(zero).open(QIODevice::WriteOnly);
+        const QString foreign = db.dir() + QStringLiteral("/fremd.db");
+        writeSqliteFile(foreign, {QStringLiteral("CREATE TABLE Kunden (Nr INTEGER, Name TEXT)"),
+                                  QStringLiteral("INSERT INTO Kunden VALUES (1, 'Maier')"),
+                                  QStringLiteral("CREATE TABLE TAVO (Name TEXT)")});
+        const QString masterCopy = db.dir() + QStringLiteral("/master_kopie.db");
+        QVERIFY(QFile::copy(master, masterCopy));
+        for (const QString& path : {zero, foreign, masterCopy}) {
+            const QByteArray before = fileHash(path);
+            for (const QString& command : {QStringLiteral("calc"), QStringLiteral("export")}) {
+                QString err;
+                QStringList args{command, QStringLiteral("--master"), master, QStringLiteral("--user"), path,
+                                 QStringLiteral("--project"), QStringLiteral("1")};
+                if (command == QLatin1String("export"))
+                    args << QStringLiteral("--view") << QStringLiteral("saldo");
+                QCOMPARE(runCli(args, &err), 2);
+                QVERIFY2(err.contains(QFileInfo(path).absoluteFilePath() +
+                                      QStringLiteral(" ist keine TAVO-Benutzerdatenbank.")),
+                         qPrintable(err));
+            }
+            QCOMPARE(fileHash(path), before);
+            QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+            QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+        }
+        QString err;
+        QCOMPARE(runCli({QStringLiteral("init"), QStringLiteral("--user"), QString()}, &err), 2);
+        QVERIFY(!err.trimmed().isEmpty());
+    }
+
+    void unusableFilesAreRefusedBeforeAnythingRuns() {
+        TestDb db;
+        const int id = db.insertProject({{"PG", 301}});
+        db.book(id, 1, QStringLiteral("Kanal"), QStringLiteral("alt"), QStringLiteral("Gemeinde"), 5, 0);
+        const QString user = db.userPath();
+        const QStringList calc{QStringLiteral("calc"), QStringLiteral("--project"), QString::number(id)};
+        const QByteArray before = fileHash(user);
+        QString err;
+
+        // A master without a required table, and an empty master: named with the table, user untouched.
+        const QString broken = db.dir() + QStringLiteral("/ohne_tabelle.db");
+        QVERIFY(QFile::copy(db.masterPath(), broken));
+        QFile::setPermissions(broken, QFile::ReadOwner | QFile::WriteOwner);
+        writeSqliteFile(broken, {QStringLiteral("DROP TABLE Umlage_TLKAS")});
+        const QString empty = db.dir() + QStringLiteral("/leer_master.db");
+        QFile(empty).open(QIODevice::WriteOnly);
+        for (const auto& masterAndTable : {qMakePair(broken, QStringLiteral("Umlage_TLKAS")),
+                                           qMakePair(empty, QStringLiteral("FeldWerte"))}) {
+            QCOMPARE(runCli(calc + QStringList{QStringLiteral("--master"), masterAndTable.first,
+                                               QStringLiteral("--user"), user},
+                            &err),
+                     2);
+            QVERIFY2(err.contains(masterAndTable.first) && err.contains(masterAndTable.second), qPrintable(err));
+            QCOMPARE(fileHash(user), before);
+        }
+
+        // A read-only file, and a writable file in a read-only folder.
+        const QStringList files{QStringLiteral("--master"), db.masterPath(), QStringLiteral("--user"), user};
+        QFile::setPermissions(user, QFile::ReadOwner | QFile::ReadGroup);
+        QCOMPARE(runCli(calc + files, &err), 2);
+        QVERIFY2(err.contains(user + QStringLiteral(" ist schreibgeschützt.")), qPrintable(err));
+        QFile::setPermissions(user, QFile::ReadOwner | QFile::WriteOwner);
+        QTemporaryDir folder;
+        const QString inFolder = folder.filePath(QStringLiteral("TAVO_User.db"));
+        QVERIFY(QFile::copy(user, inFolder));
+        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
+        QCOMPARE(runCli(calc + QStringList{QStringLiteral("--master"), db.masterPath(), QStringLiteral("--user"),
+                                           inFolder},
+                        &err),
+                 2);
+        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY2(err.contains(inFolder + QStringLiteral(" ist schreibgeschützt.")), qPrintable(err));
+        QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT count(*) FROM Auswertung")).toInt(), 1);
+    }
+
+    void walFileComesBackToTheRollbackJournalWithItsData() {
+        QTemporaryDir dir;
+        const QString user = dir.filePath(QStringLiteral("TAVO_User.db"));
+        Databases::createUserDatabase(user);
+        // Rows that so far exist only in the WAL file, as a program killed in WAL mode leaves them.
+        const QString copy = dir.filePath(QStringLiteral("kopie.db"));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("wal"));
+            db.setDatabaseName(user);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode = WAL")));
+            QVERIFY(q.exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0")));
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO TAVO (ID, Beschreibung) VALUES (5, 'nur im WAL')")));
+            QVERIFY(QFile::exists(user + QStringLiteral("-wal")));
+            QVERIFY(QFile::copy(user, copy));
+            QVERIFY(QFile::copy(user + QStringLiteral("-wal"), copy + QStringLiteral("-wal")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("wal"));
+        {
+            Databases dbs(TestDb::generatedMaster(), copy);
+            QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("delete"));
+            QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = 5")).toString(),
+                     QStringLiteral("nur im WAL"));
+        }
+        QVERIFY(!QFile::exists(copy + QStringLiteral("-wal")));
+        Databases again(TestDb::generatedMaster(), copy);
+        QCOMPARE(Sql::scalar(again.user(), QStringLiteral("SELECT count(*) FROM TAVO")).toInt(), 1);
     }
 };
 

@@ -6,6 +6,8 @@
 #include <QtTest>
 
 #include "data/Sql.h"
+#include "data/TavoError.h"
+#include "engine/CalculationRun.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
@@ -38,6 +40,8 @@ private Q_SLOTS:
     void calculatesAllAndGoesOnAfterFailure();
     void usesDatabasesBesideTheProgram();
     void killedRunLeavesEachProjectComplete();
+    void concurrentRunsWaitForEachOther();
+    void fullDiskKeepsPreviousResults();
 };
 
 void TestEngineCli::calculatesOneProject() {
@@ -54,8 +58,9 @@ void TestEngineCli::calculatesOneProject() {
     result = runCli(files + QStringList{"--project", QString::number(bad)});
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.err.contains("Unbekannter Bebauungstyp: XYZ"), qPrintable(result.err));
-    // Booked rows stay: the population step had written the municipality's forecast.
-    QVERIFY(Sql::scalar(db.user(), "SELECT count(*) FROM bWvB WHERE TAVO = ?", {bad}).toInt() == 20);
+    // The failed run is rolled back: the population step's rows are gone with it.
+    QCOMPARE(Sql::scalar(db.user(), "SELECT count(*) FROM bWvB WHERE TAVO = ?", {bad}).toInt(), 0);
+    QVERIFY(Sql::scalar(db.user(), "SELECT Bezugsjahr FROM TAVO WHERE ID = ?", {bad}).isNull());
 }
 
 void TestEngineCli::reportsUsageErrors() {
@@ -143,6 +148,58 @@ void TestEngineCli::killedRunLeavesEachProjectComplete() {
         QVERIFY(cost == oldCost || cost == 6000.0 * 90);
         QCOMPARE(Sql::scalar(db.user(), "SELECT count(*) FROM bBvB WHERE TAVO = ?", {id}).toInt(), 1920);
     }
+}
+
+void TestEngineCli::concurrentRunsWaitForEachOther() {
+    TestDb db;
+    QList<int> ids;
+    for (int i = 0; i < 6; ++i)
+        ids << insertRealisticProject(db);
+    const QStringList args = QStringList{"calc", "--master", db.masterPath(), "--user", db.userPath(), "--all"};
+    QProcess first, second;
+    first.start(TAVO_TEST_CLI, args);
+    second.start(TAVO_TEST_CLI, args);
+    QVERIFY(first.waitForFinished(120000));
+    QVERIFY(second.waitForFinished(120000));
+    QVERIFY2(first.exitCode() == 0, first.readAllStandardError().constData());
+    QVERIFY2(second.exitCode() == 0, second.readAllStandardError().constData());
+    const int rows = ledgerRows(db, ids.first());
+    QVERIFY(rows > 1000);
+    for (int id : ids) {
+        QCOMPARE(ledgerRows(db, id), rows);
+        QCOMPARE(ledgerCount(db, id, "Eigenmittel"), 0);
+    }
+    // The user file uses the rollback journal.
+    QCOMPARE(Sql::scalar(db.user(), "PRAGMA journal_mode").toString().toLower(), QString("delete"));
+    QVERIFY(!QFile::exists(db.userPath() + "-wal"));
+}
+
+void TestEngineCli::fullDiskKeepsPreviousResults() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    // A first run on a project without buildings writes few rows.
+    Sql::exec(db.user(), "DELETE FROM Bebauung WHERE TAVO = ?", {id});
+    runCalculation(db.dbs(), id);
+    const int rows = ledgerRows(db, id);
+    const double spent = ledgerSum(db, id, "Ausgabe", "Errichtung Unterbau Straße");
+    QVERIFY(rows > 0);
+    // With its buildings back the run needs more room than the file may grow to.
+    insertBuilding(db, id, "EFHg", "II", 40);
+    insertBuilding(db, id, "GWB", "IV", 40);
+    Sql::exec(db.user(), "UPDATE TAVO SET ifKoErStraßeUnterbau = 90, Bezugsjahr = 1999 WHERE ID = ?", {id});
+    const int pages = Sql::scalar(db.user(), "PRAGMA page_count").toInt();
+    Sql::exec(db.user(), QString("PRAGMA max_page_count = %1").arg(pages));
+    QString message;
+    try {
+        runCalculation(db.dbs(), id);
+    } catch (const TavoError& e) {
+        message = e.message();
+    }
+    QVERIFY2(message.contains("Speicherplatz"), qPrintable(message));
+    QCOMPARE(ledgerRows(db, id), rows);
+    QCOMPARE(ledgerSum(db, id, "Ausgabe", "Errichtung Unterbau Straße"), spent);
+    QCOMPARE(Sql::scalar(db.user(), "SELECT Bezugsjahr FROM TAVO WHERE ID = ?", {id}).toInt(), 1999);
+    QCOMPARE(Sql::scalar(db.user(), "SELECT count(*) FROM bWvB WHERE TAVO = ? AND EFHg > 0", {id}).toInt(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestEngineCli)

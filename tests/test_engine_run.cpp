@@ -1,7 +1,8 @@
 // Whole calculation runs: reference year, deletions, population tables, the order of the steps,
-// the removal of the own-funds rows and what stays after an error.
+// the removal of the own-funds rows, and that a failed run changes nothing.
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QtTest>
 
 #include "data/Sql.h"
@@ -48,6 +49,30 @@ QMap<int, double> perDwelling(TestDb& db, const QString& type, int jahr) {
     return result;
 }
 
+// Every row a run writes for the project and its municipality, and the stamped reference year, as one
+// text: equal texts mean equal tables.
+QString resultState(TestDb& db, int id, int pg) {
+    QStringList parts;
+    const QList<QPair<QString, QVariant>> tables = {
+        {"SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe, Einnahme FROM Auswertung WHERE TAVO = ? "
+         "ORDER BY rowid", id},
+        {"SELECT \"Alter\", Jahr, Bewohner FROM bBvB WHERE TAVO = ? ORDER BY rowid", id},
+        {"SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM bWvB WHERE TAVO = ? ORDER BY rowid", id},
+        {"SELECT \"Alter\", Jahr, Bewohner FROM gBvB WHERE PG = ? ORDER BY rowid", pg},
+        {"SELECT Bezugsjahr FROM TAVO WHERE ID = ?", id}};
+    for (const auto& table : tables) {
+        QSqlQuery q = Sql::exec(db.user(), table.first, {table.second});
+        int rows = 0;
+        while (q.next()) {
+            ++rows;
+            for (int i = 0; i < q.record().count(); ++i)
+                parts << q.value(i).toString();
+        }
+        parts << QString::number(rows);
+    }
+    return parts.join(QLatin1Char('|'));
+}
+
 QVariantMap smallProject() {
     return {{"PG", 301}, {"bgFlBaulandNetto", 10000}, {"bgGstFl_EFHg", 800}, {"bgNutzFl_EFHg", 140}};
 }
@@ -65,8 +90,11 @@ private Q_SLOTS:
     void referenceYearFromValueList();
     void realisticRunIsRepeatableAndClean();
     void specialExpendituresBearNoInterest();
-    void errorKeepsRowsBookedBefore();
+    void failedRunKeepsPreviousResults();
     void divisionByZeroAndUnknownInputs();
+    void storedTextIsReadTheSameUnderEveryLocale();
+    void olderSpecialExpendituresWithoutKey();
+    void lastYearAndOldestAgeCount();
 };
 
 void TestEngineRun::populationTablesAndReferenceYear() {
@@ -207,32 +235,39 @@ void TestEngineRun::specialExpendituresBearNoInterest() {
     QCOMPARE(ledgerRows(db, with), ledgerRows(db, without) + 2);
 }
 
-void TestEngineRun::errorKeepsRowsBookedBefore() {
+void TestEngineRun::failedRunKeepsPreviousResults() {
     TestDb db;
     const int id = insertRealisticProject(db);
     runCalculation(db.dbs(), id);
+    const QString before = resultState(db, id, 301);
+    QVERIFY(ledgerRows(db, id) > 1000);
+
+    // A type missing from the reference data stops the run in its third step.
     Sql::exec(db.writableMaster(), "DELETE FROM Auswertung_Typen WHERE Typ = 'Kanal'");
     db.reopen();
+    Sql::exec(db.user(), "UPDATE TAVO SET Bezugsjahr = 1999, ifKoErStraßeUnterbau = 95 WHERE ID = ?", {id});
+    const QString stamped = resultState(db, id, 301);
     QCOMPARE(runError(db, id), QString("Unbekannter Typ Kanal"));
-    // Reopened connections see the committed partial results: public property with its own-funds
-    // rows, nothing of the steps after it.
     db.reopen();
-    QVERIFY(ledgerCount(db, id, "Errichtung Unterbau Straße") > 0);
-    QVERIFY(ledgerCount(db, id, "Eigenmittel") > 0);
-    QCOMPARE(ledgerCount(db, id, "Errichtung Kanal Trennsystem"), 0);
-    QCOMPARE(ledgerCount(db, id, "Grundsteuer"), 0);
-    QCOMPARE(ledgerCount(db, id, "Zinsen Vorjahr"), 0);
-    QCOMPARE(scalar(db, "SELECT count(*) FROM bBvB WHERE TAVO = ?", {id}), 1920.0);
+    QCOMPARE(resultState(db, id, 301), stamped);
+    QCOMPARE(ledgerCount(db, id, "Eigenmittel"), 0);
+    QCOMPARE(ledgerSum(db, id, "Ausgabe", "Errichtung Unterbau Straße", 1), 6000.0 * 80);
 
-    // Unknown building type: the population step stops; the municipality rows written before stay.
-    const int bad = db.insertProject(smallProject());
-    insertBuilding(db, bad, "XYZ", "II", 50);
-    QCOMPARE(runError(db, bad), QString("Unbekannter Bebauungstyp: XYZ"));
-    db.reopen();
-    QVERIFY(scalar(db, "SELECT count(*) FROM gBvB WHERE PG = 301", {}) > 0);
-    QCOMPARE(scalar(db, "SELECT count(*) FROM bWvB WHERE TAVO = ?", {bad}), 20.0);
-    QCOMPARE(ledgerRows(db, bad), 0);
+    // Unknown building type: the population step stops; gBvB, bBvB and bWvB keep their rows.
+    Sql::exec(db.user(), "UPDATE TAVO SET Bezugsjahr = 2024, ifKoErStraßeUnterbau = 80 WHERE ID = ?", {id});
+    QCOMPARE(resultState(db, id, 301), before);
+    insertBuilding(db, id, "XYZ", "II", 5);
+    QCOMPARE(runError(db, id), QString("Unbekannter Bebauungstyp: XYZ"));
+    QCOMPARE(resultState(db, id, 301), before);
     QCOMPARE(runError(db, 4711), QString("Das Projekt mit der ID 4711 gibt es nicht."));
+
+    // An own share so large that its counter-row is no finite number: refused, nothing stored.
+    Sql::exec(db.user(), "DELETE FROM Bebauung WHERE bbTyp = 'XYZ'");
+    setTypeShares(db, "Kanal", {0, 100, 0, 0, 0});
+    Sql::exec(db.user(), "UPDATE TAVO SET fiEigAntErKanal = 1e308 WHERE ID = ?", {id});
+    const QString infinite = runError(db, id);
+    QVERIFY2(infinite.contains("fiEigAntErKanal") && infinite.contains("Eigenmittel"), qPrintable(infinite));
+    QCOMPARE(resultState(db, id, 301), before);
 }
 
 void TestEngineRun::divisionByZeroAndUnknownInputs() {
@@ -251,8 +286,9 @@ void TestEngineRun::divisionByZeroAndUnknownInputs() {
     Sql::exec(db.user(), "UPDATE TAVO SET bgNutzFl_GWB = 75, bgGstFl_GWB = 0 WHERE ID = ?", {id});
     QCOMPARE(runError(db, id),
              QString("Division durch 0: bgGstFl_GWB (Grundstücksgröße) ist 0 für Bebauungstyp GWB"));
-    QVERIFY(ledgerCount(db, id, "Anschlussgebühr Kanal") > 0);
-    QVERIFY(ledgerCount(db, id, "Aufschließungsabgabe EFHg") > 0);
+    // The steps before the levy booked rows, all rolled back with the run.
+    QCOMPARE(ledgerRows(db, id), 0);
+    QCOMPARE(scalar(db, "SELECT count(*) FROM bWvB WHERE TAVO = ?", {id}), 0.0);
 
     Sql::exec(db.user(), "UPDATE TAVO SET bgGstFl_GWB = 150, gsBodenwert = 1e999 WHERE ID = ?", {id});
     const QString infinite = runError(db, id);
@@ -260,6 +296,112 @@ void TestEngineRun::divisionByZeroAndUnknownInputs() {
     QCOMPARE(
         scalar(db, "SELECT count(*) FROM Auswertung WHERE abs(Ausgabe) > 1e300 OR abs(Einnahme) > 1e300", {}),
         0.0);
+}
+
+void TestEngineRun::storedTextIsReadTheSameUnderEveryLocale() {
+    TestDb db;
+    const int id = db.insertProject(smallProject());
+    insertBuilding(db, id, "EFHg", "II", 60);
+    insertSettlement(db, id, 1, {{"EFHg", 100}});
+    runCalculation(db.dbs(), id);
+    const QString reference = resultState(db, id, 301);
+    const QLocale saved;
+    for (const QLocale& locale : {QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::English)}) {
+        QLocale::setDefault(locale);
+        // Text that is no number, in the project record and in a detail row: named with its project.
+        Sql::exec(db.user(), "UPDATE TAVO SET bgFlBaulandNetto = 'abc' WHERE ID = ?", {id});
+        QString error = runError(db, id);
+        QVERIFY2(error.contains("bgFlBaulandNetto") && error.contains(QString("Projekt %1").arg(id)) &&
+                     error.contains("abc"),
+                 qPrintable(error));
+        Sql::exec(db.user(), "UPDATE TAVO SET bgFlBaulandNetto = '2,5' WHERE ID = ?", {id});
+        error = runError(db, id);
+        QVERIFY2(error.contains("bgFlBaulandNetto") && error.contains("2,5"), qPrintable(error));
+        Sql::exec(db.user(), "UPDATE TAVO SET bgFlBaulandNetto = ' 10000.0 ' WHERE ID = ?", {id});
+        Sql::exec(db.user(), "UPDATE Besiedelung SET EFHg = 'viel' WHERE TAVO = ?", {id});
+        error = runError(db, id);
+        QVERIFY2(error.contains("Besiedelung.EFHg") && error.contains(QString("Projekt %1").arg(id)),
+                 qPrintable(error));
+        QCOMPARE(resultState(db, id, 301), reference);
+        // A number stored as text in the neutral notation reads as that number; an empty text as NULL.
+        Sql::exec(db.user(), "UPDATE Besiedelung SET EFHg = '100' WHERE TAVO = ?", {id});
+        Sql::exec(db.user(), "UPDATE TAVO SET bgGstFl_EFHk = '' WHERE ID = ?", {id});
+        QCOMPARE(runError(db, id), QString());
+        QCOMPARE(resultState(db, id, 301), reference);
+    }
+    QLocale::setDefault(saved);
+}
+
+void TestEngineRun::olderSpecialExpendituresWithoutKey() {
+    TestDb db;
+    const int id = db.insertProject(smallProject());
+    // The table as older files have it: no key column, and rows stored out of year order.
+    Sql::exec(db.user(), "DROP TABLE Sonderausgaben");
+    Sql::exec(db.user(), "CREATE TABLE Sonderausgaben (TAVO INTEGER, Jahr INTEGER, Typ TEXT, Bezeichnung TEXT, "
+                         "Kostenträger TEXT, Ausgabe DOUBLE, Notiz TEXT)");
+    const QString insert = "INSERT INTO Sonderausgaben (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe, "
+                           "Notiz) VALUES (?, ?, 'Kanal', ?, 'Gemeinde', ?, ?)";
+    Sql::exec(db.user(), insert, {id, 7, "Pumpwerk", 5000.0, "erst"});
+    Sql::exec(db.user(), insert, {id, 2, "Gutachten", 1200.0, "dann"});
+    Sql::exec(db.user(), insert, {4711, 3, "verwaist", 10.0, QVariant()});
+    db.reopen();
+    QSqlQuery rows = Sql::exec(db.user(), "SELECT ID, Bezeichnung, Notiz FROM Sonderausgaben ORDER BY ID");
+    QStringList order;
+    while (rows.next())
+        order << rows.value(0).toString() + rows.value(1).toString() + rows.value(2).toString();
+    QCOMPARE(order, QStringList({"1Pumpwerkerst", "2Gutachtendann", "3verwaist"}));
+    runCalculation(db.dbs(), id);
+    QCOMPARE(ledgerSum(db, id, "Ausgabe", "Pumpwerk", 7), 5000.0);
+    QCOMPARE(ledgerSum(db, id, "Ausgabe", "Gutachten", 2), 1200.0);
+    // New rows get the next key; deleting the project removes its rows.
+    Sql::exec(db.user(), "INSERT INTO Sonderausgaben (TAVO, Jahr, Ausgabe) VALUES (?, 1, 1)", {id});
+    QCOMPARE(scalar(db, "SELECT max(ID) FROM Sonderausgaben", {}), 4.0);
+    Sql::exec(db.user(), "DELETE FROM TAVO WHERE ID = ?", {id});
+    QCOMPARE(scalar(db, "SELECT count(*) FROM Sonderausgaben", {}), 1.0);
+    db.reopen();
+    QCOMPARE(scalar(db, "SELECT count(*) FROM Sonderausgaben", {}), 1.0);
+}
+
+void TestEngineRun::lastYearAndOldestAgeCount() {
+    TestDb db;
+    // Only the oldest age lives in a dwelling of year 20: two inhabitants aged 95 per unit.
+    QSqlDatabase master = db.writableMaster();
+    Sql::exec(master, "UPDATE BvB_Bebauungstypen SET Jahr20 = 0 WHERE Typ = 'EFHg'");
+    Sql::exec(master, "DELETE FROM BvB_Bebauungstypen WHERE Typ = 'EFHg' AND \"Alter\" = 95");
+    Sql::exec(master, "INSERT INTO BvB_Bebauungstypen (Typ, \"Alter\", Jahr20) VALUES ('EFHg', 95, 2)");
+    setTypeShares(db, "Wasser", {0, 0, 100, 0, 0});
+    setTypeShares(db, "soz. Infrastruktur Erhaltung", {100, 0, 0, 0, 0});
+    QVariantMap inputs = smallProject();
+    inputs.insert("auAnteilZuzug", 50);
+    inputs.insert("siKoEhSonstige", 100);
+    inputs.insert("ifLfmWasserleitung", 100);
+    inputs.insert("ifKoErWasserleitung", 250);
+    inputs.insert("fiZinsenSoll", 2);
+    const int id = db.insertProject(inputs);
+    insertBuilding(db, id, "EFHg", "II", 60);
+    insertSettlement(db, id, 20, {{"EFHg", 100}});
+    runCalculation(db.dbs(), id);
+
+    // 10000 m² × 60 % / 800 m² = 7.5 units, all settled in year 20, with 15 inhabitants aged 95.
+    QCOMPARE(dwellingUnits(db, id, "EFHg", 19), 0.0);
+    QCOMPARE(dwellingUnits(db, id, "EFHg", 20), 7.5);
+    QCOMPARE(inhabitants(db, id, 95, 20), 15.0);
+    // Per year and type: the water main of 100 m × 250 in year 1, 2 % interest on it in years 2 to
+    // 20, and in year 20 the other institutions for half of the 15 inhabitants at 100 each.
+    QStringList expected{"1|Wasser|25000|0"};
+    for (int year = 2; year <= 20; ++year)
+        expected << QString("%1|Wasser|500|0").arg(year);
+    expected << "20|soz. Infrastruktur Erhaltung|750|0";
+    QStringList totals;
+    QSqlQuery q = Sql::exec(db.user(),
+                            "SELECT Jahr, Typ, Total(Ausgabe), Total(Einnahme) FROM Auswertung WHERE TAVO = ? "
+                            "GROUP BY Jahr, Typ ORDER BY Jahr, Typ = 'Wasser' DESC",
+                            {id});
+    while (q.next())
+        totals << QString("%1|%2|%3|%4").arg(q.value(0).toString(), q.value(1).toString(),
+                                             QString::number(q.value(2).toDouble(), 'g', 12),
+                                             QString::number(q.value(3).toDouble(), 'g', 12));
+    QCOMPARE(totals, expected);
 }
 
 QTEST_GUILESS_MAIN(TestEngineRun)

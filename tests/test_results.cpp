@@ -302,6 +302,16 @@ private Q_SLOTS:
         QCOMPARE(formatTotal(1234567.891), QStringLiteral("1.234.567,89"));
         QCOMPARE(formatTotal(-0.004), QStringLiteral("-0,00"));
         QCOMPARE(formatTotal(123456789.126), QStringLiteral("123.456.789,10"));
+        // Totals round, also upward: to two decimals, and to ten significant digits.
+        QCOMPARE(formatTotal(1234567.896), QStringLiteral("1.234.567,90"));
+        QCOMPARE(formatTotal(0.996), QStringLiteral("1,00"));
+        QCOMPARE(formatTotal(-2.675001), QStringLiteral("-2,68"));
+        QCOMPARE(formatTotal(123456789.96), QStringLiteral("123.456.790,00"));
+        db.book(id, 3, QStringLiteral("Kanal"), QStringLiteral("Rundung"), QStringLiteral("Gemeinde"), 0.337, 0);
+        db.book(id, 3, QStringLiteral("Kanal"), QStringLiteral("Rundung"), QStringLiteral("Gemeinde"), 0.338, 0);
+        queries = BuildResultQueries(items, all, id);
+        QCOMPARE(SumColumnText(db.user(), queries[0], QStringLiteral("Ausgabe")),
+                 QStringLiteral("1.236.539,72"));
         QVERIFY(formatTotal(98765432109.0).contains(QLatin1Char('E'), Qt::CaseInsensitive));
     }
 
@@ -483,6 +493,49 @@ private Q_SLOTS:
                                QStringLiteral("bewohner"), QStringLiteral("--gebiet"), QStringLiteral("5")})
                     .err.contains(QStringLiteral("ungültiges Gebiet!")));
         QVERIFY(db.user().tables().contains(QStringLiteral("Auswertung")));
+    }
+    void viewsOnlyReadAndShowOnlyFiniteNumbers() {
+        TestDb db;
+        const int id = db.insertProject({{QStringLiteral("PG"), 301}, {QStringLiteral("auAnteilZuzug"), 25.0}});
+        insertLedger(db, id);
+        insertPopulation(db, QStringLiteral("bBvB"), QStringLiteral("TAVO"), id, 1.5);
+        const QString ledger = QStringLiteral("SELECT count(*) FROM Auswertung");
+        const int rows = Sql::scalar(db.user(), ledger).toInt();
+        QVERIFY(rows > 0);
+        const QStringList population{QStringLiteral("--project"), QString::number(id), QStringLiteral("--view"),
+                                     QStringLiteral("bewohner"), QStringLiteral("--gebiet"), QStringLiteral("0")};
+        QCOMPARE(runExport(db, population).exitCode, 0);
+
+        // An infinite share moving in: refused with the field's name, nothing printed.
+        Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET auAnteilZuzug = 'inf' WHERE ID = ?"), {id});
+        ExportRun run = runExport(db, population);
+        QVERIFY2(run.exitCode != 0 && run.err.contains(QStringLiteral("auAnteilZuzug")), qPrintable(run.err));
+        QVERIFY(run.out.isEmpty());
+        // A finite share whose product with the inhabitants goes beyond a double.
+        Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET auAnteilZuzug = 1e308 WHERE ID = ?"), {id});
+        Sql::exec(db.user(), QStringLiteral("UPDATE bBvB SET Bewohner = 1e300 WHERE Jahr = 2 AND \"Alter\" = 30"));
+        run = runExport(db, population);
+        QVERIFY2(run.exitCode != 0 && run.err.contains(QStringLiteral("keine endliche Zahl")), qPrintable(run.err));
+        QVERIFY(!run.out.contains("inf"));
+        Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET auAnteilZuzug = 25 WHERE ID = ?"), {id});
+
+        // Stored texts that would write: refused with the query's name, and the ledger keeps its rows.
+        for (const QString& text : {QStringLiteral("DELETE FROM Auswertung RETURNING TAVO AS Jahr"),
+                                    QStringLiteral("WITH x AS (SELECT 1) DELETE FROM Auswertung RETURNING TAVO AS Jahr"),
+                                    QStringLiteral("SELECT 1 AS Jahr; DELETE FROM Auswertung")}) {
+            Sql::exec(db.user(), QStringLiteral("UPDATE TAVO_Abfragen SET SQL = ? WHERE Name = 'Bewohner_bBvB'"),
+                      {text});
+            run = runExport(db, population);
+            QVERIFY2(run.exitCode != 0 && run.err.contains(QStringLiteral("„Bewohner_bBvB“")), qPrintable(run.err));
+            QVERIFY(run.out.isEmpty());
+            QCOMPARE(Sql::scalar(db.user(), ledger).toInt(), rows);
+            QVERIFY_THROWS_EXCEPTION(TavoError, execute(db.user(), BuildPopulationQueries(db.user(), 0,
+                                                       readPopulationSource(db.user(), id))));
+            QCOMPARE(Sql::scalar(db.user(), ledger).toInt(), rows);
+        }
+        // The connection writes again after a refused view.
+        db.book(id, 9, QStringLiteral("Kanal"), QStringLiteral("danach"), QStringLiteral("Gemeinde"), 1, 0);
+        QCOMPARE(Sql::scalar(db.user(), ledger).toInt(), rows + 1);
     }
 };
 

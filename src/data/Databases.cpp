@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "data/FileChecks.h"
 #include "data/Sql.h"
 #include "data/TavoError.h"
 #include "data/UserSchema.h"
@@ -30,16 +31,22 @@ void requireFile(const QString& path, const QString& what) {
         throw TavoError(QStringLiteral("Die %1 „%2“ kann nicht gelesen werden.").arg(what, info.absoluteFilePath()));
 }
 
-// Opens one SQLite file and checks that it really is a database.
-QSqlDatabase openFile(const QString& name, const QString& path, const QString& what, bool readOnly) {
+// Opens one SQLite file without writing to it.
+QSqlDatabase openConnection(const QString& name, const QString& path, const QString& what, bool readOnly) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(path);
     db.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000")
                                   : QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    const QString full = QFileInfo(path).absoluteFilePath();
     if (!db.open())
         throw TavoError(QStringLiteral("Die %1 „%2“ kann nicht geöffnet werden: %3")
-                            .arg(what, full, db.lastError().text()));
+                            .arg(what, QFileInfo(path).absoluteFilePath(), db.lastError().text()));
+    return db;
+}
+
+// Opens one SQLite file and checks that it really is a database.
+QSqlDatabase openFile(const QString& name, const QString& path, const QString& what, bool readOnly) {
+    QSqlDatabase db = openConnection(name, path, what, readOnly);
+    const QString full = QFileInfo(path).absoluteFilePath();
     QSqlQuery probe(db);
     if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
         throw TavoError(QStringLiteral("Die %1 „%2“ ist keine gültige Datenbank: %3")
@@ -47,11 +54,14 @@ QSqlDatabase openFile(const QString& name, const QString& path, const QString& w
     return db;
 }
 
+// The rollback journal, not WAL: the files often lie in a shared network folder, where WAL is unsafe,
+// and a WAL file cannot even be read in a read-only folder. Switching a WAL file back checkpoints it
+// first; when another program still holds it open the switch is refused and the file stays in WAL
+// until the next start, which loses nothing either. Concurrent writers wait on the busy timeout.
 void configureUser(const QSqlDatabase& db) {
     Sql::exec(db, QStringLiteral("PRAGMA foreign_keys = ON"));
-    QSqlQuery wal(db);
-    wal.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
-    Sql::exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
+    QSqlQuery journal(db);
+    journal.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
 }
 
 } // namespace
@@ -70,8 +80,14 @@ Databases::Databases(const QString& masterPath, const QString& userPath)
     try {
         requireFile(m_masterPath, QStringLiteral("Stammdatenbank"));
         requireFile(m_userPath, QStringLiteral("Benutzerdatenbank"));
-        openFile(m_masterName, m_masterPath, QStringLiteral("Stammdatenbank"), true);
-        const QSqlDatabase user = openFile(m_userName, m_userPath, QStringLiteral("Benutzerdatenbank"), false);
+        // The master is checked completely before the user database is opened at all.
+        const QSqlDatabase master = openFile(m_masterName, m_masterPath, QStringLiteral("Stammdatenbank"), true);
+        FileChecks::requireMasterTables(master, m_masterPath);
+        FileChecks::requireWritable(m_userPath);
+        // Nothing is written to the user file before it has shown to be one: no journal change, no upgrade.
+        const QSqlDatabase user =
+            openConnection(m_userName, m_userPath, QStringLiteral("Benutzerdatenbank"), false);
+        FileChecks::requireTavoUserDatabase(user, m_userPath);
         configureUser(user);
         UserSchema::upgrade(user);
     } catch (...) {
@@ -112,6 +128,8 @@ QSqlDatabase Databases::master() const { return QSqlDatabase::database(m_masterN
 QSqlDatabase Databases::user() const { return QSqlDatabase::database(m_userName, false); }
 
 void Databases::createUserDatabase(const QString& path) {
+    if (path.trimmed().isEmpty())
+        throw TavoError(QStringLiteral("Für die Benutzerdatenbank ist kein Dateiname angegeben."));
     const QFileInfo info(path);
     if (info.exists())
         throw TavoError(QStringLiteral("Die Datei „%1“ existiert bereits.").arg(info.absoluteFilePath()));
@@ -124,7 +142,6 @@ void Databases::createUserDatabase(const QString& path) {
                                 .arg(info.absoluteFilePath(), db.lastError().text()));
         try {
             Sql::exec(db, QStringLiteral("PRAGMA foreign_keys = ON"));
-            QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode = WAL"));
             UserSchema::create(db);
         } catch (...) {
             db.close();

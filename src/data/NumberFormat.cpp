@@ -60,18 +60,53 @@ QString general(double value) {
     return loc.toString(value, 'g', 15);
 }
 
-double toDouble(const QVariant& value) {
+double storedNumber(const QVariant& value, bool* ok) {
+    *ok = true;
     if (value.isNull() || !value.isValid())
         return 0.0;
-    if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString().trimmed();
-        if (text.isEmpty())
-            return 0.0;
-        bool ok = false;
-        const double d = text.toDouble(&ok);
-        return ok ? d : parse(text);
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Bool:
+        return value.toDouble();
+    case QMetaType::QString:
+        break;
+    default:
+        *ok = false;
+        return 0.0;
     }
-    return value.toDouble();
+    const QString text = value.toString().trimmed();
+    if (text.isEmpty())
+        return 0.0;
+    // Text stored by another tool is read in one notation for everybody, never in the desktop's locale,
+    // so that a result does not depend on the machine it was calculated on.
+    QLocale neutral = QLocale::c();
+    neutral.setNumberOptions(QLocale::RejectGroupSeparator);
+    const double number = neutral.toDouble(text, ok);
+    if (!*ok || !std::isfinite(number)) {
+        *ok = false;
+        return 0.0;
+    }
+    return number;
+}
+
+double storedNumberOrThrow(const QVariant& value, const QString& field, const QString& owner) {
+    bool ok = false;
+    const double number = storedNumber(value, &ok);
+    if (!ok)
+        throw TavoError(QStringLiteral("Der Wert „%1“ im Feld %2 (%3) ist keine Zahl.")
+                            .arg(value.toString(), field, owner));
+    return number;
+}
+
+double toDouble(const QVariant& value) {
+    bool ok = false;
+    const double number = storedNumber(value, &ok);
+    return ok ? number : 0.0;
 }
 
 int toInt(const QVariant& value) { return static_cast<int>(std::trunc(toDouble(value))); }

@@ -36,7 +36,17 @@ QString general(double value);
 // Money as the result grids show it: display format "###,##0.00".
 inline QString money(double value) { return fixed(value, 2); }
 
-// Reads a numeric database value; NULL and empty read as 0.
+// Reads a numeric database value the same under every locale: a stored number as it is, NULL and a
+// blank text as 0, any other text in the locale-neutral notation ("2.5"). A text that is no finite
+// number ("abc", "2,5", "inf") and any other kind of value set *ok to false and read 0.
+double storedNumber(const QVariant& value, bool* ok);
+
+// storedNumber() for a value of the user's data; a text that is no number throws TavoError naming
+// the field and where it is stored (e.g. "Projekt 5").
+double storedNumberOrThrow(const QVariant& value, const QString& field, const QString& owner);
+
+// Reads a numeric database value as storedNumber() does; NULL, empty and a text that is no number
+// read as 0.
 double toDouble(const QVariant& value);
 
 // Reads an integer database value; NULL and empty read as 0. Fractions are truncated toward zero.

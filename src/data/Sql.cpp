@@ -10,13 +10,27 @@ namespace Sql {
 namespace {
 
 QString driverText(const QSqlError& error) {
-    QString text = error.databaseText();
-    if (text.isEmpty())
-        text = error.text();
-    return QStringLiteral("Datenbankfehler: %1").arg(text);
+    return errorMessage(error, QStringLiteral("Datenbankfehler"));
 }
 
 } // namespace
+
+QString errorMessage(const QSqlError& error, const QString& context) {
+    QString text = error.databaseText();
+    if (text.isEmpty())
+        text = error.text();
+    // SQLite's primary result codes in the low byte: 13 full disk, 8 read-only database. A failed
+    // commit carries no code, only the driver's text.
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric) & 0xff;
+    if ((numeric && code == 13) || text.contains(QLatin1String("database or disk is full")))
+        return QStringLiteral("Nicht genug Speicherplatz: die Datenbank kann nicht geschrieben werden, "
+                              "die Änderung wird verworfen. (%1)")
+            .arg(text);
+    if ((numeric && code == 8) || text.contains(QLatin1String("readonly database")))
+        return QStringLiteral("Die Datenbank ist schreibgeschützt. (%1)").arg(text);
+    return QStringLiteral("%1: %2").arg(context, text);
+}
 
 void prepare(QSqlQuery& query, const QString& sql) {
     if (!query.prepare(sql))
@@ -68,7 +82,64 @@ QString storedQueryText(const QSqlDatabase& userDb, const QString& name) {
 }
 
 QSqlQuery storedQuery(const QSqlDatabase& userDb, const QString& name, const QVariantMap& params) {
-    return execNamed(userDb, storedQueryText(userDb, name), params);
+    return execStoredText(userDb, name, storedQueryText(userDb, name), params);
+}
+
+namespace {
+
+// The first word of a statement after blanks and comments, in upper case.
+QString firstKeyword(const QString& sql) {
+    static const QRegularExpression leading(QStringLiteral("^(?:\\s+|--[^\\n]*(?:\\n|$)|/\\*.*?\\*/)*"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+    const QString rest = sql.mid(leading.match(sql).capturedLength());
+    static const QRegularExpression word(QStringLiteral("^[A-Za-z]+"));
+    return word.match(rest).captured(0).toUpper();
+}
+
+// The connection refuses every write while this lives.
+class QueryOnly {
+public:
+    explicit QueryOnly(const QSqlDatabase& db) : m_db(db) {
+        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA query_only = ON"));
+    }
+    ~QueryOnly() { QSqlQuery(m_db).exec(QStringLiteral("PRAGMA query_only = OFF")); }
+    QueryOnly(const QueryOnly&) = delete;
+    QueryOnly& operator=(const QueryOnly&) = delete;
+
+private:
+    QSqlDatabase m_db;
+};
+
+} // namespace
+
+QSqlQuery execStoredText(const QSqlDatabase& db, const QString& name, const QString& sql,
+                         const QVariantMap& params, bool forwardOnly) {
+    const QString refused =
+        QStringLiteral("Die gespeicherte Abfrage „%1“ darf die Datenbank nur lesen, nicht ändern.").arg(name);
+    const QString keyword = firstKeyword(sql);
+    if (keyword != QLatin1String("SELECT") && keyword != QLatin1String("WITH") &&
+        keyword != QLatin1String("VALUES"))
+        throw TavoError(refused);
+    const QueryOnly guard(db);
+    QSqlQuery query(db);
+    query.setForwardOnly(forwardOnly);
+    if (!query.prepare(sql))
+        throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ ist fehlerhaft: %2")
+                            .arg(name, query.lastError().databaseText()));
+    for (auto it = params.constBegin(); it != params.constEnd(); ++it) {
+        const QRegularExpression used(QStringLiteral(":%1\\b").arg(QRegularExpression::escape(it.key())));
+        if (sql.contains(used))
+            query.bindValue(QLatin1Char(':') + it.key(), it.value());
+    }
+    if (!query.exec()) {
+        const QString detail = query.lastError().databaseText();
+        if ((query.lastError().nativeErrorCode().toInt() & 0xff) == 8)
+            throw TavoError(QStringLiteral("%1 (%2)").arg(refused, detail));
+        throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ ist fehlerhaft: %2").arg(name, detail));
+    }
+    if (!query.isSelect())
+        throw TavoError(refused);
+    return query;
 }
 
 QStringList columnNames(const QSqlDatabase& db, const QString& table) {
@@ -88,9 +159,18 @@ QString quoted(const QString& identifier) {
 } // namespace Sql
 
 Transaction::Transaction(QSqlDatabase db) : m_db(std::move(db)) {
-    if (!m_db.transaction())
+    // SQLite takes the write lock at once, so two writers queue on the busy timeout instead of one of
+    // them failing when it turns its read lock into a write lock.
+    if (m_db.driverName() == QLatin1String("QSQLITE")) {
+        QSqlQuery begin(m_db);
+        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            throw TavoError(Sql::errorMessage(begin.lastError(),
+                                              QStringLiteral("Datenbankfehler: Transaktion konnte nicht "
+                                                             "begonnen werden")));
+    } else if (!m_db.transaction()) {
         throw TavoError(QStringLiteral("Datenbankfehler: Transaktion konnte nicht begonnen werden: %1")
                             .arg(m_db.lastError().text()));
+    }
     m_open = true;
 }
 
@@ -104,9 +184,9 @@ void Transaction::commit() {
         return;
     m_open = false;
     if (!m_db.commit()) {
-        const QString text = m_db.lastError().text();
+        const QSqlError error = m_db.lastError();
         m_db.rollback();
-        throw TavoError(QStringLiteral("Datenbankfehler: Speichern fehlgeschlagen: %1").arg(text));
+        throw TavoError(Sql::errorMessage(error, QStringLiteral("Datenbankfehler: Speichern fehlgeschlagen")));
     }
 }
 

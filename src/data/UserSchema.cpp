@@ -1,5 +1,7 @@
 #include "data/UserSchema.h"
 
+#include <algorithm>
+
 #include <QSqlQuery>
 
 #include "data/Sql.h"
@@ -259,9 +261,57 @@ void CheckFieldNahwaerme(const QSqlDatabase& db) {
         Sql::exec(db, statement);
 }
 
+void addSonderausgabenKey(const QSqlDatabase& db) {
+    const QStringList old = Sql::columnNames(db, QStringLiteral("Sonderausgaben"));
+    if (old.isEmpty() || old.contains(QStringLiteral("ID"), Qt::CaseInsensitive))
+        return;
+    // The table is built anew with the key, its rows copied in their stored order, which the key then
+    // keeps. Columns of its own that an old table carries are kept with their declared types. Rows of
+    // projects deleted long ago stay as they are, so the references are not enforced while copying;
+    // foreign-key enforcement can only be switched outside a transaction. An old row without project
+    // is kept too, so the project column here allows NULL.
+    QStringList definitions{QStringLiteral("ID INTEGER PRIMARY KEY AUTOINCREMENT"),
+                            QStringLiteral("TAVO INTEGER REFERENCES TAVO(ID) ON DELETE CASCADE")};
+    const QStringList known = {QStringLiteral("Jahr INTEGER"), QStringLiteral("Typ TEXT"),
+                               QStringLiteral("Bezeichnung TEXT"), QStringLiteral("Kostenträger TEXT"),
+                               QStringLiteral("Ausgabe DOUBLE")};
+    for (const QString& definition : known)
+        definitions << definition;
+    QStringList copied;
+    QSqlQuery info = Sql::exec(db, QStringLiteral("SELECT name, type FROM pragma_table_info('Sonderausgaben')"));
+    while (info.next()) {
+        const QString name = info.value(0).toString();
+        copied << Sql::quoted(name);
+        const bool isKnown = name.compare(QStringLiteral("TAVO"), Qt::CaseInsensitive) == 0 ||
+                             std::any_of(known.begin(), known.end(), [&name](const QString& d) {
+                                 return d.section(QLatin1Char(' '), 0, 0).compare(name, Qt::CaseInsensitive) == 0;
+                             });
+        if (!isKnown)
+            definitions << Sql::quoted(name) + QLatin1Char(' ') + info.value(1).toString();
+    }
+    info.finish();
+    Sql::exec(db, QStringLiteral("PRAGMA foreign_keys = OFF"));
+    try {
+        Transaction tx(db);
+        Sql::exec(db, QStringLiteral("CREATE TABLE Sonderausgaben_mit_ID (%1)").arg(definitions.join(QStringLiteral(", "))));
+        Sql::exec(db, QStringLiteral("INSERT INTO Sonderausgaben_mit_ID (%1) SELECT %1 FROM Sonderausgaben "
+                                     "ORDER BY rowid")
+                          .arg(copied.join(QStringLiteral(", "))));
+        Sql::exec(db, QStringLiteral("DROP TABLE Sonderausgaben"));
+        Sql::exec(db, QStringLiteral("ALTER TABLE Sonderausgaben_mit_ID RENAME TO Sonderausgaben"));
+        Sql::exec(db, QStringLiteral("CREATE INDEX IF NOT EXISTS Sonderausgaben_TAVO ON Sonderausgaben (TAVO)"));
+        tx.commit();
+    } catch (...) {
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+        throw;
+    }
+    Sql::exec(db, QStringLiteral("PRAGMA foreign_keys = ON"));
+}
+
 void upgrade(const QSqlDatabase& db) {
     CheckFieldBezugsjahr(db);
     CheckFieldNahwaerme(db);
+    addSonderausgabenKey(db);
     // Files made before the population queries were kept in the database get them once.
     if (!db.tables().contains(QStringLiteral("TAVO_Abfragen"), Qt::CaseInsensitive)) {
         Transaction tx(db);

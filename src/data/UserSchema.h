@@ -28,7 +28,11 @@ void create(const QSqlDatabase& db);
 void CheckFieldBezugsjahr(const QSqlDatabase& db);
 void CheckFieldNahwaerme(const QSqlDatabase& db);
 
-// Both checks in their order.
+// Gives an older Sonderausgaben table without the key ID its key, numbering the rows in their stored
+// order; one transaction.
+void addSonderausgabenKey(const QSqlDatabase& db);
+
+// Both checks in their order, then the key of Sonderausgaben.
 void upgrade(const QSqlDatabase& db);
 
 // The names of the stored population queries.

@@ -6,7 +6,8 @@ void bookItemYear(EngineContext& ctx, const BookingItem& item, int year) {
     const double amount = ctx.ProjectField(QString::fromUtf8(item.lengthField)) *
                           ctx.ProjectField(QString::fromUtf8(item.rateField));
     ctx.BookAmount(ctx.ProjectId, year, QString::fromUtf8(item.typ), QString::fromUtf8(item.bezeichnung),
-                   false, amount, ctx.ProjectField(QString::fromUtf8(item.ownShareField)));
+                   false, amount, ctx.ProjectField(QString::fromUtf8(item.ownShareField)),
+                   QString::fromUtf8(item.ownShareField));
 }
 
 void bookItem(EngineContext& ctx, const BookingItem& item) {

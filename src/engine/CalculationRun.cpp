@@ -53,12 +53,9 @@ void calculate(const Databases& dbs, int projectId) {
               {referenceYear(dbs.master()), projectId});
     deletePreviousResults(user, projectId);
     EngineContext ctx(dbs, projectId);
-    try {
-        runSteps(ctx);
-    } catch (...) {
-        ctx.flushLedger();
-        throw;
-    }
+    // After an error nothing more is written: the run is rolled back, and after a full disk SQLite may
+    // already have ended the transaction, so a further write would be committed on its own.
+    runSteps(ctx);
     ctx.flushLedger();
     Sql::exec(user, QStringLiteral("DELETE FROM Auswertung WHERE TAVO = ? AND Bezeichnung = ?"),
               {projectId, Engine::OwnFundsLabel()});
@@ -86,15 +83,17 @@ int referenceYear(const QSqlDatabase& master) {
 void runCalculation(const Databases& dbs, int projectId) {
     if (!projectExists(dbs.user(), projectId))
         throw TavoError(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(projectId));
+    // A run is all or nothing: after an error the transaction is rolled back, so the ledger, the
+    // population tables, the municipality's rows and the reference year stay as they were before the
+    // run. A half-written ledger would be shown as if it were a result.
     Transaction transaction(dbs.user());
-    // The rows booked before an error stay, as after any interrupted run.
     try {
         calculate(dbs, projectId);
     } catch (const TavoError&) {
-        transaction.commit();
+        transaction.rollback();
         throw;
     } catch (const std::exception& e) {
-        transaction.commit();
+        transaction.rollback();
         throw TavoError(
             QStringLiteral("Fehler bei der Berechnung: %1").arg(QString::fromLocal8Bit(e.what())));
     }

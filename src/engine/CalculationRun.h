@@ -6,9 +6,9 @@ class Databases;
 
 // Calculates project projectId: stamps the reference year, deletes the project's previous results
 // (and the municipality's gBvB rows), runs every step in its order and removes the own-funds rows.
-// The whole run is one transaction of the user database. An error ends the run with the rows booked
-// so far kept and committed, and is passed on as TavoError with its German message. An unknown
-// project raises TavoError before anything is written.
+// The whole run is one transaction of the user database. An error ends the run, rolls back every
+// change it made (previous results and reference year stay) and is passed on as TavoError with its
+// German message. An unknown project raises TavoError before anything is written.
 void runCalculation(const Databases& dbs, int projectId);
 
 // The reference year of the reference data: the integer of the first FeldWerte entry (lowest

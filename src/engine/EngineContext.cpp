@@ -16,10 +16,16 @@ const QString kSharePrefix = QStringLiteral("Anteil_");
 
 const char* const kBuildingTypeCodes[] = {"EFHg", "EFHk", "RHg", "RHk", "GWB"};
 
+// How a message names the project whose value it reports.
+QString projectName(int projectId) {
+    return QStringLiteral("Projekt %1").arg(projectId);
+}
+
 // An integer column of a detail row, truncated toward zero; a value that is no finite number or lies
 // outside the integer range is rejected with a message naming the column.
-int detailInt(const QVariant& value, const QString& table, const QString& column) {
-    const double number = std::trunc(NumberFormat::toDouble(value));
+int detailInt(const QVariant& value, const QString& table, const QString& column, int projectId) {
+    const double number = std::trunc(
+        NumberFormat::storedNumberOrThrow(value, table + QLatin1Char('.') + column, projectName(projectId)));
     if (!std::isfinite(number) || number > 2147483647.0 || number < -2147483648.0)
         throw TavoError(
             QStringLiteral("Ungültiger Wert in %1, Spalte %2: %3").arg(table, column, value.toString()));
@@ -53,7 +59,7 @@ void EngineContext::loadDetailRows() {
     while (buildings.next()) {
         m_buildings.push_back(
             {buildings.value(0).toString(), buildings.value(1).toString(),
-             detailInt(buildings.value(2), QStringLiteral("Bebauung"), QStringLiteral("bbAnteil"))});
+             detailInt(buildings.value(2), QStringLiteral("Bebauung"), QStringLiteral("bbAnteil"), ProjectId)});
     }
     QSqlQuery settlements = Sql::exec(
         m_user,
@@ -61,9 +67,15 @@ void EngineContext::loadDetailRows() {
         {ProjectId});
     while (settlements.next()) {
         SettlementRow row;
-        row.jahr = detailInt(settlements.value(0), QStringLiteral("Besiedelung"), QStringLiteral("Jahr"));
-        for (int i = 0; i < 5; ++i)
-            row.percent.insert(QLatin1String(kBuildingTypeCodes[i]), settlements.value(i + 1));
+        row.jahr =
+            detailInt(settlements.value(0), QStringLiteral("Besiedelung"), QStringLiteral("Jahr"), ProjectId);
+        for (int i = 0; i < 5; ++i) {
+            const QString code = QLatin1String(kBuildingTypeCodes[i]);
+            // Checked here, so that every later reading of the percentage is a number.
+            NumberFormat::storedNumberOrThrow(settlements.value(i + 1), QStringLiteral("Besiedelung.") + code,
+                                              projectName(ProjectId));
+            row.percent.insert(code, settlements.value(i + 1));
+        }
         m_settlements.push_back(std::move(row));
     }
 }
@@ -73,7 +85,7 @@ double EngineContext::ProjectField(const QString& name) const {
     int index = it != m_fieldIndex.constEnd() ? it.value() : m_project.indexOf(name);
     if (index < 0)
         throw TavoError(QStringLiteral("Feld „%1“ nicht gefunden.").arg(name));
-    const double value = NumberFormat::toDouble(m_project.value(index));
+    const double value = NumberFormat::storedNumberOrThrow(m_project.value(index), name, projectName(ProjectId));
     if (!std::isfinite(value))
         throw TavoError(QStringLiteral("Ungültiger Wert im Feld %1: keine endliche Zahl.").arg(name));
     return value;
@@ -156,7 +168,8 @@ void EngineContext::flushLedger() {
 }
 
 void EngineContext::BookAmount(int projectId, int year, const QString& typ, const QString& bezeichnung,
-                               bool isRevenue, double amount, double ownSharePercent) {
+                               bool isRevenue, double amount, double ownSharePercent,
+                               const QString& ownShareField) {
     const EvaluationTypes& types = evaluationTypeTable();
     const auto found = types.shares.find(typ);
     if (found == types.shares.end())
@@ -172,10 +185,21 @@ void EngineContext::BookAmount(int projectId, int year, const QString& typ, cons
         const double part = bearer.share / 100 * amount;
         if (part == 0)
             continue;
+        const double own = ownSharePercent > 0 ? ownSharePercent / 100 * part : 0.0;
+        // Finite inputs can still multiply beyond the range of a double.
+        if (!std::isfinite(part))
+            throw TavoError(QStringLiteral("Ungültiger Betrag für „%1“ im Jahr %2: keine endliche Zahl.")
+                                .arg(bezeichnung)
+                                .arg(year));
+        if (!std::isfinite(own))
+            throw TavoError(QStringLiteral("Ungültiger Betrag der Eigenmittel für „%1“ im Jahr %2: keine "
+                                           "endliche Zahl (Feld %3).")
+                                .arg(bezeichnung)
+                                .arg(year)
+                                .arg(ownShareField.isEmpty() ? QStringLiteral("Eigenmittelanteil") : ownShareField));
         insertLedgerRow(projectId, year, typ, bezeichnung, bearer.bearer, isRevenue ? 0.0 : part,
                         isRevenue ? part : 0.0);
         if (ownSharePercent > 0) {
-            const double own = ownSharePercent / 100 * part;
             insertLedgerRow(projectId, year, typ, Engine::OwnFundsLabel(), bearer.bearer,
                             isRevenue ? own : 0.0, isRevenue ? 0.0 : own);
         }

@@ -64,9 +64,10 @@ public:
     int ProjectFieldInt(const QString& name) const;
 
     // Books amount for the year under evaluation type typ, split over the type's cost bearers, with
-    // an "Eigenmittel" counter-row of ownSharePercent per booked part.
+    // an "Eigenmittel" counter-row of ownSharePercent per booked part. ownShareField names the input the
+    // percentage comes from, for the message when a part or its own-funds row is no finite number.
     void BookAmount(int projectId, int year, const QString& typ, const QString& bezeichnung, bool isRevenue,
-                    double amount, double ownSharePercent);
+                    double amount, double ownSharePercent, const QString& ownShareField = QString());
 
     // Revenue minus expenditure of all rows booked so far in this run under evaluation type typ with
     // a year up to `year`, own-funds rows included: the balance the interest step charges. Writes the
@@ -74,7 +75,7 @@ public:
     double balance(const QString& typ, int year);
 
     // Writes the ledger rows that BookAmount has collected. Every reader of the ledger calls it first;
-    // the run calls it at the end and before it passes on an error, so no booked row is lost.
+    // the run calls it at the end.
     void flushLedger();
 
     // The project's Bebauung and Besiedelung rows in ascending ID order.

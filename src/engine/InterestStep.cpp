@@ -40,10 +40,14 @@ void specialExpenditures(EngineContext& ctx) {
     Sql::prepare(
         insert, QStringLiteral("INSERT INTO Auswertung (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe) "
                                "VALUES (?, ?, ?, ?, ?, ?)"));
+    const QString owner = QStringLiteral("Projekt %1").arg(ctx.ProjectId);
     while (rows.next()) {
-        if (std::trunc(NumberFormat::toDouble(rows.value(0))) > Engine::PlanningYears)
+        const double year =
+            NumberFormat::storedNumberOrThrow(rows.value(0), QStringLiteral("Sonderausgaben.Jahr"), owner);
+        if (std::trunc(year) > Engine::PlanningYears)
             continue;
-        const double amount = NumberFormat::toDouble(rows.value(4));
+        const double amount =
+            NumberFormat::storedNumberOrThrow(rows.value(4), QStringLiteral("Sonderausgaben.Ausgabe"), owner);
         if (!std::isfinite(amount))
             throw TavoError(
                 QStringLiteral("Ungültiger Betrag der Sonderausgabe „%1“ im Jahr %2: keine endliche Zahl.")

@@ -215,14 +215,9 @@ namespace Steps {
 
 void populationAndDwellingUnits(EngineContext& ctx) {
     municipalityPopulation(ctx);
-    // The rows of bBvB and bWvB exist from here on; an error below leaves them with the sums so far.
+    // An error below ends the run, which is then rolled back; nothing more is written.
     PopulationSums sums;
-    try {
-        dwellingUnitsAndInhabitants(ctx, sums);
-    } catch (...) {
-        writeSums(ctx, sums);
-        throw;
-    }
+    dwellingUnitsAndInhabitants(ctx, sums);
     writeSums(ctx, sums);
 }
 

@@ -63,7 +63,8 @@ void construction(EngineContext& ctx) {
     for (const ConstructionItem& item : kConstruction) {
         const int year = item.yearField ? ctx.ProjectFieldInt(QString::fromUtf8(item.yearField)) : 1;
         ctx.BookAmount(ctx.ProjectId, year, kTyp, QString::fromUtf8(item.bezeichnung), false,
-                       product(ctx, item.quantityField, item.rateField), ownShare);
+                       product(ctx, item.quantityField, item.rateField), ownShare,
+                       QStringLiteral("fiEigAntErÖffGut"));
     }
 }
 
@@ -74,7 +75,7 @@ void maintenance(EngineContext& ctx) {
         const double amount = product(ctx, item.quantityField, item.rateField);
         for (long long year = static_cast<long long>(start) + 1; year <= PlanningYears; ++year)
             ctx.BookAmount(ctx.ProjectId, static_cast<int>(year), kTyp, QString::fromUtf8(item.bezeichnung),
-                           false, amount, ownShare);
+                           false, amount, ownShare, QStringLiteral("fiEigAntEhÖffGut"));
     }
 }
 

@@ -2,10 +2,12 @@
 // that view to the clipboard gives it, so results can go into a spreadsheet or a script.
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 
 #include <QDir>
+#include <QSqlRecord>
 
 #include "app/cli/Commands.h"
 #include "data/Databases.h"
@@ -72,6 +74,20 @@ Query viewQuery(const Databases& dbs, const QString& view, int projectId, const 
     return buildResultQuery(kind, items, financeChoice(items, cli), projectId);
 }
 
+// Refuses a view whose numbers are not all finite: "inf" or "nan" in a script's input is no result.
+void requireFiniteNumbers(QSqlQuery& query) {
+    const QSqlRecord record = query.record();
+    while (query.next()) {
+        for (int column = 0; column < record.count(); ++column) {
+            const QVariant value = query.value(column);
+            if (value.typeId() == QMetaType::Double && !std::isfinite(value.toDouble()))
+                throw TavoError(QStringLiteral("Ungültiger Wert in der Spalte %1 im Jahr %2: keine endliche Zahl.")
+                                    .arg(record.fieldName(column), query.value(0).toString()));
+        }
+    }
+    query.seek(QSql::BeforeFirstRow);
+}
+
 } // namespace
 
 int cmdExport(const QStringList& args) {
@@ -104,6 +120,7 @@ int cmdExport(const QStringList& args) {
         if (!projectExists(dbs.user(), *projectId))
             throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(*projectId));
         QSqlQuery query = execute(dbs.user(), viewQuery(dbs, view, *projectId, cli));
+        requireFiniteNumbers(query);
         const QByteArray text = DatasetText::fromQuery(query).toUtf8();
         std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
         std::fflush(stdout);

@@ -81,6 +81,7 @@ Query storedPopulationQuery(const QSqlDatabase& userDb, const QString& name, con
                             const QVariant& key, const QVariant& factor) {
     Query q;
     q.sql = Sql::storedQueryText(userDb, name);
+    q.storedName = name;
     for (int i = 1; i <= 3; ++i) {
         q.params.insert(keyName + QString::number(i), key);
         if (factor.isValid())
@@ -188,8 +189,16 @@ PopulationSource readPopulationSource(const QSqlDatabase& userDb, int projectId)
     PopulationSource source;
     source.id = q.value(0).toInt();
     source.projekt = q.value(1).isNull() ? QString(QLatin1String("")) : q.value(1).toString();
-    source.pg = NumberFormat::toInt(q.value(2));
-    source.anteilZuzug = NumberFormat::toDouble(q.value(3));
+    const QString owner = QStringLiteral("Projekt %1").arg(projectId);
+    const double pg = std::trunc(NumberFormat::storedNumberOrThrow(q.value(2), QStringLiteral("PG"), owner));
+    source.anteilZuzug = NumberFormat::storedNumberOrThrow(q.value(3), QStringLiteral("auAnteilZuzug"), owner);
+    // The share scales every inhabitant of the view; a value beyond a double would show as "inf".
+    if (!std::isfinite(source.anteilZuzug))
+        throw TavoError(QStringLiteral("Ungültiger Wert im Feld auAnteilZuzug (%1): keine endliche Zahl.").arg(owner));
+    if (!(std::fabs(pg) <= 2147483647.0))
+        throw TavoError(QStringLiteral("Ungültiger Wert im Feld PG (%1): keine ganze Zahl im zulässigen Bereich.")
+                            .arg(owner));
+    source.pg = static_cast<int>(pg);
     return source;
 }
 
@@ -217,6 +226,8 @@ Query BuildPopulationQueries(const QSqlDatabase& userDb, int area, const Populat
 }
 
 QSqlQuery execute(const QSqlDatabase& db, const Query& query) {
+    if (!query.storedName.isEmpty())
+        return Sql::execStoredText(db, query.storedName, query.sql, query.params, false);
     QSqlQuery q(db);
     Sql::prepare(q, query.sql);
     for (auto it = query.params.constBegin(); it != query.params.constEnd(); ++it) {

@@ -19,6 +19,7 @@ QString noRestrictionItem(); // "keine Einschränkung"
 struct Query {
     QString sql;
     QVariantMap params;
+    QString storedName = {}; // the stored query the text comes from; such a text may only read
 };
 
 // The three finance views, in the order of the page (expenditure, revenue, balance).
@@ -68,7 +69,8 @@ struct PopulationSource {
     double anteilZuzug = 0.0; // share moving in from other municipalities, in percent
 };
 
-// Reads ID, Projekt, PG and auAnteilZuzug of a project record. Throws TavoError when it is missing.
+// Reads ID, Projekt, PG and auAnteilZuzug of a project record. Throws TavoError when it is missing,
+// and a German message naming the field when PG or auAnteilZuzug is no (finite) number.
 PopulationSource readPopulationSource(const QSqlDatabase& userDb, int projectId);
 
 // True when the project record exists.
