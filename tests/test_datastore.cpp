@@ -58,7 +58,8 @@ QByteArray fileHash(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray("missing");
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256) + QByteArray::number(file.size());
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256) +
+           QByteArray::number(file.size());
 }
 
 // Writes an SQLite file with the given statements through a connection of its own.
@@ -311,8 +312,13 @@ private Q_SLOTS:
             const QByteArray before = fileHash(path);
             for (const QString& command : {QStringLiteral("calc"), QStringLiteral("export")}) {
                 QString err;
-                QStringList args{command, QStringLiteral("--master"), master, QStringLiteral("--user"), path,
-                                 QStringLiteral("--project"), QStringLiteral("1")};
+                QStringList args{command,
+                                 QStringLiteral("--master"),
+                                 master,
+                                 QStringLiteral("--user"),
+                                 path,
+                                 QStringLiteral("--project"),
+                                 QStringLiteral("1")};
                 if (command == QLatin1String("export"))
                     args << QStringLiteral("--view") << QStringLiteral("saldo");
                 QCOMPARE(runCli(args, &err), 2);
@@ -351,7 +357,8 @@ private Q_SLOTS:
                                                QStringLiteral("--user"), user},
                             &err),
                      2);
-            QVERIFY2(err.contains(masterAndTable.first) && err.contains(masterAndTable.second), qPrintable(err));
+            QVERIFY2(err.contains(masterAndTable.first) && err.contains(masterAndTable.second),
+                     qPrintable(err));
             QCOMPARE(fileHash(user), before);
         }
 
@@ -365,8 +372,8 @@ private Q_SLOTS:
         const QString inFolder = folder.filePath(QStringLiteral("TAVO_User.db"));
         QVERIFY(QFile::copy(user, inFolder));
         QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-        QCOMPARE(runCli(calc + QStringList{QStringLiteral("--master"), db.masterPath(), QStringLiteral("--user"),
-                                           inFolder},
+        QCOMPARE(runCli(calc + QStringList{QStringLiteral("--master"), db.masterPath(),
+                                           QStringLiteral("--user"), inFolder},
                         &err),
                  2);
         QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -396,8 +403,10 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase(QStringLiteral("wal"));
         {
             Databases dbs(TestDb::generatedMaster(), copy);
-            QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("delete"));
-            QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = 5")).toString(),
+            QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("PRAGMA journal_mode")).toString(),
+                     QStringLiteral("delete"));
+            QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = 5"))
+                         .toString(),
                      QStringLiteral("nur im WAL"));
         }
         QVERIFY(!QFile::exists(copy + QStringLiteral("-wal")));

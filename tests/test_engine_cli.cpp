@@ -155,7 +155,8 @@ void TestEngineCli::concurrentRunsWaitForEachOther() {
     QList<int> ids;
     for (int i = 0; i < 6; ++i)
         ids << insertRealisticProject(db);
-    const QStringList args = QStringList{"calc", "--master", db.masterPath(), "--user", db.userPath(), "--all"};
+    const QStringList args =
+        QStringList{"calc", "--master", db.masterPath(), "--user", db.userPath(), "--all"};
     QProcess first, second;
     first.start(TAVO_TEST_CLI, args);
     second.start(TAVO_TEST_CLI, args);
@@ -199,7 +200,8 @@ void TestEngineCli::fullDiskKeepsPreviousResults() {
     QCOMPARE(ledgerRows(db, id), rows);
     QCOMPARE(ledgerSum(db, id, "Ausgabe", "Errichtung Unterbau Straße"), spent);
     QCOMPARE(Sql::scalar(db.user(), "SELECT Bezugsjahr FROM TAVO WHERE ID = ?", {id}).toInt(), 1999);
-    QCOMPARE(Sql::scalar(db.user(), "SELECT count(*) FROM bWvB WHERE TAVO = ? AND EFHg > 0", {id}).toInt(), 0);
+    QCOMPARE(Sql::scalar(db.user(), "SELECT count(*) FROM bWvB WHERE TAVO = ? AND EFHg > 0", {id}).toInt(),
+             0);
 }
 
 QTEST_GUILESS_MAIN(TestEngineCli)

@@ -55,7 +55,8 @@ QString resultState(TestDb& db, int id, int pg) {
     QStringList parts;
     const QList<QPair<QString, QVariant>> tables = {
         {"SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe, Einnahme FROM Auswertung WHERE TAVO = ? "
-         "ORDER BY rowid", id},
+         "ORDER BY rowid",
+         id},
         {"SELECT \"Alter\", Jahr, Bewohner FROM bBvB WHERE TAVO = ? ORDER BY rowid", id},
         {"SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM bWvB WHERE TAVO = ? ORDER BY rowid", id},
         {"SELECT \"Alter\", Jahr, Bewohner FROM gBvB WHERE PG = ? ORDER BY rowid", pg},
@@ -337,8 +338,9 @@ void TestEngineRun::olderSpecialExpendituresWithoutKey() {
     const int id = db.insertProject(smallProject());
     // The table as older files have it: no key column, and rows stored out of year order.
     Sql::exec(db.user(), "DROP TABLE Sonderausgaben");
-    Sql::exec(db.user(), "CREATE TABLE Sonderausgaben (TAVO INTEGER, Jahr INTEGER, Typ TEXT, Bezeichnung TEXT, "
-                         "Kostenträger TEXT, Ausgabe DOUBLE, Notiz TEXT)");
+    Sql::exec(db.user(),
+              "CREATE TABLE Sonderausgaben (TAVO INTEGER, Jahr INTEGER, Typ TEXT, Bezeichnung TEXT, "
+              "Kostenträger TEXT, Ausgabe DOUBLE, Notiz TEXT)");
     const QString insert = "INSERT INTO Sonderausgaben (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe, "
                            "Notiz) VALUES (?, ?, 'Kanal', ?, 'Gemeinde', ?, ?)";
     Sql::exec(db.user(), insert, {id, 7, "Pumpwerk", 5000.0, "erst"});
@@ -393,14 +395,16 @@ void TestEngineRun::lastYearAndOldestAgeCount() {
         expected << QString("%1|Wasser|500|0").arg(year);
     expected << "20|soz. Infrastruktur Erhaltung|750|0";
     QStringList totals;
-    QSqlQuery q = Sql::exec(db.user(),
-                            "SELECT Jahr, Typ, Total(Ausgabe), Total(Einnahme) FROM Auswertung WHERE TAVO = ? "
-                            "GROUP BY Jahr, Typ ORDER BY Jahr, Typ = 'Wasser' DESC",
-                            {id});
+    QSqlQuery q =
+        Sql::exec(db.user(),
+                  "SELECT Jahr, Typ, Total(Ausgabe), Total(Einnahme) FROM Auswertung WHERE TAVO = ? "
+                  "GROUP BY Jahr, Typ ORDER BY Jahr, Typ = 'Wasser' DESC",
+                  {id});
     while (q.next())
-        totals << QString("%1|%2|%3|%4").arg(q.value(0).toString(), q.value(1).toString(),
-                                             QString::number(q.value(2).toDouble(), 'g', 12),
-                                             QString::number(q.value(3).toDouble(), 'g', 12));
+        totals << QString("%1|%2|%3|%4")
+                      .arg(q.value(0).toString(), q.value(1).toString(),
+                           QString::number(q.value(2).toDouble(), 'g', 12),
+                           QString::number(q.value(3).toDouble(), 'g', 12));
     QCOMPARE(totals, expected);
 }
 

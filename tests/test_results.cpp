@@ -307,8 +307,10 @@ private Q_SLOTS:
         QCOMPARE(formatTotal(0.996), QStringLiteral("1,00"));
         QCOMPARE(formatTotal(-2.675001), QStringLiteral("-2,68"));
         QCOMPARE(formatTotal(123456789.96), QStringLiteral("123.456.790,00"));
-        db.book(id, 3, QStringLiteral("Kanal"), QStringLiteral("Rundung"), QStringLiteral("Gemeinde"), 0.337, 0);
-        db.book(id, 3, QStringLiteral("Kanal"), QStringLiteral("Rundung"), QStringLiteral("Gemeinde"), 0.338, 0);
+        db.book(id, 3, QStringLiteral("Kanal"), QStringLiteral("Rundung"), QStringLiteral("Gemeinde"), 0.337,
+                0);
+        db.book(id, 3, QStringLiteral("Kanal"), QStringLiteral("Rundung"), QStringLiteral("Gemeinde"), 0.338,
+                0);
         queries = BuildResultQueries(items, all, id);
         QCOMPARE(SumColumnText(db.user(), queries[0], QStringLiteral("Ausgabe")),
                  QStringLiteral("1.236.539,72"));
@@ -496,14 +498,16 @@ private Q_SLOTS:
     }
     void viewsOnlyReadAndShowOnlyFiniteNumbers() {
         TestDb db;
-        const int id = db.insertProject({{QStringLiteral("PG"), 301}, {QStringLiteral("auAnteilZuzug"), 25.0}});
+        const int id =
+            db.insertProject({{QStringLiteral("PG"), 301}, {QStringLiteral("auAnteilZuzug"), 25.0}});
         insertLedger(db, id);
         insertPopulation(db, QStringLiteral("bBvB"), QStringLiteral("TAVO"), id, 1.5);
         const QString ledger = QStringLiteral("SELECT count(*) FROM Auswertung");
         const int rows = Sql::scalar(db.user(), ledger).toInt();
         QVERIFY(rows > 0);
-        const QStringList population{QStringLiteral("--project"), QString::number(id), QStringLiteral("--view"),
-                                     QStringLiteral("bewohner"), QStringLiteral("--gebiet"), QStringLiteral("0")};
+        const QStringList population{QStringLiteral("--project"), QString::number(id),
+                                     QStringLiteral("--view"),    QStringLiteral("bewohner"),
+                                     QStringLiteral("--gebiet"),  QStringLiteral("0")};
         QCOMPARE(runExport(db, population).exitCode, 0);
 
         // An infinite share moving in: refused with the field's name, nothing printed.
@@ -513,24 +517,30 @@ private Q_SLOTS:
         QVERIFY(run.out.isEmpty());
         // A finite share whose product with the inhabitants goes beyond a double.
         Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET auAnteilZuzug = 1e308 WHERE ID = ?"), {id});
-        Sql::exec(db.user(), QStringLiteral("UPDATE bBvB SET Bewohner = 1e300 WHERE Jahr = 2 AND \"Alter\" = 30"));
+        Sql::exec(db.user(),
+                  QStringLiteral("UPDATE bBvB SET Bewohner = 1e300 WHERE Jahr = 2 AND \"Alter\" = 30"));
         run = runExport(db, population);
-        QVERIFY2(run.exitCode != 0 && run.err.contains(QStringLiteral("keine endliche Zahl")), qPrintable(run.err));
+        QVERIFY2(run.exitCode != 0 && run.err.contains(QStringLiteral("keine endliche Zahl")),
+                 qPrintable(run.err));
         QVERIFY(!run.out.contains("inf"));
         Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET auAnteilZuzug = 25 WHERE ID = ?"), {id});
 
         // Stored texts that would write: refused with the query's name, and the ledger keeps its rows.
-        for (const QString& text : {QStringLiteral("DELETE FROM Auswertung RETURNING TAVO AS Jahr"),
-                                    QStringLiteral("WITH x AS (SELECT 1) DELETE FROM Auswertung RETURNING TAVO AS Jahr"),
-                                    QStringLiteral("SELECT 1 AS Jahr; DELETE FROM Auswertung")}) {
-            Sql::exec(db.user(), QStringLiteral("UPDATE TAVO_Abfragen SET SQL = ? WHERE Name = 'Bewohner_bBvB'"),
+        for (const QString& text :
+             {QStringLiteral("DELETE FROM Auswertung RETURNING TAVO AS Jahr"),
+              QStringLiteral("WITH x AS (SELECT 1) DELETE FROM Auswertung RETURNING TAVO AS Jahr"),
+              QStringLiteral("SELECT 1 AS Jahr; DELETE FROM Auswertung")}) {
+            Sql::exec(db.user(),
+                      QStringLiteral("UPDATE TAVO_Abfragen SET SQL = ? WHERE Name = 'Bewohner_bBvB'"),
                       {text});
             run = runExport(db, population);
-            QVERIFY2(run.exitCode != 0 && run.err.contains(QStringLiteral("„Bewohner_bBvB“")), qPrintable(run.err));
+            QVERIFY2(run.exitCode != 0 && run.err.contains(QStringLiteral("„Bewohner_bBvB“")),
+                     qPrintable(run.err));
             QVERIFY(run.out.isEmpty());
             QCOMPARE(Sql::scalar(db.user(), ledger).toInt(), rows);
-            QVERIFY_THROWS_EXCEPTION(TavoError, execute(db.user(), BuildPopulationQueries(db.user(), 0,
-                                                       readPopulationSource(db.user(), id))));
+            QVERIFY_THROWS_EXCEPTION(
+                TavoError, execute(db.user(), BuildPopulationQueries(db.user(), 0,
+                                                                     readPopulationSource(db.user(), id))));
             QCOMPARE(Sql::scalar(db.user(), ledger).toInt(), rows);
         }
         // The connection writes again after a refused view.

@@ -81,7 +81,8 @@ Databases::Databases(const QString& masterPath, const QString& userPath)
         requireFile(m_masterPath, QStringLiteral("Stammdatenbank"));
         requireFile(m_userPath, QStringLiteral("Benutzerdatenbank"));
         // The master is checked completely before the user database is opened at all.
-        const QSqlDatabase master = openFile(m_masterName, m_masterPath, QStringLiteral("Stammdatenbank"), true);
+        const QSqlDatabase master =
+            openFile(m_masterName, m_masterPath, QStringLiteral("Stammdatenbank"), true);
         FileChecks::requireMasterTables(master, m_masterPath);
         FileChecks::requireWritable(m_userPath);
         // Nothing is written to the user file before it has shown to be one: no journal change, no upgrade.

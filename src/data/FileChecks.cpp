@@ -1,8 +1,10 @@
 #include "data/FileChecks.h"
 
 #include <QFileInfo>
+#include <QSqlError>
 #include <QSqlQuery>
 
+#include "data/Sql.h"
 #include "data/TavoError.h"
 
 namespace FileChecks {
@@ -13,15 +15,21 @@ bool writable(const QFileInfo& info) {
     return info.isWritable() && (info.permissions() & anyWrite);
 }
 
-QStringList columnsOf(const QSqlDatabase& db, const QString& table) {
+// The column names of a table; empty when the table is missing or the file is no SQLite database
+// (SQLite's result code 26). Any other failure, a disk error say, is thrown as it is.
+QStringList columnsOf(const QSqlDatabase& db, const QString& table, const QString& path) {
     QStringList names;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)")))
-        return names;
-    query.addBindValue(table);
-    if (!query.exec())
-        return names;
+    const bool done = query.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)")) &&
+                      (query.addBindValue(table), query.exec());
+    if (!done) {
+        if ((query.lastError().nativeErrorCode().toInt() & 0xff) == 26)
+            return names;
+        throw TavoError(
+            Sql::errorMessage(query.lastError(), QStringLiteral("Die Datei „%1“ kann nicht gelesen werden")
+                                                     .arg(QFileInfo(path).absoluteFilePath())));
+    }
     while (query.next())
         names << query.value(0).toString();
     return names;
@@ -71,7 +79,7 @@ void requireWritable(const QString& path) {
 }
 
 bool isTavoUserDatabase(const QSqlDatabase& db) {
-    const QStringList columns = columnsOf(db, QStringLiteral("TAVO"));
+    const QStringList columns = columnsOf(db, QStringLiteral("TAVO"), db.databaseName());
     return columns.contains(QStringLiteral("ID"), Qt::CaseInsensitive) &&
            columns.contains(QStringLiteral("PG"), Qt::CaseInsensitive);
 }

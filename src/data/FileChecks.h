@@ -21,7 +21,7 @@ void requireMasterTables(const QSqlDatabase& master, const QString& path);
 void requireWritable(const QString& path);
 
 // True when the open database holds the project table TAVO with its key columns ID and PG. Only
-// reads; a file that is no SQLite database at all gives false.
+// reads; a file that is no SQLite database at all gives false, a file that cannot be read throws.
 bool isTavoUserDatabase(const QSqlDatabase& db);
 
 // Throws "<path> ist keine TAVO-Benutzerdatenbank." unless isTavoUserDatabase(db).

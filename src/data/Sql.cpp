@@ -186,7 +186,8 @@ void Transaction::commit() {
     if (!m_db.commit()) {
         const QSqlError error = m_db.lastError();
         m_db.rollback();
-        throw TavoError(Sql::errorMessage(error, QStringLiteral("Datenbankfehler: Speichern fehlgeschlagen")));
+        throw TavoError(
+            Sql::errorMessage(error, QStringLiteral("Datenbankfehler: Speichern fehlgeschlagen")));
     }
 }
 

@@ -278,14 +278,16 @@ void addSonderausgabenKey(const QSqlDatabase& db) {
     for (const QString& definition : known)
         definitions << definition;
     QStringList copied;
-    QSqlQuery info = Sql::exec(db, QStringLiteral("SELECT name, type FROM pragma_table_info('Sonderausgaben')"));
+    QSqlQuery info =
+        Sql::exec(db, QStringLiteral("SELECT name, type FROM pragma_table_info('Sonderausgaben')"));
     while (info.next()) {
         const QString name = info.value(0).toString();
         copied << Sql::quoted(name);
-        const bool isKnown = name.compare(QStringLiteral("TAVO"), Qt::CaseInsensitive) == 0 ||
-                             std::any_of(known.begin(), known.end(), [&name](const QString& d) {
-                                 return d.section(QLatin1Char(' '), 0, 0).compare(name, Qt::CaseInsensitive) == 0;
-                             });
+        const bool isKnown =
+            name.compare(QStringLiteral("TAVO"), Qt::CaseInsensitive) == 0 ||
+            std::any_of(known.begin(), known.end(), [&name](const QString& d) {
+                return d.section(QLatin1Char(' '), 0, 0).compare(name, Qt::CaseInsensitive) == 0;
+            });
         if (!isKnown)
             definitions << Sql::quoted(name) + QLatin1Char(' ') + info.value(1).toString();
     }
@@ -293,13 +295,15 @@ void addSonderausgabenKey(const QSqlDatabase& db) {
     Sql::exec(db, QStringLiteral("PRAGMA foreign_keys = OFF"));
     try {
         Transaction tx(db);
-        Sql::exec(db, QStringLiteral("CREATE TABLE Sonderausgaben_mit_ID (%1)").arg(definitions.join(QStringLiteral(", "))));
+        Sql::exec(db, QStringLiteral("CREATE TABLE Sonderausgaben_mit_ID (%1)")
+                          .arg(definitions.join(QStringLiteral(", "))));
         Sql::exec(db, QStringLiteral("INSERT INTO Sonderausgaben_mit_ID (%1) SELECT %1 FROM Sonderausgaben "
                                      "ORDER BY rowid")
                           .arg(copied.join(QStringLiteral(", "))));
         Sql::exec(db, QStringLiteral("DROP TABLE Sonderausgaben"));
         Sql::exec(db, QStringLiteral("ALTER TABLE Sonderausgaben_mit_ID RENAME TO Sonderausgaben"));
-        Sql::exec(db, QStringLiteral("CREATE INDEX IF NOT EXISTS Sonderausgaben_TAVO ON Sonderausgaben (TAVO)"));
+        Sql::exec(db,
+                  QStringLiteral("CREATE INDEX IF NOT EXISTS Sonderausgaben_TAVO ON Sonderausgaben (TAVO)"));
         tx.commit();
     } catch (...) {
         QSqlQuery(db).exec(QStringLiteral("PRAGMA foreign_keys = ON"));

@@ -57,9 +57,9 @@ void EngineContext::loadDetailRows() {
         QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
         {ProjectId});
     while (buildings.next()) {
-        m_buildings.push_back(
-            {buildings.value(0).toString(), buildings.value(1).toString(),
-             detailInt(buildings.value(2), QStringLiteral("Bebauung"), QStringLiteral("bbAnteil"), ProjectId)});
+        m_buildings.push_back({buildings.value(0).toString(), buildings.value(1).toString(),
+                               detailInt(buildings.value(2), QStringLiteral("Bebauung"),
+                                         QStringLiteral("bbAnteil"), ProjectId)});
     }
     QSqlQuery settlements = Sql::exec(
         m_user,
@@ -85,7 +85,8 @@ double EngineContext::ProjectField(const QString& name) const {
     int index = it != m_fieldIndex.constEnd() ? it.value() : m_project.indexOf(name);
     if (index < 0)
         throw TavoError(QStringLiteral("Feld „%1“ nicht gefunden.").arg(name));
-    const double value = NumberFormat::storedNumberOrThrow(m_project.value(index), name, projectName(ProjectId));
+    const double value =
+        NumberFormat::storedNumberOrThrow(m_project.value(index), name, projectName(ProjectId));
     if (!std::isfinite(value))
         throw TavoError(QStringLiteral("Ungültiger Wert im Feld %1: keine endliche Zahl.").arg(name));
     return value;
@@ -192,11 +193,12 @@ void EngineContext::BookAmount(int projectId, int year, const QString& typ, cons
                                 .arg(bezeichnung)
                                 .arg(year));
         if (!std::isfinite(own))
-            throw TavoError(QStringLiteral("Ungültiger Betrag der Eigenmittel für „%1“ im Jahr %2: keine "
-                                           "endliche Zahl (Feld %3).")
-                                .arg(bezeichnung)
-                                .arg(year)
-                                .arg(ownShareField.isEmpty() ? QStringLiteral("Eigenmittelanteil") : ownShareField));
+            throw TavoError(
+                QStringLiteral("Ungültiger Betrag der Eigenmittel für „%1“ im Jahr %2: keine "
+                               "endliche Zahl (Feld %3).")
+                    .arg(bezeichnung)
+                    .arg(year)
+                    .arg(ownShareField.isEmpty() ? QStringLiteral("Eigenmittelanteil") : ownShareField));
         insertLedgerRow(projectId, year, typ, bezeichnung, bearer.bearer, isRevenue ? 0.0 : part,
                         isRevenue ? part : 0.0);
         if (ownSharePercent > 0) {

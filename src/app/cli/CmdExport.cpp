@@ -81,8 +81,9 @@ void requireFiniteNumbers(QSqlQuery& query) {
         for (int column = 0; column < record.count(); ++column) {
             const QVariant value = query.value(column);
             if (value.typeId() == QMetaType::Double && !std::isfinite(value.toDouble()))
-                throw TavoError(QStringLiteral("Ungültiger Wert in der Spalte %1 im Jahr %2: keine endliche Zahl.")
-                                    .arg(record.fieldName(column), query.value(0).toString()));
+                throw TavoError(
+                    QStringLiteral("Ungültiger Wert in der Spalte %1 im Jahr %2: keine endliche Zahl.")
+                        .arg(record.fieldName(column), query.value(0).toString()));
         }
     }
     query.seek(QSql::BeforeFirstRow);

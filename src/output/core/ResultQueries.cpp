@@ -191,13 +191,16 @@ PopulationSource readPopulationSource(const QSqlDatabase& userDb, int projectId)
     source.projekt = q.value(1).isNull() ? QString(QLatin1String("")) : q.value(1).toString();
     const QString owner = QStringLiteral("Projekt %1").arg(projectId);
     const double pg = std::trunc(NumberFormat::storedNumberOrThrow(q.value(2), QStringLiteral("PG"), owner));
-    source.anteilZuzug = NumberFormat::storedNumberOrThrow(q.value(3), QStringLiteral("auAnteilZuzug"), owner);
+    source.anteilZuzug =
+        NumberFormat::storedNumberOrThrow(q.value(3), QStringLiteral("auAnteilZuzug"), owner);
     // The share scales every inhabitant of the view; a value beyond a double would show as "inf".
     if (!std::isfinite(source.anteilZuzug))
-        throw TavoError(QStringLiteral("Ungültiger Wert im Feld auAnteilZuzug (%1): keine endliche Zahl.").arg(owner));
+        throw TavoError(
+            QStringLiteral("Ungültiger Wert im Feld auAnteilZuzug (%1): keine endliche Zahl.").arg(owner));
     if (!(std::fabs(pg) <= 2147483647.0))
-        throw TavoError(QStringLiteral("Ungültiger Wert im Feld PG (%1): keine ganze Zahl im zulässigen Bereich.")
-                            .arg(owner));
+        throw TavoError(
+            QStringLiteral("Ungültiger Wert im Feld PG (%1): keine ganze Zahl im zulässigen Bereich.")
+                .arg(owner));
     source.pg = static_cast<int>(pg);
     return source;
 }
