@@ -331,6 +331,12 @@ void TestEngineRun::storedTextIsReadTheSameUnderEveryLocale() {
         QCOMPARE(resultState(db, id, 301), reference);
     }
     QLocale::setDefault(saved);
+    // Text in the reference data is reported with its table and column.
+    Sql::exec(db.writableMaster(), "UPDATE BvB SET Jahr5 = '1,5' WHERE PG = 301 AND \"Alter\" = 40");
+    db.reopen();
+    const QString error = runError(db, id);
+    QVERIFY2(error.contains("BvB") && error.contains("Jahr5") && error.contains("1,5"), qPrintable(error));
+    QCOMPARE(resultState(db, id, 301), reference);
 }
 
 void TestEngineRun::olderSpecialExpendituresWithoutKey() {

@@ -21,6 +21,11 @@ QString projectName(int projectId) {
     return QStringLiteral("Projekt %1").arg(projectId);
 }
 
+// How a message names a table of the reference data whose value it reports.
+QString masterTable(const QString& table) {
+    return QStringLiteral("Stammdatenbank, Tabelle %1").arg(table);
+}
+
 // An integer column of a detail row, truncated toward zero; a value that is no finite number or lies
 // outside the integer range is rejected with a message naming the column.
 int detailInt(const QVariant& value, const QString& table, const QString& column, int projectId) {
@@ -114,8 +119,9 @@ const EngineContext::EvaluationTypes& EngineContext::evaluationTypeTable() {
             const QString column = record.fieldName(i);
             if (!column.startsWith(kSharePrefix, Qt::CaseSensitive))
                 continue;
-            shares.push_back(
-                {column.mid(kSharePrefix.size()).left(255), NumberFormat::toDouble(record.value(i))});
+            shares.push_back({column.mid(kSharePrefix.size()).left(255),
+                              NumberFormat::storedNumberOrThrow(record.value(i), column,
+                                                                masterTable(QStringLiteral("Auswertung_Typen")))});
         }
         if (types->shares.find(typ) == types->shares.end()) {
             types->order << typ;
@@ -225,7 +231,7 @@ double EngineContext::municipalityYearValue(const QString& table, int year) {
         throw TavoError(QStringLiteral("Datenbankfehler: Spalte %1 fehlt in Tabelle %2.").arg(column, table));
     if (!it->present)
         return 0.0;
-    const double value = NumberFormat::toDouble(it->record.value(index));
+    const double value = NumberFormat::storedNumberOrThrow(it->record.value(index), column, masterTable(table));
     if (!std::isfinite(value))
         throw TavoError(QStringLiteral("Ungültiger Wert in Tabelle %1, Spalte %2: keine endliche Zahl.")
                             .arg(table, column));
