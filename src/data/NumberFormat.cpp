@@ -94,12 +94,16 @@ double storedNumber(const QVariant& value, bool* ok) {
     return number;
 }
 
+void throwNotANumber(const QVariant& value, const QString& field, const QString& owner) {
+    throw TavoError(
+        QStringLiteral("Der Wert „%1“ im Feld %2 (%3) ist keine Zahl.").arg(value.toString(), field, owner));
+}
+
 double storedNumberOrThrow(const QVariant& value, const QString& field, const QString& owner) {
     bool ok = false;
     const double number = storedNumber(value, &ok);
     if (!ok)
-        throw TavoError(QStringLiteral("Der Wert „%1“ im Feld %2 (%3) ist keine Zahl.")
-                            .arg(value.toString(), field, owner));
+        throwNotANumber(value, field, owner);
     return number;
 }
 

@@ -45,6 +45,10 @@ double storedNumber(const QVariant& value, bool* ok);
 // the field and where it is stored (e.g. "Projekt 5").
 double storedNumberOrThrow(const QVariant& value, const QString& field, const QString& owner);
 
+// The message of storedNumberOrThrow(), thrown; for callers that check storedNumber() themselves and
+// build the names only when the value is no number.
+[[noreturn]] void throwNotANumber(const QVariant& value, const QString& field, const QString& owner);
+
 // Reads a numeric database value as storedNumber() does; NULL, empty and a text that is no number
 // read as 0.
 double toDouble(const QVariant& value);

@@ -77,7 +77,10 @@ void EngineContext::loadDetailRows() {
         for (int i = 0; i < 5; ++i) {
             const QString code = QLatin1String(kBuildingTypeCodes[i]);
             // Checked here, so that every later reading of the percentage is a number.
-            NumberFormat::storedNumberOrThrow(settlements.value(i + 1), QStringLiteral("Besiedelung.") + code,
+            bool isNumber = false;
+            NumberFormat::storedNumber(settlements.value(i + 1), &isNumber);
+            if (!isNumber)
+                NumberFormat::throwNotANumber(settlements.value(i + 1), QStringLiteral("Besiedelung.") + code,
                                               projectName(ProjectId));
             row.percent.insert(code, settlements.value(i + 1));
         }
@@ -90,8 +93,11 @@ double EngineContext::ProjectField(const QString& name) const {
     int index = it != m_fieldIndex.constEnd() ? it.value() : m_project.indexOf(name);
     if (index < 0)
         throw TavoError(QStringLiteral("Feld „%1“ nicht gefunden.").arg(name));
-    const double value =
-        NumberFormat::storedNumberOrThrow(m_project.value(index), name, projectName(ProjectId));
+    // Read for every booking: the names of the message are only built when it is needed.
+    bool isNumber = false;
+    const double value = NumberFormat::storedNumber(m_project.value(index), &isNumber);
+    if (!isNumber)
+        NumberFormat::throwNotANumber(m_project.value(index), name, projectName(ProjectId));
     if (!std::isfinite(value))
         throw TavoError(QStringLiteral("Ungültiger Wert im Feld %1: keine endliche Zahl.").arg(name));
     return value;
@@ -231,7 +237,10 @@ double EngineContext::municipalityYearValue(const QString& table, int year) {
         throw TavoError(QStringLiteral("Datenbankfehler: Spalte %1 fehlt in Tabelle %2.").arg(column, table));
     if (!it->present)
         return 0.0;
-    const double value = NumberFormat::storedNumberOrThrow(it->record.value(index), column, masterTable(table));
+    bool isNumber = false;
+    const double value = NumberFormat::storedNumber(it->record.value(index), &isNumber);
+    if (!isNumber)
+        NumberFormat::throwNotANumber(it->record.value(index), column, masterTable(table));
     if (!std::isfinite(value))
         throw TavoError(QStringLiteral("Ungültiger Wert in Tabelle %1, Spalte %2: keine endliche Zahl.")
                             .arg(table, column));

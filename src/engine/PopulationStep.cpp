@@ -35,8 +35,11 @@ double yearValue(const QSqlQuery& query, int index, int year, const QString& tab
     if (index < 0)
         throw TavoError(
             QStringLiteral("Datenbankfehler: Spalte %1 fehlt in Tabelle %2.").arg(yearColumn(year), table));
-    const double value = NumberFormat::storedNumberOrThrow(query.value(index), yearColumn(year),
-                                                           QStringLiteral("Stammdatenbank, Tabelle %1").arg(table));
+    bool isNumber = false;
+    const double value = NumberFormat::storedNumber(query.value(index), &isNumber);
+    if (!isNumber)
+        NumberFormat::throwNotANumber(query.value(index), yearColumn(year),
+                                      QStringLiteral("Stammdatenbank, Tabelle %1").arg(table));
     if (!std::isfinite(value))
         throw TavoError(QStringLiteral("Ungültiger Wert in Tabelle %1, Spalte %2: keine endliche Zahl.")
                             .arg(table, yearColumn(year)));
@@ -136,8 +139,11 @@ private:
             for (int year = 1; year <= PlanningYears; ++year) {
                 if (index[year] < 0)
                     continue;
-                row.perYear[year] = NumberFormat::storedNumberOrThrow(
-                    query.value(index[year]), yearColumn(year), QStringLiteral("Stammdatenbank, Tabelle %1").arg(table));
+                bool isNumber = false;
+                row.perYear[year] = NumberFormat::storedNumber(query.value(index[year]), &isNumber);
+                if (!isNumber)
+                    NumberFormat::throwNotANumber(query.value(index[year]), yearColumn(year),
+                                                  QStringLiteral("Stammdatenbank, Tabelle %1").arg(table));
                 if (!std::isfinite(row.perYear[year]))
                     throw TavoError(
                         QStringLiteral("Ungültiger Wert in Tabelle %1, Spalte %2: keine endliche Zahl.")
