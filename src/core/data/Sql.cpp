@@ -1,0 +1,199 @@
+#include "core/data/Sql.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlRecord>
+
+#include "core/data/TavoError.h"
+
+namespace Sql {
+namespace {
+
+QString driverText(const QSqlError& error) {
+    return errorMessage(error, QStringLiteral("Datenbankfehler"));
+}
+
+} // namespace
+
+QString errorMessage(const QSqlError& error, const QString& context) {
+    QString text = error.databaseText();
+    if (text.isEmpty())
+        text = error.text();
+    // SQLite's primary result codes in the low byte: 13 full disk, 8 read-only database. A failed
+    // commit carries no code, only the driver's text.
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric) & 0xff;
+    if ((numeric && code == 13) || text.contains(QLatin1String("database or disk is full")))
+        return QStringLiteral("Nicht genug Speicherplatz: die Datenbank kann nicht geschrieben werden, "
+                              "die Änderung wird verworfen. (%1)")
+            .arg(text);
+    if ((numeric && code == 8) || text.contains(QLatin1String("readonly database")))
+        return QStringLiteral("Die Datenbank ist schreibgeschützt. (%1)").arg(text);
+    return QStringLiteral("%1: %2").arg(context, text);
+}
+
+void prepare(QSqlQuery& query, const QString& sql) {
+    if (!query.prepare(sql))
+        throw TavoError(driverText(query.lastError()));
+}
+
+void execPrepared(QSqlQuery& query) {
+    if (!query.exec())
+        throw TavoError(driverText(query.lastError()));
+}
+
+QSqlQuery exec(const QSqlDatabase& db, const QString& sql, const QVariantList& params) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    prepare(query, sql);
+    for (const QVariant& value : params)
+        query.addBindValue(value);
+    execPrepared(query);
+    return query;
+}
+
+QSqlQuery execNamed(const QSqlDatabase& db, const QString& sql, const QVariantMap& params) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    prepare(query, sql);
+    for (auto it = params.constBegin(); it != params.constEnd(); ++it) {
+        const QRegularExpression used(QStringLiteral(":%1\\b").arg(QRegularExpression::escape(it.key())));
+        if (sql.contains(used))
+            query.bindValue(QLatin1Char(':') + it.key(), it.value());
+    }
+    execPrepared(query);
+    return query;
+}
+
+QVariant scalar(const QSqlDatabase& db, const QString& sql, const QVariantList& params) {
+    QSqlQuery query = exec(db, sql, params);
+    if (query.next())
+        return query.value(0);
+    return QVariant();
+}
+
+QString storedQueryText(const QSqlDatabase& userDb, const QString& name) {
+    QSqlQuery query(userDb);
+    query.prepare(QStringLiteral("SELECT SQL FROM TAVO_Abfragen WHERE Name = ?"));
+    query.addBindValue(name);
+    if (!query.exec() || !query.next())
+        throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ fehlt in der Benutzerdatenbank.").arg(name));
+    return query.value(0).toString();
+}
+
+QSqlQuery storedQuery(const QSqlDatabase& userDb, const QString& name, const QVariantMap& params) {
+    return execStoredText(userDb, name, storedQueryText(userDb, name), params);
+}
+
+namespace {
+
+// The first word of a statement after blanks and comments, in upper case.
+QString firstKeyword(const QString& sql) {
+    static const QRegularExpression leading(QStringLiteral("^(?:\\s+|--[^\\n]*(?:\\n|$)|/\\*.*?\\*/)*"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+    const QString rest = sql.mid(leading.match(sql).capturedLength());
+    static const QRegularExpression word(QStringLiteral("^[A-Za-z]+"));
+    return word.match(rest).captured(0).toUpper();
+}
+
+// The connection refuses every write while this lives.
+class QueryOnly {
+public:
+    explicit QueryOnly(const QSqlDatabase& db) : m_db(db) {
+        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA query_only = ON"));
+    }
+    ~QueryOnly() { QSqlQuery(m_db).exec(QStringLiteral("PRAGMA query_only = OFF")); }
+    QueryOnly(const QueryOnly&) = delete;
+    QueryOnly& operator=(const QueryOnly&) = delete;
+
+private:
+    QSqlDatabase m_db;
+};
+
+} // namespace
+
+QSqlQuery execStoredText(const QSqlDatabase& db, const QString& name, const QString& sql,
+                         const QVariantMap& params, bool forwardOnly) {
+    const QString refused =
+        QStringLiteral("Die gespeicherte Abfrage „%1“ darf die Datenbank nur lesen, nicht ändern.").arg(name);
+    const QString keyword = firstKeyword(sql);
+    if (keyword != QLatin1String("SELECT") && keyword != QLatin1String("WITH") &&
+        keyword != QLatin1String("VALUES"))
+        throw TavoError(refused);
+    const QueryOnly guard(db);
+    QSqlQuery query(db);
+    query.setForwardOnly(forwardOnly);
+    if (!query.prepare(sql))
+        throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ ist fehlerhaft: %2")
+                            .arg(name, query.lastError().databaseText()));
+    for (auto it = params.constBegin(); it != params.constEnd(); ++it) {
+        const QRegularExpression used(QStringLiteral(":%1\\b").arg(QRegularExpression::escape(it.key())));
+        if (sql.contains(used))
+            query.bindValue(QLatin1Char(':') + it.key(), it.value());
+    }
+    if (!query.exec()) {
+        const QString detail = query.lastError().databaseText();
+        if ((query.lastError().nativeErrorCode().toInt() & 0xff) == 8)
+            throw TavoError(QStringLiteral("%1 (%2)").arg(refused, detail));
+        throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ ist fehlerhaft: %2").arg(name, detail));
+    }
+    if (!query.isSelect())
+        throw TavoError(refused);
+    return query;
+}
+
+QStringList columnNames(const QSqlDatabase& db, const QString& table) {
+    QStringList names;
+    const QSqlRecord record = db.record(table);
+    for (int i = 0; i < record.count(); ++i)
+        names << record.fieldName(i);
+    return names;
+}
+
+QString quoted(const QString& identifier) {
+    QString inner = identifier;
+    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}
+
+} // namespace Sql
+
+Transaction::Transaction(QSqlDatabase db) : m_db(std::move(db)) {
+    // SQLite takes the write lock at once, so two writers queue on the busy timeout instead of one of
+    // them failing when it turns its read lock into a write lock.
+    if (m_db.driverName() == QLatin1String("QSQLITE")) {
+        QSqlQuery begin(m_db);
+        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            throw TavoError(Sql::errorMessage(begin.lastError(),
+                                              QStringLiteral("Datenbankfehler: Transaktion konnte nicht "
+                                                             "begonnen werden")));
+    } else if (!m_db.transaction()) {
+        throw TavoError(QStringLiteral("Datenbankfehler: Transaktion konnte nicht begonnen werden: %1")
+                            .arg(m_db.lastError().text()));
+    }
+    m_open = true;
+}
+
+Transaction::~Transaction() {
+    if (m_open)
+        m_db.rollback();
+}
+
+void Transaction::commit() {
+    if (!m_open)
+        return;
+    m_open = false;
+    if (!m_db.commit()) {
+        const QSqlError error = m_db.lastError();
+        m_db.rollback();
+        throw TavoError(
+            Sql::errorMessage(error, QStringLiteral("Datenbankfehler: Speichern fehlgeschlagen")));
+    }
+}
+
+void Transaction::rollback() {
+    if (!m_open)
+        return;
+    m_open = false;
+    m_db.rollback();
+}
