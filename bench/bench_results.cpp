@@ -12,9 +12,9 @@
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 
-#include "data/NumberFormat.h"
-#include "data/Sql.h"
-#include "output/core/ResultQueries.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
+#include "core/results/ResultQueries.h"
 #include "support/TestDb.h"
 
 using namespace ResultQueries;

@@ -6,9 +6,9 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "data/NumberFormat.h"
-#include "data/TavoError.h"
-#include "projects/FormAuswahl.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/TavoError.h"
+#include "gui/projects/ProjectListWindow.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
