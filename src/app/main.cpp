@@ -15,13 +15,13 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("TAVO"));
     QApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
     NumberFormat::install();
-    std::unique_ptr<TfrmAuswahl> frmAuswahl;
+    std::unique_ptr<ProjectListWindow> projectList;
     try {
-        frmAuswahl = std::make_unique<TfrmAuswahl>();
+        projectList = std::make_unique<ProjectListWindow>();
     } catch (const TavoError& e) {
         QMessageBox::critical(nullptr, QStringLiteral("TAVO - Tavorechner"), e.message());
         return 1;
     }
-    frmAuswahl->show();
+    projectList->show();
     return app.exec();
 }

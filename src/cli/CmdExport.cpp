@@ -63,7 +63,7 @@ Query viewQuery(const Databases& dbs, const QString& view, int projectId, const 
         if (!area)
             throw TavoError(
                 QStringLiteral("ungültiges Gebiet! (0 bis 4): %1").arg(cli.value(QStringLiteral("gebiet"))));
-        return BuildPopulationQueries(dbs.user(), *area, readPopulationSource(dbs.user(), projectId));
+        return buildPopulationQueries(dbs.user(), *area, readPopulationSource(dbs.user(), projectId));
     }
     const FilterItems items = loadFilterItems(dbs.master());
     const ResultKind kind = view == QLatin1String("ausgaben")    ? ResultKind::Expenditure

@@ -1,4 +1,4 @@
-// The engine's services: BookAmount, ProjectField and the building-type quantities.
+// The engine's services: bookAmount, projectField and the building-type quantities.
 
 #include <cmath>
 #include <functional>
@@ -66,7 +66,7 @@ void TestEngineBooking::splitsOverCostBearersWithOwnFunds() {
     setTypeShares(db, "Test6040", {60, 40, 0, QVariant(), 0});
     const int id = db.insertProject({{"PG", 301}});
     EngineContext ctx(db.dbs(), id);
-    ctx.BookAmount(id, 3, "Test6040", "Posten", false, 1000, 25);
+    ctx.bookAmount(id, 3, "Test6040", "Posten", false, 1000, 25);
     ctx.flushLedger();
     QList<Row> rows = ledger(db, id);
     QCOMPARE(rows.size(), 4);
@@ -90,7 +90,7 @@ void TestEngineBooking::splitsOverCostBearersWithOwnFunds() {
 
     // Revenue goes to Einnahme, its own-funds row to Ausgabe; a negative amount keeps its sign.
     Sql::exec(db.user(), "DELETE FROM Auswertung");
-    ctx.BookAmount(id, 1, "Test6040", "Ertrag", true, -500, 10);
+    ctx.bookAmount(id, 1, "Test6040", "Ertrag", true, -500, 10);
     ctx.flushLedger();
     rows = ledger(db, id);
     QCOMPARE(rows.size(), 4);
@@ -107,13 +107,13 @@ void TestEngineBooking::skipsZeroPartsAndNonPositiveShares() {
     setTypeShares(db, "Halb", {50, 0, 0, 0, 50});
     const int id = db.insertProject({{"PG", 301}});
     EngineContext ctx(db.dbs(), id);
-    ctx.BookAmount(id, 1, "Leer", "A", false, 1000, 50);
-    ctx.BookAmount(id, 1, "Halb", "B", false, 0, 50);
+    ctx.bookAmount(id, 1, "Leer", "A", false, 1000, 50);
+    ctx.bookAmount(id, 1, "Halb", "B", false, 0, 50);
     ctx.flushLedger();
     QCOMPARE(ledgerRows(db, id), 0);
     // Own share 0 or negative: no counter-rows.
-    ctx.BookAmount(id, 1, "Halb", "C", false, 80, 0);
-    ctx.BookAmount(id, 2, "Halb", "C", false, 80, -5);
+    ctx.bookAmount(id, 1, "Halb", "C", false, 80, 0);
+    ctx.bookAmount(id, 2, "Halb", "C", false, 80, -5);
     ctx.flushLedger();
     QCOMPARE(ledgerRows(db, id), 4);
     QCOMPARE(ledgerCount(db, id, "Eigenmittel"), 0);
@@ -124,15 +124,15 @@ void TestEngineBooking::rejectsUnknownTypeAndNonFiniteAmounts() {
     TestDb db;
     const int id = db.insertProject({{"PG", 301}});
     EngineContext ctx(db.dbs(), id);
-    QCOMPARE(errorOf([&] { ctx.BookAmount(id, 1, "Gibtsnicht", "X", false, 10, 0); }),
+    QCOMPARE(errorOf([&] { ctx.bookAmount(id, 1, "Gibtsnicht", "X", false, 10, 0); }),
              QString("Unbekannter Typ Gibtsnicht"));
     // The lookup is case-sensitive and also stops a zero amount.
-    QCOMPARE(errorOf([&] { ctx.BookAmount(id, 1, "KANAL", "X", false, 0, 0); }),
+    QCOMPARE(errorOf([&] { ctx.bookAmount(id, 1, "KANAL", "X", false, 0, 0); }),
              QString("Unbekannter Typ KANAL"));
     const QString nan = errorOf(
-        [&] { ctx.BookAmount(id, 1, "Kanal", "X", false, std::numeric_limits<double>::quiet_NaN(), 0); });
+        [&] { ctx.bookAmount(id, 1, "Kanal", "X", false, std::numeric_limits<double>::quiet_NaN(), 0); });
     QVERIFY2(nan.contains("keine endliche Zahl"), qPrintable(nan));
-    QVERIFY(!errorOf([&] { ctx.BookAmount(id, 1, "Kanal", "X", true, INFINITY, 0); }).isEmpty());
+    QVERIFY(!errorOf([&] { ctx.bookAmount(id, 1, "Kanal", "X", true, INFINITY, 0); }).isEmpty());
     ctx.flushLedger();
     QCOMPARE(ledgerRows(db, id), 0);
 }
@@ -147,15 +147,15 @@ void TestEngineBooking::readsProjectFields() {
                                      {"gsHebesatz", ""}});
     Sql::exec(db.user(), "UPDATE TAVO SET ifKoEhStraße = 1e999 WHERE ID = ?", {id});
     EngineContext ctx(db.dbs(), id);
-    QCOMPARE(ctx.ProjectField("bgWandstärke"), 0.35);
-    QCOMPARE(ctx.ProjectField("gsBodenwert"), 0.0);
-    QCOMPARE(ctx.ProjectField("gsHebesatz"), 0.0);
-    QCOMPARE(ctx.ProjectFieldInt("ifOberflächeInJahr"), 3);
-    QCOMPARE(ctx.ProjectFieldInt("fiZinsenSoll"), -2);
-    QCOMPARE(ctx.ProjectFieldInt("ID"), id);
-    const QString unknown = errorOf([&] { ctx.ProjectField("bgGibtsNicht"); });
+    QCOMPARE(ctx.projectField("bgWandstärke"), 0.35);
+    QCOMPARE(ctx.projectField("gsBodenwert"), 0.0);
+    QCOMPARE(ctx.projectField("gsHebesatz"), 0.0);
+    QCOMPARE(ctx.projectFieldInt("ifOberflächeInJahr"), 3);
+    QCOMPARE(ctx.projectFieldInt("fiZinsenSoll"), -2);
+    QCOMPARE(ctx.projectFieldInt("ID"), id);
+    const QString unknown = errorOf([&] { ctx.projectField("bgGibtsNicht"); });
     QVERIFY2(unknown.contains("bgGibtsNicht"), qPrintable(unknown));
-    const QString infinite = errorOf([&] { ctx.ProjectField("ifKoEhStraße"); });
+    const QString infinite = errorOf([&] { ctx.projectField("ifKoEhStraße"); });
     QVERIFY2(infinite.contains("ifKoEhStraße") && infinite.contains("keine endliche Zahl"),
              qPrintable(infinite));
 }
@@ -173,20 +173,20 @@ void TestEngineBooking::computesBuildingTypeQuantities() {
                                      {"bgNutzFl_RHg", 120},
                                      {"bgGstFl_RHk", 250}});
     EngineContext ctx(db.dbs(), id);
-    QCOMPARE(BuildingTypes::DwellingUnits(ctx, "EFHg", 60), 7.5);
-    QVERIFY(near(BuildingTypes::DwellingUnits(ctx, "GWB", 40), 40.0 / 100 * (80.0 / 100 * 10000 / 75)));
-    QVERIFY(near(BuildingTypes::DwellingUnits(ctx, "GWB", 40), 42.666667));
-    QCOMPARE(BuildingTypes::DwellingUnits(ctx, "RHk", 0), 0.0);
-    QCOMPARE(BuildingTypes::UsableArea(ctx, "EFHk", true), 110.25);
-    QCOMPARE(BuildingTypes::UsableArea(ctx, "RHk", false), 95.0);
-    QCOMPARE(BuildingTypes::UsableArea(ctx, "RHg", false), 120.0);
-    QCOMPARE(BuildingTypes::GwbFloorArea(ctx, 2500), 2000.0);
-    QCOMPARE(BuildingTypes::PlotArea(ctx, "RHk"), 250.0);
-    QCOMPARE(errorOf([&] { BuildingTypes::UsableArea(ctx, "GWB", false); }),
+    QCOMPARE(BuildingTypes::dwellingUnits(ctx, "EFHg", 60), 7.5);
+    QVERIFY(near(BuildingTypes::dwellingUnits(ctx, "GWB", 40), 40.0 / 100 * (80.0 / 100 * 10000 / 75)));
+    QVERIFY(near(BuildingTypes::dwellingUnits(ctx, "GWB", 40), 42.666667));
+    QCOMPARE(BuildingTypes::dwellingUnits(ctx, "RHk", 0), 0.0);
+    QCOMPARE(BuildingTypes::usableArea(ctx, "EFHk", true), 110.25);
+    QCOMPARE(BuildingTypes::usableArea(ctx, "RHk", false), 95.0);
+    QCOMPARE(BuildingTypes::usableArea(ctx, "RHg", false), 120.0);
+    QCOMPARE(BuildingTypes::gwbFloorArea(ctx, 2500), 2000.0);
+    QCOMPARE(BuildingTypes::plotArea(ctx, "RHk"), 250.0);
+    QCOMPARE(errorOf([&] { BuildingTypes::usableArea(ctx, "GWB", false); }),
              QString("Unbekannter Bebauungstyp: GWB"));
-    QCOMPARE(errorOf([&] { BuildingTypes::PlotArea(ctx, "efhg"); }),
+    QCOMPARE(errorOf([&] { BuildingTypes::plotArea(ctx, "efhg"); }),
              QString("Unbekannter Bebauungstyp: efhg"));
-    QCOMPARE(errorOf([&] { BuildingTypes::DwellingUnits(ctx, "XYZ", 0); }),
+    QCOMPARE(errorOf([&] { BuildingTypes::dwellingUnits(ctx, "XYZ", 0); }),
              QString("Unbekannter Bebauungstyp: XYZ"));
 }
 
@@ -197,12 +197,12 @@ void TestEngineBooking::settlementShareOfMissingRowsAndTypes() {
     insertSettlement(db, id, 3, {{"EFHg", 60}});
     insertSettlement(db, id, 3, {{"EFHg", 99}}); // a second row of a year is never reached
     EngineContext ctx(db.dbs(), id);
-    QCOMPARE(BuildingTypes::SettlementShare(ctx, 1, "EFHg"), 0.4);
-    QCOMPARE(BuildingTypes::SettlementShare(ctx, 1, "GWB"), 0.125);
-    QCOMPARE(BuildingTypes::SettlementShare(ctx, 1, "RHk"), 0.0);  // empty percentage
-    QCOMPARE(BuildingTypes::SettlementShare(ctx, 2, "EFHg"), 0.0); // no row for the year
-    QCOMPARE(BuildingTypes::SettlementShare(ctx, 3, "EFHg"), 0.6);
-    QCOMPARE(BuildingTypes::SettlementShare(ctx, 1, "XYZ"), 0.0);
+    QCOMPARE(BuildingTypes::settlementShare(ctx, 1, "EFHg"), 0.4);
+    QCOMPARE(BuildingTypes::settlementShare(ctx, 1, "GWB"), 0.125);
+    QCOMPARE(BuildingTypes::settlementShare(ctx, 1, "RHk"), 0.0);  // empty percentage
+    QCOMPARE(BuildingTypes::settlementShare(ctx, 2, "EFHg"), 0.0); // no row for the year
+    QCOMPARE(BuildingTypes::settlementShare(ctx, 3, "EFHg"), 0.6);
+    QCOMPARE(BuildingTypes::settlementShare(ctx, 1, "XYZ"), 0.0);
 }
 
 void TestEngineBooking::buildingClassTables() {
@@ -221,9 +221,9 @@ void TestEngineBooking::divisionByZeroNamesInputAndType() {
     TestDb db;
     const int id = db.insertProject({{"PG", 301}, {"bgFlBaulandNetto", 10000}, {"bgBebDichte_GWB", 80}});
     EngineContext ctx(db.dbs(), id);
-    QCOMPARE(errorOf([&] { BuildingTypes::DwellingUnits(ctx, "EFHg", 50); }),
+    QCOMPARE(errorOf([&] { BuildingTypes::dwellingUnits(ctx, "EFHg", 50); }),
              QString("Division durch 0: bgGstFl_EFHg (Grundstücksgröße) ist 0 für Bebauungstyp EFHg"));
-    QCOMPARE(errorOf([&] { BuildingTypes::DwellingUnits(ctx, "GWB", 50); }),
+    QCOMPARE(errorOf([&] { BuildingTypes::dwellingUnits(ctx, "GWB", 50); }),
              QString("Division durch 0: bgNutzFl_GWB (Wohnnutzfläche) ist 0 für Bebauungstyp GWB"));
 }
 

@@ -385,9 +385,9 @@ void TestEngineSteps::interestIsSimpleAndSkipsOwnFunds() {
     TestDb db;
     const int id = db.insertProject({{"PG", 301}, {"fiZinsenSoll", 4}, {"fiZinsenHaben", 1}});
     EngineContext ctx(db.dbs(), id);
-    ctx.BookAmount(id, 1, "öffentliches Gut", "Bau", false, 100000, 30);
-    ctx.BookAmount(id, 1, "Finanzausgleich", "Ertrag", true, 10000, 0);
-    ctx.BookAmount(id, 1, "Kanal", "Gedeckt", false, 5000, 100);
+    ctx.bookAmount(id, 1, "öffentliches Gut", "Bau", false, 100000, 30);
+    ctx.bookAmount(id, 1, "Finanzausgleich", "Ertrag", true, 10000, 0);
+    ctx.bookAmount(id, 1, "Kanal", "Gedeckt", false, 5000, 100);
     Steps::interest(ctx);
     ctx.flushLedger();
     QCOMPARE(yearsOf(db, id, "Zinsen Vorjahr"), range(2, 20));
@@ -416,9 +416,9 @@ void TestEngineSteps::interestBalanceAddsInLedgerOrder() {
     TestDb db;
     const int id = db.insertProject({{"PG", 301}, {"fiZinsenSoll", 4}, {"fiZinsenHaben", 1}});
     EngineContext ctx(db.dbs(), id);
-    ctx.BookAmount(id, 2, "Sonstiges", "Später", false, 1, 0);
-    ctx.BookAmount(id, 2, "Sonstiges", "Später", false, 1, 0);
-    ctx.BookAmount(id, 1, "Sonstiges", "Früher", false, 1e16, 0);
+    ctx.bookAmount(id, 2, "Sonstiges", "Später", false, 1, 0);
+    ctx.bookAmount(id, 2, "Sonstiges", "Später", false, 1, 0);
+    ctx.bookAmount(id, 1, "Sonstiges", "Früher", false, 1e16, 0);
     Steps::interest(ctx);
     ctx.flushLedger();
     const double interest2 = 1e16 * 4 / 100;

@@ -74,7 +74,7 @@ void ProjectsTest::copyDetailRowsUsesNewKeyAndKeepsNulls() {
 
     QSqlQuery source =
         Sql::exec(db.user(), QStringLiteral("SELECT * FROM Bebauung WHERE TAVO = ? ORDER BY ID"), {a});
-    CopyDetailRows(source, db.user(), QStringLiteral("Bebauung"), b, QStringLiteral("TAVO"));
+    copyDetailRows(source, db.user(), QStringLiteral("Bebauung"), b, QStringLiteral("TAVO"));
 
     QSqlQuery copies = Sql::exec(
         db.user(),
@@ -93,7 +93,7 @@ void ProjectsTest::copyDetailRowsUsesNewKeyAndKeepsNulls() {
 
     // An empty source appends nothing.
     QSqlQuery empty = Sql::exec(db.user(), QStringLiteral("SELECT * FROM Bebauung WHERE TAVO = -1"));
-    CopyDetailRows(empty, db.user(), QStringLiteral("Bebauung"), b, QStringLiteral("TAVO"));
+    copyDetailRows(empty, db.user(), QStringLiteral("Bebauung"), b, QStringLiteral("TAVO"));
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Bebauung")), 4);
 }
 
@@ -103,7 +103,7 @@ void ProjectsTest::copyDetailRowsRejectsMissingColumn() {
     addBebauung(db, a, QStringLiteral("EFHg"), QStringLiteral("I"), 100);
     QSqlQuery source = Sql::exec(db.user(), QStringLiteral("SELECT TAVO, bbTyp, bbAnteil FROM Bebauung"));
     try {
-        CopyDetailRows(source, db.user(), QStringLiteral("Bebauung"), a, QStringLiteral("TAVO"));
+        copyDetailRows(source, db.user(), QStringLiteral("Bebauung"), a, QStringLiteral("TAVO"));
         QFAIL("missing column accepted");
     } catch (const TavoError& e) {
         QVERIFY2(e.message().contains(QStringLiteral("bbBauklasse")), qPrintable(e.message()));
@@ -126,9 +126,9 @@ void ProjectsTest::presetReplacesRowsInJahrOrder() {
 
     const int p = db.insertProject({});
     const int other = db.insertProject({});
-    ApplySettlementPreset(db.dbs(), other, QStringLiteral("leer"));
-    ApplySettlementPreset(db.dbs(), p, QStringLiteral("mit_Mobilisierung"));
-    ApplySettlementPreset(db.dbs(), p, QStringLiteral("ohne_Mobilisierung"));
+    applySettlementPreset(db.dbs(), other, QStringLiteral("leer"));
+    applySettlementPreset(db.dbs(), p, QStringLiteral("mit_Mobilisierung"));
+    applySettlementPreset(db.dbs(), p, QStringLiteral("ohne_Mobilisierung"));
 
     const QStringList expected = presetRows(db.master(), QStringLiteral("Besiedelung_ohne_Mobilisierung"));
     QCOMPARE(expected.size(), 20);
@@ -142,21 +142,21 @@ void ProjectsTest::presetReplacesRowsInJahrOrder() {
 void ProjectsTest::unknownOrBrokenPresetKeepsOldRows() {
     TestDb db;
     const int p = db.insertProject({});
-    ApplySettlementPreset(db.dbs(), p, QStringLiteral("mit_Mobilisierung"));
+    applySettlementPreset(db.dbs(), p, QStringLiteral("mit_Mobilisierung"));
     const QStringList before = settlementRows(db.user(), p);
     QCOMPARE(before.size(), 20);
 
     QVERIFY_THROWS_EXCEPTION(TavoError,
-                             ApplySettlementPreset(db.dbs(), p, QStringLiteral("Mit_Mobilisierung")));
+                             applySettlementPreset(db.dbs(), p, QStringLiteral("Mit_Mobilisierung")));
     QVERIFY_THROWS_EXCEPTION(TavoError,
-                             ApplySettlementPreset(db.dbs(), p, QStringLiteral("leer; DROP TABLE PG")));
+                             applySettlementPreset(db.dbs(), p, QStringLiteral("leer; DROP TABLE PG")));
     QCOMPARE(settlementRows(db.user(), p), before);
 
     // A known preset whose table is missing in the master also leaves the rows in place.
     QSqlQuery w(db.writableMaster());
     QVERIFY(w.exec(QStringLiteral("DROP TABLE Besiedelung_leer")));
     db.reopen();
-    QVERIFY_THROWS_EXCEPTION(TavoError, ApplySettlementPreset(db.dbs(), p, QStringLiteral("leer")));
+    QVERIFY_THROWS_EXCEPTION(TavoError, applySettlementPreset(db.dbs(), p, QStringLiteral("leer")));
     QCOMPARE(settlementRows(db.user(), p), before);
 }
 
@@ -171,13 +171,13 @@ void ProjectsTest::duplicateCopiesRowAndDetails() {
                                     {QStringLiteral("ifLfmWasserleitung"), 310}});
     addBebauung(db, p, QStringLiteral("EFHg"), QStringLiteral("II"), 70);
     addBebauung(db, p, QStringLiteral("RHk"), QStringLiteral("III"), 30);
-    ApplySettlementPreset(db.dbs(), p, QStringLiteral("mit_Mobilisierung"));
+    applySettlementPreset(db.dbs(), p, QStringLiteral("mit_Mobilisierung"));
     db.insertRow(
         QStringLiteral("Sonderausgaben"),
         {{QStringLiteral("TAVO"), p}, {QStringLiteral("Jahr"), 3}, {QStringLiteral("Ausgabe"), 1000.0}});
     db.insertRow(QStringLiteral("Auswertung"), {{QStringLiteral("TAVO"), p}, {QStringLiteral("Jahr"), 1}});
 
-    const int copy = DuplicateProject(db.dbs(), p);
+    const int copy = duplicateProject(db.dbs(), p);
     QVERIFY(copy != p);
 
     QSqlQuery orig = Sql::exec(db.user(), QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {p});
@@ -213,15 +213,15 @@ void ProjectsTest::duplicateCopiesRowAndDetails() {
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Auswertung WHERE TAVO = ?"), {copy}), 0);
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Bebauung WHERE TAVO = ?"), {p}), 2);
 
-    QVERIFY_THROWS_EXCEPTION(TavoError, DuplicateProject(db.dbs(), 9999));
+    QVERIFY_THROWS_EXCEPTION(TavoError, duplicateProject(db.dbs(), 9999));
 }
 
 void ProjectsTest::duplicateOfEmptyDescription() {
     TestDb db;
     const int withNull = db.insertProject({{QStringLiteral("PG"), 302}});
     const int withEmpty = db.insertProject({{QStringLiteral("Beschreibung"), QString(QLatin1String(""))}});
-    const int a = DuplicateProject(db.dbs(), withNull);
-    const int b = DuplicateProject(db.dbs(), withEmpty);
+    const int a = duplicateProject(db.dbs(), withNull);
+    const int b = duplicateProject(db.dbs(), withEmpty);
     const QString sql = QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?");
     QCOMPARE(Sql::scalar(db.user(), sql, {a}).toString(), QStringLiteral("Kopie von "));
     QCOMPARE(Sql::scalar(db.user(), sql, {b}).toString(), QStringLiteral("Kopie von "));
@@ -232,12 +232,12 @@ void ProjectsTest::failedDuplicateLeavesNoCopy() {
     TestDb db;
     const int p = db.insertProject({{QStringLiteral("Beschreibung"), QStringLiteral("Quelle")}});
     addBebauung(db, p, QStringLiteral("EFHg"), QStringLiteral("I"), 100);
-    ApplySettlementPreset(db.dbs(), p, QStringLiteral("mit_Mobilisierung"));
+    applySettlementPreset(db.dbs(), p, QStringLiteral("mit_Mobilisierung"));
     // The last detail table refuses further rows, after the project row and Bebauung were written.
     QSqlQuery(db.user()).exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON Besiedelung "
                                              "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END"));
     try {
-        DuplicateProject(db.dbs(), p);
+        duplicateProject(db.dbs(), p);
         QFAIL("duplication succeeded despite the refusing trigger");
     } catch (const TavoError& e) {
         QVERIFY2(e.message().contains(QStringLiteral("gesperrt")), qPrintable(e.message()));
@@ -247,13 +247,13 @@ void ProjectsTest::failedDuplicateLeavesNoCopy() {
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Besiedelung")), 20);
 
     // The same refusal makes a new project fail as a whole.
-    QVERIFY_THROWS_EXCEPTION(TavoError, CreateProject(db.dbs(), 301));
+    QVERIFY_THROWS_EXCEPTION(TavoError, createProject(db.dbs(), 301));
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM TAVO")), 1);
 }
 
 void ProjectsTest::createProjectAndDelete() {
     TestDb db;
-    const int p = CreateProject(db.dbs(), 301);
+    const int p = createProject(db.dbs(), 301);
     QSqlQuery row =
         Sql::exec(db.user(), QStringLiteral("SELECT PG, PG_Name, Beschreibung FROM TAVO WHERE ID = ?"), {p});
     QVERIFY(row.next());
@@ -265,7 +265,7 @@ void ProjectsTest::createProjectAndDelete() {
              presetRows(db.master(), QStringLiteral("Besiedelung_mit_Mobilisierung")));
 
     // An unknown municipality still creates the project, with an empty name.
-    const int q = CreateProject(db.dbs(), 999);
+    const int q = createProject(db.dbs(), 999);
     QVERIFY(Sql::scalar(db.user(), QStringLiteral("SELECT PG_Name FROM TAVO WHERE ID = ?"), {q}).isNull());
 
     // Deleting the project removes its detail rows and results.
@@ -280,15 +280,15 @@ void ProjectsTest::createProjectAndDelete() {
 
 void ProjectsTest::lookupMunicipalityName() {
     TestDb db;
-    QCOMPARE(LookupMunicipalityName(db.master(), QStringLiteral("301")).toString(),
+    QCOMPARE(::lookupMunicipalityName(db.master(), QStringLiteral("301")).toString(),
              QStringLiteral("Talheim"));
-    QCOMPARE(LookupMunicipalityName(db.master(), QStringLiteral(" 306 ")).toString(),
+    QCOMPARE(::lookupMunicipalityName(db.master(), QStringLiteral(" 306 ")).toString(),
              QStringLiteral("Mühlbach"));
-    QVERIFY(LookupMunicipalityName(db.master(), QStringLiteral("999")).isNull());
-    QVERIFY(LookupMunicipalityName(db.master(), QString()).isNull());
-    QVERIFY(LookupMunicipalityName(db.master(), QStringLiteral("30a")).isNull());
-    QVERIFY(LookupMunicipalityName(db.master(), QStringLiteral("301 OR 1=1")).isNull());
-    QVERIFY(LookupMunicipalityName(db.master(), QStringLiteral("301,5")).isNull());
+    QVERIFY(::lookupMunicipalityName(db.master(), QStringLiteral("999")).isNull());
+    QVERIFY(::lookupMunicipalityName(db.master(), QString()).isNull());
+    QVERIFY(::lookupMunicipalityName(db.master(), QStringLiteral("30a")).isNull());
+    QVERIFY(::lookupMunicipalityName(db.master(), QStringLiteral("301 OR 1=1")).isNull());
+    QVERIFY(::lookupMunicipalityName(db.master(), QStringLiteral("301,5")).isNull());
 }
 
 QTEST_GUILESS_MAIN(ProjectsTest)

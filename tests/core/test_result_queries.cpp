@@ -158,7 +158,7 @@ private Q_SLOTS:
         insertLedger(db, other);
         const FilterItems items = loadFilterItems(db.master());
         FinanceChoice choice{items.costBearers.size() - 1, items.types.size() - 1, 0};
-        const auto queries = BuildResultQueries(items, choice, id);
+        const auto queries = buildResultQueries(items, choice, id);
 
         QCOMPARE(fieldNames(db.user(), queries[0]),
                  (QStringList{QStringLiteral("Jahr"), QStringLiteral("Typ"), QStringLiteral("Bezeichnung"),
@@ -275,19 +275,19 @@ private Q_SLOTS:
         const int id = db.insertProject({});
         const FilterItems items = loadFilterItems(db.master());
         FinanceChoice all{items.costBearers.size() - 1, items.types.size() - 1, 0};
-        auto queries = BuildResultQueries(items, all, id);
+        auto queries = buildResultQueries(items, all, id);
         // No calculation yet: all five totals read 0,00.
-        QCOMPARE(SumColumnText(db.user(), queries[0], QStringLiteral("Ausgabe")), QStringLiteral("0,00"));
-        QCOMPARE(SumColumnText(db.user(), queries[1], QStringLiteral("Einnahme")), QStringLiteral("0,00"));
+        QCOMPARE(sumColumnText(db.user(), queries[0], QStringLiteral("Ausgabe")), QStringLiteral("0,00"));
+        QCOMPARE(sumColumnText(db.user(), queries[1], QStringLiteral("Einnahme")), QStringLiteral("0,00"));
         for (const char* field : {"Einnahmen", "Ausgaben", "Saldo"})
-            QCOMPARE(SumColumnText(db.user(), queries[2], QString::fromUtf8(field)), QStringLiteral("0,00"));
+            QCOMPARE(sumColumnText(db.user(), queries[2], QString::fromUtf8(field)), QStringLiteral("0,00"));
 
         insertLedger(db, id);
         const double spent = columnTotal(db.user(), queries[0], QStringLiteral("Ausgabe"));
         QCOMPARE(spent, 1000.5 + 800.4 + 1234567.891 + 120.25 + 50);
-        QCOMPARE(SumColumnText(db.user(), queries[0], QStringLiteral("Ausgabe")),
+        QCOMPARE(sumColumnText(db.user(), queries[0], QStringLiteral("Ausgabe")),
                  QStringLiteral("1.236.539,04"));
-        QCOMPARE(SumColumnText(db.user(), queries[1], QStringLiteral("Einnahme")),
+        QCOMPARE(sumColumnText(db.user(), queries[1], QStringLiteral("Einnahme")),
                  QStringLiteral("5.500,75"));
         const double income = columnTotal(db.user(), queries[2], QStringLiteral("Einnahmen"));
         const double cost = columnTotal(db.user(), queries[2], QStringLiteral("Ausgaben"));
@@ -295,7 +295,7 @@ private Q_SLOTS:
         QCOMPARE(income, 5500.75);
 
         // Totals of a filtered view count only the filtered rows.
-        queries = BuildResultQueries(items, initialChoice(items), id);
+        queries = buildResultQueries(items, initialChoice(items), id);
         QCOMPARE(columnTotal(db.user(), queries[0], QStringLiteral("Ausgabe")),
                  1000.5 + 1234567.891 + 120.25);
 
@@ -350,31 +350,31 @@ private Q_SLOTS:
         QCOMPARE(sb.anteilZuzug, 40.0);
 
         const QVariantList zeroYear1{1, 0.0, 0.0, 0.0};
-        QCOMPARE(rowsOf(db.user(), BuildPopulationQueries(db.user(), 0, sa)).first(), zeroYear1);
-        QCOMPARE(rowsOf(db.user(), BuildPopulationQueries(db.user(), 2, sa)).first(), zeroYear1);
+        QCOMPARE(rowsOf(db.user(), buildPopulationQueries(db.user(), 0, sa)).first(), zeroYear1);
+        QCOMPARE(rowsOf(db.user(), buildPopulationQueries(db.user(), 2, sa)).first(), zeroYear1);
         // Year 1: ages 4, 8, 30 hold 5, 9, 31 inhabitants (times the project's scale).
-        QCOMPARE(rowsOf(db.user(), BuildPopulationQueries(db.user(), 1, sa)).first(),
+        QCOMPARE(rowsOf(db.user(), buildPopulationQueries(db.user(), 1, sa)).first(),
                  (QVariantList{1, 5.0, 9.0, 45.0}));
-        QCOMPARE(rowsOf(db.user(), BuildPopulationQueries(db.user(), 0, sb)).first(),
+        QCOMPARE(rowsOf(db.user(), buildPopulationQueries(db.user(), 0, sb)).first(),
                  (QVariantList{1, 4.0, 7.2, 36.0}));
         // The project group sums records a and b (scale 1 + 2), the Zuzug share of the record asked for.
-        QCOMPARE(rowsOf(db.user(), BuildPopulationQueries(db.user(), 3, sa)).first(),
+        QCOMPARE(rowsOf(db.user(), buildPopulationQueries(db.user(), 3, sa)).first(),
                  (QVariantList{1, 15.0, 27.0, 135.0}));
-        QCOMPARE(rowsOf(db.user(), BuildPopulationQueries(db.user(), 2, sb)).at(1),
+        QCOMPARE(rowsOf(db.user(), buildPopulationQueries(db.user(), 2, sb)).at(1),
                  (QVariantList{2, 0.4 * 18, 0.4 * 30, 0.4 * 144}));
         // The municipality's forecast is the same for every record of it.
-        const auto forecast = rowsOf(db.user(), BuildPopulationQueries(db.user(), 4, sa));
-        QCOMPARE(forecast, rowsOf(db.user(), BuildPopulationQueries(db.user(), 4, sb)));
+        const auto forecast = rowsOf(db.user(), buildPopulationQueries(db.user(), 4, sa));
+        QCOMPARE(forecast, rowsOf(db.user(), buildPopulationQueries(db.user(), 4, sb)));
         QCOMPARE(forecast.first(), (QVariantList{1, 500.0, 900.0, 4500.0}));
         // A record without Projekt groups with the other records without one only.
         const PopulationSource sc = readPopulationSource(db.user(), c);
         QCOMPARE(sc.projekt, QString(QLatin1String("")));
-        QCOMPARE(rowsOf(db.user(), BuildPopulationQueries(db.user(), 3, sc)).first(),
+        QCOMPARE(rowsOf(db.user(), buildPopulationQueries(db.user(), 3, sc)).first(),
                  (QVariantList{1, 25.0, 45.0, 225.0}));
 
         for (int bad : {-1, 5}) {
             try {
-                BuildPopulationQueries(db.user(), bad, sa);
+                buildPopulationQueries(db.user(), bad, sa);
                 QFAIL("no error for an invalid area");
             } catch (const TavoError& e) {
                 QCOMPARE(e.message(), QStringLiteral("ungültiges Gebiet!"));

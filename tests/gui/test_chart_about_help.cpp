@@ -35,7 +35,7 @@ void catchMessage(QString* text) {
     });
 }
 
-QBarSeries* barSeries(const TfrmChartFinanz& window) {
+QBarSeries* barSeries(const FinanceChartWindow& window) {
     const QList<QAbstractSeries*> all = window.chart()->series();
     return all.size() == 1 ? qobject_cast<QBarSeries*>(all.first()) : nullptr;
 }
@@ -67,7 +67,7 @@ void GuiOutputWindows::chartShowsOneSeriesPerCostBearer() {
     request.quantity = ChartData::Quantity::Expenditure;
     request.titleLines = ChartRequest::projectTitle(QStringLiteral("Talheim"), QStringLiteral("Sonnenhang"));
     QWidget owner;
-    TfrmChartFinanz window(db.dbs(), request, &owner);
+    FinanceChartWindow window(db.dbs(), request, &owner);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.windowTitle(), QStringLiteral("Grafik: Auswertung Finanz"));
@@ -123,7 +123,7 @@ void GuiOutputWindows::chartSwitchesToTypesAndPrints() {
     request.projectId = project;
     request.quantity = ChartData::Quantity::Balance;
     request.titleLines = ChartRequest::projectTitle(QStringLiteral("Talheim"), QStringLiteral("Test"));
-    TfrmChartFinanz window(db.dbs(), request, nullptr);
+    FinanceChartWindow window(db.dbs(), request, nullptr);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -172,7 +172,7 @@ void GuiOutputWindows::chartWithNineCostBearersShowsEightAndTheMessage() {
     ChartRequest request;
     request.projectId = project;
     request.quantity = ChartData::Quantity::Expenditure;
-    TfrmChartFinanz window(db.dbs(), request, nullptr);
+    FinanceChartWindow window(db.dbs(), request, nullptr);
     QString message;
     catchMessage(&message);
     window.show();
@@ -185,7 +185,7 @@ void GuiOutputWindows::chartWithNineCostBearersShowsEightAndTheMessage() {
 
 void GuiOutputWindows::aboutShowsVersionAndPicture() {
     QWidget owner;
-    TfrmAbout about(&owner);
+    AboutDialog about(&owner);
     QCOMPARE(about.windowTitle(), QStringLiteral("TAVO - Tavorechner"));
     QCOMPARE(about.font().families().value(0), QStringLiteral("Tahoma"));
     QCOMPARE(about.font().pointSize(), 8);

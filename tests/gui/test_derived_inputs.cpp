@@ -128,13 +128,13 @@ class DerivedInputsTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestDb> m_db;
-    std::unique_ptr<TfrmHaupt> m_window;
+    std::unique_ptr<MainWindow> m_window;
     int m_id = 0;
 
     void openWindow(int id) {
         m_id = id;
-        m_window = std::make_unique<TfrmHaupt>(m_db->dbs());
-        m_window->setFvalID(m_id);
+        m_window = std::make_unique<MainWindow>(m_db->dbs());
+        m_window->setProjectId(m_id);
         m_window->show();
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -247,13 +247,13 @@ private Q_SLOTS:
         input("bgAntGrünflächen")->setFocus();
         QTRY_VERIFY(input("bgAntGrünflächen")->hasFocus());
         elsewhere()->setFocus();
-        derived()->BerechneFlaeche();
+        derived()->calculateAreas();
         m_window->pages()->setCurrentIndex(2);
         input("auHebesatzAufschl")->setFocus();
         QTRY_VERIFY(input("auHebesatzAufschl")->hasFocus());
         input("auAntGemFörderungAufschl")->setFocus();
         elsewhere()->setFocus();
-        derived()->BerechneAufschl();
+        derived()->calculateLevySubsidy();
         QVERIFY(!m_window->record().isEditing());
         QCOMPARE(value("bgFlGrünflächen"), 7.0);
         QCOMPARE(value("auGemFörderungAufschl"), 9.0);
@@ -305,10 +305,10 @@ private Q_SLOTS:
             ModalScript script;
             script
                 .then([&](QWidget* w) {
-                    auto* dialog = qobject_cast<TfrmFlaechenBerechnung*>(w);
+                    auto* dialog = qobject_cast<AreaDialog*>(w);
                     QVERIFY(dialog);
-                    shown << dialog->windowTitle() << dialog->edLaufmeter()->text()
-                          << dialog->edBreite()->text() << dialog->edFlaeche()->text();
+                    shown << dialog->windowTitle() << dialog->runningMetresEdit()->text()
+                          << dialog->widthEdit()->text() << dialog->areaEdit()->text();
                     QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
                 })
                 .answer(QMessageBox::Yes);
@@ -328,13 +328,13 @@ private Q_SLOTS:
         ModalScript second;
         second
             .then([&](QWidget* w) {
-                auto* dialog = qobject_cast<TfrmFlaechenBerechnung*>(w);
+                auto* dialog = qobject_cast<AreaDialog*>(w);
                 QVERIFY(dialog);
-                dialog->edLaufmeter()->setFocus();
-                dialog->edLaufmeter()->selectAll();
-                QTest::keyClicks(dialog->edLaufmeter(), "120");
-                dialog->edBreite()->setFocus();
-                areaShown = dialog->edFlaeche()->text();
+                dialog->runningMetresEdit()->setFocus();
+                dialog->runningMetresEdit()->selectAll();
+                QTest::keyClicks(dialog->runningMetresEdit(), "120");
+                dialog->widthEdit()->setFocus();
+                areaShown = dialog->areaEdit()->text();
                 QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
             })
             .answer(QMessageBox::No);
@@ -354,34 +354,34 @@ private Q_SLOTS:
 
     void areaDialogUnderADecimalCommaAndWithInvalidText() {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        TfrmFlaechenBerechnung dialog;
-        QCOMPARE(dialog.edBreite()->text(), QStringLiteral("8,5"));
+        AreaDialog dialog;
+        QCOMPARE(dialog.widthEdit()->text(), QStringLiteral("8,5"));
         dialog.setArea(1000.9);
-        QCOMPARE(dialog.edFlaeche()->text(), QStringLiteral("1000"));
+        QCOMPARE(dialog.areaEdit()->text(), QStringLiteral("1000"));
         dialog.show();
-        QCOMPARE(dialog.edLaufmeter()->text(), QStringLiteral("117"));
+        QCOMPARE(dialog.runningMetresEdit()->text(), QStringLiteral("117"));
         dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
 
         // A width typed with the decimal comma: 10 m at 7,25 m.
-        dialog.edLaufmeter()->setFocus();
-        dialog.edLaufmeter()->selectAll();
-        QTest::keyClicks(dialog.edLaufmeter(), "10");
-        dialog.edBreite()->setFocus();
-        dialog.edBreite()->selectAll();
-        QTest::keyClicks(dialog.edBreite(), "7,25");
-        dialog.edLaufmeter()->setFocus();
-        QTRY_COMPARE(dialog.edFlaeche()->text(), QStringLiteral("72,5"));
+        dialog.runningMetresEdit()->setFocus();
+        dialog.runningMetresEdit()->selectAll();
+        QTest::keyClicks(dialog.runningMetresEdit(), "10");
+        dialog.widthEdit()->setFocus();
+        dialog.widthEdit()->selectAll();
+        QTest::keyClicks(dialog.widthEdit(), "7,25");
+        dialog.runningMetresEdit()->setFocus();
+        QTRY_COMPARE(dialog.areaEdit()->text(), QStringLiteral("72,5"));
 
         // Text that is no number: a German message, the area stays, OK keeps the dialog open.
         ModalScript script;
         script.answer(QMessageBox::Ok).answer(QMessageBox::Ok);
-        dialog.edLaufmeter()->selectAll();
-        QTest::keyClicks(dialog.edLaufmeter(), "zehn");
-        dialog.edBreite()->setFocus();
+        dialog.runningMetresEdit()->selectAll();
+        QTest::keyClicks(dialog.runningMetresEdit(), "zehn");
+        dialog.widthEdit()->setFocus();
         QTRY_COMPARE(script.texts().size(), 1);
-        QCOMPARE(dialog.edFlaeche()->text(), QStringLiteral("72,5"));
-        QTest::keyClicks(dialog.edBreite(), "x");
+        QCOMPARE(dialog.areaEdit()->text(), QStringLiteral("72,5"));
+        QTest::keyClicks(dialog.widthEdit(), "x");
         QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
         QTRY_COMPARE(script.texts().size(), 2);
         QVERIFY(dialog.isVisible());
@@ -411,7 +411,7 @@ private Q_SLOTS:
         QCOMPARE(value("auGemFörderungKanalMisch"), -12.0);
 
         // The value-list field of the development levy: 50 % chosen, then left.
-        TComboBoxTAVO* combo = m_window->comboFor("auAntGemFörderungAufschl");
+        ValueListCombo* combo = m_window->comboFor("auAntGemFörderungAufschl");
         QVERIFY(combo && combo->isVisible());
         combo->setFocus();
         QTRY_VERIFY(combo->hasFocus());
@@ -436,16 +436,16 @@ private Q_SLOTS:
 
     void settlementPresetsReplaceTheGridRowsOnly() {
         const int other = m_db->insertProject({{"Projekt", "Nachbar"}});
-        ApplySettlementPreset(m_db->dbs(), other, "mit_Mobilisierung");
+        applySettlementPreset(m_db->dbs(), other, "mit_Mobilisierung");
         const int id = m_db->insertProject({{"Projekt", "Alt"}});
-        ApplySettlementPreset(m_db->dbs(), id, "mit_Mobilisierung");
+        applySettlementPreset(m_db->dbs(), id, "mit_Mobilisierung");
         openWindow(id);
         const QString otherRows =
             rows(m_db->user(), "SELECT * FROM Besiedelung WHERE TAVO = ? ORDER BY ID", {other}).join('\n');
         // A pending project edit and an unsaved grid edit.
         typeAndLeave(input("Projekt"), "Neu", input("Beschreibung"));
         m_window->pages()->setCurrentIndex(2);
-        GridBesiedelung* grid = m_window->gridBesiedelung();
+        SettlementGrid* grid = m_window->settlementGrid();
         QVERIFY(grid->model()->setData(grid->model()->index(0, 1), "99"));
 
         const auto presetRows = [this](const QString& name) {
@@ -483,7 +483,7 @@ private Q_SLOTS:
         // A preset that does not exist: a message, the rows stay.
         ModalScript script;
         script.answer(QMessageBox::Ok);
-        derived()->SetSettlementPreset("gibt_es_nicht");
+        derived()->setSettlementPreset("gibt_es_nicht");
         QVERIFY(script.finished());
         QVERIFY(!script.texts().at(0).isEmpty());
         QCOMPARE(rows(m_db->user(), userSql, {id}).join('\n'), presetRows("leer"));
@@ -508,7 +508,7 @@ private Q_SLOTS:
                             &CalculationAction::calculationFinished);
         // A grid cell typed and confirmed, its row not yet left; an input left; an input still being typed.
         m_window->pages()->setCurrentIndex(2);
-        QTableView* view = m_window->gridBesiedelung()->view();
+        QTableView* view = m_window->settlementGrid()->view();
         view->setCurrentIndex(view->model()->index(0, 1));
         view->edit(view->currentIndex());
         auto* cell = view->viewport()->findChild<QLineEdit*>();

@@ -77,7 +77,7 @@ class InputWindowTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestDb> m_db;
-    std::unique_ptr<TfrmHaupt> m_window;
+    std::unique_ptr<MainWindow> m_window;
     int m_id = 0;
 
     // A project in a freshly set-up window, shown and active.
@@ -85,8 +85,8 @@ class InputWindowTest : public QObject {
         m_id = m_db->insertProject(values.isEmpty()
                                        ? QVariantMap{{QStringLiteral("Beschreibung"), QStringLiteral("Test")}}
                                        : values);
-        m_window = std::make_unique<TfrmHaupt>(m_db->dbs());
-        m_window->setFvalID(m_id);
+        m_window = std::make_unique<MainWindow>(m_db->dbs());
+        m_window->setProjectId(m_id);
         m_window->show();
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -238,7 +238,7 @@ private Q_SLOTS:
 
     void comboChooseTypeAndShowMatchingEntry() {
         openWindow({{QStringLiteral("bgAntGrünflächen"), 12.5}});
-        TComboBoxTAVO* combo = m_window->comboFor("bgAntGrünflächen");
+        ValueListCombo* combo = m_window->comboFor("bgAntGrünflächen");
         QVERIFY(combo && !combo->isHidden());
         QCOMPARE(combo->count(), 5);
         QCOMPARE(combo->currentText(), QStringLiteral("12,5 %")); // '.'-stored Wert matched numerically
@@ -285,7 +285,7 @@ private Q_SLOTS:
         QVERIFY(m_window->comboFor("siKoEhSonstige")->isHidden());
         QVERIFY(!m_window->comboFor("gsHebesatz")->isHidden());
         QVERIFY(m_window->editProjectRow());
-        m_window->Set_Defaults();
+        m_window->setDefaults();
         const ProjectRecord& r = m_window->record();
         QCOMPARE(r.value("bgFlBaulandBrutto").toDouble(), 10000.0);
         QCOMPARE(r.value("bgAntGrünflächen").toDouble(), 10.0);
@@ -306,7 +306,7 @@ private Q_SLOTS:
     void saveVersusDiscard() {
         openWindow(
             {{QStringLiteral("Projekt"), QStringLiteral("alt")}, {QStringLiteral("gsBodenwert"), 90.0}});
-        QSignalSpy closed(m_window.get(), &TfrmHaupt::projectClosed);
+        QSignalSpy closed(m_window.get(), &MainWindow::projectClosed);
         typeAndLeave(m_window->inputFor("Projekt"), QStringLiteral("neu"),
                      m_window->inputFor("Beschreibung"));
         typeAndLeave(m_window->inputFor("gsBodenwert"), QStringLiteral("120"), anyOtherInput());
@@ -359,7 +359,7 @@ private Q_SLOTS:
     void buildingMixMessageAbove100() {
         m_id = 0;
         openWindow();
-        GridBebauung* grid = m_window->gridBebauung();
+        BuildingMixGrid* grid = m_window->buildingMixGrid();
         DetailModel* model = grid->model();
         const int anteil = model->columnIndex("bbAnteil");
         QCOMPARE(model->rowCount(), 0);
@@ -384,9 +384,9 @@ private Q_SLOTS:
         }
         {
             MessageCatcher catcher;
-            QSignalSpy exceeded(grid, &GridBebauung::sumExceeded);
+            QSignalSpy exceeded(grid, &BuildingMixGrid::sumExceeded);
             QVERIFY(model->setData(model->index(1, anteil), 50));
-            QTRY_COMPARE(catcher.texts(), QStringList{QString::fromUtf8(GridBebauung::SumMessage)});
+            QTRY_COMPARE(catcher.texts(), QStringList{QString::fromUtf8(BuildingMixGrid::SumMessage)});
             QCOMPARE(exceeded.count(), 1);
             QCOMPARE(grid->footerText(anteil), QStringLiteral("110"));
         }
@@ -404,7 +404,7 @@ private Q_SLOTS:
         QTest::keyClick(combo, Qt::Key_Return);
         QTRY_COMPARE(model->index(1, 0).data(Qt::EditRole).toString(), QStringLiteral("GWB"));
 
-        QTRY_VERIFY(catcher.texts().contains(QString::fromUtf8(GridBebauung::SumMessage)));
+        QTRY_VERIFY(catcher.texts().contains(QString::fromUtf8(BuildingMixGrid::SumMessage)));
         // The check only reports: the rows are written as they are.
         m_window->postProjectRow();
         QCOMPARE(Sql::scalar(m_db->user(), "SELECT Total(bbAnteil) FROM Bebauung WHERE TAVO = ?", {m_id})
@@ -430,7 +430,7 @@ private Q_SLOTS:
         const int other = m_db->insertProject({{"Beschreibung", "anderes"}});
         m_db->insertRow("Besiedelung", {{"TAVO", other}, {"Jahr", 1}, {"EFHg", 70.0}});
         m_window->reloadDetailGrids();
-        GridBesiedelung* grid = m_window->gridBesiedelung();
+        SettlementGrid* grid = m_window->settlementGrid();
         QCOMPARE(grid->model()->rowCount(), 20);
         QCOMPARE(grid->footerText(1), QStringLiteral("100"));
         QCOMPARE(grid->footerText(2), QStringLiteral("25"));
@@ -482,7 +482,7 @@ private Q_SLOTS:
     void specialExpendituresAndGridEditsAreKept() {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         openWindow();
-        GridSonderausgaben* grid = m_window->gridSonderausgaben();
+        SpecialExpenditureGrid* grid = m_window->specialExpenditureGrid();
         DetailModel* model = grid->model();
         const QStringList bearers = model->picks(model->columnIndex("Kostenträger"));
         QCOMPARE(bearers,

@@ -87,7 +87,7 @@ class IntegrationTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestDb> m_db;
-    std::unique_ptr<TfrmHaupt> m_window;
+    std::unique_ptr<MainWindow> m_window;
     int m_id = 0;
 
     // A project with expenditure of two cost bearers, revenue and dwelling units.
@@ -125,8 +125,8 @@ class IntegrationTest : public QObject {
 
     void openWindow(int id) {
         m_id = id;
-        m_window = std::make_unique<TfrmHaupt>(m_db->dbs());
-        m_window->setFvalID(id);
+        m_window = std::make_unique<MainWindow>(m_db->dbs());
+        m_window->setProjectId(id);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
@@ -144,11 +144,11 @@ class IntegrationTest : public QObject {
     // The zoom-only buttons enabled exactly while zoomed, the zoom buttons shown exactly while not.
     void verifyZoomButtons(bool zoomed) {
         QCOMPARE(zoom()->isZoomed(), zoomed);
-        for (QToolButton* b : {zoom()->btZoomOut(), zoom()->btDruckeZoomGrid(), zoom()->btCopyZoomGrid(),
-                               zoom()->btChartFinanz()})
+        for (QToolButton* b : {zoom()->zoomOutButton(), zoom()->printZoomButton(), zoom()->copyZoomButton(),
+                               zoom()->chartButton()})
             QCOMPARE(b->isEnabled(), zoomed);
         for (ResultKind kind : {ResultKind::Expenditure, ResultKind::Revenue, ResultKind::Balance}) {
-            QCOMPARE(zoom()->btZoom(kind)->isHidden(), zoomed);
+            QCOMPARE(zoom()->zoomButton(kind)->isHidden(), zoomed);
             if (!zoomed) {
                 QVERIFY(!finance()->grid(kind)->isHidden());
                 QVERIFY(!finance()->caption(kind)->isHidden());
@@ -157,7 +157,7 @@ class IntegrationTest : public QObject {
     }
 
     void zoomBy(ResultKind kind) {
-        QTest::mouseClick(zoom()->btZoom(kind), Qt::LeftButton);
+        QTest::mouseClick(zoom()->zoomButton(kind), Qt::LeftButton);
         verifyZoomButtons(true);
         QCOMPARE(zoom()->zoomedKind(), kind);
     }
@@ -237,7 +237,7 @@ void IntegrationTest::pagesShowTheProjectAndFollowItsChanges() {
     m_window->close();
     QVERIFY(!ausgaben->model()->isOpen());
     QVERIFY(!population()->gridWE()->model()->isOpen());
-    m_window->setFvalID(other);
+    m_window->setProjectId(other);
     m_window->show();
     QVERIFY(ausgaben->model()->isOpen());
     QCOMPARE(ausgaben->model()->rowCount(), 1);
@@ -262,13 +262,13 @@ void IntegrationTest::zoomFillsThePageAndEndsAfterEachRequest() {
     QVERIFY(finance()->grid(ResultKind::Revenue)->isHidden());
     QVERIFY(finance()->caption(ResultKind::Expenditure)->isHidden());
     QVERIFY(!saldo->isHidden());
-    QCOMPARE(zoom()->FZoomGrid(), saldo);
-    QCOMPARE(zoom()->FZoomText(), finance()->caption(ResultKind::Balance));
-    QCOMPARE(zoom()->FZoomDataSet(), &finance()->dataset(ResultKind::Balance));
+    QCOMPARE(zoom()->zoomGrid(), saldo);
+    QCOMPARE(zoom()->zoomText(), finance()->caption(ResultKind::Balance));
+    QCOMPARE(zoom()->zoomDataset(), &finance()->dataset(ResultKind::Balance));
     QCOMPARE(finance()->caption(ResultKind::Balance)->geometry().top(), captionTop);
     QVERIFY(saldo->geometry().top() <= top);
     QVERIFY(saldo->geometry().bottom() >= bottom - 2);
-    QTest::mouseClick(zoom()->btZoomOut(), Qt::LeftButton);
+    QTest::mouseClick(zoom()->zoomOutButton(), Qt::LeftButton);
     QApplication::processEvents();
     verifyZoomButtons(false);
     QCOMPARE(saldo->height(), saldoHeight);
@@ -276,20 +276,20 @@ void IntegrationTest::zoomFillsThePageAndEndsAfterEachRequest() {
 
     // Copy, print (dialog closed without printing) and chart each end the zoom.
     zoomBy(ResultKind::Expenditure);
-    QTest::mouseClick(zoom()->btCopyZoomGrid(), Qt::LeftButton);
+    QTest::mouseClick(zoom()->copyZoomButton(), Qt::LeftButton);
     verifyZoomButtons(false);
 
     zoomBy(ResultKind::Revenue);
     bool dialogSeen = false;
     {
         ModalScript script([&](QWidget* modal) {
-            auto* dialog = qobject_cast<TfrmDruckGrid*>(modal);
+            auto* dialog = qobject_cast<PrintDialog*>(modal);
             dialogSeen = dialog != nullptr;
             if (dialog)
                 QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
             return true;
         });
-        QTest::mouseClick(zoom()->btDruckeZoomGrid(), Qt::LeftButton);
+        QTest::mouseClick(zoom()->printZoomButton(), Qt::LeftButton);
     }
     QVERIFY(dialogSeen);
     verifyZoomButtons(false);
@@ -298,15 +298,15 @@ void IntegrationTest::zoomFillsThePageAndEndsAfterEachRequest() {
     bool chartSeen = false;
     {
         ModalScript script([&](QWidget* modal) {
-            chartSeen = qobject_cast<TfrmChartFinanz*>(modal) != nullptr;
+            chartSeen = qobject_cast<FinanceChartWindow*>(modal) != nullptr;
             modal->close();
             return true;
         });
-        QTest::mouseClick(zoom()->btChartFinanz(), Qt::LeftButton);
+        QTest::mouseClick(zoom()->chartButton(), Qt::LeftButton);
     }
     QVERIFY(chartSeen);
     verifyZoomButtons(false);
-    QVERIFY(!m_window->findChild<TfrmChartFinanz*>());
+    QVERIFY(!m_window->findChild<FinanceChartWindow*>());
 
     // Closing the window ends the zoom; the next show starts unzoomed.
     zoomBy(ResultKind::Expenditure);
@@ -319,40 +319,40 @@ void IntegrationTest::clipboardTexts() {
     QClipboard* clipboard = QApplication::clipboard();
 
     // Expenditure of the first cost bearer ("Gemeinde") restricted to type "Kanal".
-    const int kanal = finance()->rgKostenTyp()->items().indexOf(QStringLiteral("Kanal"));
+    const int kanal = finance()->typeGroup()->items().indexOf(QStringLiteral("Kanal"));
     QVERIFY(kanal >= 0);
-    clickItem(finance()->rgKostenTyp(), kanal);
+    clickItem(finance()->typeGroup(), kanal);
     zoomBy(ResultKind::Expenditure);
-    QTest::mouseClick(zoom()->btCopyZoomGrid(), Qt::LeftButton);
+    QTest::mouseClick(zoom()->copyZoomButton(), Qt::LeftButton);
     QCOMPARE(clipboard->text(), QStringLiteral("Jahr\tTyp\tBezeichnung\tKostenträger\tAusgabe\r\n"
                                                "1\tKanal\tErrichtung Kanal\tGemeinde\t1234567,891\r\n"));
 
     // The balance grouped by year and cost bearer: five columns in query order, Ausgaben first.
-    clickItem(finance()->rgKostenTyp(), finance()->rgKostenTyp()->items().size() - 1);
-    clickItem(finance()->rgGruppierung(), 1);
+    clickItem(finance()->typeGroup(), finance()->typeGroup()->items().size() - 1);
+    clickItem(finance()->groupingGroup(), 1);
     zoomBy(ResultKind::Balance);
-    QTest::mouseClick(zoom()->btCopyZoomGrid(), Qt::LeftButton);
+    QTest::mouseClick(zoom()->copyZoomButton(), Qt::LeftButton);
     QCOMPARE(clipboard->text(), QStringLiteral("Jahr\tKostenträger\tAusgaben\tEinnahmen\tSaldo\r\n"
                                                "1\tGemeinde\t1234617,891\t2500\t-1232117,891\r\n"
                                                "2\tGemeinde\t0\t3000,75\t3000,75\r\n"));
 
     // The dwelling units copy themselves with the same routine.
-    QTest::mouseClick(population()->btCopyWE(), Qt::LeftButton);
+    QTest::mouseClick(population()->copyUnitsButton(), Qt::LeftButton);
     QCOMPARE(clipboard->text(), QStringLiteral("Jahr\tWohneinheiten\r\n1\t3,5\r\n2\t6\r\n3\t8,5\r\n"));
 
     // A project without results copies the header line only.
     m_window->close();
-    m_window->setFvalID(m_db->insertProject({{QStringLiteral("PG"), 301}}));
+    m_window->setProjectId(m_db->insertProject({{QStringLiteral("PG"), 301}}));
     m_window->show();
     clipboard->setText(QStringLiteral("vorher"));
     zoomBy(ResultKind::Revenue);
-    QTest::mouseClick(zoom()->btCopyZoomGrid(), Qt::LeftButton);
+    QTest::mouseClick(zoom()->copyZoomButton(), Qt::LeftButton);
     QCOMPARE(clipboard->text(), QStringLiteral("Jahr\tTyp\tBezeichnung\tKostenträger\tEinnahme\r\n"));
 }
 
 void IntegrationTest::printDialogIsKeptAndHeadedByTheProject() {
     openWindow(projectWithResults());
-    QVERIFY(!m_window->resultPages()->FfrmDruckGrid());
+    QVERIFY(!m_window->resultPages()->printDialog());
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("saldo.pdf"));
 
@@ -362,7 +362,7 @@ void IntegrationTest::printDialogIsKeptAndHeadedByTheProject() {
     int pages = 0;
     {
         ModalScript script([&](QWidget* modal) {
-            auto* dialog = qobject_cast<TfrmDruckGrid*>(modal);
+            auto* dialog = qobject_cast<PrintDialog*>(modal);
             if (!dialog)
                 return false;
             table = dialog->printTable();
@@ -374,9 +374,9 @@ void IntegrationTest::printDialogIsKeptAndHeadedByTheProject() {
             dialog->reject();
             return true;
         });
-        QTest::mouseClick(zoom()->btDruckeZoomGrid(), Qt::LeftButton);
+        QTest::mouseClick(zoom()->printZoomButton(), Qt::LeftButton);
     }
-    TfrmDruckGrid* first = m_window->resultPages()->FfrmDruckGrid();
+    PrintDialog* first = m_window->resultPages()->printDialog();
     QVERIFY(first);
     QCOMPARE(first->parentWidget(), m_window.get());
     QStringList titles;
@@ -405,7 +405,7 @@ void IntegrationTest::printDialogIsKeptAndHeadedByTheProject() {
     PrintTable bevTable;
     {
         ModalScript script([&](QWidget* modal) {
-            auto* dialog = qobject_cast<TfrmDruckGrid*>(modal);
+            auto* dialog = qobject_cast<PrintDialog*>(modal);
             if (!dialog)
                 return false;
             kept = dialog->findChild<QLineEdit*>(QStringLiteral("edKMitte"))->text();
@@ -413,9 +413,9 @@ void IntegrationTest::printDialogIsKeptAndHeadedByTheProject() {
             dialog->reject();
             return true;
         });
-        QTest::mouseClick(population()->btDruckBeV(), Qt::LeftButton);
+        QTest::mouseClick(population()->printInhabitantsButton(), Qt::LeftButton);
     }
-    QCOMPARE(m_window->resultPages()->FfrmDruckGrid(), first);
+    QCOMPARE(m_window->resultPages()->printDialog(), first);
     QCOMPARE(kept, QStringLiteral("Bilanz"));
     QCOMPARE(bevTable.columns.size(), 4);
     QCOMPARE(bevTable.columns.at(3).title, QStringLiteral("Bewohner"));
@@ -425,10 +425,10 @@ void IntegrationTest::printDialogIsKeptAndHeadedByTheProject() {
 
 void IntegrationTest::chartOfTheZoomedView() {
     openWindow(projectWithResults());
-    const QStringList bearers = ChartRequest::chartedItems(finance()->rgKostentraeger()->items());
+    const QStringList bearers = ChartRequest::chartedItems(finance()->costBearerGroup()->items());
     QVERIFY(bearers.size() >= 2);
     // The filter choice does not restrict the chart: one series per cost bearer all the same.
-    clickItem(finance()->rgKostentraeger(), 1);
+    clickItem(finance()->costBearerGroup(), 1);
 
     QStringList names;
     QString title;
@@ -436,7 +436,7 @@ void IntegrationTest::chartOfTheZoomedView() {
     zoomBy(ResultKind::Expenditure);
     {
         ModalScript script([&](QWidget* modal) {
-            auto* chart = qobject_cast<TfrmChartFinanz*>(modal);
+            auto* chart = qobject_cast<FinanceChartWindow*>(modal);
             if (!chart)
                 return false;
             title = chart->chart()->title();
@@ -450,7 +450,7 @@ void IntegrationTest::chartOfTheZoomedView() {
             chart->accept();
             return true;
         });
-        QTest::mouseClick(zoom()->btChartFinanz(), Qt::LeftButton);
+        QTest::mouseClick(zoom()->chartButton(), Qt::LeftButton);
     }
     QCOMPARE(names, bearers);
     // Expenditure is charted below the zero line.
@@ -469,7 +469,7 @@ void IntegrationTest::chartWithNineCostBearersShowsTheMessage() {
     }
     m_db->reopen();
     openWindow(projectWithResults());
-    QCOMPARE(finance()->rgKostentraeger()->items().size(), 10);
+    QCOMPARE(finance()->costBearerGroup()->items().size(), 10);
 
     QString message;
     int series = -1;
@@ -481,7 +481,7 @@ void IntegrationTest::chartWithNineCostBearersShowsTheMessage() {
                 box->accept();
                 return false;
             }
-            auto* chart = qobject_cast<TfrmChartFinanz*>(modal);
+            auto* chart = qobject_cast<FinanceChartWindow*>(modal);
             if (!chart || message.isEmpty())
                 return false;
             const auto* bars = qobject_cast<QBarSeries*>(chart->chart()->series().value(0));
@@ -489,7 +489,7 @@ void IntegrationTest::chartWithNineCostBearersShowsTheMessage() {
             chart->accept();
             return true;
         });
-        QTest::mouseClick(zoom()->btChartFinanz(), Qt::LeftButton);
+        QTest::mouseClick(zoom()->chartButton(), Qt::LeftButton);
     }
     QCOMPARE(message, QStringLiteral("Zu viele Kostenträger definiert!"));
     QCOMPARE(series, 8);
@@ -543,7 +543,7 @@ void IntegrationTest::infoShowsTheVersion() {
     QString version;
     {
         ModalScript script([&](QWidget* modal) {
-            auto* about = qobject_cast<TfrmAbout*>(modal);
+            auto* about = qobject_cast<AboutDialog*>(modal);
             if (!about)
                 return false;
             version = about->lbVersion->text();
@@ -555,7 +555,7 @@ void IntegrationTest::infoShowsTheVersion() {
     QCOMPARE(version, QStringLiteral("Version: " TAVO_VERSION));
     // Created for this use only.
     QApplication::processEvents();
-    QVERIFY(!m_window->findChild<TfrmAbout*>());
+    QVERIFY(!m_window->findChild<AboutDialog*>());
 }
 
 // "Hilfe..." opens TAVO_Handbuch.pdf beside the program; the test program has none beside it, which is
@@ -587,7 +587,7 @@ void IntegrationTest::screenshots() {
     zoomBy(ResultKind::Expenditure);
     QApplication::processEvents();
     QVERIFY(m_window->grab().save(QStringLiteral("/tmp/tavo_integration_zoom.png")));
-    zoom()->UnzoomResultGrid();
+    zoom()->unzoomResultGrid();
     m_window->pages()->setCurrentIndex(7);
     QApplication::processEvents();
     QVERIFY(m_window->grab().save(QStringLiteral("/tmp/tavo_integration_bevoelk.png")));
@@ -597,21 +597,21 @@ void IntegrationTest::screenshots() {
     bool chartSaved = false;
     {
         ModalScript script([&](QWidget* modal) {
-            auto* chart = qobject_cast<TfrmChartFinanz*>(modal);
+            auto* chart = qobject_cast<FinanceChartWindow*>(modal);
             if (!chart)
                 return false;
             chartSaved = chart->grab().save(QStringLiteral("/tmp/tavo_integration_chart.png"));
             chart->accept();
             return true;
         });
-        QTest::mouseClick(zoom()->btChartFinanz(), Qt::LeftButton);
+        QTest::mouseClick(zoom()->chartButton(), Qt::LeftButton);
     }
     QVERIFY(chartSaved);
     zoomBy(ResultKind::Balance);
     int pages = 0;
     {
         ModalScript script([&](QWidget* modal) {
-            auto* dialog = qobject_cast<TfrmDruckGrid*>(modal);
+            auto* dialog = qobject_cast<PrintDialog*>(modal);
             if (!dialog)
                 return false;
             QPrinter printer(QPrinter::HighResolution);
@@ -621,7 +621,7 @@ void IntegrationTest::screenshots() {
             dialog->reject();
             return true;
         });
-        QTest::mouseClick(zoom()->btDruckeZoomGrid(), Qt::LeftButton);
+        QTest::mouseClick(zoom()->printZoomButton(), Qt::LeftButton);
     }
     QCOMPARE(pages, 1);
 }

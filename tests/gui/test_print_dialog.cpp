@@ -118,7 +118,7 @@ void GuiOutputPrint::macros() {
 
 void GuiOutputPrint::longTablePrintsOnSeveralPages() {
     auto model = expenditureModel(150);
-    TfrmDruckGrid dialog(nullptr);
+    PrintDialog dialog(nullptr);
     dialog.findChild<QLineEdit*>(QStringLiteral("edKMitte"))->setText(QStringLiteral("von &[Pages]"));
     dialog.setJob({model.get(),
                    expenditureColumns(),
@@ -181,7 +181,7 @@ void GuiOutputPrint::fitToPageWidthScalesTheTable() {
 
 void GuiOutputPrint::dialogDefaultsAndKeptSettings() {
     QWidget owner;
-    TfrmDruckGrid dialog(&owner);
+    PrintDialog dialog(&owner);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("drucke Auswahl"));
     const auto edit = [&](const char* name) { return dialog.findChild<QLineEdit*>(QLatin1String(name)); };
     QCOMPARE(edit("edKLinks")->text(), QStringLiteral("&[Date]"));
@@ -214,7 +214,7 @@ void GuiOutputPrint::dialogDefaultsAndKeptSettings() {
     dialog.printModel({model.get(), expenditureColumns(), {}, "2", "302", "Oberau", "B"});
     QCOMPARE(edit("edFRechts")->text(), QStringLiteral("Planung"));
     QVERIFY(fit->isChecked());
-    const PrintOptions options = dialog.PreparePrint();
+    const PrintOptions options = dialog.printOptions();
     QVERIFY(options.fitToPageWidth);
     QCOMPARE(options.footer.right, QStringLiteral("Planung"));
     QCOMPARE(options.header.right, QStringLiteral("Seite: &[Page]"));
@@ -224,7 +224,7 @@ void GuiOutputPrint::dialogDefaultsAndKeptSettings() {
 }
 
 void GuiOutputPrint::fontButtonsChangeOnlyOnConfirm() {
-    TfrmDruckGrid dialog(nullptr);
+    PrintDialog dialog(nullptr);
     const QFont before = dialog.headerFont();
     QCOMPARE(before.pointSize(), 8);
     auto* headerButton = dialog.findChild<QPushButton*>(QStringLiteral("btKFont"));
@@ -249,7 +249,7 @@ void GuiOutputPrint::fontButtonsChangeOnlyOnConfirm() {
     QTest::mouseClick(footerButton, Qt::LeftButton);
     QCOMPARE(dialog.footerFont().pointSize(), 14);
     QCOMPARE(dialog.headerFont(), before);
-    QCOMPARE(dialog.PreparePrint().footer.font.pointSize(), 14);
+    QCOMPARE(dialog.printOptions().footer.font.pointSize(), 14);
 }
 
 QTEST_MAIN(GuiOutputPrint)

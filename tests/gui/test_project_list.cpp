@@ -25,7 +25,7 @@
 
 namespace {
 
-using Nav = TfrmAuswahl::Navigator;
+using Nav = ProjectListWindow::Navigator;
 
 // Runs action on the modal window of type T once it is up (polled, because it opens inside a click
 // handler; a modal window of another type is left alone).
@@ -52,9 +52,9 @@ void answerMessageBox(QMessageBox::StandardButton answer, QString* text = nullpt
 
 // The chooser: type the search text, then confirm (or cancel).
 void chooseMunicipality(const QString& search, bool confirm) {
-    onModal<TfrmAuswahlPG>([search, confirm](TfrmAuswahlPG* chooser) {
-        QTest::keyClicks(chooser->edPG_Name(), search);
-        QTest::mouseClick(confirm ? chooser->btOK() : chooser->btAbbrechen(), Qt::LeftButton);
+    onModal<MunicipalityDialog>([search, confirm](MunicipalityDialog* chooser) {
+        QTest::keyClicks(chooser->nameEdit(), search);
+        QTest::mouseClick(confirm ? chooser->okButton() : chooser->cancelButton(), Qt::LeftButton);
     });
 }
 
@@ -73,8 +73,8 @@ QString cell(const QTableView* grid, int row, int column) {
         QTest::mouseClick((button), Qt::LeftButton);                                                         \
     } while (false)
 
-std::unique_ptr<TfrmAuswahl> makeWindow(TestDb& db) {
-    auto window = std::make_unique<TfrmAuswahl>(std::make_unique<Databases>(db.masterPath(), db.userPath()));
+std::unique_ptr<ProjectListWindow> makeWindow(TestDb& db) {
+    auto window = std::make_unique<ProjectListWindow>(std::make_unique<Databases>(db.masterPath(), db.userPath()));
     window->show();
     return window;
 }
@@ -99,7 +99,7 @@ void ProjectsGuiTest::layoutAndEmptyList() {
         QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("TAVO_Master.db"));
     QVERIFY(!QFileInfo::exists(expected));
     try {
-        TfrmAuswahl orphan;
+        ProjectListWindow orphan;
         QFAIL("window created without databases");
     } catch (const TavoError& e) {
         QVERIFY2(e.message().contains(expected), qPrintable(e.message()));
@@ -108,7 +108,7 @@ void ProjectsGuiTest::layoutAndEmptyList() {
     TestDb db;
     auto window = makeWindow(db);
     QCOMPARE(window->windowTitle(), QStringLiteral("TAVO - Tavorechner: Datensatz wählen"));
-    QTableView* grid = window->GridAuswahl();
+    QTableView* grid = window->projectList();
     QCOMPARE(grid->model()->columnCount(), 6);
     const QStringList titles = {QStringLiteral("ID"),      QStringLiteral("PG"),
                                 QStringLiteral("PG_Name"), QStringLiteral("Beschreibung"),
@@ -123,15 +123,15 @@ void ProjectsGuiTest::layoutAndEmptyList() {
     QVERIFY(window->width() >= grid->horizontalHeader()->length());
 
     // Nothing to open or copy in an empty list.
-    QVERIFY(!window->btOK()->isEnabled());
-    QVERIFY(!window->btDuplizieren()->isEnabled());
+    QVERIFY(!window->okButton()->isEnabled());
+    QVERIFY(!window->duplicateButton()->isEnabled());
     QVERIFY(!window->navigatorButton(Nav::Delete)->isEnabled());
-    QVERIFY(window->btDuplizieren()->isDefault());
-    QCOMPARE(window->btSchliessen()->text(), QStringLiteral("&Beenden"));
-    QCOMPARE(window->btNeu()->text(), QStringLiteral("neuer Datensatz..."));
-    QCOMPARE(window->btOK()->text(), QStringLiteral("Datensatz bearbeiten"));
-    QCOMPARE(window->btDuplizieren()->text(), QStringLiteral("Datensatz duplizieren"));
-    QCOMPARE(window->btDuplizieren()->toolTip(), QStringLiteral("Datensatz duplizieren"));
+    QVERIFY(window->duplicateButton()->isDefault());
+    QCOMPARE(window->closeButton()->text(), QStringLiteral("&Beenden"));
+    QCOMPARE(window->newButton()->text(), QStringLiteral("neuer Datensatz..."));
+    QCOMPARE(window->okButton()->text(), QStringLiteral("Datensatz bearbeiten"));
+    QCOMPARE(window->duplicateButton()->text(), QStringLiteral("Datensatz duplizieren"));
+    QCOMPARE(window->duplicateButton()->toolTip(), QStringLiteral("Datensatz duplizieren"));
     auto* memo = window->findChild<QPlainTextEdit*>(QStringLiteral("meHinweis"));
     QVERIFY(memo);
     QCOMPARE(memo->toPlainText(),
@@ -146,9 +146,9 @@ void ProjectsGuiTest::layoutAndEmptyList() {
     window->resize(window->width() + 200, window->height() + 150);
     QApplication::processEvents();
     QCOMPARE(grid->height(), gridHeight + 150);
-    QVERIFY(window->btSchliessen()->mapTo(window.get(), QPoint(window->btSchliessen()->width(), 0)).x() >
+    QVERIFY(window->closeButton()->mapTo(window.get(), QPoint(window->closeButton()->width(), 0)).x() >
             window->width() - 30);
-    QVERIFY(window->btSchliessen()->mapTo(window.get(), QPoint(0, 0)).y() > window->height() - 60);
+    QVERIFY(window->closeButton()->mapTo(window.get(), QPoint(0, 0)).y() > window->height() - 60);
 }
 
 void ProjectsGuiTest::newProjectWithOkAndCancel() {
@@ -156,17 +156,17 @@ void ProjectsGuiTest::newProjectWithOkAndCancel() {
     auto window = makeWindow(db);
 
     chooseMunicipality(QStringLiteral("Tal"), false);
-    CLICK(window->btNeu());
+    CLICK(window->newButton());
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM TAVO")), 0);
-    QCOMPARE(window->GridAuswahl()->model()->rowCount(), 0);
-    QVERIFY(window->FfrmHauptList().isEmpty());
+    QCOMPARE(window->projectList()->model()->rowCount(), 0);
+    QVERIFY(window->mainWindows().isEmpty());
 
     chooseMunicipality(QStringLiteral("Tal"), true);
-    CLICK(window->btNeu());
+    CLICK(window->newButton());
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM TAVO")), 1);
     const int id = Sql::scalar(db.user(), QStringLiteral("SELECT ID FROM TAVO")).toInt();
 
-    QTableView* grid = window->GridAuswahl();
+    QTableView* grid = window->projectList();
     QCOMPARE(grid->model()->rowCount(), 1);
     QCOMPARE(window->currentProjectId(), id);
     QCOMPARE(cell(grid, 0, 1), QStringLiteral("301"));
@@ -174,10 +174,10 @@ void ProjectsGuiTest::newProjectWithOkAndCancel() {
     QCOMPARE(cell(grid, 0, 3), QString());
 
     // The main window shows the new project; the value-list defaults and the preset are stored.
-    QCOMPARE(window->FfrmHauptList().size(), 1);
-    TfrmHaupt* main = window->FfrmHauptList().first();
+    QCOMPARE(window->mainWindows().size(), 1);
+    MainWindow* main = window->mainWindows().first();
     QVERIFY(main->isVisible());
-    QCOMPARE(main->FvalID(), id);
+    QCOMPARE(main->projectId(), id);
     QVERIFY(!main->record().isEditing());
     QCOMPARE(main->record().value(QStringLiteral("Beschreibung")).toString(), QString());
     QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT bgFlBaulandBrutto FROM TAVO WHERE ID = ?"), {id})
@@ -226,10 +226,10 @@ void ProjectsGuiTest::failedNewProjectLeavesNothing() {
     QString message;
     chooseMunicipality(QStringLiteral("Talheim"), true);
     answerMessageBox(QMessageBox::Ok, &message);
-    CLICK(window->btNeu());
+    CLICK(window->newButton());
     QVERIFY2(message.contains(QStringLiteral("Besiedelung gesperrt")), qPrintable(message));
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM TAVO")), 0);
-    QCOMPARE(window->GridAuswahl()->model()->rowCount(), 0);
+    QCOMPARE(window->projectList()->model()->rowCount(), 0);
 
     // The main window cannot save the defaults: the new row is removed again.
     QSqlQuery(db.user()).exec(QStringLiteral("DROP TRIGGER refuse"));
@@ -238,13 +238,13 @@ void ProjectsGuiTest::failedNewProjectLeavesNothing() {
     message.clear();
     chooseMunicipality(QStringLiteral("Talheim"), true);
     answerMessageBox(QMessageBox::Ok, &message);
-    CLICK(window->btNeu());
+    CLICK(window->newButton());
     QVERIFY2(message.contains(QStringLiteral("TAVO gesperrt")), qPrintable(message));
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM TAVO")), 0);
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Besiedelung")), 0);
-    QCOMPARE(window->GridAuswahl()->model()->rowCount(), 0);
-    QCOMPARE(window->FfrmHauptList().size(), 1);
-    QVERIFY(!window->FfrmHauptList().first()->isVisible());
+    QCOMPARE(window->projectList()->model()->rowCount(), 0);
+    QCOMPARE(window->mainWindows().size(), 1);
+    QVERIFY(!window->mainWindows().first()->isVisible());
 }
 
 void ProjectsGuiTest::chooserSearchesBeginningOfName() {
@@ -252,55 +252,55 @@ void ProjectsGuiTest::chooserSearchesBeginningOfName() {
     QSqlQuery(db.writableMaster())
         .exec(QStringLiteral("INSERT INTO PG (ID, PG_Name) VALUES (399, 'Sankt Jakob''s Au')"));
     db.reopen();
-    TfrmAuswahlPG chooser(db.master());
+    MunicipalityDialog chooser(db.master());
     chooser.show();
-    QTableView* grid = chooser.GridPG_Name();
+    QTableView* grid = chooser.municipalityList();
     QCOMPARE(chooser.windowTitle(), QStringLiteral("politische Gemeinde wählen..."));
     QCOMPARE(chooser.font().families().value(0), QStringLiteral("Tahoma"));
     QCOMPARE(chooser.font().pointSize(), 8);
     QLabel* searchLabel = nullptr;
     for (QLabel* label : chooser.findChildren<QLabel*>())
-        if (label->buddy() == chooser.edPG_Name())
+        if (label->buddy() == chooser.nameEdit())
             searchLabel = label;
     QVERIFY(searchLabel);
     QCOMPARE(searchLabel->text(), QStringLiteral("PG_Name_Suche:"));
-    QCOMPARE(chooser.btOK()->text(), QStringLiteral("OK"));
+    QCOMPARE(chooser.okButton()->text(), QStringLiteral("OK"));
     QCOMPARE(chooser.findChild<QPushButton*>(QStringLiteral("btAbbrechen"))->text(),
              QStringLiteral("Abbruch"));
     QCOMPARE(grid->model()->rowCount(), 17);
     QCOMPARE(cell(grid, 0, 1), QStringLiteral("Bergen"));
     QVERIFY(grid->model()->columnCount() >= 5);
-    QVERIFY(chooser.btOK()->isEnabled());
+    QVERIFY(chooser.okButton()->isEnabled());
 
-    QTest::keyClicks(chooser.edPG_Name(), QStringLiteral("ober"));
+    QTest::keyClicks(chooser.nameEdit(), QStringLiteral("ober"));
     QCOMPARE(grid->model()->rowCount(), 3);
     QCOMPARE(cell(grid, 0, 1), QStringLiteral("Oberau"));
     QCOMPARE(cell(grid, 2, 1), QStringLiteral("Obertal"));
     QCOMPARE(grid->currentIndex().row(), 0);
 
     // "au" is inside Unterau and Grünau, but no name begins with it.
-    chooser.edPG_Name()->clear();
-    QTest::keyClicks(chooser.edPG_Name(), QStringLiteral("au"));
+    chooser.nameEdit()->clear();
+    QTest::keyClicks(chooser.nameEdit(), QStringLiteral("au"));
     QCOMPARE(grid->model()->rowCount(), 0);
-    QVERIFY(!chooser.btOK()->isEnabled());
+    QVERIFY(!chooser.okButton()->isEnabled());
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
     QCOMPARE(chooser.result(), int(QDialog::Rejected));
     QVERIFY(chooser.isVisible());
 
     // Wildcards typed by the user match only themselves; an apostrophe is an ordinary character.
     for (const QString& text : {QStringLiteral("%"), QStringLiteral("_alheim"), QStringLiteral("O'Brien")}) {
-        chooser.edPG_Name()->setText(text);
+        chooser.nameEdit()->setText(text);
         QCOMPARE(grid->model()->rowCount(), 0);
     }
-    chooser.edPG_Name()->setText(QStringLiteral("Sankt Jakob'"));
+    chooser.nameEdit()->setText(QStringLiteral("Sankt Jakob'"));
     QCOMPARE(grid->model()->rowCount(), 1);
 
-    chooser.edPG_Name()->setText(QStringLiteral("Ober"));
+    chooser.nameEdit()->setText(QStringLiteral("Ober"));
     const QRect second = grid->visualRect(grid->model()->index(1, 1));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, second.center());
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, second.center());
     QCOMPARE(chooser.result(), int(QDialog::Accepted));
-    QCOMPARE(chooser.FPG(), 303);
+    QCOMPARE(chooser.municipality(), 303);
 }
 
 void ProjectsGuiTest::duplicateAndDelete() {
@@ -313,11 +313,11 @@ void ProjectsGuiTest::duplicateAndDelete() {
     db.insertRow(QStringLiteral("Besiedelung"),
                  {{QStringLiteral("TAVO"), p}, {QStringLiteral("Jahr"), 1}, {QStringLiteral("GWB"), 50.0}});
     auto window = makeWindow(db);
-    QTableView* grid = window->GridAuswahl();
+    QTableView* grid = window->projectList();
     QCOMPARE(window->currentProjectId(), p);
 
     grid->horizontalHeader()->resizeSection(3, 321);
-    CLICK(window->btDuplizieren());
+    CLICK(window->duplicateButton());
     QCOMPARE(grid->model()->rowCount(), 2);
     QCOMPARE(grid->columnWidth(3), 321);
     const int copy = window->currentProjectId();
@@ -334,9 +334,9 @@ void ProjectsGuiTest::duplicateAndDelete() {
     QCOMPARE(grid->model()->rowCount(), 2);
 
     // The copy is open in a main window with an unsaved change; deleting it hides that window.
-    CLICK(window->btOK());
-    TfrmHaupt* main = window->FfrmHauptList().first();
-    QCOMPARE(main->FvalID(), copy);
+    CLICK(window->okButton());
+    MainWindow* main = window->mainWindows().first();
+    QCOMPARE(main->projectId(), copy);
     main->record().setValue(QStringLiteral("Beschreibung"), QStringLiteral("geändert"));
     answerMessageBox(QMessageBox::Yes);
     CLICK(window->navigatorButton(Nav::Delete));
@@ -351,8 +351,8 @@ void ProjectsGuiTest::duplicateAndDelete() {
     answerMessageBox(QMessageBox::Yes);
     CLICK(window->navigatorButton(Nav::Delete));
     QCOMPARE(grid->model()->rowCount(), 0);
-    QVERIFY(!window->btOK()->isEnabled());
-    QVERIFY(!window->btDuplizieren()->isEnabled());
+    QVERIFY(!window->okButton()->isEnabled());
+    QVERIFY(!window->duplicateButton()->isEnabled());
 }
 
 void ProjectsGuiTest::mainWindowsAreReused() {
@@ -365,55 +365,55 @@ void ProjectsGuiTest::mainWindowsAreReused() {
     QCOMPARE(window->currentProjectId(), 1);
     QVERIFY(!window->navigatorButton(Nav::First)->isEnabled());
     QVERIFY(!window->navigatorButton(Nav::Prior)->isEnabled());
-    CLICK(window->btOK());
-    QCOMPARE(window->FfrmHauptList().size(), 1);
-    TfrmHaupt* first = window->FfrmHauptList().at(0);
-    QCOMPARE(first->FvalID(), 1);
+    CLICK(window->okButton());
+    QCOMPARE(window->mainWindows().size(), 1);
+    MainWindow* first = window->mainWindows().at(0);
+    QCOMPARE(first->projectId(), 1);
     QCOMPARE(first->record().value(QStringLiteral("Beschreibung")).toString(), QStringLiteral("P1"));
 
     CLICK(window->navigatorButton(Nav::Last));
     QVERIFY(!window->navigatorButton(Nav::Next)->isEnabled());
-    CLICK(window->btOK());
-    QCOMPARE(window->FfrmHauptList().size(), 2);
-    TfrmHaupt* second = window->FfrmHauptList().at(1);
-    QCOMPARE(second->FvalID(), 3);
+    CLICK(window->okButton());
+    QCOMPARE(window->mainWindows().size(), 2);
+    MainWindow* second = window->mainWindows().at(1);
+    QCOMPARE(second->projectId(), 3);
 
     // A closed window saves, is hidden, refreshes the list and opens the next project.
     first->record().setValue(QStringLiteral("Beschreibung"), QStringLiteral("P1 neu"));
     first->close();
     QVERIFY(!first->isVisible());
-    QCOMPARE(cell(window->GridAuswahl(), 0, 3), QStringLiteral("P1 neu"));
+    QCOMPARE(cell(window->projectList(), 0, 3), QStringLiteral("P1 neu"));
     QCOMPARE(window->currentProjectId(), 3);
     CLICK(window->navigatorButton(Nav::Prior));
     QCOMPARE(window->currentProjectId(), 2);
-    const QRect rowRect = window->GridAuswahl()->visualRect(window->GridAuswahl()->model()->index(1, 2));
-    QTest::mouseClick(window->GridAuswahl()->viewport(), Qt::LeftButton, {}, rowRect.center());
-    QTest::mouseDClick(window->GridAuswahl()->viewport(), Qt::LeftButton, {}, rowRect.center());
-    QCOMPARE(window->FfrmHauptList().size(), 2);
+    const QRect rowRect = window->projectList()->visualRect(window->projectList()->model()->index(1, 2));
+    QTest::mouseClick(window->projectList()->viewport(), Qt::LeftButton, {}, rowRect.center());
+    QTest::mouseDClick(window->projectList()->viewport(), Qt::LeftButton, {}, rowRect.center());
+    QCOMPARE(window->mainWindows().size(), 2);
     QVERIFY(first->isVisible());
-    QCOMPARE(first->FvalID(), 2);
+    QCOMPARE(first->projectId(), 2);
     QCOMPARE(first->record().value(QStringLiteral("Beschreibung")).toString(), QStringLiteral("P2"));
 
     // With both showing, a third one is created.
-    CLICK(window->btOK());
-    QCOMPARE(window->FfrmHauptList().size(), 3);
-    QVERIFY(window->FfrmHauptList().at(2)->isVisible());
+    CLICK(window->okButton());
+    QCOMPARE(window->mainWindows().size(), 3);
+    QVERIFY(window->mainWindows().at(2)->isVisible());
 }
 
 void ProjectsGuiTest::closingDiscardsPendingEdits() {
     TestDb db;
     const int p = db.insertProject({{QStringLiteral("Beschreibung"), QStringLiteral("unverändert")}});
     auto window = makeWindow(db);
-    CLICK(window->btOK());
-    TfrmHaupt* main = window->FfrmHauptList().first();
-    QPointer<TfrmHaupt> guard(main);
+    CLICK(window->okButton());
+    MainWindow* main = window->mainWindows().first();
+    QPointer<MainWindow> guard(main);
     main->record().setValue(QStringLiteral("Beschreibung"), QStringLiteral("geändert"));
     QVERIFY(main->record().isEditing());
 
-    CLICK(window->btSchliessen());
+    CLICK(window->closeButton());
     QVERIFY(!window->isVisible());
     QVERIFY(guard.isNull());
-    QVERIFY(window->FfrmHauptList().isEmpty());
+    QVERIFY(window->mainWindows().isEmpty());
     QCOMPARE(
         Sql::scalar(db.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {p}).toString(),
         QStringLiteral("unverändert"));

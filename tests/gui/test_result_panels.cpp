@@ -72,16 +72,16 @@ private Q_SLOTS:
         TestDb db;
         ResultFinancePanel panel(db.dbs());
         QVERIFY(panel.prepared());
-        QCOMPARE(panel.rgKostentraeger()->title(), QStringLiteral("Filter: Kostenträger"));
-        QCOMPARE(panel.rgKostenTyp()->title(), QStringLiteral("Filter: Typ"));
-        QCOMPARE(panel.rgGruppierung()->title(), QStringLiteral("Saldo Gruppierung nach:"));
-        QCOMPARE(panel.rgKostentraeger()->items().size(), 6);
-        QCOMPARE(panel.rgKostentraeger()->itemIndex(), 0);
-        QCOMPARE(panel.rgKostenTyp()->items().size(), 9);
-        QCOMPARE(panel.rgKostenTyp()->itemIndex(), 8);
-        QCOMPARE(panel.rgGruppierung()->items(), (QStringList{QStringLiteral("Jahr, Typ, Kostenträger"),
+        QCOMPARE(panel.costBearerGroup()->title(), QStringLiteral("Filter: Kostenträger"));
+        QCOMPARE(panel.typeGroup()->title(), QStringLiteral("Filter: Typ"));
+        QCOMPARE(panel.groupingGroup()->title(), QStringLiteral("Saldo Gruppierung nach:"));
+        QCOMPARE(panel.costBearerGroup()->items().size(), 6);
+        QCOMPARE(panel.costBearerGroup()->itemIndex(), 0);
+        QCOMPARE(panel.typeGroup()->items().size(), 9);
+        QCOMPARE(panel.typeGroup()->itemIndex(), 8);
+        QCOMPARE(panel.groupingGroup()->items(), (QStringList{QStringLiteral("Jahr, Typ, Kostenträger"),
                                                               QStringLiteral("Jahr, Kostenträger")}));
-        QCOMPARE(panel.rgGruppierung()->itemIndex(), 0);
+        QCOMPARE(panel.groupingGroup()->itemIndex(), 0);
         QCOMPARE(panel.costBearerChoice(), QStringLiteral("Gemeinde"));
         QCOMPARE(panel.typeChoice(), QString());
         QCOMPARE(panel.caption(ResultKind::Balance)->text(), QStringLiteral("Saldo (€):"));
@@ -91,14 +91,14 @@ private Q_SLOTS:
 
         // The zoom buttons have no hint; the four tools work on a zoomed grid only.
         ResultZoom zoom(&panel);
-        QVERIFY(zoom.btZoom(ResultKind::Expenditure)->isEnabled());
-        QVERIFY(zoom.btZoom(ResultKind::Expenditure)->toolTip().isEmpty());
-        QVERIFY(zoom.btZoomOut()->toolTip().isEmpty());
-        QCOMPARE(zoom.btChartFinanz()->toolTip(), QStringLiteral("zeige Graphik"));
-        QCOMPARE(zoom.btCopyZoomGrid()->toolTip(), QStringLiteral("in Zwischenablage kopieren"));
-        QCOMPARE(zoom.btDruckeZoomGrid()->toolTip(), QStringLiteral("Drucke Tabelle"));
+        QVERIFY(zoom.zoomButton(ResultKind::Expenditure)->isEnabled());
+        QVERIFY(zoom.zoomButton(ResultKind::Expenditure)->toolTip().isEmpty());
+        QVERIFY(zoom.zoomOutButton()->toolTip().isEmpty());
+        QCOMPARE(zoom.chartButton()->toolTip(), QStringLiteral("zeige Graphik"));
+        QCOMPARE(zoom.copyZoomButton()->toolTip(), QStringLiteral("in Zwischenablage kopieren"));
+        QCOMPARE(zoom.printZoomButton()->toolTip(), QStringLiteral("Drucke Tabelle"));
         for (QToolButton* tool :
-             {zoom.btZoomOut(), zoom.btChartFinanz(), zoom.btCopyZoomGrid(), zoom.btDruckeZoomGrid()})
+             {zoom.zoomOutButton(), zoom.chartButton(), zoom.copyZoomButton(), zoom.printZoomButton()})
             QVERIFY(!tool->isEnabled());
 
         ResultGrid* saldo = panel.grid(ResultKind::Balance);
@@ -120,7 +120,7 @@ private Q_SLOTS:
                  QStringLiteral("0,00"));
 
         // A click before a project is chosen shows nothing and fails nowhere.
-        click(panel.rgKostentraeger(), 5);
+        click(panel.costBearerGroup(), 5);
         QCOMPARE(panel.grid(ResultKind::Revenue)->view()->model()->rowCount(), 0);
         QCOMPARE(panel.grid(ResultKind::Revenue)->footerText(QStringLiteral("Einnahme")),
                  QStringLiteral("0,00"));
@@ -148,13 +148,13 @@ private Q_SLOTS:
         QCOMPARE(panel.grid(ResultKind::Revenue)->footerText(QStringLiteral("Einnahme")),
                  QStringLiteral("5.500,75"));
 
-        click(panel.rgKostentraeger(), 5); // keine Einschränkung
+        click(panel.costBearerGroup(), 5); // keine Einschränkung
         QCOMPARE(refreshed.count(), 2);
         QCOMPARE(columnTexts(ausgaben, 3), (QStringList{QStringLiteral("Abwasserverband"),
                                                         QStringLiteral("Gemeinde"), QStringLiteral("Land")}));
         QCOMPARE(ausgaben->footerText(QStringLiteral("Ausgabe")), QStringLiteral("1.235.418,29"));
 
-        click(panel.rgKostenTyp(), panel.rgKostenTyp()->items().indexOf(QStringLiteral("Wasser")));
+        click(panel.typeGroup(), panel.typeGroup()->items().indexOf(QStringLiteral("Wasser")));
         QCOMPARE(columnTexts(ausgaben, 2), QStringList{QStringLiteral("Errichtung Wasser")});
         QCOMPARE(ausgaben->footerText(QStringLiteral("Ausgabe")), QStringLiteral("50,00"));
         QCOMPARE(panel.grid(ResultKind::Revenue)->view()->model()->rowCount(), 0);
@@ -169,9 +169,9 @@ private Q_SLOTS:
                                 "2\tWasser\tErrichtung Wasser\tLand\t50\r\n"));
 
         // Closing empties the grids; reopening restores them with the same choices.
-        panel.CloseProjectData();
+        panel.closeProjectData();
         QCOMPARE(ausgaben->view()->model()->rowCount(), 0);
-        panel.OpenProjectData();
+        panel.openProjectData();
         QCOMPARE(ausgaben->view()->model()->rowCount(), 1);
     }
 
@@ -182,12 +182,12 @@ private Q_SLOTS:
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         panel.setProject(id);
-        click(panel.rgKostentraeger(), 5);
+        click(panel.costBearerGroup(), 5);
         ResultGrid* saldo = panel.grid(ResultKind::Balance);
         QCOMPARE(saldo->view()->model()->rowCount(), 4);
         QCOMPARE(columnTexts(saldo, 1).first(), QStringLiteral("Kanal"));
 
-        click(panel.rgGruppierung(), 1);
+        click(panel.groupingGroup(), 1);
         QCOMPARE(panel.groupingChoice(), QStringLiteral("Jahr, Kostenträger"));
         QCOMPARE(panel.dataset(ResultKind::Balance).record().count(), 5);
         QCOMPARE(saldo->view()->model()->columnCount(), 6);
@@ -248,8 +248,8 @@ private Q_SLOTS:
         ResultPopulationPanel panel(db.dbs());
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QCOMPARE(panel.rgGebiet1()->title(), QStringLiteral("Filter: Gebiet"));
-        QCOMPARE(panel.rgGebiet1()->items(),
+        QCOMPARE(panel.areaGroup()->title(), QStringLiteral("Filter: Gebiet"));
+        QCOMPARE(panel.areaGroup()->items(),
                  (QStringList{QStringLiteral("Baugebiet Zuzug"), QStringLiteral("Baugebiet gesamt"),
                               QStringLiteral("Projekt Zuzug"), QStringLiteral("Projekt gesamt"),
                               QStringLiteral("Prognose ÖROK")}));
@@ -257,35 +257,35 @@ private Q_SLOTS:
                  QStringLiteral("Wohneinheiten:"));
         QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("StaticText180"))->text(),
                  QStringLiteral("Bewohner:"));
-        QCOMPARE(panel.btDruckBeV()->toolTip(), QStringLiteral("drucke Bewohner"));
-        QCOMPARE(panel.btCopyWE()->toolTip(), QStringLiteral("in Zwischenablage kopieren"));
-        QCOMPARE(panel.rgGebiet1()->itemIndex(), 0);
-        QCOMPARE(panel.btDruckWE()->toolTip(), QStringLiteral("drucke Wohneinheiten"));
-        QCOMPARE(panel.btCopyBeV()->toolTip(), QStringLiteral("in Zwischenablage kopieren"));
+        QCOMPARE(panel.printInhabitantsButton()->toolTip(), QStringLiteral("drucke Bewohner"));
+        QCOMPARE(panel.copyUnitsButton()->toolTip(), QStringLiteral("in Zwischenablage kopieren"));
+        QCOMPARE(panel.areaGroup()->itemIndex(), 0);
+        QCOMPARE(panel.printUnitsButton()->toolTip(), QStringLiteral("drucke Wohneinheiten"));
+        QCOMPARE(panel.copyInhabitantsButton()->toolTip(), QStringLiteral("in Zwischenablage kopieren"));
         panel.setProject(id);
 
         // Zuzug share 0: the building area's own inhabitants count nothing.
         QCOMPARE(columnTexts(panel.gridBeV(), 3), QStringList{QStringLiteral("0,0")});
         QCOMPARE(columnTexts(panel.gridWE(), 1), QStringList{QStringLiteral("1.500,3")});
-        click(panel.rgGebiet1(), 1); // Baugebiet gesamt
+        click(panel.areaGroup(), 1); // Baugebiet gesamt
         QCOMPARE(columnTexts(panel.gridBeV(), 1), QStringList{QStringLiteral("5.001,3")});
         QCOMPARE(columnTexts(panel.gridBeV(), 2), QStringList{QStringLiteral("9.002,3")});
         QCOMPARE(columnTexts(panel.gridBeV(), 3), QStringList{QStringLiteral("54.013,5")});
         QCOMPARE(columnTexts(panel.gridWE(), 1), QStringList{QStringLiteral("1.500,3")});
-        click(panel.rgGebiet1(), 4); // no forecast rows for this municipality in the user database
+        click(panel.areaGroup(), 4); // no forecast rows for this municipality in the user database
         QCOMPARE(panel.gridBeV()->view()->model()->rowCount(), 0);
         QCOMPARE(panel.gridWE()->view()->model()->rowCount(), 1);
 
         // No area chosen: the rebuild is refused.
-        panel.rgGebiet1()->setItemIndex(-1);
-        QVERIFY_THROWS_EXCEPTION(TavoError, panel.rgGebietClick());
+        panel.areaGroup()->setItemIndex(-1);
+        QVERIFY_THROWS_EXCEPTION(TavoError, panel.onAreaFilterChanged());
 
-        panel.rgGebiet1()->setItemIndex(1);
-        panel.rgGebietClick();
-        QTest::mouseClick(panel.btCopyWE(), Qt::LeftButton);
+        panel.areaGroup()->setItemIndex(1);
+        panel.onAreaFilterChanged();
+        QTest::mouseClick(panel.copyUnitsButton(), Qt::LeftButton);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Jahr\tWohneinheiten\r\n1\t1500,25\r\n"));
         QSignalSpy print(&panel, &ResultPopulationPanel::printRequested);
-        QTest::mouseClick(panel.btDruckBeV(), Qt::LeftButton);
+        QTest::mouseClick(panel.printInhabitantsButton(), Qt::LeftButton);
         QCOMPARE(print.count(), 1);
         QCOMPARE(print.first().first().value<ResultGrid*>(), panel.gridBeV());
     }

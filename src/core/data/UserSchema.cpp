@@ -238,13 +238,13 @@ void create(const QSqlDatabase& db) {
     tx.commit();
 }
 
-void CheckFieldBezugsjahr(const QSqlDatabase& db) {
+void checkFieldBezugsjahr(const QSqlDatabase& db) {
     if (probeSucceeds(db, QStringLiteral("Select Bezugsjahr from TAVO where 1=2")))
         return;
     Sql::exec(db, QStringLiteral("ALTER TABLE TAVO add Bezugsjahr INTEGER"));
 }
 
-void CheckFieldNahwaerme(const QSqlDatabase& db) {
+void checkFieldNahwaerme(const QSqlDatabase& db) {
     if (probeSucceeds(db, QStringLiteral("Select ifKoEhNahwärme from TAVO where 1=2")))
         return;
     const QStringList statements = {
@@ -260,8 +260,8 @@ void CheckFieldNahwaerme(const QSqlDatabase& db) {
 }
 
 void upgrade(const QSqlDatabase& db) {
-    CheckFieldBezugsjahr(db);
-    CheckFieldNahwaerme(db);
+    checkFieldBezugsjahr(db);
+    checkFieldNahwaerme(db);
     // Files made before the population queries were kept in the database get them once.
     if (!db.tables().contains(QStringLiteral("TAVO_Abfragen"), Qt::CaseInsensitive)) {
         Transaction tx(db);

@@ -25,8 +25,8 @@ QStringList numericProjectColumns();
 void create(const QSqlDatabase& db);
 
 // Adds the columns an older project table lacks. Runs at every open of a user database.
-void CheckFieldBezugsjahr(const QSqlDatabase& db);
-void CheckFieldNahwaerme(const QSqlDatabase& db);
+void checkFieldBezugsjahr(const QSqlDatabase& db);
+void checkFieldNahwaerme(const QSqlDatabase& db);
 
 // Both checks in their order.
 void upgrade(const QSqlDatabase& db);

@@ -3,10 +3,10 @@
 #include "core/engine/EngineContext.h"
 
 void bookItemYear(EngineContext& ctx, const BookingItem& item, int year) {
-    const double amount = ctx.ProjectField(QString::fromUtf8(item.lengthField)) *
-                          ctx.ProjectField(QString::fromUtf8(item.rateField));
-    ctx.BookAmount(ctx.ProjectId, year, QString::fromUtf8(item.typ), QString::fromUtf8(item.bezeichnung),
-                   false, amount, ctx.ProjectField(QString::fromUtf8(item.ownShareField)));
+    const double amount = ctx.projectField(QString::fromUtf8(item.lengthField)) *
+                          ctx.projectField(QString::fromUtf8(item.rateField));
+    ctx.bookAmount(ctx.ProjectId, year, QString::fromUtf8(item.typ), QString::fromUtf8(item.bezeichnung),
+                   false, amount, ctx.projectField(QString::fromUtf8(item.ownShareField)));
 }
 
 void bookItem(EngineContext& ctx, const BookingItem& item) {

@@ -73,7 +73,7 @@ double divideByField(double numerator, double divisor, const QString& field, con
     return numerator / divisor;
 }
 
-double SettlementShare(const EngineContext& ctx, int year, const QString& buildingType) {
+double settlementShare(const EngineContext& ctx, int year, const QString& buildingType) {
     for (const SettlementRow& row : ctx.settlementRows()) {
         if (row.jahr != year)
             continue;
@@ -91,34 +91,34 @@ double SettlementShare(const EngineContext& ctx, int year, const QString& buildi
     return 0.0;
 }
 
-double PlotArea(const EngineContext& ctx, const QString& buildingType) {
+double plotArea(const EngineContext& ctx, const QString& buildingType) {
     if (!isKnownType(buildingType))
         unknownType(buildingType);
-    return ctx.ProjectField(plotAreaField(buildingType));
+    return ctx.projectField(plotAreaField(buildingType));
 }
 
-double UsableArea(const EngineContext& ctx, const QString& buildingType, bool withWalls) {
+double usableArea(const EngineContext& ctx, const QString& buildingType, bool withWalls) {
     if (!isHouseType(buildingType))
         unknownType(buildingType);
-    const double area = ctx.ProjectField(QStringLiteral("bgNutzFl_") + buildingType);
+    const double area = ctx.projectField(QStringLiteral("bgNutzFl_") + buildingType);
     if (!withWalls)
         return area;
-    const double side = std::sqrt(area) + ctx.ProjectField(QStringLiteral("bgWandstärke"));
+    const double side = std::sqrt(area) + ctx.projectField(QStringLiteral("bgWandstärke"));
     return side * side;
 }
 
-double GwbFloorArea(const EngineContext& ctx, double landArea) {
-    return ctx.ProjectField(QStringLiteral("bgBebDichte_GWB")) / 100 * landArea;
+double gwbFloorArea(const EngineContext& ctx, double landArea) {
+    return ctx.projectField(QStringLiteral("bgBebDichte_GWB")) / 100 * landArea;
 }
 
-double DwellingUnits(const EngineContext& ctx, const QString& buildingType, double sharePercent) {
-    const double plot = PlotArea(ctx, buildingType);
-    const double netLand = ctx.ProjectField(QStringLiteral("bgFlBaulandNetto"));
+double dwellingUnits(const EngineContext& ctx, const QString& buildingType, double sharePercent) {
+    const double plot = plotArea(ctx, buildingType);
+    const double netLand = ctx.projectField(QStringLiteral("bgFlBaulandNetto"));
     double unitsPerLand = 0;
     if (buildingType == kGwb) {
         const QString usableField = QStringLiteral("bgNutzFl_GWB");
-        unitsPerLand = divideByField(ctx.ProjectField(QStringLiteral("bgBebDichte_GWB")) / 100 * netLand,
-                                     ctx.ProjectField(usableField), usableField, buildingType);
+        unitsPerLand = divideByField(ctx.projectField(QStringLiteral("bgBebDichte_GWB")) / 100 * netLand,
+                                     ctx.projectField(usableField), usableField, buildingType);
     } else {
         unitsPerLand = divideByField(netLand, plot, plotAreaField(buildingType), buildingType);
     }

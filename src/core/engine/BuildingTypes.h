@@ -13,20 +13,20 @@ bool isKnownType(const QString& buildingType);
 
 // Fraction (not percent) of the type's dwelling units first occupied in project year `year`; 0 when
 // the project has no settlement row for that year or the type is none of the five codes.
-double SettlementShare(const EngineContext& ctx, int year, const QString& buildingType);
+double settlementShare(const EngineContext& ctx, int year, const QString& buildingType);
 
 // Plot area per dwelling unit (bgGstFl_<type>).
-double PlotArea(const EngineContext& ctx, const QString& buildingType);
+double plotArea(const EngineContext& ctx, const QString& buildingType);
 
 // Usable floor area per dwelling unit of a house type (bgNutzFl_<type>); with withWalls the gross
 // floor area of a square plan: (sqrt(area) + bgWandstärke)^2. "GWB" is rejected like an unknown type.
-double UsableArea(const EngineContext& ctx, const QString& buildingType, bool withWalls);
+double usableArea(const EngineContext& ctx, const QString& buildingType, bool withWalls);
 
 // Floor area of multi-storey housing on landArea m² of land.
-double GwbFloorArea(const EngineContext& ctx, double landArea);
+double gwbFloorArea(const EngineContext& ctx, double landArea);
 
 // Dwelling units of the type on sharePercent percent of the net building land, unrounded.
-double DwellingUnits(const EngineContext& ctx, const QString& buildingType, double sharePercent);
+double dwellingUnits(const EngineContext& ctx, const QString& buildingType, double sharePercent);
 
 // numerator / divisor, where the divisor is the input `field` of building type `buildingType`. A divisor
 // of 0 raises a German error naming the input and the type instead of producing inf or NaN.

@@ -61,7 +61,7 @@ void calculate(const Databases& dbs, int projectId) {
     }
     ctx.flushLedger();
     Sql::exec(user, QStringLiteral("DELETE FROM Auswertung WHERE TAVO = ? AND Bezeichnung = ?"),
-              {projectId, Engine::OwnFundsLabel()});
+              {projectId, Engine::ownFundsLabel()});
 }
 
 } // namespace

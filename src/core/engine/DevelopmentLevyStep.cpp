@@ -15,8 +15,8 @@ const QString kTyp = QStringLiteral("öffentliches Gut");
 
 // Plot length of a building row: every plot is charged for the side of a square of its area.
 double plotLength(const EngineContext& ctx, const QString& type, int sharePercent) {
-    const double plot = BuildingTypes::PlotArea(ctx, type);
-    const double plots = BuildingTypes::divideByField(ctx.ProjectField(QStringLiteral("bgFlBaulandNetto")),
+    const double plot = BuildingTypes::plotArea(ctx, type);
+    const double plots = BuildingTypes::divideByField(ctx.projectField(QStringLiteral("bgFlBaulandNetto")),
                                                       plot, BuildingTypes::plotAreaField(type), type) *
                          sharePercent / 100;
     return std::sqrt(plot) * plots;
@@ -24,7 +24,7 @@ double plotLength(const EngineContext& ctx, const QString& type, int sharePercen
 
 // The effective levy rate of a building class.
 double levyRate(const EngineContext& ctx, const QString& bauklasse) {
-    return ctx.ProjectField(QStringLiteral("auHebesatzAufschl")) * BuildingTypes::levyClassFactor(bauklasse);
+    return ctx.projectField(QStringLiteral("auHebesatzAufschl")) * BuildingTypes::levyClassFactor(bauklasse);
 }
 
 } // namespace
@@ -34,14 +34,14 @@ namespace Steps {
 void developmentLevy(EngineContext& ctx) {
     for (int year = 1; year <= PlanningYears; ++year) {
         for (const BuildingRow& row : ctx.buildingRows()) {
-            const double length = BuildingTypes::SettlementShare(ctx, year, row.bbTyp) *
+            const double length = BuildingTypes::settlementShare(ctx, year, row.bbTyp) *
                                   plotLength(ctx, row.bbTyp, row.bbAnteil);
             const double levy = levyRate(ctx, row.bbBauklasse) * length;
-            ctx.BookAmount(ctx.ProjectId, year, kTyp, QStringLiteral("Aufschließungsabgabe ") + row.bbTyp,
+            ctx.bookAmount(ctx.ProjectId, year, kTyp, QStringLiteral("Aufschließungsabgabe ") + row.bbTyp,
                            true, levy, 0);
-            ctx.BookAmount(ctx.ProjectId, year, kTyp,
+            ctx.bookAmount(ctx.ProjectId, year, kTyp,
                            QStringLiteral("Ermäßigung Aufschließungsabgabe ") + row.bbTyp, false,
-                           ctx.ProjectField(QStringLiteral("auAntGemFörderungAufschl")) * levy / 100, 0);
+                           ctx.projectField(QStringLiteral("auAntGemFörderungAufschl")) * levy / 100, 0);
         }
     }
 }

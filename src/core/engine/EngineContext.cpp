@@ -68,7 +68,7 @@ void EngineContext::loadDetailRows() {
     }
 }
 
-double EngineContext::ProjectField(const QString& name) const {
+double EngineContext::projectField(const QString& name) const {
     auto it = m_fieldIndex.constFind(name);
     int index = it != m_fieldIndex.constEnd() ? it.value() : m_project.indexOf(name);
     if (index < 0)
@@ -79,8 +79,8 @@ double EngineContext::ProjectField(const QString& name) const {
     return value;
 }
 
-int EngineContext::ProjectFieldInt(const QString& name) const {
-    const double value = std::trunc(ProjectField(name));
+int EngineContext::projectFieldInt(const QString& name) const {
+    const double value = std::trunc(projectField(name));
     if (value > 2147483647.0 || value < -2147483648.0)
         throw TavoError(
             QStringLiteral("Ungültiger Wert im Feld %1: keine ganze Zahl im zulässigen Bereich.").arg(name));
@@ -155,7 +155,7 @@ void EngineContext::flushLedger() {
         m_ledger->flush();
 }
 
-void EngineContext::BookAmount(int projectId, int year, const QString& typ, const QString& bezeichnung,
+void EngineContext::bookAmount(int projectId, int year, const QString& typ, const QString& bezeichnung,
                                bool isRevenue, double amount, double ownSharePercent) {
     const EvaluationTypes& types = evaluationTypeTable();
     const auto found = types.shares.find(typ);
@@ -176,7 +176,7 @@ void EngineContext::BookAmount(int projectId, int year, const QString& typ, cons
                         isRevenue ? part : 0.0);
         if (ownSharePercent > 0) {
             const double own = ownSharePercent / 100 * part;
-            insertLedgerRow(projectId, year, typ, Engine::OwnFundsLabel(), bearer.bearer,
+            insertLedgerRow(projectId, year, typ, Engine::ownFundsLabel(), bearer.bearer,
                             isRevenue ? own : 0.0, isRevenue ? 0.0 : own);
         }
     }
@@ -188,7 +188,7 @@ double EngineContext::municipalityYearValue(const QString& table, int year) {
         YearRow row;
         QSqlQuery query =
             Sql::exec(m_master, QStringLiteral("SELECT * FROM %1 WHERE PG = ?").arg(Sql::quoted(table)),
-                      {ProjectFieldInt(QStringLiteral("PG"))});
+                      {projectFieldInt(QStringLiteral("PG"))});
         row.present = query.next();
         row.record = query.record();
         it = m_yearTables.insert(table, row);

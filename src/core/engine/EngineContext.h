@@ -21,8 +21,8 @@ namespace Engine {
 // A run covers the project years 1 to PlanningYears.
 constexpr int PlanningYears = 20;
 
-// Designation of the temporary own-funds counter-rows that BookAmount writes.
-inline QString OwnFundsLabel() {
+// Designation of the temporary own-funds counter-rows that bookAmount writes.
+inline QString ownFundsLabel() {
     return QStringLiteral("Eigenmittel");
 }
 
@@ -53,19 +53,19 @@ public:
     QSqlDatabase master() const { return m_master; }
     QSqlDatabase user() const { return m_user; }
 
-    // The project's key, passed by every step as the first argument of BookAmount.
+    // The project's key, passed by every step as the first argument of bookAmount.
     int ProjectId = 0;
 
     // One input of the project record as a float; NULL and empty read 0. An unknown name and a
     // value that is no finite number raise TavoError naming the field.
-    double ProjectField(const QString& name) const;
+    double projectField(const QString& name) const;
 
     // The same input read as an integer, truncated toward zero.
-    int ProjectFieldInt(const QString& name) const;
+    int projectFieldInt(const QString& name) const;
 
     // Books amount for the year under evaluation type typ, split over the type's cost bearers, with
     // an "Eigenmittel" counter-row of ownSharePercent per booked part.
-    void BookAmount(int projectId, int year, const QString& typ, const QString& bezeichnung, bool isRevenue,
+    void bookAmount(int projectId, int year, const QString& typ, const QString& bezeichnung, bool isRevenue,
                     double amount, double ownSharePercent);
 
     // Revenue minus expenditure of all rows booked so far in this run under evaluation type typ with
@@ -73,7 +73,7 @@ public:
     // collected rows first and sums them in the database.
     double balance(const QString& typ, int year);
 
-    // Writes the ledger rows that BookAmount has collected. Every reader of the ledger calls it first;
+    // Writes the ledger rows that bookAmount has collected. Every reader of the ledger calls it first;
     // the run calls it at the end and before it passes on an error, so no booked row is lost.
     void flushLedger();
 

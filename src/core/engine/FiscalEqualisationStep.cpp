@@ -34,7 +34,7 @@ template <std::size_t N>
 void bookPerCapita(EngineContext& ctx, const PerCapitaItem (&items)[N], int year, double inhabitants) {
     for (const PerCapitaItem& item : items) {
         const double value = ctx.municipalityYearValue(QString::fromUtf8(item.table), year);
-        ctx.BookAmount(ctx.ProjectId, year, QStringLiteral("Finanzausgleich"),
+        ctx.bookAmount(ctx.ProjectId, year, QStringLiteral("Finanzausgleich"),
                        QString::fromUtf8(item.bezeichnung), item.isRevenue, value * inhabitants, 0);
     }
 }
@@ -53,7 +53,7 @@ void fiscalEqualisation(EngineContext& ctx) {
         Sql::execPrepared(residents);
         if (!residents.next())
             continue;
-        const double moving = ctx.ProjectField(QStringLiteral("auAnteilZuzug")) / 100 *
+        const double moving = ctx.projectField(QStringLiteral("auAnteilZuzug")) / 100 *
                               NumberFormat::toDouble(residents.value(0));
         residents.finish();
         if (year + kFiscalLag <= PlanningYears) {

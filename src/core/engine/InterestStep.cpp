@@ -21,10 +21,10 @@ void interest(EngineContext& ctx) {
             const double balance = ctx.balance(typ, year);
             double rate = 0;
             if (balance < 0)
-                rate = ctx.ProjectField(QStringLiteral("fiZinsenSoll"));
+                rate = ctx.projectField(QStringLiteral("fiZinsenSoll"));
             else if (balance > 0)
-                rate = ctx.ProjectField(QStringLiteral("fiZinsenHaben"));
-            ctx.BookAmount(ctx.ProjectId, year + 1, typ, QStringLiteral("Zinsen Vorjahr"), balance > 0,
+                rate = ctx.projectField(QStringLiteral("fiZinsenHaben"));
+            ctx.bookAmount(ctx.ProjectId, year + 1, typ, QStringLiteral("Zinsen Vorjahr"), balance > 0,
                            std::fabs(balance * rate / 100), 100);
         }
     }

@@ -71,7 +71,7 @@ private:
 };
 
 void municipalityPopulation(EngineContext& ctx) {
-    const int pg = ctx.ProjectFieldInt(QStringLiteral("PG"));
+    const int pg = ctx.projectFieldInt(QStringLiteral("PG"));
     const QString table = QStringLiteral("BvB");
     QSqlQuery query =
         Sql::exec(ctx.master(), QStringLiteral("SELECT * FROM BvB WHERE PG = ? ORDER BY \"Alter\""), {pg});
@@ -180,8 +180,8 @@ void dwellingUnitsAndInhabitants(EngineContext& ctx, PopulationSums& sums) {
     std::array<double, 5> running{};
     for (int year = 1; year <= PlanningYears; ++year) {
         for (const BuildingRow& row : ctx.buildingRows()) {
-            const double units = BuildingTypes::DwellingUnits(ctx, row.bbTyp, row.bbAnteil);
-            const double added = BuildingTypes::SettlementShare(ctx, year, row.bbTyp) * units;
+            const double units = BuildingTypes::dwellingUnits(ctx, row.bbTyp, row.bbAnteil);
+            const double added = BuildingTypes::settlementShare(ctx, year, row.bbTyp) * units;
             const int type = kTypeCodes.indexOf(row.bbTyp);
             running[type] += added;
             const double stock = running[type];

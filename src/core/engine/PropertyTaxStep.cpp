@@ -19,20 +19,20 @@ constexpr int kReductionLag = 1;
 double typeField(const EngineContext& ctx, const QString& prefix, const QString& type) {
     if (!BuildingTypes::isKnownType(type))
         throw TavoError(QStringLiteral("Unbekannter Bebauungstyp: ") + type);
-    return ctx.ProjectField(prefix + type);
+    return ctx.projectField(prefix + type);
 }
 
 // Property tax of the buildings of one row first occupied in the year.
 double newTax(const EngineContext& ctx, const BuildingRow& row, int year) {
     const QString& type = row.bbTyp;
-    const double settled = BuildingTypes::SettlementShare(ctx, year, type);
-    const double netLand = ctx.ProjectField(QStringLiteral("bgFlBaulandNetto"));
+    const double settled = BuildingTypes::settlementShare(ctx, year, type);
+    const double netLand = ctx.projectField(QStringLiteral("bgFlBaulandNetto"));
     double floor = 0;
     double plot = 0;
     double scale = 0;
     if (type != QLatin1String("GWB")) {
-        floor = BuildingTypes::UsableArea(ctx, type, false);
-        plot = BuildingTypes::PlotArea(ctx, type);
+        floor = BuildingTypes::usableArea(ctx, type, false);
+        plot = BuildingTypes::plotArea(ctx, type);
         const double plots =
             BuildingTypes::divideByField(netLand, plot, BuildingTypes::plotAreaField(type), type);
         floor = floor * plots;
@@ -40,17 +40,17 @@ double newTax(const EngineContext& ctx, const BuildingRow& row, int year) {
         scale = row.bbAnteil / 100.0;
     } else {
         plot = row.bbAnteil * netLand / 100;
-        floor = BuildingTypes::GwbFloorArea(ctx, plot);
+        floor = BuildingTypes::gwbFloorArea(ctx, plot);
         scale = 1;
     }
     scale = scale * settled;
     plot = plot * scale;
     floor = floor * scale;
     const double assessed = (typeField(ctx, QStringLiteral("gsGebWert"), type) * floor +
-                             ctx.ProjectField(QStringLiteral("gsBodenwert")) * plot) *
+                             ctx.projectField(QStringLiteral("gsBodenwert")) * plot) *
                             kAssessedValueFactor;
     return typeField(ctx, QStringLiteral("gsSteuermesszahl"), type) / 1000 * assessed *
-           ctx.ProjectField(QStringLiteral("gsHebesatz")) / 100;
+           ctx.projectField(QStringLiteral("gsHebesatz")) / 100;
 }
 
 // The reductions of year y caused by the running property tax x of the year before.
@@ -60,14 +60,14 @@ void bookReductions(EngineContext& ctx, int year, double tax) {
     const double maxShares = ctx.municipalityYearValue(QStringLiteral("FA_Ertragsanteile_Red_Max"), year);
     if (maxShares < reduction)
         reduction = maxShares;
-    ctx.BookAmount(ctx.ProjectId, year, typ, QStringLiteral("Reduktion Ertragsanteile(Grundsteuer)"), false,
+    ctx.bookAmount(ctx.ProjectId, year, typ, QStringLiteral("Reduktion Ertragsanteile(Grundsteuer)"), false,
                    reduction, 0);
     reduction = tax / 100 * ctx.municipalityYearValue(QStringLiteral("FA_Sekundäre_Transfers_Red"), year);
     const double maxTransfers =
         ctx.municipalityYearValue(QStringLiteral("FA_Sekundäre_Transfers_Red_Max"), year);
     if (maxTransfers < reduction)
         reduction = maxTransfers;
-    ctx.BookAmount(ctx.ProjectId, year, typ, QStringLiteral("Reduktion Sekundäre Transfers(Grundsteuer)"),
+    ctx.bookAmount(ctx.ProjectId, year, typ, QStringLiteral("Reduktion Sekundäre Transfers(Grundsteuer)"),
                    false, reduction, 0);
 }
 
@@ -82,7 +82,7 @@ void propertyTax(EngineContext& ctx) {
         for (const BuildingRow& row : ctx.buildingRows())
             added = added + newTax(ctx, row, year);
         running = running + added;
-        ctx.BookAmount(ctx.ProjectId, year, QStringLiteral("öffentliches Gut"), QStringLiteral("Grundsteuer"),
+        ctx.bookAmount(ctx.ProjectId, year, QStringLiteral("öffentliches Gut"), QStringLiteral("Grundsteuer"),
                        true, running, 0);
         if (year + kReductionLag <= PlanningYears)
             bookReductions(ctx, year + kReductionLag, running);

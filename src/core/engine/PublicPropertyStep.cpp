@@ -54,26 +54,26 @@ const MaintenanceItem kMaintenance[] = {
 };
 
 double product(const EngineContext& ctx, const char* quantityField, const char* rateField) {
-    return ctx.ProjectField(QString::fromUtf8(quantityField)) *
-           ctx.ProjectField(QString::fromUtf8(rateField));
+    return ctx.projectField(QString::fromUtf8(quantityField)) *
+           ctx.projectField(QString::fromUtf8(rateField));
 }
 
 void construction(EngineContext& ctx) {
-    const double ownShare = ctx.ProjectField(QStringLiteral("fiEigAntErÖffGut"));
+    const double ownShare = ctx.projectField(QStringLiteral("fiEigAntErÖffGut"));
     for (const ConstructionItem& item : kConstruction) {
-        const int year = item.yearField ? ctx.ProjectFieldInt(QString::fromUtf8(item.yearField)) : 1;
-        ctx.BookAmount(ctx.ProjectId, year, kTyp, QString::fromUtf8(item.bezeichnung), false,
+        const int year = item.yearField ? ctx.projectFieldInt(QString::fromUtf8(item.yearField)) : 1;
+        ctx.bookAmount(ctx.ProjectId, year, kTyp, QString::fromUtf8(item.bezeichnung), false,
                        product(ctx, item.quantityField, item.rateField), ownShare);
     }
 }
 
 void maintenance(EngineContext& ctx) {
-    const double ownShare = ctx.ProjectField(QStringLiteral("fiEigAntEhÖffGut"));
+    const double ownShare = ctx.projectField(QStringLiteral("fiEigAntEhÖffGut"));
     for (const MaintenanceItem& item : kMaintenance) {
-        const int start = ctx.ProjectFieldInt(QString::fromUtf8(item.startField));
+        const int start = ctx.projectFieldInt(QString::fromUtf8(item.startField));
         const double amount = product(ctx, item.quantityField, item.rateField);
         for (long long year = static_cast<long long>(start) + 1; year <= PlanningYears; ++year)
-            ctx.BookAmount(ctx.ProjectId, static_cast<int>(year), kTyp, QString::fromUtf8(item.bezeichnung),
+            ctx.bookAmount(ctx.ProjectId, static_cast<int>(year), kTyp, QString::fromUtf8(item.bezeichnung),
                            false, amount, ownShare);
     }
 }

@@ -39,14 +39,14 @@ constexpr double kUnbuiltCap = 500;
 double assessmentArea(const EngineContext& ctx, const BuildingRow& row, int year) {
     const QString& type = row.bbTyp;
     const int storeys = BuildingTypes::storeyCount(row.bbBauklasse);
-    const double settled = BuildingTypes::SettlementShare(ctx, year, type);
-    const double netLand = ctx.ProjectField(QStringLiteral("bgFlBaulandNetto"));
+    const double settled = BuildingTypes::settlementShare(ctx, year, type);
+    const double netLand = ctx.projectField(QStringLiteral("bgFlBaulandNetto"));
     double floor = 0;
     double unbuilt = 0;
     double scale = 0;
     if (type != QLatin1String("GWB")) {
-        floor = BuildingTypes::UsableArea(ctx, type, true);
-        const double plot = BuildingTypes::PlotArea(ctx, type);
+        floor = BuildingTypes::usableArea(ctx, type, true);
+        const double plot = BuildingTypes::plotArea(ctx, type);
         const double plots =
             BuildingTypes::divideByField(netLand, plot, BuildingTypes::plotAreaField(type), type);
         unbuilt = std::min(plot - floor / storeys, kUnbuiltCap);
@@ -55,7 +55,7 @@ double assessmentArea(const EngineContext& ctx, const BuildingRow& row, int year
         scale = row.bbAnteil / 100.0;
     } else {
         const double land = netLand * row.bbAnteil / 100;
-        floor = BuildingTypes::GwbFloorArea(ctx, land);
+        floor = BuildingTypes::gwbFloorArea(ctx, land);
         unbuilt = std::min(land - floor / storeys, kUnbuiltCap);
         scale = 1;
     }
@@ -70,15 +70,15 @@ void connectionFees(EngineContext& ctx) {
         for (const BuildingRow& row : ctx.buildingRows()) {
             const double area = assessmentArea(ctx, row, year);
             // The project's separate-system main decides the rate for every building.
-            const double sewerRate = ctx.ProjectField(QStringLiteral("ifLfmKanalTrennsystem")) > 0
-                                         ? ctx.ProjectField(QStringLiteral("auEinheitssatzKanalSchmutz"))
-                                         : ctx.ProjectField(QStringLiteral("auEinheitssatzKanalMisch"));
+            const double sewerRate = ctx.projectField(QStringLiteral("ifLfmKanalTrennsystem")) > 0
+                                         ? ctx.projectField(QStringLiteral("auEinheitssatzKanalSchmutz"))
+                                         : ctx.projectField(QStringLiteral("auEinheitssatzKanalMisch"));
             sewer = sewer + area * sewerRate;
-            water = water + area * ctx.ProjectField(QStringLiteral("auEinheitssatzWasser"));
+            water = water + area * ctx.projectField(QStringLiteral("auEinheitssatzWasser"));
         }
-        ctx.BookAmount(ctx.ProjectId, year, QStringLiteral("Kanal"), QStringLiteral("Anschlussgebühr Kanal"),
+        ctx.bookAmount(ctx.ProjectId, year, QStringLiteral("Kanal"), QStringLiteral("Anschlussgebühr Kanal"),
                        true, sewer, 0);
-        ctx.BookAmount(ctx.ProjectId, year, QStringLiteral("Wasser"),
+        ctx.bookAmount(ctx.ProjectId, year, QStringLiteral("Wasser"),
                        QStringLiteral("Anschlussgebühr Wasser"), true, water, 0);
     }
 }

@@ -50,10 +50,10 @@ void socialInfrastructure(EngineContext& ctx) {
             Sql::execPrepared(query);
             const double residents = query.next() ? NumberFormat::toDouble(query.value(0)) : 0.0;
             query.finish();
-            const double moving = ctx.ProjectField(QStringLiteral("auAnteilZuzug")) / 100 * residents;
-            ctx.BookAmount(ctx.ProjectId, year, QStringLiteral("soz. Infrastruktur Erhaltung"),
+            const double moving = ctx.projectField(QStringLiteral("auAnteilZuzug")) / 100 * residents;
+            ctx.bookAmount(ctx.ProjectId, year, QStringLiteral("soz. Infrastruktur Erhaltung"),
                            QString::fromUtf8(kItems[i].bezeichnung), false,
-                           ctx.ProjectField(QString::fromUtf8(kItems[i].costField)) * moving, kOwnShare);
+                           ctx.projectField(QString::fromUtf8(kItems[i].costField)) * moving, kOwnShare);
         }
     }
 }

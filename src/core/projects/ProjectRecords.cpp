@@ -60,18 +60,18 @@ QSqlQuery readPreset(const QSqlDatabase& master, const QString& presetName) {
 // Delete and copy of a preset; the caller holds the transaction.
 void replaceSettlementRows(const QSqlDatabase& user, int projectId, QSqlQuery& preset) {
     Sql::exec(user, QStringLiteral("Delete from Besiedelung where TAVO = ?"), {projectId});
-    CopyDetailRows(preset, user, QStringLiteral("Besiedelung"), projectId, QStringLiteral("TAVO"));
+    copyDetailRows(preset, user, QStringLiteral("Besiedelung"), projectId, QStringLiteral("TAVO"));
 }
 
 void copyDetailTable(const QSqlDatabase& user, const QString& table, int oldId, int newId) {
     QSqlQuery source =
         Sql::exec(user, QStringLiteral("Select * from %1 where TAVO = ? order by ID").arg(table), {oldId});
-    CopyDetailRows(source, user, table, newId, QStringLiteral("TAVO"));
+    copyDetailRows(source, user, table, newId, QStringLiteral("TAVO"));
 }
 
 } // namespace
 
-void CopyDetailRows(QSqlQuery& source, const QSqlDatabase& target, const QString& targetTable, int newKey,
+void copyDetailRows(QSqlQuery& source, const QSqlDatabase& target, const QString& targetTable, int newKey,
                     const QString& keyColumn) {
     const QStringList columns = insertColumns(target, targetTable);
     const QSqlRecord sourceRecord = source.record();
@@ -100,14 +100,14 @@ const QStringList& settlementPresetNames() {
     return names;
 }
 
-void ApplySettlementPreset(const Databases& dbs, int projectId, const QString& presetName) {
+void applySettlementPreset(const Databases& dbs, int projectId, const QString& presetName) {
     QSqlQuery preset = readPreset(dbs.master(), presetName);
     Transaction transaction(dbs.user());
     replaceSettlementRows(dbs.user(), projectId, preset);
     transaction.commit();
 }
 
-int DuplicateProject(const Databases& dbs, int projectId) {
+int duplicateProject(const Databases& dbs, int projectId) {
     const QSqlDatabase user = dbs.user();
     QSqlQuery old = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {projectId});
     if (!old.next())
@@ -132,9 +132,9 @@ int DuplicateProject(const Databases& dbs, int projectId) {
     return newId;
 }
 
-int CreateProject(const Databases& dbs, int pg) {
+int createProject(const Databases& dbs, int pg) {
     const QSqlDatabase user = dbs.user();
-    const QVariant name = LookupMunicipalityName(dbs.master(), QString::number(pg));
+    const QVariant name = lookupMunicipalityName(dbs.master(), QString::number(pg));
     QSqlQuery preset = readPreset(dbs.master(), QStringLiteral("mit_Mobilisierung"));
 
     Transaction transaction(user);
@@ -145,7 +145,7 @@ int CreateProject(const Databases& dbs, int pg) {
     return newId;
 }
 
-QVariant LookupMunicipalityName(const QSqlDatabase& master, const QString& number) {
+QVariant lookupMunicipalityName(const QSqlDatabase& master, const QString& number) {
     const QString text = number.trimmed();
     bool ok = false;
     int value = text.toInt(&ok);

@@ -136,7 +136,7 @@ FinanceChoice initialChoice(const FilterItems& items) {
     return choice;
 }
 
-std::array<Query, 3> BuildResultQueries(const FilterItems& items, const FinanceChoice& choice,
+std::array<Query, 3> buildResultQueries(const FilterItems& items, const FinanceChoice& choice,
                                         int projectId) {
     return {buildLedgerQuery(QStringLiteral("Ausgabe"), items, choice, projectId),
             buildLedgerQuery(QStringLiteral("Einnahme"), items, choice, projectId),
@@ -193,7 +193,7 @@ PopulationSource readPopulationSource(const QSqlDatabase& userDb, int projectId)
     return source;
 }
 
-Query BuildPopulationQueries(const QSqlDatabase& userDb, int area, const PopulationSource& source) {
+Query buildPopulationQueries(const QSqlDatabase& userDb, int area, const PopulationSource& source) {
     const double zuzug = source.anteilZuzug / 100.0;
     switch (area) {
     case 0:
@@ -241,7 +241,7 @@ QString formatTotal(double total) {
     return NumberFormat::fixed(roundSignificant(total, 10), 2);
 }
 
-QString SumColumnText(const QSqlDatabase& db, const Query& query, const QString& fieldName) {
+QString sumColumnText(const QSqlDatabase& db, const Query& query, const QString& fieldName) {
     return formatTotal(columnTotal(db, query, fieldName));
 }
 

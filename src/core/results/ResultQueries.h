@@ -49,7 +49,7 @@ FinanceChoice initialChoice(const FilterItems& items);
 // The expenditure, revenue and balance queries of a project for the chosen filters. A position on
 // the last item of a filter list means no restriction; rows with an empty cost bearer or type are
 // never listed. Throws TavoError for a position outside the lists.
-std::array<Query, 3> BuildResultQueries(const FilterItems& items, const FinanceChoice& choice, int projectId);
+std::array<Query, 3> buildResultQueries(const FilterItems& items, const FinanceChoice& choice, int projectId);
 
 // One of the three queries above.
 Query buildResultQuery(ResultKind kind, const FilterItems& items, const FinanceChoice& choice, int projectId);
@@ -76,7 +76,7 @@ bool projectExists(const QSqlDatabase& userDb, int projectId);
 
 // The population query for the chosen area position 0..4 (the stored query's text with its named
 // parameters). Throws TavoError "ungültiges Gebiet!" for any other position.
-Query BuildPopulationQueries(const QSqlDatabase& userDb, int area, const PopulationSource& source);
+Query buildPopulationQueries(const QSqlDatabase& userDb, int area, const PopulationSource& source);
 
 // Prepares, binds and executes a view on a scrollable query (as a grid model needs it). Throws
 // TavoError with the driver's message on failure.
@@ -92,6 +92,6 @@ double columnTotal(const QSqlDatabase& db, const Query& query, const QString& fi
 QString formatTotal(double total);
 
 // columnTotal() formatted by formatTotal().
-QString SumColumnText(const QSqlDatabase& db, const Query& query, const QString& fieldName);
+QString sumColumnText(const QSqlDatabase& db, const Query& query, const QString& fieldName);
 
 } // namespace ResultQueries

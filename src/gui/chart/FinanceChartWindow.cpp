@@ -41,7 +41,7 @@ QStringList ChartRequest::chartedItems(const QStringList& filterGroupItems) {
     return filterGroupItems.mid(0, std::max<qsizetype>(0, filterGroupItems.size() - 1));
 }
 
-TfrmChartFinanz::TfrmChartFinanz(Databases& databases, const ChartRequest& request, QWidget* parent)
+FinanceChartWindow::FinanceChartWindow(Databases& databases, const ChartRequest& request, QWidget* parent)
     : QDialog(parent), m_databases(databases), m_request(request) {
     setObjectName(QStringLiteral("frmChartFinanz"));
     setWindowTitle(QStringLiteral("Grafik: Auswertung Finanz"));
@@ -54,7 +54,7 @@ TfrmChartFinanz::TfrmChartFinanz(Databases& databases, const ChartRequest& reque
     resize(900, 600);
 }
 
-void TfrmChartFinanz::buildLayout() {
+void FinanceChartWindow::buildLayout() {
     auto* grouping = new QGroupBox(QStringLiteral("Gruppierung"));
     grouping->setObjectName(QStringLiteral("rgGruppierung"));
     m_byCostBearer = new QRadioButton(QStringLiteral("Kostenträger"));
@@ -67,16 +67,16 @@ void TfrmChartFinanz::buildLayout() {
     group->addButton(m_byCostBearer);
     group->addButton(m_byType);
 
-    auto* btDrucken = new QPushButton(QStringLiteral("Drucken..."));
-    btDrucken->setObjectName(QStringLiteral("btDrucken"));
-    auto* btSchliessen = new QPushButton(QStringLiteral("&Schließen"));
-    btSchliessen->setObjectName(QStringLiteral("btSchliessen"));
+    auto* printButton = new QPushButton(QStringLiteral("Drucken..."));
+    printButton->setObjectName(QStringLiteral("btDrucken"));
+    auto* closeButton = new QPushButton(QStringLiteral("&Schließen"));
+    closeButton->setObjectName(QStringLiteral("btSchliessen"));
 
     auto* top = new QHBoxLayout;
     top->addWidget(grouping);
     top->addStretch();
-    top->addWidget(btDrucken, 0, Qt::AlignTop);
-    top->addWidget(btSchliessen, 0, Qt::AlignTop);
+    top->addWidget(printButton, 0, Qt::AlignTop);
+    top->addWidget(closeButton, 0, Qt::AlignTop);
 
     auto* chart = new QChart;
     chart->setLocalizeNumbers(true);
@@ -95,15 +95,15 @@ void TfrmChartFinanz::buildLayout() {
     layout->addWidget(m_view, 1);
 
     connect(group, &QButtonGroup::buttonClicked, this, [this] { refreshShowingErrors(); });
-    connect(btDrucken, &QPushButton::clicked, this, &TfrmChartFinanz::btDruckenClick);
-    connect(btSchliessen, &QPushButton::clicked, this, &QDialog::accept);
+    connect(printButton, &QPushButton::clicked, this, &FinanceChartWindow::onPrintClicked);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-QChart* TfrmChartFinanz::chart() const {
+QChart* FinanceChartWindow::chart() const {
     return m_view->chart();
 }
 
-void TfrmChartFinanz::showEvent(QShowEvent* event) {
+void FinanceChartWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!m_shown) {
         m_shown = true;
@@ -111,7 +111,7 @@ void TfrmChartFinanz::showEvent(QShowEvent* event) {
     }
 }
 
-void TfrmChartFinanz::rgGruppierungClick() {
+void FinanceChartWindow::onGroupingChanged() {
     const bool byCostBearer = m_byCostBearer->isChecked();
     const ChartData::SeriesSet set =
         ChartData::load(m_databases.user(), m_request.projectId, m_request.quantity,
@@ -121,15 +121,15 @@ void TfrmChartFinanz::rgGruppierungClick() {
     set.throwIfOverflow();
 }
 
-void TfrmChartFinanz::refreshShowingErrors() {
+void FinanceChartWindow::refreshShowingErrors() {
     try {
-        rgGruppierungClick();
+        onGroupingChanged();
     } catch (const TavoError& error) {
         QMessageBox::critical(this, windowTitle(), error.message());
     }
 }
 
-void TfrmChartFinanz::fillChart(const ChartData::SeriesSet& set) {
+void FinanceChartWindow::fillChart(const ChartData::SeriesSet& set) {
     QChart* target = chart();
     target->removeAllSeries();
     for (QAbstractAxis* axis : target->axes())
@@ -167,7 +167,7 @@ void TfrmChartFinanz::fillChart(const ChartData::SeriesSet& set) {
         yAxis->applyNiceNumbers();
 }
 
-void TfrmChartFinanz::printChart(QPrinter* printer) const {
+void FinanceChartWindow::printChart(QPrinter* printer) const {
     QPainter painter;
     if (!painter.begin(printer))
         throw TavoError(QStringLiteral("Der Drucker konnte nicht angesprochen werden."));
@@ -180,7 +180,7 @@ void TfrmChartFinanz::printChart(QPrinter* printer) const {
     painter.end();
 }
 
-void TfrmChartFinanz::btDruckenClick() {
+void FinanceChartWindow::onPrintClicked() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
     QPrintDialog dialog(&printer, this);

@@ -31,14 +31,14 @@ struct ChartRequest {
 
 // The modal finance chart "Grafik: Auswertung Finanz": bars per project year, one series per cost
 // bearer or per evaluation type (at most eight), with a legend; it prints the chart as shown.
-class TfrmChartFinanz : public QDialog {
+class FinanceChartWindow : public QDialog {
     Q_OBJECT
 public:
-    TfrmChartFinanz(Databases& databases, const ChartRequest& request, QWidget* parent);
+    FinanceChartWindow(Databases& databases, const ChartRequest& request, QWidget* parent);
 
     // Rebuilds all series for the chosen grouping. Throws TavoError when there are more than eight
     // names; the first eight series are shown nonetheless.
-    void rgGruppierungClick();
+    void onGroupingChanged();
 
     // Paints the chart as shown onto printer, scaled to the page and keeping its proportions.
     void printChart(QPrinter* printer) const;
@@ -53,7 +53,7 @@ private:
     void buildLayout();
     void fillChart(const ChartData::SeriesSet& set);
     void refreshShowingErrors();
-    void btDruckenClick();
+    void onPrintClicked();
 
     Databases& m_databases;
     ChartRequest m_request;

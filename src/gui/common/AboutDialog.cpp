@@ -28,11 +28,11 @@ const char* const aboutText =
 
 } // namespace
 
-QString TfrmAbout::versionText() {
+QString AboutDialog::versionText() {
     return QStringLiteral("Version: ") + QStringLiteral(TAVO_VERSION);
 }
 
-TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("TAVO - Tavorechner"));
     setModal(true);
@@ -59,15 +59,15 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
 
     lbVersion = new QLabel(versionText());
     lbVersion->setObjectName(QStringLiteral("lbVersion"));
-    auto* btSchliessen = new QPushButton(QStringLiteral("&Schließen"));
-    btSchliessen->setObjectName(QStringLiteral("btSchliessen"));
-    btSchliessen->setDefault(true);
-    connect(btSchliessen, &QPushButton::clicked, this, &QDialog::accept);
+    auto* closeButton = new QPushButton(QStringLiteral("&Schließen"));
+    closeButton->setObjectName(QStringLiteral("btSchliessen"));
+    closeButton->setDefault(true);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(lbVersion);
     bottom->addStretch();
-    bottom->addWidget(btSchliessen);
+    bottom->addWidget(closeButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);

@@ -6,7 +6,7 @@
 
 #include "gui/common/Artwork.h"
 
-TfrmStartUp::TfrmStartUp(QWidget* parent)
+SplashWindow::SplashWindow(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("frmStartUp"));
     setFixedSize(800, 381);
@@ -14,13 +14,13 @@ TfrmStartUp::TfrmStartUp(QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TfrmStartUp::showAndPaint() {
+void SplashWindow::showAndPaint() {
     show();
     raise();
     repaint();
 }
 
-void TfrmStartUp::paintEvent(QPaintEvent*) {
+void SplashWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawPixmap(rect(), Artwork::splashPicture());
 }

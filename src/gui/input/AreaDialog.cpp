@@ -22,16 +22,16 @@ const double kDefaultWidth = 8.5;
 
 } // namespace
 
-TfrmFlaechenBerechnung::TfrmFlaechenBerechnung(QWidget* parent)
+AreaDialog::AreaDialog(QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("frmFlaechenBerechnung"));
     setWindowTitle(QStringLiteral("Berechne Fläche:"));
     auto* grid = new QGridLayout(this);
-    m_edLaufmeter = addInput(grid, QStringLiteral("Laufmeter:"), "edLaufmeter");
-    m_edBreite = addInput(grid, QStringLiteral("Breite:"), "edBreite");
-    m_edFlaeche = addInput(grid, QStringLiteral("Fläche:"), "edFlaeche");
-    m_edFlaeche->setReadOnly(true);
+    m_runningMetresEdit = addInput(grid, QStringLiteral("Laufmeter:"), "edLaufmeter");
+    m_widthEdit = addInput(grid, QStringLiteral("Breite:"), "edBreite");
+    m_areaEdit = addInput(grid, QStringLiteral("Fläche:"), "edFlaeche");
+    m_areaEdit->setReadOnly(true);
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("btOK"));
     m_ok->setDefault(true);
@@ -39,13 +39,13 @@ TfrmFlaechenBerechnung::TfrmFlaechenBerechnung(QWidget* parent)
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
-    // FormCreate: the width in the user's locale, so that it converts under every locale.
-    m_edLaufmeter->setText(QStringLiteral("0"));
-    m_edBreite->setText(NumberFormat::general(kDefaultWidth));
-    m_edFlaeche->setText(QStringLiteral("0"));
+    // setUpWindow: the width in the user's locale, so that it converts under every locale.
+    m_runningMetresEdit->setText(QStringLiteral("0"));
+    m_widthEdit->setText(NumberFormat::general(kDefaultWidth));
+    m_areaEdit->setText(QStringLiteral("0"));
 }
 
-QLineEdit* TfrmFlaechenBerechnung::addInput(QGridLayout* grid, const QString& caption,
+QLineEdit* AreaDialog::addInput(QGridLayout* grid, const QString& caption,
                                             const char* objectName) {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::fromUtf8(objectName));
@@ -61,37 +61,37 @@ QLineEdit* TfrmFlaechenBerechnung::addInput(QGridLayout* grid, const QString& ca
     return edit;
 }
 
-void TfrmFlaechenBerechnung::setArea(double area) {
-    m_edFlaeche->setText(NumberFormat::general(std::trunc(area)));
+void AreaDialog::setArea(double area) {
+    m_areaEdit->setText(NumberFormat::general(std::trunc(area)));
 }
 
-double TfrmFlaechenBerechnung::area() const {
-    return NumberFormat::parse(m_edFlaeche->text());
+double AreaDialog::area() const {
+    return NumberFormat::parse(m_areaEdit->text());
 }
 
-double TfrmFlaechenBerechnung::runningMetres() const {
-    return NumberFormat::parse(m_edLaufmeter->text());
+double AreaDialog::runningMetres() const {
+    return NumberFormat::parse(m_runningMetresEdit->text());
 }
 
-void TfrmFlaechenBerechnung::showEvent(QShowEvent* event) {
+void AreaDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
     try {
-        const double area = NumberFormat::parseOrThrow(m_edFlaeche->text(), QStringLiteral("Fläche"));
-        const double width = NumberFormat::parseOrThrow(m_edBreite->text(), QStringLiteral("Breite"));
-        m_edLaufmeter->setText(NumberFormat::general(DerivedArithmetic::runningMetres(area, width)));
+        const double area = NumberFormat::parseOrThrow(m_areaEdit->text(), QStringLiteral("Fläche"));
+        const double width = NumberFormat::parseOrThrow(m_widthEdit->text(), QStringLiteral("Breite"));
+        m_runningMetresEdit->setText(NumberFormat::general(DerivedArithmetic::runningMetres(area, width)));
     } catch (const TavoError& e) {
         showError(e.message());
     }
 }
 
-bool TfrmFlaechenBerechnung::edLaufmeterExit() {
+bool AreaDialog::onLengthOrWidthEntered() {
     m_pendingChange = false;
     try {
-        const double metres = NumberFormat::parseOrThrow(m_edLaufmeter->text(), QStringLiteral("Laufmeter"));
-        const double width = NumberFormat::parseOrThrow(m_edBreite->text(), QStringLiteral("Breite"));
-        m_edFlaeche->setText(NumberFormat::general(metres * width));
+        const double metres = NumberFormat::parseOrThrow(m_runningMetresEdit->text(), QStringLiteral("Laufmeter"));
+        const double width = NumberFormat::parseOrThrow(m_widthEdit->text(), QStringLiteral("Breite"));
+        m_areaEdit->setText(NumberFormat::general(metres * width));
     } catch (const TavoError& e) {
         showError(e.message());
         return false;
@@ -99,32 +99,32 @@ bool TfrmFlaechenBerechnung::edLaufmeterExit() {
     return true;
 }
 
-bool TfrmFlaechenBerechnung::eventFilter(QObject* watched, QEvent* event) {
+bool AreaDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && m_pendingChange) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            edLaufmeterExit();
+            onLengthOrWidthEntered();
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void TfrmFlaechenBerechnung::accept() {
-    if (m_pendingChange && !edLaufmeterExit())
+void AreaDialog::accept() {
+    if (m_pendingChange && !onLengthOrWidthEntered())
         return;
     // The area and the running metres must be numbers to be stored.
     bool areaOk = false;
     bool metresOk = false;
-    NumberFormat::parse(m_edFlaeche->text(), &areaOk);
-    NumberFormat::parse(m_edLaufmeter->text(), &metresOk);
+    NumberFormat::parse(m_areaEdit->text(), &areaOk);
+    NumberFormat::parse(m_runningMetresEdit->text(), &metresOk);
     if (!areaOk || !metresOk) {
         showError(QStringLiteral("'%1' ist keine gültige Zahl (%2).")
-                      .arg(metresOk ? m_edFlaeche->text() : m_edLaufmeter->text(),
+                      .arg(metresOk ? m_areaEdit->text() : m_runningMetresEdit->text(),
                            metresOk ? QStringLiteral("Fläche") : QStringLiteral("Laufmeter")));
         return;
     }
     QDialog::accept();
 }
 
-void TfrmFlaechenBerechnung::showError(const QString& message) {
+void AreaDialog::showError(const QString& message) {
     QMessageBox::critical(this, QStringLiteral("TAVO - Tavorechner"), message);
 }

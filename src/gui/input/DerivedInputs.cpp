@@ -131,7 +131,7 @@ bool isLeaving(const QEvent* event) {
 
 } // namespace
 
-DerivedInputs::DerivedInputs(TfrmHaupt& window) : QObject(&window), m_window(window) {
+DerivedInputs::DerivedInputs(MainWindow& window) : QObject(&window), m_window(window) {
     setObjectName(QStringLiteral("derivedInputs"));
     connectAreas();
     connectLevies();
@@ -141,28 +141,28 @@ DerivedInputs::DerivedInputs(TfrmHaupt& window) : QObject(&window), m_window(win
 void DerivedInputs::connectAreas() {
     connect(&m_window.record(), &ProjectRecord::valueChanged, this, [this](const QString& column) {
         if (column == col(kGross) || column == col(kGreenPercent) || column == col(kTrafficPercent))
-            BerechneFlaeche();
+            calculateAreas();
     });
     for (const char* percent : {kGreenPercent, kTrafficPercent})
         if (ProjectEdit* edit = m_window.inputFor(col(percent)))
-            connect(edit, &ProjectEdit::exited, this, &DerivedInputs::BerechneFlaeche);
+            connect(edit, &ProjectEdit::exited, this, &DerivedInputs::calculateAreas);
     if (ProjectEdit* edit = m_window.inputFor(col(kGreenArea)))
-        connect(edit, &ProjectEdit::committed, this, &DerivedInputs::DBFlGruenFlaechenUpdateData);
+        connect(edit, &ProjectEdit::committed, this, &DerivedInputs::onGreenAreaEntered);
     if (ProjectEdit* edit = m_window.inputFor(col(kTrafficArea)))
-        connect(edit, &ProjectEdit::committed, this, &DerivedInputs::DBFlVerkehrsflaechenUpdateData);
+        connect(edit, &ProjectEdit::committed, this, &DerivedInputs::onTrafficAreaEntered);
 }
 
 void DerivedInputs::connectLevies() {
     void (DerivedInputs::*const handlers[])() = {
-        &DerivedInputs::BerechneAufschl, &DerivedInputs::BerechneESWasser,
-        &DerivedInputs::BerechneESKanalSchmutz, &DerivedInputs::BerechneESKanalMisch};
+        &DerivedInputs::calculateLevySubsidy, &DerivedInputs::calculateWaterSubsidy,
+        &DerivedInputs::calculateSeparateSewerSubsidy, &DerivedInputs::calculateCombinedSewerSubsidy};
     for (int i = 0; i < 4; ++i) {
         for (const char* column : {kLevyRows[i].rate, kLevyRows[i].percent})
             if (ProjectEdit* edit = m_window.inputFor(col(column)))
                 connect(edit, &ProjectEdit::exited, this, handlers[i]);
     }
     // The value-list field of the development levy's percentage: leaving it derives as well.
-    if (TComboBoxTAVO* combo = m_window.comboFor(col(kLevyRows[0].percent))) {
+    if (ValueListCombo* combo = m_window.comboFor(col(kLevyRows[0].percent))) {
         combo->installEventFilter(this);
         if (combo->lineEdit())
             combo->lineEdit()->installEventFilter(this);
@@ -171,13 +171,13 @@ void DerivedInputs::connectLevies() {
 
 void DerivedInputs::connectButtons() {
     if (QPushButton* button = m_window.button(QStringLiteral("btBerechneLeitungslaengen")))
-        connect(button, &QPushButton::clicked, this, &DerivedInputs::btLaengenClick);
+        connect(button, &QPushButton::clicked, this, &DerivedInputs::onLineLengthsClicked);
     if (QPushButton* button = m_window.button(QStringLiteral("btBerechneFlaeche")))
-        connect(button, &QPushButton::clicked, this, &DerivedInputs::btFlaecheClick);
+        connect(button, &QPushButton::clicked, this, &DerivedInputs::onAreaClicked);
     for (const PresetButton& p : kPresetButtons) {
         const QString preset = QString::fromUtf8(p.preset);
         if (QPushButton* button = m_window.button(QString::fromUtf8(p.objectName)))
-            connect(button, &QPushButton::clicked, this, [this, preset] { SetSettlementPreset(preset); });
+            connect(button, &QPushButton::clicked, this, [this, preset] { setSettlementPreset(preset); });
     }
 }
 
@@ -189,7 +189,7 @@ bool DerivedInputs::eventFilter(QObject* watched, QEvent* event) {
             this,
             [this] {
                 m_levyQueued = false;
-                BerechneAufschl();
+                calculateLevySubsidy();
             },
             Qt::QueuedConnection);
     }
@@ -204,7 +204,7 @@ double DerivedInputs::gross() const {
     return wholeGross(number(col(kGross)));
 }
 
-void DerivedInputs::BerechneFlaeche() {
+void DerivedInputs::calculateAreas() {
     ProjectRecord& record = m_window.record();
     if (!record.isEditing() || m_deriving)
         return;
@@ -222,11 +222,11 @@ void DerivedInputs::BerechneFlaeche() {
     m_deriving = false;
 }
 
-void DerivedInputs::DBFlGruenFlaechenUpdateData() {
+void DerivedInputs::onGreenAreaEntered() {
     areaEntered(col(kGreenArea), col(kGreenPercent));
 }
 
-void DerivedInputs::DBFlVerkehrsflaechenUpdateData() {
+void DerivedInputs::onTrafficAreaEntered() {
     areaEntered(col(kTrafficArea), col(kTrafficPercent));
 }
 
@@ -244,7 +244,7 @@ void DerivedInputs::areaEntered(const QString& areaColumn, const QString& percen
         showError(e.message());
         return;
     }
-    BerechneFlaeche();
+    calculateAreas();
 }
 
 void DerivedInputs::commitFocusedInput() {
@@ -259,7 +259,7 @@ bool DerivedInputs::askSeparateSystem() {
                                  QMessageBox::Yes) == QMessageBox::Yes;
 }
 
-void DerivedInputs::btLaengenClick() {
+void DerivedInputs::onLineLengthsClicked() {
     commitFocusedInput();
     ProjectRecord& record = m_window.record();
     if (!record.edit())
@@ -278,12 +278,12 @@ void DerivedInputs::btLaengenClick() {
     }
 }
 
-void DerivedInputs::btFlaecheClick() {
+void DerivedInputs::onAreaClicked() {
     commitFocusedInput();
     ProjectRecord& record = m_window.record();
     if (!record.isActive())
         return;
-    TfrmFlaechenBerechnung dialog(&m_window);
+    AreaDialog dialog(&m_window);
     dialog.setArea(std::trunc(number(QStringLiteral("ifFlAnschlStraße"))));
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -302,19 +302,19 @@ void DerivedInputs::btFlaecheClick() {
     }
 }
 
-void DerivedInputs::BerechneAufschl() {
+void DerivedInputs::calculateLevySubsidy() {
     deriveLevy(0);
 }
 
-void DerivedInputs::BerechneESWasser() {
+void DerivedInputs::calculateWaterSubsidy() {
     deriveLevy(1);
 }
 
-void DerivedInputs::BerechneESKanalSchmutz() {
+void DerivedInputs::calculateSeparateSewerSubsidy() {
     deriveLevy(2);
 }
 
-void DerivedInputs::BerechneESKanalMisch() {
+void DerivedInputs::calculateCombinedSewerSubsidy() {
     deriveLevy(3);
 }
 
@@ -338,15 +338,15 @@ void DerivedInputs::deriveLevy(int row) {
     }
 }
 
-void DerivedInputs::SetSettlementPreset(const QString& presetName) {
+void DerivedInputs::setSettlementPreset(const QString& presetName) {
     ProjectRecord& record = m_window.record();
-    GridBesiedelung* grid = m_window.gridBesiedelung();
+    SettlementGrid* grid = m_window.settlementGrid();
     if (!record.isActive() || !grid)
         return;
     grid->cancel();
     QString error;
     try {
-        ApplySettlementPreset(m_window.databases(), record.id(), presetName);
+        applySettlementPreset(m_window.databases(), record.id(), presetName);
     } catch (const TavoError& e) {
         error = e.message();
     }

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-class TfrmHaupt;
+class MainWindow;
 
 // The arithmetic of the derived inputs. Every conversion to a whole number truncates toward zero;
 // nothing rounds. Intermediate results are computed in extended precision.
@@ -58,29 +58,29 @@ double levySubsidy(double rate, double percent);
 class DerivedInputs : public QObject {
     Q_OBJECT
 public:
-    explicit DerivedInputs(TfrmHaupt& window);
+    explicit DerivedInputs(MainWindow& window);
 
     // Green and traffic area and net building land from the gross land and the shares; only
     // while the project row is being edited.
-    void BerechneFlaeche();
+    void calculateAreas();
     // A green or traffic area typed into its input sets its share of the gross land (when there
     // is gross land); the areas then follow from the shares.
-    void DBFlGruenFlaechenUpdateData();
-    void DBFlVerkehrsflaechenUpdateData();
+    void onGreenAreaEntered();
+    void onTrafficAreaEntered();
     // The inner line lengths from the gross land and the length factor, after the question
     // "Kanal als Trennsystem?".
-    void btLaengenClick();
+    void onLineLengthsClicked();
     // The connecting road through the area dialog, then its line lengths.
-    void btFlaecheClick();
+    void onAreaClicked();
     // The subsidy per unit of a levy from its rate and percentage; only while editing.
-    void BerechneAufschl();
-    void BerechneESWasser();
-    void BerechneESKanalSchmutz();
-    void BerechneESKanalMisch();
+    void calculateLevySubsidy();
+    void calculateWaterSubsidy();
+    void calculateSeparateSewerSubsidy();
+    void calculateCombinedSewerSubsidy();
     // Replaces the project's settlement rows by a preset ("leer", "mit_Mobilisierung",
     // "ohne_Mobilisierung") and shows them; an unsaved grid edit is dropped, the project row's
     // pending edits stay pending.
-    void SetSettlementPreset(const QString& presetName);
+    void setSettlementPreset(const QString& presetName);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,7 +97,7 @@ private:
     double number(const QString& column) const;
     void showError(const QString& message);
 
-    TfrmHaupt& m_window;
+    MainWindow& m_window;
     bool m_deriving = false;
     bool m_levyQueued = false;
 };

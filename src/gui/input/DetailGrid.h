@@ -84,15 +84,15 @@ private:
 
 // The building mix: type, building class and share, each with its value list; the footer sums the
 // shares and a sum above 100 is reported.
-class GridBebauung : public DetailGrid {
+class BuildingMixGrid : public DetailGrid {
     Q_OBJECT
 public:
     static const char* const SumMessage;
-    explicit GridBebauung(QSqlDatabase userDb, QWidget* parent = nullptr);
+    explicit BuildingMixGrid(QSqlDatabase userDb, QWidget* parent = nullptr);
     // Fills the pick lists from the prepared value-list query (table "Bebauung"). Throws TavoError.
     void loadPickLists(QSqlQuery& feldWerte);
     // After the footer sum was recomputed: reports a sum above 100.
-    void GridBebauungSumListAfterRecalcAll();
+    void reportSumAbove100();
 
 Q_SIGNALS:
     void sumExceeded(double sum);
@@ -105,17 +105,17 @@ private:
 };
 
 // The settlement pace per project year and building type, with five footer sums.
-class GridBesiedelung : public DetailGrid {
+class SettlementGrid : public DetailGrid {
     Q_OBJECT
 public:
-    explicit GridBesiedelung(QSqlDatabase userDb, QWidget* parent = nullptr);
+    explicit SettlementGrid(QSqlDatabase userDb, QWidget* parent = nullptr);
 };
 
 // The special expenditures with pick lists of the evaluation types and the cost bearers.
-class GridSonderausgaben : public DetailGrid {
+class SpecialExpenditureGrid : public DetailGrid {
     Q_OBJECT
 public:
-    explicit GridSonderausgaben(QSqlDatabase userDb, QWidget* parent = nullptr);
+    explicit SpecialExpenditureGrid(QSqlDatabase userDb, QWidget* parent = nullptr);
     // Fills the pick lists from Auswertung_Typen: the types, and the cost bearers (the names of its
     // Anteil_ columns without the prefix). Throws TavoError.
     void loadPickLists(const QSqlDatabase& master);

@@ -38,12 +38,12 @@ const QLatin1String kSharePrefix("Anteil_");
 
 } // namespace
 
-const char* const GridBebauung::SumMessage = "Summe der Anteile darf den Wert 100 nicht überschreiten!";
+const char* const BuildingMixGrid::SumMessage = "Summe der Anteile darf den Wert 100 nicht überschreiten!";
 
-GridBebauung::GridBebauung(QSqlDatabase userDb, QWidget* parent)
+BuildingMixGrid::BuildingMixGrid(QSqlDatabase userDb, QWidget* parent)
     : DetailGrid(userDb, QStringLiteral("Bebauung"), bebauungColumns(), true, parent) {}
 
-void GridBebauung::loadPickLists(QSqlQuery& feldWerte) {
+void BuildingMixGrid::loadPickLists(QSqlQuery& feldWerte) {
     for (int c = 0; c < model()->columnCount(); ++c) {
         QStringList picks, keys;
         feldWerte.finish();
@@ -58,11 +58,11 @@ void GridBebauung::loadPickLists(QSqlQuery& feldWerte) {
     }
 }
 
-void GridBebauung::afterRecalc() {
-    GridBebauungSumListAfterRecalcAll();
+void BuildingMixGrid::afterRecalc() {
+    reportSumAbove100();
 }
 
-void GridBebauung::GridBebauungSumListAfterRecalcAll() {
+void BuildingMixGrid::reportSumAbove100() {
     const double sum = model()->columnSum(model()->columnIndex(QStringLiteral("bbAnteil")));
     if (sum <= 100.0)
         return;
@@ -77,13 +77,13 @@ void GridBebauung::GridBebauungSumListAfterRecalcAll() {
     });
 }
 
-GridBesiedelung::GridBesiedelung(QSqlDatabase userDb, QWidget* parent)
+SettlementGrid::SettlementGrid(QSqlDatabase userDb, QWidget* parent)
     : DetailGrid(userDb, QStringLiteral("Besiedelung"), besiedelungColumns(), false, parent) {}
 
-GridSonderausgaben::GridSonderausgaben(QSqlDatabase userDb, QWidget* parent)
+SpecialExpenditureGrid::SpecialExpenditureGrid(QSqlDatabase userDb, QWidget* parent)
     : DetailGrid(userDb, QStringLiteral("Sonderausgaben"), sonderausgabenColumns(), true, parent) {}
 
-void GridSonderausgaben::loadPickLists(const QSqlDatabase& master) {
+void SpecialExpenditureGrid::loadPickLists(const QSqlDatabase& master) {
     QSqlQuery query = Sql::exec(master, QStringLiteral("SELECT * FROM Auswertung_Typen"));
     QStringList bearers;
     const QSqlRecord columns = query.record();

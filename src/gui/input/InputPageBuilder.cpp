@@ -138,7 +138,7 @@ void InputPageBuilder::addCell(QGridLayout* grid, int line, int column, const Ce
     grid->addWidget(edit, line, column + 1);
     if (!(cell.flags & ValueList))
         return;
-    auto* combo = new TComboBoxTAVO(m_record, edit);
+    auto* combo = new ValueListCombo(m_record, edit);
     // As wide as its longest entry once the list is loaded, never narrower than this.
     combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     combo->setMinimumWidth(kComboWidth);

@@ -12,7 +12,7 @@ class QPushButton;
 class QWidget;
 class ProjectEdit;
 class ProjectRecord;
-class TComboBoxTAVO;
+class ValueListCombo;
 
 // Turns the page tables into widgets: a caption, the value-list field and the input per cell, the
 // buttons of the rows, and the detail grids in their groups. Keeps the created inputs by column.
@@ -35,7 +35,7 @@ public:
     // Every input in creation order; several inputs may show the same column.
     const QList<ProjectEdit*>& inputs() const { return m_inputs; }
     // Every value-list field in creation order.
-    const QList<TComboBoxTAVO*>& combos() const { return m_combos; }
+    const QList<ValueListCombo*>& combos() const { return m_combos; }
     const QList<QPushButton*>& buttons() const { return m_buttons; }
 
 private:
@@ -47,6 +47,6 @@ private:
     ProjectRecord& m_record;
     Grids m_grids;
     QList<ProjectEdit*> m_inputs;
-    QList<TComboBoxTAVO*> m_combos;
+    QList<ValueListCombo*> m_combos;
     QList<QPushButton*> m_buttons;
 };

@@ -7,7 +7,7 @@
 namespace InputTables {
 
 enum CellFlags : unsigned {
-    ValueList = 1u, // a value-list field (TComboBoxTAVO) stands to the left of the input
+    ValueList = 1u, // a value-list field (ValueListCombo) stands to the left of the input
     ReadOnly = 2u,  // display only
     Text = 4u,      // a text input instead of a numeric one
 };

@@ -10,10 +10,10 @@
 #include "gui/input/ProjectEdit.h"
 #include "core/projects/ProjectRecord.h"
 
-CalculationAction::CalculationAction(TfrmHaupt& window) : QObject(&window), m_window(window) {
+CalculationAction::CalculationAction(MainWindow& window) : QObject(&window), m_window(window) {
     setObjectName(QStringLiteral("calculationAction"));
     if (QPushButton* button = m_window.button(QStringLiteral("btBerechnen")))
-        connect(button, &QPushButton::clicked, this, &CalculationAction::RunCalculation);
+        connect(button, &QPushButton::clicked, this, &CalculationAction::calculate);
 }
 
 bool CalculationAction::saveInputs(QString* error) {
@@ -52,7 +52,7 @@ void CalculationAction::refreshAfterRun(QString* error) {
     }
 }
 
-void CalculationAction::RunCalculation() {
+void CalculationAction::calculate() {
     ProjectRecord& record = m_window.record();
     if (!record.isActive())
         return;

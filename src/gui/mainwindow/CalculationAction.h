@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-class TfrmHaupt;
+class MainWindow;
 
 // The button "Berechnen" of the main window: saves every pending input, runs the calculation of the
 // project with the window disabled under the hourglass cursor, and afterwards (also after an error)
@@ -13,10 +13,10 @@ class CalculationAction : public QObject {
     Q_OBJECT
 public:
     // Connects itself to the window's button btBerechnen.
-    explicit CalculationAction(TfrmHaupt& window);
+    explicit CalculationAction(MainWindow& window);
 
-    // The click handler (btBerechnenClick).
-    void RunCalculation();
+    // The click handler (onCalculateClicked).
+    void calculate();
 
 Q_SIGNALS:
     // After a run, once the window is enabled again; error is empty after a complete run.
@@ -29,5 +29,5 @@ private:
     // The refresh at the end of every run; a failure is kept in *error unless one is there.
     void refreshAfterRun(QString* error);
 
-    TfrmHaupt& m_window;
+    MainWindow& m_window;
 };

@@ -69,10 +69,10 @@ const PresetButton kPresetButtons[] = {
 
 } // namespace
 
-TfrmHaupt::TfrmHaupt(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Window), m_dbs(dbs) {
-    auto* splash = new TfrmStartUp(this);
+MainWindow::MainWindow(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Window), m_dbs(dbs) {
+    auto* splash = new SplashWindow(this);
     splash->showAndPaint();
-    m_FPrepared = false;
+    m_prepared = false;
     setObjectName(QStringLiteral("frmHaupt"));
     setWindowTitle(QString::fromUtf8(kCaption));
     // The pages are laid out for a compact 8 point font, as the window holds many inputs.
@@ -83,33 +83,33 @@ TfrmHaupt::TfrmHaupt(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Wind
     try {
         buildWindow();
         QSqlQuery feldWerte(dbs.master());
-        Sql::prepare(feldWerte, QString::fromUtf8(TComboBoxTAVO::ValueListSql));
-        for (TComboBoxTAVO* combo : m_comboOrder)
-            combo->Init(QStringLiteral("TAVO"), feldWerte);
-        m_gridBebauung->loadPickLists(feldWerte);
-        m_gridSonderausgaben->loadPickLists(dbs.master());
+        Sql::prepare(feldWerte, QString::fromUtf8(ValueListCombo::valueListSql));
+        for (ValueListCombo* combo : m_comboOrder)
+            combo->loadValueList(QStringLiteral("TAVO"), feldWerte);
+        m_buildingMixGrid->loadPickLists(feldWerte);
+        m_specialExpenditureGrid->loadPickLists(dbs.master());
     } catch (const TavoError& e) {
         showError(e.message());
     }
     // The handlers of the derived inputs and presets, and the calculation run behind "Berechnen".
     new DerivedInputs(*this);
     new CalculationAction(*this);
-    m_FPrepared = true;
+    m_prepared = true;
     placeOnScreen();
     splash->close();
     delete splash;
 }
 
-TfrmHaupt::~TfrmHaupt() = default;
+MainWindow::~MainWindow() = default;
 
-void TfrmHaupt::placeOnScreen() {
+void MainWindow::placeOnScreen() {
     // 763 x 703 pixels, wider where the font in use needs more room for a page or the tab row,
     // as far as the screen allows; centred.
     int width = 763;
-    for (int i = 0; i < m_pcHaupt->count(); ++i)
-        if (auto* scroll = qobject_cast<QScrollArea*>(m_pcHaupt->widget(i)))
+    for (int i = 0; i < m_pages->count(); ++i)
+        if (auto* scroll = qobject_cast<QScrollArea*>(m_pages->widget(i)))
             width = qMax(width, scroll->widget()->sizeHint().width() + 40);
-    width = qMax(width, m_pcHaupt->tabBar()->sizeHint().width() + 24);
+    width = qMax(width, m_pages->tabBar()->sizeHint().width() + 24);
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen)
         width = qMin(width, screen->availableGeometry().width() - 20);
@@ -118,14 +118,14 @@ void TfrmHaupt::placeOnScreen() {
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TfrmHaupt::buildWindow() {
+void MainWindow::buildWindow() {
     const QSqlDatabase user = m_dbs.user();
-    m_gridBebauung = new GridBebauung(user);
-    m_gridBesiedelung = new GridBesiedelung(user);
-    m_gridSonderausgaben = new GridSonderausgaben(user);
-    m_gridBebauung->setMinimumHeight(110);
-    m_gridBesiedelung->setMinimumHeight(230);
-    m_gridSonderausgaben->setMinimumHeight(110);
+    m_buildingMixGrid = new BuildingMixGrid(user);
+    m_settlementGrid = new SettlementGrid(user);
+    m_specialExpenditureGrid = new SpecialExpenditureGrid(user);
+    m_buildingMixGrid->setMinimumHeight(110);
+    m_settlementGrid->setMinimumHeight(230);
+    m_specialExpenditureGrid->setMinimumHeight(110);
 
     auto* presets = new QWidget;
     auto* presetColumn = new QVBoxLayout(presets);
@@ -136,11 +136,11 @@ void TfrmHaupt::buildWindow() {
         presetColumn->addWidget(button);
     }
 
-    m_pcHaupt = new QTabWidget;
-    m_pcHaupt->setObjectName(QStringLiteral("pcHaupt"));
-    InputPageBuilder builder(*m_record, {m_gridBebauung, m_gridBesiedelung, m_gridSonderausgaben, presets});
+    m_pages = new QTabWidget;
+    m_pages->setObjectName(QStringLiteral("pcHaupt"));
+    InputPageBuilder builder(*m_record, {m_buildingMixGrid, m_settlementGrid, m_specialExpenditureGrid, presets});
     for (const InputTables::Page& page : InputTables::inputPages())
-        m_pcHaupt->addTab(builder.build(page), QString::fromUtf8(page.title));
+        m_pages->addTab(builder.build(page), QString::fromUtf8(page.title));
     m_financePage = new QWidget;
     m_financePage->setObjectName(QStringLiteral("tsAuswertungFinanz"));
     new QVBoxLayout(m_financePage);
@@ -154,36 +154,36 @@ void TfrmHaupt::buildWindow() {
         scroll->setWidgetResizable(true);
         scroll->setFrameShape(QFrame::NoFrame);
         scroll->setWidget(page);
-        m_pcHaupt->addTab(scroll, caption);
+        m_pages->addTab(scroll, caption);
     }
     m_resultPages = new ResultPagesHost(m_dbs, *m_record, this, m_financePage, m_populationPage);
-    m_pcHaupt->setCurrentIndex(0);
+    m_pages->setCurrentIndex(0);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(buildHeader());
-    layout->addWidget(m_pcHaupt, 1);
+    layout->addWidget(m_pages, 1);
     layout->addWidget(buildButtonRow());
 
     for (ProjectEdit* edit : builder.inputs())
         registerInput(edit);
     m_comboOrder = builder.combos();
-    for (TComboBoxTAVO* combo : m_comboOrder)
-        m_combos.insert(combo->DBEditEh()->column(), combo);
-    connect(m_record, &ProjectRecord::valueChanged, this, &TfrmHaupt::SourceTAVODataChange);
+    for (ValueListCombo* combo : m_comboOrder)
+        m_combos.insert(combo->pairedInput()->column(), combo);
+    connect(m_record, &ProjectRecord::valueChanged, this, &MainWindow::onProjectValueChanged);
 }
 
-void TfrmHaupt::registerInput(ProjectEdit* edit) {
+void MainWindow::registerInput(ProjectEdit* edit) {
     // An editable input comes first, so inputFor() finds the one the user types into.
     QList<ProjectEdit*>& list = m_inputs[edit->column()];
     if (edit->isReadOnly())
         list.append(edit);
     else
         list.prepend(edit);
-    connect(edit, &ProjectEdit::exited, this, &TfrmHaupt::inputEditFinished);
+    connect(edit, &ProjectEdit::exited, this, &MainWindow::inputEditFinished);
 }
 
-QWidget* TfrmHaupt::buildHeader() {
+QWidget* MainWindow::buildHeader() {
     auto* header = new QWidget;
     auto* grid = new QGridLayout(header);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -205,12 +205,12 @@ QWidget* TfrmHaupt::buildHeader() {
         registerInput(edit);
     }
     inputFor(QStringLiteral("PG_Name"))->setObjectName(QStringLiteral("edPG_Name"));
-    connect(inputFor(QStringLiteral("PG")), &ProjectEdit::exited, this, &TfrmHaupt::dbPGExit);
+    connect(inputFor(QStringLiteral("PG")), &ProjectEdit::exited, this, &MainWindow::onMunicipalityNumberEntered);
     grid->setColumnStretch(2, 1);
     return header;
 }
 
-QWidget* TfrmHaupt::buildButtonRow() {
+QWidget* MainWindow::buildButtonRow() {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -220,42 +220,42 @@ QWidget* TfrmHaupt::buildButtonRow() {
         layout->addWidget(button);
         return button;
     };
-    connect(addButton("btAbout", "Info..."), &QPushButton::clicked, this, &TfrmHaupt::btAboutClick);
-    connect(addButton("btHelp", "Hilfe..."), &QPushButton::clicked, this, &TfrmHaupt::btHelpClick);
+    connect(addButton("btAbout", "Info..."), &QPushButton::clicked, this, &MainWindow::onAboutClicked);
+    connect(addButton("btHelp", "Hilfe..."), &QPushButton::clicked, this, &MainWindow::onHelpClicked);
     addButton("btBerechnen", "Berechnen"); // connected by CalculationAction
     layout->addStretch(1);
-    connect(addButton("btAbbrechen", "Abbruch"), &QPushButton::clicked, this, &TfrmHaupt::btAbbrechenClick);
+    connect(addButton("btAbbrechen", "Abbruch"), &QPushButton::clicked, this, &MainWindow::onCancelClicked);
     connect(addButton("btExit", "Speichern und Schließen"), &QPushButton::clicked, this,
-            &TfrmHaupt::btExitClick);
+            &MainWindow::onExitClicked);
     return row;
 }
 
-void TfrmHaupt::setFvalID(int id) {
-    m_FvalID = id;
+void MainWindow::setProjectId(int id) {
+    m_projectId = id;
 }
 
-bool TfrmHaupt::editProjectRow() {
+bool MainWindow::editProjectRow() {
     return m_record->edit();
 }
 
-void TfrmHaupt::Set_Defaults() {
-    for (TComboBoxTAVO* combo : m_comboOrder)
-        combo->AfterInsert();
+void MainWindow::setDefaults() {
+    for (ValueListCombo* combo : m_comboOrder)
+        combo->writeDefault();
 }
 
-void TfrmHaupt::postDetailGrids() {
-    m_gridBebauung->post();
-    m_gridBesiedelung->post();
-    m_gridSonderausgaben->post();
+void MainWindow::postDetailGrids() {
+    m_buildingMixGrid->post();
+    m_settlementGrid->post();
+    m_specialExpenditureGrid->post();
 }
 
-void TfrmHaupt::reloadDetailGrids() {
-    m_gridBebauung->open(m_FvalID);
-    m_gridBesiedelung->open(m_FvalID);
-    m_gridSonderausgaben->open(m_FvalID);
+void MainWindow::reloadDetailGrids() {
+    m_buildingMixGrid->open(m_projectId);
+    m_settlementGrid->open(m_projectId);
+    m_specialExpenditureGrid->open(m_projectId);
 }
 
-void TfrmHaupt::postProjectRow() {
+void MainWindow::postProjectRow() {
     // A value still being typed belongs to the row that is saved.
     if (auto* edit = qobject_cast<ProjectEdit*>(focusWidget()); edit && !edit->commit())
         throw TavoError(QStringLiteral("Die Eingabe in %1 ist ungültig.").arg(edit->column()));
@@ -263,64 +263,64 @@ void TfrmHaupt::postProjectRow() {
     m_record->post();
 }
 
-void TfrmHaupt::discardPendingEdits() {
+void MainWindow::discardPendingEdits() {
     if (m_record->isEditing())
         m_record->cancel();
 }
 
-ProjectEdit* TfrmHaupt::inputFor(const QString& column) const {
+ProjectEdit* MainWindow::inputFor(const QString& column) const {
     const QList<ProjectEdit*> list = m_inputs.value(column);
     return list.isEmpty() ? nullptr : list.first();
 }
 
-TComboBoxTAVO* TfrmHaupt::comboFor(const QString& column) const {
+ValueListCombo* MainWindow::comboFor(const QString& column) const {
     return m_combos.value(column);
 }
 
-QPushButton* TfrmHaupt::button(const QString& objectName) const {
+QPushButton* MainWindow::button(const QString& objectName) const {
     return findChild<QPushButton*>(objectName);
 }
 
-void TfrmHaupt::dbPGExit() {
+void MainWindow::onMunicipalityNumberEntered() {
     if (!m_record->isEditing())
         return;
     try {
-        const QVariant name = LookupMunicipalityName(m_dbs.master(), inputFor(QStringLiteral("PG"))->text());
+        const QVariant name = lookupMunicipalityName(m_dbs.master(), inputFor(QStringLiteral("PG"))->text());
         m_record->setValue(QStringLiteral("PG_Name"), name);
     } catch (const TavoError& e) {
         showError(e.message());
     }
 }
 
-void TfrmHaupt::loadProject() {
-    m_record->load(m_FvalID);
+void MainWindow::loadProject() {
+    m_record->load(m_projectId);
     reloadDetailGrids();
-    for (TComboBoxTAVO* combo : m_comboOrder)
-        combo->AfterScroll();
-    Q_EMIT projectLoaded(m_FvalID);
+    for (ValueListCombo* combo : m_comboOrder)
+        combo->showCurrentValue();
+    Q_EMIT projectLoaded(m_projectId);
 }
 
-void TfrmHaupt::SourceTAVODataChange() {
+void MainWindow::onProjectValueChanged() {
     if (m_record->isEditing())
-        for (TComboBoxTAVO* combo : m_comboOrder)
-            combo->AfterScroll();
+        for (ValueListCombo* combo : m_comboOrder)
+            combo->showCurrentValue();
     m_resultPages->updateFootersQuietly();
 }
 
-void TfrmHaupt::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    m_pcHaupt->setCurrentIndex(0);
+    m_pages->setCurrentIndex(0);
     try {
         loadProject();
-        m_resultPages->OpenProjectData(m_FvalID);
+        m_resultPages->openProjectData(m_projectId);
     } catch (const TavoError& e) {
         showError(e.message());
     }
 }
 
-void TfrmHaupt::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     try {
         postProjectRow();
     } catch (const TavoError& e) {
@@ -329,35 +329,35 @@ void TfrmHaupt::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    m_resultPages->CloseProjectData();
+    m_resultPages->closeProjectData();
     event->accept();
-    Q_EMIT projectClosed(m_FvalID);
+    Q_EMIT projectClosed(m_projectId);
 }
 
-void TfrmHaupt::btExitClick() {
+void MainWindow::onExitClicked() {
     close();
 }
 
-void TfrmHaupt::btAbbrechenClick() {
+void MainWindow::onCancelClicked() {
     if (auto* edit = qobject_cast<ProjectEdit*>(focusWidget()))
         edit->refresh();
     discardPendingEdits();
     close();
 }
 
-void TfrmHaupt::refreshResultViews() {
+void MainWindow::refreshResultViews() {
     m_resultPages->refresh();
 }
 
-void TfrmHaupt::btAboutClick() {
-    TfrmAbout about(this);
+void MainWindow::onAboutClicked() {
+    AboutDialog about(this);
     about.exec();
 }
 
-void TfrmHaupt::btHelpClick() {
+void MainWindow::onHelpClicked() {
     Help::openManual(this);
 }
 
-void TfrmHaupt::showError(const QString& message) {
+void MainWindow::showError(const QString& message) {
     QMessageBox::critical(this, QStringLiteral("TAVO - Tavorechner"), message);
 }

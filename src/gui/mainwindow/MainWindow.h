@@ -10,32 +10,32 @@ class QCloseEvent;
 class QPushButton;
 class QShowEvent;
 class QTabWidget;
-class GridBebauung;
-class GridBesiedelung;
-class GridSonderausgaben;
+class BuildingMixGrid;
+class SettlementGrid;
+class SpecialExpenditureGrid;
 class ProjectEdit;
 class ProjectRecord;
 class ResultPagesHost;
-class TComboBoxTAVO;
+class ValueListCombo;
 
 // The main window: edits one project record on six input pages and hosts the two result pages.
 // It is created once (with the splash window), then shown and hidden any number of times; each show
-// loads the project in FvalID. Closing only hides it, so the selection window can reuse it.
-class TfrmHaupt : public QWidget {
+// loads the project in projectId. Closing only hides it, so the selection window can reuse it.
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
     // The whole set-up: builds the pages, loads the value lists, shows the splash window meanwhile.
-    explicit TfrmHaupt(Databases& dbs, QWidget* parent = nullptr);
-    ~TfrmHaupt() override;
+    explicit MainWindow(Databases& dbs, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The project to show; the next show loads it.
-    void setFvalID(int id);
-    int FvalID() const { return m_FvalID; }
+    void setProjectId(int id);
+    int projectId() const { return m_projectId; }
 
     // Puts the project row into edit state; false when no project is loaded.
     bool editProjectRow();
     // Every value-list field writes its default into its column.
-    void Set_Defaults();
+    void setDefaults();
     // Writes pending changes of the project row and of the detail grids; throws TavoError.
     void postProjectRow();
     // Drops pending changes of the project row without saving.
@@ -60,19 +60,19 @@ public:
     // Hooks for the derived-input handlers: the input widget of a project column (nullptr when
     // the column has no input), the value-list field beside it, and the window's buttons by name.
     ProjectEdit* inputFor(const QString& column) const;
-    TComboBoxTAVO* comboFor(const QString& column) const;
+    ValueListCombo* comboFor(const QString& column) const;
     QPushButton* button(const QString& objectName) const;
 
     // The project row held in memory (edit state, values, post and discard).
     ProjectRecord& record() { return *m_record; }
     Databases& databases() { return m_dbs; }
-    QTabWidget* pages() const { return m_pcHaupt; }
-    GridBebauung* gridBebauung() const { return m_gridBebauung; }
-    GridBesiedelung* gridBesiedelung() const { return m_gridBesiedelung; }
-    GridSonderausgaben* gridSonderausgaben() const { return m_gridSonderausgaben; }
+    QTabWidget* pages() const { return m_pages; }
+    BuildingMixGrid* buildingMixGrid() const { return m_buildingMixGrid; }
+    SettlementGrid* settlementGrid() const { return m_settlementGrid; }
+    SpecialExpenditureGrid* specialExpenditureGrid() const { return m_specialExpenditureGrid; }
 
     // Leaving the PG input: looks up PG_Name while the row is in edit state.
-    void dbPGExit();
+    void onMunicipalityNumberEntered();
 
 Q_SIGNALS:
     // Emitted when the window is closed (it is only hidden).
@@ -93,25 +93,25 @@ private:
     QWidget* buildButtonRow();
     void registerInput(ProjectEdit* edit);
     void loadProject();
-    void SourceTAVODataChange();
-    void btExitClick();
-    void btAbbrechenClick();
+    void onProjectValueChanged();
+    void onExitClicked();
+    void onCancelClicked();
     void showError(const QString& message);
-    void btAboutClick();
-    void btHelpClick();
+    void onAboutClicked();
+    void onHelpClicked();
 
     Databases& m_dbs;
-    int m_FvalID = 0;
-    bool m_FPrepared = false;
+    int m_projectId = 0;
+    bool m_prepared = false;
     ProjectRecord* m_record = nullptr;
-    QTabWidget* m_pcHaupt = nullptr;
+    QTabWidget* m_pages = nullptr;
     QWidget* m_financePage = nullptr;
     QWidget* m_populationPage = nullptr;
     ResultPagesHost* m_resultPages = nullptr;
-    GridBebauung* m_gridBebauung = nullptr;
-    GridBesiedelung* m_gridBesiedelung = nullptr;
-    GridSonderausgaben* m_gridSonderausgaben = nullptr;
+    BuildingMixGrid* m_buildingMixGrid = nullptr;
+    SettlementGrid* m_settlementGrid = nullptr;
+    SpecialExpenditureGrid* m_specialExpenditureGrid = nullptr;
     QHash<QString, QList<ProjectEdit*>> m_inputs;
-    QHash<QString, TComboBoxTAVO*> m_combos;
-    QList<TComboBoxTAVO*> m_comboOrder;
+    QHash<QString, ValueListCombo*> m_combos;
+    QList<ValueListCombo*> m_comboOrder;
 };

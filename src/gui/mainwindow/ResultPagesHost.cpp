@@ -74,29 +74,29 @@ ResultPagesHost::ResultPagesHost(Databases& dbs, ProjectRecord& record, QWidget*
     m_zoom = new ResultZoom(m_finance);
 
     connect(m_zoom, &ResultZoom::printRequested, this, &ResultPagesHost::printGrid);
-    connect(m_zoom, &ResultZoom::chartRequested, this, &ResultPagesHost::btChartFinanzClick);
+    connect(m_zoom, &ResultZoom::chartRequested, this, &ResultPagesHost::showFinanceChart);
     connect(m_population, &ResultPopulationPanel::printRequested, this, &ResultPagesHost::printGrid);
 }
 
-void ResultPagesHost::OpenProjectData(int projectId) {
+void ResultPagesHost::openProjectData(int projectId) {
     m_finance->setProject(projectId);
     m_population->setProject(projectId);
 }
 
-void ResultPagesHost::CloseProjectData() {
-    m_finance->CloseProjectData();
-    m_population->CloseProjectData();
-    m_zoom->UnzoomResultGrid();
+void ResultPagesHost::closeProjectData() {
+    m_finance->closeProjectData();
+    m_population->closeProjectData();
+    m_zoom->unzoomResultGrid();
 }
 
 void ResultPagesHost::refresh() {
-    m_finance->rgKostentraegerClick();
-    m_population->rgGebietClick();
+    m_finance->onFilterChanged();
+    m_population->onAreaFilterChanged();
 }
 
 void ResultPagesHost::updateFootersQuietly() {
     try {
-        m_finance->UpdateResultFooters();
+        m_finance->updateResultFooters();
     } catch (const TavoError&) {
         // A change notification never interrupts the user; the next refresh writes them again.
     }
@@ -107,8 +107,8 @@ QString ResultPagesHost::recordText(const char* column) const {
 }
 
 void ResultPagesHost::printGrid(ResultGrid* grid) {
-    if (!m_druckGrid)
-        m_druckGrid = new TfrmDruckGrid(m_window);
+    if (!m_printDialog)
+        m_printDialog = new PrintDialog(m_window);
     PrintJob job;
     job.model = grid->model();
     job.columns = printColumnsFitting(*grid);
@@ -117,19 +117,19 @@ void ResultPagesHost::printGrid(ResultGrid* grid) {
     job.pg = recordText("PG");
     job.pgName = recordText("PG_Name");
     job.beschreibung = recordText("Beschreibung");
-    m_druckGrid->printModel(job);
+    m_printDialog->printModel(job);
 }
 
-void ResultPagesHost::btChartFinanzClick(ResultKind kind) {
+void ResultPagesHost::showFinanceChart(ResultKind kind) {
     ChartRequest request;
     request.projectId = m_finance->projectId();
     request.quantity = quantityOf(kind);
     request.titleLines = ChartRequest::projectTitle(recordText("PG_Name"), recordText("Beschreibung"));
     // The names come from the page's filter groups; their choices do not restrict the chart.
-    request.costBearers = ChartRequest::chartedItems(m_finance->rgKostentraeger()->items());
-    request.types = ChartRequest::chartedItems(m_finance->rgKostenTyp()->items());
+    request.costBearers = ChartRequest::chartedItems(m_finance->costBearerGroup()->items());
+    request.types = ChartRequest::chartedItems(m_finance->typeGroup()->items());
     try {
-        auto chart = std::make_unique<TfrmChartFinanz>(m_dbs, request, m_window);
+        auto chart = std::make_unique<FinanceChartWindow>(m_dbs, request, m_window);
         chart->exec();
     } catch (const TavoError& e) {
         QMessageBox::critical(m_window, QStringLiteral("TAVO - Tavorechner"), e.message());

@@ -11,7 +11,7 @@ class ResultFinancePanel;
 class ResultGrid;
 class ResultPopulationPanel;
 class ResultZoom;
-class TfrmDruckGrid;
+class PrintDialog;
 
 // The result pages of a main window: puts the finance and population panels on their pages, opens
 // and closes their views with the project, and carries out what their buttons ask for: printing
@@ -25,10 +25,10 @@ public:
     ResultPagesHost(Databases& dbs, ProjectRecord& record, QWidget* window, QWidget* financePage,
                     QWidget* populationPage);
 
-    // Opens the result views of this project (OpenProjectData of both pages). Throws TavoError.
-    void OpenProjectData(int projectId);
+    // Opens the result views of this project (openProjectData of both pages). Throws TavoError.
+    void openProjectData(int projectId);
     // Closes every view and ends a zoom (the window closes).
-    void CloseProjectData();
+    void closeProjectData();
     // The refresh after a calculation run: the finance views, then the population views. Throws
     // TavoError.
     void refresh();
@@ -39,12 +39,12 @@ public:
     ResultPopulationPanel* populationPanel() const { return m_population; }
     ResultZoom* zoom() const { return m_zoom; }
     // The print dialog, nullptr before the first print request.
-    TfrmDruckGrid* FfrmDruckGrid() const { return m_druckGrid; }
+    PrintDialog* printDialog() const { return m_printDialog; }
 
     // The print request of a result grid: shows the print dialog for it, headed by the project.
     void printGrid(ResultGrid* grid);
     // The finance chart of one of the three views, modal; created for this use and destroyed after.
-    void btChartFinanzClick(ResultQueries::ResultKind kind);
+    void showFinanceChart(ResultQueries::ResultKind kind);
 
 private:
     QString recordText(const char* column) const;
@@ -55,5 +55,5 @@ private:
     ResultFinancePanel* m_finance = nullptr;
     ResultPopulationPanel* m_population = nullptr;
     ResultZoom* m_zoom = nullptr;
-    TfrmDruckGrid* m_druckGrid = nullptr; // owned by the window
+    PrintDialog* m_printDialog = nullptr; // owned by the window
 };

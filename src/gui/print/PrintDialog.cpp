@@ -44,50 +44,50 @@ QPushButton* fontButton(const QString& name) {
 
 } // namespace
 
-TfrmDruckGrid::TfrmDruckGrid(QWidget* parent)
+PrintDialog::PrintDialog(QWidget* parent)
     : QDialog(parent), m_headerFont(printFont(8)), m_footerFont(printFont(8)) {
     setObjectName(QStringLiteral("frmDruckGrid"));
     setWindowTitle(QStringLiteral("drucke Auswahl"));
     buildLayout();
 }
 
-void TfrmDruckGrid::buildLayout() {
+void PrintDialog::buildLayout() {
     auto* header = new QGroupBox(QStringLiteral("Kopfzeile:"));
     auto* headerGrid = new QGridLayout(header);
-    edKLinks = addTextRow(headerGrid, 0, QStringLiteral("links:"), QStringLiteral("edKLinks"),
+    m_headerLeft = addTextRow(headerGrid, 0, QStringLiteral("links:"), QStringLiteral("edKLinks"),
                           QStringLiteral("&[Date]"));
-    edKMitte = addTextRow(headerGrid, 1, QStringLiteral("mitte:"), QStringLiteral("edKMitte"), QString());
-    edKRechts = addTextRow(headerGrid, 2, QStringLiteral("rechts:"), QStringLiteral("edKRechts"),
+    m_headerCentre = addTextRow(headerGrid, 1, QStringLiteral("mitte:"), QStringLiteral("edKMitte"), QString());
+    m_headerRight = addTextRow(headerGrid, 2, QStringLiteral("rechts:"), QStringLiteral("edKRechts"),
                            QStringLiteral("Seite: &[Page]"));
-    auto* btKFont = fontButton(QStringLiteral("btKFont"));
-    headerGrid->addWidget(btKFont, 0, 2);
+    auto* headerFontButton = fontButton(QStringLiteral("btKFont"));
+    headerGrid->addWidget(headerFontButton, 0, 2);
 
     auto* footer = new QGroupBox(QStringLiteral("Fußzeile:"));
     auto* footerGrid = new QGridLayout(footer);
-    edFLinks = addTextRow(footerGrid, 0, QStringLiteral("links:"), QStringLiteral("edFLinks"),
+    m_footerLeft = addTextRow(footerGrid, 0, QStringLiteral("links:"), QStringLiteral("edFLinks"),
                           QStringLiteral("TAVO"));
-    edFMitte = addTextRow(footerGrid, 1, QStringLiteral("mitte:"), QStringLiteral("edFMitte"), QString());
-    edFRechts = addTextRow(footerGrid, 2, QStringLiteral("rechts:"), QStringLiteral("edFRechts"), QString());
-    auto* btFFont = fontButton(QStringLiteral("btFFont"));
-    footerGrid->addWidget(btFFont, 0, 2);
+    m_footerCentre = addTextRow(footerGrid, 1, QStringLiteral("mitte:"), QStringLiteral("edFMitte"), QString());
+    m_footerRight = addTextRow(footerGrid, 2, QStringLiteral("rechts:"), QStringLiteral("edFRechts"), QString());
+    auto* footerFontButton = fontButton(QStringLiteral("btFFont"));
+    footerGrid->addWidget(footerFontButton, 0, 2);
 
     auto* options = new QGroupBox(QStringLiteral("Optionen:"));
     auto* optionsLayout = new QVBoxLayout(options);
-    cbAlleSpalten = new QCheckBox(QStringLiteral("auf  eine Seite"));
-    cbAlleSpalten->setObjectName(QStringLiteral("cbAlleSpalten"));
-    optionsLayout->addWidget(cbAlleSpalten);
+    m_fitColumns = new QCheckBox(QStringLiteral("auf  eine Seite"));
+    m_fitColumns->setObjectName(QStringLiteral("cbAlleSpalten"));
+    optionsLayout->addWidget(m_fitColumns);
 
-    auto* btVorschau = new QPushButton(QStringLiteral("Vorschau"));
-    btVorschau->setObjectName(QStringLiteral("btVorschau"));
-    auto* btDruck = new QPushButton(QStringLiteral("Druck"));
-    btDruck->setObjectName(QStringLiteral("btDruck"));
-    auto* btSchliessen = new QPushButton(QStringLiteral("S&chließen"));
-    btSchliessen->setObjectName(QStringLiteral("BitBtn1"));
+    auto* previewButton = new QPushButton(QStringLiteral("Vorschau"));
+    previewButton->setObjectName(QStringLiteral("btVorschau"));
+    auto* printButton = new QPushButton(QStringLiteral("Druck"));
+    printButton->setObjectName(QStringLiteral("btDruck"));
+    auto* closeButton = new QPushButton(QStringLiteral("S&chließen"));
+    closeButton->setObjectName(QStringLiteral("BitBtn1"));
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(btVorschau);
-    buttons->addWidget(btDruck);
+    buttons->addWidget(previewButton);
+    buttons->addWidget(printButton);
     buttons->addStretch();
-    buttons->addWidget(btSchliessen);
+    buttons->addWidget(closeButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(header);
@@ -96,27 +96,27 @@ void TfrmDruckGrid::buildLayout() {
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(btKFont, &QPushButton::clicked, this, &TfrmDruckGrid::btKFontClick);
-    connect(btFFont, &QPushButton::clicked, this, &TfrmDruckGrid::btFFontClick);
-    connect(btVorschau, &QPushButton::clicked, this, &TfrmDruckGrid::btVorschauClick);
-    connect(btDruck, &QPushButton::clicked, this, &TfrmDruckGrid::btDruckClick);
-    connect(btSchliessen, &QPushButton::clicked, this, &QDialog::reject);
+    connect(headerFontButton, &QPushButton::clicked, this, &PrintDialog::onHeaderFontClicked);
+    connect(footerFontButton, &QPushButton::clicked, this, &PrintDialog::onFooterFontClicked);
+    connect(previewButton, &QPushButton::clicked, this, &PrintDialog::onPreviewClicked);
+    connect(printButton, &QPushButton::clicked, this, &PrintDialog::onPrintClicked);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TfrmDruckGrid::printModel(const PrintJob& job) {
+void PrintDialog::printModel(const PrintJob& job) {
     setJob(job);
     exec();
 }
 
-PrintOptions TfrmDruckGrid::PreparePrint() const {
+PrintOptions PrintDialog::printOptions() const {
     PrintOptions options;
-    options.header = {edKLinks->text(), edKMitte->text(), edKRechts->text(), m_headerFont};
-    options.footer = {edFLinks->text(), edFMitte->text(), edFRechts->text(), m_footerFont};
-    options.fitToPageWidth = cbAlleSpalten->isChecked();
+    options.header = {m_headerLeft->text(), m_headerCentre->text(), m_headerRight->text(), m_headerFont};
+    options.footer = {m_footerLeft->text(), m_footerCentre->text(), m_footerRight->text(), m_footerFont};
+    options.fitToPageWidth = m_fitColumns->isChecked();
     return options;
 }
 
-PrintTable TfrmDruckGrid::printTable() const {
+PrintTable PrintDialog::printTable() const {
     PrintTable table;
     table.model = m_job.model;
     table.columns = m_job.columns;
@@ -127,14 +127,14 @@ PrintTable TfrmDruckGrid::printTable() const {
     return table;
 }
 
-int TfrmDruckGrid::printTo(QPrinter* printer) const {
+int PrintDialog::printTo(QPrinter* printer) const {
     if (!m_job.model)
         throw TavoError(QStringLiteral("Es ist keine Tabelle zum Drucken ausgewählt."));
-    TablePrinter tablePrinter(printTable(), PreparePrint());
+    TablePrinter tablePrinter(printTable(), printOptions());
     return tablePrinter.print(printer);
 }
 
-void TfrmDruckGrid::btVorschauClick() {
+void PrintDialog::onPreviewClicked() {
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog preview(&printer, this);
     preview.setWindowTitle(QStringLiteral("Vorschau"));
@@ -148,7 +148,7 @@ void TfrmDruckGrid::btVorschauClick() {
     preview.exec();
 }
 
-void TfrmDruckGrid::btDruckClick() {
+void PrintDialog::onPrintClicked() {
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
@@ -160,7 +160,7 @@ void TfrmDruckGrid::btDruckClick() {
     }
 }
 
-bool TfrmDruckGrid::chooseFont(QFont& font) {
+bool PrintDialog::chooseFont(QFont& font) {
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, font, this, QStringLiteral("wähle Font"));
     if (ok)
@@ -168,10 +168,10 @@ bool TfrmDruckGrid::chooseFont(QFont& font) {
     return ok;
 }
 
-void TfrmDruckGrid::btKFontClick() {
+void PrintDialog::onHeaderFontClicked() {
     chooseFont(m_headerFont);
 }
 
-void TfrmDruckGrid::btFFontClick() {
+void PrintDialog::onFooterFontClicked() {
     chooseFont(m_footerFont);
 }

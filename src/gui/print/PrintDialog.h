@@ -24,10 +24,10 @@ struct PrintJob {
 // The print dialog "drucke Auswahl": page header and footer texts and fonts, fitting to the page
 // width, preview and print (also to a PDF file). Created once per main window and kept, so the
 // settings stay as the user left them.
-class TfrmDruckGrid : public QDialog {
+class PrintDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmDruckGrid(QWidget* parent);
+    explicit PrintDialog(QWidget* parent);
 
     // Shows the dialog modally for this job.
     void printModel(const PrintJob& job);
@@ -37,7 +37,7 @@ public:
 
     // The dialog's settings as a printout: before-grid text from the project, header and footer texts
     // and fonts, the fit option.
-    PrintOptions PreparePrint() const;
+    PrintOptions printOptions() const;
     PrintTable printTable() const;
 
     // Prints the current job with the current settings onto printer; returns the number of pages.
@@ -48,19 +48,19 @@ public:
 
 private:
     void buildLayout();
-    void btVorschauClick();
-    void btDruckClick();
-    void btKFontClick();
-    void btFFontClick();
+    void onPreviewClicked();
+    void onPrintClicked();
+    void onHeaderFontClicked();
+    void onFooterFontClicked();
     bool chooseFont(QFont& font);
 
-    QLineEdit* edKLinks = nullptr;
-    QLineEdit* edKMitte = nullptr;
-    QLineEdit* edKRechts = nullptr;
-    QLineEdit* edFLinks = nullptr;
-    QLineEdit* edFMitte = nullptr;
-    QLineEdit* edFRechts = nullptr;
-    QCheckBox* cbAlleSpalten = nullptr;
+    QLineEdit* m_headerLeft = nullptr;
+    QLineEdit* m_headerCentre = nullptr;
+    QLineEdit* m_headerRight = nullptr;
+    QLineEdit* m_footerLeft = nullptr;
+    QLineEdit* m_footerCentre = nullptr;
+    QLineEdit* m_footerRight = nullptr;
+    QCheckBox* m_fitColumns = nullptr;
     QFont m_headerFont;
     QFont m_footerFont;
     PrintJob m_job;

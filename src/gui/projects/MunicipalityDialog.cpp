@@ -30,7 +30,7 @@ QString prefixPattern(const QString& text) {
 
 } // namespace
 
-TfrmAuswahlPG::TfrmAuswahlPG(const QSqlDatabase& master, QWidget* parent)
+MunicipalityDialog::MunicipalityDialog(const QSqlDatabase& master, QWidget* parent)
     : QDialog(parent), m_master(master) {
     setWindowTitle(QStringLiteral("politische Gemeinde wählen..."));
     setObjectName(QStringLiteral("frmAuswahlPG"));
@@ -41,64 +41,64 @@ TfrmAuswahlPG::TfrmAuswahlPG(const QSqlDatabase& master, QWidget* parent)
     setFont(tahoma);
 
     auto* label = new QLabel(QStringLiteral("PG_Name_Suche:"), this);
-    m_edPG_Name = new QLineEdit(this);
-    m_edPG_Name->setObjectName(QStringLiteral("edPG_Name"));
-    label->setBuddy(m_edPG_Name);
+    m_nameEdit = new QLineEdit(this);
+    m_nameEdit->setObjectName(QStringLiteral("edPG_Name"));
+    label->setBuddy(m_nameEdit);
 
-    m_GridPG_Name = new QTableView(this);
-    m_GridPG_Name->setObjectName(QStringLiteral("GridPG_Name"));
-    m_GridPG_Name->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_GridPG_Name->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_GridPG_Name->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_GridPG_Name->verticalHeader()->setDefaultSectionSize(m_GridPG_Name->fontMetrics().height() + 6);
-    m_QueryPG_Name = new QSqlQueryModel(this);
-    m_GridPG_Name->setModel(m_QueryPG_Name);
+    m_municipalityList = new QTableView(this);
+    m_municipalityList->setObjectName(QStringLiteral("GridPG_Name"));
+    m_municipalityList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_municipalityList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_municipalityList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_municipalityList->verticalHeader()->setDefaultSectionSize(m_municipalityList->fontMetrics().height() + 6);
+    m_municipalities = new QSqlQueryModel(this);
+    m_municipalityList->setModel(m_municipalities);
 
-    m_btAbbrechen = new QPushButton(QStringLiteral("Abbruch"), this);
-    m_btAbbrechen->setObjectName(QStringLiteral("btAbbrechen"));
-    m_btOK = new QPushButton(QStringLiteral("OK"), this);
-    m_btOK->setObjectName(QStringLiteral("btOK"));
-    m_btOK->setDefault(true);
+    m_cancelButton = new QPushButton(QStringLiteral("Abbruch"), this);
+    m_cancelButton->setObjectName(QStringLiteral("btAbbrechen"));
+    m_okButton = new QPushButton(QStringLiteral("OK"), this);
+    m_okButton->setObjectName(QStringLiteral("btOK"));
+    m_okButton->setDefault(true);
 
     auto* search = new QHBoxLayout;
     search->addWidget(label);
-    search->addWidget(m_edPG_Name, 1);
+    search->addWidget(m_nameEdit, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(m_btAbbrechen);
-    buttons->addWidget(m_btOK);
+    buttons->addWidget(m_cancelButton);
+    buttons->addWidget(m_okButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(search);
-    layout->addWidget(m_GridPG_Name, 1);
+    layout->addWidget(m_municipalityList, 1);
     layout->addLayout(buttons);
 
-    connect(m_edPG_Name, &QLineEdit::textChanged, this, &TfrmAuswahlPG::edPG_NameChange);
-    connect(m_GridPG_Name, &QTableView::clicked, this, &TfrmAuswahlPG::updateOkButton);
-    connect(m_GridPG_Name, &QTableView::doubleClicked, this, &TfrmAuswahlPG::GridPG_NameDblClick);
-    connect(m_btOK, &QPushButton::clicked, this, &TfrmAuswahlPG::btOKClick);
-    connect(m_btAbbrechen, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_nameEdit, &QLineEdit::textChanged, this, &MunicipalityDialog::onNameEdited);
+    connect(m_municipalityList, &QTableView::clicked, this, &MunicipalityDialog::updateOkButton);
+    connect(m_municipalityList, &QTableView::doubleClicked, this, &MunicipalityDialog::onListDoubleClicked);
+    connect(m_okButton, &QPushButton::clicked, this, &MunicipalityDialog::onOkClicked);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    edPG_NameChange();
-    m_GridPG_Name->resizeColumnsToContents();
-    const int gridWidth = m_GridPG_Name->verticalHeader()->sizeHint().width() +
-                          m_GridPG_Name->horizontalHeader()->length() + 2 * m_GridPG_Name->frameWidth() +
-                          m_GridPG_Name->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
-    m_GridPG_Name->setMinimumWidth(gridWidth);
+    onNameEdited();
+    m_municipalityList->resizeColumnsToContents();
+    const int gridWidth = m_municipalityList->verticalHeader()->sizeHint().width() +
+                          m_municipalityList->horizontalHeader()->length() + 2 * m_municipalityList->frameWidth() +
+                          m_municipalityList->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    m_municipalityList->setMinimumWidth(gridWidth);
     // Room for a dozen municipalities without scrolling.
-    m_GridPG_Name->setMinimumHeight(m_GridPG_Name->horizontalHeader()->sizeHint().height() +
-                                    12 * m_GridPG_Name->verticalHeader()->defaultSectionSize() +
-                                    2 * m_GridPG_Name->frameWidth());
-    m_edPG_Name->setFocus();
+    m_municipalityList->setMinimumHeight(m_municipalityList->horizontalHeader()->sizeHint().height() +
+                                    12 * m_municipalityList->verticalHeader()->defaultSectionSize() +
+                                    2 * m_municipalityList->frameWidth());
+    m_nameEdit->setFocus();
 }
 
-TfrmAuswahlPG::~TfrmAuswahlPG() {
+MunicipalityDialog::~MunicipalityDialog() {
     // The model's query must be gone before the connection may be closed by its owner.
-    m_QueryPG_Name->clear();
+    m_municipalities->clear();
 }
 
 // Runs the search for the names that begin with the typed text, ordered by name, first row selected.
-void TfrmAuswahlPG::edPG_NameChange() {
-    const QString text = m_edPG_Name->text();
+void MunicipalityDialog::onNameEdited() {
+    const QString text = m_nameEdit->text();
     QSqlQuery query(m_master);
     try {
         if (text.isEmpty()) {
@@ -113,28 +113,28 @@ void TfrmAuswahlPG::edPG_NameChange() {
         QMessageBox::critical(this, windowTitle(), e.message());
         return;
     }
-    m_QueryPG_Name->setQuery(std::move(query));
-    while (m_QueryPG_Name->canFetchMore())
-        m_QueryPG_Name->fetchMore();
-    if (m_QueryPG_Name->rowCount() > 0)
-        m_GridPG_Name->selectRow(0);
+    m_municipalities->setQuery(std::move(query));
+    while (m_municipalities->canFetchMore())
+        m_municipalities->fetchMore();
+    if (m_municipalities->rowCount() > 0)
+        m_municipalityList->selectRow(0);
     updateOkButton();
 }
 
-void TfrmAuswahlPG::updateOkButton() {
-    m_btOK->setEnabled(m_GridPG_Name->currentIndex().isValid() && m_QueryPG_Name->rowCount() > 0);
+void MunicipalityDialog::updateOkButton() {
+    m_okButton->setEnabled(m_municipalityList->currentIndex().isValid() && m_municipalities->rowCount() > 0);
 }
 
-void TfrmAuswahlPG::btOKClick() {
-    const QModelIndex current = m_GridPG_Name->currentIndex();
+void MunicipalityDialog::onOkClicked() {
+    const QModelIndex current = m_municipalityList->currentIndex();
     if (!current.isValid())
         return;
-    m_FPG = m_QueryPG_Name->data(m_QueryPG_Name->index(current.row(), 0)).toInt();
+    m_municipality = m_municipalities->data(m_municipalities->index(current.row(), 0)).toInt();
     accept();
 }
 
-void TfrmAuswahlPG::GridPG_NameDblClick() {
-    if (m_QueryPG_Name->rowCount() == 0 || !m_GridPG_Name->currentIndex().isValid())
+void MunicipalityDialog::onListDoubleClicked() {
+    if (m_municipalities->rowCount() == 0 || !m_municipalityList->currentIndex().isValid())
         return;
-    btOKClick();
+    onOkClicked();
 }

@@ -9,31 +9,31 @@ class QSqlQueryModel;
 class QTableView;
 
 // The municipality chooser: the user types the beginning of a municipality's name, picks one of the
-// matching rows of table PG and confirms. After OK, FPG() holds the chosen municipality number.
-class TfrmAuswahlPG : public QDialog {
+// matching rows of table PG and confirms. After OK, municipality() holds the chosen municipality number.
+class MunicipalityDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmAuswahlPG(const QSqlDatabase& master, QWidget* parent = nullptr);
-    ~TfrmAuswahlPG() override;
+    explicit MunicipalityDialog(const QSqlDatabase& master, QWidget* parent = nullptr);
+    ~MunicipalityDialog() override;
 
-    int FPG() const { return m_FPG; }
+    int municipality() const { return m_municipality; }
 
-    QLineEdit* edPG_Name() const { return m_edPG_Name; }
-    QTableView* GridPG_Name() const { return m_GridPG_Name; }
-    QPushButton* btOK() const { return m_btOK; }
-    QPushButton* btAbbrechen() const { return m_btAbbrechen; }
+    QLineEdit* nameEdit() const { return m_nameEdit; }
+    QTableView* municipalityList() const { return m_municipalityList; }
+    QPushButton* okButton() const { return m_okButton; }
+    QPushButton* cancelButton() const { return m_cancelButton; }
 
 private:
-    void edPG_NameChange();
+    void onNameEdited();
     void updateOkButton();
-    void btOKClick();
-    void GridPG_NameDblClick();
+    void onOkClicked();
+    void onListDoubleClicked();
 
     QSqlDatabase m_master;
-    int m_FPG = 0;
-    QLineEdit* m_edPG_Name = nullptr;
-    QTableView* m_GridPG_Name = nullptr;
-    QSqlQueryModel* m_QueryPG_Name = nullptr;
-    QPushButton* m_btOK = nullptr;
-    QPushButton* m_btAbbrechen = nullptr;
+    int m_municipality = 0;
+    QLineEdit* m_nameEdit = nullptr;
+    QTableView* m_municipalityList = nullptr;
+    QSqlQueryModel* m_municipalities = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
 };

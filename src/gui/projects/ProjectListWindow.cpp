@@ -54,23 +54,23 @@ int listColumnWidth(const QHeaderView* header, int column) {
 }
 
 struct NavigatorButton {
-    TfrmAuswahl::Navigator which;
+    ProjectListWindow::Navigator which;
     const char* objectName;
     const char* hint;
 };
 
 const NavigatorButton kNavigator[] = {
-    {TfrmAuswahl::Navigator::First, "nbFirst", "Erster Datensatz"},
-    {TfrmAuswahl::Navigator::Prior, "nbPrior", "Vorheriger Datensatz"},
-    {TfrmAuswahl::Navigator::Next, "nbNext", "Nächster Datensatz"},
-    {TfrmAuswahl::Navigator::Last, "nbLast", "Letzter Datensatz"},
-    {TfrmAuswahl::Navigator::Delete, "nbDelete", "Datensatz löschen"},
+    {ProjectListWindow::Navigator::First, "nbFirst", "Erster Datensatz"},
+    {ProjectListWindow::Navigator::Prior, "nbPrior", "Vorheriger Datensatz"},
+    {ProjectListWindow::Navigator::Next, "nbNext", "Nächster Datensatz"},
+    {ProjectListWindow::Navigator::Last, "nbLast", "Letzter Datensatz"},
+    {ProjectListWindow::Navigator::Delete, "nbDelete", "Datensatz löschen"},
 };
 
 // The navigator glyphs: triangles with a bar for first and last, single triangles for prior and
 // next, a minus sign for delete; drawn in the palette's text colour.
-QIcon navigatorIcon(TfrmAuswahl::Navigator which, const QColor& color) {
-    using N = TfrmAuswahl::Navigator;
+QIcon navigatorIcon(ProjectListWindow::Navigator which, const QColor& color) {
+    using N = ProjectListWindow::Navigator;
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -97,24 +97,24 @@ QIcon navigatorIcon(TfrmAuswahl::Navigator which, const QColor& color) {
 
 } // namespace
 
-TfrmAuswahl::TfrmAuswahl() : QWidget(nullptr) {
-    FormCreate();
+ProjectListWindow::ProjectListWindow() : QWidget(nullptr) {
+    setUpWindow();
 }
 
-TfrmAuswahl::TfrmAuswahl(std::unique_ptr<Databases> databases, QWidget* parent)
+ProjectListWindow::ProjectListWindow(std::unique_ptr<Databases> databases, QWidget* parent)
     : QWidget(parent), m_databases(std::move(databases)) {
-    FormCreate();
+    setUpWindow();
 }
 
-TfrmAuswahl::~TfrmAuswahl() {
+ProjectListWindow::~ProjectListWindow() {
     releaseMainWindows();
     // The list's query must be released before the connections close with m_databases.
-    if (m_tTAVO)
-        m_tTAVO->clear();
+    if (m_projects)
+        m_projects->clear();
 }
 
 // Opens the databases (unless given), builds the window and reads the project list.
-void TfrmAuswahl::FormCreate() {
+void ProjectListWindow::setUpWindow() {
     if (!m_databases)
         m_databases = std::make_unique<Databases>(Databases::openBesideProgram());
     setObjectName(QStringLiteral("frmAuswahl"));
@@ -133,7 +133,7 @@ void TfrmAuswahl::FormCreate() {
     loadList(0, 0);
 }
 
-QWidget* TfrmAuswahl::buildTopPanel() {
+QWidget* ProjectListWindow::buildTopPanel() {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("pnTop"));
     auto* memo = new QPlainTextEdit(panel);
@@ -175,30 +175,30 @@ QWidget* TfrmAuswahl::buildTopPanel() {
     return panel;
 }
 
-QWidget* TfrmAuswahl::buildGrid() {
-    m_GridAuswahl = new QTableView(this);
-    m_GridAuswahl->setObjectName(QStringLiteral("GridAuswahl"));
-    m_tTAVO = new QSqlQueryModel(this);
-    m_GridAuswahl->setModel(m_tTAVO);
-    m_GridAuswahl->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_GridAuswahl->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_GridAuswahl->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_GridAuswahl->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    m_GridAuswahl->horizontalHeader()->setHighlightSections(false);
-    m_GridAuswahl->verticalHeader()->setDefaultSectionSize(m_GridAuswahl->fontMetrics().height() + 6);
-    m_GridAuswahl->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+QWidget* ProjectListWindow::buildGrid() {
+    m_projectList = new QTableView(this);
+    m_projectList->setObjectName(QStringLiteral("GridAuswahl"));
+    m_projects = new QSqlQueryModel(this);
+    m_projectList->setModel(m_projects);
+    m_projectList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_projectList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_projectList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_projectList->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_projectList->horizontalHeader()->setHighlightSections(false);
+    m_projectList->verticalHeader()->setDefaultSectionSize(m_projectList->fontMetrics().height() + 6);
+    m_projectList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // The current row stays highlighted while another control has the focus.
-    QPalette palette = m_GridAuswahl->palette();
+    QPalette palette = m_projectList->palette();
     palette.setColor(QPalette::Inactive, QPalette::Highlight,
                      palette.color(QPalette::Active, QPalette::Highlight));
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      palette.color(QPalette::Active, QPalette::HighlightedText));
-    m_GridAuswahl->setPalette(palette);
-    connect(m_GridAuswahl, &QTableView::doubleClicked, this, &TfrmAuswahl::GridAuswahlDblClick);
-    return m_GridAuswahl;
+    m_projectList->setPalette(palette);
+    connect(m_projectList, &QTableView::doubleClicked, this, &ProjectListWindow::onListDoubleClicked);
+    return m_projectList;
 }
 
-QWidget* TfrmAuswahl::buildNavigator() {
+QWidget* ProjectListWindow::buildNavigator() {
     auto* bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("NvigatorTAVO"));
     auto* layout = new QHBoxLayout(bar);
@@ -219,42 +219,42 @@ QWidget* TfrmAuswahl::buildNavigator() {
     return bar;
 }
 
-QWidget* TfrmAuswahl::buildButtonRow() {
+QWidget* ProjectListWindow::buildButtonRow() {
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_btDuplizieren = new QPushButton(QStringLiteral("Datensatz duplizieren"), row);
-    m_btDuplizieren->setObjectName(QStringLiteral("btDuplizieren"));
-    m_btDuplizieren->setToolTip(QStringLiteral("Datensatz duplizieren"));
-    m_btDuplizieren->setDefault(true);
-    m_btNeu = new QPushButton(QStringLiteral("neuer Datensatz..."), row);
-    m_btNeu->setObjectName(QStringLiteral("btNeu"));
-    m_btOK = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+    m_duplicateButton = new QPushButton(QStringLiteral("Datensatz duplizieren"), row);
+    m_duplicateButton->setObjectName(QStringLiteral("btDuplizieren"));
+    m_duplicateButton->setToolTip(QStringLiteral("Datensatz duplizieren"));
+    m_duplicateButton->setDefault(true);
+    m_newButton = new QPushButton(QStringLiteral("neuer Datensatz..."), row);
+    m_newButton->setObjectName(QStringLiteral("btNeu"));
+    m_okButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                              QStringLiteral("Datensatz bearbeiten"), row);
-    m_btOK->setObjectName(QStringLiteral("btOK"));
-    m_btSchliessen = new QPushButton(QStringLiteral("&Beenden"), row);
-    m_btSchliessen->setObjectName(QStringLiteral("btSchliessen"));
-    layout->addWidget(m_btDuplizieren);
-    layout->addWidget(m_btNeu);
+    m_okButton->setObjectName(QStringLiteral("btOK"));
+    m_closeButton = new QPushButton(QStringLiteral("&Beenden"), row);
+    m_closeButton->setObjectName(QStringLiteral("btSchliessen"));
+    layout->addWidget(m_duplicateButton);
+    layout->addWidget(m_newButton);
     layout->addStretch(1);
-    layout->addWidget(m_btOK);
-    layout->addWidget(m_btSchliessen);
+    layout->addWidget(m_okButton);
+    layout->addWidget(m_closeButton);
 
-    connect(m_btDuplizieren, &QPushButton::clicked, this, &TfrmAuswahl::btDuplizierenClick);
-    connect(m_btNeu, &QPushButton::clicked, this, &TfrmAuswahl::btNeuClick);
-    connect(m_btOK, &QPushButton::clicked, this, &TfrmAuswahl::btOKClick);
-    connect(m_btSchliessen, &QPushButton::clicked, this, &TfrmAuswahl::btSchliessenClick);
+    connect(m_duplicateButton, &QPushButton::clicked, this, &ProjectListWindow::onDuplicateClicked);
+    connect(m_newButton, &QPushButton::clicked, this, &ProjectListWindow::onNewClicked);
+    connect(m_okButton, &QPushButton::clicked, this, &ProjectListWindow::onOkClicked);
+    connect(m_closeButton, &QPushButton::clicked, this, &ProjectListWindow::onCloseClicked);
     return row;
 }
 
-QToolButton* TfrmAuswahl::navigatorButton(Navigator which) const {
+QToolButton* ProjectListWindow::navigatorButton(Navigator which) const {
     return m_navigator.value(int(which));
 }
 
 // Reads the project list; makes the row of selectId current, or else the row at fallbackRow
 // (clamped to the list). Column widths the user set are kept.
-void TfrmAuswahl::loadList(int selectId, int fallbackRow) {
-    QHeaderView* header = m_GridAuswahl->horizontalHeader();
+void ProjectListWindow::loadList(int selectId, int fallbackRow) {
+    QHeaderView* header = m_projectList->horizontalHeader();
     QList<int> widths;
     const bool firstLoad = header->count() == 0;
     for (int i = 0; i < header->count(); ++i)
@@ -267,42 +267,42 @@ void TfrmAuswahl::loadList(int selectId, int fallbackRow) {
     Sql::prepare(query,
                  QStringLiteral("SELECT %1 FROM TAVO ORDER BY ID").arg(columns.join(QStringLiteral(", "))));
     Sql::execPrepared(query);
-    m_tTAVO->setQuery(std::move(query));
-    while (m_tTAVO->canFetchMore())
-        m_tTAVO->fetchMore();
+    m_projects->setQuery(std::move(query));
+    while (m_projects->canFetchMore())
+        m_projects->fetchMore();
 
     for (int i = 0; i < int(std::size(kListColumns)); ++i)
         header->resizeSection(i, firstLoad ? listColumnWidth(header, i)
                                            : widths.value(i, listColumnWidth(header, i)));
 
-    if (!(selectId > 0 && selectProject(selectId)) && m_tTAVO->rowCount() > 0)
-        m_GridAuswahl->selectRow(qBound(0, fallbackRow, m_tTAVO->rowCount() - 1));
-    if (m_GridAuswahl->selectionModel())
-        connect(m_GridAuswahl->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-                &TfrmAuswahl::updateButtons, Qt::UniqueConnection);
+    if (!(selectId > 0 && selectProject(selectId)) && m_projects->rowCount() > 0)
+        m_projectList->selectRow(qBound(0, fallbackRow, m_projects->rowCount() - 1));
+    if (m_projectList->selectionModel())
+        connect(m_projectList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                &ProjectListWindow::updateButtons, Qt::UniqueConnection);
     updateButtons();
 }
 
-void TfrmAuswahl::refreshList() {
+void ProjectListWindow::refreshList() {
     try {
-        loadList(currentProjectId(), m_GridAuswahl->currentIndex().row());
+        loadList(currentProjectId(), m_projectList->currentIndex().row());
     } catch (const TavoError& e) {
         showError(e.message());
     }
 }
 
-int TfrmAuswahl::currentProjectId() const {
-    const QModelIndex current = m_GridAuswahl->currentIndex();
+int ProjectListWindow::currentProjectId() const {
+    const QModelIndex current = m_projectList->currentIndex();
     if (!current.isValid())
         return 0;
-    return m_tTAVO->data(m_tTAVO->index(current.row(), 0)).toInt();
+    return m_projects->data(m_projects->index(current.row(), 0)).toInt();
 }
 
-bool TfrmAuswahl::selectProject(int id) {
-    for (int row = 0; row < m_tTAVO->rowCount(); ++row) {
-        if (m_tTAVO->data(m_tTAVO->index(row, 0)).toInt() == id) {
-            m_GridAuswahl->selectRow(row);
-            m_GridAuswahl->scrollTo(m_tTAVO->index(row, 0));
+bool ProjectListWindow::selectProject(int id) {
+    for (int row = 0; row < m_projects->rowCount(); ++row) {
+        if (m_projects->data(m_projects->index(row, 0)).toInt() == id) {
+            m_projectList->selectRow(row);
+            m_projectList->scrollTo(m_projects->index(row, 0));
             return true;
         }
     }
@@ -310,12 +310,12 @@ bool TfrmAuswahl::selectProject(int id) {
 }
 
 // Open and duplicate need a current project; the navigator follows the position in the list.
-void TfrmAuswahl::updateButtons() {
-    const int rows = m_tTAVO->rowCount();
-    const int row = m_GridAuswahl->currentIndex().row();
+void ProjectListWindow::updateButtons() {
+    const int rows = m_projects->rowCount();
+    const int row = m_projectList->currentIndex().row();
     const bool hasRow = rows > 0 && row >= 0;
-    m_btOK->setEnabled(hasRow);
-    m_btDuplizieren->setEnabled(hasRow);
+    m_okButton->setEnabled(hasRow);
+    m_duplicateButton->setEnabled(hasRow);
     navigatorButton(Navigator::First)->setEnabled(hasRow && row > 0);
     navigatorButton(Navigator::Prior)->setEnabled(hasRow && row > 0);
     navigatorButton(Navigator::Next)->setEnabled(hasRow && row < rows - 1);
@@ -323,23 +323,23 @@ void TfrmAuswahl::updateButtons() {
     navigatorButton(Navigator::Delete)->setEnabled(hasRow);
 }
 
-void TfrmAuswahl::navigate(Navigator which) {
-    const int rows = m_tTAVO->rowCount();
+void ProjectListWindow::navigate(Navigator which) {
+    const int rows = m_projects->rowCount();
     if (rows == 0)
         return;
-    const int row = m_GridAuswahl->currentIndex().row();
+    const int row = m_projectList->currentIndex().row();
     switch (which) {
     case Navigator::First:
-        m_GridAuswahl->selectRow(0);
+        m_projectList->selectRow(0);
         break;
     case Navigator::Prior:
-        m_GridAuswahl->selectRow(qMax(0, row - 1));
+        m_projectList->selectRow(qMax(0, row - 1));
         break;
     case Navigator::Next:
-        m_GridAuswahl->selectRow(qMin(rows - 1, row + 1));
+        m_projectList->selectRow(qMin(rows - 1, row + 1));
         break;
     case Navigator::Last:
-        m_GridAuswahl->selectRow(rows - 1);
+        m_projectList->selectRow(rows - 1);
         break;
     case Navigator::Delete:
         deleteCurrentProject();
@@ -348,58 +348,58 @@ void TfrmAuswahl::navigate(Navigator which) {
     updateButtons();
 }
 
-void TfrmAuswahl::showEvent(QShowEvent* event) {
+void ProjectListWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!m_firstShowDone) {
         m_firstShowDone = true;
-        FormShow();
+        onFirstShow();
     }
 }
 
 // First show: the window as wide as the grid with its columns, the grid growing with the window.
-void TfrmAuswahl::FormShow() {
-    const int gridWidth = m_GridAuswahl->verticalHeader()->width() +
-                          m_GridAuswahl->horizontalHeader()->length() + 2 * m_GridAuswahl->frameWidth() +
-                          style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_GridAuswahl);
+void ProjectListWindow::onFirstShow() {
+    const int gridWidth = m_projectList->verticalHeader()->width() +
+                          m_projectList->horizontalHeader()->length() + 2 * m_projectList->frameWidth() +
+                          style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_projectList);
     const QMargins margins = layout()->contentsMargins();
     const int width = qMax(gridWidth + margins.left() + margins.right(), minimumSizeHint().width());
     resize(width, qMax(455, minimumSizeHint().height()));
-    m_GridAuswahl->setFocus();
+    m_projectList->setFocus();
 }
 
-void TfrmAuswahl::closeEvent(QCloseEvent* event) {
+void ProjectListWindow::closeEvent(QCloseEvent* event) {
     releaseMainWindows();
     QWidget::closeEvent(event);
 }
 
 // Frees every main window without saving its pending edits.
-void TfrmAuswahl::releaseMainWindows() {
-    const QList<TfrmHaupt*> windows = m_FfrmHauptList;
-    m_FfrmHauptList.clear();
-    for (TfrmHaupt* window : windows) {
+void ProjectListWindow::releaseMainWindows() {
+    const QList<MainWindow*> windows = m_mainWindows;
+    m_mainWindows.clear();
+    for (MainWindow* window : windows) {
         window->disconnect(this);
         window->discardPendingEdits();
         delete window;
     }
 }
 
-TfrmHaupt* TfrmAuswahl::AcquireMainWindow() {
-    for (TfrmHaupt* window : std::as_const(m_FfrmHauptList)) {
+MainWindow* ProjectListWindow::acquireMainWindow() {
+    for (MainWindow* window : std::as_const(m_mainWindows)) {
         if (!window->isVisible())
             return window;
     }
-    auto* window = new TfrmHaupt(*m_databases, nullptr);
-    connect(window, &TfrmHaupt::projectClosed, this, [this] { refreshList(); });
-    m_FfrmHauptList.append(window);
+    auto* window = new MainWindow(*m_databases, nullptr);
+    connect(window, &MainWindow::projectClosed, this, [this] { refreshList(); });
+    m_mainWindows.append(window);
     return window;
 }
 
-void TfrmAuswahl::openProject(int id) {
+void ProjectListWindow::openProject(int id) {
     if (id <= 0)
         return;
     try {
-        TfrmHaupt* window = AcquireMainWindow();
-        window->setFvalID(id);
+        MainWindow* window = acquireMainWindow();
+        window->setProjectId(id);
         window->show();
         window->raise();
         window->activateWindow();
@@ -408,34 +408,34 @@ void TfrmAuswahl::openProject(int id) {
     }
 }
 
-void TfrmAuswahl::btOKClick() {
+void ProjectListWindow::onOkClicked() {
     openProject(currentProjectId());
 }
 
-void TfrmAuswahl::GridAuswahlDblClick() {
+void ProjectListWindow::onListDoubleClicked() {
     openProject(currentProjectId());
 }
 
 // New project: choose the municipality; the row is written once (number, name, empty description,
 // settlement preset) before a main window loads it and writes the defaults of the value lists.
 // A failure on the way removes the new row again.
-void TfrmAuswahl::btNeuClick() {
+void ProjectListWindow::onNewClicked() {
     int pg = 0;
     {
-        TfrmAuswahlPG chooser(m_databases->master(), this);
+        MunicipalityDialog chooser(m_databases->master(), this);
         if (chooser.exec() != QDialog::Accepted)
             return;
-        pg = chooser.FPG();
+        pg = chooser.municipality();
     }
     int newId = 0;
-    TfrmHaupt* window = nullptr;
+    MainWindow* window = nullptr;
     try {
-        newId = CreateProject(*m_databases, pg);
-        window = AcquireMainWindow();
-        window->setFvalID(newId);
+        newId = createProject(*m_databases, pg);
+        window = acquireMainWindow();
+        window->setProjectId(newId);
         window->show();
         if (window->editProjectRow()) {
-            window->Set_Defaults();
+            window->setDefaults();
             window->postProjectRow();
         }
     } catch (const TavoError& e) {
@@ -454,37 +454,37 @@ void TfrmAuswahl::btNeuClick() {
         showError(e.message());
     }
     try {
-        loadList(newId > 0 ? newId : currentProjectId(), m_GridAuswahl->currentIndex().row());
+        loadList(newId > 0 ? newId : currentProjectId(), m_projectList->currentIndex().row());
     } catch (const TavoError& e) {
         showError(e.message());
     }
 }
 
-void TfrmAuswahl::btDuplizierenClick() {
+void ProjectListWindow::onDuplicateClicked() {
     const int id = currentProjectId();
     if (id <= 0)
         return;
     try {
-        const int copy = DuplicateProject(*m_databases, id);
-        loadList(copy, m_GridAuswahl->currentIndex().row());
+        const int copy = duplicateProject(*m_databases, id);
+        loadList(copy, m_projectList->currentIndex().row());
     } catch (const TavoError& e) {
         showError(e.message());
     }
 }
 
-void TfrmAuswahl::btSchliessenClick() {
+void ProjectListWindow::onCloseClicked() {
     close();
 }
 
 // Deletes the current project after confirmation; its detail rows and results go with it.
-void TfrmAuswahl::deleteCurrentProject() {
+void ProjectListWindow::deleteCurrentProject() {
     const int id = currentProjectId();
     if (id <= 0)
         return;
     if (QMessageBox::question(this, QStringLiteral("Bestätigen"), QStringLiteral("Datensatz löschen?"),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
-    const int row = m_GridAuswahl->currentIndex().row();
+    const int row = m_projectList->currentIndex().row();
     try {
         Sql::exec(m_databases->user(), QStringLiteral("DELETE FROM TAVO WHERE ID = ?"), {id});
         closeWindowsOf(id);
@@ -495,15 +495,15 @@ void TfrmAuswahl::deleteCurrentProject() {
 }
 
 // A main window must not go on editing a project that no longer exists: it is hidden unsaved.
-void TfrmAuswahl::closeWindowsOf(int id) {
-    for (TfrmHaupt* window : std::as_const(m_FfrmHauptList)) {
-        if (window->isVisible() && window->FvalID() == id) {
+void ProjectListWindow::closeWindowsOf(int id) {
+    for (MainWindow* window : std::as_const(m_mainWindows)) {
+        if (window->isVisible() && window->projectId() == id) {
             window->discardPendingEdits();
             window->hide();
         }
     }
 }
 
-void TfrmAuswahl::showError(const QString& message) {
+void ProjectListWindow::showError(const QString& message) {
     QMessageBox::critical(this, QString::fromUtf8(kMessageTitle), message);
 }

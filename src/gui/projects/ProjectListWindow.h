@@ -13,28 +13,28 @@ class QShowEvent;
 class QSqlQueryModel;
 class QTableView;
 class QToolButton;
-class TfrmHaupt;
+class MainWindow;
 
 // The selection window, the program's main form. It owns the two database connections and every
 // main window it created; it lists the project records and opens, creates, duplicates and deletes
 // them. Closing it ends the program and drops unsaved edits of the main windows.
-class TfrmAuswahl : public QWidget {
+class ProjectListWindow : public QWidget {
     Q_OBJECT
 public:
     // The buttons of the navigator bar below the list.
     enum class Navigator { First, Prior, Next, Last, Delete };
 
     // Opens the databases beside the program file; throws TavoError naming the file that failed.
-    TfrmAuswahl();
+    ProjectListWindow();
     // Works on databases opened by the caller (the window takes ownership).
-    explicit TfrmAuswahl(std::unique_ptr<Databases> databases, QWidget* parent = nullptr);
-    ~TfrmAuswahl() override;
+    explicit ProjectListWindow(std::unique_ptr<Databases> databases, QWidget* parent = nullptr);
+    ~ProjectListWindow() override;
 
     Databases& databases() { return *m_databases; }
 
     // The first main window that is not showing, or a new one when all are showing.
-    TfrmHaupt* AcquireMainWindow();
-    const QList<TfrmHaupt*>& FfrmHauptList() const { return m_FfrmHauptList; }
+    MainWindow* acquireMainWindow();
+    const QList<MainWindow*>& mainWindows() const { return m_mainWindows; }
 
     // The ID of the project in the current row; 0 when the list is empty.
     int currentProjectId() const;
@@ -43,11 +43,11 @@ public:
     // Re-reads the list from the database and keeps the current project where possible.
     void refreshList();
 
-    QTableView* GridAuswahl() const { return m_GridAuswahl; }
-    QPushButton* btOK() const { return m_btOK; }
-    QPushButton* btNeu() const { return m_btNeu; }
-    QPushButton* btDuplizieren() const { return m_btDuplizieren; }
-    QPushButton* btSchliessen() const { return m_btSchliessen; }
+    QTableView* projectList() const { return m_projectList; }
+    QPushButton* okButton() const { return m_okButton; }
+    QPushButton* newButton() const { return m_newButton; }
+    QPushButton* duplicateButton() const { return m_duplicateButton; }
+    QPushButton* closeButton() const { return m_closeButton; }
     QToolButton* navigatorButton(Navigator which) const;
 
 protected:
@@ -55,8 +55,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void FormCreate();
-    void FormShow();
+    void setUpWindow();
+    void onFirstShow();
     QWidget* buildTopPanel();
     QWidget* buildGrid();
     QWidget* buildNavigator();
@@ -66,24 +66,24 @@ private:
     void navigate(Navigator which);
     void openProject(int id);
 
-    void btOKClick();
-    void GridAuswahlDblClick();
-    void btNeuClick();
-    void btDuplizierenClick();
-    void btSchliessenClick();
+    void onOkClicked();
+    void onListDoubleClicked();
+    void onNewClicked();
+    void onDuplicateClicked();
+    void onCloseClicked();
     void deleteCurrentProject();
     void releaseMainWindows();
     void closeWindowsOf(int id);
     void showError(const QString& message);
 
     std::unique_ptr<Databases> m_databases;
-    QList<TfrmHaupt*> m_FfrmHauptList;
+    QList<MainWindow*> m_mainWindows;
     bool m_firstShowDone = false;
-    QSqlQueryModel* m_tTAVO = nullptr;
-    QTableView* m_GridAuswahl = nullptr;
+    QSqlQueryModel* m_projects = nullptr;
+    QTableView* m_projectList = nullptr;
     QList<QToolButton*> m_navigator;
-    QPushButton* m_btDuplizieren = nullptr;
-    QPushButton* m_btNeu = nullptr;
-    QPushButton* m_btOK = nullptr;
-    QPushButton* m_btSchliessen = nullptr;
+    QPushButton* m_duplicateButton = nullptr;
+    QPushButton* m_newButton = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
 };

@@ -62,17 +62,17 @@ ResultFinancePanel::ResultFinancePanel(Databases& dbs, QWidget* parent) : QWidge
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(buildGrids(), 1);
     layout->addWidget(buildFilters());
-    FPrepared = false;
+    m_prepared = false;
     m_items = loadFilterItems(m_dbs.master());
-    m_rgKostentraeger->setItems(m_items.costBearers);
-    m_rgKostentraeger->setItemIndex(0);
-    m_rgKostenTyp->setItems(m_items.types);
-    m_rgKostenTyp->setItemIndex(static_cast<int>(m_items.types.size()) - 1);
-    m_rgGruppierung->setItems(groupingItems());
-    m_rgGruppierung->setItemIndex(0);
-    BuildResultQueries();
-    FPrepared = true;
-    UpdateResultFooters();
+    m_costBearerGroup->setItems(m_items.costBearers);
+    m_costBearerGroup->setItemIndex(0);
+    m_typeGroup->setItems(m_items.types);
+    m_typeGroup->setItemIndex(static_cast<int>(m_items.types.size()) - 1);
+    m_groupingGroup->setItems(groupingItems());
+    m_groupingGroup->setItemIndex(0);
+    buildResultQueries();
+    m_prepared = true;
+    updateResultFooters();
 }
 
 QWidget* ResultFinancePanel::buildGrids() {
@@ -114,17 +114,17 @@ QWidget* ResultFinancePanel::buildFilters() {
     m_toolRow = new QHBoxLayout;
     m_toolRow->addStretch(1);
     column->addLayout(m_toolRow);
-    m_rgKostentraeger = new ResultRadioGroup(QStringLiteral("Filter: Kostenträger"), 1, box);
-    m_rgKostentraeger->setObjectName(QStringLiteral("rgKostentraeger"));
-    m_rgKostenTyp = new ResultRadioGroup(QStringLiteral("Filter: Typ"), 1, box);
-    m_rgKostenTyp->setObjectName(QStringLiteral("rgKostenTyp"));
-    m_rgGruppierung = new ResultRadioGroup(QStringLiteral("Saldo Gruppierung nach:"), 1, box);
-    m_rgGruppierung->setObjectName(QStringLiteral("rgGruppierung"));
-    column->addWidget(m_rgKostentraeger);
-    column->addWidget(m_rgKostenTyp);
+    m_costBearerGroup = new ResultRadioGroup(QStringLiteral("Filter: Kostenträger"), 1, box);
+    m_costBearerGroup->setObjectName(QStringLiteral("rgKostentraeger"));
+    m_typeGroup = new ResultRadioGroup(QStringLiteral("Filter: Typ"), 1, box);
+    m_typeGroup->setObjectName(QStringLiteral("rgKostenTyp"));
+    m_groupingGroup = new ResultRadioGroup(QStringLiteral("Saldo Gruppierung nach:"), 1, box);
+    m_groupingGroup->setObjectName(QStringLiteral("rgGruppierung"));
+    column->addWidget(m_costBearerGroup);
+    column->addWidget(m_typeGroup);
     column->addStretch(1);
-    column->addWidget(m_rgGruppierung);
-    for (ResultRadioGroup* group : {m_rgKostentraeger, m_rgKostenTyp, m_rgGruppierung})
+    column->addWidget(m_groupingGroup);
+    for (ResultRadioGroup* group : {m_costBearerGroup, m_typeGroup, m_groupingGroup})
         connect(group, &ResultRadioGroup::clicked, this, &ResultFinancePanel::refreshShowingErrors);
     return box;
 }
@@ -132,7 +132,7 @@ QWidget* ResultFinancePanel::buildFilters() {
 // A click is a window boundary: its error is shown, not passed on.
 void ResultFinancePanel::refreshShowingErrors() {
     try {
-        rgKostentraegerClick();
+        onFilterChanged();
     } catch (const TavoError& e) {
         QMessageBox::critical(this, QStringLiteral("TAVO"), e.message());
     }
@@ -140,19 +140,19 @@ void ResultFinancePanel::refreshShowingErrors() {
 
 void ResultFinancePanel::setProject(int projectId) {
     m_projectId = projectId;
-    OpenProjectData();
+    openProjectData();
 }
 
 FinanceChoice ResultFinancePanel::choice() const {
     FinanceChoice c;
-    c.costBearer = m_rgKostentraeger->itemIndex();
-    c.type = m_rgKostenTyp->itemIndex();
-    c.grouping = m_rgGruppierung->itemIndex();
+    c.costBearer = m_costBearerGroup->itemIndex();
+    c.type = m_typeGroup->itemIndex();
+    c.grouping = m_groupingGroup->itemIndex();
     return c;
 }
 
-void ResultFinancePanel::BuildResultQueries() {
-    m_queries = ResultQueries::BuildResultQueries(m_items, choice(), m_projectId);
+void ResultFinancePanel::buildResultQueries() {
+    m_queries = ResultQueries::buildResultQueries(m_items, choice(), m_projectId);
 }
 
 // Opens the three views in their order; a failing one leaves the rest closed.
@@ -163,35 +163,35 @@ void ResultFinancePanel::openViews() {
         m_grids[i]->model()->setQuery(execute(m_dbs.user(), m_queries[i]));
 }
 
-void ResultFinancePanel::OpenProjectData() {
-    CloseProjectData();
-    BuildResultQueries();
+void ResultFinancePanel::openProjectData() {
+    closeProjectData();
+    buildResultQueries();
     openViews();
-    UpdateResultFooters();
+    updateResultFooters();
     Q_EMIT resultsRefreshed();
 }
 
-void ResultFinancePanel::CloseProjectData() {
+void ResultFinancePanel::closeProjectData() {
     for (ResultGrid* grid : m_grids)
         grid->model()->clear();
 }
 
-void ResultFinancePanel::rgKostentraegerClick() {
-    if (!FPrepared)
+void ResultFinancePanel::onFilterChanged() {
+    if (!m_prepared)
         return;
-    CloseProjectData();
-    BuildResultQueries();
+    closeProjectData();
+    buildResultQueries();
     openViews();
-    UpdateResultFooters();
+    updateResultFooters();
     Q_EMIT resultsRefreshed();
 }
 
-void ResultFinancePanel::UpdateResultFooters() {
+void ResultFinancePanel::updateResultFooters() {
     for (const auto& [kind, field] : kTotals) {
         ResultGrid* target = grid(kind);
         const QString name = QString::fromUtf8(field);
         const QString text =
-            target->model()->isOpen() ? SumColumnText(m_dbs.user(), query(kind), name) : formatTotal(0.0);
+            target->model()->isOpen() ? sumColumnText(m_dbs.user(), query(kind), name) : formatTotal(0.0);
         target->setFooterText(name, text);
     }
 }
@@ -217,15 +217,15 @@ ResultQueries::Query ResultFinancePanel::query(ResultKind kind) const {
 }
 
 QString ResultFinancePanel::costBearerChoice() const {
-    const int i = m_rgKostentraeger->itemIndex();
-    return i == m_items.costBearers.size() - 1 ? QString() : m_rgKostentraeger->itemText();
+    const int i = m_costBearerGroup->itemIndex();
+    return i == m_items.costBearers.size() - 1 ? QString() : m_costBearerGroup->itemText();
 }
 
 QString ResultFinancePanel::typeChoice() const {
-    const int i = m_rgKostenTyp->itemIndex();
-    return i == m_items.types.size() - 1 ? QString() : m_rgKostenTyp->itemText();
+    const int i = m_typeGroup->itemIndex();
+    return i == m_items.types.size() - 1 ? QString() : m_typeGroup->itemText();
 }
 
 QString ResultFinancePanel::groupingChoice() const {
-    return m_rgGruppierung->itemText();
+    return m_groupingGroup->itemText();
 }

@@ -24,23 +24,23 @@ public:
 
     explicit ResultFinancePanel(Databases& dbs, QWidget* parent = nullptr);
 
-    // Chooses the project and opens its results (OpenProjectData).
+    // Chooses the project and opens its results (openProjectData).
     void setProject(int projectId);
     int projectId() const { return m_projectId; }
 
     // Closes and reopens the three views of the current project and writes the footers.
-    void OpenProjectData();
+    void openProjectData();
     // Closes the three views; the grids are empty until the next open.
-    void CloseProjectData();
-    // The refresh of a filter or grouping click; ignored while FPrepared is false. The calculation
+    void closeProjectData();
+    // The refresh of a filter or grouping click; ignored while m_prepared is false. The calculation
     // run calls it at its end. Throws TavoError when a query fails.
-    void rgKostentraegerClick();
-    void rgKostenTypClick() { rgKostentraegerClick(); }
-    void rgGruppierungClick() { rgKostentraegerClick(); }
+    void onFilterChanged();
+    void onTypeFilterChanged() { onFilterChanged(); }
+    void onGroupingChanged() { onFilterChanged(); }
     // Writes the five totals into the footers (0,00 for a closed view).
-    void UpdateResultFooters();
+    void updateResultFooters();
 
-    bool prepared() const { return FPrepared; }
+    bool prepared() const { return m_prepared; }
 
     // The grids, their query datasets (fields in query order, for the clipboard), their caption
     // labels and the row beside each caption (room for its zoom button).
@@ -54,9 +54,9 @@ public:
     ResultQueries::Query query(ResultKind kind) const;
 
     // The current choices.
-    ResultRadioGroup* rgKostentraeger() const { return m_rgKostentraeger; }
-    ResultRadioGroup* rgKostenTyp() const { return m_rgKostenTyp; }
-    ResultRadioGroup* rgGruppierung() const { return m_rgGruppierung; }
+    ResultRadioGroup* costBearerGroup() const { return m_costBearerGroup; }
+    ResultRadioGroup* typeGroup() const { return m_typeGroup; }
+    ResultRadioGroup* groupingGroup() const { return m_groupingGroup; }
     ResultQueries::FinanceChoice choice() const;
     // The chosen cost bearer and type, empty for "keine Einschränkung"; the grouping item text.
     QString costBearerChoice() const;
@@ -70,7 +70,7 @@ Q_SIGNALS:
 private:
     QWidget* buildGrids();
     QWidget* buildFilters();
-    void BuildResultQueries();
+    void buildResultQueries();
     void openViews();
     void refreshShowingErrors();
     static int index(ResultKind kind) { return static_cast<int>(kind); }
@@ -82,9 +82,9 @@ private:
     std::array<QLabel*, 3> m_captions{};
     std::array<QHBoxLayout*, 3> m_captionRows{};
     QHBoxLayout* m_toolRow = nullptr;
-    ResultRadioGroup* m_rgKostentraeger = nullptr;
-    ResultRadioGroup* m_rgKostenTyp = nullptr;
-    ResultRadioGroup* m_rgGruppierung = nullptr;
+    ResultRadioGroup* m_costBearerGroup = nullptr;
+    ResultRadioGroup* m_typeGroup = nullptr;
+    ResultRadioGroup* m_groupingGroup = nullptr;
     int m_projectId = 0;
-    bool FPrepared = false;
+    bool m_prepared = false;
 };

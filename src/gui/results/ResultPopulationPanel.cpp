@@ -38,38 +38,38 @@ ResultPopulationPanel::ResultPopulationPanel(Databases& dbs, QWidget* parent)
     m_gridWE->setObjectName(QStringLiteral("GridWE"));
     m_gridBeV->setObjectName(QStringLiteral("GridBeV1"));
     const QString copyHint = QStringLiteral("in Zwischenablage kopieren");
-    m_btCopyWE = makeButton(QStringLiteral("btCopyWE"), QStringLiteral("Kopieren"), copyHint);
-    m_btDruckWE = makeButton(QStringLiteral("btDruckWE"), QStringLiteral("Drucken"),
+    m_copyUnitsButton = makeButton(QStringLiteral("btCopyWE"), QStringLiteral("Kopieren"), copyHint);
+    m_printUnitsButton = makeButton(QStringLiteral("btDruckWE"), QStringLiteral("Drucken"),
                              QStringLiteral("drucke Wohneinheiten"));
-    m_btCopyBeV = makeButton(QStringLiteral("SpeedButton4"), QStringLiteral("Kopieren"), copyHint);
-    m_btDruckBeV =
+    m_copyInhabitantsButton = makeButton(QStringLiteral("SpeedButton4"), QStringLiteral("Kopieren"), copyHint);
+    m_printInhabitantsButton =
         makeButton(QStringLiteral("BitBtn7"), QStringLiteral("Drucken"), QStringLiteral("drucke Bewohner"));
 
-    m_rgGebiet1 = new ResultRadioGroup(QStringLiteral("Filter: Gebiet"), 3, this);
-    m_rgGebiet1->setObjectName(QStringLiteral("rgGebiet1"));
-    m_rgGebiet1->setItems(areaItems());
-    m_rgGebiet1->setItemIndex(0);
-    connect(m_rgGebiet1, &ResultRadioGroup::clicked, this, &ResultPopulationPanel::clickShowingErrors);
+    m_areaGroup = new ResultRadioGroup(QStringLiteral("Filter: Gebiet"), 3, this);
+    m_areaGroup->setObjectName(QStringLiteral("rgGebiet1"));
+    m_areaGroup->setItems(areaItems());
+    m_areaGroup->setItemIndex(0);
+    connect(m_areaGroup, &ResultRadioGroup::clicked, this, &ResultPopulationPanel::clickShowingErrors);
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(buildColumn(QStringLiteral("StaticText181"), QStringLiteral("Wohneinheiten:"), m_gridWE,
-                                  m_btCopyWE, m_btDruckWE));
+                                  m_copyUnitsButton, m_printUnitsButton));
     QWidget* right = buildColumn(QStringLiteral("StaticText180"), QStringLiteral("Bewohner:"), m_gridBeV,
-                                 m_btCopyBeV, m_btDruckBeV);
-    right->layout()->addWidget(m_rgGebiet1);
+                                 m_copyInhabitantsButton, m_printInhabitantsButton);
+    right->layout()->addWidget(m_areaGroup);
     layout->addWidget(right, 1);
 
     // A closed view (no project yet) leaves the clipboard as it is.
-    connect(m_btCopyWE, &QToolButton::clicked, this, [this] {
+    connect(m_copyUnitsButton, &QToolButton::clicked, this, [this] {
         if (m_gridWE->model()->isOpen())
             copyDatasetToClipboard(datasetWE());
     });
-    connect(m_btCopyBeV, &QToolButton::clicked, this, [this] {
+    connect(m_copyInhabitantsButton, &QToolButton::clicked, this, [this] {
         if (m_gridBeV->model()->isOpen())
             copyDatasetToClipboard(datasetBeV());
     });
-    connect(m_btDruckWE, &QToolButton::clicked, this, [this] { Q_EMIT printRequested(m_gridWE); });
-    connect(m_btDruckBeV, &QToolButton::clicked, this, [this] { Q_EMIT printRequested(m_gridBeV); });
+    connect(m_printUnitsButton, &QToolButton::clicked, this, [this] { Q_EMIT printRequested(m_gridWE); });
+    connect(m_printInhabitantsButton, &QToolButton::clicked, this, [this] { Q_EMIT printRequested(m_gridBeV); });
 }
 
 QToolButton* ResultPopulationPanel::makeButton(const QString& name, const QString& text,
@@ -108,7 +108,7 @@ QWidget* ResultPopulationPanel::buildColumn(const QString& captionName, const QS
 
 void ResultPopulationPanel::clickShowingErrors() {
     try {
-        rgGebietClick();
+        onAreaFilterChanged();
     } catch (const TavoError& e) {
         QMessageBox::critical(this, QStringLiteral("TAVO"), e.message());
     }
@@ -116,32 +116,32 @@ void ResultPopulationPanel::clickShowingErrors() {
 
 void ResultPopulationPanel::setProject(int projectId) {
     m_projectId = projectId;
-    OpenProjectData();
+    openProjectData();
 }
 
-void ResultPopulationPanel::BuildPopulationQueries() {
+void ResultPopulationPanel::buildPopulationQueries() {
     m_queryBeV = Query();
-    const Query bev = ResultQueries::BuildPopulationQueries(m_dbs.user(), m_rgGebiet1->itemIndex(),
+    const Query bev = ResultQueries::buildPopulationQueries(m_dbs.user(), m_areaGroup->itemIndex(),
                                                             readPopulationSource(m_dbs.user(), m_projectId));
     m_queryBeV = bev;
     m_queryWE = buildDwellingQuery(m_projectId);
 }
 
-void ResultPopulationPanel::rgGebietClick() {
+void ResultPopulationPanel::onAreaFilterChanged() {
     if (m_projectId <= 0)
         return;
-    BuildPopulationQueries();
+    buildPopulationQueries();
     m_gridBeV->model()->setQuery(execute(m_dbs.user(), m_queryBeV));
     m_gridWE->model()->setQuery(execute(m_dbs.user(), m_queryWE));
     Q_EMIT resultsRefreshed();
 }
 
-void ResultPopulationPanel::OpenProjectData() {
-    CloseProjectData();
-    rgGebietClick();
+void ResultPopulationPanel::openProjectData() {
+    closeProjectData();
+    onAreaFilterChanged();
 }
 
-void ResultPopulationPanel::CloseProjectData() {
+void ResultPopulationPanel::closeProjectData() {
     m_gridBeV->model()->clear();
     m_gridWE->model()->clear();
 }
@@ -155,5 +155,5 @@ const QSqlQueryModel& ResultPopulationPanel::datasetBeV() const {
 }
 
 void ResultPopulationPanel::copyDatasetToClipboard(const QSqlQueryModel& dataset) {
-    CopyDataSetToClipboard(dataset);
+    ::copyDatasetToClipboard(dataset);
 }

@@ -20,29 +20,29 @@ class ResultPopulationPanel : public QWidget {
 public:
     explicit ResultPopulationPanel(Databases& dbs, QWidget* parent = nullptr);
 
-    // Chooses the project and opens its views (OpenProjectData).
+    // Chooses the project and opens its views (openProjectData).
     void setProject(int projectId);
     int projectId() const { return m_projectId; }
 
-    void OpenProjectData();
-    void CloseProjectData();
+    void openProjectData();
+    void closeProjectData();
     // Rebuilds both queries from the chosen area and the project row, without opening them. Throws
     // TavoError "ungültiges Gebiet!" when no area is chosen.
-    void BuildPopulationQueries();
+    void buildPopulationQueries();
     // Rebuilds and reopens both views (the area click; the calculation run calls it at its end).
-    void rgGebietClick();
+    void onAreaFilterChanged();
 
     ResultGrid* gridWE() const { return m_gridWE; }
     ResultGrid* gridBeV() const { return m_gridBeV; }
     const QSqlQueryModel& datasetWE() const;
     const QSqlQueryModel& datasetBeV() const;
-    ResultRadioGroup* rgGebiet1() const { return m_rgGebiet1; }
+    ResultRadioGroup* areaGroup() const { return m_areaGroup; }
 
-    // The copy and print buttons: btCopyWE, btDruckWE, SpeedButton4 (copy BeV), BitBtn7 (print BeV).
-    QToolButton* btCopyWE() const { return m_btCopyWE; }
-    QToolButton* btDruckWE() const { return m_btDruckWE; }
-    QToolButton* btCopyBeV() const { return m_btCopyBeV; }
-    QToolButton* btDruckBeV() const { return m_btDruckBeV; }
+    // The copy and print buttons of the dwelling-unit and the inhabitant grids.
+    QToolButton* copyUnitsButton() const { return m_copyUnitsButton; }
+    QToolButton* printUnitsButton() const { return m_printUnitsButton; }
+    QToolButton* copyInhabitantsButton() const { return m_copyInhabitantsButton; }
+    QToolButton* printInhabitantsButton() const { return m_printInhabitantsButton; }
 
     // Puts a view's dataset on the clipboard as tab-separated text (header of field names, CR LF).
     static void copyDatasetToClipboard(const QSqlQueryModel& dataset);
@@ -62,11 +62,11 @@ private:
     Databases& m_dbs;
     ResultGrid* m_gridWE = nullptr;
     ResultGrid* m_gridBeV = nullptr;
-    ResultRadioGroup* m_rgGebiet1 = nullptr;
-    QToolButton* m_btCopyWE = nullptr;
-    QToolButton* m_btDruckWE = nullptr;
-    QToolButton* m_btCopyBeV = nullptr;
-    QToolButton* m_btDruckBeV = nullptr;
+    ResultRadioGroup* m_areaGroup = nullptr;
+    QToolButton* m_copyUnitsButton = nullptr;
+    QToolButton* m_printUnitsButton = nullptr;
+    QToolButton* m_copyInhabitantsButton = nullptr;
+    QToolButton* m_printInhabitantsButton = nullptr;
     ResultQueries::Query m_queryWE;
     ResultQueries::Query m_queryBeV;
     int m_projectId = 0;

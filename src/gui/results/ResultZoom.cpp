@@ -22,32 +22,32 @@ const std::array<const char*, 3> kZoomButtonNames = {"btZoomAusgaben", "btZoomEi
 
 } // namespace
 
-void CopyDataSetToClipboard(const QSqlQueryModel& dataset) {
+void copyDatasetToClipboard(const QSqlQueryModel& dataset) {
     QApplication::clipboard()->setText(DatasetText::fromModel(dataset));
 }
 
 ResultZoom::ResultZoom(ResultFinancePanel* panel) : QObject(panel), m_panel(panel) {
     for (ResultKind kind : kKinds) {
         const int i = static_cast<int>(kind);
-        m_btZoom[i] = makeButton(kZoomButtonNames[i], QStringLiteral("Zoom"), QString());
+        m_zoomButtons[i] = makeButton(kZoomButtonNames[i], QStringLiteral("Zoom"), QString());
         // Right beside the caption, before the row's stretch.
-        m_panel->captionRow(kind)->insertWidget(1, m_btZoom[i]);
-        connect(m_btZoom[i], &QToolButton::clicked, this, [this, kind] { ZoomResultGrid(kind); });
+        m_panel->captionRow(kind)->insertWidget(1, m_zoomButtons[i]);
+        connect(m_zoomButtons[i], &QToolButton::clicked, this, [this, kind] { zoomResultGrid(kind); });
     }
-    m_btChartFinanz = makeButton("btChartFinanz", QStringLiteral("Grafik"), QStringLiteral("zeige Graphik"));
-    m_btCopyZoomGrid = makeButton("btCopyZoomGrid", QStringLiteral("Kopieren"),
+    m_chartButton = makeButton("btChartFinanz", QStringLiteral("Grafik"), QStringLiteral("zeige Graphik"));
+    m_copyZoomButton = makeButton("btCopyZoomGrid", QStringLiteral("Kopieren"),
                                   QStringLiteral("in Zwischenablage kopieren"));
-    m_btDruckeZoomGrid =
+    m_printZoomButton =
         makeButton("btDruckeZoomGrid", QStringLiteral("Drucken"), QStringLiteral("Drucke Tabelle"));
-    m_btZoomOut = makeButton("btZoomOut", QStringLiteral("Zoom aus"), QString());
-    for (QToolButton* button : {m_btChartFinanz, m_btCopyZoomGrid, m_btDruckeZoomGrid, m_btZoomOut})
+    m_zoomOutButton = makeButton("btZoomOut", QStringLiteral("Zoom aus"), QString());
+    for (QToolButton* button : {m_chartButton, m_copyZoomButton, m_printZoomButton, m_zoomOutButton})
         m_panel->toolRow()->addWidget(button);
     setZoomOnlyEnabled(false);
 
-    connect(m_btZoomOut, &QToolButton::clicked, this, &ResultZoom::UnzoomResultGrid);
-    connect(m_btCopyZoomGrid, &QToolButton::clicked, this, &ResultZoom::btCopyZoomGridClick);
-    connect(m_btDruckeZoomGrid, &QToolButton::clicked, this, &ResultZoom::btDruckeZoomGridClick);
-    connect(m_btChartFinanz, &QToolButton::clicked, this, &ResultZoom::btChartFinanzClick);
+    connect(m_zoomOutButton, &QToolButton::clicked, this, &ResultZoom::unzoomResultGrid);
+    connect(m_copyZoomButton, &QToolButton::clicked, this, &ResultZoom::onCopyZoomClicked);
+    connect(m_printZoomButton, &QToolButton::clicked, this, &ResultZoom::onPrintZoomClicked);
+    connect(m_chartButton, &QToolButton::clicked, this, &ResultZoom::showFinanceChart);
 }
 
 QToolButton* ResultZoom::makeButton(const char* name, const QString& text, const QString& hint) {
@@ -58,15 +58,15 @@ QToolButton* ResultZoom::makeButton(const char* name, const QString& text, const
     return button;
 }
 
-ResultGrid* ResultZoom::FZoomGrid() const {
+ResultGrid* ResultZoom::zoomGrid() const {
     return m_zoomed ? m_panel->grid(m_kind) : nullptr;
 }
 
-QLabel* ResultZoom::FZoomText() const {
+QLabel* ResultZoom::zoomText() const {
     return m_zoomed ? m_panel->caption(m_kind) : nullptr;
 }
 
-const QSqlQueryModel* ResultZoom::FZoomDataSet() const {
+const QSqlQueryModel* ResultZoom::zoomDataset() const {
     return m_zoomed ? &m_panel->dataset(m_kind) : nullptr;
 }
 
@@ -74,18 +74,18 @@ void ResultZoom::setGridsVisible(bool visible) {
     for (ResultKind kind : kKinds) {
         m_panel->caption(kind)->setVisible(visible);
         m_panel->grid(kind)->setVisible(visible);
-        btZoom(kind)->setVisible(visible);
+        zoomButton(kind)->setVisible(visible);
     }
 }
 
 void ResultZoom::setZoomOnlyEnabled(bool enabled) {
-    for (QToolButton* button : {m_btZoomOut, m_btDruckeZoomGrid, m_btCopyZoomGrid, m_btChartFinanz})
+    for (QToolButton* button : {m_zoomOutButton, m_printZoomButton, m_copyZoomButton, m_chartButton})
         button->setEnabled(enabled);
 }
 
 // The page lays its grids out one below the other, each in its caption's row and stretch; with the
 // other two hidden, the zoomed caption moves to the top and its grid takes the room of all three.
-void ResultZoom::ZoomResultGrid(ResultKind kind) {
+void ResultZoom::zoomResultGrid(ResultKind kind) {
     if (m_zoomed)
         return;
     m_kind = kind;
@@ -96,7 +96,7 @@ void ResultZoom::ZoomResultGrid(ResultKind kind) {
     setZoomOnlyEnabled(true);
 }
 
-void ResultZoom::UnzoomResultGrid() {
+void ResultZoom::unzoomResultGrid() {
     if (!m_zoomed)
         return;
     m_zoomed = false;
@@ -104,21 +104,21 @@ void ResultZoom::UnzoomResultGrid() {
     setZoomOnlyEnabled(false);
 }
 
-void ResultZoom::btCopyZoomGridClick() {
+void ResultZoom::onCopyZoomClicked() {
     // A closed view (no project shown) leaves the clipboard as it is.
     if (m_zoomed && m_panel->grid(m_kind)->model()->isOpen())
-        CopyDataSetToClipboard(m_panel->dataset(m_kind));
-    UnzoomResultGrid();
+        copyDatasetToClipboard(m_panel->dataset(m_kind));
+    unzoomResultGrid();
 }
 
-void ResultZoom::btDruckeZoomGridClick() {
+void ResultZoom::onPrintZoomClicked() {
     if (m_zoomed)
         Q_EMIT printRequested(m_panel->grid(m_kind));
-    UnzoomResultGrid();
+    unzoomResultGrid();
 }
 
-void ResultZoom::btChartFinanzClick() {
+void ResultZoom::showFinanceChart() {
     if (m_zoomed)
         Q_EMIT chartRequested(m_kind);
-    UnzoomResultGrid();
+    unzoomResultGrid();
 }

@@ -14,7 +14,7 @@ class ResultGrid;
 
 // Puts a whole dataset on the clipboard as plain text (DatasetText: header of field names, tabs,
 // CR LF), replacing its content. The one copy routine of the result pages.
-void CopyDataSetToClipboard(const QSqlQueryModel& dataset);
+void copyDatasetToClipboard(const QSqlQueryModel& dataset);
 
 // The zoom of the page "Auswertung Finanz": one of the three result grids at a time covers the room
 // of all three. Adds a zoom button beside each grid caption and the four zoom-only buttons (chart,
@@ -30,23 +30,23 @@ public:
 
     // Zooms the grid of this kind with its caption and dataset. Ignored while a zoom is active (the
     // zoom buttons are hidden then, so no second zoom can start).
-    void ZoomResultGrid(ResultKind kind);
+    void zoomResultGrid(ResultKind kind);
     // Ends the zoom: all three captions, grids and zoom buttons show again; the zoom-only buttons
     // are disabled. Nothing happens when no grid is zoomed.
-    void UnzoomResultGrid();
+    void unzoomResultGrid();
 
     bool isZoomed() const { return m_zoomed; }
     // The zoomed grid, its caption and its dataset; valid only while zoomed.
     ResultKind zoomedKind() const { return m_kind; }
-    ResultGrid* FZoomGrid() const;
-    QLabel* FZoomText() const;
-    const QSqlQueryModel* FZoomDataSet() const;
+    ResultGrid* zoomGrid() const;
+    QLabel* zoomText() const;
+    const QSqlQueryModel* zoomDataset() const;
 
-    QToolButton* btZoom(ResultKind kind) const { return m_btZoom[static_cast<int>(kind)]; }
-    QToolButton* btZoomOut() const { return m_btZoomOut; }
-    QToolButton* btDruckeZoomGrid() const { return m_btDruckeZoomGrid; }
-    QToolButton* btCopyZoomGrid() const { return m_btCopyZoomGrid; }
-    QToolButton* btChartFinanz() const { return m_btChartFinanz; }
+    QToolButton* zoomButton(ResultKind kind) const { return m_zoomButtons[static_cast<int>(kind)]; }
+    QToolButton* zoomOutButton() const { return m_zoomOutButton; }
+    QToolButton* printZoomButton() const { return m_printZoomButton; }
+    QToolButton* copyZoomButton() const { return m_copyZoomButton; }
+    QToolButton* chartButton() const { return m_chartButton; }
 
 Q_SIGNALS:
     // The print button: the owner shows its print dialog for the grid.
@@ -58,16 +58,16 @@ private:
     QToolButton* makeButton(const char* name, const QString& text, const QString& hint);
     void setGridsVisible(bool visible);
     void setZoomOnlyEnabled(bool enabled);
-    void btCopyZoomGridClick();
-    void btDruckeZoomGridClick();
-    void btChartFinanzClick();
+    void onCopyZoomClicked();
+    void onPrintZoomClicked();
+    void showFinanceChart();
 
     ResultFinancePanel* m_panel;
-    std::array<QToolButton*, 3> m_btZoom{};
-    QToolButton* m_btZoomOut = nullptr;
-    QToolButton* m_btDruckeZoomGrid = nullptr;
-    QToolButton* m_btCopyZoomGrid = nullptr;
-    QToolButton* m_btChartFinanz = nullptr;
+    std::array<QToolButton*, 3> m_zoomButtons{};
+    QToolButton* m_zoomOutButton = nullptr;
+    QToolButton* m_printZoomButton = nullptr;
+    QToolButton* m_copyZoomButton = nullptr;
+    QToolButton* m_chartButton = nullptr;
     bool m_zoomed = false;
     ResultKind m_kind = ResultKind::Expenditure;
 };
