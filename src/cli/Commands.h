@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -7,7 +8,8 @@
 // Exit codes of tavo-cli: 0 success, 1 calculation error, 2 usage error or unusable database.
 enum CliExit { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
-// Options of the form "--name value" and flags of the form "--name".
+// The options of one subcommand, read by QCommandLineParser: "--name value", "--name=value" and
+// flags "--name".
 struct CliArgs {
     QMap<QString, QString> options;
     QStringList flags;
@@ -17,11 +19,26 @@ struct CliArgs {
         return options.value(name, fallback);
     }
 
-    // Parses args; names listed in flagNames take no value. Unknown names or a missing value make
-    // error non-empty.
+    // Parses args; names listed in flagNames take no value. Unknown names, a missing value or an
+    // argument that is no option make error non-empty (a German message).
     static CliArgs parse(const QStringList& args, const QStringList& valueNames, const QStringList& flagNames,
                          QString* error);
 };
+
+// One subcommand of tavo-cli: its name, its usage line (without "tavo-cli ") and the function that
+// runs it with the arguments after the name and returns the exit code. A new subcommand is a file
+// with its function and one row in the table of Commands.cpp.
+struct CliCommand {
+    const char* name;
+    const char* usage;
+    int (*run)(const QStringList& args);
+};
+
+// Every subcommand, in the order of the usage text.
+const QList<CliCommand>& cliCommands();
+
+// The usage text of tavo-cli: one line per subcommand, then --help and --version.
+QString cliUsage();
 
 // Prints a message on stderr.
 void printError(const QString& message);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 
 #include "cli/Commands.h"
@@ -10,63 +11,74 @@
 
 namespace {
 
-const char* const kUsage =
-    "Aufruf:\n"
-    "  tavo-cli init --user DATEI\n"
-    "  tavo-cli calc [--master DATEI] [--user DATEI] (--project ID | --all)\n"
-    "  tavo-cli export [--user DATEI] --project ID --view ausgaben|einnahmen|saldo|wohneinheiten|bewohner\n"
-    "                  [--kostentraeger NAME] [--typ NAME] [--gruppierung TEXT] [--gebiet 0..4]\n";
+void printOut(const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}
+
+const CliCommand* findCommand(const QString& name) {
+    for (const CliCommand& command : cliCommands())
+        if (name == QLatin1String(command.name))
+            return &command;
+    return nullptr;
+}
 
 } // namespace
 
-void printError(const QString& message) {
-    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-    std::fflush(stderr);
-}
-
-CliArgs CliArgs::parse(const QStringList& args, const QStringList& valueNames, const QStringList& flagNames,
-                       QString* error) {
-    CliArgs result;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        const QString name = arg.startsWith(QStringLiteral("--")) ? arg.mid(2) : QString();
-        if (flagNames.contains(name)) {
-            result.flags << name;
-        } else if (valueNames.contains(name)) {
-            if (i + 1 >= args.size()) {
-                *error = QStringLiteral("Wert fehlt nach %1").arg(arg);
-                return result;
-            }
-            result.options.insert(name, args[++i]);
-        } else {
-            *error = QStringLiteral("Unbekannte Option: %1").arg(arg);
-            return result;
-        }
-    }
-    return result;
-}
-
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavo-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
     NumberFormat::install();
-    QStringList args = app.arguments().mid(1);
-    if (args.isEmpty()) {
-        std::fputs(kUsage, stderr);
+
+    // The program's own options come before the subcommand; everything after it belongs to the
+    // subcommand.
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("zeigt den Aufruf"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("zeigt die Version"));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("init, calc oder export"));
+    if (!parser.parse(app.arguments())) {
+        const QStringList unknown = parser.unknownOptionNames();
+        printError(unknown.isEmpty() ? parser.errorText()
+                                     : QStringLiteral("Unbekannte Option: %1%2")
+                                           .arg(unknown.first().size() > 1 ? QStringLiteral("--") : QStringLiteral("-"),
+                                                unknown.first()));
+        std::fputs(cliUsage().toLocal8Bit().constData(), stderr);
         return ExitUsage;
     }
-    const QString command = args.takeFirst();
+    if (parser.isSet(help)) {
+        printOut(cliUsage());
+        return ExitOk;
+    }
+    if (parser.isSet(version)) {
+        printOut(QStringLiteral("tavo-cli %1\n").arg(QCoreApplication::applicationVersion()));
+        return ExitOk;
+    }
+
+    QStringList args = parser.positionalArguments();
+    if (args.isEmpty()) {
+        std::fputs(cliUsage().toLocal8Bit().constData(), stderr);
+        return ExitUsage;
+    }
+    const QString name = args.takeFirst();
+    const CliCommand* command = findCommand(name);
+    if (!command) {
+        printError(QStringLiteral("Unbekannter Befehl: %1").arg(name));
+        std::fputs(cliUsage().toLocal8Bit().constData(), stderr);
+        return ExitUsage;
+    }
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        printOut(QStringLiteral("Aufruf: tavo-cli %1\n").arg(QString::fromUtf8(command->usage)));
+        return ExitOk;
+    }
     try {
-        if (command == QLatin1String("init"))
-            return cmdInit(args);
-        if (command == QLatin1String("calc"))
-            return cmdCalc(args);
-        if (command == QLatin1String("export"))
-            return cmdExport(args);
+        return command->run(args);
     } catch (const TavoError& e) {
         printError(e.message());
         return ExitUsage;
     }
-    printError(QStringLiteral("Unbekannter Befehl: %1").arg(command));
-    std::fputs(kUsage, stderr);
-    return ExitUsage;
 }

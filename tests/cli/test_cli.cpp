@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
 
@@ -29,6 +30,22 @@ CliResult runCli(const QStringList& args, const QString& program = QStringLitera
             QString::fromLocal8Bit(process.readAllStandardError())};
 }
 
+struct ProgramOutput {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ProgramOutput runProgram(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(60000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
 } // namespace
 
 class TestEngineCli : public QObject {
@@ -42,6 +59,7 @@ private Q_SLOTS:
     void killedRunLeavesEachProjectComplete();
     void concurrentRunsWaitForEachOther();
     void fullDiskKeepsPreviousResults();
+    void helpVersionAndOptionForms();
 };
 
 void TestEngineCli::calculatesOneProject() {
@@ -202,6 +220,53 @@ void TestEngineCli::fullDiskKeepsPreviousResults() {
     QCOMPARE(Sql::scalar(db.user(), "SELECT Bezugsjahr FROM TAVO WHERE ID = ?", {id}).toInt(), 1999);
     QCOMPARE(Sql::scalar(db.user(), "SELECT count(*) FROM bWvB WHERE TAVO = ? AND EFHg > 0", {id}).toInt(),
              0);
+}
+
+void TestEngineCli::helpVersionAndOptionForms() {
+    const QString cli = QStringLiteral(TAVO_TEST_CLI);
+    for (const QString& option : {QStringLiteral("--help"), QStringLiteral("-h")}) {
+        const ProgramOutput help = runProgram(cli, {option});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.err.isEmpty());
+        for (const char* command : {"tavo-cli init", "tavo-cli calc", "tavo-cli export"})
+            QVERIFY2(help.out.contains(QLatin1String(command)), qPrintable(help.out));
+    }
+    const ProgramOutput calcHelp = runProgram(cli, {"calc", "--help"});
+    QCOMPARE(calcHelp.exitCode, 0);
+    QVERIFY(calcHelp.out.contains("--project ID | --all"));
+
+    const ProgramOutput version = runProgram(cli, {"--version"});
+    QCOMPARE(version.exitCode, 0);
+    QCOMPARE(version.out.trimmed(), QStringLiteral("tavo-cli " TAVO_VERSION));
+
+    // Usage errors before and after the subcommand: exit 2, German message on stderr, nothing on stdout.
+    for (const QStringList& args : {QStringList{"--bogus"}, QStringList{"rechne"}, QStringList{},
+                                    QStringList{"calc", "--bogus", "--all"}, QStringList{"init"}}) {
+        const ProgramOutput wrong = runProgram(cli, args);
+        QCOMPARE(wrong.exitCode, 2);
+        QVERIFY(wrong.out.isEmpty());
+        QVERIFY(!wrong.err.isEmpty());
+    }
+    QVERIFY(runProgram(cli, {"--bogus"}).err.contains("Unbekannte Option: --bogus"));
+    QVERIFY(runProgram(cli, {"calc", "--user", "x.db", "--project"}).err.contains("Wert fehlt nach --project"));
+
+    // --name=value is the same as --name value.
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    const ProgramOutput calc = runProgram(
+        cli, {"calc", "--master=" + db.masterPath(), "--user=" + db.userPath(), "--project=" + QString::number(id)});
+    QCOMPARE(calc.exitCode, 0);
+    QVERIFY(ledgerRows(db, id) > 0);
+
+    // The desktop program answers --help and --version without opening a window.
+    const QString tavo = QFileInfo(cli).dir().filePath("tavo");
+    const ProgramOutput tavoVersion = runProgram(tavo, {"--version"});
+    QCOMPARE(tavoVersion.exitCode, 0);
+    QCOMPARE(tavoVersion.out.trimmed(), QStringLiteral("tavo " TAVO_VERSION));
+    const ProgramOutput tavoHelp = runProgram(tavo, {"--help"});
+    QCOMPARE(tavoHelp.exitCode, 0);
+    QVERIFY(tavoHelp.out.contains("--version"));
+    QCOMPARE(runProgram(tavo, {"--bogus"}).exitCode, 2);
 }
 
 QTEST_GUILESS_MAIN(TestEngineCli)

@@ -280,15 +280,15 @@ void ProjectsTest::createProjectAndDelete() {
 
 void ProjectsTest::lookupMunicipalityName() {
     TestDb db;
-    QCOMPARE(lookupMunicipalityName(db.master(), QStringLiteral("301")).toString(),
+    QCOMPARE(::lookupMunicipalityName(db.master(), QStringLiteral("301")).toString(),
              QStringLiteral("Talheim"));
-    QCOMPARE(lookupMunicipalityName(db.master(), QStringLiteral(" 306 ")).toString(),
+    QCOMPARE(::lookupMunicipalityName(db.master(), QStringLiteral(" 306 ")).toString(),
              QStringLiteral("Mühlbach"));
-    QVERIFY(lookupMunicipalityName(db.master(), QStringLiteral("999")).isNull());
-    QVERIFY(lookupMunicipalityName(db.master(), QString()).isNull());
-    QVERIFY(lookupMunicipalityName(db.master(), QStringLiteral("30a")).isNull());
-    QVERIFY(lookupMunicipalityName(db.master(), QStringLiteral("301 OR 1=1")).isNull());
-    QVERIFY(lookupMunicipalityName(db.master(), QStringLiteral("301,5")).isNull());
+    QVERIFY(::lookupMunicipalityName(db.master(), QStringLiteral("999")).isNull());
+    QVERIFY(::lookupMunicipalityName(db.master(), QString()).isNull());
+    QVERIFY(::lookupMunicipalityName(db.master(), QStringLiteral("30a")).isNull());
+    QVERIFY(::lookupMunicipalityName(db.master(), QStringLiteral("301 OR 1=1")).isNull());
+    QVERIFY(::lookupMunicipalityName(db.master(), QStringLiteral("301,5")).isNull());
 }
 
 QTEST_GUILESS_MAIN(ProjectsTest)

@@ -195,7 +195,7 @@ void GuiOutputWindows::aboutShowsVersionAndPicture() {
     QVERIFY(QStringLiteral(TAVO_VERSION).contains(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+"))));
     auto* picture = about.findChild<QLabel*>(QStringLiteral("imgAbout"));
     QVERIFY(picture);
-    QCOMPARE(picture->pixmap().size(), QSize(512, 280));
+    QCOMPARE(picture->pixmap().deviceIndependentSize(), QSizeF(512, 280));
     auto* text = about.findChild<QPlainTextEdit*>(QStringLiteral("meAbout"));
     QVERIFY(text && text->isReadOnly());
     QVERIFY(text->toPlainText().contains(QStringLiteral("frei")));

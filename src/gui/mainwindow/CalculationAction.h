@@ -15,7 +15,7 @@ public:
     // Connects itself to the window's button btBerechnen.
     explicit CalculationAction(MainWindow& window);
 
-    // The click handler (onCalculateClicked).
+    // The click handler of the button btBerechnen.
     void calculate();
 
 Q_SIGNALS:

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QShowEvent>
+#include <QSplashScreen>
 #include <QSqlQuery>
 #include <QTabBar>
 #include <QTabWidget>
@@ -30,7 +31,7 @@
 #include "core/projects/ProjectRecord.h"
 #include "gui/mainwindow/ResultPagesHost.h"
 #include "gui/common/AboutDialog.h"
-#include "gui/common/SplashWindow.h"
+#include "gui/common/Artwork.h"
 #include "gui/common/Help.h"
 #include "core/projects/ProjectRecords.h"
 
@@ -70,8 +71,12 @@ const PresetButton kPresetButtons[] = {
 } // namespace
 
 MainWindow::MainWindow(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Window), m_dbs(dbs) {
-    auto* splash = new SplashWindow(this);
-    splash->showAndPaint();
+    // The start picture stays on top, centred on the screen, while the window is being set up.
+    QSplashScreen splash(Artwork::splashPicture(), Qt::WindowStaysOnTopHint);
+    splash.setObjectName(QStringLiteral("frmStartUp"));
+    splash.show();
+    splash.raise();
+    splash.repaint();
     m_prepared = false;
     setObjectName(QStringLiteral("frmHaupt"));
     setWindowTitle(QString::fromUtf8(kCaption));
@@ -96,8 +101,7 @@ MainWindow::MainWindow(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Wi
     new CalculationAction(*this);
     m_prepared = true;
     placeOnScreen();
-    splash->close();
-    delete splash;
+    splash.close();
 }
 
 MainWindow::~MainWindow() = default;

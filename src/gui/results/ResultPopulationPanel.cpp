@@ -155,5 +155,5 @@ const QSqlQueryModel& ResultPopulationPanel::datasetBeV() const {
 }
 
 void ResultPopulationPanel::copyDatasetToClipboard(const QSqlQueryModel& dataset) {
-    copyDatasetToClipboard(dataset);
+    ::copyDatasetToClipboard(dataset);
 }

@@ -38,7 +38,7 @@ public:
     const QSqlQueryModel& datasetBeV() const;
     ResultRadioGroup* areaGroup() const { return m_areaGroup; }
 
-    // The copy and print buttons: btCopyWE, btDruckWE, SpeedButton4 (copy BeV), BitBtn7 (print BeV).
+    // The copy and print buttons of the dwelling-unit and the inhabitant grids.
     QToolButton* copyUnitsButton() const { return m_copyUnitsButton; }
     QToolButton* printUnitsButton() const { return m_printUnitsButton; }
     QToolButton* copyInhabitantsButton() const { return m_copyInhabitantsButton; }
