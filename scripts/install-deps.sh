@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages TAVO needs to build, run and test, when they are missing.
 set -euo pipefail
-packages=(cmake make g++ qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libqt6sql6-sqlite
+packages=(cmake make g++ python3 qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libqt6sql6-sqlite
           libgl-dev fonts-dejavu-core poppler-utils xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do

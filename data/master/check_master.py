@@ -2,8 +2,10 @@
 """Builds a temporary SQLite database from schema.sql and the .tsv files of this
 folder (the same way the build does: statements split at ';', comment lines
 dropped, every cell inserted as text, empty cell = NULL) and checks the
-reference data for consistency.  Exits with status 1 and a list of problems if
-a check fails.
+reference data for consistency: among others that every default of a value list
+lies inside its list and its published range and has a source entry, and that
+the files are exactly what generate.py writes.  Exits with status 1 and a list
+of problems if a check fails.
 
     python3 check_master.py [--keep FILE]
 
@@ -98,7 +100,7 @@ def check(db):
         return db.execute(sql, args).fetchone()[0]
 
     tables = {r[0] for r in db.execute("SELECT name FROM sqlite_master WHERE type = 'table'")}
-    for t in ["FeldWerte", "Auswertung_Typen", "PG", "BvB", "BvB_Bebauungstypen",
+    for t in ["FeldWerte", "FeldQuellen", "Quellen", "Auswertung_Typen", "PG", "BvB", "BvB_Bebauungstypen",
               "Besiedelung_mit_Mobilisierung", "Besiedelung_ohne_Mobilisierung",
               "Besiedelung_leer"] + PER_MUNICIPALITY_TABLES:
         if t not in tables:
@@ -245,7 +247,86 @@ def check(db):
         for (value,) in db.execute("SELECT Wert FROM FeldWerte WHERE Tabelle = 'TAVO' AND Feld = ?", (f,)):
             if not value.isdigit():
                 fail("FeldWerte TAVO.%s: %r is no whole number" % (f, value))
+    check_sources(db, fail)
     return problems
+
+
+# Fields that hold a cost, fee or rate: their default needs a published source or the explicit
+# note that none was found; "Planungsannahme" is reserved for the inputs of a project.
+RATE_PREFIXES = ("ifKoEr", "ifKoEh", "auHebesatz", "auEinheitssatz", "gs", "siKoEh", "fiZinsen")
+NO_SOURCE = "keine veröffentlichte Quelle gefunden; Annahme"
+PLANNING = "Planungsannahme"
+
+
+def check_sources(db, fail):
+    """Every value list has one source row whose default is the list's default, lies inside the
+    list and inside the published range, and names only known sources."""
+    lists = {}
+    for tab, field, value, text, dflt in db.execute(
+            'SELECT Tabelle, Feld, Wert, Beschreibung, "Default" FROM FeldWerte ORDER BY Nummer'):
+        entry = lists.setdefault((tab, field), {"values": [], "default": None})
+        entry["values"].append(value)
+        if dflt:
+            entry["default"] = (value, text)
+    rows = {}
+    for row in db.execute("SELECT Tabelle, Feld, Vorgabe, Beschreibung, Spanne_von, Spanne_bis, "
+                          "Quellen, Herleitung FROM FeldQuellen"):
+        rows[(row[0], row[1])] = row[2:]
+    known = {r[0]: r[1:] for r in db.execute(
+        "SELECT ID, Titel, Herausgeber, Jahr, Fundstelle, Adresse FROM Quellen")}
+    used = set()
+    for key in sorted(set(rows) - set(lists)):
+        fail("FeldQuellen %s.%s has no value list" % key)
+    for key, entry in sorted(lists.items()):
+        name = "%s.%s" % key
+        if key not in rows:
+            fail("FeldQuellen has no source entry for %s" % name)
+            continue
+        value, text, low, high, sources, how = rows[key]
+        if entry["default"] is None or (value, text) != entry["default"]:
+            fail("FeldQuellen %s: default %r/%r, list default %r" % (name, value, text, entry["default"]))
+            continue
+        ids = [s for s in (sources or "").split(";") if s]
+        used.update(ids)
+        for sid in ids:
+            if sid not in known:
+                fail("FeldQuellen %s names unknown source %s" % (name, sid))
+        if not how or not how.strip():
+            fail("FeldQuellen %s has no derivation" % name)
+            continue
+        if not ids and not how.startswith((NO_SOURCE, PLANNING)):
+            fail("FeldQuellen %s has neither a source nor the note that none was found" % name)
+        if key[0] == "TAVO" and key[1].startswith(RATE_PREFIXES) and how.startswith(PLANNING):
+            fail("FeldQuellen %s: a rate is no planning assumption" % name)
+        if (low is None) != (high is None) or (low is None) != (not ids):
+            fail("FeldQuellen %s: published range and sources must come together" % name)
+        if key == ("Bebauung", "bbTyp") or key == ("Bebauung", "bbBauklasse"):
+            continue
+        numbers = [float(v) for v in entry["values"]]
+        d = float(value)
+        if not min(numbers) <= d <= max(numbers):
+            fail("FeldQuellen %s: default %s outside its list %s..%s" % (name, value, min(numbers), max(numbers)))
+        if low is not None and not (low <= high and low - 1e-9 <= d <= high + 1e-9):
+            fail("FeldQuellen %s: default %s outside the published range %s..%s" % (name, value, low, high))
+    for sid, (title, publisher, year, place, address) in sorted(known.items()):
+        if sid not in used:
+            fail("source %s is named by no default" % sid)
+        if not all(x and x.strip() for x in (title, publisher, year, place)):
+            fail("source %s lacks title, publisher, year or place" % sid)
+        if not (address or "").startswith(("http://", "https://")):
+            fail("source %s has no address" % sid)
+
+
+def check_generated(fail):
+    """The files of this folder are exactly what generate.py writes: it stays the one place that
+    holds the values."""
+    sys.path.insert(0, HERE)
+    sys.dont_write_bytecode = True   # leave no cache in the source folder
+    import generate
+    for name, text in sorted(generate.generated_files().items()):
+        with open(os.path.join(HERE, name), encoding="utf-8", newline="") as f:
+            if f.read() != text:
+                fail("%s differs from what generate.py writes; run python3 generate.py" % name)
 
 
 def main():
@@ -258,6 +339,7 @@ def main():
             os.remove(path)
         db = build(path)
         problems = check(db)
+        check_generated(problems.append)
         counts = [(t, db.execute('SELECT count(*) FROM "%s"' % t).fetchone()[0])
                   for (t,) in db.execute("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")]
         db.close()

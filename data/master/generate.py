@@ -2,8 +2,9 @@
 """Generates the readable sources of the master database TAVO_Master.db.
 
 Writes schema.sql and one tab-separated file per table into the folder of this
-script.  Everything is computed deterministically from the parameters below
-(no random numbers), so running the script twice gives byte-identical files.
+script, and the source tables between the markers of README.md.  Everything is
+computed deterministically from the parameters below (no random numbers), so
+running the script twice gives byte-identical files.
 
     python3 generate.py            # regenerate all files
     python3 generate.py --summary  # also print household sizes and totals
@@ -55,16 +56,15 @@ def de(x, digits=2):
     return sign + whole + ("," + frac if frac else "")
 
 
-def write_tsv(name, columns, rows):
-    path = os.path.join(HERE, name + ".tsv")
-    with open(path, "w", encoding="utf-8", newline="\n") as f:
-        f.write("\t".join(columns) + "\n")
-        for row in rows:
-            cells = ["" if c is None else str(c) for c in row]
-            assert len(cells) == len(columns), (name, row)
-            for c in cells:
-                assert "\t" not in c and "\n" not in c, (name, c)
-            f.write("\t".join(cells) + "\n")
+def tsv_text(name, columns, rows):
+    lines = ["\t".join(columns)]
+    for row in rows:
+        cells = ["" if c is None else str(c) for c in row]
+        assert len(cells) == len(columns), (name, row)
+        for c in cells:
+            assert "\t" not in c and "\n" not in c, (name, c)
+        lines.append("\t".join(cells))
+    return "\n".join(lines) + "\n"
 
 
 # --------------------------------------------------------------------------
@@ -479,38 +479,39 @@ TAVO_LISTS = [
     ("ifLfmAnschlNahwärme", entries([0, 50, 100, 200], 0, "Lfm", 0)),
     ("ifAnschlOberflächeInJahr", entries([2, 3, 4, 5, 6], 3, label=year_label)),
     # unit costs, construction
-    ("ifKoErStraßeUnterbau", entries([60, 80, 100, 120], 80, "€/m²", 1)),
-    ("ifKoErStraßeOberbau", entries([30, 40, 50, 60], 40, "€/m²", 1)),
-    ("ifKoErKanalStrEntwässerung", entries([250, 300, 400], 300, "€/Lfm", 1)),
-    ("ifKoErWasserleitung", entries([200, 250, 300, 400], 250, "€/Lfm", 1)),
-    ("ifKoErKanalTrennsystem", entries([400, 500, 600], 500, "€/Lfm", 1)),
-    ("ifKoErKanalMischsystem", entries([300, 400, 500], 400, "€/Lfm", 1)),
-    ("ifKoErStraßenbeleuchtung", entries([80, 100, 120, 150], 100, "€/Lfm", 1)),
+    ("ifKoErStraßeUnterbau", entries([95, 105, 115], 105, "€/m²", 1)),
+    ("ifKoErStraßeOberbau", entries([45, 50, 55], 50, "€/m²", 1)),
+    ("ifKoErKanalStrEntwässerung", entries([200, 235, 250], 235, "€/Lfm", 1)),
+    ("ifKoErWasserleitung", entries([115, 135, 155], 135, "€/Lfm", 1)),
+    ("ifKoErKanalTrennsystem", entries([420, 450, 480], 450, "€/Lfm", 1)),
+    ("ifKoErKanalMischsystem", entries([200, 235, 250], 235, "€/Lfm", 1)),
+    ("ifKoErStraßenbeleuchtung", entries([30, 40, 50, 60], 50, "€/Lfm", 1)),
     ("ifKoErGrünflächen", entries([10, 20, 30, 40], 20, "€/m²", 1)),
-    ("ifKoErStromleitung", entries([80, 100, 130], 100, "€/Lfm", 1)),
+    ("ifKoErStromleitung", entries([50, 80, 100], 80, "€/Lfm", 1)),
     ("ifKoErDatenleitung", entries([40, 60, 80], 60, "€/Lfm", 1)),
-    ("ifKoErGasleitung", entries([120, 150, 200], 150, "€/Lfm", 1)),
-    ("ifKoErNahwärme", entries([300, 400, 500], 400, "€/Lfm", 1)),
-    # unit costs, maintenance per year (about 1-2 % of construction)
-    ("ifKoEhStraße", entries([1, 1.5, 2, 2.5], 1.5, "€/m²", 1)),
-    ("ifKoEhKanalStrEntwässerung", entries([3, 4.5, 6], 4.5, "€/Lfm", 1)),
-    ("ifKoEhWasserleitung", entries([2.5, 3.5, 5], 3.5, "€/Lfm", 1)),
-    ("ifKoEhKanalTrennsystem", entries([5, 7.5, 10], 7.5, "€/Lfm", 1)),
-    ("ifKoEhKanalMischsystem", entries([4, 6, 8], 6, "€/Lfm", 1)),
-    ("ifKoEhStraßenbeleuchtung", entries([1.5, 2.5, 4], 2.5, "€/Lfm", 1)),
-    ("ifKoEhGrünflächen", entries([1, 2, 3], 2, "€/m²", 1)),
-    ("ifKoEhStromleitung", entries([1, 1.5, 2], 1.5, "€/Lfm", 1)),
+    ("ifKoErGasleitung", entries([55, 80, 100], 80, "€/Lfm", 1)),
+    ("ifKoErNahwärme", entries([260, 310, 360], 310, "€/Lfm", 1)),
+    # unit costs, maintenance per year: 2.5 % of construction, lists from about 1 % to the
+    # published life-cycle figures (see FIELD_SOURCES)
+    ("ifKoEhStraße", entries([1.5, 3, 4, 6, 8], 4, "€/m²", 1)),
+    ("ifKoEhKanalStrEntwässerung", entries([2.5, 6, 9, 12.5], 6, "€/Lfm", 1)),
+    ("ifKoEhWasserleitung", entries([1.5, 3.5, 6, 8], 3.5, "€/Lfm", 1)),
+    ("ifKoEhKanalTrennsystem", entries([4.5, 11, 17, 24], 11, "€/Lfm", 1)),
+    ("ifKoEhKanalMischsystem", entries([2.5, 6, 9, 12.5], 6, "€/Lfm", 1)),
+    ("ifKoEhStraßenbeleuchtung", entries([1.5, 2, 2.5, 3], 2, "€/Lfm", 1)),
+    ("ifKoEhGrünflächen", entries([1.2, 2.5, 3.5, 4.5], 2.5, "€/m²", 1)),
+    ("ifKoEhStromleitung", entries([1, 2, 3.5, 5], 2, "€/Lfm", 1)),
     ("ifKoEhDatenleitung", entries([0.5, 0.9, 1.2], 0.9, "€/Lfm", 1)),
-    ("ifKoEhGasleitung", entries([1.5, 2, 3], 2, "€/Lfm", 1)),
-    ("ifKoEhNahwärme", entries([4, 6, 8], 6, "€/Lfm", 1)),
+    ("ifKoEhGasleitung", entries([0.8, 2, 3], 2, "€/Lfm", 1)),
+    ("ifKoEhNahwärme", entries([3, 8, 13, 18], 8, "€/Lfm", 1)),
     # page "Besiedelung"
-    ("auHebesatzAufschl", entries([200, 300, 400, 500, 600], 400, "€/m", 2)),
+    ("auHebesatzAufschl", entries([450, 500, 550, 600, 650], 550, "€/m", 2)),
     ("auAntGemFörderungAufschl", entries([0, 10, 25, 50], 0, PCT, 0)),
-    ("auEinheitssatzWasser", entries([5, 7, 9, 12], 7, "€/m²", 2)),
+    ("auEinheitssatzWasser", entries([4, 7, 10, 13], 7, "€/m²", 2)),
     ("auAntGemFörderungWasser", entries([0, 10, 25, 50], 0, PCT, 0)),
-    ("auEinheitssatzKanalSchmutz", entries([12, 15, 18, 22], 15, "€/m²", 2)),
+    ("auEinheitssatzKanalSchmutz", entries([11, 12.5, 15, 20], 12.5, "€/m²", 2)),
     ("auAntGemFörderungKanalSchmutz", entries([0, 10, 25, 50], 0, PCT, 0)),
-    ("auEinheitssatzKanalMisch", entries([16, 20, 24], 20, "€/m²", 2)),
+    ("auEinheitssatzKanalMisch", entries([14, 15.5, 17, 20], 15.5, "€/m²", 2)),
     ("auAntGemFörderungKanalMisch", entries([0, 10, 25, 50], 0, PCT, 0)),
     ("auAnteilZuzug", entries([30, 40, 50, 60, 70], 50, PCT, 0)),
     # page "Grundsteuer"
@@ -520,15 +521,15 @@ TAVO_LISTS = [
     ("gsGebWertRHk", entries([110, 140, 170], 140, "€/m²", 2)),
     ("gsGebWertGWB", entries([90, 120, 150], 120, "€/m²", 2)),
     ("gsBodenwert", entries([5, 10, 15, 20], 10, "€/m²", 2)),
-    ("gsSteuermesszahlEFHg", entries([0.5, 1, 1.5, 2], 1, "‰", 2)),
-    ("gsSteuermesszahlEFHk", entries([0.5, 1, 1.5, 2], 1, "‰", 2)),
-    ("gsSteuermesszahlRHg", entries([0.5, 1, 1.5, 2], 1, "‰", 2)),
-    ("gsSteuermesszahlRHk", entries([0.5, 1, 1.5, 2], 1, "‰", 2)),
-    ("gsSteuermesszahlGWB", entries([0.5, 1, 1.5, 2], 1.5, "‰", 2)),
+    ("gsSteuermesszahlEFHg", entries([0.5, 1, 1.5, 2], 1.5, "‰", 2)),
+    ("gsSteuermesszahlEFHk", entries([0.5, 1, 1.5, 2], 1.5, "‰", 2)),
+    ("gsSteuermesszahlRHg", entries([0.5, 1, 1.5, 2], 1.5, "‰", 2)),
+    ("gsSteuermesszahlRHk", entries([0.5, 1, 1.5, 2], 1.5, "‰", 2)),
+    ("gsSteuermesszahlGWB", entries([0.5, 1, 1.5, 2], 2, "‰", 2)),
     ("gsHebesatz", entries([300, 400, 500], 500, PCT, 0)),
     # page "soz. Infrastruktur"
-    ("siKoEhKindergarten", entries([2000, 3000, 4000, 5000], 3000, "€", 2)),
-    ("siKoEhVolksschule", entries([800, 1200, 1600, 2000], 1200, "€", 2)),
+    ("siKoEhKindergarten", entries([3000, 4000, 5000, 6000, 7000], 5000, "€", 2)),
+    ("siKoEhVolksschule", entries([850, 1100, 1400], 1100, "€", 2)),
     ("siKoEhSonstige", entries([50, 75, 100, 150], 75, "€", 0)),
     # page "Finanzierung": own funds, construction and maintenance
     ("fiEigAntErÖffGut", entries([0, 25, 50, 75, 100], 0, PCT, 0)),
@@ -565,6 +566,458 @@ def feldwerte_rows():
             for i, (text, value, dflt) in enumerate(items, start=1):
                 rows.append([table, field, i, text, value, 1 if dflt else 0])
     return rows
+
+
+# --------------------------------------------------------------------------
+# Sources of the default values
+# --------------------------------------------------------------------------
+#
+# Every value list above has one entry in FIELD_SOURCES: the published sources behind its default,
+# the published range at the price level of the reference year, and how the default was derived.
+# Quantities and policy inputs of a project (areas, lengths, shares, own funds) are marked as
+# planning assumptions; where no publication was found the entry says so.  Both tables go into the
+# master database (Quellen, FeldQuellen), so that reports can list the sources of the defaults.
+
+# Baupreisindex Tiefbau of Statistik Austria, base annual average 2020 = 100 (BPI_BASIS):
+# 1st quarter 2024 (BPI_2024), the latest value at hand for the reference year 2024.
+TIEFBAU_2020 = 100.0
+TIEFBAU_2024 = 104.1
+# 2020 lay 1.8 % above 2019 (BPI_2020), so 2019 = 100 / 1.018 on the same base.
+TIEFBAU_2019 = TIEFBAU_2020 / 1.018
+FROM_2020 = TIEFBAU_2024 / TIEFBAU_2020
+FROM_2019 = TIEFBAU_2024 / TIEFBAU_2019
+
+# ID, title, publisher, year, place in the source (table, page, figure), address
+SOURCES = [
+    ("RICHTWERTE_2020", "Kostengünstiges Bauen: Infrastrukturkosten je Bautypologie und Lage",
+     "Zukunft Mobilität (zukunft-mobilitaet.net)",
+     "Preisstand 2020 (Erscheinungsjahr im Abruf nicht angegeben)",
+     "Tabelle „Richtwerte für die Errichtungskosten und Folgekosten für technische Infrastruktur "
+     "in Österreich, Jahr 2020“, Werte netto, gerundet",
+     "https://www.zukunft-mobilitaet.net/174288/analyse/kostenguenstiges-bauen-erschliessungskosten-typologie-lage-efh-rh/"),
+    ("BPI_BASIS", "Baupreisindex", "Statistik Austria", "seit 1. Quartal 2021",
+     "Berechnungsbasis: alle Baupreisindizes auf Basis Jahresdurchschnitt 2020 = 100",
+     "https://www.statistik.at/statistiken/industrie-bau-handel-und-dienstleistungen/konjunktur/baupreisindex"),
+    ("BPI_2024", "Baupreise im 1. Quartal 2024 moderat über Vorjahr",
+     "immofokus.at nach Angaben von Statistik Austria", "2024",
+     "1. Quartal 2024: Tiefbau 104,1, Straßenbau 105,1, sonstiger Tiefbau 102,9 Indexpunkte",
+     "https://immofokus.at/a/baupreise-im-1-quartal-2024-moderat-ueber-vorjahr"),
+    ("BPI_2020", "Baupreise legten 2020 in allen Sparten zu", "Kurier nach Angaben von Statistik Austria",
+     "2021", "Tiefbau Jahresdurchschnitt 2020: 108,2 Punkte (damalige Basis 2015), plus 1,8 % gegenüber 2019",
+     "https://kurier.at/wirtschaft/baupreise-legten-2020-in-allen-sparten-zu/401183830"),
+    ("FGSV_2019", "Anfrage für die Sitzung des FinanzA am 27.11.2019 (zu FGSV, Merkblatt über den "
+     "Finanzbedarf der Straßenerhaltung in den Kommunen, M FinStrKom, Ausgabe 2019)",
+     "moin-wol.de", "2019",
+     "Empfehlung der FGSV: 1,30 €/m² Gesamtstraßenfläche und Jahr; erstmalige Herstellung und "
+     "grundhafte Erneuerung zählen nicht zur Erhaltung (Deutschland)",
+     "https://www.moin-wol.de/2019/11/19/anfrage-fuer-die-sitzung-des-finanza-am-27-11-2019/"),
+    ("GALK_2018", "Grünanlagenunterhaltung deutlich unterfinanziert",
+     "sandrokappe.de, nach der Deutschen Gartenamtsleiterkonferenz (GALK)", "Stand 2018",
+     "GALK: 1,20–4,50 €/m² und Jahr für die angemessene Pflege von Grün- und Parkanlagen "
+     "(Deutschland); Hamburg 2019/2020 tatsächlich 0,40 €/m²",
+     "https://sandrokappe.de/unterfinanzierung-gruenanlagen"),
+    ("FM_GRUEN", "Grünanlagen: Kalkulation", "fm-connect.com", "ohne Jahr",
+     "Richtkalkulation Deutschland, netto: etwa 2.000–3.000 € je 1.000 m² und Jahr",
+     "https://aussenanlagen.fm-connect.com/gruenanlagen/leistungsverzeichnis/kalkulation"),
+    ("NOEN_SIEGHARTS", "Groß-Siegharts: Beleuchtung wird auf LED umgestellt", "NÖN", "2019",
+     "Siedlung Waldreichs: elf Lichtpunkte um 12.476 €, Erdverkabelung bereits mit dem Straßenbau",
+     "https://www.noen.at/waidhofen/gross-siegharts-beleuchtung-wird-auf-led-umgestellt-gross-siegharts-firma-elektro-ledl-evn-131249006"),
+    ("KLZ_ST_ANDRAE", "LED-Projekte: Den Gemeinden im Lavanttal geht ein LED-Licht auf",
+     "Kleine Zeitung", "Jahr im Abruf nicht angegeben",
+     "St. Andrä: 723 Lichtpunkte, jährlich rund 40.000 € Strom- und Instandhaltungskosten",
+     "https://www.kleinezeitung.at/kaernten/lavanttal/4593360/LEDProjekte_Den-Gemeinden-geht-ein-LEDLicht-auf"),
+    ("NOEN_KREUZSTETTEN", "Teuerung am Bau: Kreuzstetten, Baukosten drücken die "
+     "Aufschließungsabgabe nach oben", "NÖN", "2023",
+     "Einheitssatz der Aufschließungsabgabe 560 € (zwei Jahre zuvor festgelegt), Anhebung auf 614 € "
+     "erwogen; Schätzung 60.000 € für 300 Laufmeter Kanal nach Abzug der Anteile der Mitbenützer der Künette",
+     "https://www.noen.at/mistelbach/teuerung-am-bau-kreuzstetten-baukosten-druecken-die-aufschliessungs-abgabe-nach-oben-376027271"),
+    ("PURGSTALL", "Aufschließungsabgabe", "Marktgemeinde Purgstall an der Erlauf",
+     "Verordnung vom 14.10.2021, in Kraft ab 01.01.2022",
+     "Einheitssatz 540 €; A = BL × BKK × ES nach § 38 NÖ Bauordnung 2014; der Einheitssatz "
+     "entspricht den Herstellungskosten einer 3 m breiten Fahrbahnhälfte samt Gehsteig, "
+     "Regenwasserkanal und Straßenbeleuchtung je Laufmeter",
+     "http://www.purgstall-erlauf.gv.at/system/web/gebuehr.aspx?bezirkonr=0&detailonr=217959144&menuonr=218603958"),
+    ("BRAND_LAABEN_A", "Aufschließungsabgabe", "Gemeinde Brand-Laaben", "ohne Jahr („derzeit“)",
+     "Einheitssatz 550 €", "https://www.brand-laaben.at/Aufschliessungsabgabe"),
+    ("BRAND_LAABEN_K", "Kanaleinmündungsabgabe", "Gemeinde Brand-Laaben", "ohne Jahr („derzeit“)",
+     "Einheitssatz 15,70 €/m² Berechnungsfläche zuzüglich 10 % USt, Kanalsystem nicht angegeben",
+     "https://www.brand-laaben.at/Kanaleinmuendungsabgabe_1"),
+    ("SCHOENBERG", "Bauaufschließung", "Marktgemeinde Schönberg am Kamp", "Verordnung ab 2012",
+     "Einheitssatz 450 €", "http://www.schoenberg.gv.at/marktgemeinde/gemeindeamt/bauaufschliessung.html"),
+    ("NAPPERSDORF_A", "Aufschließungsabgabe", "Gemeinde Nappersdorf-Kammersdorf", "ohne Jahr",
+     "Einheitssatz 490 €", "https://www.nappersdorf-kammersdorf.gv.at/Aufschliessungsabgabe"),
+    ("NAPPERSDORF_W", "Wasseranschlussabgabe", "Gemeinde Nappersdorf-Kammersdorf", "ohne Jahr",
+     "Einheitssatz 6,92 €/m² Berechnungsfläche exkl. 10 % USt",
+     "https://www.nappersdorf-kammersdorf.gv.at/Wasseranschlussabgabe"),
+    ("ABSDORF", "Aufschließungsabgabe", "Marktgemeinde Absdorf",
+     "Verordnung vom 25.03.2021, in Kraft ab 01.05.2021", "Einheitssatz 651 €",
+     "https://www.absdorf.gv.at/Aufschliessungsabgabe"),
+    ("ZWENTENDORF", "Aufschließungsabgabe, Wasser- und Kanalgebühren", "Marktgemeinde Zwentendorf",
+     "Stand 01.01.2023",
+     "Aufschließungsabgabe 593,80 € je fiktivem Laufmeter; Wasseranschluss 11,44 €/m²; "
+     "Kanaleinmündung 20,13 €/m² Berechnungsfläche (Kanalsystem und Umsatzsteuer nicht angegeben)",
+     "https://www.zwentendorf.at/Aufschliessung_Wasser_Kanal"),
+    ("HOCHLEITHEN", "Kanaleinmündungsgebühr", "Gemeinde Hochleithen", "ohne Jahr",
+     "Mischwasserkanal 14,30, Schmutzwasserkanal 11,40, Regenwasserkanal 5,55 €/m² exkl. USt",
+     "https://www.hochleithen.gv.at/Kanaleinmuendungsgebuehr_1"),
+    ("KIRNBERG", "Kanaleinmündungsabgabe", "Gemeinde Kirnberg", "ohne Jahr",
+     "Schmutzwasserkanal 11,00, Regenwasserkanal 4,00 €/m² exkl. MWSt",
+     "http://kirnberg.at/Kanaleinmuendungsabgabe_2"),
+    ("SCHWEIGGERS", "Kanalabgaben", "Marktgemeinde Schweiggers", "Sätze per 1. Jänner 2021",
+     "Mischwasserkanal 16,50, Schmutzwasserkanal 14,00, Regenwasserkanal 5,00 €/m² zuzüglich "
+     "10 % USt; Einheitssatz = 3 bis 5 % der Errichtungskosten je Längenmeter Kanal",
+     "https://www.schweiggers.gv.at/Kanalabgaben"),
+    ("GROSSKRUT", "Kanaleinmündungsabgabe, Ergänzungsabgabe und Kanalbenützungsgebühr",
+     "Marktgemeinde Großkrut", "ohne Jahr",
+     "Mischwasserkanal 16,00, Schmutzwasserkanal 13,00, Regenwasserkanal 5,50 €/m² inkl. MWSt",
+     "https://grosskrut.riskommunal.net/Kanaleinmuendungsabgabe_Ergaenzungsabgabe_und_Kanalbenuetzungsgebuehr"),
+    ("KIRCHSCHLAG", "Kanaleinmündungsabgabe", "Gemeinde Kirchschlag (kirchschlag-bw.gv.at)",
+     "ohne Jahr", "Kirchschlag 14,00, Lembach 13,00 €/m² exkl. 10 % MWSt, Kanalsystem nicht angegeben",
+     "https://www.kirchschlag-bw.gv.at/Kanaleinmuendungsabgabe"),
+    ("GERUNGS", "Wasserabgaben", "Gemeinde (gerungs.at)", "ohne Jahr",
+     "Einheitssatz Wasseranschlussabgabe 13,20 €/m² nach § 6 Abs. 5 NÖ Gemeindewasserleitungsgesetz "
+     "1978 (Umsatzsteuer nicht angegeben)",
+     "https://www.gerungs.at/Wasserabgaben_2"),
+    ("FRIEDENSGEMEINDE", "Wasserabgaben", "Gemeinde (friedensgemeinde.at)",
+     "Wasserabgabenordnung vom 05.06.2003", "Einheitssatz 4,95 €/m² exkl. 10 % USt",
+     "http://friedensgemeinde.at/Wasserabgaben_1"),
+    ("WULLERSDORF", "Wasseranschlussgebühren", "Marktgemeinde Wullersdorf", "ohne Jahr",
+     "Einheitssatz 4,00 €/m² zuzüglich 10 % USt",
+     "https://www.wullersdorf.at/de/pages/wasseranschlussgebuehren-162.aspx"),
+    ("BMF_GRST", "Grundsteuermessbetrag", "Bundesministerium für Finanzen", "ohne Jahr",
+     "Steuermesszahlen nach § 19 GrStG: Einfamilienhaus 0,5 ‰ für die ersten 3.650 €, 1,0 ‰ für die "
+     "nächsten 7.300 €, 2,0 ‰ darüber; Mietwohngrundstück 1,0 / 1,5 / 2,0 ‰; Hebesatz höchstens 500 %",
+     "https://www.bmf.gv.at/themen/steuern/immobilien-grundstuecke/grundbesitzabgaben-einheitsbewertung/grundsteuermessbetrag.html"),
+    ("KOMMUNAL_GRST", "Seit 1948 sind das Gemeindeabgaben", "kommunal.at", "ohne Jahr",
+     "Finanzausgleichsgesetz: Hebesätze der Grundsteuer bis zum Ausmaß von 500 Prozent",
+     "https://kommunal.at/seit-1948-sind-das-gemeindeabgaben"),
+    ("DEUTSCHKALTENBRUNN", "Grundsteuer A und B", "Gemeinde Deutsch Kaltenbrunn", "ohne Jahr",
+     "Verordnung: Hebesatz Grundsteuer A und B je 500 v.H.",
+     "https://www.deutschkaltenbrunn.eu/Grundsteuer_A_u_B_1"),
+    ("OEIF_2021", "Ausgaben für Elementarbildung und Kinderbetreuung in Österreich",
+     "Österreichisches Institut für Familienforschung (ÖIF), Working Paper 96, A. Baierl, M. Kaindl",
+     "2021", "Kap. 5.2.1 „Ausgaben pro betreutem Kind“, Abbildung 12: laufende Ausgaben öffentlicher "
+     "und privater Einrichtungen im Österreichschnitt rund 7.000 € pro Kind und Jahr (2017)",
+     "https://doi.org/10.25365/phaidra.226"),
+    ("KDZ_KINDERBETREUUNG", "Finanzierung der Kinderbetreuung", "KDZ – Zentrum für Verwaltungsforschung",
+     "ohne Jahr (Daten bis 2013)",
+     "Kinderbetreuung 5,4 % der Gemeindeausgaben; die Einnahmen decken nur ein Drittel der Ausgaben",
+     "http://kdz.eu/de/content/finanzierung-der-kinderbetreuung"),
+    ("STANDARD_VOLKSSCHULE", "Große Unterschiede bei Schulausgaben der Länder",
+     "Der Standard, nach dem Nationalen Bildungsbericht", "Jahr im Abruf nicht angegeben",
+     "Kosten pro Volksschüler und Jahr im Bundesschnitt 6.956 €",
+     "http://mobil.derstandard.at/2000037641409/Grosse-Unterschiede-bei-Schulausgaben-der-Laender"),
+    ("PARADISI_SCHULE", "Knapp 5.000 Euro gibt der „Vater Staat“ für die Schulausbildung eines "
+     "Schülers im Jahr aus", "paradisi.de, nach dem Statistischen Bundesamt (Deutschland)", "Daten 2006",
+     "je Schüler 4.900 €: 3.900 € Personal, 600 € Gebäudeunterhalt und Lehrmittel, 400 € Bau und "
+     "Investitionen",
+     "https://news.paradisi.de/thema/knapp-5000-euro-gibt-der-vater-staat-fuer-die-schulausbildung-eines-schuelers-im-jahr-aus-12402/"),
+    ("BIOGAS_NE3", "Anschlussleitung für Netzebene 3", "biogas-netzeinspeisung.at", "ohne Jahr",
+     "Anschlussleitung Netzebene 3 (bis 6 bar) samt Tiefbau: durchschnittlich etwa 55–100 €/Laufmeter; "
+     "PE-Leitung 4 bar, DN 110: 55–100 €/Laufmeter bei 0,5 km, 40–67 €/Laufmeter bei 3 km",
+     "https://www.biogas-netzeinspeisung.at/technische-planung/biogasnutzung-netzeinspeisung/netzebene3.html"),
+    ("ORF_ZINSEN_2016", "Gemeinden profitieren von sinkenden Zinsen", "ORF Vorarlberg", "2016",
+     "durchschnittlicher Zinssatz der Vorarlberger Gemeinden laut Gemeindebund: 3,84 % (2008), 1,37 % (2016)",
+     "http://vorarlberg.orf.at/news/stories/2797282/"),
+]
+
+INDEX_2020 = ("indexiert mit dem Baupreisindex Tiefbau (2020 = 100 → 1. Quartal 2024 = 104,1), "
+              "Faktor 1,041")
+MAINTENANCE_RULE = ("Vorgabe rund 2,5 % der Errichtungskosten je Jahr: Mitte zwischen dem "
+                    "Erhaltungsbedarf ohne grundhafte Erneuerung (bei Straßen rund 1 %, FGSV) und "
+                    "den Folgekosten der Richtwerttabelle (5 %, samt langfristiger Erneuerung); im "
+                    "Rechenzeitraum von 20 Jahren fällt bei neuen Anlagen kaum Erneuerung an")
+
+
+def published(sources, low, high, how, factor=1.0):
+    """Default backed by publications; low/high at the price level of the source, raised with
+    `factor` to the reference year."""
+    return (sources, round(low * factor, 2), round(high * factor, 2), how)
+
+
+def default_of(field):
+    for name, items in TAVO_LISTS:
+        if name == field:
+            return float(next(value for _, value, dflt in items if dflt))
+    raise KeyError(field)
+
+
+def maintenance(network, high, high_sources, how=""):
+    """Yearly maintenance of a network: the list runs from 1 % of the default construction cost
+    (no publication for the lower end of networks) to the published life-cycle figure `high`."""
+    construction = default_of("ifKoEr" + network)
+    text = MAINTENANCE_RULE + "; Untergrenze 1 % der Vorgabe für die Errichtung (Annahme)"
+    sources = high_sources + [s for s in ("FGSV_2019",) if s not in high_sources]
+    return (sources, round(construction * 0.01, 2), round(high, 2), text + (how and "; " + how))
+
+
+def assumed(how):
+    return ([], None, None, "keine veröffentlichte Quelle gefunden; Annahme: " + how)
+
+
+def planning(how):
+    return ([], None, None, "Planungsannahme, kein veröffentlichter Satz: " + how)
+
+
+def tax_figure(value, schedule):
+    """Mean tax-rate figure (per mille) of an assessed value under a graded schedule of
+    (band width, per mille) pairs, the last band open."""
+    rest, tax = value, 0.0
+    for width, rate in schedule:
+        part = rest if width is None else min(rest, width)
+        tax += part * rate / 1000.0
+        rest -= part
+    return 1000.0 * tax / value
+
+
+HOUSE_SCHEDULE = [(3650, 0.5), (7300, 1.0), (None, 2.0)]      # Einfamilienhaus, § 19 GrStG
+RENTAL_SCHEDULE = [(3650, 1.0), (3650, 1.5), (None, 2.0)]     # Mietwohngrundstück
+
+
+def house_tax_figure(typ):
+    """Mean tax-rate figure of one house of the type with the default areas and values: assessed
+    value = (building value × usable area + land value × plot) × 1.35."""
+    value = (default_of("gsGebWert" + typ) * default_of("bgNutzFl_" + typ)
+             + default_of("gsBodenwert") * default_of("bgGstFl_" + typ)) * 1.35
+    return value, tax_figure(value, HOUSE_SCHEDULE)
+
+
+def tax_figure_entry(typ):
+    if typ == "GWB":
+        # one multi-storey building on 3,000 m² of land with the default density
+        land = 3000.0
+        value = (default_of("gsGebWertGWB") * land * default_of("bgBebDichte_GWB") / 100.0
+                 + default_of("gsBodenwert") * land) * 1.35
+        mean = tax_figure(value, RENTAL_SCHEDULE)
+        how = ("Mietwohngrundstück; ein Wohnbau auf 3.000 m² mit den Vorgaben hat einen "
+               "Einheitswert von rund %s €, Steuermesszahl im Mittel %s ‰" % (de(value, 0), de(mean, 2)))
+    else:
+        value, mean = house_tax_figure(typ)
+        how = ("Einfamilienhaus; ein Haus mit den Vorgaben hat einen Einheitswert von rund %s €, "
+               "Steuermesszahl im Mittel %s ‰, gerundet auf die nächste Stufe der Liste"
+               % (de(value, 0), de(mean, 2)))
+    return published(["BMF_GRST"], 0.5, 2.0, "gesetzliche Staffel 0,5–2,0 ‰; " + how)
+
+
+ROAD_2020 = (140.0, 160.0)   # Gemeindestraße 5,5 m ohne Gehsteig, €/m² (RICHTWERTE_2020)
+ROAD_SPLIT = ("Aufteilung der Straßenkosten: zwei Drittel Unterbau, ein Drittel Oberbau "
+              "(Annahme, keine Quelle für die Aufteilung gefunden)")
+LAMP_SPACING = 40.0          # m between two lamps in the published figure
+
+FIELD_SOURCES = {
+    # construction of roads, lighting and green areas
+    "ifKoErStraßeUnterbau": published(
+        ["RICHTWERTE_2020", "BPI_BASIS", "BPI_2024"], ROAD_2020[0] * 2 / 3, ROAD_2020[1] * 2 / 3,
+        "Gemeindestraße 140–160 €/m² (2020), " + INDEX_2020 + "; " + ROAD_SPLIT + "; Vorgabe Mitte "
+        "der Spanne", FROM_2020),
+    "ifKoErStraßeOberbau": published(
+        ["RICHTWERTE_2020", "BPI_BASIS", "BPI_2024"], ROAD_2020[0] / 3, ROAD_2020[1] / 3,
+        "Gemeindestraße 140–160 €/m² (2020), " + INDEX_2020 + "; " + ROAD_SPLIT + "; Vorgabe Mitte "
+        "der Spanne", FROM_2020),
+    "ifKoErKanalStrEntwässerung": published(
+        ["RICHTWERTE_2020", "BPI_BASIS", "BPI_2024", "NOEN_KREUZSTETTEN"], 210, 240,
+        "Kanalisation Oberflächenwasser 210–240 €/Lfm (2020), " + INDEX_2020 + "; Vorgabe Mitte; "
+        "Listenwert 200 nach Kreuzstetten 2023 (60.000 € für 300 Lfm Kanal)", FROM_2020),
+    "ifKoErStraßenbeleuchtung": published(
+        ["RICHTWERTE_2020", "BPI_BASIS", "BPI_2024", "NOEN_SIEGHARTS"],
+        1500 / LAMP_SPACING, 2300 / LAMP_SPACING,
+        "1.500–2.300 € je Leuchte samt Verkabelung, Leuchtenabstand 40 m (2020), je Laufmeter "
+        "37,5–57,5 €, " + INDEX_2020 + "; Vorgabe Mitte; Listenwert 30 nach Groß-Siegharts 2019 "
+        "(1.134 € je Lichtpunkt ohne Verkabelung, 28 €/Lfm)", FROM_2020),
+    "ifKoErGrünflächen": assumed(
+        "20 €/m² für einfache Rasen- und Gehölzflächen, Liste 10–40 €/m²; für die Anlage "
+        "öffentlicher Grünflächen wurde kein Kostenkennwert je m² gefunden"),
+    # maintenance of roads, lighting and green areas
+    "ifKoEhStraße": published(
+        ["FGSV_2019", "RICHTWERTE_2020", "BPI_2020", "BPI_2024"], 1.30 * FROM_2019, 8.0 * FROM_2020,
+        "Untergrenze FGSV 1,30 €/m² (2019, Deutschland, ohne grundhafte Erneuerung) mit dem "
+        "Baupreisindex Tiefbau 2019 → 2024 (Faktor 1,060); Obergrenze Folgekosten 7–8 €/m² der "
+        "Richtwerttabelle (2020), " + INDEX_2020 + "; Vorgabe 4 €/m² = rund 2,5 % der "
+        "Errichtungskosten (155 €/m²), weil im Rechenzeitraum von 20 Jahren keine grundhafte "
+        "Erneuerung anfällt"),
+    "ifKoEhStraßenbeleuchtung": published(
+        ["KLZ_ST_ANDRAE", "RICHTWERTE_2020", "BPI_2024"], 40000.0 / 723 / LAMP_SPACING,
+        115 / LAMP_SPACING * FROM_2020,
+        "Untergrenze St. Andrä: 40.000 € Strom und Instandhaltung für 723 Lichtpunkte = 55 € je "
+        "Lichtpunkt und Jahr, bei 40 m Abstand 1,38 €/Lfm (nicht indexiert, Jahr unbekannt); "
+        "Obergrenze Folgekosten 75–115 € je Leuchte (2020) = 1,9–2,9 €/Lfm, " + INDEX_2020
+        + "; Vorgabe Mitte"),
+    "ifKoEhGrünflächen": published(
+        ["GALK_2018", "FM_GRUEN"], 1.20, 4.50,
+        "GALK 1,20–4,50 €/m² und Jahr (Stand 2018, Deutschland, nicht indexiert), "
+        "Richtkalkulation 2–3 €/m²; Vorgabe Mitte der Richtkalkulation"),
+    # sewer and water
+    "ifKoErKanalTrennsystem": published(
+        ["RICHTWERTE_2020", "BPI_BASIS", "BPI_2024"], 190 + 210, 220 + 240,
+        "Trennsystem = Schmutz- und Regenwasserkanal: Abwasser 190–220 plus Oberflächenwasser "
+        "210–240 €/Lfm (2020), " + INDEX_2020 + "; Vorgabe Mitte", FROM_2020),
+    "ifKoErKanalMischsystem": published(
+        ["RICHTWERTE_2020", "BPI_BASIS", "BPI_2024", "NOEN_KREUZSTETTEN", "SCHWEIGGERS"], 210, 240,
+        "für den Mischwasserkanal gilt der Satz des Oberflächenwasserkanals 210–240 €/Lfm (2020, "
+        "Annahme: gleiche Bemessung auf Regenwasser), " + INDEX_2020 + "; Vorgabe Mitte; "
+        "Gegenprobe: nach Schweiggers ist der Einheitssatz 3–5 % der Errichtungskosten je "
+        "Längenmeter, 16,50 €/m² ergäben 330–550 €/Lfm; der Grund des Unterschieds ist nicht "
+        "belegt", FROM_2020),
+    "ifKoErWasserleitung": published(
+        ["RICHTWERTE_2020", "BPI_BASIS", "BPI_2024"], 110, 150,
+        "Wasserversorgung 110–150 €/Lfm (2020), " + INDEX_2020 + "; Vorgabe Mitte", FROM_2020),
+    "ifKoEhKanalTrennsystem": maintenance("KanalTrennsystem", (11.0 + 12.0) * FROM_2020, ["RICHTWERTE_2020"],
+        "Obergrenze Folgekosten 9,5–11 plus 10,5–12 €/Lfm (2020), indexiert"),
+    "ifKoEhKanalMischsystem": maintenance("KanalMischsystem", 12.0 * FROM_2020, ["RICHTWERTE_2020"],
+        "Obergrenze Folgekosten Oberflächenwasser 10,5–12 €/Lfm (2020), indexiert"),
+    "ifKoEhKanalStrEntwässerung": maintenance("KanalStrEntwässerung", 12.0 * FROM_2020, ["RICHTWERTE_2020"],
+        "Obergrenze Folgekosten 10,5–12 €/Lfm (2020), indexiert"),
+    "ifKoEhWasserleitung": maintenance("Wasserleitung", 7.5 * FROM_2020, ["RICHTWERTE_2020"],
+        "Obergrenze Folgekosten 5,5–7,5 €/Lfm (2020), indexiert"),
+    # other lines
+    "ifKoErStromleitung": published(
+        ["RICHTWERTE_2020", "BPI_BASIS", "BPI_2024"], 50, 100,
+        "Stromversorgung 50–100 €/Lfm (2020), " + INDEX_2020 + "; Vorgabe Mitte, gerundet", FROM_2020),
+    "ifKoErDatenleitung": assumed(
+        "60 €/Lfm bei Mitverlegung in der Künette anderer Leitungen, Liste 40–80 €/Lfm; für "
+        "Datenleitungen wurde kein Satz je Laufmeter gefunden"),
+    "ifKoErGasleitung": published(
+        ["BIOGAS_NE3"], 55, 100,
+        "PE-Leitung samt Tiefbau 55–100 €/Lfm (Jahr unbekannt, nicht indexiert); Vorgabe Mitte"),
+    "ifKoErNahwärme": published(
+        ["RICHTWERTE_2020", "BPI_BASIS", "BPI_2024"], 250, 350,
+        "Fern-/Nahwärme 250–350 €/Lfm (2020), " + INDEX_2020 + "; Vorgabe Mitte", FROM_2020),
+    "ifKoEhStromleitung": maintenance("Stromleitung", 5.0 * FROM_2020, ["RICHTWERTE_2020"],
+        "Obergrenze Folgekosten 2,5–5 €/Lfm (2020), indexiert"),
+    "ifKoEhDatenleitung": assumed("0,9 €/Lfm, rund 1,5 % der angenommenen Errichtungskosten"),
+    "ifKoEhGasleitung": maintenance("Gasleitung", default_of("ifKoErGasleitung") * 0.05,
+                                    ["BIOGAS_NE3", "RICHTWERTE_2020"],
+        "Obergrenze 5 % der Errichtung wie bei den Netzen der Richtwerttabelle"),
+    "ifKoEhNahwärme": maintenance("Nahwärme", 17.5 * FROM_2020, ["RICHTWERTE_2020"],
+        "Obergrenze Folgekosten 12,5–17,5 €/Lfm (2020), indexiert"),
+    # levies and connection fees as Lower Austrian municipalities set them; rates in force are
+    # not indexed
+    "auHebesatzAufschl": published(
+        ["SCHOENBERG", "NAPPERSDORF_A", "PURGSTALL", "BRAND_LAABEN_A", "NOEN_KREUZSTETTEN",
+         "ZWENTENDORF", "ABSDORF"], 450, 651,
+        "Einheitssätze der Aufschließungsabgabe niederösterreichischer Gemeinden 450–651 € je "
+        "Meter Berechnungslänge (450, 490, 540, 550, 560, 593,80, 614 erwogen, 651); Vorgabe nahe "
+        "dem Median 555 €; geltende Sätze, nicht indexiert"),
+    "auEinheitssatzWasser": published(
+        ["WULLERSDORF", "FRIEDENSGEMEINDE", "NAPPERSDORF_W", "ZWENTENDORF", "GERUNGS"], 4.00, 13.20,
+        "Einheitssätze der Wasseranschlussabgabe 4,00–13,20 €/m² Berechnungsfläche (4,00, 4,95, "
+        "6,92, 11,44, 13,20; bei den beiden höchsten ist die Umsatzsteuer nicht angegeben); Vorgabe "
+        "nahe dem Median 6,92 €; nicht indexiert"),
+    "auEinheitssatzKanalSchmutz": published(
+        ["KIRNBERG", "HOCHLEITHEN", "GROSSKRUT", "SCHWEIGGERS", "KIRCHSCHLAG", "BRAND_LAABEN_K",
+         "ZWENTENDORF"], 11.00, 20.13,
+        "Schmutzwasserkanal 11,00–14,00 €/m² (11,00, 11,40, 11,82 = 13,00 ohne 10 % MWSt, 14,00); "
+        "ohne Angabe des Systems 13,00–20,13 €/m²; Vorgabe Mitte der Schmutzwassersätze; netto, "
+        "nicht indexiert"),
+    "auEinheitssatzKanalMisch": published(
+        ["HOCHLEITHEN", "GROSSKRUT", "SCHWEIGGERS", "ZWENTENDORF"], 14.30, 20.13,
+        "Mischwasserkanal 14,30–16,50 €/m² (14,30, 14,55 = 16,00 ohne 10 % MWSt, 16,50); "
+        "Zwentendorf 20,13 €/m² ohne Angabe des Systems; Vorgabe Mitte der Mischwassersätze; "
+        "netto, nicht indexiert"),
+    # property tax
+    "gsHebesatz": published(
+        ["KOMMUNAL_GRST", "BMF_GRST", "DEUTSCHKALTENBRUNN"], 500, 500,
+        "Höchstsatz nach dem Finanzausgleichsgesetz 500 %; die gefundenen Gemeinden heben ihn aus"),
+    "gsBodenwert": assumed(
+        "10 €/m² Bodenwert zum Stichtag der Einheitsbewertung; die Durchschnittswerte der "
+        "Einheitsbewertung wurden nicht gefunden"),
+    # social infrastructure
+    "siKoEhKindergarten": published(
+        ["OEIF_2021", "KDZ_KINDERBETREUUNG"], 7000 * 2 / 3, 7000,
+        "laufende Ausgaben der Kindertagesheime rund 7.000 € pro Kind und Jahr (2017); die Einnahmen "
+        "der Gemeinden decken rund ein Drittel der Ausgaben, es bleiben rund 4.670 €; Vorgabe "
+        "gerundet im unteren Teil der Spanne; nicht indexiert (kein Verbraucherpreisindex 2017 "
+        "zur Hand)"),
+    "siKoEhVolksschule": published(
+        ["STANDARD_VOLKSSCHULE", "PARADISI_SCHULE"], 6956 * 600 / 4900, 6956 * 1000 / 4900,
+        "6.956 € je Volksschüler und Jahr insgesamt; der Anteil des Schulerhalters (Gebäude, "
+        "Lehrmittel: 600 von 4.900 €; mit Investitionen 1.000 von 4.900 €, deutsche Zahlen) ergibt "
+        "850–1.420 €; Vorgabe Mitte (1.136 €), gerundet; abgeleitet, nicht indexiert"),
+    "siKoEhSonstige": assumed(
+        "75 € je Einwohner und Jahr für Gemeindeverbände, Rettung und Feuerwehr"),
+    # financing
+    "fiZinsenSoll": published(
+        ["ORF_ZINSEN_2016"], 1.37, 3.84,
+        "mittlerer Zinssatz der Vorarlberger Gemeinden 3,84 % (2008) und 1,37 % (2016); Vorgabe "
+        "3,5 % nahe dem oberen Wert, weil die Zinsen seit 2022 wieder gestiegen sind (Annahme)"),
+    "fiZinsenHaben": assumed("1 % Guthabenzins, deutlich unter dem Sollzins"),
+    "auAnteilZuzug": assumed("die Hälfte der neuen Bewohner zieht aus anderen Gemeinden zu"),
+}
+for _typ in TYPES:
+    FIELD_SOURCES["gsSteuermesszahl" + _typ] = tax_figure_entry(_typ)
+    FIELD_SOURCES["gsGebWert" + _typ] = assumed(
+        "Gebäudewert je m² Nutzfläche zum Stichtag der Einheitsbewertung; die Durchschnittspreise "
+        "der Anlage zu § 53a Bewertungsgesetz wurden nicht gefunden")
+
+PROJECT_INPUT = planning("Menge, Anteil oder Zeitpunkt des Projekts; die Vorgabe beschreibt ein "
+                         "typisches Baugebiet und wird im Projekt ersetzt")
+POLICY_INPUT = planning("Entscheidung der Gemeinde; ohne Beschluss keine Förderung")
+FUNDING_INPUT = planning("Errichtung fremdfinanziert, Erhaltung aus laufenden Mitteln")
+
+
+def field_source(table, field):
+    if table == "TAVO" and field == "Bezugsjahr":
+        return planning("Preisstand der Vorgabewerte; ältere Kostenwerte sind mit dem "
+                        "Baupreisindex Tiefbau auf dieses Jahr umgerechnet")
+    if table == "TAVO" and field in FIELD_SOURCES:
+        return FIELD_SOURCES[field]
+    if field.startswith("auAntGemFörderung"):
+        return POLICY_INPUT
+    if field.startswith("fiEigAnt"):
+        return FUNDING_INPUT
+    if table == "Bebauung" or field.startswith(("bg", "ifLfm", "ifFlAnschl", "ifFaktor")) \
+            or field.endswith("InJahr"):
+        return PROJECT_INPUT
+    raise KeyError("no source entry for %s.%s" % (table, field))
+
+
+QUELLEN_COLUMNS = ["ID", "Titel", "Herausgeber", "Jahr", "Fundstelle", "Adresse"]
+FELDQUELLEN_COLUMNS = ["Tabelle", "Feld", "Vorgabe", "Beschreibung", "Spanne_von", "Spanne_bis",
+                       "Quellen", "Herleitung"]
+
+
+def quellen_rows():
+    return [list(s) for s in SOURCES]
+
+
+def feldquellen_rows():
+    rows = []
+    known = {s[0] for s in SOURCES}
+    for table, field, _, text, value, dflt in feldwerte_rows():
+        if not dflt:
+            continue
+        sources, low, high, how = field_source(table, field)
+        assert set(sources) <= known, (field, sources)
+        rows.append([table, field, value, text,
+                     "" if low is None else num(low, 2), "" if high is None else num(high, 2),
+                     ";".join(sources), how])
+    return rows
+
+
+README_BEGIN = "<!-- Quellentabellen: erzeugt von generate.py -->"
+README_END = "<!-- Ende der Quellentabellen -->"
+
+
+def source_tables_markdown():
+    """The two tables of README.md: the defaults backed by a source or marked as assumption (cost,
+    fee and rate fields), and the sources themselves."""
+    lines = ["| Feld | Vorgabe | Spanne | Quellen | Herleitung |", "|---|---|---|---|---|"]
+    for table, field, value, text, low, high, sources, how in feldquellen_rows():
+        if field not in FIELD_SOURCES:
+            continue
+        span = "" if low == "" else (de(float(low), 2) + " – " + de(float(high), 2))
+        lines.append("| `%s` | %s | %s | %s | %s |" % (field, text, span,
+                                                          ", ".join(sources.split(";")) if sources else "–",
+                                                          how))
+    lines += ["", "| ID | Titel | Herausgeber | Jahr | Fundstelle |", "|---|---|---|---|---|"]
+    for sid, title, publisher, year, place, address in SOURCES:
+        lines.append("| %s | [%s](%s) | %s | %s | %s |" % (sid, title, address, publisher, year, place))
+    return "\n".join(lines)
+
+
+def with_source_tables(readme):
+    begin, end = readme.index(README_BEGIN), readme.index(README_END)
+    return readme[:begin + len(README_BEGIN)] + "\n\n" + source_tables_markdown() + "\n\n" + readme[end:]
 
 
 # --------------------------------------------------------------------------
@@ -619,6 +1072,25 @@ def schema_sql():
             "CREATE TABLE %s (\n"
             "    PG INTEGER PRIMARY KEY,\n" % table
             + year_columns_sql() + "\n)")
+    parts.append(
+        "CREATE TABLE Quellen (\n"
+        "    ID TEXT NOT NULL PRIMARY KEY,\n"
+        "    Titel TEXT NOT NULL,\n"
+        "    Herausgeber TEXT NOT NULL,\n"
+        "    Jahr TEXT NOT NULL,\n"
+        "    Fundstelle TEXT NOT NULL,\n"
+        "    Adresse TEXT\n)")
+    parts.append(
+        "CREATE TABLE FeldQuellen (\n"
+        "    Tabelle TEXT NOT NULL,\n"
+        "    Feld TEXT NOT NULL,\n"
+        "    Vorgabe TEXT NOT NULL,\n"
+        "    Beschreibung TEXT,\n"
+        "    Spanne_von DOUBLE,\n"
+        "    Spanne_bis DOUBLE,\n"
+        "    Quellen TEXT,\n"
+        "    Herleitung TEXT NOT NULL,\n"
+        "    PRIMARY KEY (Tabelle, Feld)\n)")
     header = ("-- Master database TAVO_Master.db: reference data, read-only for the program.\n"
               "-- Generated by generate.py, do not edit by hand.\n\n")
     return header + ";\n\n".join(parts) + ";\n"
@@ -636,11 +1108,12 @@ FISCAL_TABLE_ORDER = [
 # --------------------------------------------------------------------------
 
 
-def main():
-    summary = "--summary" in sys.argv[1:]
+def generated_files(summary=False):
+    """All generated files of this folder: file name -> content."""
+    files = {"schema.sql": schema_sql()}
 
-    with open(os.path.join(HERE, "schema.sql"), "w", encoding="utf-8", newline="\n") as f:
-        f.write(schema_sql())
+    def write_tsv(name, columns, rows):
+        files[name + ".tsv"] = tsv_text(name, columns, rows)
 
     write_tsv("PG", ["ID", "PG_Name", "Bezirk", "Einwohner", "Fläche_km2"],
               [[pg, name, district, inh, num(area, 1)]
@@ -685,6 +1158,19 @@ def main():
 
     write_tsv("FeldWerte", ["Tabelle", "Feld", "Nummer", "Beschreibung", "Wert", "Default"],
               feldwerte_rows())
+    write_tsv("Quellen", QUELLEN_COLUMNS, quellen_rows())
+    write_tsv("FeldQuellen", FELDQUELLEN_COLUMNS, feldquellen_rows())
+
+    with open(os.path.join(HERE, "README.md"), encoding="utf-8") as f:
+        files["README.md"] = with_source_tables(f.read())
+    return files
+
+
+def main():
+    files = generated_files("--summary" in sys.argv[1:])
+    for name, text in files.items():
+        with open(os.path.join(HERE, name), "w", encoding="utf-8", newline="\n") as f:
+            f.write(text)
 
 
 if __name__ == "__main__":

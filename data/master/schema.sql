@@ -322,3 +322,24 @@ CREATE TABLE FA_Sekundäre_Transfers_Red_Max (
     Jahr19 DOUBLE,
     Jahr20 DOUBLE
 );
+
+CREATE TABLE Quellen (
+    ID TEXT NOT NULL PRIMARY KEY,
+    Titel TEXT NOT NULL,
+    Herausgeber TEXT NOT NULL,
+    Jahr TEXT NOT NULL,
+    Fundstelle TEXT NOT NULL,
+    Adresse TEXT
+);
+
+CREATE TABLE FeldQuellen (
+    Tabelle TEXT NOT NULL,
+    Feld TEXT NOT NULL,
+    Vorgabe TEXT NOT NULL,
+    Beschreibung TEXT,
+    Spanne_von DOUBLE,
+    Spanne_bis DOUBLE,
+    Quellen TEXT,
+    Herleitung TEXT NOT NULL,
+    PRIMARY KEY (Tabelle, Feld)
+);
