@@ -15,7 +15,9 @@ const char* const kUsage =
     "  tavo-cli init --user DATEI\n"
     "  tavo-cli calc [--master DATEI] [--user DATEI] (--project ID | --all)\n"
     "  tavo-cli export [--user DATEI] --project ID --view ausgaben|einnahmen|saldo|wohneinheiten|bewohner\n"
-    "                  [--kostentraeger NAME] [--typ NAME] [--gruppierung TEXT] [--gebiet 0..4]\n";
+    "                  [--kostentraeger NAME] [--typ NAME] [--gruppierung TEXT] [--gebiet 0..4]\n"
+    "  tavo-cli kennzahlen [--master DATEI] [--user DATEI] --project ID [--project ID ...]\n"
+    "                  [--kostentraeger NAME|alle] [--zinssatz PROZENT] [--format text|csv|json]\n";
 
 } // namespace
 
@@ -62,6 +64,8 @@ int main(int argc, char** argv) {
             return cmdCalc(args);
         if (command == QLatin1String("export"))
             return cmdExport(args);
+        if (command == QLatin1String("kennzahlen"))
+            return cmdKennzahlen(args);
     } catch (const TavoError& e) {
         printError(e.message());
         return ExitUsage;
