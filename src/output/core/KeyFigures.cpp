@@ -205,10 +205,7 @@ private:
     QList<KeyFigureLine> m_lines;
 };
 
-} // namespace
-
-QList<KeyFigureLine> keyFigureTable(const QList<KeyFigures>& projects) {
-    TableBuilder t(projects);
+void addProjectLines(TableBuilder& t) {
     t.begin(Section::Project);
     t.add(QStringLiteral("Projekt"), Kind::Text, Better::None, [](const KeyFigures& f) { return f.projekt; });
     t.add(QStringLiteral("Beschreibung"), Kind::Text, Better::None,
@@ -219,6 +216,9 @@ QList<KeyFigureLine> keyFigureTable(const QList<KeyFigures>& projects) {
           [](const KeyFigures& f) { return f.costBearer.isEmpty() ? QStringLiteral("alle") : f.costBearer; });
     t.add(QStringLiteral("Zinssatz (%)"), Kind::Rate, Better::None,
           [](const KeyFigures& f) { return f.discountRate; });
+}
+
+void addFigureLines(TableBuilder& t) {
     t.begin(Section::Figures);
     t.add(QStringLiteral("Ausgaben"), Kind::Amount, Better::Lower,
           [](const KeyFigures& f) { return f.ausgaben; });
@@ -243,7 +243,10 @@ QList<KeyFigureLine> keyFigureTable(const QList<KeyFigures>& projects) {
           [](const KeyFigures& f) { return optionalValue(f.saldoJeWohneinheit); });
     t.add(QStringLiteral("Saldo je Bewohner"), Kind::Amount, Better::Higher,
           [](const KeyFigures& f) { return optionalValue(f.saldoJeBewohner); });
+}
 
+// Every type that any of the projects has, by name.
+void addTypeLines(TableBuilder& t, const QList<KeyFigures>& projects) {
     QStringList types;
     for (const KeyFigures& f : projects)
         for (const TypeTotals& total : f.jeTyp)
@@ -260,6 +263,9 @@ QList<KeyFigureLine> keyFigureTable(const QList<KeyFigures>& projects) {
         t.add(QStringLiteral("Saldo %1").arg(name), Kind::Amount, Better::Higher,
               [typ](const KeyFigures& f) { return typeTotals(f, typ).saldo; });
     }
+}
+
+void addYearLines(TableBuilder& t) {
     t.begin(Section::ByYear);
     for (int j = 1; j <= KeyFigures::Years; ++j)
         t.add(QStringLiteral("Saldo Jahr %1").arg(j), Kind::Amount, Better::None,
@@ -267,5 +273,15 @@ QList<KeyFigureLine> keyFigureTable(const QList<KeyFigures>& projects) {
     for (int j = 1; j <= KeyFigures::Years; ++j)
         t.add(QStringLiteral("kumuliert Jahr %1").arg(j), Kind::Amount, Better::None,
               [j](const KeyFigures& f) { return f.kumuliert[j]; });
+}
+
+} // namespace
+
+QList<KeyFigureLine> keyFigureTable(const QList<KeyFigures>& projects) {
+    TableBuilder t(projects);
+    addProjectLines(t);
+    addFigureLines(t);
+    addTypeLines(t, projects);
+    addYearLines(t);
     return t.lines();
 }
