@@ -11,8 +11,8 @@
 #include <QElapsedTimer>
 #include <QStringList>
 
-#include "data/Sql.h"
-#include "engine/CalculationRun.h"
+#include "core/data/Sql.h"
+#include "core/engine/CalculationRun.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 

@@ -11,10 +11,10 @@
 #include <QSqlQuery>
 #include <QStringList>
 
-#include "data/NumberFormat.h"
-#include "data/Sql.h"
-#include "engine/CalculationRun.h"
-#include "output/core/KeyFigures.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
+#include "core/engine/CalculationRun.h"
+#include "core/results/KeyFigures.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 

@@ -12,9 +12,9 @@
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 
-#include "data/NumberFormat.h"
-#include "data/Sql.h"
-#include "output/core/ResultQueries.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
+#include "core/results/ResultQueries.h"
 #include "support/TestDb.h"
 
 using namespace ResultQueries;
@@ -94,15 +94,15 @@ int load(const QSqlDatabase& db, const Query& query) {
 // Everything the two pages do when a project is opened; returns the rows shown.
 int showResultPages(const QSqlDatabase& db, const FilterItems& items, const FinanceChoice& choice, int area,
                     int projectId) {
-    const auto finance = BuildResultQueries(items, choice, projectId);
+    const auto finance = buildResultQueries(items, choice, projectId);
     int rows = 0;
     for (const Query& q : finance)
         rows += load(db, q);
-    SumColumnText(db, finance[0], QStringLiteral("Ausgabe"));
-    SumColumnText(db, finance[1], QStringLiteral("Einnahme"));
+    sumColumnText(db, finance[0], QStringLiteral("Ausgabe"));
+    sumColumnText(db, finance[1], QStringLiteral("Einnahme"));
     for (const char* field : {"Einnahmen", "Ausgaben", "Saldo"})
-        SumColumnText(db, finance[2], QString::fromUtf8(field));
-    rows += load(db, BuildPopulationQueries(db, area, readPopulationSource(db, projectId)));
+        sumColumnText(db, finance[2], QString::fromUtf8(field));
+    rows += load(db, buildPopulationQueries(db, area, readPopulationSource(db, projectId)));
     rows += load(db, buildDwellingQuery(projectId));
     return rows;
 }
@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
     filtered.grouping = 1;
 
     std::printf("query plans (project 500):\n");
-    const auto finance = BuildResultQueries(items, all, 500);
+    const auto finance = buildResultQueries(items, all, 500);
     printPlan(db.user(), QStringLiteral("Ausgaben"), finance[0]);
     printPlan(db.user(), QStringLiteral("Einnahmen"), finance[1]);
     printPlan(db.user(), QStringLiteral("Saldo"), finance[2]);
@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
     const PopulationSource source = readPopulationSource(db.user(), 500);
     for (int area = 0; area < 5; area += 2)
         printPlan(db.user(), QStringLiteral("BeV area %1").arg(area),
-                  BuildPopulationQueries(db.user(), area, source));
+                  buildPopulationQueries(db.user(), area, source));
 
     measure(db.user(), items, "open project (first cost bearer, area 0)", initial, 0);
     measure(db.user(), items, "no restriction, area 1", all, 1);

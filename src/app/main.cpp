@@ -6,18 +6,18 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "data/NumberFormat.h"
-#include "data/TavoError.h"
-#include "projects/FormAuswahl.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/TavoError.h"
+#include "gui/projects/ProjectListWindow.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TAVO"));
     QApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
     NumberFormat::install();
-    std::unique_ptr<TfrmAuswahl> frmAuswahl;
+    std::unique_ptr<ProjectListWindow> frmAuswahl;
     try {
-        frmAuswahl = std::make_unique<TfrmAuswahl>();
+        frmAuswahl = std::make_unique<ProjectListWindow>();
     } catch (const TavoError& e) {
         QMessageBox::critical(nullptr, QStringLiteral("TAVO - Tavorechner"), e.message());
         return 1;

@@ -4,7 +4,7 @@
 
 #include <QSqlQuery>
 
-#include "data/Sql.h"
+#include "core/data/Sql.h"
 #include "support/TestDb.h"
 
 namespace EngineFixture {

@@ -5,7 +5,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 
-#include "data/Sql.h"
+#include "core/data/Sql.h"
 
 QString TestDb::generatedMaster() {
     return QStringLiteral(TAVO_TEST_MASTER);

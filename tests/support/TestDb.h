@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QVariantMap>
 
-#include "data/Databases.h"
+#include "core/data/Databases.h"
 
 // A fresh pair of databases per test: a copy of the generated master database and a new, empty user
 // database, both in a temporary folder that disappears with the object.

@@ -1,0 +1,79 @@
+#include "core/data/NumberFormat.h"
+
+#include <cmath>
+
+#include "core/data/TavoError.h"
+
+namespace NumberFormat {
+
+QLocale localeFor(const QLocale& system) {
+    // Planners in Austria expect "1.234.567,89" as on their desktops; the Austrian locale data here
+    // groups thousands with a space, so German (Austria) numbers follow the German convention.
+    if (system.language() == QLocale::German && system.territory() == QLocale::Austria)
+        return QLocale(QLocale::German, QLocale::Germany);
+    return system;
+}
+
+void install() { QLocale::setDefault(localeFor(QLocale::system())); }
+
+QLocale locale() { return QLocale(); }
+
+double parse(const QString& text, bool* ok) {
+    const QString trimmed = text.trimmed();
+    bool good = false;
+    double value = 0.0;
+    if (!trimmed.isEmpty()) {
+        QLocale loc = locale();
+        value = loc.toDouble(trimmed, &good);
+        if (!good) {
+            // Accept the text without its group separators too ("1.234,5" typed as "1234,5" works anyway).
+            loc.setNumberOptions(QLocale::RejectGroupSeparator);
+            value = loc.toDouble(trimmed, &good);
+        }
+    }
+    if (good && !std::isfinite(value))
+        good = false;
+    if (ok)
+        *ok = good;
+    return good ? value : 0.0;
+}
+
+double parseOrThrow(const QString& text, const QString& fieldCaption) {
+    bool ok = false;
+    const double value = parse(text, &ok);
+    if (!ok)
+        throw TavoError(QStringLiteral("'%1' ist keine gültige Zahl (%2).").arg(text, fieldCaption));
+    return value;
+}
+
+QString fixed(double value, int decimals) { return locale().toString(value, 'f', decimals); }
+
+QString plainFixed(double value, int decimals) {
+    QLocale loc = locale();
+    loc.setNumberOptions(QLocale::OmitGroupSeparator);
+    return loc.toString(value, 'f', decimals);
+}
+
+QString general(double value) {
+    QLocale loc = locale();
+    loc.setNumberOptions(QLocale::OmitGroupSeparator);
+    return loc.toString(value, 'g', 15);
+}
+
+double toDouble(const QVariant& value) {
+    if (value.isNull() || !value.isValid())
+        return 0.0;
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString().trimmed();
+        if (text.isEmpty())
+            return 0.0;
+        bool ok = false;
+        const double d = text.toDouble(&ok);
+        return ok ? d : parse(text);
+    }
+    return value.toDouble();
+}
+
+int toInt(const QVariant& value) { return static_cast<int>(std::trunc(toDouble(value))); }
+
+} // namespace NumberFormat

@@ -1,0 +1,275 @@
+#include "core/data/UserSchema.h"
+
+#include <QSqlQuery>
+
+#include "core/data/Sql.h"
+
+namespace UserSchema {
+namespace {
+
+using T = ColumnType;
+
+const std::vector<Column> kProjectColumns = {
+    {"ID", T::Identity},
+    {"Beschreibung", T::Text},
+    {"Projekt", T::Text},
+    {"PG", T::Integer},
+    {"PG_Name", T::Text},
+    {"Bezugsjahr", T::Integer},
+    {"bgFlBaulandBrutto", T::Float},
+    {"bgAntGrünflächen", T::Float},
+    {"bgAntVerkehrsflächen", T::Float},
+    {"bgFlGrünflächen", T::Float},
+    {"bgFlVerkehrsflächen", T::Float},
+    {"bgFlBaulandNetto", T::Float},
+    {"bgNutzFl_EFHg", T::Float},
+    {"bgNutzFl_EFHk", T::Float},
+    {"bgNutzFl_RHg", T::Float},
+    {"bgNutzFl_RHk", T::Float},
+    {"bgNutzFl_GWB", T::Float},
+    {"bgBebDichte_GWB", T::Float},
+    {"bgGstFl_EFHg", T::Float},
+    {"bgGstFl_EFHk", T::Float},
+    {"bgGstFl_RHg", T::Float},
+    {"bgGstFl_RHk", T::Float},
+    {"bgGstFl_GWB", T::Float},
+    {"bgWandstärke", T::Float},
+    {"ifFaktorLeitungslängen", T::Float},
+    {"ifLfmWasserleitung", T::Integer},
+    {"ifLfmKanalTrennsystem", T::Integer},
+    {"ifLfmKanalMischsystem", T::Integer},
+    {"ifLfmKanalStrEntwässerung", T::Integer},
+    {"ifLfmStraßenbeleuchtung", T::Integer},
+    {"ifLfmStromleitung", T::Integer},
+    {"ifLfmDatenleitung", T::Integer},
+    {"ifLfmGasleitung", T::Integer},
+    {"ifLfmNahwärme", T::Integer},
+    {"ifLfmAnschlWasserleitung", T::Integer},
+    {"ifLfmAnschlKanalTrennsystem", T::Integer},
+    {"ifLfmAnschlKanalMischsystem", T::Integer},
+    {"ifLfmAnschlKanalStrEntwässerung", T::Integer},
+    {"ifLfmAnschlStraßenbeleuchtung", T::Integer},
+    {"ifLfmAnschlStromleitung", T::Integer},
+    {"ifLfmAnschlDatenleitung", T::Integer},
+    {"ifLfmAnschlGasleitung", T::Integer},
+    {"ifLfmAnschlNahwärme", T::Integer},
+    {"ifFlAnschlStraße", T::Integer},
+    {"ifOberflächeInJahr", T::Integer},
+    {"ifAnschlOberflächeInJahr", T::Integer},
+    {"ifKoErStraßeUnterbau", T::Float},
+    {"ifKoErStraßeOberbau", T::Float},
+    {"ifKoErGrünflächen", T::Float},
+    {"ifKoErWasserleitung", T::Float},
+    {"ifKoErKanalTrennsystem", T::Float},
+    {"ifKoErKanalMischsystem", T::Float},
+    {"ifKoErKanalStrEntwässerung", T::Float},
+    {"ifKoErStraßenbeleuchtung", T::Float},
+    {"ifKoErStromleitung", T::Float},
+    {"ifKoErDatenleitung", T::Float},
+    {"ifKoErGasleitung", T::Float},
+    {"ifKoErNahwärme", T::Float},
+    {"ifKoEhStraße", T::Float},
+    {"ifKoEhGrünflächen", T::Float},
+    {"ifKoEhWasserleitung", T::Float},
+    {"ifKoEhKanalTrennsystem", T::Float},
+    {"ifKoEhKanalMischsystem", T::Float},
+    {"ifKoEhKanalStrEntwässerung", T::Float},
+    {"ifKoEhStraßenbeleuchtung", T::Float},
+    {"ifKoEhStromleitung", T::Float},
+    {"ifKoEhDatenleitung", T::Float},
+    {"ifKoEhGasleitung", T::Float},
+    {"ifKoEhNahwärme", T::Float},
+    {"auAnteilZuzug", T::Float},
+    {"auHebesatzAufschl", T::Float},
+    {"auAntGemFörderungAufschl", T::Float},
+    {"auGemFörderungAufschl", T::Integer},
+    {"auEinheitssatzWasser", T::Float},
+    {"auEinheitssatzKanalSchmutz", T::Float},
+    {"auEinheitssatzKanalMisch", T::Float},
+    {"auAntGemFörderungWasser", T::Float},
+    {"auAntGemFörderungKanalSchmutz", T::Float},
+    {"auAntGemFörderungKanalMisch", T::Float},
+    {"auGemFörderungWasser", T::Integer},
+    {"auGemFörderungKanalSchmutz", T::Integer},
+    {"auGemFörderungKanalMisch", T::Integer},
+    {"gsGebWertEFHg", T::Float},
+    {"gsGebWertEFHk", T::Float},
+    {"gsGebWertRHg", T::Float},
+    {"gsGebWertRHk", T::Float},
+    {"gsGebWertGWB", T::Float},
+    {"gsBodenwert", T::Float},
+    {"gsSteuermesszahlEFHg", T::Float},
+    {"gsSteuermesszahlEFHk", T::Float},
+    {"gsSteuermesszahlRHg", T::Float},
+    {"gsSteuermesszahlRHk", T::Float},
+    {"gsSteuermesszahlGWB", T::Float},
+    {"gsHebesatz", T::Float},
+    {"siKoEhKindergarten", T::Float},
+    {"siKoEhVolksschule", T::Float},
+    {"siKoEhSonstige", T::Float},
+    {"fiEigAntErKanal", T::Float},
+    {"fiEigAntErWasserleitung", T::Float},
+    {"fiEigAntErKindergarten", T::Float},
+    {"fiEigAntErStromleitung", T::Float},
+    {"fiEigAntErDatenleitung", T::Float},
+    {"fiEigAntErGasleitung", T::Float},
+    {"fiEigAntErNahwärme", T::Float},
+    {"fiEigAntErÖffGut", T::Float},
+    {"fiEigAntEhKanal", T::Float},
+    {"fiEigAntEhWasserleitung", T::Float},
+    {"fiEigAntEhKindergarten", T::Float},
+    {"fiEigAntEhStromleitung", T::Float},
+    {"fiEigAntEhDatenleitung", T::Float},
+    {"fiEigAntEhGasleitung", T::Float},
+    {"fiEigAntEhNahwärme", T::Float},
+    {"fiEigAntEhÖffGut", T::Float},
+    {"fiZinsenSoll", T::Float},
+    {"fiZinsenHaben", T::Float},
+};
+
+QString sqlType(ColumnType type) {
+    switch (type) {
+    case T::Identity:
+        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case T::Integer:
+        return QStringLiteral("INTEGER");
+    case T::Float:
+        return QStringLiteral("DOUBLE");
+    case T::Text:
+        return QStringLiteral("TEXT");
+    }
+    return QString();
+}
+
+// Detail and result tables refer to their project; deleting a project removes its rows.
+const char* const kProjectRef = "INTEGER NOT NULL REFERENCES TAVO(ID) ON DELETE CASCADE";
+
+QStringList otherTables() {
+    const QString ref = QString::fromLatin1(kProjectRef);
+    return {
+        QStringLiteral("CREATE TABLE Bebauung (ID INTEGER PRIMARY KEY AUTOINCREMENT, TAVO %1, "
+                       "bbTyp TEXT, bbBauklasse TEXT, bbAnteil INTEGER)").arg(ref),
+        QStringLiteral("CREATE TABLE Besiedelung (ID INTEGER PRIMARY KEY AUTOINCREMENT, TAVO %1, "
+                       "Jahr INTEGER, EFHg DOUBLE, EFHk DOUBLE, RHg DOUBLE, RHk DOUBLE, GWB DOUBLE)").arg(ref),
+        QStringLiteral("CREATE TABLE Sonderausgaben (ID INTEGER PRIMARY KEY AUTOINCREMENT, TAVO %1, "
+                       "Jahr INTEGER, Typ TEXT, Bezeichnung TEXT, Kostenträger TEXT, Ausgabe DOUBLE)").arg(ref),
+        QStringLiteral("CREATE TABLE Auswertung (TAVO %1, Jahr INTEGER, Typ TEXT, Bezeichnung TEXT, "
+                       "Kostenträger TEXT, Ausgabe DOUBLE DEFAULT 0, Einnahme DOUBLE DEFAULT 0)").arg(ref),
+        QStringLiteral("CREATE TABLE bWvB (TAVO %1, Jahr INTEGER, EFHg DOUBLE, EFHk DOUBLE, RHg DOUBLE, "
+                       "RHk DOUBLE, GWB DOUBLE)").arg(ref),
+        QStringLiteral("CREATE TABLE bBvB (TAVO %1, \"Alter\" INTEGER, Jahr INTEGER, Bewohner DOUBLE DEFAULT 0)")
+            .arg(ref),
+        QStringLiteral("CREATE TABLE gBvB (PG INTEGER, \"Alter\" INTEGER, Jahr INTEGER, Bewohner DOUBLE)"),
+        QStringLiteral("CREATE TABLE TAVO_Abfragen (Name TEXT PRIMARY KEY COLLATE NOCASE, SQL TEXT NOT NULL)"),
+        // Every per-project query filters by project first; these keep them fast with millions of rows.
+        QStringLiteral("CREATE INDEX Bebauung_TAVO ON Bebauung (TAVO, ID)"),
+        QStringLiteral("CREATE INDEX Besiedelung_TAVO ON Besiedelung (TAVO, Jahr)"),
+        QStringLiteral("CREATE INDEX Sonderausgaben_TAVO ON Sonderausgaben (TAVO)"),
+        QStringLiteral("CREATE INDEX Auswertung_TAVO ON Auswertung (TAVO, Typ, Jahr)"),
+        QStringLiteral("CREATE INDEX bWvB_TAVO ON bWvB (TAVO, Jahr)"),
+        QStringLiteral("CREATE INDEX bBvB_TAVO ON bBvB (TAVO, Jahr, \"Alter\")"),
+        QStringLiteral("CREATE INDEX gBvB_PG ON gBvB (PG, Jahr, \"Alter\")"),
+        QStringLiteral("CREATE INDEX TAVO_Projekt ON TAVO (Projekt)"),
+    };
+}
+
+// Inhabitants per project year: kindergarten children are ages 3 to 6, primary-school pupils ages 7
+// to 10, Bewohner all ages. The three factors scale the three columns; the three key parameters all
+// receive the same value.
+QString populationSelect(const QString& source, const QString& where, bool scaled) {
+    const QString f1 = scaled ? QStringLiteral(" * :Faktor1") : QString();
+    const QString f2 = scaled ? QStringLiteral(" * :Faktor2") : QString();
+    const QString f3 = scaled ? QStringLiteral(" * :Faktor3") : QString();
+    return QStringLiteral(
+               "SELECT Jahr,\n"
+               "  Total(CASE WHEN \"Alter\" BETWEEN 3 AND 6 THEN Bewohner ELSE 0 END)%1 AS Kindergartenkinder,\n"
+               "  Total(CASE WHEN \"Alter\" BETWEEN 7 AND 10 THEN Bewohner ELSE 0 END)%2 AS Volksschüler,\n"
+               "  Total(Bewohner)%3 AS Bewohner\n"
+               "FROM %4\n"
+               "WHERE %5\n"
+               "GROUP BY Jahr\n"
+               "ORDER BY Jahr")
+        .arg(f1, f2, f3, source, where);
+}
+
+void createStoredQueries(const QSqlDatabase& db) {
+    const QList<QPair<QString, QString>> queries = {
+        {QStringLiteral("Bewohner_bBvB"),
+         populationSelect(QStringLiteral("bBvB"), QStringLiteral("TAVO IN (:TAVO1, :TAVO2, :TAVO3)"), true)},
+        {QStringLiteral("Bewohner_bBvB_Projekt"),
+         populationSelect(QStringLiteral("bBvB"),
+                          QStringLiteral("TAVO IN (SELECT ID FROM TAVO WHERE Coalesce(Projekt, '') "
+                                         "IN (:Projekt1, :Projekt2, :Projekt3))"),
+                          true)},
+        {QStringLiteral("Bewohner_gBvB"),
+         populationSelect(QStringLiteral("gBvB"), QStringLiteral("PG IN (:PG1, :PG2, :PG3)"), false)},
+    };
+    for (const auto& q : queries)
+        Sql::exec(db, QStringLiteral("INSERT INTO TAVO_Abfragen (Name, SQL) VALUES (?, ?)"), {q.first, q.second});
+}
+
+// Probes a column with a statement that returns no row; a failing probe means the column is missing.
+bool probeSucceeds(const QSqlDatabase& db, const QString& probe) {
+    QSqlQuery query(db);
+    return query.exec(probe);
+}
+
+} // namespace
+
+const std::vector<Column>& projectColumns() { return kProjectColumns; }
+
+QStringList numericProjectColumns() {
+    QStringList names;
+    for (const Column& c : kProjectColumns)
+        if (c.type == T::Integer || c.type == T::Float)
+            names << QString::fromUtf8(c.name);
+    return names;
+}
+
+void create(const QSqlDatabase& db) {
+    Transaction tx(db);
+    QStringList defs;
+    for (const Column& c : kProjectColumns)
+        defs << QString::fromUtf8(c.name) + QLatin1Char(' ') + sqlType(c.type);
+    Sql::exec(db, QStringLiteral("CREATE TABLE TAVO (%1)").arg(defs.join(QStringLiteral(", "))));
+    for (const QString& statement : otherTables())
+        Sql::exec(db, statement);
+    createStoredQueries(db);
+    tx.commit();
+}
+
+void checkFieldBezugsjahr(const QSqlDatabase& db) {
+    if (probeSucceeds(db, QStringLiteral("Select Bezugsjahr from TAVO where 1=2")))
+        return;
+    Sql::exec(db, QStringLiteral("ALTER TABLE TAVO add Bezugsjahr INTEGER"));
+}
+
+void checkFieldNahwaerme(const QSqlDatabase& db) {
+    if (probeSucceeds(db, QStringLiteral("Select ifKoEhNahwärme from TAVO where 1=2")))
+        return;
+    const QStringList statements = {
+        QStringLiteral("ALTER TABLE TAVO add ifKoEhNahwärme DOUBLE"),
+        QStringLiteral("ALTER TABLE TAVO add ifKoErNahwärme DOUBLE"),
+        QStringLiteral("ALTER TABLE TAVO add ifLfmNahwärme INTEGER"),
+        QStringLiteral("ALTER TABLE TAVO add ifLfmAnschlNahwärme INTEGER"),
+        QStringLiteral("ALTER TABLE TAVO add fiEigAntEhNahwärme DOUBLE"),
+        QStringLiteral("ALTER TABLE TAVO add fiEigAntErNahwärme DOUBLE"),
+    };
+    for (const QString& statement : statements)
+        Sql::exec(db, statement);
+}
+
+void upgrade(const QSqlDatabase& db) {
+    checkFieldBezugsjahr(db);
+    checkFieldNahwaerme(db);
+    // Files made before the population queries were kept in the database get them once.
+    if (!db.tables().contains(QStringLiteral("TAVO_Abfragen"), Qt::CaseInsensitive)) {
+        Transaction tx(db);
+        Sql::exec(db, QStringLiteral("CREATE TABLE TAVO_Abfragen (Name TEXT PRIMARY KEY COLLATE NOCASE, "
+                                     "SQL TEXT NOT NULL)"));
+        createStoredQueries(db);
+        tx.commit();
+    }
+}
+
+} // namespace UserSchema

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// The tables of the user database and how an older file is brought up to date.
+namespace UserSchema {
+
+enum class ColumnType { Identity, Integer, Float, Text };
+
+struct Column {
+    const char* name;
+    ColumnType type;
+};
+
+// Columns of the project table TAVO in their order.
+const std::vector<Column>& projectColumns();
+
+// The project columns that are numeric inputs (Integer or Float, without ID).
+QStringList numericProjectColumns();
+
+// Creates every table, index and stored query of an empty user database.
+void create(const QSqlDatabase& db);
+
+// Adds the columns an older project table lacks. Runs at every open of a user database.
+void checkFieldBezugsjahr(const QSqlDatabase& db);
+void checkFieldNahwaerme(const QSqlDatabase& db);
+
+// Both checks in their order.
+void upgrade(const QSqlDatabase& db);
+
+// The names of the stored population queries.
+inline const QStringList storedQueryNames() {
+    return {QStringLiteral("Bewohner_bBvB"), QStringLiteral("Bewohner_bBvB_Projekt"),
+            QStringLiteral("Bewohner_gBvB")};
+}
+
+} // namespace UserSchema

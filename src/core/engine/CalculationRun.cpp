@@ -1,0 +1,102 @@
+#include "core/engine/CalculationRun.h"
+
+#include <cmath>
+
+#include <QLocale>
+
+#include "core/data/Databases.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
+#include "core/data/TavoError.h"
+#include "core/engine/EngineContext.h"
+#include "core/engine/Steps.h"
+
+namespace {
+
+constexpr int kDefaultReferenceYear = 2012;
+
+bool projectExists(const QSqlDatabase& user, int projectId) {
+    return Sql::scalar(user, QStringLiteral("SELECT count(*) FROM TAVO WHERE ID = ?"), {projectId}).toInt() >
+           0;
+}
+
+// Deletes what the previous run of the project wrote; gBvB belongs to the municipality and is
+// written again by the first step.
+void deletePreviousResults(const QSqlDatabase& user, int projectId) {
+    const double pg = std::trunc(NumberFormat::toDouble(
+        Sql::scalar(user, QStringLiteral("SELECT PG FROM TAVO WHERE ID = ?"), {projectId})));
+    if (!std::isfinite(pg) || std::fabs(pg) > 2147483647.0)
+        throw TavoError(
+            QStringLiteral("Ungültiger Wert im Feld PG: keine ganze Zahl im zulässigen Bereich."));
+    Sql::exec(user, QStringLiteral("DELETE FROM Auswertung WHERE TAVO = ?"), {projectId});
+    Sql::exec(user, QStringLiteral("DELETE FROM bBvB WHERE TAVO = ?"), {projectId});
+    Sql::exec(user, QStringLiteral("DELETE FROM gBvB WHERE PG = ?"), {static_cast<int>(pg)});
+    Sql::exec(user, QStringLiteral("DELETE FROM bWvB WHERE TAVO = ?"), {projectId});
+}
+
+void runSteps(EngineContext& ctx) {
+    Steps::populationAndDwellingUnits(ctx);
+    Steps::publicProperty(ctx);
+    Steps::sewerAndWater(ctx);
+    Steps::developmentLevy(ctx);
+    Steps::otherUtilityLines(ctx);
+    Steps::propertyTax(ctx);
+    Steps::fiscalEqualisation(ctx);
+    Steps::socialInfrastructure(ctx);
+    Steps::interest(ctx);
+    Steps::specialExpenditures(ctx);
+}
+
+void calculate(const Databases& dbs, int projectId) {
+    const QSqlDatabase user = dbs.user();
+    Sql::exec(user, QStringLiteral("UPDATE TAVO SET Bezugsjahr = ? WHERE ID = ?"),
+              {referenceYear(dbs.master()), projectId});
+    deletePreviousResults(user, projectId);
+    EngineContext ctx(dbs, projectId);
+    try {
+        runSteps(ctx);
+    } catch (...) {
+        ctx.flushLedger();
+        throw;
+    }
+    ctx.flushLedger();
+    Sql::exec(user, QStringLiteral("DELETE FROM Auswertung WHERE TAVO = ? AND Bezeichnung = ?"),
+              {projectId, Engine::ownFundsLabel()});
+}
+
+} // namespace
+
+int referenceYear(const QSqlDatabase& master) {
+    const QVariant value = Sql::scalar(master,
+                                       QStringLiteral("SELECT Wert FROM FeldWerte WHERE Tabelle = ? AND "
+                                                      "Feld = ? ORDER BY Nummer LIMIT 1"),
+                                       {QStringLiteral("TAVO"), QStringLiteral("Bezugsjahr")});
+    if (!value.isValid())
+        return kDefaultReferenceYear;
+    // An entry without a value reads 0, like any empty number; Wert is stored locale-neutral ("2024").
+    if (value.isNull() || value.toString().trimmed().isEmpty())
+        return 0;
+    bool ok = false;
+    const double year = QLocale::c().toDouble(value.toString().trimmed(), &ok);
+    if (!ok || !std::isfinite(year) || std::fabs(year) > 1e9)
+        throw TavoError(QStringLiteral("Ungültiges Bezugsjahr in den Feldwerten: %1").arg(value.toString()));
+    return static_cast<int>(std::trunc(year));
+}
+
+void runCalculation(const Databases& dbs, int projectId) {
+    if (!projectExists(dbs.user(), projectId))
+        throw TavoError(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(projectId));
+    Transaction transaction(dbs.user());
+    // The rows booked before an error stay, as after any interrupted run.
+    try {
+        calculate(dbs, projectId);
+    } catch (const TavoError&) {
+        transaction.commit();
+        throw;
+    } catch (const std::exception& e) {
+        transaction.commit();
+        throw TavoError(
+            QStringLiteral("Fehler bei der Berechnung: %1").arg(QString::fromLocal8Bit(e.what())));
+    }
+    transaction.commit();
+}

@@ -1,0 +1,248 @@
+#include "core/results/ResultQueries.h"
+
+#include <cmath>
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlRecord>
+
+#include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
+#include "core/data/TavoError.h"
+
+namespace ResultQueries {
+namespace {
+
+const QString kCostBearerPrefix = QStringLiteral("Anteil_");
+
+// Throws unless position is an item of a list with count items.
+void checkPosition(int position, int count, const QString& what) {
+    if (position < 0 || position >= count)
+        throw TavoError(QStringLiteral("Ungültige Auswahl im Filter %1: %2").arg(what).arg(position));
+}
+
+// The filter line of one column: the self-comparison for the last item (no restriction, and false for
+// NULL, so rows without a value never show), otherwise a comparison with the bound item text.
+QString filterLine(const QString& column, const QString& param, const QStringList& items, int position,
+                   QVariantMap& params) {
+    if (position == items.size() - 1)
+        return QStringLiteral("AND %1 = %1").arg(column);
+    params.insert(param, items.at(position));
+    return QStringLiteral("AND %1 = :%2").arg(column, param);
+}
+
+// The two filter lines shared by all three finance views.
+QStringList filterLines(const FilterItems& items, const FinanceChoice& choice, QVariantMap& params) {
+    checkPosition(choice.costBearer, items.costBearers.size(), QStringLiteral("Kostenträger"));
+    const int type = choice.type < 0 ? items.types.size() - 1 : choice.type;
+    checkPosition(type, items.types.size(), QStringLiteral("Typ"));
+    return {filterLine(QStringLiteral("Kostenträger"), QStringLiteral("Kostentraeger"), items.costBearers,
+                       choice.costBearer, params),
+            filterLine(QStringLiteral("Typ"), QStringLiteral("Typ"), items.types, type, params)};
+}
+
+// Expenditure or revenue rows: every nonzero amount of the project, in the page's order.
+Query buildLedgerQuery(const QString& amountColumn, const FilterItems& items, const FinanceChoice& choice,
+                       int projectId) {
+    Query q;
+    q.params.insert(QStringLiteral("ID"), projectId);
+    QStringList lines{QStringLiteral("SELECT Jahr, Typ, Bezeichnung, Kostenträger, %1").arg(amountColumn),
+                      QStringLiteral("FROM Auswertung"), QStringLiteral("WHERE"),
+                      QStringLiteral("TAVO = :ID"), QStringLiteral("AND %1 <> 0").arg(amountColumn)};
+    lines << filterLines(items, choice, q.params);
+    lines << QStringLiteral("ORDER by Jahr, Kostenträger, Typ, Bezeichnung");
+    q.sql = lines.join(QLatin1Char('\n'));
+    return q;
+}
+
+// One balance row per group, also for groups whose sums are both zero. The balance is the group's
+// revenue minus its expenditure; the sums are repeated because a select list cannot use its own
+// aliases. Total() reads a group of NULL amounts as 0 instead of leaving the balance empty. Within a
+// year the rows follow the grouping columns, so the listing is the same on every run.
+Query buildBalanceQuery(const FilterItems& items, const FinanceChoice& choice, int projectId) {
+    const QStringList groupings = groupingItems();
+    checkPosition(choice.grouping, groupings.size(), QStringLiteral("Gruppierung"));
+    const QString group = groupings.at(choice.grouping);
+    Query q;
+    q.params.insert(QStringLiteral("ID"), projectId);
+    QStringList lines{QStringLiteral("SELECT ") + group +
+                          QStringLiteral(",Total(Ausgabe) as Ausgaben, Total(Einnahme) as Einnahmen, "
+                                         "Total(Einnahme)-Total(Ausgabe) as Saldo"),
+                      QStringLiteral("FROM Auswertung"), QStringLiteral("WHERE"),
+                      QStringLiteral("TAVO = :ID")};
+    lines << filterLines(items, choice, q.params);
+    lines << QStringLiteral("GROUP BY ") + group << QStringLiteral("ORDER by ") + group;
+    q.sql = lines.join(QLatin1Char('\n'));
+    return q;
+}
+
+// The population query from a stored query with its parameters of one kind and the three factors.
+Query storedPopulationQuery(const QSqlDatabase& userDb, const QString& name, const QString& keyName,
+                            const QVariant& key, const QVariant& factor) {
+    Query q;
+    q.sql = Sql::storedQueryText(userDb, name);
+    for (int i = 1; i <= 3; ++i) {
+        q.params.insert(keyName + QString::number(i), key);
+        if (factor.isValid())
+            q.params.insert(QStringLiteral("Faktor%1").arg(i), factor);
+    }
+    return q;
+}
+
+// Rounds to at most `digits` significant digits without going below two decimals of precision.
+double roundSignificant(double value, int digits) {
+    if (value == 0.0)
+        return 0.0;
+    const int integerDigits = static_cast<int>(std::floor(std::log10(std::fabs(value)))) + 1;
+    const int decimals = digits - integerDigits;
+    if (decimals >= 2)
+        return value;
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+
+} // namespace
+
+QString noRestrictionItem() {
+    return QStringLiteral("keine Einschränkung");
+}
+
+FilterItems loadFilterItems(const QSqlDatabase& master) {
+    FilterItems items;
+    QSqlQuery q = Sql::exec(master, QStringLiteral("SELECT * from AUSWERTUNG_TYPEN"));
+    const QSqlRecord record = q.record();
+    for (int i = 0; i < record.count(); ++i) {
+        const QString name = record.fieldName(i);
+        if (name.startsWith(kCostBearerPrefix, Qt::CaseSensitive))
+            items.costBearers << name.mid(kCostBearerPrefix.size(), 255);
+    }
+    const int typeColumn = record.indexOf(QStringLiteral("Typ"));
+    while (q.next())
+        items.types << q.value(typeColumn).toString();
+    items.costBearers << noRestrictionItem();
+    items.types << noRestrictionItem();
+    return items;
+}
+
+QStringList groupingItems() {
+    return {QStringLiteral("Jahr, Typ, Kostenträger"), QStringLiteral("Jahr, Kostenträger")};
+}
+
+FinanceChoice initialChoice(const FilterItems& items) {
+    FinanceChoice choice;
+    choice.costBearer = 0;
+    choice.type = items.types.size() - 1;
+    choice.grouping = 0;
+    return choice;
+}
+
+std::array<Query, 3> buildResultQueries(const FilterItems& items, const FinanceChoice& choice,
+                                        int projectId) {
+    return {buildLedgerQuery(QStringLiteral("Ausgabe"), items, choice, projectId),
+            buildLedgerQuery(QStringLiteral("Einnahme"), items, choice, projectId),
+            buildBalanceQuery(items, choice, projectId)};
+}
+
+Query buildResultQuery(ResultKind kind, const FilterItems& items, const FinanceChoice& choice,
+                       int projectId) {
+    switch (kind) {
+    case ResultKind::Expenditure:
+        return buildLedgerQuery(QStringLiteral("Ausgabe"), items, choice, projectId);
+    case ResultKind::Revenue:
+        return buildLedgerQuery(QStringLiteral("Einnahme"), items, choice, projectId);
+    case ResultKind::Balance:
+        break;
+    }
+    return buildBalanceQuery(items, choice, projectId);
+}
+
+Query buildDwellingQuery(int projectId) {
+    Query q;
+    q.sql = QStringList{QStringLiteral("SELECT Jahr, EFHg+EFHk+RHg+RHk+GWB as Wohneinheiten"),
+                        QStringLiteral("FROM"),
+                        QStringLiteral("bWvB"),
+                        QStringLiteral("WHERE"),
+                        QStringLiteral("TAVO =:ID"),
+                        QStringLiteral("ORDER BY Jahr")}
+                .join(QLatin1Char('\n'));
+    q.params.insert(QStringLiteral("ID"), projectId);
+    return q;
+}
+
+QStringList areaItems() {
+    return {QStringLiteral("Baugebiet Zuzug"), QStringLiteral("Baugebiet gesamt"),
+            QStringLiteral("Projekt Zuzug"), QStringLiteral("Projekt gesamt"),
+            QStringLiteral("Prognose ÖROK")};
+}
+
+bool projectExists(const QSqlDatabase& userDb, int projectId) {
+    return Sql::scalar(userDb, QStringLiteral("SELECT count(*) FROM TAVO WHERE ID = ?"), {projectId})
+               .toInt() > 0;
+}
+
+PopulationSource readPopulationSource(const QSqlDatabase& userDb, int projectId) {
+    QSqlQuery q = Sql::exec(
+        userDb, QStringLiteral("SELECT ID, Projekt, PG, auAnteilZuzug FROM TAVO WHERE ID = ?"), {projectId});
+    if (!q.next())
+        throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(projectId));
+    PopulationSource source;
+    source.id = q.value(0).toInt();
+    source.projekt = q.value(1).isNull() ? QString(QLatin1String("")) : q.value(1).toString();
+    source.pg = NumberFormat::toInt(q.value(2));
+    source.anteilZuzug = NumberFormat::toDouble(q.value(3));
+    return source;
+}
+
+Query buildPopulationQueries(const QSqlDatabase& userDb, int area, const PopulationSource& source) {
+    const double zuzug = source.anteilZuzug / 100.0;
+    switch (area) {
+    case 0:
+        return storedPopulationQuery(userDb, QStringLiteral("Bewohner_bBvB"), QStringLiteral("TAVO"),
+                                     source.id, zuzug);
+    case 1:
+        return storedPopulationQuery(userDb, QStringLiteral("Bewohner_bBvB"), QStringLiteral("TAVO"),
+                                     source.id, 1.0);
+    case 2:
+        return storedPopulationQuery(userDb, QStringLiteral("Bewohner_bBvB_Projekt"),
+                                     QStringLiteral("Projekt"), source.projekt, zuzug);
+    case 3:
+        return storedPopulationQuery(userDb, QStringLiteral("Bewohner_bBvB_Projekt"),
+                                     QStringLiteral("Projekt"), source.projekt, 1.0);
+    case 4:
+        return storedPopulationQuery(userDb, QStringLiteral("Bewohner_gBvB"), QStringLiteral("PG"), source.pg,
+                                     QVariant());
+    default:
+        throw TavoError(QStringLiteral("ungültiges Gebiet!"));
+    }
+}
+
+QSqlQuery execute(const QSqlDatabase& db, const Query& query) {
+    QSqlQuery q(db);
+    Sql::prepare(q, query.sql);
+    for (auto it = query.params.constBegin(); it != query.params.constEnd(); ++it) {
+        const QRegularExpression used(QStringLiteral(":%1\\b").arg(QRegularExpression::escape(it.key())));
+        if (query.sql.contains(used))
+            q.bindValue(QLatin1Char(':') + it.key(), it.value());
+    }
+    Sql::execPrepared(q);
+    return q;
+}
+
+double columnTotal(const QSqlDatabase& db, const Query& query, const QString& fieldName) {
+    Query total = query;
+    total.sql = QStringLiteral("SELECT Total(%1) FROM (\n%2\n)").arg(Sql::quoted(fieldName), query.sql);
+    QSqlQuery q = execute(db, total);
+    return q.next() ? q.value(0).toDouble() : 0.0;
+}
+
+QString formatTotal(double total) {
+    if (std::fabs(total) >= 1e10)
+        return NumberFormat::locale().toString(total, 'e', 9);
+    return NumberFormat::fixed(roundSignificant(total, 10), 2);
+}
+
+QString sumColumnText(const QSqlDatabase& db, const Query& query, const QString& fieldName) {
+    return formatTotal(columnTotal(db, query, fieldName));
+}
+
+} // namespace ResultQueries

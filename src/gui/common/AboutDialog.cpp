@@ -1,0 +1,78 @@
+#include "gui/common/AboutDialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/common/Artwork.h"
+
+namespace {
+
+const char* const aboutText =
+    "TAVO - Tavorechner\n"
+    "Kosten und Erträge einer Siedlungserweiterung für die Gemeinde\n"
+    "\n"
+    "Der Tavorechner schätzt für ein neues Baugebiet über 20 Projektjahre ab, was die Gemeinde der "
+    "Bau und die Erhaltung von Straßen, Beleuchtung, Grünflächen, Kanal, Wasser, weiteren Leitungen "
+    "und sozialer Infrastruktur kosten und was ihr Aufschließungsbeitrag, Anschlussgebühren, "
+    "Grundsteuer und Finanzausgleich einbringen.\n"
+    "\n"
+    "Dank an alle Planerinnen und Planer der Gemeinden, die mit ihren Erfahrungen und Zahlen zu "
+    "diesem Werkzeug beigetragen haben.\n"
+    "\n"
+    "Nutzung: Das Programm darf frei und kostenlos verwendet, kopiert und weitergegeben werden. Die "
+    "Ergebnisse sind eine grobe Orientierung für die Abwägung einer Siedlungserweiterung und ersetzen "
+    "keine genaue Kostenrechnung; eine Gewähr für ihre Richtigkeit wird nicht übernommen.";
+
+} // namespace
+
+QString AboutDialog::versionText() {
+    return QStringLiteral("Version: ") + QStringLiteral(TAVO_VERSION);
+}
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("TAVO - Tavorechner"));
+    setModal(true);
+    // Tahoma 8 point, or the usual font where Tahoma is not installed.
+    QFont tahoma = font();
+    tahoma.setFamilies({QStringLiteral("Tahoma"), tahoma.family()});
+    tahoma.setPointSize(8);
+    setFont(tahoma);
+
+    auto* picture = new QLabel;
+    picture->setObjectName(QStringLiteral("imgAbout"));
+    picture->setPixmap(Artwork::aboutPicture());
+    picture->setFixedSize(512, 280);
+
+    // The text box blends into the window: read-only, without frame, in the window's colour.
+    auto* meAbout = new QPlainTextEdit(QString::fromUtf8(aboutText));
+    meAbout->setObjectName(QStringLiteral("meAbout"));
+    meAbout->setReadOnly(true);
+    meAbout->setFrameShape(QFrame::NoFrame);
+    meAbout->setFixedSize(512, 170);
+    QPalette palette = meAbout->palette();
+    palette.setColor(QPalette::Base, this->palette().color(QPalette::Window));
+    meAbout->setPalette(palette);
+
+    lbVersion = new QLabel(versionText());
+    lbVersion->setObjectName(QStringLiteral("lbVersion"));
+    auto* closeButton = new QPushButton(QStringLiteral("&Schließen"));
+    closeButton->setObjectName(QStringLiteral("btSchliessen"));
+    closeButton->setDefault(true);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(lbVersion);
+    bottom->addStretch();
+    bottom->addWidget(closeButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 16);
+    layout->addWidget(picture);
+    layout->addWidget(meAbout);
+    layout->addLayout(bottom);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}

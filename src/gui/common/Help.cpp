@@ -1,0 +1,35 @@
+#include "gui/common/Help.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace Help {
+
+QString manualPath() {
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("TAVO_Handbuch.pdf"));
+}
+
+void openManual(QWidget* parent) {
+    openDocument(parent, manualPath());
+}
+
+bool openDocument(QWidget* parent, const QString& path) {
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!QFileInfo(path).isFile()) {
+        QMessageBox::warning(parent, QStringLiteral("TAVO - Tavorechner"),
+                             QStringLiteral("Das Handbuch wurde nicht gefunden:\n") + shown);
+        return false;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        QMessageBox::warning(parent, QStringLiteral("TAVO - Tavorechner"),
+                             QStringLiteral("Das Handbuch konnte nicht geöffnet werden:\n") + shown);
+        return false;
+    }
+    return true;
+}
+
+} // namespace Help

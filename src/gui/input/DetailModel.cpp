@@ -1,0 +1,251 @@
+#include "gui/input/DetailModel.h"
+
+#include <cmath>
+
+#include <QFont>
+#include <QLocale>
+#include <QSqlQuery>
+
+#include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
+#include "core/data/TavoError.h"
+
+DetailModel::DetailModel(QSqlDatabase db, const QString& table, std::vector<DetailColumn> columns,
+                         QObject* parent)
+    : QAbstractTableModel(parent), m_db(db), m_table(table), m_columns(std::move(columns)) {
+    connect(this, &QAbstractItemModel::dataChanged, this, &DetailModel::contentsChanged);
+    connect(this, &QAbstractItemModel::rowsInserted, this, &DetailModel::contentsChanged);
+    connect(this, &QAbstractItemModel::rowsRemoved, this, &DetailModel::contentsChanged);
+    connect(this, &QAbstractItemModel::modelReset, this, &DetailModel::contentsChanged);
+}
+
+int DetailModel::columnIndex(const QString& field) const {
+    for (size_t i = 0; i < m_columns.size(); ++i)
+        if (field == QString::fromUtf8(m_columns[i].field))
+            return static_cast<int>(i);
+    return -1;
+}
+
+void DetailModel::setPickList(int column, const QStringList& picks, const QStringList& keys) {
+    m_picks.insert(column, picks);
+    m_keys.insert(column, keys);
+}
+
+void DetailModel::load(int projectId) {
+    QStringList fields;
+    for (const DetailColumn& c : m_columns)
+        fields << Sql::quoted(QString::fromUtf8(c.field));
+    QSqlQuery query = Sql::exec(
+        m_db,
+        QStringLiteral("SELECT ID, %1 FROM %2 WHERE TAVO = ? ORDER BY ID").arg(fields.join(','), m_table),
+        {projectId});
+    beginResetModel();
+    m_projectId = projectId;
+    m_rows.clear();
+    m_deletedIds.clear();
+    while (query.next()) {
+        Record record;
+        record.id = query.value(0);
+        for (int i = 0; i < static_cast<int>(m_columns.size()); ++i)
+            record.values.push_back(query.value(i + 1));
+        m_rows.push_back(std::move(record));
+    }
+    endResetModel();
+}
+
+bool DetailModel::isDirty() const {
+    if (!m_deletedIds.empty())
+        return true;
+    for (const Record& r : m_rows)
+        if (r.dirty)
+            return true;
+    return false;
+}
+
+bool DetailModel::isRowDirty(int row) const {
+    return row >= 0 && row < rowCount() && m_rows[static_cast<size_t>(row)].dirty;
+}
+
+void DetailModel::writeRecord(const Record& record) {
+    QStringList fields;
+    QVariantList params;
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        fields << Sql::quoted(QString::fromUtf8(m_columns[i].field));
+        params << record.values[i];
+    }
+    if (record.id.isNull()) {
+        QStringList marks;
+        for (int i = 0; i <= params.size(); ++i)
+            marks << QStringLiteral("?");
+        params.prepend(m_projectId);
+        Sql::exec(m_db,
+                  QStringLiteral("INSERT INTO %1 (TAVO, %2) VALUES (%3)")
+                      .arg(m_table, fields.join(','), marks.join(',')),
+                  params);
+        return;
+    }
+    for (QString& f : fields)
+        f += QStringLiteral(" = ?");
+    params << record.id;
+    Sql::exec(m_db, QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?").arg(m_table, fields.join(',')), params);
+}
+
+void DetailModel::submitAll() {
+    if (!isDirty())
+        return;
+    Transaction transaction(m_db);
+    for (const QVariant& id : m_deletedIds)
+        Sql::exec(m_db, QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(m_table), {id});
+    for (const Record& record : m_rows)
+        if (record.dirty)
+            writeRecord(record);
+    transaction.commit();
+    load(m_projectId);
+}
+
+int DetailModel::appendRow() {
+    const int row = rowCount();
+    beginInsertRows(QModelIndex(), row, row);
+    Record record;
+    record.values.resize(m_columns.size());
+    record.dirty = true;
+    m_rows.push_back(std::move(record));
+    endInsertRows();
+    return row;
+}
+
+bool DetailModel::removeRows(int row, int count, const QModelIndex& parent) {
+    if (parent.isValid() || row < 0 || count < 1 || row + count > rowCount())
+        return false;
+    beginRemoveRows(QModelIndex(), row, row + count - 1);
+    for (int i = row; i < row + count; ++i)
+        if (!m_rows[static_cast<size_t>(i)].id.isNull())
+            m_deletedIds.push_back(m_rows[static_cast<size_t>(i)].id);
+    m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
+    endRemoveRows();
+    return true;
+}
+
+double DetailModel::columnSum(int column) const {
+    double sum = 0.0;
+    for (const Record& r : m_rows)
+        sum += NumberFormat::toDouble(r.values[static_cast<size_t>(column)]);
+    return sum;
+}
+
+QString DetailModel::displayText(int row, int column) const {
+    const QVariant value = m_rows[static_cast<size_t>(row)].values[static_cast<size_t>(column)];
+    if (value.isNull() || !value.isValid())
+        return QString();
+    const QStringList keys = m_keys.value(column);
+    if (!keys.isEmpty()) {
+        const bool numeric = m_columns[static_cast<size_t>(column)].kind != DetailColumn::Text;
+        for (int i = 0; i < keys.size(); ++i) {
+            const bool same = numeric ? QLocale::c().toDouble(keys[i]) == NumberFormat::toDouble(value)
+                                      : keys[i] == value.toString();
+            if (same)
+                return m_picks.value(column).value(i);
+        }
+    }
+    const DetailColumn& c = m_columns[static_cast<size_t>(column)];
+    if (c.kind == DetailColumn::Text)
+        return value.toString();
+    const double number = NumberFormat::toDouble(value);
+    if (c.decimals < 0)
+        return NumberFormat::general(number);
+    return c.thousands ? NumberFormat::fixed(number, c.decimals)
+                       : NumberFormat::plainFixed(number, c.decimals);
+}
+
+int DetailModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int DetailModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+QVariant DetailModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return QVariant();
+    const DetailColumn& c = m_columns[static_cast<size_t>(index.column())];
+    switch (role) {
+    case Qt::DisplayRole:
+        return displayText(index.row(), index.column());
+    case Qt::EditRole:
+        return m_rows[static_cast<size_t>(index.row())].values[static_cast<size_t>(index.column())];
+    case Qt::TextAlignmentRole:
+        return c.kind == DetailColumn::Text || m_keys.contains(index.column())
+                   ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+                   : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::FontRole:
+        if (c.bold) {
+            QFont font;
+            font.setBold(true);
+            return font;
+        }
+        return QVariant();
+    default:
+        return QVariant();
+    }
+}
+
+bool DetailModel::stored(int column, const QVariant& value, QVariant* out) const {
+    *out = QVariant();
+    if (!value.isValid() || value.isNull())
+        return true;
+    const DetailColumn& c = m_columns[static_cast<size_t>(column)];
+    const bool isText = value.typeId() == QMetaType::QString;
+    if (isText && value.toString().trimmed().isEmpty())
+        return true;
+    if (c.kind == DetailColumn::Text) {
+        *out = value.toString();
+        return true;
+    }
+    double number = value.toDouble();
+    if (isText) {
+        bool ok = false;
+        number = NumberFormat::parse(value.toString(), &ok);
+        if (!ok)
+            number = QLocale::c().toDouble(value.toString().trimmed(), &ok);
+        if (!ok)
+            return false;
+    }
+    *out = c.kind == DetailColumn::Integer ? QVariant(static_cast<qlonglong>(std::trunc(number)))
+                                           : QVariant(number);
+    return true;
+}
+
+bool DetailModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    Record& record = m_rows[static_cast<size_t>(index.row())];
+    QVariant newValue;
+    if (!stored(index.column(), value, &newValue))
+        return false;
+    QVariant& cell = record.values[static_cast<size_t>(index.column())];
+    const bool unchanged =
+        cell.isNull() || !cell.isValid() ? newValue.isNull() : (!newValue.isNull() && cell == newValue);
+    if (unchanged)
+        return true;
+    cell = newValue;
+    record.dirty = true;
+    Q_EMIT dataChanged(index, index);
+    return true;
+}
+
+QVariant DetailModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    // The row header is a narrow row indicator without numbers.
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+        return QString();
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    const DetailColumn& c = m_columns[static_cast<size_t>(section)];
+    return QString::fromUtf8(c.title ? c.title : c.field);
+}
+
+Qt::ItemFlags DetailModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
+}

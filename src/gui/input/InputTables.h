@@ -1,0 +1,59 @@
+#pragma once
+
+#include <vector>
+
+// The six input pages of the main window, described as data: pages hold groups, groups hold rows,
+// a row holds a caption and one or two inputs. One loop (InputPageBuilder) turns them into widgets.
+namespace InputTables {
+
+enum CellFlags : unsigned {
+    ValueList = 1u, // a value-list field (ValueListCombo) stands to the left of the input
+    ReadOnly = 2u,  // display only
+    Text = 4u,      // a text input instead of a numeric one
+};
+
+struct Cell {
+    const char* column = nullptr; // nullptr: no input in this place
+    int decimals = -1;            // -1: the general number format
+    unsigned flags = ValueList;
+};
+
+// A button placed after the row's inputs; its handler is connected elsewhere.
+struct RowButton {
+    const char* objectName = nullptr;
+    const char* caption = nullptr;
+    const char* hint = nullptr;
+};
+
+struct Row {
+    const char* caption;
+    Cell first;
+    Cell second;
+    RowButton button;
+};
+
+// Which detail grid a group holds above its rows.
+enum class GridSlot { None, Bebauung, Besiedelung, Sonderausgaben };
+
+struct Group {
+    const char* title = nullptr;        // nullptr: a group without heading
+    const char* headingFirst = nullptr; // column headings over the first and second inputs
+    const char* headingSecond = nullptr;
+    int splitAt = 0;             // > 0: rows from this index on form a right half
+    bool besidePrevious = false; // placed to the right of the previous group
+    GridSlot grid = GridSlot::None;
+    std::vector<Row> rows;
+};
+
+struct Page {
+    const char* title;
+    std::vector<Group> groups;
+};
+
+// The six input pages in their order.
+const std::vector<Page>& inputPages();
+
+// Every project column that an input of the pages edits or shows, without duplicates.
+std::vector<const char*> boundColumns();
+
+} // namespace InputTables

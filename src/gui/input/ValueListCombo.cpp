@@ -1,0 +1,126 @@
+#include "gui/input/ValueListCombo.h"
+
+#include <QLineEdit>
+#include <QLocale>
+#include <QSignalBlocker>
+
+#include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
+#include "core/data/TavoError.h"
+#include "gui/input/ProjectEdit.h"
+#include "core/projects/ProjectRecord.h"
+
+const char* const ValueListCombo::valueListSql =
+    "SELECT Beschreibung, Wert, \"Default\" FROM FeldWerte WHERE Tabelle = ? AND Feld = ? ORDER BY Nummer";
+
+namespace {
+
+// Wert is stored locale-neutral ('.' decimals); a number is handed on as a number so the
+// column never depends on the user's decimal separator.
+QVariant wertAsValue(const QString& wert) {
+    bool ok = false;
+    const double number = QLocale::c().toDouble(wert.trimmed(), &ok);
+    return ok ? QVariant(number) : QVariant(wert);
+}
+
+} // namespace
+
+ValueListCombo::ValueListCombo(ProjectRecord& record, ProjectEdit* pairedInput, QWidget* parent)
+    : QComboBox(parent), m_record(record), m_pairedInput(pairedInput) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setMaxVisibleItems(12);
+    if (pairedInput)
+        setObjectName(QStringLiteral("cb") + pairedInput->column());
+    // Choosing from the list, and a typed text once it is confirmed (Enter or leaving the field).
+    connect(this, &QComboBox::activated, this, [this](int index) { textChosen(itemText(index)); });
+    connect(lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        if (lineEdit()->isModified())
+            textChosen(currentText());
+        lineEdit()->setModified(false);
+    });
+}
+
+void ValueListCombo::loadValueList(const QString& tableName, QSqlQuery& query) {
+    if (m_prepared)
+        return;
+    if (!m_pairedInput) {
+        hide();
+        m_prepared = true;
+        return;
+    }
+    const QSignalBlocker blocker(this);
+    clear();
+    m_values.clear();
+    setEditText(QString());
+    query.finish();
+    query.bindValue(0, tableName.isEmpty() ? QStringLiteral("TAVO") : tableName);
+    query.bindValue(1, m_pairedInput->column());
+    Sql::execPrepared(query);
+    while (query.next()) {
+        addItem(query.value(0).toString());
+        m_values << query.value(1).toString();
+        if (query.value(2).toBool())
+            m_default = query.value(0).toString();
+    }
+    setEditText(QString());
+    setVisible(count() > 0);
+    m_prepared = true;
+}
+
+int ValueListCombo::indexOfValue(const QVariant& value) const {
+    if (value.isNull() || !value.isValid())
+        return -1;
+    bool isNumber = false;
+    const double number = value.typeId() == QMetaType::QString
+                              ? QLocale::c().toDouble(value.toString(), &isNumber)
+                              : value.toDouble(&isNumber);
+    for (int i = 0; i < m_values.size(); ++i) {
+        bool ok = false;
+        const double wert = QLocale::c().toDouble(m_values.at(i).trimmed(), &ok);
+        if (isNumber && ok ? wert == number
+                           : m_values.at(i).compare(value.toString(), Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+void ValueListCombo::showCurrentValue() {
+    if (!isShownList() || !m_pairedInput)
+        return;
+    m_updating = true;
+    const QSignalBlocker blocker(this);
+    const int index = indexOfValue(m_record.value(m_pairedInput->column()));
+    setCurrentIndex(index);
+    if (index < 0)
+        setEditText(QString());
+    lineEdit()->setModified(false);
+    lineEdit()->setCursorPosition(0); // long descriptions show their beginning
+    m_updating = false;
+}
+
+void ValueListCombo::writeDefault() {
+    if (!isShownList() || !m_pairedInput)
+        return;
+    {
+        const QSignalBlocker blocker(this);
+        setEditText(m_default);
+        lineEdit()->setCursorPosition(0);
+    }
+    if (m_default.isEmpty())
+        return;
+    const int index = findText(m_default, Qt::MatchFixedString);
+    if (index >= 0)
+        m_record.setValue(m_pairedInput->column(), wertAsValue(m_values.at(index)));
+}
+
+void ValueListCombo::textChosen(const QString& text) {
+    if (!isShownList() || m_updating || !m_pairedInput)
+        return;
+    // Items are looked up like a string list does it: case-insensitively.
+    const int index = text.isEmpty() ? -1 : findText(text, Qt::MatchFixedString);
+    if (!m_record.edit()) // no project row loaded: nothing to write into
+        return;
+    m_record.setValue(m_pairedInput->column(), index >= 0 ? wertAsValue(m_values.at(index)) : QVariant());
+    showCurrentValue();
+}

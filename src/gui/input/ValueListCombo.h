@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QComboBox>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+
+class ProjectEdit;
+class ProjectRecord;
+
+// The value-list field beside a numeric input: offers the FeldWerte entries of the input's column,
+// shows the entry matching the column's value, writes the chosen entry's Wert and supplies the
+// default of a new project. It is never bound to the database itself, only to its paired input.
+class ValueListCombo : public QComboBox {
+    Q_OBJECT
+public:
+    // The value-list statement the window prepares once and hands to every Init.
+    static const char* const valueListSql;
+
+    ValueListCombo(ProjectRecord& record, ProjectEdit* pairedInput, QWidget* parent = nullptr);
+
+    ProjectEdit* pairedInput() const { return m_pairedInput; }
+    const QStringList& values() const { return m_values; }
+    bool isLoaded() const { return m_prepared; }
+
+    // Loads the list once: tableName (or "TAVO" when empty) and the paired input's column are bound
+    // to the prepared value-list query. Hidden when the list is empty. Throws TavoError.
+    void loadValueList(const QString& tableName, QSqlQuery& query);
+    // Shows the entry that matches the column's current value (empty when none matches).
+    void showCurrentValue();
+    // Writes the default entry's value into the column (nothing when the list has no default).
+    void writeDefault();
+
+    // The position of the Wert equal to value (numerically for numbers), or -1.
+    int indexOfValue(const QVariant& value) const;
+
+private:
+    // The shown text was chosen or typed: write the matching entry's value, or NULL.
+    void textChosen(const QString& text);
+    bool isShownList() const { return !isHidden(); }
+
+    ProjectRecord& m_record;
+    ProjectEdit* m_pairedInput;
+    QStringList m_values;
+    QString m_default;
+    bool m_prepared = false;
+    bool m_updating = false;
+};

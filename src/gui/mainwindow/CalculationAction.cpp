@@ -1,0 +1,82 @@
+#include "gui/mainwindow/CalculationAction.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "core/data/TavoError.h"
+#include "core/engine/CalculationRun.h"
+#include "gui/mainwindow/MainWindow.h"
+#include "gui/input/ProjectEdit.h"
+#include "core/projects/ProjectRecord.h"
+
+CalculationAction::CalculationAction(MainWindow& window) : QObject(&window), m_window(window) {
+    setObjectName(QStringLiteral("calculationAction"));
+    if (QPushButton* button = m_window.button(QStringLiteral("btBerechnen")))
+        connect(button, &QPushButton::clicked, this, &CalculationAction::calculate);
+}
+
+bool CalculationAction::saveInputs(QString* error) {
+    // A number still being typed is written first; an invalid one has shown its own message.
+    if (auto* edit = qobject_cast<ProjectEdit*>(m_window.focusWidget()); edit && !edit->commit())
+        return false;
+    // The input is left now, as a click on the button leaves it, so that its handlers run before the
+    // save and not while the window is disabled.
+    if (QPushButton* button = m_window.button(QStringLiteral("btBerechnen")))
+        button->setFocus(Qt::OtherFocusReason);
+    try {
+        m_window.postProjectRow();
+    } catch (const TavoError& e) {
+        *error = e.message();
+        return false;
+    }
+    return true;
+}
+
+void CalculationAction::refreshAfterRun(QString* error) {
+    const auto keep = [error](const QString& message) {
+        if (error->isEmpty())
+            *error = message;
+    };
+    try {
+        m_window.refreshResultViews();
+    } catch (const TavoError& e) {
+        keep(e.message());
+    }
+    // The row shows the stamped reference year; the grids show the rows as stored.
+    try {
+        m_window.record().load(m_window.record().id());
+        m_window.reloadDetailGrids();
+    } catch (const TavoError& e) {
+        keep(e.message());
+    }
+}
+
+void CalculationAction::calculate() {
+    ProjectRecord& record = m_window.record();
+    if (!record.isActive())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    if (!saveInputs(&error)) {
+        // Nothing is calculated; the pending edits stay in the window.
+        QApplication::restoreOverrideCursor();
+        if (!error.isEmpty())
+            QMessageBox::critical(&m_window, QStringLiteral("TAVO - Tavorechner"), error);
+        return;
+    }
+    m_window.setEnabled(false);
+    try {
+        runCalculation(m_window.databases(), record.id());
+    } catch (const TavoError& e) {
+        error = e.message();
+    }
+    refreshAfterRun(&error);
+    QApplication::beep();
+    QApplication::beep();
+    m_window.setEnabled(true);
+    QApplication::restoreOverrideCursor();
+    Q_EMIT calculationFinished(error);
+    if (!error.isEmpty())
+        QMessageBox::critical(&m_window, QStringLiteral("TAVO - Tavorechner"), error);
+}

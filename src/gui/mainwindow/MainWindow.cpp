@@ -1,0 +1,363 @@
+#include "gui/mainwindow/MainWindow.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QSqlQuery>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <utility>
+
+#include "core/data/Sql.h"
+#include "core/data/TavoError.h"
+#include "gui/mainwindow/CalculationAction.h"
+#include "gui/input/ValueListCombo.h"
+#include "gui/input/DerivedInputs.h"
+#include "gui/input/DetailGrid.h"
+#include "gui/input/InputPageBuilder.h"
+#include "gui/input/InputTables.h"
+#include "gui/input/ProjectEdit.h"
+#include "core/projects/ProjectRecord.h"
+#include "gui/mainwindow/ResultPagesHost.h"
+#include "gui/common/AboutDialog.h"
+#include "gui/common/SplashWindow.h"
+#include "gui/common/Help.h"
+#include "core/projects/ProjectRecords.h"
+
+namespace {
+
+const char* const kCaption = "TAVO - Tavorechner: Datensatz bearbeiten";
+
+// The header of the window: caption, column, numeric, read-only.
+struct HeaderField {
+    const char* caption;
+    const char* column;
+    bool numeric;
+    bool readOnly;
+};
+
+const HeaderField kHeader[] = {
+    {"ID:", "ID", true, true},
+    {"Projekt:", "Projekt", false, false},
+    {"PG/PG_Name:", "PG", true, false},
+    {nullptr, "PG_Name", false, true},
+    {"Beschreibung:", "Beschreibung", false, false},
+    {"Bezugsj.:", "Bezugsjahr", true, true},
+};
+
+// The settlement presets beside the settlement grid.
+struct PresetButton {
+    const char* objectName;
+    const char* caption;
+};
+
+const PresetButton kPresetButtons[] = {
+    {"btSetAufsied_leer", "alle Werte auf 0"},
+    {"btSetAufsied_mit_Mobil", "Vorgabewerte mit Mobilisierung"},
+    {"btSetAufsied_ohne_Mobil", "Vorgabewerte ohne Mobilisierung"},
+};
+
+} // namespace
+
+MainWindow::MainWindow(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Window), m_dbs(dbs) {
+    auto* splash = new SplashWindow(this);
+    splash->showAndPaint();
+    m_prepared = false;
+    setObjectName(QStringLiteral("frmHaupt"));
+    setWindowTitle(QString::fromUtf8(kCaption));
+    // The pages are laid out for a compact 8 point font, as the window holds many inputs.
+    QFont compact = font();
+    compact.setPointSize(8);
+    setFont(compact);
+    m_record = new ProjectRecord(dbs.user(), this);
+    try {
+        buildWindow();
+        QSqlQuery feldWerte(dbs.master());
+        Sql::prepare(feldWerte, QString::fromUtf8(ValueListCombo::valueListSql));
+        for (ValueListCombo* combo : m_comboOrder)
+            combo->loadValueList(QStringLiteral("TAVO"), feldWerte);
+        m_buildingMixGrid->loadPickLists(feldWerte);
+        m_specialExpenditureGrid->loadPickLists(dbs.master());
+    } catch (const TavoError& e) {
+        showError(e.message());
+    }
+    // The handlers of the derived inputs and presets, and the calculation run behind "Berechnen".
+    new DerivedInputs(*this);
+    new CalculationAction(*this);
+    m_prepared = true;
+    placeOnScreen();
+    splash->close();
+    delete splash;
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::placeOnScreen() {
+    // 763 x 703 pixels, wider where the font in use needs more room for a page or the tab row,
+    // as far as the screen allows; centred.
+    int width = 763;
+    for (int i = 0; i < m_pages->count(); ++i)
+        if (auto* scroll = qobject_cast<QScrollArea*>(m_pages->widget(i)))
+            width = qMax(width, scroll->widget()->sizeHint().width() + 40);
+    width = qMax(width, m_pages->tabBar()->sizeHint().width() + 24);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen)
+        width = qMin(width, screen->availableGeometry().width() - 20);
+    resize(width, 703);
+    if (screen)
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void MainWindow::buildWindow() {
+    const QSqlDatabase user = m_dbs.user();
+    m_buildingMixGrid = new BuildingMixGrid(user);
+    m_settlementGrid = new SettlementGrid(user);
+    m_specialExpenditureGrid = new SpecialExpenditureGrid(user);
+    m_buildingMixGrid->setMinimumHeight(110);
+    m_settlementGrid->setMinimumHeight(230);
+    m_specialExpenditureGrid->setMinimumHeight(110);
+
+    auto* presets = new QWidget;
+    auto* presetColumn = new QVBoxLayout(presets);
+    presetColumn->setContentsMargins(0, 0, 0, 0);
+    for (const PresetButton& p : kPresetButtons) {
+        auto* button = new QPushButton(QString::fromUtf8(p.caption), presets);
+        button->setObjectName(QString::fromUtf8(p.objectName));
+        presetColumn->addWidget(button);
+    }
+
+    m_pages = new QTabWidget;
+    m_pages->setObjectName(QStringLiteral("pcHaupt"));
+    InputPageBuilder builder(*m_record, {m_buildingMixGrid, m_settlementGrid, m_specialExpenditureGrid, presets});
+    for (const InputTables::Page& page : InputTables::inputPages())
+        m_pages->addTab(builder.build(page), QString::fromUtf8(page.title));
+    m_financePage = new QWidget;
+    m_financePage->setObjectName(QStringLiteral("tsAuswertungFinanz"));
+    new QVBoxLayout(m_financePage);
+    m_populationPage = new QWidget;
+    m_populationPage->setObjectName(QStringLiteral("tsAuswertungBevoelk"));
+    new QVBoxLayout(m_populationPage);
+    // The result pages scroll like the input pages, so that the window fits a 1280 x 800 screen.
+    for (const auto& [page, caption] : {std::pair{m_financePage, QStringLiteral("Auswertung Finanz")},
+                                        std::pair{m_populationPage, QStringLiteral("Auswertung Bevölk.")}}) {
+        auto* scroll = new QScrollArea;
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidget(page);
+        m_pages->addTab(scroll, caption);
+    }
+    m_resultPages = new ResultPagesHost(m_dbs, *m_record, this, m_financePage, m_populationPage);
+    m_pages->setCurrentIndex(0);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(buildHeader());
+    layout->addWidget(m_pages, 1);
+    layout->addWidget(buildButtonRow());
+
+    for (ProjectEdit* edit : builder.inputs())
+        registerInput(edit);
+    m_comboOrder = builder.combos();
+    for (ValueListCombo* combo : m_comboOrder)
+        m_combos.insert(combo->pairedInput()->column(), combo);
+    connect(m_record, &ProjectRecord::valueChanged, this, &MainWindow::onProjectValueChanged);
+}
+
+void MainWindow::registerInput(ProjectEdit* edit) {
+    // An editable input comes first, so inputFor() finds the one the user types into.
+    QList<ProjectEdit*>& list = m_inputs[edit->column()];
+    if (edit->isReadOnly())
+        list.append(edit);
+    else
+        list.prepend(edit);
+    connect(edit, &ProjectEdit::exited, this, &MainWindow::inputEditFinished);
+}
+
+QWidget* MainWindow::buildHeader() {
+    auto* header = new QWidget;
+    auto* grid = new QGridLayout(header);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+    int line = 0;
+    int column = 0;
+    for (const HeaderField& f : kHeader) {
+        auto* edit = new ProjectEdit(*m_record, QString::fromUtf8(f.column), f.numeric, f.numeric ? 0 : -1);
+        edit->setReadOnly(f.readOnly);
+        if (f.caption) {
+            column = 0;
+            line = grid->rowCount();
+            grid->addWidget(new QLabel(QString::fromUtf8(f.caption)), line, column++);
+        }
+        grid->addWidget(edit, line, column++, 1, f.caption && !f.numeric ? 3 : 1);
+        if (f.numeric)
+            edit->setFixedWidth(72);
+        registerInput(edit);
+    }
+    inputFor(QStringLiteral("PG_Name"))->setObjectName(QStringLiteral("edPG_Name"));
+    connect(inputFor(QStringLiteral("PG")), &ProjectEdit::exited, this, &MainWindow::onMunicipalityNumberEntered);
+    grid->setColumnStretch(2, 1);
+    return header;
+}
+
+QWidget* MainWindow::buildButtonRow() {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const auto addButton = [row, layout](const char* name, const char* caption) {
+        auto* button = new QPushButton(QString::fromUtf8(caption), row);
+        button->setObjectName(QString::fromUtf8(name));
+        layout->addWidget(button);
+        return button;
+    };
+    connect(addButton("btAbout", "Info..."), &QPushButton::clicked, this, &MainWindow::onAboutClicked);
+    connect(addButton("btHelp", "Hilfe..."), &QPushButton::clicked, this, &MainWindow::onHelpClicked);
+    addButton("btBerechnen", "Berechnen"); // connected by CalculationAction
+    layout->addStretch(1);
+    connect(addButton("btAbbrechen", "Abbruch"), &QPushButton::clicked, this, &MainWindow::onCancelClicked);
+    connect(addButton("btExit", "Speichern und Schließen"), &QPushButton::clicked, this,
+            &MainWindow::onExitClicked);
+    return row;
+}
+
+void MainWindow::setProjectId(int id) {
+    m_projectId = id;
+}
+
+bool MainWindow::editProjectRow() {
+    return m_record->edit();
+}
+
+void MainWindow::setDefaults() {
+    for (ValueListCombo* combo : m_comboOrder)
+        combo->writeDefault();
+}
+
+void MainWindow::postDetailGrids() {
+    m_buildingMixGrid->post();
+    m_settlementGrid->post();
+    m_specialExpenditureGrid->post();
+}
+
+void MainWindow::reloadDetailGrids() {
+    m_buildingMixGrid->open(m_projectId);
+    m_settlementGrid->open(m_projectId);
+    m_specialExpenditureGrid->open(m_projectId);
+}
+
+void MainWindow::postProjectRow() {
+    // A value still being typed belongs to the row that is saved.
+    if (auto* edit = qobject_cast<ProjectEdit*>(focusWidget()); edit && !edit->commit())
+        throw TavoError(QStringLiteral("Die Eingabe in %1 ist ungültig.").arg(edit->column()));
+    postDetailGrids();
+    m_record->post();
+}
+
+void MainWindow::discardPendingEdits() {
+    if (m_record->isEditing())
+        m_record->cancel();
+}
+
+ProjectEdit* MainWindow::inputFor(const QString& column) const {
+    const QList<ProjectEdit*> list = m_inputs.value(column);
+    return list.isEmpty() ? nullptr : list.first();
+}
+
+ValueListCombo* MainWindow::comboFor(const QString& column) const {
+    return m_combos.value(column);
+}
+
+QPushButton* MainWindow::button(const QString& objectName) const {
+    return findChild<QPushButton*>(objectName);
+}
+
+void MainWindow::onMunicipalityNumberEntered() {
+    if (!m_record->isEditing())
+        return;
+    try {
+        const QVariant name = lookupMunicipalityName(m_dbs.master(), inputFor(QStringLiteral("PG"))->text());
+        m_record->setValue(QStringLiteral("PG_Name"), name);
+    } catch (const TavoError& e) {
+        showError(e.message());
+    }
+}
+
+void MainWindow::loadProject() {
+    m_record->load(m_projectId);
+    reloadDetailGrids();
+    for (ValueListCombo* combo : m_comboOrder)
+        combo->showCurrentValue();
+    Q_EMIT projectLoaded(m_projectId);
+}
+
+void MainWindow::onProjectValueChanged() {
+    if (m_record->isEditing())
+        for (ValueListCombo* combo : m_comboOrder)
+            combo->showCurrentValue();
+    m_resultPages->updateFootersQuietly();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    m_pages->setCurrentIndex(0);
+    try {
+        loadProject();
+        m_resultPages->openProjectData(m_projectId);
+    } catch (const TavoError& e) {
+        showError(e.message());
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    try {
+        postProjectRow();
+    } catch (const TavoError& e) {
+        // The window stays open so that nothing typed is lost.
+        showError(e.message());
+        event->ignore();
+        return;
+    }
+    m_resultPages->closeProjectData();
+    event->accept();
+    Q_EMIT projectClosed(m_projectId);
+}
+
+void MainWindow::onExitClicked() {
+    close();
+}
+
+void MainWindow::onCancelClicked() {
+    if (auto* edit = qobject_cast<ProjectEdit*>(focusWidget()))
+        edit->refresh();
+    discardPendingEdits();
+    close();
+}
+
+void MainWindow::refreshResultViews() {
+    m_resultPages->refresh();
+}
+
+void MainWindow::onAboutClicked() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainWindow::onHelpClicked() {
+    Help::openManual(this);
+}
+
+void MainWindow::showError(const QString& message) {
+    QMessageBox::critical(this, QStringLiteral("TAVO - Tavorechner"), message);
+}

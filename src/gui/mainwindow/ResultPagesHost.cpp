@@ -1,0 +1,137 @@
+#include "gui/mainwindow/ResultPagesHost.h"
+
+#include <cmath>
+#include <memory>
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QLayout>
+#include <QMessageBox>
+#include <QWidget>
+
+#include "core/data/TavoError.h"
+#include "core/projects/ProjectRecord.h"
+#include "gui/chart/FinanceChartWindow.h"
+#include "gui/print/PrintDialog.h"
+#include "gui/results/ResultFinancePanel.h"
+#include "gui/results/ResultGrid.h"
+#include "gui/results/ResultPopulationPanel.h"
+#include "gui/results/ResultRadioGroup.h"
+#include "gui/results/ResultZoom.h"
+
+using ResultKind = ResultQueries::ResultKind;
+
+namespace {
+
+ChartData::Quantity quantityOf(ResultKind kind) {
+    switch (kind) {
+    case ResultKind::Expenditure:
+        return ChartData::Quantity::Expenditure;
+    case ResultKind::Revenue:
+        return ChartData::Quantity::Revenue;
+    case ResultKind::Balance:
+        break;
+    }
+    return ChartData::Quantity::Balance;
+}
+
+// The grid's columns for the printout, each at least as wide as its widest text (title, cells,
+// footer) in the printout's 8 point font, measured at the 96 dpi the printer takes the widths in;
+// the screen grid's widths are tight for that font and would cut large amounts short.
+QList<PrintColumn> printColumnsFitting(const ResultGrid& grid) {
+    QImage device(1, 1, QImage::Format_RGB32);
+    device.setDotsPerMeterX(3780); // 96 dpi
+    device.setDotsPerMeterY(3780);
+    QFont font(QStringLiteral("MS Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    const QFontMetricsF plain(font, &device);
+    font.setBold(true);
+    const QFontMetricsF bold(font, &device);
+    const QStringList footer = grid.hasFooter() ? grid.footerCells() : QStringList();
+    const QAbstractItemModel* model = grid.model();
+    QList<PrintColumn> columns = grid.printColumns();
+    for (int c = 0; c < columns.size(); ++c) {
+        double widest =
+            qMax(bold.horizontalAdvance(columns[c].title), bold.horizontalAdvance(footer.value(c)));
+        for (int row = 0; row < model->rowCount(); ++row)
+            widest = qMax(widest, plain.horizontalAdvance(grid.cellText(c, model->index(row, c).data())));
+        columns[c].width = qMax(columns[c].width, static_cast<int>(std::ceil(widest)) + 8);
+    }
+    return columns;
+}
+
+} // namespace
+
+ResultPagesHost::ResultPagesHost(Databases& dbs, ProjectRecord& record, QWidget* window, QWidget* financePage,
+                                 QWidget* populationPage)
+    : QObject(window), m_dbs(dbs), m_record(record), m_window(window) {
+    m_finance = new ResultFinancePanel(dbs, financePage);
+    m_finance->setObjectName(QStringLiteral("ResultFinancePanel"));
+    financePage->layout()->addWidget(m_finance);
+    m_population = new ResultPopulationPanel(dbs, populationPage);
+    m_population->setObjectName(QStringLiteral("ResultPopulationPanel"));
+    populationPage->layout()->addWidget(m_population);
+    m_zoom = new ResultZoom(m_finance);
+
+    connect(m_zoom, &ResultZoom::printRequested, this, &ResultPagesHost::printGrid);
+    connect(m_zoom, &ResultZoom::chartRequested, this, &ResultPagesHost::showFinanceChart);
+    connect(m_population, &ResultPopulationPanel::printRequested, this, &ResultPagesHost::printGrid);
+}
+
+void ResultPagesHost::openProjectData(int projectId) {
+    m_finance->setProject(projectId);
+    m_population->setProject(projectId);
+}
+
+void ResultPagesHost::closeProjectData() {
+    m_finance->closeProjectData();
+    m_population->closeProjectData();
+    m_zoom->unzoomResultGrid();
+}
+
+void ResultPagesHost::refresh() {
+    m_finance->onFilterChanged();
+    m_population->onAreaFilterChanged();
+}
+
+void ResultPagesHost::updateFootersQuietly() {
+    try {
+        m_finance->updateResultFooters();
+    } catch (const TavoError&) {
+        // A change notification never interrupts the user; the next refresh writes them again.
+    }
+}
+
+QString ResultPagesHost::recordText(const char* column) const {
+    return m_record.value(QString::fromUtf8(column)).toString();
+}
+
+void ResultPagesHost::printGrid(ResultGrid* grid) {
+    if (!m_printDialog)
+        m_printDialog = new PrintDialog(m_window);
+    PrintJob job;
+    job.model = grid->model();
+    job.columns = printColumnsFitting(*grid);
+    job.footer = grid->hasFooter() ? grid->footerCells() : QStringList();
+    job.id = recordText("ID");
+    job.pg = recordText("PG");
+    job.pgName = recordText("PG_Name");
+    job.beschreibung = recordText("Beschreibung");
+    m_printDialog->printModel(job);
+}
+
+void ResultPagesHost::showFinanceChart(ResultKind kind) {
+    ChartRequest request;
+    request.projectId = m_finance->projectId();
+    request.quantity = quantityOf(kind);
+    request.titleLines = ChartRequest::projectTitle(recordText("PG_Name"), recordText("Beschreibung"));
+    // The names come from the page's filter groups; their choices do not restrict the chart.
+    request.costBearers = ChartRequest::chartedItems(m_finance->costBearerGroup()->items());
+    request.types = ChartRequest::chartedItems(m_finance->typeGroup()->items());
+    try {
+        auto chart = std::make_unique<FinanceChartWindow>(m_dbs, request, m_window);
+        chart->exec();
+    } catch (const TavoError& e) {
+        QMessageBox::critical(m_window, QStringLiteral("TAVO - Tavorechner"), e.message());
+    }
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+
+#include "core/results/ResultQueries.h"
+
+class Databases;
+class ProjectRecord;
+class QWidget;
+class ResultFinancePanel;
+class ResultGrid;
+class ResultPopulationPanel;
+class ResultZoom;
+class PrintDialog;
+
+// The result pages of a main window: puts the finance and population panels on their pages, opens
+// and closes their views with the project, and carries out what their buttons ask for: printing
+// through the window's one print dialog (created on first use and kept, so its settings stay), the
+// finance chart of the zoomed view, and the zoom itself.
+class ResultPagesHost : public QObject {
+    Q_OBJECT
+public:
+    // window: owner of the dialogs; financePage / populationPage: the pages' containers, each with
+    // an empty QVBoxLayout; record: the project row whose fields head printouts and the chart.
+    ResultPagesHost(Databases& dbs, ProjectRecord& record, QWidget* window, QWidget* financePage,
+                    QWidget* populationPage);
+
+    // Opens the result views of this project (openProjectData of both pages). Throws TavoError.
+    void openProjectData(int projectId);
+    // Closes every view and ends a zoom (the window closes).
+    void closeProjectData();
+    // The refresh after a calculation run: the finance views, then the population views. Throws
+    // TavoError.
+    void refresh();
+    // Writes the finance footers again; errors are ignored (project-row change notification).
+    void updateFootersQuietly();
+
+    ResultFinancePanel* financePanel() const { return m_finance; }
+    ResultPopulationPanel* populationPanel() const { return m_population; }
+    ResultZoom* zoom() const { return m_zoom; }
+    // The print dialog, nullptr before the first print request.
+    PrintDialog* printDialog() const { return m_printDialog; }
+
+    // The print request of a result grid: shows the print dialog for it, headed by the project.
+    void printGrid(ResultGrid* grid);
+    // The finance chart of one of the three views, modal; created for this use and destroyed after.
+    void showFinanceChart(ResultQueries::ResultKind kind);
+
+private:
+    QString recordText(const char* column) const;
+
+    Databases& m_dbs;
+    ProjectRecord& m_record;
+    QWidget* m_window;
+    ResultFinancePanel* m_finance = nullptr;
+    ResultPopulationPanel* m_population = nullptr;
+    ResultZoom* m_zoom = nullptr;
+    PrintDialog* m_printDialog = nullptr; // owned by the window
+};

@@ -1,0 +1,177 @@
+#include "gui/print/PrintDialog.h"
+
+#include <QCheckBox>
+#include <QFontDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/data/TavoError.h"
+
+namespace {
+
+// The grid printout's classic font; where it is not installed the sans-serif fallback takes over.
+QFont printFont(int points) {
+    QFont font(QStringLiteral("MS Sans Serif"), points);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QLineEdit* addTextRow(QGridLayout* grid, int row, const QString& caption, const QString& name,
+                      const QString& text) {
+    auto* edit = new QLineEdit(text);
+    edit->setObjectName(name);
+    edit->setMinimumWidth(220);
+    grid->addWidget(new QLabel(caption), row, 0);
+    grid->addWidget(edit, row, 1);
+    return edit;
+}
+
+QPushButton* fontButton(const QString& name) {
+    auto* button = new QPushButton(QStringLiteral("Font..."));
+    button->setObjectName(name);
+    button->setToolTip(QStringLiteral("wähle Font"));
+    return button;
+}
+
+} // namespace
+
+PrintDialog::PrintDialog(QWidget* parent)
+    : QDialog(parent), m_headerFont(printFont(8)), m_footerFont(printFont(8)) {
+    setObjectName(QStringLiteral("frmDruckGrid"));
+    setWindowTitle(QStringLiteral("drucke Auswahl"));
+    buildLayout();
+}
+
+void PrintDialog::buildLayout() {
+    auto* header = new QGroupBox(QStringLiteral("Kopfzeile:"));
+    auto* headerGrid = new QGridLayout(header);
+    m_headerLeft = addTextRow(headerGrid, 0, QStringLiteral("links:"), QStringLiteral("edKLinks"),
+                          QStringLiteral("&[Date]"));
+    m_headerCentre = addTextRow(headerGrid, 1, QStringLiteral("mitte:"), QStringLiteral("edKMitte"), QString());
+    m_headerRight = addTextRow(headerGrid, 2, QStringLiteral("rechts:"), QStringLiteral("edKRechts"),
+                           QStringLiteral("Seite: &[Page]"));
+    auto* headerFontButton = fontButton(QStringLiteral("btKFont"));
+    headerGrid->addWidget(headerFontButton, 0, 2);
+
+    auto* footer = new QGroupBox(QStringLiteral("Fußzeile:"));
+    auto* footerGrid = new QGridLayout(footer);
+    m_footerLeft = addTextRow(footerGrid, 0, QStringLiteral("links:"), QStringLiteral("edFLinks"),
+                          QStringLiteral("TAVO"));
+    m_footerCentre = addTextRow(footerGrid, 1, QStringLiteral("mitte:"), QStringLiteral("edFMitte"), QString());
+    m_footerRight = addTextRow(footerGrid, 2, QStringLiteral("rechts:"), QStringLiteral("edFRechts"), QString());
+    auto* footerFontButton = fontButton(QStringLiteral("btFFont"));
+    footerGrid->addWidget(footerFontButton, 0, 2);
+
+    auto* options = new QGroupBox(QStringLiteral("Optionen:"));
+    auto* optionsLayout = new QVBoxLayout(options);
+    m_fitColumns = new QCheckBox(QStringLiteral("auf  eine Seite"));
+    m_fitColumns->setObjectName(QStringLiteral("cbAlleSpalten"));
+    optionsLayout->addWidget(m_fitColumns);
+
+    auto* previewButton = new QPushButton(QStringLiteral("Vorschau"));
+    previewButton->setObjectName(QStringLiteral("btVorschau"));
+    auto* printButton = new QPushButton(QStringLiteral("Druck"));
+    printButton->setObjectName(QStringLiteral("btDruck"));
+    auto* closeButton = new QPushButton(QStringLiteral("S&chließen"));
+    closeButton->setObjectName(QStringLiteral("BitBtn1"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(previewButton);
+    buttons->addWidget(printButton);
+    buttons->addStretch();
+    buttons->addWidget(closeButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(header);
+    layout->addWidget(footer);
+    layout->addWidget(options);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(headerFontButton, &QPushButton::clicked, this, &PrintDialog::onHeaderFontClicked);
+    connect(footerFontButton, &QPushButton::clicked, this, &PrintDialog::onFooterFontClicked);
+    connect(previewButton, &QPushButton::clicked, this, &PrintDialog::onPreviewClicked);
+    connect(printButton, &QPushButton::clicked, this, &PrintDialog::onPrintClicked);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void PrintDialog::printModel(const PrintJob& job) {
+    setJob(job);
+    exec();
+}
+
+PrintOptions PrintDialog::printOptions() const {
+    PrintOptions options;
+    options.header = {m_headerLeft->text(), m_headerCentre->text(), m_headerRight->text(), m_headerFont};
+    options.footer = {m_footerLeft->text(), m_footerCentre->text(), m_footerRight->text(), m_footerFont};
+    options.fitToPageWidth = m_fitColumns->isChecked();
+    return options;
+}
+
+PrintTable PrintDialog::printTable() const {
+    PrintTable table;
+    table.model = m_job.model;
+    table.columns = m_job.columns;
+    table.footer = m_job.footer;
+    table.beforeGrid = TablePrinter::projectHeading(m_job.id, m_job.pg, m_job.pgName, m_job.beschreibung);
+    table.beforeGridFont = printFont(12);
+    table.tableFont = printFont(8);
+    return table;
+}
+
+int PrintDialog::printTo(QPrinter* printer) const {
+    if (!m_job.model)
+        throw TavoError(QStringLiteral("Es ist keine Tabelle zum Drucken ausgewählt."));
+    TablePrinter tablePrinter(printTable(), printOptions());
+    return tablePrinter.print(printer);
+}
+
+void PrintDialog::onPreviewClicked() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle(QStringLiteral("Vorschau"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) {
+        try {
+            printTo(target);
+        } catch (const TavoError& error) {
+            QMessageBox::critical(this, windowTitle(), error.message());
+        }
+    });
+    preview.exec();
+}
+
+void PrintDialog::onPrintClicked() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    try {
+        printTo(&printer);
+    } catch (const TavoError& error) {
+        QMessageBox::critical(this, windowTitle(), error.message());
+    }
+}
+
+bool PrintDialog::chooseFont(QFont& font) {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font, this, QStringLiteral("wähle Font"));
+    if (ok)
+        font = chosen;
+    return ok;
+}
+
+void PrintDialog::onHeaderFontClicked() {
+    chooseFont(m_headerFont);
+}
+
+void PrintDialog::onFooterFontClicked() {
+    chooseFont(m_footerFont);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+
+#include "gui/print/TablePrinter.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPrinter;
+
+// What a print request hands to the print dialog: the dataset as shown by its grid (model, columns
+// with titles, widths, formats and alignments, footer cells) and the project the printout belongs to.
+struct PrintJob {
+    QPointer<QAbstractItemModel> model;
+    QList<PrintColumn> columns;
+    QStringList footer;
+    QString id;
+    QString pg;
+    QString pgName;
+    QString beschreibung;
+};
+
+// The print dialog "drucke Auswahl": page header and footer texts and fonts, fitting to the page
+// width, preview and print (also to a PDF file). Created once per main window and kept, so the
+// settings stay as the user left them.
+class PrintDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit PrintDialog(QWidget* parent);
+
+    // Shows the dialog modally for this job.
+    void printModel(const PrintJob& job);
+
+    // Sets the job without showing the dialog.
+    void setJob(const PrintJob& job) { m_job = job; }
+
+    // The dialog's settings as a printout: before-grid text from the project, header and footer texts
+    // and fonts, the fit option.
+    PrintOptions printOptions() const;
+    PrintTable printTable() const;
+
+    // Prints the current job with the current settings onto printer; returns the number of pages.
+    int printTo(QPrinter* printer) const;
+
+    QFont headerFont() const { return m_headerFont; }
+    QFont footerFont() const { return m_footerFont; }
+
+private:
+    void buildLayout();
+    void onPreviewClicked();
+    void onPrintClicked();
+    void onHeaderFontClicked();
+    void onFooterFontClicked();
+    bool chooseFont(QFont& font);
+
+    QLineEdit* m_headerLeft = nullptr;
+    QLineEdit* m_headerCentre = nullptr;
+    QLineEdit* m_headerRight = nullptr;
+    QLineEdit* m_footerLeft = nullptr;
+    QLineEdit* m_footerCentre = nullptr;
+    QLineEdit* m_footerRight = nullptr;
+    QCheckBox* m_fitColumns = nullptr;
+    QFont m_headerFont;
+    QFont m_footerFont;
+    PrintJob m_job;
+};

@@ -1,0 +1,509 @@
+#include "gui/projects/ProjectListWindow.h"
+
+#include <iterator>
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QStyle>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "core/data/Sql.h"
+#include "core/data/TavoError.h"
+#include "gui/mainwindow/MainWindow.h"
+#include "gui/common/Artwork.h"
+#include "gui/projects/MunicipalityDialog.h"
+#include "core/projects/ProjectRecords.h"
+
+namespace {
+
+const char* const kCaption = "TAVO - Tavorechner: Datensatz wählen";
+const char* const kMessageTitle = "TAVO - Tavorechner";
+
+const char* const kDisclaimer[] = {
+    "Die Berechnungsergebnisse dienen als grober Anhaltspunkt für die Bewertung",
+    "der Kosten und Einnahmen aus Siedlungserweiterungen.",
+    "",
+    "Das Land Talland und die beteiligten Firmen übernehmen keine Haftung für",
+    "die Richtigkeit der Berechnungen!",
+};
+
+// The columns of the project list with their widths in pixels, titled with their names.
+struct ListColumn {
+    const char* name;
+    int width;
+};
+
+const ListColumn kListColumns[] = {
+    {"ID", 55}, {"PG", 55}, {"PG_Name", 163}, {"Beschreibung", 260}, {"Projekt", 75}, {"Bezugsjahr", 55},
+};
+
+// The designed width of a list column, widened where the title would otherwise be clipped.
+int listColumnWidth(const QHeaderView* header, int column) {
+    return qMax(kListColumns[column].width, header->sectionSizeHint(column));
+}
+
+struct NavigatorButton {
+    ProjectListWindow::Navigator which;
+    const char* objectName;
+    const char* hint;
+};
+
+const NavigatorButton kNavigator[] = {
+    {ProjectListWindow::Navigator::First, "nbFirst", "Erster Datensatz"},
+    {ProjectListWindow::Navigator::Prior, "nbPrior", "Vorheriger Datensatz"},
+    {ProjectListWindow::Navigator::Next, "nbNext", "Nächster Datensatz"},
+    {ProjectListWindow::Navigator::Last, "nbLast", "Letzter Datensatz"},
+    {ProjectListWindow::Navigator::Delete, "nbDelete", "Datensatz löschen"},
+};
+
+// The navigator glyphs: triangles with a bar for first and last, single triangles for prior and
+// next, a minus sign for delete; drawn in the palette's text colour.
+QIcon navigatorIcon(ProjectListWindow::Navigator which, const QColor& color) {
+    using N = ProjectListWindow::Navigator;
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(color);
+    const bool left = which == N::First || which == N::Prior;
+    if (which == N::Delete) {
+        p.drawRect(QRectF(3, 7, 10, 2.5));
+    } else {
+        QPolygonF triangle;
+        if (left)
+            triangle << QPointF(11, 3) << QPointF(11, 13) << QPointF(5, 8);
+        else
+            triangle << QPointF(5, 3) << QPointF(5, 13) << QPointF(11, 8);
+        p.drawPolygon(triangle);
+        if (which == N::First)
+            p.drawRect(QRectF(3, 3, 2, 10));
+        if (which == N::Last)
+            p.drawRect(QRectF(11, 3, 2, 10));
+    }
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+ProjectListWindow::ProjectListWindow() : QWidget(nullptr) {
+    setUpWindow();
+}
+
+ProjectListWindow::ProjectListWindow(std::unique_ptr<Databases> databases, QWidget* parent)
+    : QWidget(parent), m_databases(std::move(databases)) {
+    setUpWindow();
+}
+
+ProjectListWindow::~ProjectListWindow() {
+    releaseMainWindows();
+    // The list's query must be released before the connections close with m_databases.
+    if (m_projects)
+        m_projects->clear();
+}
+
+// Opens the databases (unless given), builds the window and reads the project list.
+void ProjectListWindow::setUpWindow() {
+    if (!m_databases)
+        m_databases = std::make_unique<Databases>(Databases::openBesideProgram());
+    setObjectName(QStringLiteral("frmAuswahl"));
+    setWindowTitle(QString::fromUtf8(kCaption));
+
+    auto* bottom = new QHBoxLayout;
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->addWidget(buildNavigator());
+    bottom->addWidget(buildButtonRow(), 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildTopPanel());
+    layout->addWidget(buildGrid(), 1);
+    layout->addLayout(bottom);
+
+    loadList(0, 0);
+}
+
+QWidget* ProjectListWindow::buildTopPanel() {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("pnTop"));
+    auto* memo = new QPlainTextEdit(panel);
+    memo->setObjectName(QStringLiteral("meHinweis"));
+    QFont bold = memo->font();
+    bold.setFamilies({QStringLiteral("Tahoma"), bold.family()});
+    bold.setBold(true);
+    memo->setFont(bold);
+    QStringList lines;
+    for (const char* line : kDisclaimer)
+        lines << QString::fromUtf8(line);
+    memo->setPlainText(lines.join(QLatin1Char('\n')));
+    memo->setReadOnly(true);
+    memo->setFrameShape(QFrame::NoFrame);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo->setFocusPolicy(Qt::NoFocus);
+    QPalette palette = memo->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    memo->setPalette(palette);
+
+    auto* picture = new QLabel(panel);
+    picture->setObjectName(QStringLiteral("imTAVO"));
+    picture->setPixmap(Artwork::selectionPicture());
+    picture->setFixedSize(169, 81);
+
+    const QFontMetrics metrics(bold);
+    int textWidth = 0;
+    for (const QString& line : lines)
+        textWidth = qMax(textWidth, metrics.horizontalAdvance(line));
+    memo->setMinimumWidth(textWidth + 2 * int(memo->document()->documentMargin()) + 4);
+    const int textHeight = metrics.lineSpacing() * 5 + 2 * int(memo->document()->documentMargin()) + 4;
+
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(memo, 1);
+    layout->addWidget(picture, 0, Qt::AlignTop);
+    panel->setFixedHeight(qMax(97, textHeight));
+    return panel;
+}
+
+QWidget* ProjectListWindow::buildGrid() {
+    m_projectList = new QTableView(this);
+    m_projectList->setObjectName(QStringLiteral("GridAuswahl"));
+    m_projects = new QSqlQueryModel(this);
+    m_projectList->setModel(m_projects);
+    m_projectList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_projectList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_projectList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_projectList->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_projectList->horizontalHeader()->setHighlightSections(false);
+    m_projectList->verticalHeader()->setDefaultSectionSize(m_projectList->fontMetrics().height() + 6);
+    m_projectList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The current row stays highlighted while another control has the focus.
+    QPalette palette = m_projectList->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    m_projectList->setPalette(palette);
+    connect(m_projectList, &QTableView::doubleClicked, this, &ProjectListWindow::onListDoubleClicked);
+    return m_projectList;
+}
+
+QWidget* ProjectListWindow::buildNavigator() {
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("NvigatorTAVO"));
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    const QColor color = palette().color(QPalette::ButtonText);
+    for (const NavigatorButton& entry : kNavigator) {
+        auto* button = new QToolButton(bar);
+        button->setObjectName(QString::fromUtf8(entry.objectName));
+        button->setToolTip(QString::fromUtf8(entry.hint));
+        button->setIcon(navigatorIcon(entry.which, color));
+        button->setAutoRaise(false);
+        const Navigator which = entry.which;
+        connect(button, &QToolButton::clicked, this, [this, which] { navigate(which); });
+        layout->addWidget(button);
+        m_navigator << button;
+    }
+    return bar;
+}
+
+QWidget* ProjectListWindow::buildButtonRow() {
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_duplicateButton = new QPushButton(QStringLiteral("Datensatz duplizieren"), row);
+    m_duplicateButton->setObjectName(QStringLiteral("btDuplizieren"));
+    m_duplicateButton->setToolTip(QStringLiteral("Datensatz duplizieren"));
+    m_duplicateButton->setDefault(true);
+    m_newButton = new QPushButton(QStringLiteral("neuer Datensatz..."), row);
+    m_newButton->setObjectName(QStringLiteral("btNeu"));
+    m_okButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+                             QStringLiteral("Datensatz bearbeiten"), row);
+    m_okButton->setObjectName(QStringLiteral("btOK"));
+    m_closeButton = new QPushButton(QStringLiteral("&Beenden"), row);
+    m_closeButton->setObjectName(QStringLiteral("btSchliessen"));
+    layout->addWidget(m_duplicateButton);
+    layout->addWidget(m_newButton);
+    layout->addStretch(1);
+    layout->addWidget(m_okButton);
+    layout->addWidget(m_closeButton);
+
+    connect(m_duplicateButton, &QPushButton::clicked, this, &ProjectListWindow::onDuplicateClicked);
+    connect(m_newButton, &QPushButton::clicked, this, &ProjectListWindow::onNewClicked);
+    connect(m_okButton, &QPushButton::clicked, this, &ProjectListWindow::onOkClicked);
+    connect(m_closeButton, &QPushButton::clicked, this, &ProjectListWindow::onCloseClicked);
+    return row;
+}
+
+QToolButton* ProjectListWindow::navigatorButton(Navigator which) const {
+    return m_navigator.value(int(which));
+}
+
+// Reads the project list; makes the row of selectId current, or else the row at fallbackRow
+// (clamped to the list). Column widths the user set are kept.
+void ProjectListWindow::loadList(int selectId, int fallbackRow) {
+    QHeaderView* header = m_projectList->horizontalHeader();
+    QList<int> widths;
+    const bool firstLoad = header->count() == 0;
+    for (int i = 0; i < header->count(); ++i)
+        widths << header->sectionSize(i);
+
+    QStringList columns;
+    for (const ListColumn& column : kListColumns)
+        columns << Sql::quoted(QString::fromUtf8(column.name));
+    QSqlQuery query(m_databases->user());
+    Sql::prepare(query,
+                 QStringLiteral("SELECT %1 FROM TAVO ORDER BY ID").arg(columns.join(QStringLiteral(", "))));
+    Sql::execPrepared(query);
+    m_projects->setQuery(std::move(query));
+    while (m_projects->canFetchMore())
+        m_projects->fetchMore();
+
+    for (int i = 0; i < int(std::size(kListColumns)); ++i)
+        header->resizeSection(i, firstLoad ? listColumnWidth(header, i)
+                                           : widths.value(i, listColumnWidth(header, i)));
+
+    if (!(selectId > 0 && selectProject(selectId)) && m_projects->rowCount() > 0)
+        m_projectList->selectRow(qBound(0, fallbackRow, m_projects->rowCount() - 1));
+    if (m_projectList->selectionModel())
+        connect(m_projectList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                &ProjectListWindow::updateButtons, Qt::UniqueConnection);
+    updateButtons();
+}
+
+void ProjectListWindow::refreshList() {
+    try {
+        loadList(currentProjectId(), m_projectList->currentIndex().row());
+    } catch (const TavoError& e) {
+        showError(e.message());
+    }
+}
+
+int ProjectListWindow::currentProjectId() const {
+    const QModelIndex current = m_projectList->currentIndex();
+    if (!current.isValid())
+        return 0;
+    return m_projects->data(m_projects->index(current.row(), 0)).toInt();
+}
+
+bool ProjectListWindow::selectProject(int id) {
+    for (int row = 0; row < m_projects->rowCount(); ++row) {
+        if (m_projects->data(m_projects->index(row, 0)).toInt() == id) {
+            m_projectList->selectRow(row);
+            m_projectList->scrollTo(m_projects->index(row, 0));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Open and duplicate need a current project; the navigator follows the position in the list.
+void ProjectListWindow::updateButtons() {
+    const int rows = m_projects->rowCount();
+    const int row = m_projectList->currentIndex().row();
+    const bool hasRow = rows > 0 && row >= 0;
+    m_okButton->setEnabled(hasRow);
+    m_duplicateButton->setEnabled(hasRow);
+    navigatorButton(Navigator::First)->setEnabled(hasRow && row > 0);
+    navigatorButton(Navigator::Prior)->setEnabled(hasRow && row > 0);
+    navigatorButton(Navigator::Next)->setEnabled(hasRow && row < rows - 1);
+    navigatorButton(Navigator::Last)->setEnabled(hasRow && row < rows - 1);
+    navigatorButton(Navigator::Delete)->setEnabled(hasRow);
+}
+
+void ProjectListWindow::navigate(Navigator which) {
+    const int rows = m_projects->rowCount();
+    if (rows == 0)
+        return;
+    const int row = m_projectList->currentIndex().row();
+    switch (which) {
+    case Navigator::First:
+        m_projectList->selectRow(0);
+        break;
+    case Navigator::Prior:
+        m_projectList->selectRow(qMax(0, row - 1));
+        break;
+    case Navigator::Next:
+        m_projectList->selectRow(qMin(rows - 1, row + 1));
+        break;
+    case Navigator::Last:
+        m_projectList->selectRow(rows - 1);
+        break;
+    case Navigator::Delete:
+        deleteCurrentProject();
+        break;
+    }
+    updateButtons();
+}
+
+void ProjectListWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_firstShowDone) {
+        m_firstShowDone = true;
+        onFirstShow();
+    }
+}
+
+// First show: the window as wide as the grid with its columns, the grid growing with the window.
+void ProjectListWindow::onFirstShow() {
+    const int gridWidth = m_projectList->verticalHeader()->width() +
+                          m_projectList->horizontalHeader()->length() + 2 * m_projectList->frameWidth() +
+                          style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_projectList);
+    const QMargins margins = layout()->contentsMargins();
+    const int width = qMax(gridWidth + margins.left() + margins.right(), minimumSizeHint().width());
+    resize(width, qMax(455, minimumSizeHint().height()));
+    m_projectList->setFocus();
+}
+
+void ProjectListWindow::closeEvent(QCloseEvent* event) {
+    releaseMainWindows();
+    QWidget::closeEvent(event);
+}
+
+// Frees every main window without saving its pending edits.
+void ProjectListWindow::releaseMainWindows() {
+    const QList<MainWindow*> windows = m_mainWindows;
+    m_mainWindows.clear();
+    for (MainWindow* window : windows) {
+        window->disconnect(this);
+        window->discardPendingEdits();
+        delete window;
+    }
+}
+
+MainWindow* ProjectListWindow::acquireMainWindow() {
+    for (MainWindow* window : std::as_const(m_mainWindows)) {
+        if (!window->isVisible())
+            return window;
+    }
+    auto* window = new MainWindow(*m_databases, nullptr);
+    connect(window, &MainWindow::projectClosed, this, [this] { refreshList(); });
+    m_mainWindows.append(window);
+    return window;
+}
+
+void ProjectListWindow::openProject(int id) {
+    if (id <= 0)
+        return;
+    try {
+        MainWindow* window = acquireMainWindow();
+        window->setProjectId(id);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    } catch (const TavoError& e) {
+        showError(e.message());
+    }
+}
+
+void ProjectListWindow::onOkClicked() {
+    openProject(currentProjectId());
+}
+
+void ProjectListWindow::onListDoubleClicked() {
+    openProject(currentProjectId());
+}
+
+// New project: choose the municipality; the row is written once (number, name, empty description,
+// settlement preset) before a main window loads it and writes the defaults of the value lists.
+// A failure on the way removes the new row again.
+void ProjectListWindow::onNewClicked() {
+    int pg = 0;
+    {
+        MunicipalityDialog chooser(m_databases->master(), this);
+        if (chooser.exec() != QDialog::Accepted)
+            return;
+        pg = chooser.municipality();
+    }
+    int newId = 0;
+    MainWindow* window = nullptr;
+    try {
+        newId = createProject(*m_databases, pg);
+        window = acquireMainWindow();
+        window->setProjectId(newId);
+        window->show();
+        if (window->editProjectRow()) {
+            window->setDefaults();
+            window->postProjectRow();
+        }
+    } catch (const TavoError& e) {
+        if (window) {
+            window->discardPendingEdits();
+            window->hide();
+        }
+        if (newId > 0) {
+            try {
+                Sql::exec(m_databases->user(), QStringLiteral("DELETE FROM TAVO WHERE ID = ?"), {newId});
+            } catch (const TavoError&) {
+                // The first message is the one the user needs; the list shows what remained.
+            }
+        }
+        newId = 0;
+        showError(e.message());
+    }
+    try {
+        loadList(newId > 0 ? newId : currentProjectId(), m_projectList->currentIndex().row());
+    } catch (const TavoError& e) {
+        showError(e.message());
+    }
+}
+
+void ProjectListWindow::onDuplicateClicked() {
+    const int id = currentProjectId();
+    if (id <= 0)
+        return;
+    try {
+        const int copy = duplicateProject(*m_databases, id);
+        loadList(copy, m_projectList->currentIndex().row());
+    } catch (const TavoError& e) {
+        showError(e.message());
+    }
+}
+
+void ProjectListWindow::onCloseClicked() {
+    close();
+}
+
+// Deletes the current project after confirmation; its detail rows and results go with it.
+void ProjectListWindow::deleteCurrentProject() {
+    const int id = currentProjectId();
+    if (id <= 0)
+        return;
+    if (QMessageBox::question(this, QStringLiteral("Bestätigen"), QStringLiteral("Datensatz löschen?"),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return;
+    const int row = m_projectList->currentIndex().row();
+    try {
+        Sql::exec(m_databases->user(), QStringLiteral("DELETE FROM TAVO WHERE ID = ?"), {id});
+        closeWindowsOf(id);
+        loadList(0, row);
+    } catch (const TavoError& e) {
+        showError(e.message());
+    }
+}
+
+// A main window must not go on editing a project that no longer exists: it is hidden unsaved.
+void ProjectListWindow::closeWindowsOf(int id) {
+    for (MainWindow* window : std::as_const(m_mainWindows)) {
+        if (window->isVisible() && window->projectId() == id) {
+            window->discardPendingEdits();
+            window->hide();
+        }
+    }
+}
+
+void ProjectListWindow::showError(const QString& message) {
+    QMessageBox::critical(this, QString::fromUtf8(kMessageTitle), message);
+}

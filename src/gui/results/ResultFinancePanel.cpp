@@ -1,0 +1,231 @@
+#include "gui/results/ResultFinancePanel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+#include "core/data/Databases.h"
+#include "core/data/TavoError.h"
+#include "gui/results/ResultGrid.h"
+#include "gui/results/ResultRadioGroup.h"
+
+using namespace ResultQueries;
+
+namespace {
+
+constexpr Qt::Alignment kLeft = Qt::AlignLeft;
+constexpr Qt::Alignment kRight = Qt::AlignRight;
+
+// The columns of the three grids, as the page shows them.
+const QList<ResultColumn> kAusgabenColumns = {
+    {"Jahr", 25, CellFormat::Plain, kRight},        {"Typ", 85, CellFormat::Plain, kLeft},
+    {"Bezeichnung", 265, CellFormat::Plain, kLeft}, {"Kostenträger", 90, CellFormat::Plain, kLeft},
+    {"Ausgabe", 80, CellFormat::Money, kRight},
+};
+const QList<ResultColumn> kEinnahmenColumns = {
+    {"Jahr", 25, CellFormat::Plain, kRight},        {"Typ", 85, CellFormat::Plain, kLeft},
+    {"Bezeichnung", 265, CellFormat::Plain, kLeft}, {"Kostenträger", 90, CellFormat::Plain, kLeft},
+    {"Einnahme", 80, CellFormat::Money, kRight},
+};
+const QList<ResultColumn> kSaldoColumns = {
+    {"Jahr", 25, CellFormat::Plain, kRight},         {"Typ", 85, CellFormat::Plain, kLeft},
+    {"Kostenträger", 193, CellFormat::Plain, kLeft}, {"Einnahmen", 80, CellFormat::Money, kRight},
+    {"Ausgaben", 80, CellFormat::Money, kRight},     {"Saldo", 80, CellFormat::Money, kRight},
+};
+
+struct GridSpec {
+    const char* objectName;
+    const char* captionName;
+    const char* caption;
+    const QList<ResultColumn>* columns;
+};
+
+const std::array<GridSpec, 3> kGrids = {{
+    {"GridAusgaben", "stAusgaben", "Ausgaben (€):", &kAusgabenColumns},
+    {"GridEinnahmen", "stEinnahmen", "Einnahmen (€):", &kEinnahmenColumns},
+    {"GridSaldo", "stSaldo", "Saldo (€):", &kSaldoColumns},
+}};
+
+// The footer totals in the order they are written: grid, field.
+const std::array<std::pair<ResultKind, const char*>, 5> kTotals = {{
+    {ResultKind::Expenditure, "Ausgabe"},
+    {ResultKind::Revenue, "Einnahme"},
+    {ResultKind::Balance, "Einnahmen"},
+    {ResultKind::Balance, "Ausgaben"},
+    {ResultKind::Balance, "Saldo"},
+}};
+
+} // namespace
+
+ResultFinancePanel::ResultFinancePanel(Databases& dbs, QWidget* parent) : QWidget(parent), m_dbs(dbs) {
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(buildGrids(), 1);
+    layout->addWidget(buildFilters());
+    m_prepared = false;
+    m_items = loadFilterItems(m_dbs.master());
+    m_costBearerGroup->setItems(m_items.costBearers);
+    m_costBearerGroup->setItemIndex(0);
+    m_typeGroup->setItems(m_items.types);
+    m_typeGroup->setItemIndex(static_cast<int>(m_items.types.size()) - 1);
+    m_groupingGroup->setItems(groupingItems());
+    m_groupingGroup->setItemIndex(0);
+    buildResultQueries();
+    m_prepared = true;
+    updateResultFooters();
+}
+
+QWidget* ResultFinancePanel::buildGrids() {
+    auto* box = new QWidget(this);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    QFont bold = font();
+    bold.setBold(true);
+    for (int i = 0; i < 3; ++i) {
+        const GridSpec& def = kGrids[i];
+        auto* label = new QLabel(QString::fromUtf8(def.caption), box);
+        label->setObjectName(QString::fromUtf8(def.captionName));
+        label->setFont(bold);
+        m_captionRows[i] = new QHBoxLayout;
+        m_captionRows[i]->addWidget(label);
+        m_captionRows[i]->addStretch(1);
+        column->addLayout(m_captionRows[i]);
+        auto* grid = new ResultGrid(*def.columns, true, box);
+        grid->setObjectName(QString::fromUtf8(def.objectName));
+        grid->setFooterText(QStringLiteral("Kostenträger"), QStringLiteral("Summe:"));
+        grid->setFooterAlignment(QStringLiteral("Kostenträger"), Qt::AlignRight);
+        column->addWidget(grid, 1);
+        // Room for all columns and the vertical scroll bar, so no column hides behind a scroll.
+        int width = 0;
+        for (const PrintColumn& c : grid->printColumns())
+            width += c.width;
+        grid->setMinimumWidth(width + 24);
+        m_captions[i] = label;
+        m_grids[i] = grid;
+    }
+    m_captions[0]->setStyleSheet(QStringLiteral("font-size: 13px;"));
+    return box;
+}
+
+QWidget* ResultFinancePanel::buildFilters() {
+    auto* box = new QWidget(this);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    m_toolRow = new QHBoxLayout;
+    m_toolRow->addStretch(1);
+    column->addLayout(m_toolRow);
+    m_costBearerGroup = new ResultRadioGroup(QStringLiteral("Filter: Kostenträger"), 1, box);
+    m_costBearerGroup->setObjectName(QStringLiteral("rgKostentraeger"));
+    m_typeGroup = new ResultRadioGroup(QStringLiteral("Filter: Typ"), 1, box);
+    m_typeGroup->setObjectName(QStringLiteral("rgKostenTyp"));
+    m_groupingGroup = new ResultRadioGroup(QStringLiteral("Saldo Gruppierung nach:"), 1, box);
+    m_groupingGroup->setObjectName(QStringLiteral("rgGruppierung"));
+    column->addWidget(m_costBearerGroup);
+    column->addWidget(m_typeGroup);
+    column->addStretch(1);
+    column->addWidget(m_groupingGroup);
+    for (ResultRadioGroup* group : {m_costBearerGroup, m_typeGroup, m_groupingGroup})
+        connect(group, &ResultRadioGroup::clicked, this, &ResultFinancePanel::refreshShowingErrors);
+    return box;
+}
+
+// A click is a window boundary: its error is shown, not passed on.
+void ResultFinancePanel::refreshShowingErrors() {
+    try {
+        onFilterChanged();
+    } catch (const TavoError& e) {
+        QMessageBox::critical(this, QStringLiteral("TAVO"), e.message());
+    }
+}
+
+void ResultFinancePanel::setProject(int projectId) {
+    m_projectId = projectId;
+    openProjectData();
+}
+
+FinanceChoice ResultFinancePanel::choice() const {
+    FinanceChoice c;
+    c.costBearer = m_costBearerGroup->itemIndex();
+    c.type = m_typeGroup->itemIndex();
+    c.grouping = m_groupingGroup->itemIndex();
+    return c;
+}
+
+void ResultFinancePanel::buildResultQueries() {
+    m_queries = ResultQueries::buildResultQueries(m_items, choice(), m_projectId);
+}
+
+// Opens the three views in their order; a failing one leaves the rest closed.
+void ResultFinancePanel::openViews() {
+    if (m_projectId <= 0)
+        return;
+    for (int i = 0; i < 3; ++i)
+        m_grids[i]->model()->setQuery(execute(m_dbs.user(), m_queries[i]));
+}
+
+void ResultFinancePanel::openProjectData() {
+    closeProjectData();
+    buildResultQueries();
+    openViews();
+    updateResultFooters();
+    Q_EMIT resultsRefreshed();
+}
+
+void ResultFinancePanel::closeProjectData() {
+    for (ResultGrid* grid : m_grids)
+        grid->model()->clear();
+}
+
+void ResultFinancePanel::onFilterChanged() {
+    if (!m_prepared)
+        return;
+    closeProjectData();
+    buildResultQueries();
+    openViews();
+    updateResultFooters();
+    Q_EMIT resultsRefreshed();
+}
+
+void ResultFinancePanel::updateResultFooters() {
+    for (const auto& [kind, field] : kTotals) {
+        ResultGrid* target = grid(kind);
+        const QString name = QString::fromUtf8(field);
+        const QString text =
+            target->model()->isOpen() ? sumColumnText(m_dbs.user(), query(kind), name) : formatTotal(0.0);
+        target->setFooterText(name, text);
+    }
+}
+
+ResultGrid* ResultFinancePanel::grid(ResultKind kind) const {
+    return m_grids[index(kind)];
+}
+
+const QSqlQueryModel& ResultFinancePanel::dataset(ResultKind kind) const {
+    return m_grids[index(kind)]->model()->queryModel();
+}
+
+QLabel* ResultFinancePanel::caption(ResultKind kind) const {
+    return m_captions[index(kind)];
+}
+
+QHBoxLayout* ResultFinancePanel::captionRow(ResultKind kind) const {
+    return m_captionRows[index(kind)];
+}
+
+ResultQueries::Query ResultFinancePanel::query(ResultKind kind) const {
+    return m_queries[index(kind)];
+}
+
+QString ResultFinancePanel::costBearerChoice() const {
+    const int i = m_costBearerGroup->itemIndex();
+    return i == m_items.costBearers.size() - 1 ? QString() : m_costBearerGroup->itemText();
+}
+
+QString ResultFinancePanel::typeChoice() const {
+    const int i = m_typeGroup->itemIndex();
+    return i == m_items.types.size() - 1 ? QString() : m_typeGroup->itemText();
+}
+
+QString ResultFinancePanel::groupingChoice() const {
+    return m_groupingGroup->itemText();
+}

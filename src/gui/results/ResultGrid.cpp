@@ -1,0 +1,232 @@
+#include "gui/results/ResultGrid.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScrollBar>
+#include <QSqlRecord>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+PrintColumn toPrintColumn(const ResultColumn& column, int index) {
+    PrintColumn p;
+    p.modelColumn = index;
+    p.title = QString::fromUtf8(column.field);
+    p.width = column.width;
+    p.format = column.format;
+    p.alignment = column.alignment;
+    return p;
+}
+
+// Formats the cells of a result grid exactly as the table printer does.
+class ResultCellDelegate : public QStyledItemDelegate {
+public:
+    explicit ResultCellDelegate(ResultGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = m_grid->cellText(index.column(), index.data(Qt::DisplayRole));
+    }
+
+private:
+    ResultGrid* m_grid;
+};
+
+} // namespace
+
+ResultGridModel::ResultGridModel(QList<ResultColumn> columns, QObject* parent)
+    : QAbstractTableModel(parent), m_columns(std::move(columns)) {}
+
+void ResultGridModel::setQuery(QSqlQuery&& query) {
+    beginResetModel();
+    m_source.setQuery(std::move(query));
+    while (m_source.canFetchMore())
+        m_source.fetchMore();
+    const QSqlRecord record = m_source.record();
+    m_sourceColumn.clear();
+    for (const ResultColumn& c : m_columns)
+        m_sourceColumn << record.indexOf(QString::fromUtf8(c.field));
+    m_open = true;
+    endResetModel();
+}
+
+void ResultGridModel::clear() {
+    beginResetModel();
+    m_source.clear();
+    m_sourceColumn.clear();
+    m_open = false;
+    endResetModel();
+}
+
+int ResultGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !m_open ? 0 : m_source.rowCount();
+}
+
+int ResultGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+QVariant ResultGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.column() >= m_columns.size())
+        return QVariant();
+    if (role == Qt::TextAlignmentRole)
+        return static_cast<int>(m_columns.at(index.column()).alignment | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return QVariant();
+    const int source = m_sourceColumn.value(index.column(), -1);
+    if (source < 0)
+        return QVariant();
+    return m_source.data(m_source.index(index.row(), source), Qt::DisplayRole);
+}
+
+QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return QString::fromUtf8(m_columns.at(section).field);
+    if (role == Qt::TextAlignmentRole)
+        return static_cast<int>(m_columns.at(section).alignment | Qt::AlignVCenter);
+    return QVariant();
+}
+
+ResultGrid::ResultGrid(const QList<ResultColumn>& columns, bool withFooter, QWidget* parent)
+    : QWidget(parent), m_view(new QTableView(this)), m_model(new ResultGridModel(columns, this)) {
+    m_view->setModel(m_model);
+    m_view->setItemDelegate(new ResultCellDelegate(this));
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->verticalHeader()->hide();
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
+    m_view->horizontalHeader()->setHighlightSections(false);
+    m_view->horizontalHeader()->setMinimumSectionSize(16);
+    for (int i = 0; i < columns.size(); ++i)
+        m_view->setColumnWidth(i, columns.at(i).width);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_view, 1);
+    if (withFooter)
+        buildFooter();
+    connect(m_model, &QAbstractItemModel::modelReset, this, &ResultGrid::widenNumberColumns);
+}
+
+// The widths are laid out for a compact font; where a number or total does not fit its column in the
+// font in use, the column grows to show it whole (a cut amount, or a total losing its minus sign at
+// the left edge, would be misread).
+// Columns never shrink here.
+void ResultGrid::widenNumberColumns() {
+    const QFontMetrics cells = m_view->fontMetrics();
+    QFont bold = font();
+    bold.setBold(true);
+    const QFontMetrics footer(bold);
+    const QFontMetrics titles = m_view->horizontalHeader()->fontMetrics();
+    const auto& columns = m_model->columns();
+    for (int c = 0; c < columns.size(); ++c) {
+        // While data is shown every column fits its title (a narrow "Jahr" column would read "ahr").
+        int needed =
+            m_model->isOpen() ? titles.horizontalAdvance(QString::fromUtf8(columns.at(c).field)) + 16 : 0;
+        if (columns.at(c).format != CellFormat::Plain && c < m_footerLabels.size())
+            needed = qMax(needed, footer.horizontalAdvance(m_footerLabels.at(c)->text()) + 8);
+        for (int row = 0; columns.at(c).format != CellFormat::Plain && row < m_model->rowCount(); ++row)
+            needed = qMax(needed, cells.horizontalAdvance(cellText(c, m_model->index(row, c).data())) + 12);
+        if (needed > m_view->columnWidth(c))
+            m_view->setColumnWidth(c, needed);
+    }
+}
+
+void ResultGrid::buildFooter() {
+    m_footer = new QWidget(this);
+    m_footer->setFixedHeight(m_view->fontMetrics().height() + 8);
+    m_footer->setAutoFillBackground(true);
+    m_footer->setBackgroundRole(QPalette::Button);
+    QFont bold = font();
+    bold.setBold(true);
+    for (const ResultColumn& c : m_model->columns()) {
+        auto* label = new QLabel(m_footer);
+        label->setFont(bold);
+        label->setAlignment(c.alignment | Qt::AlignVCenter);
+        label->setContentsMargins(3, 0, 3, 0);
+        m_footerLabels << label;
+    }
+    layout()->addWidget(m_footer);
+    // The labels follow the column positions: resized or moved sections and horizontal scrolling.
+    QHeaderView* header = m_view->horizontalHeader();
+    connect(header, &QHeaderView::sectionResized, this, &ResultGrid::placeFooterLabels);
+    connect(header, &QHeaderView::geometriesChanged, this, &ResultGrid::placeFooterLabels);
+    connect(m_view->horizontalScrollBar(), &QScrollBar::valueChanged, this, &ResultGrid::placeFooterLabels);
+    m_footer->installEventFilter(this);
+    m_view->viewport()->installEventFilter(this);
+}
+
+bool ResultGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
+        placeFooterLabels();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ResultGrid::placeFooterLabels() {
+    if (!m_footer)
+        return;
+    QHeaderView* header = m_view->horizontalHeader();
+    const int left = m_view->viewport()->mapTo(this, QPoint(0, 0)).x();
+    for (int i = 0; i < m_footerLabels.size(); ++i) {
+        QLabel* label = m_footerLabels.at(i);
+        label->setGeometry(left + header->sectionViewportPosition(i), 0, header->sectionSize(i),
+                           m_footer->height());
+        label->setVisible(!header->isSectionHidden(i));
+    }
+}
+
+QLabel* ResultGrid::footerLabel(const QString& field) const {
+    const auto& columns = m_model->columns();
+    for (int i = 0; i < columns.size() && i < m_footerLabels.size(); ++i)
+        if (QString::fromUtf8(columns.at(i).field) == field)
+            return m_footerLabels.at(i);
+    return nullptr;
+}
+
+void ResultGrid::setFooterText(const QString& field, const QString& text) {
+    if (QLabel* label = footerLabel(field)) {
+        label->setText(text);
+        widenNumberColumns();
+    }
+}
+
+QString ResultGrid::footerText(const QString& field) const {
+    QLabel* label = footerLabel(field);
+    return label ? label->text() : QString();
+}
+
+void ResultGrid::setFooterAlignment(const QString& field, Qt::Alignment alignment) {
+    if (QLabel* label = footerLabel(field))
+        label->setAlignment(alignment | Qt::AlignVCenter);
+}
+
+QStringList ResultGrid::footerCells() const {
+    QStringList cells;
+    for (QLabel* label : m_footerLabels)
+        cells << label->text();
+    return cells;
+}
+
+QList<PrintColumn> ResultGrid::printColumns() const {
+    QList<PrintColumn> result;
+    const auto& columns = m_model->columns();
+    for (int i = 0; i < columns.size(); ++i) {
+        PrintColumn p = toPrintColumn(columns.at(i), i);
+        p.width = m_view->columnWidth(i);
+        result << p;
+    }
+    return result;
+}
+
+QString ResultGrid::cellText(int column, const QVariant& value) const {
+    if (column < 0 || column >= m_model->columns().size())
+        return QString();
+    return TablePrinter::cellText(toPrintColumn(m_model->columns().at(column), column), value);
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+#include <QStringList>
+#include <QWidget>
+
+#include "gui/print/TablePrinter.h"
+
+class QLabel;
+class QTableView;
+
+// One column of a result grid: the field it shows (also its title), its width in pixels, its display
+// format and the alignment of its cells and title.
+struct ResultColumn {
+    const char* field;
+    int width;
+    CellFormat format;
+    Qt::Alignment alignment;
+};
+
+// The rows of a result query as the grid's columns: each grid column shows the query field of the same
+// name, or stays empty when the query has no such field (the balance grouped without Typ). Values are
+// the raw database values; the grid's delegate and the table printer format them.
+class ResultGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    ResultGridModel(QList<ResultColumn> columns, QObject* parent = nullptr);
+
+    // Shows every row of an executed, scrollable query.
+    void setQuery(QSqlQuery&& query);
+    // Closes the dataset: no rows, no fields.
+    void clear();
+    bool isOpen() const { return m_open; }
+
+    // The query's own dataset (its fields in query order), as the clipboard copy takes it.
+    const QSqlQueryModel& queryModel() const { return m_source; }
+    const QList<ResultColumn>& columns() const { return m_columns; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    QList<ResultColumn> m_columns;
+    QList<int> m_sourceColumn; // per grid column the query column, -1 when the query lacks the field
+    QSqlQueryModel m_source;
+    bool m_open = false;
+};
+
+// A read-only result grid with an optional footer row of static texts (e.g. "Summe:" and totals)
+// that stays under its columns when they are resized or scrolled.
+class ResultGrid : public QWidget {
+    Q_OBJECT
+public:
+    ResultGrid(const QList<ResultColumn>& columns, bool withFooter, QWidget* parent = nullptr);
+
+    QTableView* view() const { return m_view; }
+    ResultGridModel* model() const { return m_model; }
+
+    // Footer cells by field name; a grid without a footer ignores them.
+    void setFooterText(const QString& field, const QString& text);
+    QString footerText(const QString& field) const;
+    // Aligns one footer cell differently from its column (e.g. "Summe:" right-aligned under a text column).
+    void setFooterAlignment(const QString& field, Qt::Alignment alignment);
+    // One footer cell per column, empty when the grid has no footer.
+    QStringList footerCells() const;
+    bool hasFooter() const { return !m_footerLabels.isEmpty(); }
+
+    // The columns as the table printer takes them (same titles, widths, formats and alignments).
+    QList<PrintColumn> printColumns() const;
+    // The text a cell shows for a value of this column.
+    QString cellText(int column, const QVariant& value) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildFooter();
+    void placeFooterLabels();
+    void widenNumberColumns();
+    QLabel* footerLabel(const QString& field) const;
+
+    QTableView* m_view = nullptr;
+    ResultGridModel* m_model = nullptr;
+    QWidget* m_footer = nullptr;
+    QList<QLabel*> m_footerLabels;
+};

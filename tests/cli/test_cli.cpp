@@ -1,0 +1,149 @@
+// tavo-cli calc: exit codes, messages and the results it leaves in the user database.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+
+#include "core/data/Sql.h"
+#include "support/EngineFixture.h"
+#include "support/TestDb.h"
+
+using namespace EngineFixture;
+
+namespace {
+
+struct CliResult {
+    int exitCode = -1;
+    QString err;
+};
+
+CliResult runCli(const QStringList& args, const QString& program = QStringLiteral(TAVO_TEST_CLI)) {
+    QProcess process;
+    process.start(program, QStringList{"calc"} + args);
+    if (!process.waitForFinished(60000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+} // namespace
+
+class TestEngineCli : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void calculatesOneProject();
+    void reportsUsageErrors();
+    void calculatesAllAndGoesOnAfterFailure();
+    void usesDatabasesBesideTheProgram();
+    void killedRunLeavesEachProjectComplete();
+};
+
+void TestEngineCli::calculatesOneProject() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    const QStringList files{"--master", db.masterPath(), "--user", db.userPath()};
+    CliResult result = runCli(files + QStringList{"--project", QString::number(id)});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(ledgerRows(db, id) > 1000);
+    QCOMPARE(ledgerCount(db, id, "Eigenmittel"), 0);
+
+    const int bad = db.insertProject({{"PG", 301}, {"bgFlBaulandNetto", 1000}});
+    insertBuilding(db, bad, "XYZ", "I", 10);
+    result = runCli(files + QStringList{"--project", QString::number(bad)});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains("Unbekannter Bebauungstyp: XYZ"), qPrintable(result.err));
+    // Booked rows stay: the population step had written the municipality's forecast.
+    QVERIFY(Sql::scalar(db.user(), "SELECT count(*) FROM bWvB WHERE TAVO = ?", {bad}).toInt() == 20);
+}
+
+void TestEngineCli::reportsUsageErrors() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    const QStringList files{"--master", db.masterPath(), "--user", db.userPath()};
+    CliResult result = runCli(files + QStringList{"--project", "999"});
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY2(result.err.contains("999"), qPrintable(result.err));
+    QCOMPARE(runCli(files).exitCode, 2);
+    QCOMPARE(runCli(files + QStringList{"--project", QString::number(id), "--all"}).exitCode, 2);
+    QCOMPARE(runCli(files + QStringList{"--project", "abc"}).exitCode, 2);
+    QCOMPARE(runCli(files + QStringList{"--project"}).exitCode, 2);
+    QCOMPARE(runCli(files + QStringList{"--bogus", "--all"}).exitCode, 2);
+    result = runCli({"--master", db.masterPath(), "--user", db.dir() + "/fehlt.db", "--all"});
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY2(result.err.contains("fehlt.db"), qPrintable(result.err));
+    QVERIFY(!QFile::exists(db.dir() + "/fehlt.db"));
+    QCOMPARE(ledgerRows(db, id), 0);
+}
+
+void TestEngineCli::calculatesAllAndGoesOnAfterFailure() {
+    TestDb db;
+    const int first = insertRealisticProject(db);
+    const int bad = db.insertProject({{"PG", 301}, {"bgFlBaulandNetto", 1000}});
+    insertBuilding(db, bad, "EFHg", "I", 10); // plot area 0
+    const int last = insertRealisticProject(db, 302);
+    const QStringList files{"--master", db.masterPath(), "--user", db.userPath()};
+    CliResult result = runCli(files + QStringList{"--all"});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains(QString::number(bad)) &&
+                 result.err.contains("Division durch 0: bgGstFl_EFHg"),
+             qPrintable(result.err));
+    QVERIFY(ledgerRows(db, first) > 1000);
+    QCOMPARE(ledgerRows(db, last), ledgerRows(db, first));
+
+    Sql::exec(db.user(), "DELETE FROM TAVO WHERE ID = ?", {bad});
+    QCOMPARE(runCli(files + QStringList{"--all"}).exitCode, 0);
+}
+
+void TestEngineCli::usesDatabasesBesideTheProgram() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    QTemporaryDir programDir;
+    const QString program = programDir.filePath("tavo-cli");
+    QVERIFY(QFile::copy(TAVO_TEST_CLI, program));
+    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(QFile::copy(db.masterPath(), programDir.filePath("TAVO_Master.db")));
+    // A consistent copy of the user database, with the project but without results.
+    Sql::exec(db.user(), "VACUUM INTO ?", {programDir.filePath("TAVO_User.db")});
+    QCOMPARE(runCli({"--project", QString::number(id)}, program).exitCode, 0);
+    QCOMPARE(ledgerRows(db, id), 0);
+    QSqlDatabase copy = QSqlDatabase::addDatabase("QSQLITE", "beside");
+    copy.setDatabaseName(programDir.filePath("TAVO_User.db"));
+    QVERIFY(copy.open());
+    QVERIFY(Sql::scalar(copy, "SELECT count(*) FROM Auswertung WHERE TAVO = ?", {id}).toInt() > 1000);
+    copy.close();
+    copy = QSqlDatabase();
+    QSqlDatabase::removeDatabase("beside");
+}
+
+void TestEngineCli::killedRunLeavesEachProjectComplete() {
+    TestDb db;
+    QList<int> ids;
+    for (int i = 0; i < 24; ++i)
+        ids << insertRealisticProject(db);
+    const QStringList files{"--master", db.masterPath(), "--user", db.userPath()};
+    QCOMPARE(runCli(files + QStringList{"--all"}).exitCode, 0);
+    const int rows = ledgerRows(db, ids.first());
+    const double oldCost = ledgerSum(db, ids.first(), "Ausgabe", "Errichtung Unterbau Straße");
+    Sql::exec(db.user(), "UPDATE TAVO SET ifKoErStraßeUnterbau = 90");
+
+    // Killed at some point of the second calculation of all projects, each project holds either its
+    // complete previous or its complete new results.
+    QProcess process;
+    process.start(TAVO_TEST_CLI, QStringList{"calc"} + files + QStringList{"--all"});
+    QVERIFY(process.waitForStarted());
+    QTest::qWait(150);
+    process.kill();
+    process.waitForFinished();
+    for (int id : ids) {
+        QCOMPARE(ledgerRows(db, id), rows);
+        QCOMPARE(ledgerCount(db, id, "Eigenmittel"), 0);
+        const double cost = ledgerSum(db, id, "Ausgabe", "Errichtung Unterbau Straße");
+        QVERIFY(cost == oldCost || cost == 6000.0 * 90);
+        QCOMPARE(Sql::scalar(db.user(), "SELECT count(*) FROM bBvB WHERE TAVO = ?", {id}).toInt(), 1920);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestEngineCli)
+#include "test_cli.moc"

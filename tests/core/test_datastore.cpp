@@ -1,0 +1,280 @@
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "core/data/Databases.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
+#include "core/data/TavoError.h"
+#include "core/data/UserSchema.h"
+#include "support/TestDb.h"
+
+namespace {
+
+// Column name -> declared type of a table.
+QList<QPair<QString, QString>> tableInfo(const QSqlDatabase& db, const QString& table) {
+    QList<QPair<QString, QString>> result;
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table));
+    while (q.next())
+        result << qMakePair(q.value(1).toString(), q.value(2).toString());
+    return result;
+}
+
+// Writes an old-style user database whose project table lacks the given columns.
+void writeOldUserDb(const QString& path, const QStringList& missing) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QStringList defs;
+        for (const auto& c : UserSchema::projectColumns()) {
+            const QString name = QString::fromUtf8(c.name);
+            if (!missing.contains(name))
+                defs << (name == QLatin1String("ID") ? QStringLiteral("ID INTEGER PRIMARY KEY") : name);
+        }
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE TAVO (%1)").arg(defs.join(QLatin1Char(',')))));
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO TAVO (ID, Beschreibung) VALUES (7, 'alt')")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("old"));
+}
+
+int runCli(const QStringList& args, QString* stderrText = nullptr) {
+    QProcess p;
+    p.start(QStringLiteral(TAVO_TEST_CLI), args);
+    p.waitForFinished(60000);
+    if (stderrText)
+        *stderrText = QString::fromLocal8Bit(p.readAllStandardError());
+    return p.exitCode();
+}
+
+} // namespace
+
+class DataStoreTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initIsCompleteAndRefusesExistingFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("neu.db"));
+        QCOMPARE(runCli({QStringLiteral("init"), QStringLiteral("--user"), path}), 0);
+        QVERIFY(QFile::exists(path));
+        const QByteArray before = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+
+        QString err;
+        QCOMPARE(runCli({QStringLiteral("init"), QStringLiteral("--user"), path}, &err), 2);
+        QVERIFY2(err.contains(QStringLiteral("existiert bereits")), qPrintable(err));
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        QCOMPARE(f.readAll(), before);
+
+        Databases dbs(TestDb::generatedMaster(), path);
+        const QSqlDatabase user = dbs.user();
+        QStringList projectColumns;
+        for (const auto& c : tableInfo(user, QStringLiteral("TAVO")))
+            projectColumns << c.first;
+        QStringList expected;
+        for (const auto& c : UserSchema::projectColumns())
+            expected << QString::fromUtf8(c.name);
+        QCOMPARE(projectColumns, expected);
+        QVERIFY(projectColumns.contains(QStringLiteral("ifLfmAnschlStraßenbeleuchtung")));
+        QVERIFY(projectColumns.contains(QStringLiteral("fiEigAntErÖffGut")));
+
+        const QMap<QString, QStringList> detail = {
+            {QStringLiteral("Bebauung"), {"ID", "TAVO", "bbTyp", "bbBauklasse", "bbAnteil"}},
+            {QStringLiteral("Besiedelung"), {"ID", "TAVO", "Jahr", "EFHg", "EFHk", "RHg", "RHk", "GWB"}},
+            {QStringLiteral("Sonderausgaben"), {"ID", "TAVO", "Jahr", "Typ", "Bezeichnung", "Kostenträger", "Ausgabe"}},
+            {QStringLiteral("Auswertung"), {"TAVO", "Jahr", "Typ", "Bezeichnung", "Kostenträger", "Ausgabe", "Einnahme"}},
+            {QStringLiteral("bWvB"), {"TAVO", "Jahr", "EFHg", "EFHk", "RHg", "RHk", "GWB"}},
+            {QStringLiteral("bBvB"), {"TAVO", "Alter", "Jahr", "Bewohner"}},
+            {QStringLiteral("gBvB"), {"PG", "Alter", "Jahr", "Bewohner"}},
+        };
+        for (auto it = detail.constBegin(); it != detail.constEnd(); ++it) {
+            QStringList names;
+            for (const auto& c : tableInfo(user, it.key()))
+                names << c.first;
+            QCOMPARE(names, it.value());
+        }
+        for (const QString& name : UserSchema::storedQueryNames())
+            QVERIFY(!Sql::storedQueryText(user, name).isEmpty());
+    }
+
+    void upgradeAddsExactlyTheMissingColumns() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("alt.db"));
+        const QStringList nahwaerme = {"ifKoEhNahwärme", "ifKoErNahwärme", "ifLfmNahwärme",
+                                       "ifLfmAnschlNahwärme", "fiEigAntEhNahwärme", "fiEigAntErNahwärme"};
+        writeOldUserDb(path, nahwaerme);
+        const QStringList beforeNames = [&] {
+            QStringList names;
+            for (const auto& c : UserSchema::projectColumns())
+                if (!nahwaerme.contains(QString::fromUtf8(c.name)))
+                    names << QString::fromUtf8(c.name);
+            return names;
+        }();
+        {
+            Databases dbs(TestDb::generatedMaster(), path);
+            const auto info = tableInfo(dbs.user(), QStringLiteral("TAVO"));
+            QCOMPARE(info.size(), beforeNames.size() + 6);
+            const QList<QPair<QString, QString>> added = info.mid(beforeNames.size());
+            const QList<QPair<QString, QString>> expected = {
+                {"ifKoEhNahwärme", "DOUBLE"}, {"ifKoErNahwärme", "DOUBLE"},  {"ifLfmNahwärme", "INTEGER"},
+                {"ifLfmAnschlNahwärme", "INTEGER"}, {"fiEigAntEhNahwärme", "DOUBLE"}, {"fiEigAntErNahwärme", "DOUBLE"}};
+            QCOMPARE(added, expected);
+            // Existing rows read the new numeric columns as 0.
+            const QVariant v = Sql::scalar(dbs.user(), QStringLiteral("SELECT ifLfmNahwärme FROM TAVO WHERE ID = 7"));
+            QVERIFY(v.isNull());
+            QCOMPARE(NumberFormat::toDouble(v), 0.0);
+        }
+        // A second open finds everything in place and changes nothing (an ALTER would fail on a duplicate).
+        Databases again(TestDb::generatedMaster(), path);
+        QCOMPARE(tableInfo(again.user(), QStringLiteral("TAVO")).size(), beforeNames.size() + 6);
+    }
+
+    void upgradeAddsReferenceYearAsInteger() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("alt.db"));
+        writeOldUserDb(path, {QStringLiteral("Bezugsjahr")});
+        Databases dbs(TestDb::generatedMaster(), path);
+        const auto info = tableInfo(dbs.user(), QStringLiteral("TAVO"));
+        QCOMPARE(info.last(), qMakePair(QStringLiteral("Bezugsjahr"), QStringLiteral("INTEGER")));
+        QCOMPARE(info.size(), int(UserSchema::projectColumns().size()));
+    }
+
+    void namesIgnoreAsciiCase() {
+        TestDb db;
+        QSqlQuery q = Sql::exec(db.master(), QStringLiteral("SELECT PG_NAME FROM pg ORDER BY id"));
+        QVERIFY(q.next());
+        QVERIFY(!q.value(0).toString().isEmpty());
+        QVERIFY(Sql::exec(db.master(), QStringLiteral("SELECT * FROM AUSWERTUNG_TYPEN")).next());
+        const int id = db.insertProject({{"PG_Name", "X"}});
+        QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT pg_name FROM tavo WHERE id = ?"), {id}).toString(),
+                 QStringLiteral("X"));
+    }
+
+    void resultColumnsDefaultToZeroAndCascade() {
+        TestDb db;
+        const int id = db.insertProject({{"Beschreibung", "a"}});
+        const int other = db.insertProject({{"Beschreibung", "b"}});
+        db.insertRow(QStringLiteral("Auswertung"), {{"TAVO", id}, {"Jahr", 1}, {"Ausgabe", 5.5}});
+        db.insertRow(QStringLiteral("bBvB"), {{"TAVO", id}, {"Alter", 3}, {"Jahr", 1}});
+        Sql::exec(db.user(), QStringLiteral("UPDATE bBvB SET Bewohner = Bewohner + 2.5 WHERE TAVO = ?"), {id});
+        QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT Einnahme FROM Auswertung")).toDouble(), 0.0);
+        QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT Sum(Einnahme) - Sum(Ausgabe) FROM Auswertung"))
+                     .toDouble(), -5.5);
+        QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT Bewohner FROM bBvB")).toDouble(), 2.5);
+
+        for (const QString& table : {QStringLiteral("Bebauung"), QStringLiteral("Besiedelung"),
+                                     QStringLiteral("Sonderausgaben"), QStringLiteral("bWvB")}) {
+            db.insertRow(table, {{"TAVO", id}});
+            db.insertRow(table, {{"TAVO", other}});
+        }
+        Sql::exec(db.user(), QStringLiteral("DELETE FROM TAVO WHERE ID = ?"), {id});
+        for (const QString& table : {QStringLiteral("Bebauung"), QStringLiteral("Besiedelung"),
+                                     QStringLiteral("Sonderausgaben"), QStringLiteral("bWvB"),
+                                     QStringLiteral("Auswertung"), QStringLiteral("bBvB")}) {
+            QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT count(*) FROM %1 WHERE TAVO = ?").arg(table), {id})
+                         .toInt(), 0);
+        }
+        QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT count(*) FROM Bebauung WHERE TAVO = ?"), {other})
+                     .toInt(), 1);
+    }
+
+    void numbersFollowTheLocale() {
+        const QLocale saved;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        bool ok = false;
+        QCOMPARE(NumberFormat::parse(QStringLiteral("8,5"), &ok), 8.5);
+        QVERIFY(ok);
+        QCOMPARE(NumberFormat::parse(QStringLiteral("1.234,5"), &ok), 1234.5);
+        QCOMPARE(NumberFormat::money(1234567.891), QStringLiteral("1.234.567,89"));
+        QCOMPARE(NumberFormat::general(1234567.25), QStringLiteral("1234567,25"));
+        NumberFormat::parse(QStringLiteral("abc"), &ok);
+        QVERIFY(!ok);
+        NumberFormat::parse(QString(), &ok);
+        QVERIFY(!ok);
+        QVERIFY_THROWS_EXCEPTION(TavoError, NumberFormat::parseOrThrow(QStringLiteral("x"), QStringLiteral("Breite")));
+        QLocale::setDefault(NumberFormat::localeFor(QLocale(QLocale::German, QLocale::Austria)));
+        QCOMPARE(NumberFormat::money(-1229117.14), QStringLiteral("-1.229.117,14"));
+        QCOMPARE(NumberFormat::localeFor(QLocale(QLocale::English, QLocale::UnitedStates)),
+                 QLocale(QLocale::English, QLocale::UnitedStates));
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(NumberFormat::parse(QStringLiteral("8.5"), &ok), 8.5);
+        QCOMPARE(NumberFormat::general(8.5), QStringLiteral("8.5"));
+        QLocale::setDefault(saved);
+    }
+
+    void missingDatabaseIsReportedAndNotCreated() {
+        QTemporaryDir dir;
+        const QString user = dir.filePath(QStringLiteral("TAVO_User.db"));
+        try {
+            Databases dbs(TestDb::generatedMaster(), user);
+            QFAIL("a missing user database must not open");
+        } catch (const TavoError& e) {
+            QVERIFY2(e.message().contains(QFileInfo(user).absoluteFilePath()), qPrintable(e.message()));
+        }
+        QVERIFY(!QFile::exists(user));
+        Databases::createUserDatabase(user);
+        const QString master = dir.filePath(QStringLiteral("TAVO_Master.db"));
+        try {
+            Databases dbs(master, user);
+            QFAIL("a missing master database must not open");
+        } catch (const TavoError& e) {
+            QVERIFY(e.message().contains(master));
+        }
+        QVERIFY(!QFile::exists(master));
+        // A file that is no database is refused with its path too.
+        QFile junk(master);
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("kein SQLite");
+        junk.close();
+        QVERIFY_THROWS_EXCEPTION(TavoError, Databases(master, user));
+    }
+
+    void masterIsReadOnlyAndStoredQueriesWork() {
+        TestDb db;
+        QSqlQuery q(db.master());
+        QVERIFY(!q.exec(QStringLiteral("DELETE FROM PG")));
+        QVERIFY(Sql::scalar(db.master(), QStringLiteral("SELECT count(*) FROM PG")).toInt() >= 12);
+
+        const int a = db.insertProject({{"Projekt", "Nord"}, {"PG", 301}});
+        const int b = db.insertProject({{"Projekt", "Nord"}, {"PG", 301}});
+        for (int year = 1; year <= 2; ++year)
+            for (int age : {2, 4, 8, 40}) {
+                db.insertRow(QStringLiteral("bBvB"), {{"TAVO", a}, {"Alter", age}, {"Jahr", year}, {"Bewohner", 1.0}});
+                db.insertRow(QStringLiteral("bBvB"), {{"TAVO", b}, {"Alter", age}, {"Jahr", year}, {"Bewohner", 2.0}});
+            }
+        QSqlQuery one = Sql::storedQuery(db.user(), QStringLiteral("Bewohner_bBvB"),
+                                         {{"TAVO1", a}, {"TAVO2", a}, {"TAVO3", a},
+                                          {"Faktor1", 0.5}, {"Faktor2", 0.5}, {"Faktor3", 0.5}});
+        QVERIFY(one.next());
+        QCOMPARE(one.record().fieldName(2), QStringLiteral("Volksschüler"));
+        QCOMPARE(one.value(0).toInt(), 1);
+        QCOMPARE(one.value(1).toDouble(), 0.5);
+        QCOMPARE(one.value(2).toDouble(), 0.5);
+        QCOMPARE(one.value(3).toDouble(), 2.0);
+        QVERIFY(one.next());
+        QVERIFY(!one.next());
+        QSqlQuery group = Sql::storedQuery(db.user(), QStringLiteral("Bewohner_bBvB_Projekt"),
+                                           {{"Projekt1", "Nord"}, {"Projekt2", "Nord"}, {"Projekt3", "Nord"},
+                                            {"Faktor1", 1.0}, {"Faktor2", 1.0}, {"Faktor3", 1.0}});
+        QVERIFY(group.next());
+        QCOMPARE(group.value(3).toDouble(), 12.0);
+
+        Sql::exec(db.user(), QStringLiteral("DELETE FROM TAVO_Abfragen WHERE Name = 'Bewohner_gBvB'"));
+        try {
+            Sql::storedQuery(db.user(), QStringLiteral("Bewohner_gBvB"), {});
+            QFAIL("missing stored query must be reported");
+        } catch (const TavoError& e) {
+            QVERIFY(e.message().contains(QStringLiteral("Bewohner_gBvB")));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(DataStoreTest)
+#include "test_datastore.moc"

@@ -1,0 +1,256 @@
+#include <QCheckBox>
+#include <QFontDialog>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "gui/print/PrintDialog.h"
+#include "gui/print/TablePrinter.h"
+#include "support/Modal.h"
+
+namespace {
+
+// A result grid like the expenditure grid: Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe.
+std::unique_ptr<QStandardItemModel> expenditureModel(int rows) {
+    auto model = std::make_unique<QStandardItemModel>(rows, 5);
+    for (int r = 0; r < rows; ++r) {
+        model->setData(model->index(r, 0), r / 10 + 1);
+        model->setData(model->index(r, 1), QStringLiteral("Kanal"));
+        model->setData(model->index(r, 2), QStringLiteral("Zeile %1").arg(r + 1));
+        model->setData(model->index(r, 3), QStringLiteral("Gemeinde"));
+        model->setData(model->index(r, 4), 1234.5 * (r + 1));
+    }
+    return model;
+}
+
+QList<PrintColumn> expenditureColumns() {
+    return {{0, QStringLiteral("Jahr"), 25, CellFormat::Plain, Qt::AlignRight, {}},
+            {1, QStringLiteral("Typ"), 85, CellFormat::Plain, Qt::AlignLeft, {}},
+            {2, QStringLiteral("Bezeichnung"), 265, CellFormat::Plain, Qt::AlignLeft, {}},
+            {3, QStringLiteral("Kostenträger"), 90, CellFormat::Plain, Qt::AlignLeft, {}},
+            {4, QStringLiteral("Ausgabe"), 80, CellFormat::Money, Qt::AlignRight, {}}};
+}
+
+QPrinter* pdfPrinter(QPrinter& printer, const QString& path) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    return &printer;
+}
+
+// The text of one page of a PDF file, as pdftotext extracts it (layout kept).
+QString pageText(const QString& pdf, int page) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
+                   QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
+    if (!process.waitForFinished(30000))
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+int pdfPages(const QString& pdf) {
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {pdf});
+    process.waitForFinished(30000);
+    const QString info = QString::fromUtf8(process.readAllStandardOutput());
+    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+class GuiOutputPrint : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void cellFormats();
+    void macros();
+    void longTablePrintsOnSeveralPages();
+    void fitToPageWidthScalesTheTable();
+    void dialogDefaultsAndKeptSettings();
+    void fontButtonsChangeOnlyOnConfirm();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void GuiOutputPrint::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QVERIFY(m_dir.isValid());
+}
+
+void GuiOutputPrint::cellFormats() {
+    PrintColumn money{0, QStringLiteral("A"), 80, CellFormat::Money, Qt::AlignRight, {}};
+    QCOMPARE(TablePrinter::cellText(money, 1234567.891), QStringLiteral("1.234.567,89"));
+    QCOMPARE(TablePrinter::cellText(money, -0.5), QStringLiteral("-0,50"));
+    QCOMPARE(TablePrinter::cellText(money, QVariant()), QString());
+    PrintColumn decimal{0, QStringLiteral("B"), 80, CellFormat::OneDecimal, Qt::AlignRight, {}};
+    QCOMPARE(TablePrinter::cellText(decimal, 12345.66), QStringLiteral("12.345,7"));
+    PrintColumn plain{0, QStringLiteral("C"), 80, CellFormat::Plain, Qt::AlignLeft, {}};
+    QCOMPARE(TablePrinter::cellText(plain, 8.5), QStringLiteral("8,5"));
+    QCOMPARE(TablePrinter::cellText(plain, 12), QStringLiteral("12"));
+    QCOMPARE(TablePrinter::cellText(plain, QStringLiteral("Kanal")), QStringLiteral("Kanal"));
+    plain.formatter = [](const QVariant& v) { return QStringLiteral("<%1>").arg(v.toString()); };
+    QCOMPARE(TablePrinter::cellText(plain, QStringLiteral("x")), QStringLiteral("<x>"));
+}
+
+void GuiOutputPrint::macros() {
+    const QDateTime now(QDate(2026, 3, 7), QTime(14, 5));
+    const QLocale locale;
+    QCOMPARE(TablePrinter::expandMacros(QStringLiteral("Seite: &[Page] von &[Pages]"), 2, 5, now),
+             QStringLiteral("Seite: 2 von 5"));
+    QCOMPARE(
+        TablePrinter::expandMacros(QStringLiteral("&[Date]|&[ShortDate]|&[LongDate]|&[Time]"), 1, 1, now),
+        locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char('|') +
+            locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char('|') +
+            locale.toString(now.date(), QLocale::LongFormat) + QLatin1Char('|') +
+            locale.toString(now.time(), QLocale::ShortFormat));
+    QVERIFY(TablePrinter::expandMacros(QStringLiteral("&[LongDate]"), 1, 1, now)
+                .contains(QStringLiteral("März")));
+    QCOMPARE(TablePrinter::expandMacros(QStringLiteral("TAVO"), 1, 1, now), QStringLiteral("TAVO"));
+}
+
+void GuiOutputPrint::longTablePrintsOnSeveralPages() {
+    auto model = expenditureModel(150);
+    PrintDialog dialog(nullptr);
+    dialog.findChild<QLineEdit*>(QStringLiteral("edKMitte"))->setText(QStringLiteral("von &[Pages]"));
+    dialog.setJob({model.get(),
+                   expenditureColumns(),
+                   {"", "", "", "Summe:", "9.999,00"},
+                   QStringLiteral("17"),
+                   QStringLiteral("301"),
+                   QStringLiteral("Talheim"),
+                   QStringLiteral("Wohnanlage Sonnenhang")});
+    const QString pdf = m_dir.filePath(QStringLiteral("long.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    const int pages = dialog.printTo(pdfPrinter(printer, pdf));
+    QVERIFY2(pages >= 3, qPrintable(QString::number(pages)));
+    QCOMPARE(pdfPages(pdf), pages);
+
+    const QString today = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    int rowsSeen = 0;
+    for (int page = 1; page <= pages; ++page) {
+        const QString text = pageText(pdf, page);
+        QVERIFY2(text.contains(today), qPrintable(text.left(300)));
+        QVERIFY(text.contains(QStringLiteral("Seite: %1").arg(page)));
+        QVERIFY(text.contains(QStringLiteral("von %1").arg(pages)));
+        QVERIFY(text.contains(QStringLiteral("TAVO")));
+        QVERIFY(text.contains(QStringLiteral("Bezeichnung"))); // titles repeat on every page
+        QCOMPARE(text.contains(QStringLiteral("Wohnanlage Sonnenhang")), page == 1);
+        QCOMPARE(text.contains(QStringLiteral("301 Talheim")), page == 1);
+        QCOMPARE(text.contains(QStringLiteral("Summe:")), page == pages);
+        rowsSeen += text.count(QRegularExpression(QStringLiteral("Zeile \\d+\\b")));
+    }
+    QCOMPARE(rowsSeen, 150); // every row once, none lost at a page break
+    QVERIFY(pageText(pdf, 1).contains(QStringLiteral("1.234,50")));
+    QVERIFY(pageText(pdf, pages).contains(QStringLiteral("Zeile 150")));
+}
+
+void GuiOutputPrint::fitToPageWidthScalesTheTable() {
+    // A grid twice as wide as the page: unscaled, its last column runs off the paper.
+    auto model = expenditureModel(120);
+    QList<PrintColumn> columns = expenditureColumns();
+    for (PrintColumn& column : columns)
+        column.width *= 3;
+    columns.last().title = QStringLiteral("Letzte");
+
+    const auto printWith = [&](bool fit, const QString& name) {
+        PrintOptions options;
+        options.fitToPageWidth = fit;
+        options.header.left = QStringLiteral("Kopf");
+        PrintTable table;
+        table.model = model.get();
+        table.columns = columns;
+        QPrinter printer(QPrinter::HighResolution);
+        TablePrinter tablePrinter(table, options);
+        const int pages = tablePrinter.print(pdfPrinter(printer, m_dir.filePath(name)));
+        return pages;
+    };
+    const int unscaled = printWith(false, QStringLiteral("wide.pdf"));
+    const int fitted = printWith(true, QStringLiteral("fit.pdf"));
+    QVERIFY2(fitted < unscaled, qPrintable(QStringLiteral("%1 / %2").arg(fitted).arg(unscaled)));
+    QVERIFY(pageText(m_dir.filePath(QStringLiteral("fit.pdf")), 1).contains(QStringLiteral("Letzte")));
+    QVERIFY(!pageText(m_dir.filePath(QStringLiteral("wide.pdf")), 1).contains(QStringLiteral("Letzte")));
+}
+
+void GuiOutputPrint::dialogDefaultsAndKeptSettings() {
+    QWidget owner;
+    PrintDialog dialog(&owner);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("drucke Auswahl"));
+    const auto edit = [&](const char* name) { return dialog.findChild<QLineEdit*>(QLatin1String(name)); };
+    QCOMPARE(edit("edKLinks")->text(), QStringLiteral("&[Date]"));
+    QCOMPARE(edit("edKMitte")->text(), QString());
+    QCOMPARE(edit("edKRechts")->text(), QStringLiteral("Seite: &[Page]"));
+    QCOMPARE(edit("edFLinks")->text(), QStringLiteral("TAVO"));
+    QCOMPARE(edit("edFMitte")->text(), QString());
+    QCOMPARE(edit("edFRechts")->text(), QString());
+    auto* fit = dialog.findChild<QCheckBox*>(QStringLiteral("cbAlleSpalten"));
+    QCOMPARE(fit->text(), QStringLiteral("auf  eine Seite"));
+    QVERIFY(!fit->isChecked());
+
+    // The user changes texts and the option, closes with "S&chließen"; the next request shows them.
+    auto model = expenditureModel(3);
+    onNextModal([&](QWidget* modal) {
+        QCOMPARE(modal, &dialog);
+        if (!qEnvironmentVariableIsEmpty("TAVO_SCREENSHOT_DIR"))
+            dialog.grab().save(
+                QDir(qEnvironmentVariable("TAVO_SCREENSHOT_DIR")).filePath("print-dialog.png"));
+        QTest::keyClicks(edit("edFRechts"), QStringLiteral("Planung"));
+        QTest::keyClick(fit, Qt::Key_Space);
+        auto* close = dialog.findChild<QPushButton*>(QStringLiteral("BitBtn1"));
+        QCOMPARE(close->text(), QStringLiteral("S&chließen"));
+        QTest::mouseClick(close, Qt::LeftButton);
+    });
+    dialog.printModel({model.get(), expenditureColumns(), {}, "1", "301", "Talheim", "A"});
+    QVERIFY(!dialog.isVisible());
+
+    onNextModal([&](QWidget*) { dialog.reject(); });
+    dialog.printModel({model.get(), expenditureColumns(), {}, "2", "302", "Oberau", "B"});
+    QCOMPARE(edit("edFRechts")->text(), QStringLiteral("Planung"));
+    QVERIFY(fit->isChecked());
+    const PrintOptions options = dialog.printOptions();
+    QVERIFY(options.fitToPageWidth);
+    QCOMPARE(options.footer.right, QStringLiteral("Planung"));
+    QCOMPARE(options.header.right, QStringLiteral("Seite: &[Page]"));
+    QCOMPARE(dialog.printTable().beforeGrid,
+             (QStringList{"", "2", "302 Oberau", "B", ""})); // taken from the latest request
+    QCOMPARE(dialog.printTable().beforeGridFont.pointSize(), 12);
+}
+
+void GuiOutputPrint::fontButtonsChangeOnlyOnConfirm() {
+    PrintDialog dialog(nullptr);
+    const QFont before = dialog.headerFont();
+    QCOMPARE(before.pointSize(), 8);
+    auto* headerButton = dialog.findChild<QPushButton*>(QStringLiteral("btKFont"));
+    auto* footerButton = dialog.findChild<QPushButton*>(QStringLiteral("btFFont"));
+    QCOMPARE(headerButton->toolTip(), QStringLiteral("wähle Font"));
+
+    onNextModal([](QWidget* modal) {
+        QVERIFY(qobject_cast<QFontDialog*>(modal));
+        static_cast<QDialog*>(modal)->reject();
+    });
+    QTest::mouseClick(headerButton, Qt::LeftButton);
+    QCOMPARE(dialog.headerFont(), before);
+
+    onNextModal([](QWidget* modal) {
+        auto* fonts = qobject_cast<QFontDialog*>(modal);
+        QVERIFY(fonts);
+        QFont chosen = fonts->currentFont();
+        chosen.setPointSize(14);
+        fonts->setCurrentFont(chosen);
+        fonts->accept();
+    });
+    QTest::mouseClick(footerButton, Qt::LeftButton);
+    QCOMPARE(dialog.footerFont().pointSize(), 14);
+    QCOMPARE(dialog.headerFont(), before);
+    QCOMPARE(dialog.printOptions().footer.font.pointSize(), 14);
+}
+
+QTEST_MAIN(GuiOutputPrint)
+#include "test_print_dialog.moc"
