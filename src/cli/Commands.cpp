@@ -13,6 +13,10 @@ const QList<CliCommand>& cliCommands() {
          "ausgaben|einnahmen|saldo|wohneinheiten|bewohner\n"
          "                  [--kostentraeger NAME] [--typ NAME] [--gruppierung TEXT] [--gebiet 0..4]",
          cmdExport},
+        {"kennzahlen",
+         "kennzahlen [--master DATEI] [--user DATEI] --project ID [--project ID ...]\n"
+         "                  [--kostentraeger NAME|alle] [--zinssatz PROZENT] [--format text|csv|json]",
+         cmdKennzahlen},
     };
     return commands;
 }

@@ -46,3 +46,4 @@ void printError(const QString& message);
 int cmdInit(const QStringList& args);
 int cmdCalc(const QStringList& args);
 int cmdExport(const QStringList& args);
+int cmdKennzahlen(const QStringList& args);

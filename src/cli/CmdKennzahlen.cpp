@@ -1,0 +1,254 @@
+// tavo-cli kennzahlen: the key figures of one or more calculated projects as a readable table, as
+// CSV for a German spreadsheet or as JSON for scripts.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli/Commands.h"
+#include "core/data/Databases.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/TavoError.h"
+#include "core/results/CsvWriter.h"
+#include "core/results/KeyFigures.h"
+
+namespace {
+
+const QString kUsage = QStringLiteral(
+    "Aufruf: tavo-cli kennzahlen [--master DATEI] [--user DATEI] --project ID [--project ID ...]\n"
+    "                            [--kostentraeger NAME|alle] [--zinssatz PROZENT] [--format text|csv|json]");
+
+const QString kAll = QStringLiteral("alle");
+
+struct Request {
+    QList<int> projects;
+    KeyFigureOptions options;
+    QString format = QStringLiteral("text");
+    QString master;
+    QString user;
+};
+
+// A rate as typed: "3", "3,5" or "3.5". Below -100 % the discounting makes no sense.
+std::optional<double> parseRate(const QString& text) {
+    QString plain = text.trimmed();
+    plain.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double rate = plain.toDouble(&ok);
+    if (!ok || !std::isfinite(rate) || rate <= -100.0)
+        return std::nullopt;
+    return rate;
+}
+
+// Reads the arguments into request; returns a German message on a usage error.
+QString parseArguments(const QStringList& args, Request& request) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption master(QStringLiteral("master"), QString(), QStringLiteral("DATEI"));
+    const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("DATEI"));
+    const QCommandLineOption project(QStringLiteral("project"), QString(), QStringLiteral("ID"));
+    const QCommandLineOption bearer(QStringLiteral("kostentraeger"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption rate(QStringLiteral("zinssatz"), QString(), QStringLiteral("PROZENT"));
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
+    parser.addOptions({master, user, project, bearer, rate, format});
+    if (!parser.parse(QStringList{QStringLiteral("tavo-cli")} + args)) {
+        if (!parser.unknownOptionNames().isEmpty())
+            return QStringLiteral("Unbekannte Option: --%1").arg(parser.unknownOptionNames().first());
+        return QStringLiteral("Einer Option fehlt ihr Wert.");
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("Unerwartetes Argument: %1").arg(parser.positionalArguments().first());
+    if (!parser.isSet(project))
+        return QStringLiteral("Es fehlt --project.");
+    for (const QString& text : parser.values(project)) {
+        bool ok = false;
+        const int id = text.trimmed().toInt(&ok);
+        if (!ok || id < 1)
+            return QStringLiteral("Ungültige Projektnummer: %1").arg(text);
+        request.projects << id;
+    }
+    const QString bearerName = parser.isSet(bearer) ? parser.value(bearer) : request.options.costBearer;
+    request.options.costBearer = bearerName == kAll ? QString() : bearerName;
+    if (parser.isSet(rate)) {
+        const auto percent = parseRate(parser.value(rate));
+        if (!percent)
+            return QStringLiteral("Ungültiger Zinssatz: %1 (eine Zahl in Prozent, z. B. 3 oder 3,5)")
+                .arg(parser.value(rate));
+        request.options.discountRate = *percent;
+    }
+    if (parser.isSet(format))
+        request.format = parser.value(format);
+    if (!QStringList{QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json")}.contains(
+            request.format))
+        return QStringLiteral("Unbekanntes Format: %1 (möglich: text|csv|json)").arg(request.format);
+    const QString dir = Databases::programDir();
+    request.master =
+        parser.isSet(master) ? parser.value(master) : QDir(dir).filePath(Databases::MasterFileName);
+    request.user = parser.isSet(user) ? parser.value(user) : QDir(dir).filePath(Databases::UserFileName);
+    return QString();
+}
+
+// One cell of the text table.
+QString textCell(const KeyFigureLine& line, const QVariant& value) {
+    if (value.isNull())
+        return line.missingText;
+    switch (line.kind) {
+    case KeyFigureLine::Kind::Text:
+        return value.toString();
+    case KeyFigureLine::Kind::Integer:
+        return QString::number(value.toInt());
+    case KeyFigureLine::Kind::Amount:
+        return NumberFormat::money(value.toDouble());
+    case KeyFigureLine::Kind::Quantity:
+        return NumberFormat::fixed(value.toDouble(), 1);
+    case KeyFigureLine::Kind::Rate:
+        return NumberFormat::general(value.toDouble());
+    }
+    return value.toString();
+}
+
+// Captions left-aligned, one column per project: text left-aligned, numbers right-aligned.
+QString textTable(const QList<KeyFigures>& projects) {
+    const QList<KeyFigureLine> lines = keyFigureTable(projects);
+    QList<QStringList> cells;
+    QStringList header{QStringLiteral("Kennzahl")};
+    for (const KeyFigures& f : projects)
+        header << QStringLiteral("Projekt %1").arg(f.projectId);
+    cells << header;
+    for (const KeyFigureLine& line : lines) {
+        QStringList row{line.caption};
+        for (const QVariant& value : line.values)
+            row << textCell(line, value);
+        cells << row;
+    }
+    QList<int> widths(header.size(), 0);
+    for (const QStringList& row : cells)
+        for (int c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], static_cast<int>(row[c].size()));
+    QString text =
+        QStringLiteral("Kennzahlen (Beträge in €, Projektjahre 1 bis %1)\n\n").arg(KeyFigures::Years);
+    for (int r = 0; r < cells.size(); ++r) {
+        if (r > 1 && lines[r - 1].section != lines[r - 2].section)
+            text += QLatin1Char('\n'); // a blank line between the blocks
+        const bool leftAligned = r == 0 || lines[r - 1].kind == KeyFigureLine::Kind::Text;
+        QString out = cells[r][0].leftJustified(widths[0]);
+        for (int c = 1; c < cells[r].size(); ++c)
+            out += QStringLiteral("  ") + (leftAligned ? cells[r][c].leftJustified(widths[c])
+                                                       : cells[r][c].rightJustified(widths[c]));
+        while (out.endsWith(QLatin1Char(' ')))
+            out.chop(1);
+        text += out + QLatin1Char('\n');
+    }
+    return text;
+}
+
+QByteArray csvTable(const QList<KeyFigures>& projects) {
+    QList<QVariantList> rows;
+    QVariantList header{QStringLiteral("Kennzahl")};
+    for (const KeyFigures& f : projects)
+        header << QStringLiteral("Projekt %1").arg(f.projectId);
+    rows << header;
+    for (const KeyFigureLine& line : keyFigureTable(projects))
+        rows << (QVariantList{line.caption} + line.values);
+    return CsvWriter::document(rows);
+}
+
+QJsonValue optionalJson(const std::optional<double>& value) {
+    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonArray yearArray(const KeyFigures::YearValues& values) {
+    QJsonArray array;
+    for (int j = 1; j <= KeyFigures::Years; ++j)
+        array << values[j];
+    return array;
+}
+
+QJsonObject jsonProject(const KeyFigures& f) {
+    QJsonArray types;
+    for (const TypeTotals& t : f.jeTyp)
+        types << QJsonObject{{QStringLiteral("typ"), t.typ},
+                             {QStringLiteral("ausgaben"), t.ausgaben},
+                             {QStringLiteral("einnahmen"), t.einnahmen},
+                             {QStringLiteral("saldo"), t.saldo}};
+    return QJsonObject{
+        {QStringLiteral("id"), f.projectId},
+        {QStringLiteral("projekt"), f.projekt},
+        {QStringLiteral("beschreibung"), f.beschreibung},
+        {QStringLiteral("pg"), f.pg},
+        {QStringLiteral("kostentraeger"), f.costBearer.isEmpty() ? kAll : f.costBearer},
+        {QStringLiteral("zinssatz"), f.discountRate},
+        {QStringLiteral("ausgaben"), f.ausgaben},
+        {QStringLiteral("einnahmen"), f.einnahmen},
+        {QStringLiteral("saldo"), f.saldo},
+        {QStringLiteral("je_typ"), types},
+        {QStringLiteral("saldo_je_jahr"), yearArray(f.saldoJeJahr)},
+        {QStringLiteral("kumuliert"), yearArray(f.kumuliert)},
+        {QStringLiteral("tiefpunkt"), QJsonObject{{QStringLiteral("jahr"), f.tiefpunkt.jahr},
+                                                  {QStringLiteral("betrag"), f.tiefpunkt.betrag}}},
+        {QStringLiteral("amortisationsjahr"),
+         f.amortisationsjahr ? QJsonValue(*f.amortisationsjahr) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("barwert"), f.barwert},
+        {QStringLiteral("wohneinheiten"), f.wohneinheiten},
+        {QStringLiteral("bewohner"), f.bewohner},
+        {QStringLiteral("saldo_je_wohneinheit"), optionalJson(f.saldoJeWohneinheit)},
+        {QStringLiteral("saldo_je_bewohner"), optionalJson(f.saldoJeBewohner)},
+    };
+}
+
+QByteArray jsonDocument(const QList<KeyFigures>& projects) {
+    QJsonArray list;
+    for (const KeyFigures& f : projects)
+        list << jsonProject(f);
+    return QJsonDocument(QJsonObject{{QStringLiteral("projekte"), list}}).toJson(QJsonDocument::Indented);
+}
+
+void writeOut(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int cmdKennzahlen(const QStringList& args) {
+    Request request;
+    const QString error = parseArguments(args, request);
+    if (!error.isEmpty()) {
+        printError(error + QLatin1Char('\n') + kUsage);
+        return ExitUsage;
+    }
+    QList<KeyFigures> figures;
+    try {
+        const Databases dbs(request.master, request.user);
+        const QString& bearer = request.options.costBearer;
+        const QStringList bearers = keyFigureCostBearers(dbs.master());
+        if (!bearer.isEmpty() && !bearers.contains(bearer))
+            throw TavoError(QStringLiteral("Unbekannter Kostenträger: %1 (möglich: %2, %3)")
+                                .arg(bearer, bearers.join(QStringLiteral(", ")), kAll));
+        for (int id : request.projects) {
+            figures << computeKeyFigures(dbs.user(), id, request.options);
+            if (!figures.last().hasResults)
+                throw TavoError(
+                    QStringLiteral(
+                        "Das Projekt %1 hat keine Ergebnisse. Bitte zuerst berechnen (tavo-cli calc "
+                        "--project %1).")
+                        .arg(id));
+        }
+    } catch (const TavoError& e) {
+        printError(e.message());
+        return ExitUsage;
+    }
+    if (request.format == QLatin1String("json"))
+        writeOut(jsonDocument(figures));
+    else if (request.format == QLatin1String("csv"))
+        writeOut(csvTable(figures));
+    else
+        writeOut(textTable(figures).toUtf8());
+    return ExitOk;
+}

@@ -1,0 +1,287 @@
+#include "core/results/KeyFigures.h"
+
+#include <cmath>
+#include <functional>
+
+#include <QSqlQuery>
+#include <QVariant>
+#include <QVariantList>
+
+#include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
+#include "core/data/TavoError.h"
+#include "core/results/ResultQueries.h"
+
+namespace {
+
+// The ledger rows the figures are taken from: the project's years 1 to 20, of one cost bearer or
+// all of them. Values are bound; the condition text is one of two fixed variants.
+struct LedgerFilter {
+    QString where;
+    QVariantList params;
+};
+
+LedgerFilter ledgerFilter(int projectId, const QString& costBearer) {
+    LedgerFilter filter;
+    filter.where = QStringLiteral("WHERE TAVO = ? AND Jahr BETWEEN 1 AND ?");
+    filter.params = {projectId, KeyFigures::Years};
+    if (!costBearer.isEmpty()) {
+        filter.where += QStringLiteral(" AND Kostenträger = ?");
+        filter.params << costBearer;
+    }
+    return filter;
+}
+
+void readProject(const QSqlDatabase& userDb, KeyFigures& figures) {
+    QSqlQuery q = Sql::exec(userDb, QStringLiteral("SELECT Projekt, Beschreibung, PG FROM TAVO WHERE ID = ?"),
+                            {figures.projectId});
+    if (!q.next())
+        throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(figures.projectId));
+    figures.projekt = q.value(0).toString();
+    figures.beschreibung = q.value(1).toString();
+    figures.pg = NumberFormat::toInt(q.value(2));
+}
+
+// Totals over all years and per evaluation type; Total() reads NULL amounts as 0.
+void readTotals(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigures& figures) {
+    QSqlQuery all = Sql::exec(
+        userDb, QStringLiteral("SELECT Total(Ausgabe), Total(Einnahme) FROM Auswertung ") + filter.where,
+        filter.params);
+    if (all.next()) {
+        figures.ausgaben = all.value(0).toDouble();
+        figures.einnahmen = all.value(1).toDouble();
+        figures.saldo = figures.einnahmen - figures.ausgaben;
+    }
+    QSqlQuery types = Sql::exec(userDb,
+                                QStringLiteral("SELECT Coalesce(Typ, ''), Total(Ausgabe), Total(Einnahme) "
+                                               "FROM Auswertung ") +
+                                    filter.where + QStringLiteral(" GROUP BY 1 ORDER BY 1"),
+                                filter.params);
+    while (types.next()) {
+        TypeTotals t;
+        t.typ = types.value(0).toString();
+        t.ausgaben = types.value(1).toDouble();
+        t.einnahmen = types.value(2).toDouble();
+        t.saldo = t.einnahmen - t.ausgaben;
+        figures.jeTyp << t;
+    }
+}
+
+void readYears(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigures& figures) {
+    QSqlQuery years =
+        Sql::exec(userDb,
+                  QStringLiteral("SELECT Jahr, Total(Einnahme) - Total(Ausgabe) FROM Auswertung ") +
+                      filter.where + QStringLiteral(" GROUP BY Jahr"),
+                  filter.params);
+    while (years.next()) {
+        const int jahr = years.value(0).toInt();
+        if (jahr >= 1 && jahr <= KeyFigures::Years)
+            figures.saldoJeJahr[jahr] = years.value(1).toDouble();
+    }
+}
+
+// Dwelling units and inhabitants of the building area in the last year, with the balance per unit.
+void readPopulation(const QSqlDatabase& userDb, KeyFigures& figures) {
+    figures.wohneinheiten =
+        Sql::scalar(
+            userDb,
+            QStringLiteral("SELECT Total(Coalesce(EFHg, 0) + Coalesce(EFHk, 0) + Coalesce(RHg, 0) + "
+                           "Coalesce(RHk, 0) + Coalesce(GWB, 0)) FROM bWvB WHERE TAVO = ? AND Jahr = ?"),
+            {figures.projectId, KeyFigures::Years})
+            .toDouble();
+    figures.bewohner =
+        Sql::scalar(userDb, QStringLiteral("SELECT Total(Bewohner) FROM bBvB WHERE TAVO = ? AND Jahr = ?"),
+                    {figures.projectId, KeyFigures::Years})
+            .toDouble();
+    if (figures.wohneinheiten != 0.0)
+        figures.saldoJeWohneinheit = figures.saldo / figures.wohneinheiten;
+    if (figures.bewohner != 0.0)
+        figures.saldoJeBewohner = figures.saldo / figures.bewohner;
+}
+
+} // namespace
+
+void deriveYearFigures(KeyFigures& figures) {
+    constexpr int last = KeyFigures::Years;
+    double running = 0.0;
+    double barwert = 0.0;
+    const double factor = 1.0 + figures.discountRate / 100.0;
+    for (int j = 1; j <= last; ++j) {
+        running += figures.saldoJeJahr[j];
+        figures.kumuliert[j] = running;
+        barwert += figures.saldoJeJahr[j] / std::pow(factor, j);
+    }
+    figures.barwert = barwert;
+
+    // Strictly smaller only, so a tie keeps the first year.
+    figures.tiefpunkt = {1, figures.kumuliert[1]};
+    for (int j = 2; j <= last; ++j)
+        if (figures.kumuliert[j] < figures.tiefpunkt.betrag)
+            figures.tiefpunkt = {j, figures.kumuliert[j]};
+
+    // Walk back from the last year while the cumulative balance is not negative.
+    figures.amortisationsjahr.reset();
+    int first = last + 1;
+    while (first > 1 && figures.kumuliert[first - 1] >= 0.0)
+        --first;
+    if (first <= last)
+        figures.amortisationsjahr = first;
+}
+
+KeyFigures computeKeyFigures(const QSqlDatabase& userDb, int projectId, const KeyFigureOptions& options) {
+    KeyFigures figures;
+    figures.projectId = projectId;
+    figures.costBearer = options.costBearer;
+    figures.discountRate = options.discountRate;
+    readProject(userDb, figures);
+    figures.hasResults =
+        Sql::scalar(userDb, QStringLiteral("SELECT EXISTS (SELECT 1 FROM Auswertung WHERE TAVO = ?)"),
+                    {projectId})
+            .toInt() != 0;
+    const LedgerFilter filter = ledgerFilter(projectId, options.costBearer);
+    readTotals(userDb, filter, figures);
+    readYears(userDb, filter, figures);
+    deriveYearFigures(figures);
+    readPopulation(userDb, figures);
+    return figures;
+}
+
+QStringList keyFigureCostBearers(const QSqlDatabase& master) {
+    QStringList bearers = ResultQueries::loadFilterItems(master).costBearers;
+    bearers.removeLast(); // the filter's "no restriction" item
+    return bearers;
+}
+
+namespace {
+
+using Kind = KeyFigureLine::Kind;
+using Better = KeyFigureLine::Better;
+using Section = KeyFigureLine::Section;
+
+QVariant optionalValue(const std::optional<double>& value) {
+    return value ? QVariant(*value) : QVariant();
+}
+
+QVariant optionalValue(const std::optional<int>& value) {
+    return value ? QVariant(*value) : QVariant();
+}
+
+// The totals of one type in a project; a type without rows there sums to 0.
+TypeTotals typeTotals(const KeyFigures& figures, const QString& typ) {
+    for (const TypeTotals& t : figures.jeTyp)
+        if (t.typ == typ)
+            return t;
+    TypeTotals none;
+    none.typ = typ;
+    return none;
+}
+
+class TableBuilder {
+public:
+    explicit TableBuilder(const QList<KeyFigures>& projects) : m_projects(projects) {}
+
+    void add(const QString& caption, Kind kind, Better better,
+             const std::function<QVariant(const KeyFigures&)>& value,
+             const QString& missingText = QStringLiteral("–")) {
+        KeyFigureLine line;
+        line.caption = caption;
+        line.section = m_section;
+        line.kind = kind;
+        line.better = better;
+        line.missingText = missingText;
+        for (const KeyFigures& figures : m_projects)
+            line.values << value(figures);
+        m_lines << line;
+    }
+
+    // Lines added from now on belong to section.
+    void begin(Section section) { m_section = section; }
+
+    QList<KeyFigureLine> lines() const { return m_lines; }
+
+private:
+    const QList<KeyFigures>& m_projects;
+    Section m_section = Section::Project;
+    QList<KeyFigureLine> m_lines;
+};
+
+void addProjectLines(TableBuilder& t) {
+    t.begin(Section::Project);
+    t.add(QStringLiteral("Projekt"), Kind::Text, Better::None, [](const KeyFigures& f) { return f.projekt; });
+    t.add(QStringLiteral("Beschreibung"), Kind::Text, Better::None,
+          [](const KeyFigures& f) { return f.beschreibung; });
+    t.add(QStringLiteral("Gemeinde (PG)"), Kind::Integer, Better::None,
+          [](const KeyFigures& f) { return f.pg; });
+    t.add(QStringLiteral("Kostenträger"), Kind::Text, Better::None,
+          [](const KeyFigures& f) { return f.costBearer.isEmpty() ? QStringLiteral("alle") : f.costBearer; });
+    t.add(QStringLiteral("Zinssatz (%)"), Kind::Rate, Better::None,
+          [](const KeyFigures& f) { return f.discountRate; });
+}
+
+void addFigureLines(TableBuilder& t) {
+    t.begin(Section::Figures);
+    t.add(QStringLiteral("Ausgaben"), Kind::Amount, Better::Lower,
+          [](const KeyFigures& f) { return f.ausgaben; });
+    t.add(QStringLiteral("Einnahmen"), Kind::Amount, Better::Higher,
+          [](const KeyFigures& f) { return f.einnahmen; });
+    t.add(QStringLiteral("Saldo"), Kind::Amount, Better::Higher, [](const KeyFigures& f) { return f.saldo; });
+    t.add(QStringLiteral("Tiefpunkt kumulierter Saldo"), Kind::Amount, Better::Higher,
+          [](const KeyFigures& f) { return f.tiefpunkt.betrag; });
+    t.add(QStringLiteral("Jahr des Tiefpunkts"), Kind::Integer, Better::None,
+          [](const KeyFigures& f) { return f.tiefpunkt.jahr; });
+    t.add(
+        QStringLiteral("Amortisationsjahr"), Kind::Integer, Better::Lower,
+        [](const KeyFigures& f) { return optionalValue(f.amortisationsjahr); },
+        QStringLiteral("nicht erreicht"));
+    t.add(QStringLiteral("Barwert"), Kind::Amount, Better::Higher,
+          [](const KeyFigures& f) { return f.barwert; });
+    t.add(QStringLiteral("Wohneinheiten (Jahr 20)"), Kind::Quantity, Better::None,
+          [](const KeyFigures& f) { return f.wohneinheiten; });
+    t.add(QStringLiteral("Bewohner (Jahr 20)"), Kind::Quantity, Better::None,
+          [](const KeyFigures& f) { return f.bewohner; });
+    t.add(QStringLiteral("Saldo je Wohneinheit"), Kind::Amount, Better::Higher,
+          [](const KeyFigures& f) { return optionalValue(f.saldoJeWohneinheit); });
+    t.add(QStringLiteral("Saldo je Bewohner"), Kind::Amount, Better::Higher,
+          [](const KeyFigures& f) { return optionalValue(f.saldoJeBewohner); });
+}
+
+// Every type that any of the projects has, by name.
+void addTypeLines(TableBuilder& t, const QList<KeyFigures>& projects) {
+    QStringList types;
+    for (const KeyFigures& f : projects)
+        for (const TypeTotals& total : f.jeTyp)
+            if (!types.contains(total.typ))
+                types << total.typ;
+    types.sort();
+    t.begin(Section::ByType);
+    for (const QString& typ : types) {
+        const QString name = typ.isEmpty() ? QStringLiteral("ohne Typ") : typ;
+        t.add(QStringLiteral("Ausgaben %1").arg(name), Kind::Amount, Better::Lower,
+              [typ](const KeyFigures& f) { return typeTotals(f, typ).ausgaben; });
+        t.add(QStringLiteral("Einnahmen %1").arg(name), Kind::Amount, Better::Higher,
+              [typ](const KeyFigures& f) { return typeTotals(f, typ).einnahmen; });
+        t.add(QStringLiteral("Saldo %1").arg(name), Kind::Amount, Better::Higher,
+              [typ](const KeyFigures& f) { return typeTotals(f, typ).saldo; });
+    }
+}
+
+void addYearLines(TableBuilder& t) {
+    t.begin(Section::ByYear);
+    for (int j = 1; j <= KeyFigures::Years; ++j)
+        t.add(QStringLiteral("Saldo Jahr %1").arg(j), Kind::Amount, Better::None,
+              [j](const KeyFigures& f) { return f.saldoJeJahr[j]; });
+    for (int j = 1; j <= KeyFigures::Years; ++j)
+        t.add(QStringLiteral("kumuliert Jahr %1").arg(j), Kind::Amount, Better::None,
+              [j](const KeyFigures& f) { return f.kumuliert[j]; });
+}
+
+} // namespace
+
+QList<KeyFigureLine> keyFigureTable(const QList<KeyFigures>& projects) {
+    TableBuilder t(projects);
+    addProjectLines(t);
+    addFigureLines(t);
+    addTypeLines(t, projects);
+    addYearLines(t);
+    return t.lines();
+}
