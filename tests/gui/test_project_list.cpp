@@ -74,7 +74,8 @@ QString cell(const QTableView* grid, int row, int column) {
     } while (false)
 
 std::unique_ptr<ProjectListWindow> makeWindow(TestDb& db) {
-    auto window = std::make_unique<ProjectListWindow>(std::make_unique<Databases>(db.masterPath(), db.userPath()));
+    auto window =
+        std::make_unique<ProjectListWindow>(std::make_unique<Databases>(db.masterPath(), db.userPath()));
     window->show();
     return window;
 }

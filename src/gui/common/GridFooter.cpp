@@ -67,7 +67,8 @@ int GridFooter::viewportLeft() const {
 
 QRect GridFooter::cellRect(int column) const {
     const QHeaderView* header = m_view->horizontalHeader();
-    return {viewportLeft() + header->sectionViewportPosition(column), 0, header->sectionSize(column), height()};
+    return {viewportLeft() + header->sectionViewportPosition(column), 0, header->sectionSize(column),
+            height()};
 }
 
 QSize GridFooter::sizeHint() const {
