@@ -20,17 +20,19 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("TAVO - Tavorechner"));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("zeigt den Aufruf"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("zeigt den Aufruf"));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("zeigt die Version"));
     parser.addOption(help);
     parser.addOption(version);
     if (!parser.parse(QApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
         const QStringList unknown = parser.unknownOptionNames();
-        const QString what = !unknown.isEmpty() ? unknown.first()
+        const QString what = !unknown.isEmpty()                       ? unknown.first()
                              : parser.positionalArguments().isEmpty() ? parser.errorText()
                                                                       : parser.positionalArguments().first();
-        std::fprintf(stderr, "Unbekannte Option: %s\nAufruf: tavo [--help | --version]\n", what.toLocal8Bit().constData());
+        std::fprintf(stderr, "Unbekannte Option: %s\nAufruf: tavo [--help | --version]\n",
+                     what.toLocal8Bit().constData());
         return 2;
     }
     if (parser.isSet(help)) {

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     // subcommand.
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("zeigt den Aufruf"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("zeigt den Aufruf"));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("zeigt die Version"));
     parser.addOption(help);
@@ -43,10 +44,11 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("init, calc oder export"));
     if (!parser.parse(app.arguments())) {
         const QStringList unknown = parser.unknownOptionNames();
-        printError(unknown.isEmpty() ? parser.errorText()
-                                     : QStringLiteral("Unbekannte Option: %1%2")
-                                           .arg(unknown.first().size() > 1 ? QStringLiteral("--") : QStringLiteral("-"),
-                                                unknown.first()));
+        printError(unknown.isEmpty()
+                       ? parser.errorText()
+                       : QStringLiteral("Unbekannte Option: %1%2")
+                             .arg(unknown.first().size() > 1 ? QStringLiteral("--") : QStringLiteral("-"),
+                                  unknown.first()));
         std::fputs(cliUsage().toLocal8Bit().constData(), stderr);
         return ExitUsage;
     }

@@ -248,13 +248,15 @@ void TestEngineCli::helpVersionAndOptionForms() {
         QVERIFY(!wrong.err.isEmpty());
     }
     QVERIFY(runProgram(cli, {"--bogus"}).err.contains("Unbekannte Option: --bogus"));
-    QVERIFY(runProgram(cli, {"calc", "--user", "x.db", "--project"}).err.contains("Wert fehlt nach --project"));
+    QVERIFY(
+        runProgram(cli, {"calc", "--user", "x.db", "--project"}).err.contains("Wert fehlt nach --project"));
 
     // --name=value is the same as --name value.
     TestDb db;
     const int id = insertRealisticProject(db);
-    const ProgramOutput calc = runProgram(
-        cli, {"calc", "--master=" + db.masterPath(), "--user=" + db.userPath(), "--project=" + QString::number(id)});
+    const ProgramOutput calc =
+        runProgram(cli, {"calc", "--master=" + db.masterPath(), "--user=" + db.userPath(),
+                         "--project=" + QString::number(id)});
     QCOMPARE(calc.exitCode, 0);
     QVERIFY(ledgerRows(db, id) > 0);
 

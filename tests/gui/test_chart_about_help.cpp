@@ -196,6 +196,12 @@ void GuiOutputWindows::aboutShowsVersionAndPicture() {
     auto* picture = about.findChild<QLabel*>(QStringLiteral("imgAbout"));
     QVERIFY(picture);
     QCOMPARE(picture->pixmap().deviceIndependentSize(), QSizeF(512, 280));
+    // The picture comes from the resource: sky at the top, the green hill at the bottom.
+    const QImage image = picture->pixmap().toImage();
+    const QColor sky = image.pixelColor(0, 0);
+    const QColor hill = image.pixelColor(2, image.height() - 3);
+    QVERIFY(sky.blue() > 180 && sky.red() < 150);
+    QVERIFY(hill.green() > hill.red() && hill.green() > hill.blue());
     auto* text = about.findChild<QPlainTextEdit*>(QStringLiteral("meAbout"));
     QVERIFY(text && text->isReadOnly());
     QVERIFY(text->toPlainText().contains(QStringLiteral("frei")));

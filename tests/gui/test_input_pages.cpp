@@ -20,6 +20,7 @@
 
 #include "core/data/Sql.h"
 #include "core/data/UserSchema.h"
+#include "gui/common/GridFooter.h"
 #include "gui/input/ValueListCombo.h"
 #include "gui/input/DetailGrid.h"
 #include "gui/mainwindow/MainWindow.h"

@@ -74,7 +74,8 @@ QString cell(const QTableView* grid, int row, int column) {
     } while (false)
 
 std::unique_ptr<ProjectListWindow> makeWindow(TestDb& db) {
-    auto window = std::make_unique<ProjectListWindow>(std::make_unique<Databases>(db.masterPath(), db.userPath()));
+    auto window =
+        std::make_unique<ProjectListWindow>(std::make_unique<Databases>(db.masterPath(), db.userPath()));
     window->show();
     return window;
 }
@@ -126,6 +127,19 @@ void ProjectsGuiTest::layoutAndEmptyList() {
     QVERIFY(!window->okButton()->isEnabled());
     QVERIFY(!window->duplicateButton()->isEnabled());
     QVERIFY(!window->navigatorButton(Nav::Delete)->isEnabled());
+    // Each navigator glyph comes from the resource: some of its pixels are drawn, and first and
+    // last differ (the bar on opposite sides).
+    QList<QImage> glyphs;
+    for (Nav which : {Nav::First, Nav::Prior, Nav::Next, Nav::Last, Nav::Delete}) {
+        const QImage glyph = window->navigatorButton(which)->icon().pixmap(16, 16).toImage();
+        int drawn = 0;
+        for (int y = 0; y < glyph.height(); ++y)
+            for (int x = 0; x < glyph.width(); ++x)
+                drawn += glyph.pixelColor(x, y).alpha() > 128 ? 1 : 0;
+        QVERIFY(drawn > 10);
+        glyphs << glyph;
+    }
+    QVERIFY(glyphs[0] != glyphs[3]);
     QVERIFY(window->duplicateButton()->isDefault());
     QCOMPARE(window->closeButton()->text(), QStringLiteral("&Beenden"));
     QCOMPARE(window->newButton()->text(), QStringLiteral("neuer Datensatz..."));

@@ -16,10 +16,14 @@ static void initPictureResource() {
 
 namespace {
 
+qreal deviceRatio() {
+    return qMax<qreal>(1.0, qGuiApp ? qGuiApp->devicePixelRatio() : 1.0);
+}
+
 // Renders the SVG resource into a pixmap of the logical size at the application's device pixel
 // ratio, on white as the pictures have no transparent parts.
 QPixmap render(const QString& resource, const QSize& size) {
-    const qreal ratio = qMax<qreal>(1.0, qGuiApp ? qGuiApp->devicePixelRatio() : 1.0);
+    const qreal ratio = deviceRatio();
     initPictureResource();
     QPixmap pixmap(size * ratio);
     pixmap.setDevicePixelRatio(ratio);
@@ -43,4 +47,22 @@ QPixmap Artwork::splashPicture() {
 
 QPixmap Artwork::aboutPicture() {
     return render(QStringLiteral(":/pictures/about.svg"), QSize(512, 280));
+}
+
+QIcon Artwork::icon(const QString& name, const QColor& color) {
+    initPictureResource();
+    const qreal ratio = deviceRatio();
+    QPixmap pixmap(QSize(16, 16) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    {
+        QSvgRenderer renderer(QStringLiteral(":/icons/%1.svg").arg(name));
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&painter, QRectF(0, 0, 16, 16));
+        // The black shapes take the colour asked for; transparent parts stay transparent.
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(QRectF(0, 0, 16, 16), color);
+    }
+    return QIcon(pixmap);
 }

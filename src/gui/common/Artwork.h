@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QColor>
+#include <QIcon>
 #include <QPixmap>
+#include <QString>
 
 // The pictures of the program, SVG files in the resource :/pictures: a stylised settlement of houses
 // on a green hillside with streets and a sun; the larger pictures add the program's name. Each is
@@ -16,5 +19,9 @@ QPixmap splashPicture();
 
 // The product picture of the About window, 512 x 280 pixels.
 QPixmap aboutPicture();
+
+// A 16 x 16 icon from the resource :/icons (e.g. "nav-first"), drawn in black in its file and
+// shown in color (the palette's button text colour, so it follows the style).
+QIcon icon(const QString& name, const QColor& color);
 
 } // namespace Artwork

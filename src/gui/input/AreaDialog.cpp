@@ -89,7 +89,8 @@ void AreaDialog::showEvent(QShowEvent* event) {
 bool AreaDialog::onLengthOrWidthEntered() {
     m_pendingChange = false;
     try {
-        const double metres = NumberFormat::parseOrThrow(m_runningMetresEdit->text(), QStringLiteral("Laufmeter"));
+        const double metres =
+            NumberFormat::parseOrThrow(m_runningMetresEdit->text(), QStringLiteral("Laufmeter"));
         const double width = NumberFormat::parseOrThrow(m_widthEdit->text(), QStringLiteral("Breite"));
         m_areaEdit->setText(NumberFormat::general(metres * width));
     } catch (const TavoError& e) {

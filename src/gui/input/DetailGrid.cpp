@@ -5,7 +5,6 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPainter>
 #include <QScrollBar>
 #include <QSqlRecord>
 #include <QStyledItemDelegate>
@@ -17,6 +16,7 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "gui/common/GridFooter.h"
 
 namespace {
 
@@ -107,7 +107,8 @@ DetailGrid::DetailGrid(QSqlDatabase userDb, const QString& table, std::vector<De
         const int needed = m_view->horizontalHeader()->fontMetrics().horizontalAdvance(title) + 12;
         m_view->horizontalHeader()->resizeSection(c, qMax(m_model->column(c).width, needed));
     }
-    m_footer = new FooterStrip(m_view, this, this);
+    m_footer = new GridFooter(m_view, this);
+    m_footer->setTextProvider([this](int column) { return footerText(column); });
     bool anySum = false;
     for (int c = 0; c < m_model->columnCount(); ++c)
         anySum = anySum || m_model->column(c).footerSum;
@@ -257,48 +258,4 @@ QString DetailGrid::footerText(int column) const {
 
 void DetailGrid::reportError(const QString& message) {
     QMessageBox::critical(this, QString::fromUtf8(kCaption), message);
-}
-
-FooterStrip::FooterStrip(QTableView* view, const DetailGrid* grid, QWidget* parent)
-    : QWidget(parent), m_view(view), m_grid(grid) {
-    setObjectName(QStringLiteral("footer"));
-    QHeaderView* header = view->horizontalHeader();
-    const auto repaint = [this] { update(); };
-    connect(header, &QHeaderView::sectionResized, this, repaint);
-    connect(header, &QHeaderView::sectionMoved, this, repaint);
-    connect(header, &QHeaderView::geometriesChanged, this, repaint);
-    connect(view->horizontalScrollBar(), &QScrollBar::valueChanged, this, repaint);
-}
-
-QSize FooterStrip::sizeHint() const {
-    return {100, fontMetrics().height() + 8};
-}
-
-QRect FooterStrip::cellRect(int column) const {
-    const QHeaderView* header = m_view->horizontalHeader();
-    // The header's viewport sits inside the table's frame, after the row indicator.
-    const int left = header->mapTo(m_view, QPoint(0, 0)).x() +
-                     m_view->mapTo(parentWidget(), QPoint(0, 0)).x() -
-                     mapTo(parentWidget(), QPoint(0, 0)).x();
-    const int x = left + header->sectionViewportPosition(column);
-    return {x, 0, header->sectionSize(column), height()};
-}
-
-void FooterStrip::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().window());
-    const QRect visible = m_view->viewport()->geometry().translated(
-        m_view->mapTo(parentWidget(), QPoint(0, 0)) - mapTo(parentWidget(), QPoint(0, 0)));
-    painter.setClipRect(QRect(visible.left(), 0, visible.width(), height()));
-    painter.setPen(palette().color(QPalette::Mid));
-    for (int c = 0; c < m_view->model()->columnCount(); ++c) {
-        if (m_view->isColumnHidden(c))
-            continue;
-        const QRect cell = cellRect(c).adjusted(0, 0, -1, -1);
-        painter.setPen(palette().color(QPalette::Mid));
-        painter.drawRect(cell);
-        painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(cell.adjusted(2, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter,
-                         m_grid->footerText(c));
-    }
 }

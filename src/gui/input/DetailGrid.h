@@ -11,10 +11,10 @@
 
 class QTableView;
 class QToolButton;
-class FooterStrip;
+class GridFooter;
 
 // A grid over the detail rows of one project, with an optional navigator (insert, delete, edit,
-// post, cancel, refresh) and a footer strip under the columns. Pending rows are written when the
+// post, cancel, refresh) and a footer row of column sums under the columns. Pending rows are written when the
 // current row is left, by post() and by the navigator's post button.
 class DetailGrid : public QWidget {
     Q_OBJECT
@@ -24,7 +24,7 @@ public:
 
     DetailModel* model() const { return m_model; }
     QTableView* view() const { return m_view; }
-    FooterStrip* footer() const { return m_footer; }
+    GridFooter* footer() const { return m_footer; }
     QToolButton* navigatorButton(const QString& objectName) const;
 
     // Reads the rows of the project (pending changes are dropped). Throws TavoError.
@@ -60,26 +60,8 @@ private:
 
     DetailModel* m_model;
     QTableView* m_view;
-    FooterStrip* m_footer;
+    GridFooter* m_footer;
     QWidget* m_navigator = nullptr;
-};
-
-// The footer under a grid: one cell per column, kept under its column while columns are resized or
-// the grid is scrolled sideways.
-class FooterStrip : public QWidget {
-    Q_OBJECT
-public:
-    FooterStrip(QTableView* view, const DetailGrid* grid, QWidget* parent = nullptr);
-    QSize sizeHint() const override;
-    // The rectangle of a column's footer cell in this widget's coordinates.
-    QRect cellRect(int column) const;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QTableView* m_view;
-    const DetailGrid* m_grid;
 };
 
 // The building mix: type, building class and share, each with its value list; the footer sums the

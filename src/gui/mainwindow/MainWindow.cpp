@@ -142,7 +142,8 @@ void MainWindow::buildWindow() {
 
     m_pages = new QTabWidget;
     m_pages->setObjectName(QStringLiteral("pcHaupt"));
-    InputPageBuilder builder(*m_record, {m_buildingMixGrid, m_settlementGrid, m_specialExpenditureGrid, presets});
+    InputPageBuilder builder(*m_record,
+                             {m_buildingMixGrid, m_settlementGrid, m_specialExpenditureGrid, presets});
     for (const InputTables::Page& page : InputTables::inputPages())
         m_pages->addTab(builder.build(page), QString::fromUtf8(page.title));
     m_financePage = new QWidget;
@@ -209,7 +210,8 @@ QWidget* MainWindow::buildHeader() {
         registerInput(edit);
     }
     inputFor(QStringLiteral("PG_Name"))->setObjectName(QStringLiteral("edPG_Name"));
-    connect(inputFor(QStringLiteral("PG")), &ProjectEdit::exited, this, &MainWindow::onMunicipalityNumberEntered);
+    connect(inputFor(QStringLiteral("PG")), &ProjectEdit::exited, this,
+            &MainWindow::onMunicipalityNumberEntered);
     grid->setColumnStretch(2, 1);
     return header;
 }

@@ -56,7 +56,8 @@ void PrintDialog::buildLayout() {
     auto* headerGrid = new QGridLayout(header);
     m_headerLeft = addTextRow(headerGrid, 0, QStringLiteral("links:"), QStringLiteral("edKLinks"),
                           QStringLiteral("&[Date]"));
-    m_headerCentre = addTextRow(headerGrid, 1, QStringLiteral("mitte:"), QStringLiteral("edKMitte"), QString());
+    m_headerCentre =
+        addTextRow(headerGrid, 1, QStringLiteral("mitte:"), QStringLiteral("edKMitte"), QString());
     m_headerRight = addTextRow(headerGrid, 2, QStringLiteral("rechts:"), QStringLiteral("edKRechts"),
                            QStringLiteral("Seite: &[Page]"));
     auto* headerFontButton = fontButton(QStringLiteral("btKFont"));
@@ -66,8 +67,10 @@ void PrintDialog::buildLayout() {
     auto* footerGrid = new QGridLayout(footer);
     m_footerLeft = addTextRow(footerGrid, 0, QStringLiteral("links:"), QStringLiteral("edFLinks"),
                           QStringLiteral("TAVO"));
-    m_footerCentre = addTextRow(footerGrid, 1, QStringLiteral("mitte:"), QStringLiteral("edFMitte"), QString());
-    m_footerRight = addTextRow(footerGrid, 2, QStringLiteral("rechts:"), QStringLiteral("edFRechts"), QString());
+    m_footerCentre =
+        addTextRow(footerGrid, 1, QStringLiteral("mitte:"), QStringLiteral("edFMitte"), QString());
+    m_footerRight =
+        addTextRow(footerGrid, 2, QStringLiteral("rechts:"), QStringLiteral("edFRechts"), QString());
     auto* footerFontButton = fontButton(QStringLiteral("btFFont"));
     footerGrid->addWidget(footerFontButton, 0, 2);
 

@@ -50,7 +50,8 @@ MunicipalityDialog::MunicipalityDialog(const QSqlDatabase& master, QWidget* pare
     m_municipalityList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_municipalityList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_municipalityList->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_municipalityList->verticalHeader()->setDefaultSectionSize(m_municipalityList->fontMetrics().height() + 6);
+    m_municipalityList->verticalHeader()->setDefaultSectionSize(m_municipalityList->fontMetrics().height() +
+                                                                6);
     m_municipalities = new QSqlQueryModel(this);
     m_municipalityList->setModel(m_municipalities);
 
@@ -81,7 +82,8 @@ MunicipalityDialog::MunicipalityDialog(const QSqlDatabase& master, QWidget* pare
     onNameEdited();
     m_municipalityList->resizeColumnsToContents();
     const int gridWidth = m_municipalityList->verticalHeader()->sizeHint().width() +
-                          m_municipalityList->horizontalHeader()->length() + 2 * m_municipalityList->frameWidth() +
+                          m_municipalityList->horizontalHeader()->length() +
+                          2 * m_municipalityList->frameWidth() +
                           m_municipalityList->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
     m_municipalityList->setMinimumWidth(gridWidth);
     // Room for a dozen municipalities without scrolling.

@@ -7,7 +7,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
@@ -67,32 +66,23 @@ const NavigatorButton kNavigator[] = {
     {ProjectListWindow::Navigator::Delete, "nbDelete", "Datensatz löschen"},
 };
 
-// The navigator glyphs: triangles with a bar for first and last, single triangles for prior and
-// next, a minus sign for delete; drawn in the palette's text colour.
+// The navigator glyphs (resources/icons): triangles with a bar for first and last, single triangles
+// for prior and next, a minus sign for delete; shown in the palette's text colour.
 QIcon navigatorIcon(ProjectListWindow::Navigator which, const QColor& color) {
     using N = ProjectListWindow::Navigator;
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(color);
-    const bool left = which == N::First || which == N::Prior;
-    if (which == N::Delete) {
-        p.drawRect(QRectF(3, 7, 10, 2.5));
-    } else {
-        QPolygonF triangle;
-        if (left)
-            triangle << QPointF(11, 3) << QPointF(11, 13) << QPointF(5, 8);
-        else
-            triangle << QPointF(5, 3) << QPointF(5, 13) << QPointF(11, 8);
-        p.drawPolygon(triangle);
-        if (which == N::First)
-            p.drawRect(QRectF(3, 3, 2, 10));
-        if (which == N::Last)
-            p.drawRect(QRectF(11, 3, 2, 10));
+    switch (which) {
+    case N::First:
+        return Artwork::icon(QStringLiteral("nav-first"), color);
+    case N::Prior:
+        return Artwork::icon(QStringLiteral("nav-prior"), color);
+    case N::Next:
+        return Artwork::icon(QStringLiteral("nav-next"), color);
+    case N::Last:
+        return Artwork::icon(QStringLiteral("nav-last"), color);
+    case N::Delete:
+        break;
     }
-    return QIcon(pixmap);
+    return Artwork::icon(QStringLiteral("nav-delete"), color);
 }
 
 } // namespace

@@ -1,14 +1,13 @@
 #include "gui/results/ResultGrid.h"
 
-#include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QLabel>
-#include <QScrollBar>
 #include <QSqlRecord>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include "gui/common/GridFooter.h"
 
 namespace {
 
@@ -130,8 +129,8 @@ void ResultGrid::widenNumberColumns() {
         // While data is shown every column fits its title (a narrow "Jahr" column would read "ahr").
         int needed =
             m_model->isOpen() ? titles.horizontalAdvance(QString::fromUtf8(columns.at(c).field)) + 16 : 0;
-        if (columns.at(c).format != CellFormat::Plain && c < m_footerLabels.size())
-            needed = qMax(needed, footer.horizontalAdvance(m_footerLabels.at(c)->text()) + 8);
+        if (columns.at(c).format != CellFormat::Plain && m_footer)
+            needed = qMax(needed, footer.horizontalAdvance(m_footer->text(c)) + 8);
         for (int row = 0; columns.at(c).format != CellFormat::Plain && row < m_model->rowCount(); ++row)
             needed = qMax(needed, cells.horizontalAdvance(cellText(c, m_model->index(row, c).data())) + 12);
         if (needed > m_view->columnWidth(c))
@@ -140,78 +139,50 @@ void ResultGrid::widenNumberColumns() {
 }
 
 void ResultGrid::buildFooter() {
-    m_footer = new QWidget(this);
-    m_footer->setFixedHeight(m_view->fontMetrics().height() + 8);
+    m_footer = new GridFooter(m_view, this);
+    m_footer->setFramedCells(false);
     m_footer->setAutoFillBackground(true);
-    m_footer->setBackgroundRole(QPalette::Button);
     QFont bold = font();
     bold.setBold(true);
-    for (const ResultColumn& c : m_model->columns()) {
-        auto* label = new QLabel(m_footer);
-        label->setFont(bold);
-        label->setAlignment(c.alignment | Qt::AlignVCenter);
-        label->setContentsMargins(3, 0, 3, 0);
-        m_footerLabels << label;
+    m_footer->setFont(bold);
+    m_footer->setFixedHeight(m_view->fontMetrics().height() + 8);
+    const auto& columns = m_model->columns();
+    for (int c = 0; c < columns.size(); ++c) {
+        m_footer->setText(c, QString());
+        m_footer->setAlignment(c, columns.at(c).alignment);
     }
     layout()->addWidget(m_footer);
-    // The labels follow the column positions: resized or moved sections and horizontal scrolling.
-    QHeaderView* header = m_view->horizontalHeader();
-    connect(header, &QHeaderView::sectionResized, this, &ResultGrid::placeFooterLabels);
-    connect(header, &QHeaderView::geometriesChanged, this, &ResultGrid::placeFooterLabels);
-    connect(m_view->horizontalScrollBar(), &QScrollBar::valueChanged, this, &ResultGrid::placeFooterLabels);
-    m_footer->installEventFilter(this);
-    m_view->viewport()->installEventFilter(this);
 }
 
-bool ResultGrid::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
-        placeFooterLabels();
-    return QWidget::eventFilter(watched, event);
-}
-
-void ResultGrid::placeFooterLabels() {
-    if (!m_footer)
-        return;
-    QHeaderView* header = m_view->horizontalHeader();
-    const int left = m_view->viewport()->mapTo(this, QPoint(0, 0)).x();
-    for (int i = 0; i < m_footerLabels.size(); ++i) {
-        QLabel* label = m_footerLabels.at(i);
-        label->setGeometry(left + header->sectionViewportPosition(i), 0, header->sectionSize(i),
-                           m_footer->height());
-        label->setVisible(!header->isSectionHidden(i));
-    }
-}
-
-QLabel* ResultGrid::footerLabel(const QString& field) const {
+int ResultGrid::columnOf(const QString& field) const {
     const auto& columns = m_model->columns();
-    for (int i = 0; i < columns.size() && i < m_footerLabels.size(); ++i)
+    for (int i = 0; i < columns.size(); ++i)
         if (QString::fromUtf8(columns.at(i).field) == field)
-            return m_footerLabels.at(i);
-    return nullptr;
+            return i;
+    return -1;
 }
 
 void ResultGrid::setFooterText(const QString& field, const QString& text) {
-    if (QLabel* label = footerLabel(field)) {
-        label->setText(text);
+    const int column = columnOf(field);
+    if (m_footer && column >= 0) {
+        m_footer->setText(column, text);
         widenNumberColumns();
     }
 }
 
 QString ResultGrid::footerText(const QString& field) const {
-    QLabel* label = footerLabel(field);
-    return label ? label->text() : QString();
+    const int column = columnOf(field);
+    return m_footer && column >= 0 ? m_footer->text(column) : QString();
 }
 
 void ResultGrid::setFooterAlignment(const QString& field, Qt::Alignment alignment) {
-    if (QLabel* label = footerLabel(field))
-        label->setAlignment(alignment | Qt::AlignVCenter);
+    const int column = columnOf(field);
+    if (m_footer && column >= 0)
+        m_footer->setAlignment(column, alignment);
 }
 
 QStringList ResultGrid::footerCells() const {
-    QStringList cells;
-    for (QLabel* label : m_footerLabels)
-        cells << label->text();
-    return cells;
+    return m_footer ? m_footer->texts() : QStringList();
 }
 
 QList<PrintColumn> ResultGrid::printColumns() const {

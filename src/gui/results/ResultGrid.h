@@ -9,7 +9,7 @@
 
 #include "gui/print/TablePrinter.h"
 
-class QLabel;
+class GridFooter;
 class QTableView;
 
 // One column of a result grid: the field it shows (also its title), its width in pixels, its display
@@ -68,24 +68,22 @@ public:
     void setFooterAlignment(const QString& field, Qt::Alignment alignment);
     // One footer cell per column, empty when the grid has no footer.
     QStringList footerCells() const;
-    bool hasFooter() const { return !m_footerLabels.isEmpty(); }
+    bool hasFooter() const { return m_footer != nullptr; }
+    // The footer row, nullptr when the grid has none.
+    GridFooter* footer() const { return m_footer; }
 
     // The columns as the table printer takes them (same titles, widths, formats and alignments).
     QList<PrintColumn> printColumns() const;
     // The text a cell shows for a value of this column.
     QString cellText(int column, const QVariant& value) const;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void buildFooter();
-    void placeFooterLabels();
     void widenNumberColumns();
-    QLabel* footerLabel(const QString& field) const;
+    // The position of the column showing field, or -1.
+    int columnOf(const QString& field) const;
 
     QTableView* m_view = nullptr;
     ResultGridModel* m_model = nullptr;
-    QWidget* m_footer = nullptr;
-    QList<QLabel*> m_footerLabels;
+    GridFooter* m_footer = nullptr;
 };

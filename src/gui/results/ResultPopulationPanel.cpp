@@ -41,7 +41,8 @@ ResultPopulationPanel::ResultPopulationPanel(Databases& dbs, QWidget* parent)
     m_copyUnitsButton = makeButton(QStringLiteral("btCopyWE"), QStringLiteral("Kopieren"), copyHint);
     m_printUnitsButton = makeButton(QStringLiteral("btDruckWE"), QStringLiteral("Drucken"),
                              QStringLiteral("drucke Wohneinheiten"));
-    m_copyInhabitantsButton = makeButton(QStringLiteral("SpeedButton4"), QStringLiteral("Kopieren"), copyHint);
+    m_copyInhabitantsButton =
+        makeButton(QStringLiteral("SpeedButton4"), QStringLiteral("Kopieren"), copyHint);
     m_printInhabitantsButton =
         makeButton(QStringLiteral("BitBtn7"), QStringLiteral("Drucken"), QStringLiteral("drucke Bewohner"));
 
@@ -69,7 +70,8 @@ ResultPopulationPanel::ResultPopulationPanel(Databases& dbs, QWidget* parent)
             copyDatasetToClipboard(datasetBeV());
     });
     connect(m_printUnitsButton, &QToolButton::clicked, this, [this] { Q_EMIT printRequested(m_gridWE); });
-    connect(m_printInhabitantsButton, &QToolButton::clicked, this, [this] { Q_EMIT printRequested(m_gridBeV); });
+    connect(m_printInhabitantsButton, &QToolButton::clicked, this,
+            [this] { Q_EMIT printRequested(m_gridBeV); });
 }
 
 QToolButton* ResultPopulationPanel::makeButton(const QString& name, const QString& text,
