@@ -54,24 +54,23 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "TAVO <tavo@example.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION "misc")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Kosten und Erträge eines neuen Baugebiets für die Gemeinde
- Der Tavorechner schätzt für ein geplantes Baugebiet einer Gemeinde über 20
- Projektjahre ab, was Straßen, Beleuchtung, Grünflächen, Kanal, Wasser, weitere
- Leitungen und soziale Infrastruktur kosten und was Aufschließungsbeitrag,
- Anschlussgebühren, Grundsteuer und Finanzausgleich einbringen.
- .
- TAVO estimates, for a planned building area of a municipality and over 20
- project years, what its infrastructure costs and what the development levy,
- connection fees, property tax and fiscal equalisation bring in. The user
- interface is German. Includes the command line program tavo-cli.")
+"Der Tavorechner schätzt für ein geplantes Baugebiet einer Gemeinde über 20
+Projektjahre ab, was Straßen, Beleuchtung, Grünflächen, Kanal, Wasser, weitere
+Leitungen und soziale Infrastruktur kosten und was Aufschließungsbeitrag,
+Anschlussgebühren, Grundsteuer und Finanzausgleich einbringen.
+
+TAVO estimates, for a planned building area of a municipality and over 20
+project years, what its infrastructure costs and what the development levy,
+connection fees, property tax and fiscal equalisation bring in. The user
+interface is German. Includes the command line program tavo-cli.")
 find_program(TAVO_DPKG_SHLIBDEPS dpkg-shlibdeps)
-set(TAVO_DEB_PLUGINS "libqt6sql6-sqlite, qt6-qpa-plugins, libqt6svg6")
+set(TAVO_DEB_PLUGINS "libqt6sql6-sqlite, qt6-qpa-plugins")
 if(TAVO_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "${TAVO_DEB_PLUGINS}")
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "${TAVO_DEB_PLUGINS}, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6charts6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6openglwidgets6 (>= 6.4), libstdc++6 (>= 12), libc6 (>= 2.34)")
+        "${TAVO_DEB_PLUGINS}, libqt6svg6 (>= 6.4), libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6charts6 (>= 6.4), libqt6printsupport6 (>= 6.4), libstdc++6 (>= 12), libc6 (>= 2.34)")
 endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 
