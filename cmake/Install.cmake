@@ -76,6 +76,9 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 
 # Windows: an NSIS installer with a start-menu entry, or an MSI from WiX (same upgrade code for
 # every version, so a new version replaces the old one).
+set(CPACK_NSIS_MUI_ICON ${CMAKE_SOURCE_DIR}/resources/pictures/tavo.ico)
+set(CPACK_NSIS_MUI_UNIICON ${CMAKE_SOURCE_DIR}/resources/pictures/tavo.ico)
+set(CPACK_WIX_PRODUCT_ICON ${CMAKE_SOURCE_DIR}/resources/pictures/tavo.ico)
 set(CPACK_NSIS_DISPLAY_NAME "TAVO - Tavorechner")
 set(CPACK_NSIS_PACKAGE_NAME "TAVO - Tavorechner")
 set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\\\tavo.exe")
