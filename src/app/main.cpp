@@ -1,4 +1,5 @@
-// The TAVO program: the selection window opens the two databases beside the program file and
+// The TAVO program: the selection window opens the two databases (beside the program file, else
+// the installed master database and the user's own database; --master and --user name others) and
 // stays until the program ends.
 
 #include <cstdio>
@@ -6,40 +7,50 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QMessageBox>
 
+#include "core/data/DataLocations.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 #include "gui/projects/ProjectListWindow.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("TAVO"));
+    DataLocations::setApplicationIdentity();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/tavo.svg")));
     QApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
     NumberFormat::install();
 
+    const char* const usage = "Aufruf: tavo [--master DATEI] [--user DATEI] | --help | --version\n";
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("TAVO - Tavorechner"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("zeigt den Aufruf"));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("zeigt die Version"));
-    parser.addOption(help);
-    parser.addOption(version);
+    const QCommandLineOption master(QStringLiteral("master"), QStringLiteral("die Stammdatenbank"),
+                                    QStringLiteral("DATEI"));
+    const QCommandLineOption user(QStringLiteral("user"), QStringLiteral("die Benutzerdatenbank"),
+                                  QStringLiteral("DATEI"));
+    parser.addOptions({help, version, master, user});
     if (!parser.parse(QApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
         const QStringList unknown = parser.unknownOptionNames();
         const QString what = !unknown.isEmpty()                       ? unknown.first()
                              : parser.positionalArguments().isEmpty() ? parser.errorText()
                                                                       : parser.positionalArguments().first();
-        std::fprintf(stderr, "Unbekannte Option: %s\nAufruf: tavo [--help | --version]\n",
-                     what.toLocal8Bit().constData());
+        std::fprintf(stderr, "Unbekannte Option: %s\n%s", what.toUtf8().constData(), usage);
         return 2;
     }
     if (parser.isSet(help)) {
-        std::fputs("Aufruf: tavo [--help | --version]\n"
-                   "Startet TAVO - Tavorechner mit den Datenbanken neben dem Programm.\n"
-                   "  -h, --help     zeigt den Aufruf\n"
-                   "  -v, --version  zeigt die Version\n",
+        std::fputs(usage, stdout);
+        std::fputs("Startet TAVO - Tavorechner. Die Datenbanken neben dem Programm gelten, wenn es dort\n"
+                   "welche gibt; sonst die installierte Stammdatenbank und die eigene Benutzerdatenbank\n"
+                   "im Datenordner des Benutzers (beim ersten Start angelegt).\n"
+                   "  -h, --help       zeigt den Aufruf\n"
+                   "  -v, --version    zeigt die Version\n"
+                   "  --master DATEI   öffnet diese Stammdatenbank\n"
+                   "  --user DATEI     öffnet diese Benutzerdatenbank (sie wird nicht angelegt)\n",
                    stdout);
         return 0;
     }
@@ -50,7 +61,8 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<ProjectListWindow> projectList;
     try {
-        projectList = std::make_unique<ProjectListWindow>();
+        projectList = std::make_unique<ProjectListWindow>(std::make_unique<Databases>(
+            DataLocations::ofRunningProgram().open(parser.value(master), parser.value(user))));
     } catch (const TavoError& e) {
         QMessageBox::critical(nullptr, QStringLiteral("TAVO - Tavorechner"), e.message());
         return 1;

@@ -4,9 +4,8 @@
 #include <cstdio>
 #include <memory>
 
-#include <unistd.h>
-
 #include "cli/Commands.h"
+#include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
@@ -18,11 +17,8 @@ const QString kUsage =
     QStringLiteral("Aufruf: tavo-cli calc [--master DATEI] [--user DATEI] (--project ID | --all)");
 
 std::unique_ptr<Databases> openDatabases(const CliArgs& cli) {
-    const QString master = cli.value(QStringLiteral("master"),
-                                     Databases::programDir() + QLatin1Char('/') + Databases::MasterFileName);
-    const QString user = cli.value(QStringLiteral("user"),
-                                   Databases::programDir() + QLatin1Char('/') + Databases::UserFileName);
-    return std::make_unique<Databases>(master, user);
+    return std::make_unique<Databases>(
+        DataLocations::ofRunningProgram().open(cli.value(QStringLiteral("master")), cli.value(QStringLiteral("user"))));
 }
 
 QList<int> allProjects(const Databases& dbs) {
@@ -54,7 +50,7 @@ int calculateOne(const Databases& dbs, int id) {
 
 int calculateAll(const Databases& dbs) {
     const QList<int> ids = allProjects(dbs);
-    const bool showProgress = isatty(fileno(stderr));
+    const bool showProgress = stderrIsTerminal();
     int failed = 0;
     for (int i = 0; i < ids.size(); ++i) {
         if (showProgress) {

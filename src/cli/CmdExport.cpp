@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <optional>
 
-#include <QDir>
 #include <QSqlRecord>
 
 #include "cli/Commands.h"
+#include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
 #include "core/results/DatasetText.h"
@@ -114,17 +114,13 @@ int cmdExport(const QStringList& args) {
         return ExitUsage;
     }
     try {
-        const QString dir = Databases::programDir();
-        const Databases dbs(
-            cli.value(QStringLiteral("master"), QDir(dir).filePath(Databases::MasterFileName)),
-            cli.value(QStringLiteral("user"), QDir(dir).filePath(Databases::UserFileName)));
+        const Databases dbs = DataLocations::ofRunningProgram().open(cli.value(QStringLiteral("master")),
+                                                                     cli.value(QStringLiteral("user")));
         if (!projectExists(dbs.user(), *projectId))
             throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(*projectId));
         QSqlQuery query = execute(dbs.user(), viewQuery(dbs, view, *projectId, cli));
         requireFiniteNumbers(query);
-        const QByteArray text = DatasetText::fromQuery(query).toUtf8();
-        std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
-        std::fflush(stdout);
+        writeStdout(DatasetText::fromQuery(query).toUtf8());
     } catch (const TavoError& e) {
         printError(e.message());
         return ExitUsage;

@@ -7,12 +7,12 @@
 #include <optional>
 
 #include <QCommandLineParser>
-#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include "cli/Commands.h"
+#include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
@@ -87,10 +87,9 @@ QString parseArguments(const QStringList& args, Request& request) {
     if (!QStringList{QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json")}.contains(
             request.format))
         return QStringLiteral("Unbekanntes Format: %1 (möglich: text|csv|json)").arg(request.format);
-    const QString dir = Databases::programDir();
-    request.master =
-        parser.isSet(master) ? parser.value(master) : QDir(dir).filePath(Databases::MasterFileName);
-    request.user = parser.isSet(user) ? parser.value(user) : QDir(dir).filePath(Databases::UserFileName);
+    // Empty means: the usual lookup of the running program.
+    request.master = parser.value(master);
+    request.user = parser.value(user);
     return QString();
 }
 
@@ -210,8 +209,7 @@ QByteArray jsonDocument(const QList<KeyFigures>& projects) {
 }
 
 void writeOut(const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
+    writeStdout(bytes);
 }
 
 } // namespace
@@ -225,7 +223,7 @@ int cmdKennzahlen(const QStringList& args) {
     }
     QList<KeyFigures> figures;
     try {
-        const Databases dbs(request.master, request.user);
+        const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
         const QString& bearer = request.options.costBearer;
         const QStringList bearers = keyFigureCostBearers(dbs.master());
         if (!bearer.isEmpty() && !bearers.contains(bearer))

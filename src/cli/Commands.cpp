@@ -4,6 +4,14 @@
 
 #include <QCommandLineParser>
 
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 const QList<CliCommand>& cliCommands() {
     static const QList<CliCommand> commands = {
         {"init", "init --user DATEI", cmdInit},
@@ -31,8 +39,36 @@ QString cliUsage() {
 }
 
 void printError(const QString& message) {
-    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-    std::fflush(stderr);
+    printText(message + QLatin1Char('\n'), true);
+}
+
+void printText(const QString& text, bool toStderr) {
+    FILE* stream = toStderr ? stderr : stdout;
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fflush(stream);
+}
+
+void writeStdout(const QByteArray& bytes) {
+#ifdef Q_OS_WIN
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void prepareConsole() {
+#ifdef Q_OS_WIN
+    SetConsoleOutputCP(CP_UTF8);
+#endif
+}
+
+bool stderrIsTerminal() {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
 }
 
 namespace {

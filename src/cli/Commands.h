@@ -43,6 +43,20 @@ QString cliUsage();
 // Prints a message on stderr.
 void printError(const QString& message);
 
+// Prints text on stdout, or on stderr when toStderr.
+void printText(const QString& text, bool toStderr = false);
+
+// Writes bytes to stdout exactly as they are: on Windows stdout is switched to binary mode first,
+// so the CR LF line ends of the export texts do not become CR CR LF.
+void writeStdout(const QByteArray& bytes);
+
+// Prepares the console before anything is printed: a Windows console is switched to UTF-8, the
+// encoding every text of tavo-cli is written in, so umlauts come out right.
+void prepareConsole();
+
+// True when stderr is a terminal; the progress line of a long run is shown only there.
+bool stderrIsTerminal();
+
 int cmdInit(const QStringList& args);
 int cmdCalc(const QStringList& args);
 int cmdExport(const QStringList& args);

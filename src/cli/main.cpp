@@ -1,20 +1,14 @@
 // tavo-cli: the calculator's core from the command line, for scripts and batch work.
 
-#include <cstdio>
-
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
 #include "cli/Commands.h"
+#include "core/data/DataLocations.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 
 namespace {
-
-void printOut(const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stdout);
-    std::fflush(stdout);
-}
 
 const CliCommand* findCommand(const QString& name) {
     for (const CliCommand& command : cliCommands())
@@ -26,8 +20,10 @@ const CliCommand* findCommand(const QString& name) {
 } // namespace
 
 int main(int argc, char** argv) {
+    prepareConsole();
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tavo-cli"));
+    // The same name as the desktop program: both find the user database in the same user data folder.
+    DataLocations::setApplicationIdentity();
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
     NumberFormat::install();
 
@@ -44,37 +40,36 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("init, calc oder export"));
     if (!parser.parse(app.arguments())) {
         const QStringList unknown = parser.unknownOptionNames();
-        printError(unknown.isEmpty()
-                       ? parser.errorText()
-                       : QStringLiteral("Unbekannte Option: %1%2")
-                             .arg(unknown.first().size() > 1 ? QStringLiteral("--") : QStringLiteral("-"),
-                                  unknown.first()));
-        std::fputs(cliUsage().toLocal8Bit().constData(), stderr);
+        printError(unknown.isEmpty() ? parser.errorText()
+                                     : QStringLiteral("Unbekannte Option: %1%2")
+                                           .arg(unknown.first().size() > 1 ? QStringLiteral("--") : QStringLiteral("-"),
+                                                unknown.first()));
+        printText(cliUsage(), true);
         return ExitUsage;
     }
     if (parser.isSet(help)) {
-        printOut(cliUsage());
+        printText(cliUsage());
         return ExitOk;
     }
     if (parser.isSet(version)) {
-        printOut(QStringLiteral("tavo-cli %1\n").arg(QCoreApplication::applicationVersion()));
+        printText(QStringLiteral("tavo-cli %1\n").arg(QCoreApplication::applicationVersion()));
         return ExitOk;
     }
 
     QStringList args = parser.positionalArguments();
     if (args.isEmpty()) {
-        std::fputs(cliUsage().toLocal8Bit().constData(), stderr);
+        printText(cliUsage(), true);
         return ExitUsage;
     }
     const QString name = args.takeFirst();
     const CliCommand* command = findCommand(name);
     if (!command) {
         printError(QStringLiteral("Unbekannter Befehl: %1").arg(name));
-        std::fputs(cliUsage().toLocal8Bit().constData(), stderr);
+        printText(cliUsage(), true);
         return ExitUsage;
     }
     if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
-        printOut(QStringLiteral("Aufruf: tavo-cli %1\n").arg(QString::fromUtf8(command->usage)));
+        printText(QStringLiteral("Aufruf: tavo-cli %1\n").arg(QString::fromUtf8(command->usage)));
         return ExitOk;
     }
     try {

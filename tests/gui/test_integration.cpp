@@ -541,18 +541,24 @@ void IntegrationTest::calculationFillsBothPages() {
 void IntegrationTest::infoShowsTheVersion() {
     openWindow(m_db->insertProject({{QStringLiteral("PG"), 301}}));
     QString version;
+    QString files;
     {
         ModalScript script([&](QWidget* modal) {
             auto* about = qobject_cast<AboutDialog*>(modal);
             if (!about)
                 return false;
             version = about->lbVersion->text();
+            files = about->lbDateien ? about->lbDateien->text() : QString();
             about->accept();
             return true;
         });
         QTest::mouseClick(m_window->button(QStringLiteral("btAbout")), Qt::LeftButton);
     }
     QCOMPARE(version, QStringLiteral("Version: " TAVO_VERSION));
+    // It names the two database files of this window.
+    QVERIFY2(files.contains(QDir::toNativeSeparators(m_db->masterPath())) &&
+                 files.contains(QDir::toNativeSeparators(m_db->userPath())),
+             qPrintable(files));
     // Created for this use only.
     QApplication::processEvents();
     QVERIFY(!m_window->findChild<AboutDialog*>());
@@ -579,18 +585,23 @@ void IntegrationTest::helpLooksBesideTheProgram() {
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("TAVO_Handbuch.pdf")))));
 }
 
-// Pictures of both result pages with data, and of a zoomed grid, for a look by eye.
+// Pictures of both result pages with data, and of a zoomed grid, for a look by eye: into
+// TAVO_SCREENSHOT_DIR when set, else into a temporary folder.
 void IntegrationTest::screenshots() {
+    QTemporaryDir temporary;
+    const QString folder = qEnvironmentVariableIsEmpty("TAVO_SCREENSHOT_DIR") ? temporary.path()
+                                                                              : qEnvironmentVariable("TAVO_SCREENSHOT_DIR");
+    const auto shot = [&](const char* name) { return QDir(folder).filePath(QString::fromLatin1(name)); };
     openWindow(projectWithResults());
     showFinancePage();
-    QVERIFY(m_window->grab().save(QStringLiteral("/tmp/tavo_integration_finanz.png")));
+    QVERIFY(m_window->grab().save(shot("tavo_integration_finanz.png")));
     zoomBy(ResultKind::Expenditure);
     QApplication::processEvents();
-    QVERIFY(m_window->grab().save(QStringLiteral("/tmp/tavo_integration_zoom.png")));
+    QVERIFY(m_window->grab().save(shot("tavo_integration_zoom.png")));
     zoom()->unzoomResultGrid();
     m_window->pages()->setCurrentIndex(7);
     QApplication::processEvents();
-    QVERIFY(m_window->grab().save(QStringLiteral("/tmp/tavo_integration_bevoelk.png")));
+    QVERIFY(m_window->grab().save(shot("tavo_integration_bevoelk.png")));
 
     // The chart of the zoomed balance and its printout, as the user gets them.
     zoomBy(ResultKind::Balance);
@@ -600,7 +611,7 @@ void IntegrationTest::screenshots() {
             auto* chart = qobject_cast<FinanceChartWindow*>(modal);
             if (!chart)
                 return false;
-            chartSaved = chart->grab().save(QStringLiteral("/tmp/tavo_integration_chart.png"));
+            chartSaved = chart->grab().save(shot("tavo_integration_chart.png"));
             chart->accept();
             return true;
         });
@@ -616,7 +627,7 @@ void IntegrationTest::screenshots() {
                 return false;
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(QStringLiteral("/tmp/tavo_integration_saldo.pdf"));
+            printer.setOutputFileName(shot("tavo_integration_saldo.pdf"));
             pages = dialog->printTo(&printer);
             dialog->reject();
             return true;

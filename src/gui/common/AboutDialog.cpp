@@ -1,5 +1,6 @@
 #include "gui/common/AboutDialog.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -32,7 +33,8 @@ QString AboutDialog::versionText() {
     return QStringLiteral("Version: ") + QStringLiteral(TAVO_VERSION);
 }
 
-AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent, const QString& masterPath, const QString& userPath)
+    : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("TAVO - Tavorechner"));
     setModal(true);
@@ -57,6 +59,16 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     palette.setColor(QPalette::Base, this->palette().color(QPalette::Window));
     meAbout->setPalette(palette);
 
+    // Which files the program works with: after an installation they are not beside the program.
+    if (!masterPath.isEmpty() || !userPath.isEmpty()) {
+        lbDateien = new QLabel(QStringLiteral("Stammdatenbank: %1\nBenutzerdatenbank: %2")
+                                   .arg(QDir::toNativeSeparators(masterPath), QDir::toNativeSeparators(userPath)));
+        lbDateien->setObjectName(QStringLiteral("lbDateien"));
+        lbDateien->setWordWrap(true);
+        lbDateien->setFixedWidth(512);
+        lbDateien->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+
     lbVersion = new QLabel(versionText());
     lbVersion->setObjectName(QStringLiteral("lbVersion"));
     auto* closeButton = new QPushButton(QStringLiteral("&Schließen"));
@@ -73,6 +85,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     layout->setContentsMargins(16, 16, 16, 16);
     layout->addWidget(picture);
     layout->addWidget(meAbout);
+    if (lbDateien)
+        layout->addWidget(lbDateien);
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }

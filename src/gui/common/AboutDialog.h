@@ -5,14 +5,17 @@
 class QLabel;
 
 // The About window "TAVO - Tavorechner": the product picture, the credits and the free-use notice,
-// and the program's version as built.
+// and the program's version as built; below them the two database files in use, when given.
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AboutDialog(QWidget* parent);
+    explicit AboutDialog(QWidget* parent, const QString& masterPath = QString(),
+                         const QString& userPath = QString());
 
     // "Version: " followed by the program's version.
     static QString versionText();
 
     QLabel* lbVersion = nullptr;
+    QLabel* lbDateien = nullptr; // the database files; null when none were given
+
 };

@@ -1,16 +1,17 @@
 #include "gui/common/Help.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
 
+#include "core/data/DataLocations.h"
+
 namespace Help {
 
 QString manualPath() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("TAVO_Handbuch.pdf"));
+    return DataLocations::ofRunningProgram().manualPath();
 }
 
 void openManual(QWidget* parent) {

@@ -7,7 +7,8 @@ class QWidget;
 // Opening the user manual, a PDF file beside the program, in the desktop's PDF viewer.
 namespace Help {
 
-// "TAVO_Handbuch.pdf" in the folder of the running program (not the working folder).
+// "TAVO_Handbuch.pdf" in the folder of the running program (not the working folder), else in the
+// installed share folder; the path beside the program when there is none.
 QString manualPath();
 
 // Opens the manual; a missing file or a failing viewer is reported in a German message box.

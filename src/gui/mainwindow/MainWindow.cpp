@@ -356,7 +356,7 @@ void MainWindow::refreshResultViews() {
 }
 
 void MainWindow::onAboutClicked() {
-    AboutDialog about(this);
+    AboutDialog about(this, m_dbs.masterPath(), m_dbs.userPath());
     about.exec();
 }
 

@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/data/DataLocations.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "gui/mainwindow/MainWindow.h"
@@ -106,7 +107,7 @@ ProjectListWindow::~ProjectListWindow() {
 // Opens the databases (unless given), builds the window and reads the project list.
 void ProjectListWindow::setUpWindow() {
     if (!m_databases)
-        m_databases = std::make_unique<Databases>(Databases::openBesideProgram());
+        m_databases = std::make_unique<Databases>(DataLocations::ofRunningProgram().open());
     setObjectName(QStringLiteral("frmAuswahl"));
     setWindowTitle(QString::fromUtf8(kCaption));
 

@@ -24,7 +24,8 @@ public:
     // The buttons of the navigator bar below the list.
     enum class Navigator { First, Prior, Next, Last, Delete };
 
-    // Opens the databases beside the program file; throws TavoError naming the file that failed.
+    // Opens the databases the running program finds (DataLocations); throws TavoError naming the file
+    // that failed.
     ProjectListWindow();
     // Works on databases opened by the caller (the window takes ownership).
     explicit ProjectListWindow(std::unique_ptr<Databases> databases, QWidget* parent = nullptr);

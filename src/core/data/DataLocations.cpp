@@ -1,0 +1,67 @@
+#include "core/data/DataLocations.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "core/data/TavoError.h"
+
+#ifndef TAVO_INSTALLED_DATA_RELATIVE
+#define TAVO_INSTALLED_DATA_RELATIVE "../share/tavo"
+#endif
+
+const QString DataLocations::InstalledDataRelative = QStringLiteral(TAVO_INSTALLED_DATA_RELATIVE);
+const QString DataLocations::ManualFileName = QStringLiteral("TAVO_Handbuch.pdf");
+
+DataLocations::DataLocations(const QString& programDir, const QString& userDataDir)
+    : m_programDir(QDir::cleanPath(QFileInfo(programDir).absoluteFilePath())),
+      m_userDataDir(userDataDir.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(userDataDir).absoluteFilePath())) {}
+
+DataLocations DataLocations::ofRunningProgram() {
+    return DataLocations(QCoreApplication::applicationDirPath(),
+                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
+void DataLocations::setApplicationIdentity() {
+    QCoreApplication::setOrganizationName(QString());
+    QCoreApplication::setOrganizationDomain(QString());
+    QCoreApplication::setApplicationName(QStringLiteral("TAVO"));
+}
+
+QString DataLocations::installedDataDir() const {
+    return QDir::cleanPath(QDir(m_programDir).filePath(InstalledDataRelative));
+}
+
+QString DataLocations::sharedFile(const QString& name) const {
+    const QString beside = QDir(m_programDir).filePath(name);
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed = QDir(installedDataDir()).filePath(name);
+    return QFileInfo::exists(installed) ? installed : beside;
+}
+
+QString DataLocations::masterPath() const { return sharedFile(Databases::MasterFileName); }
+
+QString DataLocations::manualPath() const { return sharedFile(ManualFileName); }
+
+bool DataLocations::userBesideProgram() const {
+    return QFileInfo::exists(QDir(m_programDir).filePath(Databases::UserFileName)) || m_userDataDir.isEmpty();
+}
+
+QString DataLocations::userPath() const {
+    return QDir(userBesideProgram() ? m_programDir : m_userDataDir).filePath(Databases::UserFileName);
+}
+
+Databases DataLocations::open(const QString& masterOverride, const QString& userOverride) const {
+    const QString master = masterOverride.isEmpty() ? masterPath() : masterOverride;
+    const QString user = userOverride.isEmpty() ? userPath() : userOverride;
+    if (userOverride.isEmpty() && !userBesideProgram() && !QFileInfo::exists(user) &&
+        QFileInfo::exists(master)) {
+        if (!QDir().mkpath(m_userDataDir))
+            throw TavoError(QStringLiteral("Der Ordner „%1“ für die Benutzerdatenbank kann nicht angelegt werden.")
+                                .arg(QDir::toNativeSeparators(m_userDataDir)));
+        Databases::createUserDatabase(user);
+    }
+    return Databases(master, user);
+}
