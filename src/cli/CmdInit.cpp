@@ -1,20 +1,41 @@
+#include <QDir>
+#include <QFile>
+
 #include "cli/Commands.h"
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
+#include "core/projects/ExampleProject.h"
 
-// tavo-cli init --user FILE: a new, empty user database with the full current schema.
+// tavo-cli init --user FILE: a new user database with the full current schema holding the calculated
+// example project, so a first start shows results; with --leer an empty one.
 int cmdInit(const QStringList& args) {
     QString error;
-    const CliArgs cli = CliArgs::parse(args, {QStringLiteral("user")}, {}, &error);
+    const CliArgs cli =
+        CliArgs::parse(args, {QStringLiteral("user"), QStringLiteral("master")}, {QStringLiteral("leer")}, &error);
     if (!error.isEmpty() || !cli.has(QStringLiteral("user"))) {
-        printError(error.isEmpty() ? QStringLiteral("Aufruf: tavo-cli init --user DATEI") : error);
+        printError(error.isEmpty() ? QStringLiteral("Aufruf: tavo-cli init [--master DATEI] --user DATEI [--leer]")
+                                   : error);
         return ExitUsage;
     }
+    const QString user = cli.value(QStringLiteral("user"));
     try {
-        Databases::createUserDatabase(cli.value(QStringLiteral("user")));
+        Databases::createUserDatabase(user);
     } catch (const TavoError& e) {
         printError(e.message());
         return ExitUsage;
+    }
+    if (cli.has(QStringLiteral("leer")))
+        return ExitOk;
+    try {
+        const QString master = cli.value(QStringLiteral("master"),
+                                         QDir(Databases::programDir()).filePath(Databases::MasterFileName));
+        const Databases dbs(master, user);
+        ExampleProject::create(dbs);
+    } catch (const TavoError& e) {
+        // A half-filled database would be kept forever by the build; no database is better.
+        QFile::remove(user);
+        printError(QStringLiteral("Das Beispielprojekt konnte nicht angelegt werden: %1").arg(e.message()));
+        return ExitFailed;
     }
     return ExitOk;
 }
