@@ -9,6 +9,7 @@
 
 #include "gui/print/TablePrinter.h"
 
+class QAction;
 class QLabel;
 class QTableView;
 
@@ -52,7 +53,8 @@ private:
 };
 
 // A read-only result grid with an optional footer row of static texts (e.g. "Summe:" and totals)
-// that stays under its columns when they are resized or scrolled.
+// that stays under its columns when they are resized or scrolled. Its context menu copies the dataset
+// to the clipboard and saves it as a file ("Exportieren...").
 class ResultGrid : public QWidget {
     Q_OBJECT
 public:
@@ -75,6 +77,16 @@ public:
     // The text a cell shows for a value of this column.
     QString cellText(int column, const QVariant& value) const;
 
+    // The name of the view in an export (sheet and suggested file name) and the fields that get a
+    // totals row there.
+    void setExportName(const QString& name, const QStringList& totalFields = {});
+    QString exportName() const { return m_exportName; }
+    // The context-menu entries; both do nothing while the grid shows no dataset.
+    QAction* copyAction() const { return m_copyAction; }
+    QAction* exportAction() const { return m_exportAction; }
+    // Asks for a file and saves the dataset there (ResultExport). False when cancelled or closed.
+    bool exportDataset();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -88,4 +100,8 @@ private:
     ResultGridModel* m_model = nullptr;
     QWidget* m_footer = nullptr;
     QList<QLabel*> m_footerLabels;
+    QString m_exportName = QStringLiteral("Tabelle");
+    QStringList m_totalFields;
+    QAction* m_copyAction = nullptr;
+    QAction* m_exportAction = nullptr;
 };
