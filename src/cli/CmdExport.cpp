@@ -85,7 +85,8 @@ Query viewQuery(const Databases& dbs, const QString& view, int projectId, const 
     if (view == QLatin1String("wohneinheiten"))
         return buildDwellingQuery(projectId);
     if (view == QLatin1String("bewohner"))
-        return buildPopulationQueries(dbs.user(), areaPosition(cli), readPopulationSource(dbs.user(), projectId));
+        return buildPopulationQueries(dbs.user(), areaPosition(cli),
+                                      readPopulationSource(dbs.user(), projectId));
     const FilterItems items = loadFilterItems(dbs.master());
     const ResultKind kind = view == QLatin1String("ausgaben")    ? ResultKind::Expenditure
                             : view == QLatin1String("einnahmen") ? ResultKind::Revenue
@@ -116,8 +117,8 @@ void writeStdout(const QByteArray& bytes) {
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        throw TavoError(QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2")
-                            .arg(path, file.errorString()));
+        throw TavoError(
+            QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2").arg(path, file.errorString()));
 }
 
 // The arguments' usage errors, empty when they fit together.
@@ -125,11 +126,13 @@ QString usageError(const CliArgs& cli) {
     const bool all = cli.has(QStringLiteral("alles"));
     const QString format = cli.value(QStringLiteral("format"), QStringLiteral("tsv"));
     if (!cli.has(QStringLiteral("project")) || (!all && !cli.has(QStringLiteral("view"))))
-        return QStringLiteral("Aufruf: tavo-cli export [--master DATEI] [--user DATEI] --project ID (--view "
-                              "ausgaben|einnahmen|saldo|wohneinheiten|bewohner | --alles) [--format tsv|csv|xlsx] "
-                              "[--out DATEI]");
+        return QStringLiteral(
+            "Aufruf: tavo-cli export [--master DATEI] [--user DATEI] --project ID (--view "
+            "ausgaben|einnahmen|saldo|wohneinheiten|bewohner | --alles) [--format tsv|csv|xlsx] "
+            "[--out DATEI]");
     if (!kFormats.contains(format))
-        return QStringLiteral("Unbekanntes Format: %1 (möglich: %2)").arg(format, kFormats.join(QLatin1Char('|')));
+        return QStringLiteral("Unbekanntes Format: %1 (möglich: %2)")
+            .arg(format, kFormats.join(QLatin1Char('|')));
     if (all && cli.has(QStringLiteral("view")))
         return QStringLiteral("--alles und --view schließen einander aus.");
     if (all && format != QLatin1String("xlsx"))
@@ -138,7 +141,8 @@ QString usageError(const CliArgs& cli) {
         return QStringLiteral("Eine Arbeitsmappe braucht eine Datei: --out DATEI");
     const QString view = cli.value(QStringLiteral("view"));
     if (!all && !kViews.contains(view))
-        return QStringLiteral("Unbekannte Ansicht: %1 (möglich: %2)").arg(view, kViews.join(QLatin1Char('|')));
+        return QStringLiteral("Unbekannte Ansicht: %1 (möglich: %2)")
+            .arg(view, kViews.join(QLatin1Char('|')));
     return QString();
 }
 
@@ -166,13 +170,12 @@ void exportView(const Databases& dbs, const QString& view, int projectId, const 
 
 int cmdExport(const QStringList& args) {
     QString error;
-    const CliArgs cli =
-        CliArgs::parse(args,
-                       {QStringLiteral("user"), QStringLiteral("master"), QStringLiteral("project"),
-                        QStringLiteral("view"), QStringLiteral("kostentraeger"), QStringLiteral("typ"),
-                        QStringLiteral("gruppierung"), QStringLiteral("gebiet"), QStringLiteral("format"),
-                        QStringLiteral("out")},
-                       {QStringLiteral("alles")}, &error);
+    const CliArgs cli = CliArgs::parse(
+        args,
+        {QStringLiteral("user"), QStringLiteral("master"), QStringLiteral("project"), QStringLiteral("view"),
+         QStringLiteral("kostentraeger"), QStringLiteral("typ"), QStringLiteral("gruppierung"),
+         QStringLiteral("gebiet"), QStringLiteral("format"), QStringLiteral("out")},
+        {QStringLiteral("alles")}, &error);
     if (error.isEmpty())
         error = usageError(cli);
     const auto projectId = wholeNumber(cli.value(QStringLiteral("project")), 1, INT_MAX);

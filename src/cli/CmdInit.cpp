@@ -10,11 +10,12 @@
 // example project, so a first start shows results; with --leer an empty one.
 int cmdInit(const QStringList& args) {
     QString error;
-    const CliArgs cli =
-        CliArgs::parse(args, {QStringLiteral("user"), QStringLiteral("master")}, {QStringLiteral("leer")}, &error);
+    const CliArgs cli = CliArgs::parse(args, {QStringLiteral("user"), QStringLiteral("master")},
+                                       {QStringLiteral("leer")}, &error);
     if (!error.isEmpty() || !cli.has(QStringLiteral("user"))) {
-        printError(error.isEmpty() ? QStringLiteral("Aufruf: tavo-cli init [--master DATEI] --user DATEI [--leer]")
-                                   : error);
+        printError(error.isEmpty()
+                       ? QStringLiteral("Aufruf: tavo-cli init [--master DATEI] --user DATEI [--leer]")
+                       : error);
         return ExitUsage;
     }
     const QString user = cli.value(QStringLiteral("user"));
@@ -26,16 +27,19 @@ int cmdInit(const QStringList& args) {
     }
     if (cli.has(QStringLiteral("leer")))
         return ExitOk;
+    bool opened = false;
     try {
         const QString master = cli.value(QStringLiteral("master"),
                                          QDir(Databases::programDir()).filePath(Databases::MasterFileName));
         const Databases dbs(master, user);
+        opened = true;
         ExampleProject::create(dbs);
     } catch (const TavoError& e) {
         // A half-filled database would be kept forever by the build; no database is better.
         QFile::remove(user);
         printError(QStringLiteral("Das Beispielprojekt konnte nicht angelegt werden: %1").arg(e.message()));
-        return ExitFailed;
+        // An unusable master database is a usage error, a failing calculation a calculation error.
+        return opened ? ExitFailed : ExitUsage;
     }
     return ExitOk;
 }

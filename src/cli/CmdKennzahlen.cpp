@@ -24,7 +24,8 @@ namespace {
 
 const QString kUsage = QStringLiteral(
     "Aufruf: tavo-cli kennzahlen [--master DATEI] [--user DATEI] --project ID [--project ID ...]\n"
-    "                            [--kostentraeger NAME|alle] [--zinssatz PROZENT] [--format text|csv|json|xlsx]\n"
+    "                            [--kostentraeger NAME|alle] [--zinssatz PROZENT] [--format "
+    "text|csv|json|xlsx]\n"
     "                            [--out DATEI]");
 
 const QString kAll = QStringLiteral("alle");
@@ -88,7 +89,8 @@ QString parseArguments(const QStringList& args, Request& request) {
     }
     if (parser.isSet(format))
         request.format = parser.value(format);
-    if (!QStringList{QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json"), QStringLiteral("xlsx")}
+    if (!QStringList{QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json"),
+                     QStringLiteral("xlsx")}
              .contains(request.format))
         return QStringLiteral("Unbekanntes Format: %1 (möglich: text|csv|json|xlsx)").arg(request.format);
     request.out = parser.value(out);
@@ -156,7 +158,6 @@ QString textTable(const QList<KeyFigures>& projects) {
     }
     return text;
 }
-
 
 QJsonValue optionalJson(const std::optional<double>& value) {
     return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
@@ -254,8 +255,7 @@ int cmdKennzahlen(const QStringList& args) {
             printError(e.message());
             return ExitUsage;
         }
-    }
-    else
+    } else
         writeOut(textTable(figures).toUtf8());
     return ExitOk;
 }

@@ -25,8 +25,8 @@ Output run(const QStringList& args) {
     process.start(QStringLiteral(TAVO_TEST_CLI), args);
     if (!process.waitForFinished(60000))
         return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            QString::fromLocal8Bit(process.readAllStandardError())};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), QString::fromLocal8Bit(process.readAllStandardError())};
 }
 
 QByteArray fileBytes(const QString& path) {
@@ -50,8 +50,8 @@ private Q_SLOTS:
         db.book(id, 2, "Wasser", "Errichtung Wasser", "Land", 0.25, 0);
         db.book(id, 1, "Kanal", "Errichtung; Teil \"A\"", "Gemeinde", 1234567.5, 0);
         db.book(id, 1, "Kanal", "Anschlussgebühr", "Gemeinde", 0, 900);
-        const QStringList base = {"export", "--master", db.masterPath(), "--user", db.userPath(), "--project",
-                                  QString::number(id), "--view", "ausgaben"};
+        const QStringList base = {"export",    "--master",          db.masterPath(), "--user",  db.userPath(),
+                                  "--project", QString::number(id), "--view",        "ausgaben"};
         const Output csv = run(base + QStringList{"--format", "csv"});
         QCOMPARE(csv.exitCode, 0);
         const QByteArray expected = "\xEF\xBB\xBF"
@@ -76,13 +76,13 @@ private Q_SLOTS:
     void formatsAndTargetsMustFit() {
         TestDb db;
         const int id = db.insertProject({{"PG", 301}, {"auAnteilZuzug", 50.0}});
-        const QStringList base = {"export", "--master", db.masterPath(), "--user", db.userPath(), "--project",
-                                  QString::number(id)};
+        const QStringList base = {"export",      "--master",  db.masterPath(),    "--user",
+                                  db.userPath(), "--project", QString::number(id)};
         const QString file = db.dir() + "/x.xlsx";
         const QList<QStringList> wrong = {
-            {"--view", "saldo", "--format", "xlsx"},               // a workbook needs a file
-            {"--view", "saldo", "--format", "ods"},                // unknown format
-            {"--alles", "--out", file},                            // the whole project only as a workbook
+            {"--view", "saldo", "--format", "xlsx"}, // a workbook needs a file
+            {"--view", "saldo", "--format", "ods"},  // unknown format
+            {"--alles", "--out", file},              // the whole project only as a workbook
             {"--alles", "--view", "saldo", "--format", "xlsx", "--out", file},
         };
         for (const QStringList& args : wrong) {
@@ -92,12 +92,12 @@ private Q_SLOTS:
             QVERIFY(result.out.isEmpty());
             QVERIFY(!QFile::exists(file));
         }
-        const Output figures =
-            run({"kennzahlen", "--master", db.masterPath(), "--user", db.userPath(), "--project", "1", "--format", "xlsx"});
+        const Output figures = run({"kennzahlen", "--master", db.masterPath(), "--user", db.userPath(),
+                                    "--project", "1", "--format", "xlsx"});
         QCOMPARE(figures.exitCode, 2);
         // A folder that does not exist: a German message, exit code 2.
-        const Output missing = run(base + QStringList{"--view", "saldo", "--format", "xlsx", "--out",
-                                                      db.dir() + "/fehlt/x.xlsx"});
+        const Output missing = run(
+            base + QStringList{"--view", "saldo", "--format", "xlsx", "--out", db.dir() + "/fehlt/x.xlsx"});
         QCOMPARE(missing.exitCode, 2);
         QVERIFY2(missing.err.contains("Arbeitsmappe"), qPrintable(missing.err));
     }
@@ -155,12 +155,19 @@ private Q_SLOTS:
             QCOMPARE(number(user, "SELECT Total(bbAnteil) FROM Bebauung WHERE TAVO = ?", {id}), 100.0);
             QCOMPARE(number(user, "SELECT count(*) FROM Besiedelung WHERE TAVO = ?", {id}), 20.0);
             for (const char* type : {"EFHg", "EFHk", "RHg", "RHk", "GWB"})
-                QCOMPARE(number(user, QString("SELECT Total(%1) FROM Besiedelung WHERE TAVO = ?").arg(type), {id}),
-                         100.0);
+                QCOMPARE(
+                    number(user, QString("SELECT Total(%1) FROM Besiedelung WHERE TAVO = ?").arg(type), {id}),
+                    100.0);
         }
-        const Output figures = run({"kennzahlen", "--master", TestDb::generatedMaster(), "--user", path, "--project",
-                                    "1", "--format", "csv"});
+        const Output figures = run({"kennzahlen", "--master", TestDb::generatedMaster(), "--user", path,
+                                    "--project", "1", "--format", "csv"});
         QVERIFY2(figures.exitCode == 0, qPrintable(figures.err));
+
+        // Without a master database no example: exit code 2, no file left behind.
+        const QString orphan = dir.filePath("ohne.db");
+        const Output noMaster = run({"init", "--master", dir.filePath("fehlt.db"), "--user", orphan});
+        QCOMPARE(noMaster.exitCode, 2);
+        QVERIFY(!QFile::exists(orphan));
 
         const QString empty = dir.filePath("leer.db");
         QCOMPARE(run({"init", "--master", TestDb::generatedMaster(), "--user", empty, "--leer"}).exitCode, 0);

@@ -105,9 +105,10 @@ private Q_SLOTS:
         QVERIFY2(html.contains("<tr><th>Jahr</th><th>Typ</th><th>Bezeichnung</th><th>Kostenträger</th>"
                                "<th>Ausgabe</th></tr>"),
                  qPrintable(html));
-        QVERIFY2(html.contains("<tr><td align=\"right\">1</td><td>Kanal</td><td>Errichtung &lt;Nord&gt;; Teil "
-                               "1</td><td>Gemeinde</td><td align=\"right\">1234,5</td></tr>"),
-                 qPrintable(html));
+        QVERIFY2(
+            html.contains("<tr><td align=\"right\">1</td><td>Kanal</td><td>Errichtung &lt;Nord&gt;; Teil "
+                          "1</td><td>Gemeinde</td><td align=\"right\">1234,5</td></tr>"),
+            qPrintable(html));
         QCOMPARE(html.count("<tr>"), 3);
 
         // CSV chosen, the name typed without its ending: the file gets ".csv".
@@ -116,10 +117,11 @@ private Q_SLOTS:
         answerFileDialog(ResultExport::csvFilter(), base, &offered);
         QVERIFY(grid->exportDataset());
         QCOMPARE(offered, (QStringList{ResultExport::excelFilter(), ResultExport::csvFilter()}));
-        QCOMPARE(fileBytes(base + ".csv"), QByteArray("\xEF\xBB\xBF"
-                                                      "Jahr;Typ;Bezeichnung;Kostenträger;Ausgabe\r\n"
-                                                      "1;Kanal;\"Errichtung <Nord>; Teil 1\";Gemeinde;1234,5\r\n"
-                                                      "2;Wasser;Errichtung Wasser;Gemeinde;0,25\r\n"));
+        QCOMPARE(fileBytes(base + ".csv"),
+                 QByteArray("\xEF\xBB\xBF"
+                            "Jahr;Typ;Bezeichnung;Kostenträger;Ausgabe\r\n"
+                            "1;Kanal;\"Errichtung <Nord>; Teil 1\";Gemeinde;1234,5\r\n"
+                            "2;Wasser;Errichtung Wasser;Gemeinde;0,25\r\n"));
 
         // Excel: a workbook (a zip archive) under the typed name.
         answerFileDialog(ResultExport::excelFilter(), base);
@@ -135,7 +137,12 @@ private Q_SLOTS:
     void pageButtonsExportTheChosenView() {
         TestDb db;
         const int id = projectWithLedger(db);
-        db.insertRow("bWvB", {{"TAVO", id}, {"Jahr", 1}, {"EFHg", 2.5}, {"EFHk", 0.0}, {"RHg", 0.0}, {"RHk", 0.0},
+        db.insertRow("bWvB", {{"TAVO", id},
+                              {"Jahr", 1},
+                              {"EFHg", 2.5},
+                              {"EFHk", 0.0},
+                              {"RHg", 0.0},
+                              {"RHk", 0.0},
                               {"GWB", 10.0}});
         ResultFinancePanel finance(db.dbs());
         finance.setProject(id);
@@ -146,10 +153,11 @@ private Q_SLOTS:
         answerFileDialog(ResultExport::csvFilter(), db.dir() + "/saldo.csv");
         saldo->trigger();
         // Grouped by year, type and cost bearer; the first cost bearer (Gemeinde) is chosen.
-        QCOMPARE(fileBytes(db.dir() + "/saldo.csv"), QByteArray("\xEF\xBB\xBF"
-                                                                "Jahr;Typ;Kostenträger;Ausgaben;Einnahmen;Saldo\r\n"
-                                                                "1;Kanal;Gemeinde;1234,5;0;-1234,5\r\n"
-                                                                "2;Wasser;Gemeinde;0,25;40;39,75\r\n"));
+        QCOMPARE(fileBytes(db.dir() + "/saldo.csv"),
+                 QByteArray("\xEF\xBB\xBF"
+                            "Jahr;Typ;Kostenträger;Ausgaben;Einnahmen;Saldo\r\n"
+                            "1;Kanal;Gemeinde;1234,5;0;-1234,5\r\n"
+                            "2;Wasser;Gemeinde;0,25;40;39,75\r\n"));
 
         ResultPopulationPanel population(db.dbs());
         population.setProject(id);

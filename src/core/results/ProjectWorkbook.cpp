@@ -50,7 +50,9 @@ CaptionParts headedCaption(const CaptionParts& row, const char* heading) {
         return row;
     CaptionParts parts;
     parts.text = row.text + QStringLiteral(" – ") + head.text;
-    parts.unit = head.unit == QLatin1String("%") || row.unit.isEmpty() ? head.unit : head.unit + QLatin1Char('/') + row.unit;
+    parts.unit = head.unit == QLatin1String("%") || row.unit.isEmpty()
+                     ? head.unit
+                     : head.unit + QLatin1Char('/') + row.unit;
     return parts;
 }
 
@@ -60,9 +62,9 @@ QVariantList inputLine(const CaptionParts& parts, const QString& column, const Q
 
 ExportTable detailTable(const QSqlDatabase& user, const QString& table, const QString& columns,
                         const QString& order, int projectId, const QStringList& totals = {}) {
-    QSqlQuery query =
-        Sql::exec(user, QStringLiteral("SELECT %1 FROM %2 WHERE TAVO = ? ORDER BY %3").arg(columns, table, order),
-                  {projectId});
+    QSqlQuery query = Sql::exec(
+        user, QStringLiteral("SELECT %1 FROM %2 WHERE TAVO = ? ORDER BY %3").arg(columns, table, order),
+        {projectId});
     return ExportTable::fromQuery(table, query, totals);
 }
 
@@ -84,12 +86,9 @@ ExportTable inputTable(const QSqlDatabase& user, int projectId) {
     table.header = {QStringLiteral("Bezeichnung"), QStringLiteral("Spalte"), QStringLiteral("Wert"),
                     QStringLiteral("Einheit")};
     const auto value = [&](const QString& column) { return record.value(column); };
-    const std::pair<const char*, const char*> heads[] = {{"ID", "Projekt-ID"},
-                                                        {"Projekt", "Projekt"},
-                                                        {"Beschreibung", "Beschreibung"},
-                                                        {"PG", "Gemeinde (PG)"},
-                                                        {"PG_Name", "Gemeindename"},
-                                                        {"Bezugsjahr", "Bezugsjahr"}};
+    const std::pair<const char*, const char*> heads[] = {
+        {"ID", "Projekt-ID"},    {"Projekt", "Projekt"},      {"Beschreibung", "Beschreibung"},
+        {"PG", "Gemeinde (PG)"}, {"PG_Name", "Gemeindename"}, {"Bezugsjahr", "Bezugsjahr"}};
     for (const auto& [column, caption] : heads)
         table.rows << inputLine({QString::fromUtf8(caption), QString()}, QString::fromUtf8(column),
                                 value(QString::fromUtf8(column)));
@@ -124,19 +123,21 @@ QList<ExportTable> tables(const Databases& dbs, int projectId, const FinanceChoi
     result << viewTable(dbs, QStringLiteral("Einnahmen"), finance[1], financeTotalFields());
     result << viewTable(dbs, QStringLiteral("Saldo"), finance[2], financeTotalFields());
     result << viewTable(dbs, QStringLiteral("Wohneinheiten"), buildDwellingQuery(projectId));
-    result << viewTable(dbs, QStringLiteral("Bewohner"),
-                        buildPopulationQueries(dbs.user(), area, readPopulationSource(dbs.user(), projectId)));
+    result << viewTable(
+        dbs, QStringLiteral("Bewohner"),
+        buildPopulationQueries(dbs.user(), area, readPopulationSource(dbs.user(), projectId)));
     const KeyFigures figures = computeKeyFigures(dbs.user(), projectId, KeyFigureOptions());
     if (figures.hasResults)
         result << keyFigureExportTable({figures});
     result << inputTable(dbs.user(), projectId);
-    result << detailTable(dbs.user(), QStringLiteral("Bebauung"), QStringLiteral("bbTyp, bbBauklasse, bbAnteil"),
-                          QStringLiteral("ID"), projectId);
+    result << detailTable(dbs.user(), QStringLiteral("Bebauung"),
+                          QStringLiteral("bbTyp, bbBauklasse, bbAnteil"), QStringLiteral("ID"), projectId);
     result << detailTable(dbs.user(), QStringLiteral("Besiedelung"),
-                          QStringLiteral("Jahr, EFHg, EFHk, RHg, RHk, GWB"), QStringLiteral("Jahr, ID"), projectId);
+                          QStringLiteral("Jahr, EFHg, EFHk, RHg, RHk, GWB"), QStringLiteral("Jahr, ID"),
+                          projectId);
     result << detailTable(dbs.user(), QStringLiteral("Sonderausgaben"),
-                          QStringLiteral("Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe"), QStringLiteral("Jahr, ID"),
-                          projectId, {QStringLiteral("Ausgabe")});
+                          QStringLiteral("Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe"),
+                          QStringLiteral("Jahr, ID"), projectId, {QStringLiteral("Ausgabe")});
     return result;
 }
 

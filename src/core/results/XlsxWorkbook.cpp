@@ -147,10 +147,10 @@ void XlsxWorkbook::addSheet(const ExportTable& table) {
                                    m_totalCaption);
         for (int c : table.totalColumns) {
             const QString letters = columnLetters(c);
-            const QString formula = table.rows.isEmpty()
-                                        ? QStringLiteral("=0")
-                                        : QStringLiteral("=SUM(%1%2:%1%3)").arg(letters).arg(2).arg(
-                                              table.rows.size() + 1);
+            const QString formula =
+                table.rows.isEmpty()
+                    ? QStringLiteral("=0")
+                    : QStringLiteral("=SUM(%1%2:%1%3)").arg(letters).arg(2).arg(table.rows.size() + 1);
             worksheet_write_formula_num(sheet, totalRow, static_cast<lxw_col_t>(c),
                                         formula.toUtf8().constData(), m_totalAmount, totals[c]);
             widths[c] = std::max(widths[c], static_cast<int>(shownText(totals[c]).size()) + 1);

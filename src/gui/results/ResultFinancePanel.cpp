@@ -127,7 +127,8 @@ QWidget* ResultFinancePanel::buildFilters() {
     m_exportButton->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(m_exportButton);
     for (int i = 0; i < 3; ++i)
-        menu->addAction(QString::fromUtf8(kGrids[i].exportName), this, [this, i] { m_grids[i]->exportDataset(); });
+        menu->addAction(QString::fromUtf8(kGrids[i].exportName), this,
+                        [this, i] { m_grids[i]->exportDataset(); });
     m_exportButton->setMenu(menu);
     auto* exportRow = new QHBoxLayout;
     exportRow->addStretch(1);
