@@ -1,11 +1,14 @@
 // tavo-cli export: one result view of a project as tab-separated text on stdout, exactly as copying
-// that view to the clipboard gives it, so results can go into a spreadsheet or a script.
+// that view to the clipboard gives it, so results can go into a spreadsheet or a script; or as CSV for
+// a German spreadsheet or an Excel workbook, and with --alles every view and the inputs in one workbook.
 
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <optional>
 
+#include <QDir>
+#include <QFile>
 #include <QSqlRecord>
 
 #include "cli/Commands.h"
@@ -13,7 +16,10 @@
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
 #include "core/results/DatasetText.h"
+#include "core/results/ExportTable.h"
+#include "core/results/ProjectWorkbook.h"
 #include "core/results/ResultQueries.h"
+#include "core/results/XlsxWorkbook.h"
 
 using namespace ResultQueries;
 
@@ -56,17 +62,32 @@ FinanceChoice financeChoice(const FilterItems& items, const CliArgs& cli) {
     return choice;
 }
 
+const QStringList kFormats = {QStringLiteral("tsv"), QStringLiteral("csv"), QStringLiteral("xlsx")};
+
+// The sheet names of the views in a workbook.
+QString sheetTitle(const QString& view) {
+    if (view == QLatin1String("wohneinheiten"))
+        return QStringLiteral("Wohneinheiten");
+    if (view == QLatin1String("bewohner"))
+        return QStringLiteral("Bewohner");
+    return view.left(1).toUpper() + view.mid(1);
+}
+
+int areaPosition(const CliArgs& cli) {
+    const auto area = wholeNumber(cli.value(QStringLiteral("gebiet"), QStringLiteral("0")), 0, 4);
+    if (!area)
+        throw TavoError(
+            QStringLiteral("ungültiges Gebiet! (0 bis 4): %1").arg(cli.value(QStringLiteral("gebiet"))));
+    return *area;
+}
+
 // The query of the named view for the project.
 Query viewQuery(const Databases& dbs, const QString& view, int projectId, const CliArgs& cli) {
     if (view == QLatin1String("wohneinheiten"))
         return buildDwellingQuery(projectId);
-    if (view == QLatin1String("bewohner")) {
-        const auto area = wholeNumber(cli.value(QStringLiteral("gebiet"), QStringLiteral("0")), 0, 4);
-        if (!area)
-            throw TavoError(
-                QStringLiteral("ungültiges Gebiet! (0 bis 4): %1").arg(cli.value(QStringLiteral("gebiet"))));
-        return buildPopulationQueries(dbs.user(), *area, readPopulationSource(dbs.user(), projectId));
-    }
+    if (view == QLatin1String("bewohner"))
+        return buildPopulationQueries(dbs.user(), areaPosition(cli),
+                                      readPopulationSource(dbs.user(), projectId));
     const FilterItems items = loadFilterItems(dbs.master());
     const ResultKind kind = view == QLatin1String("ausgaben")    ? ResultKind::Expenditure
                             : view == QLatin1String("einnahmen") ? ResultKind::Revenue
@@ -89,23 +110,75 @@ void requireFiniteNumbers(QSqlQuery& query) {
     query.seek(QSql::BeforeFirstRow);
 }
 
+void writeStdout(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        throw TavoError(
+            QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2").arg(path, file.errorString()));
+}
+
+// The arguments' usage errors, empty when they fit together.
+QString usageError(const CliArgs& cli) {
+    const bool all = cli.has(QStringLiteral("alles"));
+    const QString format = cli.value(QStringLiteral("format"), QStringLiteral("tsv"));
+    if (!cli.has(QStringLiteral("project")) || (!all && !cli.has(QStringLiteral("view"))))
+        return QStringLiteral(
+            "Aufruf: tavo-cli export [--master DATEI] [--user DATEI] --project ID (--view "
+            "ausgaben|einnahmen|saldo|wohneinheiten|bewohner | --alles) [--format tsv|csv|xlsx] "
+            "[--out DATEI]");
+    if (!kFormats.contains(format))
+        return QStringLiteral("Unbekanntes Format: %1 (möglich: %2)")
+            .arg(format, kFormats.join(QLatin1Char('|')));
+    if (all && cli.has(QStringLiteral("view")))
+        return QStringLiteral("--alles und --view schließen einander aus.");
+    if (all && format != QLatin1String("xlsx"))
+        return QStringLiteral("--alles schreibt eine Arbeitsmappe: --format xlsx --out DATEI");
+    if (format == QLatin1String("xlsx") && !cli.has(QStringLiteral("out")))
+        return QStringLiteral("Eine Arbeitsmappe braucht eine Datei: --out DATEI");
+    const QString view = cli.value(QStringLiteral("view"));
+    if (!all && !kViews.contains(view))
+        return QStringLiteral("Unbekannte Ansicht: %1 (möglich: %2)")
+            .arg(view, kViews.join(QLatin1Char('|')));
+    return QString();
+}
+
+// One view in the chosen format, to the file of --out or to stdout.
+void exportView(const Databases& dbs, const QString& view, int projectId, const CliArgs& cli) {
+    QSqlQuery query = execute(dbs.user(), viewQuery(dbs, view, projectId, cli));
+    requireFiniteNumbers(query);
+    const QString format = cli.value(QStringLiteral("format"), QStringLiteral("tsv"));
+    const QString out = cli.value(QStringLiteral("out"));
+    if (format == QLatin1String("xlsx")) {
+        const bool finance = view != QLatin1String("wohneinheiten") && view != QLatin1String("bewohner");
+        XlsxWorkbook::writeTable(out, ExportTable::fromQuery(sheetTitle(view), query,
+                                                             finance ? financeTotalFields() : QStringList()));
+        return;
+    }
+    const QByteArray bytes = format == QLatin1String("csv") ? ExportTable::fromQuery(QString(), query).csv()
+                                                            : DatasetText::fromQuery(query).toUtf8();
+    if (out.isEmpty())
+        writeStdout(bytes);
+    else
+        writeFile(out, bytes);
+}
+
 } // namespace
 
 int cmdExport(const QStringList& args) {
     QString error;
-    const CliArgs cli =
-        CliArgs::parse(args,
-                       {QStringLiteral("user"), QStringLiteral("master"), QStringLiteral("project"),
-                        QStringLiteral("view"), QStringLiteral("kostentraeger"), QStringLiteral("typ"),
-                        QStringLiteral("gruppierung"), QStringLiteral("gebiet")},
-                       {}, &error);
-    if (error.isEmpty() && (!cli.has(QStringLiteral("project")) || !cli.has(QStringLiteral("view"))))
-        error = QStringLiteral("Aufruf: tavo-cli export [--master DATEI] [--user DATEI] --project ID --view "
-                               "ausgaben|einnahmen|saldo|wohneinheiten|bewohner");
-    const QString view = cli.value(QStringLiteral("view"));
-    if (error.isEmpty() && !kViews.contains(view))
-        error =
-            QStringLiteral("Unbekannte Ansicht: %1 (möglich: %2)").arg(view, kViews.join(QLatin1Char('|')));
+    const CliArgs cli = CliArgs::parse(
+        args,
+        {QStringLiteral("user"), QStringLiteral("master"), QStringLiteral("project"), QStringLiteral("view"),
+         QStringLiteral("kostentraeger"), QStringLiteral("typ"), QStringLiteral("gruppierung"),
+         QStringLiteral("gebiet"), QStringLiteral("format"), QStringLiteral("out")},
+        {QStringLiteral("alles")}, &error);
+    if (error.isEmpty())
+        error = usageError(cli);
     const auto projectId = wholeNumber(cli.value(QStringLiteral("project")), 1, INT_MAX);
     if (error.isEmpty() && !projectId)
         error = QStringLiteral("Ungültige Projektnummer: %1").arg(cli.value(QStringLiteral("project")));
@@ -118,9 +191,13 @@ int cmdExport(const QStringList& args) {
                                                                      cli.value(QStringLiteral("user")));
         if (!projectExists(dbs.user(), *projectId))
             throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(*projectId));
-        QSqlQuery query = execute(dbs.user(), viewQuery(dbs, view, *projectId, cli));
-        requireFiniteNumbers(query);
-        writeStdout(DatasetText::fromQuery(query).toUtf8());
+        if (cli.has(QStringLiteral("alles"))) {
+            const FilterItems items = loadFilterItems(dbs.master());
+            ProjectWorkbook::write(dbs, *projectId, financeChoice(items, cli), areaPosition(cli),
+                                   cli.value(QStringLiteral("out")));
+        } else {
+            exportView(dbs, cli.value(QStringLiteral("view")), *projectId, cli);
+        }
     } catch (const TavoError& e) {
         printError(e.message());
         return ExitUsage;

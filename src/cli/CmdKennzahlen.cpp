@@ -1,5 +1,5 @@
 // tavo-cli kennzahlen: the key figures of one or more calculated projects as a readable table, as
-// CSV for a German spreadsheet or as JSON for scripts.
+// CSV for a German spreadsheet, as an Excel workbook or as JSON for scripts.
 
 #include <algorithm>
 #include <cmath>
@@ -16,14 +16,17 @@
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
-#include "core/results/CsvWriter.h"
+#include "core/results/ExportTable.h"
 #include "core/results/KeyFigures.h"
+#include "core/results/XlsxWorkbook.h"
 
 namespace {
 
 const QString kUsage = QStringLiteral(
     "Aufruf: tavo-cli kennzahlen [--master DATEI] [--user DATEI] --project ID [--project ID ...]\n"
-    "                            [--kostentraeger NAME|alle] [--zinssatz PROZENT] [--format text|csv|json]");
+    "                            [--kostentraeger NAME|alle] [--zinssatz PROZENT] [--format "
+    "text|csv|json|xlsx]\n"
+    "                            [--out DATEI]");
 
 const QString kAll = QStringLiteral("alle");
 
@@ -33,6 +36,7 @@ struct Request {
     QString format = QStringLiteral("text");
     QString master;
     QString user;
+    QString out; // the workbook's file (xlsx only)
 };
 
 // A rate as typed: "3", "3,5" or "3.5". Below -100 % the discounting makes no sense.
@@ -56,7 +60,8 @@ QString parseArguments(const QStringList& args, Request& request) {
     const QCommandLineOption bearer(QStringLiteral("kostentraeger"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption rate(QStringLiteral("zinssatz"), QString(), QStringLiteral("PROZENT"));
     const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
-    parser.addOptions({master, user, project, bearer, rate, format});
+    const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("DATEI"));
+    parser.addOptions({master, user, project, bearer, rate, format, out});
     if (!parser.parse(QStringList{QStringLiteral("tavo-cli")} + args)) {
         if (!parser.unknownOptionNames().isEmpty())
             return QStringLiteral("Unbekannte Option: --%1").arg(parser.unknownOptionNames().first());
@@ -84,9 +89,15 @@ QString parseArguments(const QStringList& args, Request& request) {
     }
     if (parser.isSet(format))
         request.format = parser.value(format);
-    if (!QStringList{QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json")}.contains(
-            request.format))
-        return QStringLiteral("Unbekanntes Format: %1 (möglich: text|csv|json)").arg(request.format);
+    if (!QStringList{QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json"),
+                     QStringLiteral("xlsx")}
+             .contains(request.format))
+        return QStringLiteral("Unbekanntes Format: %1 (möglich: text|csv|json|xlsx)").arg(request.format);
+    request.out = parser.value(out);
+    if (request.format == QLatin1String("xlsx") && request.out.isEmpty())
+        return QStringLiteral("Eine Arbeitsmappe braucht eine Datei: --out DATEI");
+    if (request.format != QLatin1String("xlsx") && parser.isSet(out))
+        return QStringLiteral("--out gilt nur für --format xlsx.");
     // Empty means: the usual lookup of the running program.
     request.master = parser.value(master);
     request.user = parser.value(user);
@@ -145,17 +156,6 @@ QString textTable(const QList<KeyFigures>& projects) {
         text += out + QLatin1Char('\n');
     }
     return text;
-}
-
-QByteArray csvTable(const QList<KeyFigures>& projects) {
-    QList<QVariantList> rows;
-    QVariantList header{QStringLiteral("Kennzahl")};
-    for (const KeyFigures& f : projects)
-        header << QStringLiteral("Projekt %1").arg(f.projectId);
-    rows << header;
-    for (const KeyFigureLine& line : keyFigureTable(projects))
-        rows << (QVariantList{line.caption} + line.values);
-    return CsvWriter::document(rows);
 }
 
 QJsonValue optionalJson(const std::optional<double>& value) {
@@ -245,8 +245,15 @@ int cmdKennzahlen(const QStringList& args) {
     if (request.format == QLatin1String("json"))
         writeOut(jsonDocument(figures));
     else if (request.format == QLatin1String("csv"))
-        writeOut(csvTable(figures));
-    else
+        writeOut(keyFigureExportTable(figures).csv());
+    else if (request.format == QLatin1String("xlsx")) {
+        try {
+            XlsxWorkbook::writeTable(request.out, keyFigureExportTable(figures));
+        } catch (const TavoError& e) {
+            printError(e.message());
+            return ExitUsage;
+        }
+    } else
         writeOut(textTable(figures).toUtf8());
     return ExitOk;
 }

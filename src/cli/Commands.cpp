@@ -14,16 +14,18 @@
 
 const QList<CliCommand>& cliCommands() {
     static const QList<CliCommand> commands = {
-        {"init", "init --user DATEI", cmdInit},
+        {"init", "init [--master DATEI] --user DATEI [--leer]", cmdInit},
         {"calc", "calc [--master DATEI] [--user DATEI] (--project ID | --all)", cmdCalc},
         {"export",
-         "export [--master DATEI] [--user DATEI] --project ID --view "
-         "ausgaben|einnahmen|saldo|wohneinheiten|bewohner\n"
-         "                  [--kostentraeger NAME] [--typ NAME] [--gruppierung TEXT] [--gebiet 0..4]",
+         "export [--master DATEI] [--user DATEI] --project ID (--view "
+         "ausgaben|einnahmen|saldo|wohneinheiten|bewohner | --alles)\n"
+         "                  [--kostentraeger NAME] [--typ NAME] [--gruppierung TEXT] [--gebiet 0..4]\n"
+         "                  [--format tsv|csv|xlsx] [--out DATEI]",
          cmdExport},
         {"kennzahlen",
          "kennzahlen [--master DATEI] [--user DATEI] --project ID [--project ID ...]\n"
-         "                  [--kostentraeger NAME|alle] [--zinssatz PROZENT] [--format text|csv|json]",
+         "                  [--kostentraeger NAME|alle] [--zinssatz PROZENT] [--format text|csv|json|xlsx]\n"
+         "                  [--out DATEI]",
          cmdKennzahlen},
     };
     return commands;

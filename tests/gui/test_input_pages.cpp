@@ -24,7 +24,7 @@
 #include "gui/input/ValueListCombo.h"
 #include "gui/input/DetailGrid.h"
 #include "gui/mainwindow/MainWindow.h"
-#include "gui/input/InputTables.h"
+#include "core/projects/InputTables.h"
 #include "gui/input/ProjectEdit.h"
 #include "core/projects/ProjectRecord.h"
 #include "support/TestDb.h"

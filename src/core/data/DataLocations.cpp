@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include "core/data/TavoError.h"
+#include "core/projects/ExampleProject.h"
 
 #ifndef TAVO_INSTALLED_DATA_RELATIVE
 #define TAVO_INSTALLED_DATA_RELATIVE "../share/tavo"
@@ -62,6 +63,14 @@ Databases DataLocations::open(const QString& masterOverride, const QString& user
             throw TavoError(QStringLiteral("Der Ordner „%1“ für die Benutzerdatenbank kann nicht angelegt werden.")
                                 .arg(QDir::toNativeSeparators(m_userDataDir)));
         Databases::createUserDatabase(user);
+        // A first start shows the calculated example project. A failure there must not stop the
+        // start: the new file is usable without it.
+        Databases dbs(master, user);
+        try {
+            ExampleProject::create(dbs);
+        } catch (const TavoError&) {
+        }
+        return dbs;
     }
     return Databases(master, user);
 }

@@ -36,6 +36,20 @@ QString headerLine(const QSqlRecord& record) {
     return names.join(QLatin1Char('\t')) + kLineEnd;
 }
 
+bool isNumber(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 QString fromModel(const QSqlQueryModel& model) {
@@ -68,6 +82,27 @@ QString fromQuery(QSqlQuery& query) {
         text += cells.join(QLatin1Char('\t')) + kLineEnd;
     }
     return text;
+}
+
+QString htmlFromModel(const QSqlQueryModel& model) {
+    auto& loader = const_cast<QSqlQueryModel&>(model);
+    while (loader.canFetchMore())
+        loader.fetchMore();
+    const QSqlRecord record = model.record();
+    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\">\n<tr>");
+    for (int i = 0; i < record.count(); ++i)
+        html += QStringLiteral("<th>%1</th>").arg(record.fieldName(i).toHtmlEscaped());
+    html += QStringLiteral("</tr>\n");
+    for (int row = 0; row < model.rowCount(); ++row) {
+        html += QStringLiteral("<tr>");
+        for (int column = 0; column < record.count(); ++column) {
+            const QVariant value = model.data(model.index(row, column), Qt::EditRole);
+            html += isNumber(value) ? QStringLiteral("<td align=\"right\">") : QStringLiteral("<td>");
+            html += cellText(value).toHtmlEscaped() + QStringLiteral("</td>");
+        }
+        html += QStringLiteral("</tr>\n");
+    }
+    return html + QStringLiteral("</table>\n");
 }
 
 } // namespace DatasetText

@@ -17,4 +17,9 @@ QString fromModel(const QSqlQueryModel& model);
 // Every row of an executed SELECT query, from its first row; the query is left after its last row.
 QString fromQuery(QSqlQuery& query);
 
+// The same dataset as an HTML table for word processors, put on the clipboard beside the text: a
+// header row (<th>) of the field names, one <tr> per row with the cells as fromModel() writes them
+// (numbers right-aligned), text escaped.
+QString htmlFromModel(const QSqlQueryModel& model);
+
 } // namespace DatasetText

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QString>
 
-#include "gui/input/InputTables.h"
+#include "core/projects/InputTables.h"
 
 class QGridLayout;
 class QGroupBox;

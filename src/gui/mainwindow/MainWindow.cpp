@@ -26,7 +26,7 @@
 #include "gui/input/DerivedInputs.h"
 #include "gui/input/DetailGrid.h"
 #include "gui/input/InputPageBuilder.h"
-#include "gui/input/InputTables.h"
+#include "core/projects/InputTables.h"
 #include "gui/input/ProjectEdit.h"
 #include "core/projects/ProjectRecord.h"
 #include "gui/mainwindow/ResultPagesHost.h"

@@ -2,11 +2,14 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
+#include "core/results/ExportTable.h"
 #include "gui/results/ResultGrid.h"
 #include "gui/results/ResultRadioGroup.h"
 
@@ -39,12 +42,13 @@ struct GridSpec {
     const char* captionName;
     const char* caption;
     const QList<ResultColumn>* columns;
+    const char* exportName; // sheet and file name of an export
 };
 
 const std::array<GridSpec, 3> kGrids = {{
-    {"GridAusgaben", "stAusgaben", "Ausgaben (€):", &kAusgabenColumns},
-    {"GridEinnahmen", "stEinnahmen", "Einnahmen (€):", &kEinnahmenColumns},
-    {"GridSaldo", "stSaldo", "Saldo (€):", &kSaldoColumns},
+    {"GridAusgaben", "stAusgaben", "Ausgaben (€):", &kAusgabenColumns, "Ausgaben"},
+    {"GridEinnahmen", "stEinnahmen", "Einnahmen (€):", &kEinnahmenColumns, "Einnahmen"},
+    {"GridSaldo", "stSaldo", "Saldo (€):", &kSaldoColumns, "Saldo"},
 }};
 
 // The footer totals in the order they are written: grid, field.
@@ -94,6 +98,7 @@ QWidget* ResultFinancePanel::buildGrids() {
         grid->setObjectName(QString::fromUtf8(def.objectName));
         grid->setFooterText(QStringLiteral("Kostenträger"), QStringLiteral("Summe:"));
         grid->setFooterAlignment(QStringLiteral("Kostenträger"), Qt::AlignRight);
+        grid->setExportName(QString::fromUtf8(def.exportName), financeTotalFields());
         column->addWidget(grid, 1);
         // Room for all columns and the vertical scroll bar, so no column hides behind a scroll.
         int width = 0;
@@ -114,6 +119,21 @@ QWidget* ResultFinancePanel::buildFilters() {
     m_toolRow = new QHBoxLayout;
     m_toolRow->addStretch(1);
     column->addLayout(m_toolRow);
+    // The views as the menu of the export button; each entry saves what its grid shows.
+    m_exportButton = new QToolButton(box);
+    m_exportButton->setObjectName(QStringLiteral("btExportFinanz"));
+    m_exportButton->setText(QStringLiteral("Exportieren..."));
+    m_exportButton->setToolTip(QStringLiteral("Ausgaben, Einnahmen oder Saldo als Datei speichern"));
+    m_exportButton->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(m_exportButton);
+    for (int i = 0; i < 3; ++i)
+        menu->addAction(QString::fromUtf8(kGrids[i].exportName), this,
+                        [this, i] { m_grids[i]->exportDataset(); });
+    m_exportButton->setMenu(menu);
+    auto* exportRow = new QHBoxLayout;
+    exportRow->addStretch(1);
+    exportRow->addWidget(m_exportButton);
+    column->addLayout(exportRow);
     m_costBearerGroup = new ResultRadioGroup(QStringLiteral("Filter: Kostenträger"), 1, box);
     m_costBearerGroup->setObjectName(QStringLiteral("rgKostentraeger"));
     m_typeGroup = new ResultRadioGroup(QStringLiteral("Filter: Typ"), 1, box);

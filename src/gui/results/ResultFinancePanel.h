@@ -9,6 +9,7 @@
 class Databases;
 class QHBoxLayout;
 class QLabel;
+class QToolButton;
 class QSqlQueryModel;
 class ResultGrid;
 class ResultRadioGroup;
@@ -50,6 +51,8 @@ public:
     QHBoxLayout* captionRow(ResultKind kind) const;
     // The row at the top right above the filters, for the chart, copy, print and zoom-out buttons.
     QHBoxLayout* toolRow() const { return m_toolRow; }
+    // "Exportieren...": a menu of the three views, each saved through its grid's export.
+    QToolButton* exportButton() const { return m_exportButton; }
     // The query a view was last built with (what it shows).
     ResultQueries::Query query(ResultKind kind) const;
 
@@ -82,6 +85,7 @@ private:
     std::array<QLabel*, 3> m_captions{};
     std::array<QHBoxLayout*, 3> m_captionRows{};
     QHBoxLayout* m_toolRow = nullptr;
+    QToolButton* m_exportButton = nullptr;
     ResultRadioGroup* m_costBearerGroup = nullptr;
     ResultRadioGroup* m_typeGroup = nullptr;
     ResultRadioGroup* m_groupingGroup = nullptr;

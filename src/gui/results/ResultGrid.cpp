@@ -1,5 +1,7 @@
 #include "gui/results/ResultGrid.h"
 
+#include <QAction>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QSqlRecord>
@@ -8,6 +10,8 @@
 #include <QVBoxLayout>
 
 #include "gui/common/GridFooter.h"
+#include "gui/results/ResultExport.h"
+#include "gui/results/ResultZoom.h"
 
 namespace {
 
@@ -112,6 +116,30 @@ ResultGrid::ResultGrid(const QList<ResultColumn>& columns, bool withFooter, QWid
     if (withFooter)
         buildFooter();
     connect(m_model, &QAbstractItemModel::modelReset, this, &ResultGrid::widenNumberColumns);
+
+    m_copyAction = new QAction(QStringLiteral("Kopieren"), this);
+    m_copyAction->setObjectName(QStringLiteral("actKopieren"));
+    m_exportAction = new QAction(QStringLiteral("Exportieren..."), this);
+    m_exportAction->setObjectName(QStringLiteral("actExportieren"));
+    m_view->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_view->addAction(m_copyAction);
+    m_view->addAction(m_exportAction);
+    connect(m_copyAction, &QAction::triggered, this, [this] {
+        if (m_model->isOpen())
+            copyDatasetToClipboard(m_model->queryModel());
+    });
+    connect(m_exportAction, &QAction::triggered, this, &ResultGrid::exportDataset);
+}
+
+void ResultGrid::setExportName(const QString& name, const QStringList& totalFields) {
+    m_exportName = name;
+    m_totalFields = totalFields;
+}
+
+bool ResultGrid::exportDataset() {
+    if (!m_model->isOpen())
+        return false;
+    return ResultExport::saveDataset(window(), m_model->queryModel(), m_exportName, m_totalFields);
 }
 
 // The widths are laid out for a compact font; where a number or total does not fit its column in the

@@ -10,6 +10,7 @@
 #include "gui/print/TablePrinter.h"
 
 class GridFooter;
+class QAction;
 class QTableView;
 
 // One column of a result grid: the field it shows (also its title), its width in pixels, its display
@@ -52,7 +53,8 @@ private:
 };
 
 // A read-only result grid with an optional footer row of static texts (e.g. "Summe:" and totals)
-// that stays under its columns when they are resized or scrolled.
+// that stays under its columns when they are resized or scrolled. Its context menu copies the dataset
+// to the clipboard and saves it as a file ("Exportieren...").
 class ResultGrid : public QWidget {
     Q_OBJECT
 public:
@@ -77,6 +79,16 @@ public:
     // The text a cell shows for a value of this column.
     QString cellText(int column, const QVariant& value) const;
 
+    // The name of the view in an export (sheet and suggested file name) and the fields that get a
+    // totals row there.
+    void setExportName(const QString& name, const QStringList& totalFields = {});
+    QString exportName() const { return m_exportName; }
+    // The context-menu entries; both do nothing while the grid shows no dataset.
+    QAction* copyAction() const { return m_copyAction; }
+    QAction* exportAction() const { return m_exportAction; }
+    // Asks for a file and saves the dataset there (ResultExport). False when cancelled or closed.
+    bool exportDataset();
+
 private:
     void buildFooter();
     void widenNumberColumns();
@@ -86,4 +98,8 @@ private:
     QTableView* m_view = nullptr;
     ResultGridModel* m_model = nullptr;
     GridFooter* m_footer = nullptr;
+    QString m_exportName = QStringLiteral("Tabelle");
+    QStringList m_totalFields;
+    QAction* m_copyAction = nullptr;
+    QAction* m_exportAction = nullptr;
 };

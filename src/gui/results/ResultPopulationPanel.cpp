@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -37,6 +38,8 @@ ResultPopulationPanel::ResultPopulationPanel(Databases& dbs, QWidget* parent)
       m_gridBeV(new ResultGrid(kBeVColumns, false, this)) {
     m_gridWE->setObjectName(QStringLiteral("GridWE"));
     m_gridBeV->setObjectName(QStringLiteral("GridBeV1"));
+    m_gridWE->setExportName(QStringLiteral("Wohneinheiten"));
+    m_gridBeV->setExportName(QStringLiteral("Bewohner"));
     const QString copyHint = QStringLiteral("in Zwischenablage kopieren");
     m_copyUnitsButton = makeButton(QStringLiteral("btCopyWE"), QStringLiteral("Kopieren"), copyHint);
     m_printUnitsButton = makeButton(QStringLiteral("btDruckWE"), QStringLiteral("Drucken"),
@@ -58,6 +61,17 @@ ResultPopulationPanel::ResultPopulationPanel(Databases& dbs, QWidget* parent)
     QWidget* right = buildColumn(QStringLiteral("StaticText180"), QStringLiteral("Bewohner:"), m_gridBeV,
                                  m_copyInhabitantsButton, m_printInhabitantsButton);
     right->layout()->addWidget(m_areaGroup);
+    m_exportButton = makeButton(QStringLiteral("btExportBevoelkerung"), QStringLiteral("Exportieren..."),
+                                QStringLiteral("Wohneinheiten oder Bewohner als Datei speichern"));
+    m_exportButton->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(m_exportButton);
+    menu->addAction(QStringLiteral("Wohneinheiten"), this, [this] { m_gridWE->exportDataset(); });
+    menu->addAction(QStringLiteral("Bewohner"), this, [this] { m_gridBeV->exportDataset(); });
+    m_exportButton->setMenu(menu);
+    auto* exportRow = new QHBoxLayout;
+    exportRow->addStretch(1);
+    exportRow->addWidget(m_exportButton);
+    static_cast<QVBoxLayout*>(right->layout())->addLayout(exportRow);
     layout->addWidget(right, 1);
 
     // A closed view (no project yet) leaves the clipboard as it is.

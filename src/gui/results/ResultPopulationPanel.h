@@ -43,6 +43,8 @@ public:
     QToolButton* printUnitsButton() const { return m_printUnitsButton; }
     QToolButton* copyInhabitantsButton() const { return m_copyInhabitantsButton; }
     QToolButton* printInhabitantsButton() const { return m_printInhabitantsButton; }
+    // "Exportieren...": a menu of the two views, each saved through its grid's export.
+    QToolButton* exportButton() const { return m_exportButton; }
 
     // Puts a view's dataset on the clipboard as tab-separated text (header of field names, CR LF).
     static void copyDatasetToClipboard(const QSqlQueryModel& dataset);
@@ -67,6 +69,7 @@ private:
     QToolButton* m_printUnitsButton = nullptr;
     QToolButton* m_copyInhabitantsButton = nullptr;
     QToolButton* m_printInhabitantsButton = nullptr;
+    QToolButton* m_exportButton = nullptr;
     ResultQueries::Query m_queryWE;
     ResultQueries::Query m_queryBeV;
     int m_projectId = 0;

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMimeData>
 #include <QSqlQueryModel>
 #include <QToolButton>
 
@@ -23,7 +24,10 @@ const std::array<const char*, 3> kZoomButtonNames = {"btZoomAusgaben", "btZoomEi
 } // namespace
 
 void copyDatasetToClipboard(const QSqlQueryModel& dataset) {
-    QApplication::clipboard()->setText(DatasetText::fromModel(dataset));
+    auto* data = new QMimeData;
+    data->setText(DatasetText::fromModel(dataset));
+    data->setHtml(DatasetText::htmlFromModel(dataset));
+    QApplication::clipboard()->setMimeData(data);
 }
 
 ResultZoom::ResultZoom(ResultFinancePanel* panel) : QObject(panel), m_panel(panel) {

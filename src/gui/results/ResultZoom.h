@@ -13,7 +13,8 @@ class ResultFinancePanel;
 class ResultGrid;
 
 // Puts a whole dataset on the clipboard as plain text (DatasetText: header of field names, tabs,
-// CR LF), replacing its content. The one copy routine of the result pages.
+// CR LF) and as an HTML table for word processors, replacing its content. The one copy routine of
+// the result pages.
 void copyDatasetToClipboard(const QSqlQueryModel& dataset);
 
 // The zoom of the page "Auswertung Finanz": one of the three result grids at a time covers the room

@@ -3,7 +3,8 @@
 #include <vector>
 
 // The six input pages of the main window, described as data: pages hold groups, groups hold rows,
-// a row holds a caption and one or two inputs. One loop (InputPageBuilder) turns them into widgets.
+// a row holds a caption and one or two inputs. One loop (InputPageBuilder) turns them into widgets;
+// the export of a whole project lists the inputs with the same captions. Plain data, no Qt.
 namespace InputTables {
 
 enum CellFlags : unsigned {

@@ -1,4 +1,4 @@
-#include "gui/input/InputTables.h"
+#include "core/projects/InputTables.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,0 +1,179 @@
+#include "core/results/XlsxWorkbook.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QFile>
+#include <QLocale>
+#include <QVariant>
+
+#include <xlsxwriter.h>
+
+#include "core/data/TavoError.h"
+
+namespace {
+
+constexpr int kMaxSheetName = 31;
+constexpr double kMaxColumnWidth = 80.0;
+const char kAmountFormat[] = "#,##0.00";
+
+bool isWholeNumber(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isFloatingNumber(const QVariant& value) {
+    return value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
+}
+
+// The text a cell shows in the workbook, for the column width: amounts with thousands separators
+// and two decimals.
+QString shownText(const QVariant& value) {
+    static const QLocale german(QLocale::German, QLocale::Germany);
+    if (isFloatingNumber(value))
+        return german.toString(value.toDouble(), 'f', 2);
+    return value.toString();
+}
+
+// "A".."Z", "AA".. for the zero-based column.
+QString columnLetters(int column) {
+    QString letters;
+    for (int n = column + 1; n > 0; n = (n - 1) / 26)
+        letters.prepend(QChar(u'A' + (n - 1) % 26));
+    return letters;
+}
+
+} // namespace
+
+XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path) {
+    m_workbook = workbook_new(QFile::encodeName(path).constData());
+    if (!m_workbook)
+        throw TavoError(QStringLiteral("Die Arbeitsmappe „%1“ kann nicht angelegt werden.").arg(path));
+    m_header = workbook_add_format(m_workbook);
+    format_set_bold(m_header);
+    m_amount = workbook_add_format(m_workbook);
+    format_set_num_format(m_amount, kAmountFormat);
+    m_totalCaption = workbook_add_format(m_workbook);
+    format_set_bold(m_totalCaption);
+    m_totalAmount = workbook_add_format(m_workbook);
+    format_set_bold(m_totalAmount);
+    format_set_num_format(m_totalAmount, kAmountFormat);
+}
+
+XlsxWorkbook::~XlsxWorkbook() {
+    if (m_workbook)
+        workbook_close(m_workbook);
+}
+
+QString XlsxWorkbook::sheetName(const QString& wanted, const QStringList& taken) {
+    QString base = wanted.trimmed();
+    for (const QChar c : {u'[', u']', u':', u'*', u'?', u'/', u'\\'})
+        base.replace(c, QLatin1Char('_'));
+    // Excel refuses names that begin or end with an apostrophe.
+    while (base.startsWith(QLatin1Char('\'')))
+        base.remove(0, 1);
+    while (base.endsWith(QLatin1Char('\'')))
+        base.chop(1);
+    if (base.isEmpty())
+        base = QStringLiteral("Tabelle");
+    const auto isTaken = [&taken](const QString& name) {
+        return std::any_of(taken.begin(), taken.end(),
+                           [&name](const QString& t) { return t.compare(name, Qt::CaseInsensitive) == 0; });
+    };
+    QString name = base.left(kMaxSheetName);
+    for (int n = 2; isTaken(name); ++n) {
+        const QString suffix = QStringLiteral(" (%1)").arg(n);
+        name = base.left(kMaxSheetName - suffix.size()) + suffix;
+    }
+    return name;
+}
+
+void XlsxWorkbook::addSheet(const ExportTable& table) {
+    const QString name = sheetName(table.name, m_sheetNames);
+    m_sheetNames << name;
+    lxw_worksheet* sheet = workbook_add_worksheet(m_workbook, name.toUtf8().constData());
+    if (!sheet)
+        throw TavoError(QStringLiteral("Das Tabellenblatt „%1“ kann nicht angelegt werden.").arg(name));
+
+    const int columns = static_cast<int>(table.header.size());
+    QList<int> widths(columns, 0);
+    for (int c = 0; c < columns; ++c) {
+        worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), table.header.at(c).toUtf8().constData(),
+                               m_header);
+        // Bold text runs a little wider.
+        widths[c] = static_cast<int>(table.header.at(c).size()) + 1;
+    }
+    QList<double> totals(columns, 0.0);
+    for (int r = 0; r < table.rows.size(); ++r) {
+        const QVariantList& row = table.rows.at(r);
+        const auto sheetRow = static_cast<lxw_row_t>(r + 1);
+        for (int c = 0; c < columns && c < row.size(); ++c) {
+            const QVariant& value = row.at(c);
+            const auto sheetColumn = static_cast<lxw_col_t>(c);
+            if (!value.isValid() || value.isNull())
+                continue;
+            if (isWholeNumber(value)) {
+                worksheet_write_number(sheet, sheetRow, sheetColumn, value.toDouble(), nullptr);
+                totals[c] += value.toDouble();
+            } else if (isFloatingNumber(value) && std::isfinite(value.toDouble())) {
+                worksheet_write_number(sheet, sheetRow, sheetColumn, value.toDouble(), m_amount);
+                totals[c] += value.toDouble();
+            } else {
+                worksheet_write_string(sheet, sheetRow, sheetColumn, value.toString().toUtf8().constData(),
+                                       nullptr);
+            }
+            widths[c] = std::max(widths[c], static_cast<int>(shownText(value).size()));
+        }
+    }
+    if (!table.totalColumns.isEmpty()) {
+        const auto totalRow = static_cast<lxw_row_t>(table.rows.size() + 1);
+        // The caption stands in the first column that has no total.
+        int captionColumn = 0;
+        while (table.totalColumns.contains(captionColumn))
+            ++captionColumn;
+        if (captionColumn < columns)
+            worksheet_write_string(sheet, totalRow, static_cast<lxw_col_t>(captionColumn), "Summe",
+                                   m_totalCaption);
+        for (int c : table.totalColumns) {
+            const QString letters = columnLetters(c);
+            const QString formula =
+                table.rows.isEmpty()
+                    ? QStringLiteral("=0")
+                    : QStringLiteral("=SUM(%1%2:%1%3)").arg(letters).arg(2).arg(table.rows.size() + 1);
+            worksheet_write_formula_num(sheet, totalRow, static_cast<lxw_col_t>(c),
+                                        formula.toUtf8().constData(), m_totalAmount, totals[c]);
+            widths[c] = std::max(widths[c], static_cast<int>(shownText(totals[c]).size()) + 1);
+        }
+    }
+    for (int c = 0; c < columns; ++c)
+        worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                             std::min(kMaxColumnWidth, widths[c] + 2.0), nullptr);
+    worksheet_freeze_panes(sheet, 1, 0);
+}
+
+void XlsxWorkbook::close() {
+    if (m_sheetNames.isEmpty())
+        addSheet(ExportTable{QStringLiteral("Tabelle"), {}, {}, {}});
+    const lxw_error error = workbook_close(m_workbook);
+    m_workbook = nullptr;
+    if (error != LXW_NO_ERROR)
+        throw TavoError(QStringLiteral("Die Arbeitsmappe „%1“ konnte nicht geschrieben werden: %2")
+                            .arg(m_path, QString::fromUtf8(lxw_strerror(error))));
+}
+
+void XlsxWorkbook::writeTable(const QString& path, const ExportTable& table) {
+    XlsxWorkbook workbook(path);
+    workbook.addSheet(table);
+    workbook.close();
+}

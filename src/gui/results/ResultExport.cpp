@@ -1,0 +1,57 @@
+#include "gui/results/ResultExport.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QSqlQueryModel>
+
+#include "core/data/TavoError.h"
+#include "core/results/ExportTable.h"
+#include "core/results/XlsxWorkbook.h"
+
+namespace ResultExport {
+
+QString excelFilter() {
+    return QStringLiteral("Excel-Arbeitsmappe (*.xlsx)");
+}
+
+QString csvFilter() {
+    return QStringLiteral("CSV für Tabellenkalkulation (*.csv)");
+}
+
+void writeTable(const QString& path, const ExportTable& table) {
+    if (path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) {
+        XlsxWorkbook::writeTable(path, table);
+        return;
+    }
+    QSaveFile file(path);
+    const QByteArray bytes = table.csv();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw TavoError(QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2")
+                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+bool saveDataset(QWidget* parent, const QSqlQueryModel& dataset, const QString& name,
+                 const QStringList& totalFields) {
+    QString filter = excelFilter();
+    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Exportieren"),
+                                                QDir::home().filePath(name + QStringLiteral(".xlsx")),
+                                                excelFilter() + QStringLiteral(";;") + csvFilter(), &filter);
+    if (path.isEmpty())
+        return false;
+    // A name typed without its ending gets the one of the chosen filter.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("xlsx") && suffix != QLatin1String("csv"))
+        path += filter == csvFilter() ? QStringLiteral(".csv") : QStringLiteral(".xlsx");
+    try {
+        writeTable(path, ExportTable::fromModel(name, dataset, totalFields));
+    } catch (const TavoError& e) {
+        QMessageBox::critical(parent, QStringLiteral("TAVO"), e.message());
+        return false;
+    }
+    return true;
+}
+
+} // namespace ResultExport

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QSqlQueryModel;
+class QWidget;
+struct ExportTable;
+
+// Saving a result view as a file for a spreadsheet: the user picks the file in a file dialog that
+// offers an Excel workbook (.xlsx) and CSV for a German spreadsheet (.csv).
+namespace ResultExport {
+
+// The two filters of the file dialog, Excel first.
+QString excelFilter(); // "Excel-Arbeitsmappe (*.xlsx)"
+QString csvFilter();   // "CSV für Tabellenkalkulation (*.csv)"
+
+// Asks for a file and writes the dataset there (sheet and suggested file named name; totals under
+// the columns named in totalFields). Returns false when the user cancels; a failing write is shown
+// in a message box and also returns false.
+bool saveDataset(QWidget* parent, const QSqlQueryModel& dataset, const QString& name,
+                 const QStringList& totalFields);
+
+// Writes the table to path: a workbook when path ends in ".xlsx", CSV otherwise. Throws TavoError.
+void writeTable(const QString& path, const ExportTable& table);
+
+} // namespace ResultExport
