@@ -110,11 +110,6 @@ void requireFiniteNumbers(QSqlQuery& query) {
     query.seek(QSql::BeforeFirstRow);
 }
 
-void writeStdout(const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
-}
-
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
