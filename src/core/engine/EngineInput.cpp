@@ -275,6 +275,11 @@ double ProjectInputs::value(const QString& name) const {
     throw TavoError(QStringLiteral("Ungültiger Wert im Feld %1: keine endliche Zahl.").arg(name));
 }
 
+QVariant ProjectInputs::raw(const QString& name) const {
+    const int index = indexOf(name);
+    return index < 0 ? QVariant() : m_raw[static_cast<std::size_t>(index)];
+}
+
 void ProjectInputs::setValue(const QString& name, double value) {
     const int index = indexOf(name);
     if (index < 0)

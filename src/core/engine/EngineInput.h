@@ -65,6 +65,9 @@ public:
     // value that is no finite number.
     double value(const QString& name) const;
 
+    // The stored value of a field as it was read; null for an unknown name.
+    QVariant raw(const QString& name) const;
+
     // Replaces the value of an existing field (a scenario's changed input); throws for an unknown name.
     void setValue(const QString& name, double value);
 
