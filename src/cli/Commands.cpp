@@ -17,6 +17,14 @@ const QList<CliCommand>& cliCommands() {
          "kennzahlen [--master DATEI] [--user DATEI] --project ID [--project ID ...]\n"
          "                  [--kostentraeger NAME|alle] [--zinssatz PROZENT] [--format text|csv|json]",
          cmdKennzahlen},
+        {"szenarien",
+         "szenarien [--master DATEI] [--user DATEI] --project ID [--laeufe N] [--seed S]\n"
+         "                  [--kostentraeger NAME|alle] [--format text|json]",
+         cmdSzenarien},
+        {"breakeven",
+         "breakeven [--master DATEI] [--user DATEI] --project ID --feld SPALTE [--ziel saldo|barwert]\n"
+         "                  [--kostentraeger NAME|alle] [--format text|json]",
+         cmdBreakeven},
     };
     return commands;
 }
