@@ -37,7 +37,8 @@ struct Rows {
 Rows rowsOf(const EngineResult& result) {
     Rows rows;
     for (const LedgerEntry& e : result.ledger)
-        rows.ledger.push_back({result.projectId, e.jahr, e.typ, e.bezeichnung, e.kostentraeger, e.ausgabe, e.einnahme});
+        rows.ledger.push_back(
+            {result.projectId, e.jahr, e.typ, e.bezeichnung, e.kostentraeger, e.ausgabe, e.einnahme});
     for (const SpecialEntry& e : result.special)
         rows.ledger.push_back({result.projectId, e.stored.jahr, e.stored.typ, e.stored.bezeichnung,
                                e.stored.kostentraeger, e.ausgabe, 0.0});
@@ -81,14 +82,16 @@ double baselineInsert(TestDb& db, const Rows& rows, int projectId) {
     insertAll(user, QStringLiteral("INSERT INTO gBvB (PG, \"Alter\", Jahr, Bewohner) VALUES (?, ?, ?, ?)"),
               rows.municipality);
     insertAll(user,
-              QStringLiteral("INSERT INTO bWvB (TAVO, Jahr, EFHg, EFHk, RHg, RHk, GWB) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+              QStringLiteral(
+                  "INSERT INTO bWvB (TAVO, Jahr, EFHg, EFHk, RHg, RHk, GWB) VALUES (?, ?, ?, ?, ?, ?, ?)"),
               rows.units);
     QSqlQuery(user).exec(QStringLiteral("COMMIT"));
     const double ms = timer.nsecsElapsed() / 1e6;
     // Removed again outside the measurement, so that every round starts from the same tables.
     Transaction cleanup(user);
     for (const char* table : {"Auswertung", "bBvB", "bWvB"})
-        Sql::exec(user, QStringLiteral("DELETE FROM %1 WHERE TAVO = ?").arg(QLatin1String(table)), {projectId});
+        Sql::exec(user, QStringLiteral("DELETE FROM %1 WHERE TAVO = ?").arg(QLatin1String(table)),
+                  {projectId});
     Sql::exec(user, QStringLiteral("DELETE FROM gBvB WHERE PG = ?"), {rows.municipality.front()[0]});
     cleanup.commit();
     return ms;
@@ -134,11 +137,13 @@ int main(int argc, char** argv) {
         baseline.push_back(baselineInsert(db, rows, project));
     }
 
-    const std::size_t written = rows.ledger.size() + rows.inhabitants.size() + rows.municipality.size() + rows.units.size();
+    const std::size_t written =
+        rows.ledger.size() + rows.inhabitants.size() + rows.municipality.size() + rows.units.size();
     std::printf("bench_engine_memory: realistic project, %zu ledger rows, %zu rows written in all\n",
                 rows.ledger.size(), written);
     std::printf("reading the inputs once:               %7.3f ms\n", loadMs);
-    std::printf("in-memory run (median of %d):         %7.3f ms   (target <= 1 ms)\n", kMemoryRuns, median(memory));
+    std::printf("in-memory run (median of %d):         %7.3f ms   (target <= 1 ms)\n", kMemoryRuns,
+                median(memory));
     std::printf("persisted run (median of %d):          %7.3f ms\n", kPersistedRuns, median(persisted));
     std::printf("baseline insert of the same rows:       %7.3f ms\n", median(baseline));
     std::printf("ratio persisted / baseline (medians):   %7.2f      (target <= 1.5)\n",

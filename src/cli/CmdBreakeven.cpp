@@ -43,7 +43,8 @@ QString parseArguments(const QStringList& args, Request& request) {
     if (!ok || request.project < 1)
         return QStringLiteral("Ungültige Projektnummer: %1").arg(parsed.value(QStringLiteral("project")));
     if (!parsed.has(QStringLiteral("feld")))
-        return QStringLiteral("Es fehlt --feld (möglich: %1).").arg(BreakEven::fields().join(QStringLiteral(", ")));
+        return QStringLiteral("Es fehlt --feld (möglich: %1).")
+            .arg(BreakEven::fields().join(QStringLiteral(", ")));
     request.search.field = parsed.value(QStringLiteral("feld"));
     if (!BreakEven::fields().contains(request.search.field))
         return QStringLiteral("Unbekanntes Feld: %1 (möglich: %2)")
@@ -51,7 +52,8 @@ QString parseArguments(const QStringList& args, Request& request) {
     const QString target = parsed.value(QStringLiteral("ziel"), QStringLiteral("saldo"));
     if (target != QLatin1String("saldo") && target != QLatin1String("barwert"))
         return QStringLiteral("Unbekanntes Ziel: %1 (möglich: saldo|barwert)").arg(target);
-    request.search.target = target == QLatin1String("saldo") ? BreakEven::Target::Saldo : BreakEven::Target::Barwert;
+    request.search.target =
+        target == QLatin1String("saldo") ? BreakEven::Target::Saldo : BreakEven::Target::Barwert;
     const QString bearer = parsed.value(QStringLiteral("kostentraeger"), QStringLiteral("Gemeinde"));
     request.search.figures.costBearer = bearer == QLatin1String("alle") ? QString() : bearer;
     request.format = parsed.value(QStringLiteral("format"), request.format);
@@ -82,24 +84,28 @@ QByteArray jsonDocument(const Request& request, const BreakEven::Result& r) {
     const QJsonObject root{
         {QStringLiteral("projekt"), request.project},
         {QStringLiteral("feld"), r.field},
-        {QStringLiteral("ziel"), r.target == BreakEven::Target::Saldo ? QStringLiteral("saldo") : QStringLiteral("barwert")},
+        {QStringLiteral("ziel"),
+         r.target == BreakEven::Target::Saldo ? QStringLiteral("saldo") : QStringLiteral("barwert")},
         {QStringLiteral("kostentraeger"), bearer.isEmpty() ? QStringLiteral("alle") : bearer},
         {QStringLiteral("wert"), optionalJson(r.value)},
         {QStringLiteral("saldo_bei_wert"), optionalJson(r.figureAtValue)},
         {QStringLiteral("wert_aktuell"), r.currentValue},
         {QStringLiteral("saldo_aktuell"), r.currentFigure},
-        {QStringLiteral("bereich"), QJsonObject{{QStringLiteral("von"), r.rangeLow}, {QStringLiteral("bis"), r.rangeHigh}}},
+        {QStringLiteral("bereich"),
+         QJsonObject{{QStringLiteral("von"), r.rangeLow}, {QStringLiteral("bis"), r.rangeHigh}}},
     };
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
 QString text(const Request& request, const BreakEven::Result& r) {
-    const QString figure = r.target == BreakEven::Target::Saldo ? QStringLiteral("Saldo") : QStringLiteral("Barwert");
+    const QString figure =
+        r.target == BreakEven::Target::Saldo ? QStringLiteral("Saldo") : QStringLiteral("Barwert");
     const QString bearer = request.search.figures.costBearer;
-    QString out = QStringLiteral("Was müsste %1 betragen, damit der %2 (Kostenträger %3, Projektjahre 1 bis %4) 0 "
-                                 "ist?\n\n")
-                      .arg(r.field, figure, bearer.isEmpty() ? QStringLiteral("alle") : bearer)
-                      .arg(KeyFigures::Years);
+    QString out =
+        QStringLiteral("Was müsste %1 betragen, damit der %2 (Kostenträger %3, Projektjahre 1 bis %4) 0 "
+                       "ist?\n\n")
+            .arg(r.field, figure, bearer.isEmpty() ? QStringLiteral("alle") : bearer)
+            .arg(KeyFigures::Years);
     out += QStringLiteral("Derzeit:  %1 (%2 %3 €)\n")
                .arg(NumberFormat::general(r.currentValue), figure, NumberFormat::money(r.currentFigure));
     if (r.value)
@@ -127,8 +133,8 @@ int cmdBreakeven(const QStringList& args) {
         printError(e.message());
         return ExitFailed;
     }
-    const QByteArray bytes =
-        request.format == QLatin1String("json") ? jsonDocument(request, result) : text(request, result).toUtf8();
+    const QByteArray bytes = request.format == QLatin1String("json") ? jsonDocument(request, result)
+                                                                     : text(request, result).toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
     std::fflush(stdout);
     return ExitOk;

@@ -14,8 +14,9 @@
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
-#include "core/engine/CalculationRun.h"
+#include "core/engine/EngineInput.h"
 #include "core/scenarios/MonteCarlo.h"
+#include "core/scenarios/ScenarioComparison.h"
 #include "core/scenarios/Scenarios.h"
 
 namespace {
@@ -34,11 +35,12 @@ struct Request {
 
 QString parseArguments(const QStringList& args, Request& request) {
     QString error;
-    const CliArgs parsed = CliArgs::parse(
-        args,
-        {QStringLiteral("master"), QStringLiteral("user"), QStringLiteral("project"), QStringLiteral("laeufe"),
-         QStringLiteral("seed"), QStringLiteral("kostentraeger"), QStringLiteral("format")},
-        {}, &error);
+    const CliArgs parsed =
+        CliArgs::parse(args,
+                       {QStringLiteral("master"), QStringLiteral("user"), QStringLiteral("project"),
+                        QStringLiteral("laeufe"), QStringLiteral("seed"), QStringLiteral("kostentraeger"),
+                        QStringLiteral("format")},
+                       {}, &error);
     if (!error.isEmpty())
         return error;
     bool ok = false;
@@ -85,14 +87,12 @@ QJsonObject parameterJson(const Scenarios::Parameters& parameters) {
     return object;
 }
 
-struct Outcome {
-    KeyFigures basis, optimistic, pessimistic;
+struct Outcome : ScenarioComparison {
     Scenarios::Settings settings;
-    MonteCarlo::Distribution distribution;
 };
 
 QByteArray jsonDocument(const Request& request, const Outcome& o) {
-    const MonteCarlo::Distribution& d = o.distribution;
+    const MonteCarlo::Distribution& d = o.range;
     QJsonArray band;
     for (int j = 1; j <= KeyFigures::Years; ++j) {
         QJsonObject year = percentileJson(d.kumuliert[j]);
@@ -104,17 +104,19 @@ QByteArray jsonDocument(const Request& request, const Outcome& o) {
         {QStringLiteral("seed"), QString::number(request.options.seed)},
         {QStringLiteral("saldo"), percentileJson(d.saldo)},
         {QStringLiteral("barwert"), percentileJson(d.barwert)},
-        {QStringLiteral("amortisationsjahr"), QJsonObject{{QStringLiteral("p10"), yearJson(d.amortisationsjahr[0])},
-                                                          {QStringLiteral("p50"), yearJson(d.amortisationsjahr[1])},
-                                                          {QStringLiteral("p90"), yearJson(d.amortisationsjahr[2])}}},
+        {QStringLiteral("amortisationsjahr"),
+         QJsonObject{{QStringLiteral("p10"), yearJson(d.amortisationsjahr[0])},
+                     {QStringLiteral("p50"), yearJson(d.amortisationsjahr[1])},
+                     {QStringLiteral("p90"), yearJson(d.amortisationsjahr[2])}}},
         {QStringLiteral("kumuliert"), band},
     };
     const QJsonObject root{
         {QStringLiteral("basis"), keyFigureJson(o.basis)},
         {QStringLiteral("optimistisch"), keyFigureJson(o.optimistic)},
         {QStringLiteral("pessimistisch"), keyFigureJson(o.pessimistic)},
-        {QStringLiteral("parameter"), QJsonObject{{QStringLiteral("optimistisch"), parameterJson(o.settings.optimistic)},
-                                                  {QStringLiteral("pessimistisch"), parameterJson(o.settings.pessimistic)}}},
+        {QStringLiteral("parameter"),
+         QJsonObject{{QStringLiteral("optimistisch"), parameterJson(o.settings.optimistic)},
+                     {QStringLiteral("pessimistisch"), parameterJson(o.settings.pessimistic)}}},
         {QStringLiteral("verteilung"), verteilung},
     };
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
@@ -125,33 +127,40 @@ QString yearText(const std::optional<int>& year) {
 }
 
 QString textTable(const Request& request, const Outcome& o) {
-    const MonteCarlo::Distribution& d = o.distribution;
-    const QStringList header{QString(), QStringLiteral("Basis"), QStringLiteral("optimistisch"),
-                             QStringLiteral("pessimistisch"), QStringLiteral("P10"), QStringLiteral("P50"),
+    const MonteCarlo::Distribution& d = o.range;
+    const QStringList header{QString(),
+                             QStringLiteral("Basis"),
+                             QStringLiteral("optimistisch"),
+                             QStringLiteral("pessimistisch"),
+                             QStringLiteral("P10"),
+                             QStringLiteral("P50"),
                              QStringLiteral("P90")};
     auto payback = [](const KeyFigures& f) { return yearText(f.amortisationsjahr); };
     const QList<QStringList> rows = {
         header,
         {QStringLiteral("Saldo"), NumberFormat::money(o.basis.saldo), NumberFormat::money(o.optimistic.saldo),
-         NumberFormat::money(o.pessimistic.saldo), NumberFormat::money(d.saldo.p10), NumberFormat::money(d.saldo.p50),
-         NumberFormat::money(d.saldo.p90)},
-        {QStringLiteral("Barwert"), NumberFormat::money(o.basis.barwert), NumberFormat::money(o.optimistic.barwert),
-         NumberFormat::money(o.pessimistic.barwert), NumberFormat::money(d.barwert.p10),
-         NumberFormat::money(d.barwert.p50), NumberFormat::money(d.barwert.p90)},
+         NumberFormat::money(o.pessimistic.saldo), NumberFormat::money(d.saldo.p10),
+         NumberFormat::money(d.saldo.p50), NumberFormat::money(d.saldo.p90)},
+        {QStringLiteral("Barwert"), NumberFormat::money(o.basis.barwert),
+         NumberFormat::money(o.optimistic.barwert), NumberFormat::money(o.pessimistic.barwert),
+         NumberFormat::money(d.barwert.p10), NumberFormat::money(d.barwert.p50),
+         NumberFormat::money(d.barwert.p90)},
         {QStringLiteral("Amortisationsjahr"), payback(o.basis), payback(o.optimistic), payback(o.pessimistic),
-         yearText(d.amortisationsjahr[0]), yearText(d.amortisationsjahr[1]), yearText(d.amortisationsjahr[2])},
+         yearText(d.amortisationsjahr[0]), yearText(d.amortisationsjahr[1]),
+         yearText(d.amortisationsjahr[2])},
     };
     QList<int> widths(header.size(), 0);
     for (const QStringList& row : rows)
         for (int c = 0; c < row.size(); ++c)
             widths[c] = std::max(widths[c], static_cast<int>(row[c].size()));
-    QString text = QStringLiteral("Szenarien von Projekt %1 (Kostenträger %2, Beträge in €, Projektjahre 1 bis %3; "
-                                  "Verteilung aus %4 Läufen, Startwert %5)\n\n")
-                       .arg(request.project)
-                       .arg(o.basis.costBearer.isEmpty() ? QStringLiteral("alle") : o.basis.costBearer)
-                       .arg(KeyFigures::Years)
-                       .arg(d.runs)
-                       .arg(request.options.seed);
+    QString text =
+        QStringLiteral("Szenarien von Projekt %1 (Kostenträger %2, Beträge in €, Projektjahre 1 bis %3; "
+                       "Verteilung aus %4 Läufen, Startwert %5)\n\n")
+            .arg(request.project)
+            .arg(o.basis.costBearer.isEmpty() ? QStringLiteral("alle") : o.basis.costBearer)
+            .arg(KeyFigures::Years)
+            .arg(d.runs)
+            .arg(request.options.seed);
     for (const QStringList& row : rows) {
         QString line = row[0].leftJustified(widths[0]);
         for (int c = 1; c < row.size(); ++c)
@@ -171,13 +180,7 @@ Outcome calculateOutcome(const Request& request) {
     const EngineInput base = EngineInput::load(dbs, request.project);
     Outcome o;
     o.settings = Scenarios::loadSettings(dbs.user(), request.project);
-    auto figuresOf = [&](const EngineInput& input) {
-        return computeKeyFigures(input, calculate(input), request.options.figures);
-    };
-    o.basis = figuresOf(base);
-    o.optimistic = figuresOf(Scenarios::applied(base, o.settings.optimistic));
-    o.pessimistic = figuresOf(Scenarios::applied(base, o.settings.pessimistic));
-    o.distribution = MonteCarlo::run(base, o.settings, request.options);
+    static_cast<ScenarioComparison&>(o) = compareScenarios(base, o.settings, request.options);
     return o;
 }
 
@@ -197,8 +200,8 @@ int cmdSzenarien(const QStringList& args) {
         printError(e.message());
         return ExitFailed;
     }
-    const QByteArray bytes =
-        request.format == QLatin1String("json") ? jsonDocument(request, outcome) : textTable(request, outcome).toUtf8();
+    const QByteArray bytes = request.format == QLatin1String("json") ? jsonDocument(request, outcome)
+                                                                     : textTable(request, outcome).toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
     std::fflush(stdout);
     return ExitOk;

@@ -50,4 +50,3 @@ QJsonObject keyFigureJson(const KeyFigures& f) {
         {QStringLiteral("saldo_je_bewohner"), optionalJson(f.saldoJeBewohner)},
     };
 }
-

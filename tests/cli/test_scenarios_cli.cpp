@@ -104,7 +104,8 @@ void TestScenariosCli::breakEvenJson() {
     QVERIFY(root["wert"].toDouble() != root["wert_aktuell"].toDouble());
 
     r = runCli(db, "breakeven",
-               {"--project", project, "--feld", "auEinheitssatzKanalMisch", "--format", "json", "--ziel", "barwert"});
+               {"--project", project, "--feld", "auEinheitssatzKanalMisch", "--format", "json", "--ziel",
+                "barwert"});
     QCOMPARE(r.exitCode, 0);
     root = QJsonDocument::fromJson(r.out).object();
     QVERIFY(root["wert"].isNull());

@@ -29,7 +29,8 @@ QStringList storedLedger(TestDb& db, int id) {
                             {id});
     while (q.next())
         rows << QStringLiteral("%1|%2|%3|%4|%5|%6")
-                    .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString())
+                    .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                         q.value(3).toString())
                     .arg(q.value(4).toDouble(), 0, 'g', 17)
                     .arg(q.value(5).toDouble(), 0, 'g', 17);
     return rows;
@@ -87,8 +88,12 @@ void TestScenarios::memoryRunEqualsWrittenRun() {
     TestDb db;
     const int realistic = insertRealisticProject(db);
     const int simple = simpleProject(db, {{"fiZinsenSoll", 7.25}});
-    db.insertRow("Sonderausgaben", {{"TAVO", simple}, {"Jahr", 4}, {"Typ", "Kanal"}, {"Bezeichnung", "Pumpe"},
-                                    {"Kostenträger", "Land"}, {"Ausgabe", 1234.5}});
+    db.insertRow("Sonderausgaben", {{"TAVO", simple},
+                                    {"Jahr", 4},
+                                    {"Typ", "Kanal"},
+                                    {"Bezeichnung", "Pumpe"},
+                                    {"Kostenträger", "Land"},
+                                    {"Ausgabe", 1234.5}});
     for (int id : {realistic, simple}) {
         runCalculation(db.dbs(), id);
         const EngineInput input = EngineInput::load(db.dbs(), id);
@@ -103,7 +108,8 @@ void TestScenarios::memoryRunEqualsWrittenRun() {
                 inhabitants += result.inhabitants[age][year];
         QCOMPARE(stored(db, "SELECT Total(Bewohner) FROM bBvB WHERE TAVO = ?", id), inhabitants);
         QCOMPARE(stored(db, "SELECT count(*) FROM bBvB WHERE TAVO = ?", id), 96.0 * 20);
-        QCOMPARE(stored(db, "SELECT Total(EFHg) FROM bWvB WHERE TAVO = ? AND Jahr = 20", id), result.units[20][0]);
+        QCOMPARE(stored(db, "SELECT Total(EFHg) FROM bWvB WHERE TAVO = ? AND Jahr = 20", id),
+                 result.units[20][0]);
 
         // The key figures from memory match those of the written ledger.
         for (const QString& bearer : {QString("Gemeinde"), QString()}) {
@@ -253,7 +259,8 @@ void TestScenarios::breakEvenGivesZeroBalance() {
         const BreakEven::Result found = BreakEven::find(base, request);
         QVERIFY2(found.value.has_value(), qPrintable(field));
         // Put into the project and calculated the normal way, the balance is within a cent of zero.
-        Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET %1 = ? WHERE ID = ?").arg(field), {*found.value, id});
+        Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET %1 = ? WHERE ID = ?").arg(field),
+                  {*found.value, id});
         runCalculation(db.dbs(), id);
         const double saldo = computeKeyFigures(db.user(), id, KeyFigureOptions()).saldo;
         QVERIFY2(std::fabs(saldo) < 0.01, qPrintable(QString::number(saldo, 'f', 6)));

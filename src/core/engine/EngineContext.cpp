@@ -136,12 +136,12 @@ void EngineContext::bookAmount(int projectId, int year, const QString& typ, cons
             return y < m_result.ledger[static_cast<std::size_t>(position)].jahr;
         });
         const int position = static_cast<int>(m_result.ledger.size());
-        m_result.ledger.push_back({year, typ, bezeichnung, bearer.bearer, isRevenue ? 0.0 : part,
-                                   isRevenue ? part : 0.0, false});
+        m_result.ledger.push_back(
+            {year, typ, bezeichnung, bearer.bearer, isRevenue ? 0.0 : part, isRevenue ? part : 0.0, false});
         at = byYear->insert(at, position) + 1;
         if (ownSharePercent > 0) {
-            m_result.ledger.push_back({year, typ, Engine::ownFundsLabel(), bearer.bearer, isRevenue ? own : 0.0,
-                                       isRevenue ? 0.0 : own, true});
+            m_result.ledger.push_back({year, typ, Engine::ownFundsLabel(), bearer.bearer,
+                                       isRevenue ? own : 0.0, isRevenue ? 0.0 : own, true});
             byYear->insert(at, position + 1);
         }
     }
@@ -155,7 +155,8 @@ double EngineContext::municipalityYearValue(const QString& table, int year) cons
         throw TavoError(QStringLiteral("Datenbankfehler: Tabelle %1 wurde nicht gelesen.").arg(table));
     const MunicipalityYearTable& values = it->second;
     if (year < 1 || year > Engine::PlanningYears || !values.hasColumn[year])
-        throw TavoError(QStringLiteral("Datenbankfehler: Spalte Jahr%1 fehlt in Tabelle %2.").arg(year).arg(table));
+        throw TavoError(
+            QStringLiteral("Datenbankfehler: Spalte Jahr%1 fehlt in Tabelle %2.").arg(year).arg(table));
     if (!values.present)
         return 0.0;
     if (!values.error[year].isEmpty())

@@ -44,7 +44,8 @@ QString masterValueError(const QVariant& raw, double value, bool isNumber, const
         }
     }
     if (!std::isfinite(value))
-        return QStringLiteral("Ungültiger Wert in Tabelle %1, Spalte %2: keine endliche Zahl.").arg(table, column);
+        return QStringLiteral("Ungültiger Wert in Tabelle %1, Spalte %2: keine endliche Zahl.")
+            .arg(table, column);
     return QString();
 }
 
@@ -79,7 +80,8 @@ void loadDetailRows(const QSqlDatabase& user, EngineInput& input) {
              detailInt(buildings.value(2), QStringLiteral("Bebauung"), QStringLiteral("bbAnteil"), id)});
     }
     QSqlQuery settlements = Sql::exec(
-        user, QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ID"),
+        user,
+        QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ID"),
         {id});
     while (settlements.next()) {
         SettlementRow row;
@@ -138,7 +140,8 @@ void loadEvaluationTypes(const QSqlDatabase& master, EvaluationTypeTable& types)
 
 MunicipalityYearTable loadYearTable(const QSqlDatabase& master, const QString& table, int pg) {
     MunicipalityYearTable result;
-    QSqlQuery query = Sql::exec(master, QStringLiteral("SELECT * FROM %1 WHERE PG = ?").arg(Sql::quoted(table)), {pg});
+    QSqlQuery query =
+        Sql::exec(master, QStringLiteral("SELECT * FROM %1 WHERE PG = ?").arg(Sql::quoted(table)), {pg});
     result.present = query.next();
     const QSqlRecord record = query.record();
     for (int year = 1; year <= PlanningYears; ++year) {
@@ -171,7 +174,8 @@ void loadMunicipalityPopulation(const QSqlDatabase& master, EngineInput& input) 
         for (int year = 1; year <= PlanningYears && input.municipalityPopulationError.isEmpty(); ++year) {
             if (index[year] < 0) {
                 input.municipalityPopulationError =
-                    QStringLiteral("Datenbankfehler: Spalte %1 fehlt in Tabelle %2.").arg(yearColumn(year), table);
+                    QStringLiteral("Datenbankfehler: Spalte %1 fehlt in Tabelle %2.")
+                        .arg(yearColumn(year), table);
                 break;
             }
             bool isNumber = false;
@@ -188,8 +192,9 @@ void loadMunicipalityPopulation(const QSqlDatabase& master, EngineInput& input) 
 
 PerUnitInhabitants loadPerUnit(const QSqlDatabase& master, const QString& buildingType) {
     const QString table = QStringLiteral("BvB_Bebauungstypen");
-    QSqlQuery query = Sql::exec(
-        master, QStringLiteral("SELECT * FROM BvB_Bebauungstypen WHERE Typ = ? ORDER BY \"Alter\""), {buildingType});
+    QSqlQuery query =
+        Sql::exec(master, QStringLiteral("SELECT * FROM BvB_Bebauungstypen WHERE Typ = ? ORDER BY \"Alter\""),
+                  {buildingType});
     const QSqlRecord columns = query.record();
     const int ageIndex = columns.indexOf(QStringLiteral("Alter"));
     std::array<int, PlanningYears + 1> index{};
@@ -247,7 +252,9 @@ void ProjectInputs::append(const QString& name, const QVariant& raw, int project
     m_names << name;
     m_raw.push_back(raw);
     m_number.push_back(value);
-    m_state.push_back(!isNumber ? State::NotANumber : !std::isfinite(value) ? State::NotFinite : State::Number);
+    m_state.push_back(!isNumber               ? State::NotANumber
+                      : !std::isfinite(value) ? State::NotFinite
+                                              : State::Number);
 }
 
 int ProjectInputs::indexOf(const QString& name) const {
@@ -291,10 +298,14 @@ void ProjectInputs::setValue(const QString& name, double value) {
 
 const QStringList& EngineInput::municipalityTableNames() {
     static const QStringList names = {
-        QStringLiteral("FA_Ertragsanteile"),          QStringLiteral("FA_Sekundäre_Transfers"),
-        QStringLiteral("Umlage_Jugendwohlfahrt"),     QStringLiteral("Umlage_Sozialhilfe"),
-        QStringLiteral("Umlage_TLKAS"),               QStringLiteral("FA_Ertragsanteile_Red"),
-        QStringLiteral("FA_Ertragsanteile_Red_Max"),  QStringLiteral("FA_Sekundäre_Transfers_Red"),
+        QStringLiteral("FA_Ertragsanteile"),
+        QStringLiteral("FA_Sekundäre_Transfers"),
+        QStringLiteral("Umlage_Jugendwohlfahrt"),
+        QStringLiteral("Umlage_Sozialhilfe"),
+        QStringLiteral("Umlage_TLKAS"),
+        QStringLiteral("FA_Ertragsanteile_Red"),
+        QStringLiteral("FA_Ertragsanteile_Red_Max"),
+        QStringLiteral("FA_Sekundäre_Transfers_Red"),
         QStringLiteral("FA_Sekundäre_Transfers_Red_Max"),
     };
     return names;

@@ -32,7 +32,8 @@ void interest(EngineContext& ctx) {
 void specialExpenditures(EngineContext& ctx) {
     const QString owner = QStringLiteral("Projekt %1").arg(ctx.ProjectId);
     for (const SpecialExpenditureRow& row : ctx.input().specialExpenditures) {
-        const double year = NumberFormat::storedNumberOrThrow(row.jahr, QStringLiteral("Sonderausgaben.Jahr"), owner);
+        const double year =
+            NumberFormat::storedNumberOrThrow(row.jahr, QStringLiteral("Sonderausgaben.Jahr"), owner);
         if (std::trunc(year) > Engine::PlanningYears)
             continue;
         const double amount =

@@ -31,16 +31,16 @@ void municipalityPopulation(EngineContext& ctx) {
 }
 
 // Inhabitants per occupied dwelling unit of a type, by age in ascending order.
-const std::vector<PerUnitInhabitants::AgeRow>& perUnitRows(const EngineContext& ctx, const QString& buildingType,
-                                                           int year) {
+const std::vector<PerUnitInhabitants::AgeRow>& perUnitRows(const EngineContext& ctx,
+                                                           const QString& buildingType, int year) {
     const auto it = ctx.input().perUnit.find(buildingType);
     if (it == ctx.input().perUnit.end())
         throw TavoError(QStringLiteral("Datenbankfehler: Tabelle BvB_Bebauungstypen wurde nicht gelesen."));
     if (!it->second.error.isEmpty())
         throw TavoError(it->second.error);
     if (!it->second.hasYear[year])
-        throw TavoError(
-            QStringLiteral("Datenbankfehler: Spalte %1 fehlt in Tabelle BvB_Bebauungstypen.").arg(yearColumn(year)));
+        throw TavoError(QStringLiteral("Datenbankfehler: Spalte %1 fehlt in Tabelle BvB_Bebauungstypen.")
+                            .arg(yearColumn(year)));
     return it->second.rows;
 }
 

@@ -85,9 +85,9 @@ void writeSpecial(const QSqlDatabase& user, const EngineResult& result, std::siz
     if (first >= result.special.size())
         return;
     QSqlQuery insert(user);
-    Sql::prepare(insert,
-                 QStringLiteral("INSERT INTO Auswertung (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe) "
-                                "VALUES (?, ?, ?, ?, ?, ?)"));
+    Sql::prepare(
+        insert, QStringLiteral("INSERT INTO Auswertung (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe) "
+                               "VALUES (?, ?, ?, ?, ?, ?)"));
     for (std::size_t i = first; i < result.special.size(); ++i) {
         const SpecialEntry& row = result.special[i];
         insert.bindValue(0, result.projectId);

@@ -33,7 +33,8 @@ namespace Steps {
 void socialInfrastructure(EngineContext& ctx) {
     for (int year = 1; year <= PlanningYears; ++year) {
         for (const InstitutionItem& item : kItems) {
-            const double residents = item.ages.empty() ? ctx.inhabitants(year) : ctx.inhabitants(year, item.ages);
+            const double residents =
+                item.ages.empty() ? ctx.inhabitants(year) : ctx.inhabitants(year, item.ages);
             const double moving = ctx.projectField(QStringLiteral("auAnteilZuzug")) / 100 * residents;
             ctx.bookAmount(ctx.ProjectId, year, QStringLiteral("soz. Infrastruktur Erhaltung"),
                            QString::fromUtf8(item.bezeichnung), false,

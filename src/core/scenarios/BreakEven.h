@@ -15,7 +15,7 @@ namespace BreakEven {
 enum class Target { Saldo, Barwert };
 
 struct Request {
-    QString field;            // an input of breakEvenFields()
+    QString field; // an input of breakEvenFields()
     Target target = Target::Saldo;
     KeyFigureOptions figures; // cost bearer and discount rate
 };
@@ -23,11 +23,11 @@ struct Request {
 struct Result {
     QString field;
     Target target = Target::Saldo;
-    double currentValue = 0.0;       // the project's value of the field
-    double currentFigure = 0.0;      // the target figure with it
-    double rangeLow = 0.0;           // the range searched
+    double currentValue = 0.0;  // the project's value of the field
+    double currentFigure = 0.0; // the target figure with it
+    double rangeLow = 0.0;      // the range searched
     double rangeHigh = 0.0;
-    std::optional<double> value;     // none: "nicht erreichbar" within the range
+    std::optional<double> value;         // none: "nicht erreichbar" within the range
     std::optional<double> figureAtValue; // the target figure at value (within a cent of 0)
 };
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/data/TavoError.h"
-#include "core/engine/CalculationRun.h"
+#include "core/scenarios/ScenarioComparison.h"
 
 namespace MonteCarlo {
 namespace {
@@ -41,8 +41,7 @@ struct RunFigures {
 
 RunFigures calculateRun(const EngineInput& base, const Scenarios::Parameters& parameters,
                         const KeyFigureOptions& options) {
-    const EngineInput input = Scenarios::applied(base, parameters);
-    const KeyFigures figures = computeKeyFigures(input, calculate(input), options);
+    const KeyFigures figures = scenarioFigures(base, parameters, options);
     RunFigures result;
     result.saldo = figures.saldo;
     result.barwert = figures.barwert;
@@ -66,7 +65,8 @@ Scenarios::Parameters draw(const Scenarios::Settings& range, std::uint64_t seed,
     const int low = std::min(a.settlementShiftYears, b.settlementShiftYears);
     const int high = std::max(a.settlementShiftYears, b.settlementShiftYears);
     const double count = static_cast<double>(high - low + 1);
-    p.settlementShiftYears = low + std::min(high - low, static_cast<int>(std::floor(unit(generator) * count)));
+    p.settlementShiftYears =
+        low + std::min(high - low, static_cast<int>(std::floor(unit(generator) * count)));
     p.settlementStretch = between(generator, a.settlementStretch, b.settlementStretch);
     p.constructionCostPercent = between(generator, a.constructionCostPercent, b.constructionCostPercent);
     p.maintenanceCostPercent = between(generator, a.maintenanceCostPercent, b.maintenanceCostPercent);
@@ -81,7 +81,8 @@ double percentile(std::vector<double>& values, double p) {
         return 0.0;
     std::sort(values.begin(), values.end());
     const double rank = std::ceil(p / 100.0 * static_cast<double>(values.size()));
-    const std::size_t index = static_cast<std::size_t>(std::clamp(rank, 1.0, static_cast<double>(values.size()))) - 1;
+    const std::size_t index =
+        static_cast<std::size_t>(std::clamp(rank, 1.0, static_cast<double>(values.size()))) - 1;
     return values[index];
 }
 
@@ -89,9 +90,9 @@ Distribution run(const EngineInput& base, const Scenarios::Settings& range, cons
     const int runs = std::max(1, options.runs);
     std::vector<RunFigures> results(static_cast<std::size_t>(runs));
     std::vector<std::exception_ptr> errors(static_cast<std::size_t>(runs));
-    const int threads = std::clamp(options.threads > 0 ? options.threads
-                                                        : static_cast<int>(std::thread::hardware_concurrency()),
-                                   1, runs);
+    const int threads = std::clamp(
+        options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency()), 1,
+        runs);
     // Run i is drawn from (seed, i) alone and stored at i: the results do not depend on the threads.
     auto work = [&](int first) {
         for (int i = first; i < runs; i += threads) {
@@ -117,7 +118,8 @@ Distribution run(const EngineInput& base, const Scenarios::Settings& range, cons
         } catch (const TavoError&) {
             throw;
         } catch (const std::exception& e) {
-            throw TavoError(QStringLiteral("Fehler bei der Berechnung: %1").arg(QString::fromLocal8Bit(e.what())));
+            throw TavoError(
+                QStringLiteral("Fehler bei der Berechnung: %1").arg(QString::fromLocal8Bit(e.what())));
         }
     }
 

@@ -32,7 +32,7 @@ struct Distribution {
     Percentiles barwert; // net present value
     // Payback year; a run that does not pay back within the 20 years counts as later than every year,
     // so a percentile among those is none (std::nullopt).
-    std::array<std::optional<int>, 3> amortisationsjahr; // P10, P50, P90
+    std::array<std::optional<int>, 3> amortisationsjahr;        // P10, P50, P90
     std::array<Percentiles, KeyFigures::Years + 1> kumuliert{}; // per year 1..20: the band of the chart
 };
 

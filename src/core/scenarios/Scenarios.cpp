@@ -194,8 +194,8 @@ void setParameterValue(Parameters& parameters, const QString& name, double value
 
 Settings loadSettings(const QSqlDatabase& user, int projectId) {
     Settings settings = builtInSettings();
-    QSqlQuery rows = Sql::exec(user, QStringLiteral("SELECT Szenario, Parameter, Wert FROM Szenarien WHERE TAVO = ?"),
-                               {projectId});
+    QSqlQuery rows = Sql::exec(
+        user, QStringLiteral("SELECT Szenario, Parameter, Wert FROM Szenarien WHERE TAVO = ?"), {projectId});
     while (rows.next()) {
         const QString scenario = rows.value(0).toString();
         Parameters* target = scenario == kOptimistic    ? &settings.optimistic
@@ -215,9 +215,11 @@ void saveSettings(const QSqlDatabase& user, int projectId, const Settings& setti
     Transaction transaction(user);
     Sql::exec(user, QStringLiteral("DELETE FROM Szenarien WHERE TAVO = ?"), {projectId});
     QSqlQuery insert(user);
-    Sql::prepare(insert, QStringLiteral("INSERT INTO Szenarien (TAVO, Szenario, Parameter, Wert) VALUES (?, ?, ?, ?)"));
+    Sql::prepare(insert, QStringLiteral(
+                             "INSERT INTO Szenarien (TAVO, Szenario, Parameter, Wert) VALUES (?, ?, ?, ?)"));
     for (const auto& [name, parameters] :
-         {std::pair<QString, const Parameters*>{kOptimistic, &settings.optimistic}, {kPessimistic, &settings.pessimistic}}) {
+         {std::pair<QString, const Parameters*>{kOptimistic, &settings.optimistic},
+          {kPessimistic, &settings.pessimistic}}) {
         for (const QString& parameter : parameterNames()) {
             insert.bindValue(0, projectId);
             insert.bindValue(1, name);
@@ -232,7 +234,8 @@ void saveSettings(const QSqlDatabase& user, int projectId, const Settings& setti
 EngineInput applied(const EngineInput& base, const Parameters& parameters) {
     EngineInput input = base;
     static const QStringList construction = fieldsStartingWith({QStringLiteral("ifKoEr")});
-    static const QStringList maintenance = fieldsStartingWith({QStringLiteral("ifKoEh"), QStringLiteral("siKoEh")});
+    static const QStringList maintenance =
+        fieldsStartingWith({QStringLiteral("ifKoEh"), QStringLiteral("siKoEh")});
     QStringList rates;
     for (const char* name : kRateFields)
         rates << QString::fromUtf8(name);

@@ -11,13 +11,13 @@ namespace Scenarios {
 
 // How a scenario changes the project. Zero (and a stretch of 1) leaves the project as it is.
 struct Parameters {
-    int settlementShiftYears = 0;        // yearly settlement percentages moved later (+) or earlier (-)
-    double settlementStretch = 1.0;      // settlement spread over this multiple of its duration (> 1: slower)
-    double constructionCostPercent = 0;  // construction cost rates (ifKoEr...) changed by this percent
-    double maintenanceCostPercent = 0;   // maintenance and running cost rates (ifKoEh..., siKoEh...)
-    double interestPoints = 0;           // debit and credit interest rate, percentage points (not below 0)
-    double inhabitantsPercent = 0;       // inhabitants per dwelling unit changed by this percent
-    double ratesPercent = 0;             // levy, fee and property-tax rates changed by this percent
+    int settlementShiftYears = 0;       // yearly settlement percentages moved later (+) or earlier (-)
+    double settlementStretch = 1.0;     // settlement spread over this multiple of its duration (> 1: slower)
+    double constructionCostPercent = 0; // construction cost rates (ifKoEr...) changed by this percent
+    double maintenanceCostPercent = 0;  // maintenance and running cost rates (ifKoEh..., siKoEh...)
+    double interestPoints = 0;          // debit and credit interest rate, percentage points (not below 0)
+    double inhabitantsPercent = 0;      // inhabitants per dwelling unit changed by this percent
+    double ratesPercent = 0;            // levy, fee and property-tax rates changed by this percent
 
     bool operator==(const Parameters& other) const;
 };
@@ -32,7 +32,8 @@ struct Settings {
 // The sets every project starts with (documented in the README and the manual).
 Settings builtInSettings();
 
-// The names of the parameters as stored and shown ("Besiedelung_Verschiebung", ...), in the order of Parameters.
+// The names of the parameters as stored and shown ("Besiedelung_Verschiebung", ...), in the order of
+// Parameters.
 QStringList parameterNames();
 
 // Reads and writes one parameter by its name; an unknown name throws TavoError.
