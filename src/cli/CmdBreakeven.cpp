@@ -2,6 +2,7 @@
 // bearer's 20-year balance (or net present value) to be zero; calculated in memory, nothing is written.
 
 #include <cstdio>
+#include <exception>
 
 #include <QDir>
 #include <QJsonDocument>
@@ -131,6 +132,9 @@ int cmdBreakeven(const QStringList& args) {
         result = search(request);
     } catch (const TavoError& e) {
         printError(e.message());
+        return ExitFailed;
+    } catch (const std::exception& e) {
+        printError(QStringLiteral("Fehler bei der Berechnung: %1").arg(QString::fromLocal8Bit(e.what())));
         return ExitFailed;
     }
     const QByteArray bytes = request.format == QLatin1String("json") ? jsonDocument(request, result)

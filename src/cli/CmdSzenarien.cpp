@@ -2,6 +2,7 @@
 // range from a Monte Carlo run, all calculated in memory; nothing is written.
 
 #include <cstdio>
+#include <exception>
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -198,6 +199,9 @@ int cmdSzenarien(const QStringList& args) {
         outcome = calculateOutcome(request);
     } catch (const TavoError& e) {
         printError(e.message());
+        return ExitFailed;
+    } catch (const std::exception& e) {
+        printError(QStringLiteral("Fehler bei der Berechnung: %1").arg(QString::fromLocal8Bit(e.what())));
         return ExitFailed;
     }
     const QByteArray bytes = request.format == QLatin1String("json") ? jsonDocument(request, outcome)
