@@ -27,6 +27,14 @@ const QList<CliCommand>& cliCommands() {
          "                  [--kostentraeger NAME|alle] [--zinssatz PROZENT] [--format text|csv|json|xlsx]\n"
          "                  [--out DATEI]",
          cmdKennzahlen},
+        {"szenarien",
+         "szenarien [--master DATEI] [--user DATEI] --project ID [--laeufe N] [--seed S]\n"
+         "                  [--kostentraeger NAME|alle] [--format text|json]",
+         cmdSzenarien},
+        {"breakeven",
+         "breakeven [--master DATEI] [--user DATEI] --project ID --feld SPALTE [--ziel saldo|barwert]\n"
+         "                  [--kostentraeger NAME|alle] [--format text|json]",
+         cmdBreakeven},
     };
     return commands;
 }

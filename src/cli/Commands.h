@@ -61,3 +61,5 @@ int cmdInit(const QStringList& args);
 int cmdCalc(const QStringList& args);
 int cmdExport(const QStringList& args);
 int cmdKennzahlen(const QStringList& args);
+int cmdSzenarien(const QStringList& args);
+int cmdBreakeven(const QStringList& args);

@@ -146,6 +146,13 @@ QString sqlType(ColumnType type) {
 // Detail and result tables refer to their project; deleting a project removes its rows.
 const char* const kProjectRef = "INTEGER NOT NULL REFERENCES TAVO(ID) ON DELETE CASCADE";
 
+// The project's optimistic and pessimistic scenario parameters, one row per parameter.
+QString scenarioTable() {
+    return QStringLiteral("CREATE TABLE Szenarien (TAVO %1, Szenario TEXT NOT NULL, Parameter TEXT NOT NULL, "
+                          "Wert DOUBLE, PRIMARY KEY (TAVO, Szenario, Parameter))")
+        .arg(QString::fromLatin1(kProjectRef));
+}
+
 QStringList otherTables() {
     const QString ref = QString::fromLatin1(kProjectRef);
     return {
@@ -163,6 +170,7 @@ QStringList otherTables() {
             .arg(ref),
         QStringLiteral("CREATE TABLE gBvB (PG INTEGER, \"Alter\" INTEGER, Jahr INTEGER, Bewohner DOUBLE)"),
         QStringLiteral("CREATE TABLE TAVO_Abfragen (Name TEXT PRIMARY KEY COLLATE NOCASE, SQL TEXT NOT NULL)"),
+        scenarioTable(),
         // Every per-project query filters by project first; these keep them fast with millions of rows.
         QStringLiteral("CREATE INDEX Bebauung_TAVO ON Bebauung (TAVO, ID)"),
         QStringLiteral("CREATE INDEX Besiedelung_TAVO ON Besiedelung (TAVO, Jahr)"),
@@ -324,6 +332,14 @@ void upgrade(const QSqlDatabase& db) {
         createStoredQueries(db);
         tx.commit();
     }
+    // Files made before scenarios were kept with the project get their table once.
+    if (!db.tables().contains(QStringLiteral("Szenarien"), Qt::CaseInsensitive))
+        Sql::exec(db, scenarioTable());
+    // The interest balance sums the ledger in the order of this index; older files may lack it.
+    if (Sql::scalar(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND "
+                                       "name = 'Auswertung_TAVO'"))
+            .toInt() == 0)
+        Sql::exec(db, QStringLiteral("CREATE INDEX Auswertung_TAVO ON Auswertung (TAVO, Typ, Jahr)"));
 }
 
 } // namespace UserSchema

@@ -9,6 +9,7 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/engine/EngineContext.h"
+#include "core/engine/ResultWriter.h"
 #include "core/engine/Steps.h"
 
 namespace {
@@ -47,18 +48,17 @@ void runSteps(EngineContext& ctx) {
     Steps::specialExpenditures(ctx);
 }
 
-void calculate(const Databases& dbs, int projectId) {
+void calculateAndWrite(const Databases& dbs, int projectId) {
     const QSqlDatabase user = dbs.user();
     Sql::exec(user, QStringLiteral("UPDATE TAVO SET Bezugsjahr = ? WHERE ID = ?"),
               {referenceYear(dbs.master()), projectId});
     deletePreviousResults(user, projectId);
-    EngineContext ctx(dbs, projectId);
-    // After an error nothing more is written: the run is rolled back, and after a full disk SQLite may
-    // already have ended the transaction, so a further write would be committed on its own.
-    runSteps(ctx);
-    ctx.flushLedger();
-    Sql::exec(user, QStringLiteral("DELETE FROM Auswertung WHERE TAVO = ? AND Bezeichnung = ?"),
-              {projectId, Engine::ownFundsLabel()});
+    const EngineInput input = EngineInput::load(dbs, projectId);
+    // Computed completely before anything is written: after an error the run is rolled back, and after
+    // a full disk SQLite may already have ended the transaction, so a further write would be committed
+    // on its own.
+    const EngineResult result = calculate(input);
+    ResultWriter::write(user, result);
 }
 
 } // namespace
@@ -88,7 +88,7 @@ void runCalculation(const Databases& dbs, int projectId) {
     // run. A half-written ledger would be shown as if it were a result.
     Transaction transaction(dbs.user());
     try {
-        calculate(dbs, projectId);
+        calculateAndWrite(dbs, projectId);
     } catch (const TavoError&) {
         transaction.rollback();
         throw;
@@ -98,4 +98,10 @@ void runCalculation(const Databases& dbs, int projectId) {
             QStringLiteral("Fehler bei der Berechnung: %1").arg(QString::fromLocal8Bit(e.what())));
     }
     transaction.commit();
+}
+
+EngineResult calculate(const EngineInput& input) {
+    EngineContext ctx(input);
+    runSteps(ctx);
+    return ctx.takeResult();
 }

@@ -1,5 +1,6 @@
 #include "core/engine/EngineContext.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QSqlQuery>
@@ -8,99 +9,44 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/engine/ResultWriter.h"
 #include "core/engine/RowWriter.h"
 
-namespace {
-
-const QString kSharePrefix = QStringLiteral("Anteil_");
-
-const char* const kBuildingTypeCodes[] = {"EFHg", "EFHk", "RHg", "RHk", "GWB"};
-
-// How a message names the project whose value it reports.
-QString projectName(int projectId) {
-    return QStringLiteral("Projekt %1").arg(projectId);
-}
-
-// How a message names a table of the reference data whose value it reports.
-QString masterTable(const QString& table) {
-    return QStringLiteral("Stammdatenbank, Tabelle %1").arg(table);
-}
-
-// An integer column of a detail row, truncated toward zero; a value that is no finite number or lies
-// outside the integer range is rejected with a message naming the column.
-int detailInt(const QVariant& value, const QString& table, const QString& column, int projectId) {
-    const double number = std::trunc(
-        NumberFormat::storedNumberOrThrow(value, table + QLatin1Char('.') + column, projectName(projectId)));
-    if (!std::isfinite(number) || number > 2147483647.0 || number < -2147483648.0)
-        throw TavoError(
-            QStringLiteral("Ungültiger Wert in %1, Spalte %2: %3").arg(table, column, value.toString()));
-    return static_cast<int>(number);
-}
-
-} // namespace
-
 EngineContext::EngineContext(const Databases& dbs, int projectId)
-    : ProjectId(projectId), m_master(dbs.master()), m_user(dbs.user()) {
-    loadProjectRecord();
-    loadDetailRows();
+    : ProjectId(projectId), m_ownInput(std::make_unique<EngineInput>(EngineInput::load(dbs, projectId))),
+      m_input(m_ownInput.get()), m_user(dbs.user()) {
+    m_result.projectId = projectId;
+    m_result.pg = m_input->pg;
+    seedInhabitants(dbs);
+    m_ledgerWriter = std::make_unique<RowWriter>(
+        dbs.user(), QStringLiteral("Auswertung"),
+        QStringList{QStringLiteral("TAVO"), QStringLiteral("Jahr"), QStringLiteral("Typ"),
+                    QStringLiteral("Bezeichnung"), QStringLiteral("Kostenträger"), QStringLiteral("Ausgabe"),
+                    QStringLiteral("Einnahme")});
+}
+
+EngineContext::EngineContext(const EngineInput& input) : ProjectId(input.projectId), m_input(&input) {
+    m_result.projectId = input.projectId;
+    m_result.pg = input.pg;
 }
 
 EngineContext::~EngineContext() = default;
 
-void EngineContext::loadProjectRecord() {
-    QSqlQuery query = Sql::exec(m_user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {ProjectId});
-    if (!query.next())
-        throw TavoError(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(ProjectId));
-    m_project = query.record();
-    for (int i = 0; i < m_project.count(); ++i)
-        m_fieldIndex.insert(m_project.fieldName(i), i);
-}
-
-void EngineContext::loadDetailRows() {
-    QSqlQuery buildings = Sql::exec(
-        m_user,
-        QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
-        {ProjectId});
-    while (buildings.next()) {
-        m_buildings.push_back({buildings.value(0).toString(), buildings.value(1).toString(),
-                               detailInt(buildings.value(2), QStringLiteral("Bebauung"),
-                                         QStringLiteral("bbAnteil"), ProjectId)});
-    }
-    QSqlQuery settlements = Sql::exec(
-        m_user,
-        QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ID"),
-        {ProjectId});
-    while (settlements.next()) {
-        SettlementRow row;
-        row.jahr =
-            detailInt(settlements.value(0), QStringLiteral("Besiedelung"), QStringLiteral("Jahr"), ProjectId);
-        for (int i = 0; i < 5; ++i) {
-            const QString code = QLatin1String(kBuildingTypeCodes[i]);
-            // Checked here, so that every later reading of the percentage is a number.
-            bool isNumber = false;
-            NumberFormat::storedNumber(settlements.value(i + 1), &isNumber);
-            if (!isNumber)
-                NumberFormat::throwNotANumber(settlements.value(i + 1), QStringLiteral("Besiedelung.") + code,
-                                              projectName(ProjectId));
-            row.percent.insert(code, settlements.value(i + 1));
-        }
-        m_settlements.push_back(std::move(row));
+void EngineContext::seedInhabitants(const Databases& dbs) {
+    QSqlQuery rows = Sql::exec(dbs.user(),
+                               QStringLiteral("SELECT \"Alter\", Jahr, Bewohner FROM bBvB WHERE TAVO = ? "
+                                              "ORDER BY Jahr, \"Alter\", rowid"),
+                               {ProjectId});
+    while (rows.next()) {
+        const int age = NumberFormat::toInt(rows.value(0));
+        const int year = NumberFormat::toInt(rows.value(1));
+        if (age >= 0 && age <= Engine::OldestAge && year >= 1 && year <= Engine::PlanningYears)
+            m_result.inhabitants[age][year] += NumberFormat::toDouble(rows.value(2));
     }
 }
 
 double EngineContext::projectField(const QString& name) const {
-    auto it = m_fieldIndex.constFind(name);
-    int index = it != m_fieldIndex.constEnd() ? it.value() : m_project.indexOf(name);
-    if (index < 0)
-        throw TavoError(QStringLiteral("Feld „%1“ nicht gefunden.").arg(name));
-    // Read for every booking: the names of the message are only built when it is needed.
-    bool isNumber = false;
-    const double value = NumberFormat::storedNumber(m_project.value(index), &isNumber);
-    if (!isNumber)
-        NumberFormat::throwNotANumber(m_project.value(index), name, projectName(ProjectId));
-    if (!std::isfinite(value))
-        throw TavoError(QStringLiteral("Ungültiger Wert im Feld %1: keine endliche Zahl.").arg(name));
-    return value;
+    return m_input->project.value(name);
 }
 
 int EngineContext::projectFieldInt(const QString& name) const {
@@ -111,79 +57,48 @@ int EngineContext::projectFieldInt(const QString& name) const {
     return static_cast<int>(value);
 }
 
-const EngineContext::EvaluationTypes& EngineContext::evaluationTypeTable() {
-    if (m_types)
-        return *m_types;
-    auto types = std::make_unique<EvaluationTypes>();
-    QSqlQuery query = Sql::exec(m_master, QStringLiteral("SELECT * FROM Auswertung_Typen"));
-    while (query.next()) {
-        const QSqlRecord record = query.record();
-        const QString typ = record.value(QStringLiteral("Typ")).toString();
-        std::vector<CostBearerShare> shares;
-        // Column order of the table decides the order of the bearers; the prefix is case-sensitive.
-        for (int i = 0; i < record.count(); ++i) {
-            const QString column = record.fieldName(i);
-            if (!column.startsWith(kSharePrefix, Qt::CaseSensitive))
-                continue;
-            shares.push_back({column.mid(kSharePrefix.size()).left(255),
-                              NumberFormat::storedNumberOrThrow(record.value(i), column,
-                                                                masterTable(QStringLiteral("Auswertung_Typen")))});
-        }
-        if (types->shares.find(typ) == types->shares.end()) {
-            types->order << typ;
-            types->shares.emplace(typ, std::move(shares));
-        }
-    }
-    m_types = std::move(types);
-    return *m_types;
-}
-
-QStringList EngineContext::evaluationTypes() {
-    return evaluationTypeTable().order;
-}
-
-void EngineContext::insertLedgerRow(int projectId, int year, const QString& typ, const QString& bezeichnung,
-                                    const QString& bearer, double ausgabe, double einnahme) {
-    if (!m_ledger) {
-        m_ledger = std::make_unique<RowWriter>(
-            m_user, QStringLiteral("Auswertung"),
-            QStringList{QStringLiteral("TAVO"), QStringLiteral("Jahr"), QStringLiteral("Typ"),
-                        QStringLiteral("Bezeichnung"), QStringLiteral("Kostenträger"),
-                        QStringLiteral("Ausgabe"), QStringLiteral("Einnahme")});
-    }
-    m_ledger->add({projectId, year, typ, bezeichnung, bearer, ausgabe, einnahme});
+QStringList EngineContext::evaluationTypes() const {
+    if (!m_input->types.error.isEmpty())
+        throw TavoError(m_input->types.error);
+    return m_input->types.order;
 }
 
 double EngineContext::balance(const QString& typ, int year) {
-    // The balance is the database's own sum over the ledger rows, so that it adds the same values in
-    // the same order (and with the same summation) as a query over the ledger does; a sum kept while
-    // booking adds them in booking order and can differ in the last bits.
-    flushLedger();
-    if (!m_balanceQuery) {
-        m_balanceQuery = std::make_unique<QSqlQuery>(m_user);
-        m_balanceQuery->setForwardOnly(true);
-        Sql::prepare(*m_balanceQuery, QStringLiteral("SELECT sum(Einnahme) - Sum(Ausgabe) FROM Auswertung "
-                                                     "WHERE TAVO = ? AND Typ = ? AND Jahr <= ?"));
+    const auto found = m_typeRows.find(typ);
+    if (found == m_typeRows.end())
+        return 0.0; // no row: the sum is empty and reads 0
+    double revenue = 0.0;
+    double expenditure = 0.0;
+    for (int position : found->second.byYear) {
+        const LedgerEntry& row = m_result.ledger[static_cast<std::size_t>(position)];
+        if (row.jahr > year)
+            break;
+        revenue += row.einnahme;
+        expenditure += row.ausgabe;
     }
-    m_balanceQuery->bindValue(0, ProjectId);
-    m_balanceQuery->bindValue(1, typ);
-    m_balanceQuery->bindValue(2, year);
-    Sql::execPrepared(*m_balanceQuery);
-    // A type without rows up to the year gives NULL, which reads 0.
-    const double value = m_balanceQuery->next() ? NumberFormat::toDouble(m_balanceQuery->value(0)) : 0.0;
-    m_balanceQuery->finish();
-    return value;
+    return revenue - expenditure;
 }
 
 void EngineContext::flushLedger() {
-    if (m_ledger)
-        m_ledger->flush();
+    if (!m_ledgerWriter)
+        return;
+    for (; m_flushed < m_result.ledger.size(); ++m_flushed) {
+        const LedgerEntry& row = m_result.ledger[m_flushed];
+        m_ledgerWriter->add(
+            {ProjectId, row.jahr, row.typ, row.bezeichnung, row.kostentraeger, row.ausgabe, row.einnahme});
+    }
+    m_ledgerWriter->flush();
+    ResultWriter::writeSpecial(m_user, m_result, m_specialFlushed);
+    m_specialFlushed = m_result.special.size();
 }
 
 void EngineContext::bookAmount(int projectId, int year, const QString& typ, const QString& bezeichnung,
                                bool isRevenue, double amount, double ownSharePercent,
                                const QString& ownShareField) {
-    const EvaluationTypes& types = evaluationTypeTable();
+    Q_UNUSED(projectId); // every row of a run belongs to its project
+    const EvaluationTypeTable& types = m_input->types;
+    if (!types.error.isEmpty())
+        throw TavoError(types.error);
     const auto found = types.shares.find(typ);
     if (found == types.shares.end())
         throw TavoError(QStringLiteral("Unbekannter Typ ") + typ);
@@ -192,6 +107,7 @@ void EngineContext::bookAmount(int projectId, int year, const QString& typ, cons
         throw TavoError(QStringLiteral("Ungültiger Betrag für „%1“ im Jahr %2: keine endliche Zahl.")
                             .arg(bezeichnung)
                             .arg(year));
+    std::vector<int>* byYear = nullptr;
     for (const CostBearerShare& bearer : found->second) {
         if (!(bearer.share > 0))
             continue;
@@ -211,38 +127,63 @@ void EngineContext::bookAmount(int projectId, int year, const QString& typ, cons
                     .arg(bezeichnung)
                     .arg(year)
                     .arg(ownShareField.isEmpty() ? QStringLiteral("Eigenmittelanteil") : ownShareField));
-        insertLedgerRow(projectId, year, typ, bezeichnung, bearer.bearer, isRevenue ? 0.0 : part,
-                        isRevenue ? part : 0.0);
+        if (!byYear) {
+            byYear = &m_typeRows[typ].byYear;
+            byYear->reserve(256);
+        }
+        // A new row goes behind every row of its year and before the later years.
+        auto at = std::upper_bound(byYear->begin(), byYear->end(), year, [this](int y, int position) {
+            return y < m_result.ledger[static_cast<std::size_t>(position)].jahr;
+        });
+        const int position = static_cast<int>(m_result.ledger.size());
+        m_result.ledger.push_back(
+            {year, typ, bezeichnung, bearer.bearer, isRevenue ? 0.0 : part, isRevenue ? part : 0.0, false});
+        at = byYear->insert(at, position) + 1;
         if (ownSharePercent > 0) {
-            insertLedgerRow(projectId, year, typ, Engine::ownFundsLabel(), bearer.bearer,
-                            isRevenue ? own : 0.0, isRevenue ? 0.0 : own);
+            m_result.ledger.push_back({year, typ, Engine::ownFundsLabel(), bearer.bearer,
+                                       isRevenue ? own : 0.0, isRevenue ? 0.0 : own, true});
+            byYear->insert(at, position + 1);
         }
     }
 }
 
-double EngineContext::municipalityYearValue(const QString& table, int year) {
-    auto it = m_yearTables.find(table);
-    if (it == m_yearTables.end()) {
-        YearRow row;
-        QSqlQuery query =
-            Sql::exec(m_master, QStringLiteral("SELECT * FROM %1 WHERE PG = ?").arg(Sql::quoted(table)),
-                      {projectFieldInt(QStringLiteral("PG"))});
-        row.present = query.next();
-        row.record = query.record();
-        it = m_yearTables.insert(table, row);
-    }
-    const QString column = QStringLiteral("Jahr%1").arg(year);
-    const int index = it->record.indexOf(column);
-    if (index < 0)
-        throw TavoError(QStringLiteral("Datenbankfehler: Spalte %1 fehlt in Tabelle %2.").arg(column, table));
-    if (!it->present)
+double EngineContext::municipalityYearValue(const QString& table, int year) const {
+    if (!m_input->pgError.isEmpty())
+        throw TavoError(m_input->pgError);
+    const auto it = m_input->municipalityTables.find(table);
+    if (it == m_input->municipalityTables.end())
+        throw TavoError(QStringLiteral("Datenbankfehler: Tabelle %1 wurde nicht gelesen.").arg(table));
+    const MunicipalityYearTable& values = it->second;
+    if (year < 1 || year > Engine::PlanningYears || !values.hasColumn[year])
+        throw TavoError(
+            QStringLiteral("Datenbankfehler: Spalte Jahr%1 fehlt in Tabelle %2.").arg(year).arg(table));
+    if (!values.present)
         return 0.0;
-    bool isNumber = false;
-    const double value = NumberFormat::storedNumber(it->record.value(index), &isNumber);
-    if (!isNumber)
-        NumberFormat::throwNotANumber(it->record.value(index), column, masterTable(table));
-    if (!std::isfinite(value))
-        throw TavoError(QStringLiteral("Ungültiger Wert in Tabelle %1, Spalte %2: keine endliche Zahl.")
-                            .arg(table, column));
-    return value;
+    if (!values.error[year].isEmpty())
+        throw TavoError(values.error[year]);
+    return values.values[year];
+}
+
+double EngineContext::inhabitants(int year) const {
+    double sum = 0.0;
+    for (int age = 0; age <= Engine::OldestAge; ++age)
+        sum += m_result.inhabitants[age][year];
+    return sum;
+}
+
+double EngineContext::inhabitants(int year, const std::vector<int>& ages) const {
+    double sum = 0.0;
+    for (int age : ages)
+        sum += m_result.inhabitants[age][year];
+    return sum;
+}
+
+EngineResult EngineContext::takeResult() {
+    EngineResult result = std::move(m_result);
+    result.ledger.erase(std::remove_if(result.ledger.begin(), result.ledger.end(),
+                                       [](const LedgerEntry& row) { return row.ownFunds; }),
+                        result.ledger.end());
+    m_typeRows.clear();
+    m_result = EngineResult();
+    return result;
 }

@@ -1,57 +1,35 @@
 #pragma once
 
-#include <array>
 #include <map>
 #include <memory>
 #include <vector>
 
-#include <QHash>
 #include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
+
+#include "core/engine/EngineInput.h"
+#include "core/engine/EngineResult.h"
 
 class Databases;
 class RowWriter;
 
-namespace Engine {
-
-// A run covers the project years 1 to PlanningYears.
-constexpr int PlanningYears = 20;
-
-// Designation of the temporary own-funds counter-rows that bookAmount writes.
-inline QString ownFundsLabel() {
-    return QStringLiteral("Eigenmittel");
-}
-
-} // namespace Engine
-
-// One row of the project's building mix, in ascending ID order.
-struct BuildingRow {
-    QString bbTyp;
-    QString bbBauklasse;
-    int bbAnteil = 0;
-};
-
-// One row of the project's settlement pace: the project year and the raw percentages per type.
-struct SettlementRow {
-    int jahr = 0;
-    QHash<QString, QVariant> percent; // keyed by building-type code
-};
-
-// Everything a calculation run shares between its steps: the two connections, the project's ID,
-// its record (read once at the start), its detail rows and the reference data read so far.
+// Everything a calculation run shares between its steps: the project's inputs and reference data
+// (an EngineInput, read before the run) and the results booked so far, all in memory. A context over
+// the databases reads its input from them and writes its ledger rows back on flushLedger(); a context
+// over an input never touches a database.
 class EngineContext {
 public:
+    // Reads the project's inputs from the databases. The population tables start from the project's
+    // stored bBvB rows, so that a single step can be run on stored inhabitants.
     EngineContext(const Databases& dbs, int projectId);
+    // A run over inputs read before; the input must outlive the context.
+    explicit EngineContext(const EngineInput& input);
     ~EngineContext();
     EngineContext(const EngineContext&) = delete;
     EngineContext& operator=(const EngineContext&) = delete;
 
-    QSqlDatabase master() const { return m_master; }
-    QSqlDatabase user() const { return m_user; }
+    const EngineInput& input() const { return *m_input; }
 
     // The project's key, passed by every step as the first argument of bookAmount.
     int ProjectId = 0;
@@ -70,53 +48,51 @@ public:
                     double amount, double ownSharePercent, const QString& ownShareField = QString());
 
     // Revenue minus expenditure of all rows booked so far in this run under evaluation type typ with
-    // a year up to `year`, own-funds rows included: the balance the interest step charges. Writes the
-    // collected rows first and sums them in the database.
+    // a year up to `year`, own-funds rows included: the balance the interest step charges. Revenue
+    // and expenditure are each added up in the order a query over the ledger visits the rows (by
+    // year, within a year in booking order), as the sum depends on the order in its last bits.
     double balance(const QString& typ, int year);
 
-    // Writes the ledger rows that bookAmount has collected. Every reader of the ledger calls it first;
-    // the run calls it at the end.
+    // A context over the databases writes the ledger rows booked since the last call (own-funds rows
+    // included); a context over an input does nothing.
     void flushLedger();
 
     // The project's Bebauung and Besiedelung rows in ascending ID order.
-    const std::vector<BuildingRow>& buildingRows() const { return m_buildings; }
-    const std::vector<SettlementRow>& settlementRows() const { return m_settlements; }
+    const std::vector<BuildingRow>& buildingRows() const { return m_input->buildings; }
+    const std::vector<SettlementRow>& settlementRows() const { return m_input->settlements; }
 
     // Every Typ of Auswertung_Typen in the table's row order.
-    QStringList evaluationTypes();
+    QStringList evaluationTypes() const;
 
     // The value of column "Jahr<year>" of the municipality's row in a per-municipality year table of
-    // the master database; 0 when the municipality has no row there or the value is empty.
-    double municipalityYearValue(const QString& table, int year);
+    // the reference data; 0 when the municipality has no row there or the value is empty.
+    double municipalityYearValue(const QString& table, int year) const;
+
+    // The results: the population step fills dwelling units and inhabitants, every booking adds to
+    // the ledger.
+    EngineResult& result() { return m_result; }
+    const EngineResult& result() const { return m_result; }
+
+    // Inhabitants of the project in the year, all ages or those listed, added up by ascending age.
+    double inhabitants(int year) const;
+    double inhabitants(int year, const std::vector<int>& ages) const;
+
+    // The results with the own-funds rows removed, as a finished run leaves them.
+    EngineResult takeResult();
 
 private:
-    struct CostBearerShare {
-        QString bearer;
-        double share;
-    };
-    struct EvaluationTypes {
-        QStringList order;
-        std::map<QString, std::vector<CostBearerShare>> shares;
-    };
-    struct YearRow {
-        bool present = false;
-        QSqlRecord record;
+    struct TypeRows {
+        std::vector<int> byYear; // ledger positions, ordered by year, then booking order
     };
 
-    void loadProjectRecord();
-    void loadDetailRows();
-    const EvaluationTypes& evaluationTypeTable();
-    void insertLedgerRow(int projectId, int year, const QString& typ, const QString& bezeichnung,
-                         const QString& bearer, double ausgabe, double einnahme);
+    void seedInhabitants(const Databases& dbs);
 
-    QSqlDatabase m_master;
+    std::unique_ptr<EngineInput> m_ownInput;
+    const EngineInput* m_input = nullptr;
+    EngineResult m_result;
+    std::map<QString, TypeRows> m_typeRows;
+    std::unique_ptr<RowWriter> m_ledgerWriter;
+    std::size_t m_flushed = 0;
+    std::size_t m_specialFlushed = 0;
     QSqlDatabase m_user;
-    QSqlRecord m_project;
-    QHash<QString, int> m_fieldIndex;
-    std::vector<BuildingRow> m_buildings;
-    std::vector<SettlementRow> m_settlements;
-    std::unique_ptr<EvaluationTypes> m_types;
-    std::unique_ptr<RowWriter> m_ledger;
-    QHash<QString, YearRow> m_yearTables;
-    std::unique_ptr<QSqlQuery> m_balanceQuery;
 };

@@ -1,8 +1,6 @@
 // Fiscal equalisation and levies: per-inhabitant transfers (revenue) and levies (expenditure) for the
 // inhabitants who move in from other municipalities, two years after the inhabitants' year.
 
-#include "core/data/NumberFormat.h"
-#include "core/data/Sql.h"
 #include "core/engine/EngineContext.h"
 #include "core/engine/Steps.h"
 
@@ -44,18 +42,8 @@ void bookPerCapita(EngineContext& ctx, const PerCapitaItem (&items)[N], int year
 namespace Steps {
 
 void fiscalEqualisation(EngineContext& ctx) {
-    QSqlQuery residents(ctx.user());
-    residents.setForwardOnly(true);
-    Sql::prepare(residents, QStringLiteral("SELECT Sum(Bewohner) FROM bBvB WHERE TAVO = ? AND Jahr = ?"));
     for (int year = 1; year <= PlanningYears; ++year) {
-        residents.bindValue(0, ctx.ProjectId);
-        residents.bindValue(1, year);
-        Sql::execPrepared(residents);
-        if (!residents.next())
-            continue;
-        const double moving = ctx.projectField(QStringLiteral("auAnteilZuzug")) / 100 *
-                              NumberFormat::toDouble(residents.value(0));
-        residents.finish();
+        const double moving = ctx.projectField(QStringLiteral("auAnteilZuzug")) / 100 * ctx.inhabitants(year);
         if (year + kFiscalLag <= PlanningYears) {
             bookPerCapita(ctx, kTransfers, year + kFiscalLag, moving);
             bookPerCapita(ctx, kLevies, year + kFiscalLag, moving);

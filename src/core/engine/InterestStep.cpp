@@ -2,12 +2,11 @@
 // evaluation type's balance up to the previous year, taken over every row the run has booked so
 // far: own-funds rows count as revenue, and every interest row carries an own-funds row of its own,
 // so interest is simple, not compound. The special expenditures come afterwards and bear no interest.
-// Each balance is the database's sum over the ledger rows written so far.
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/data/NumberFormat.h"
-#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/engine/EngineContext.h"
 #include "core/engine/Steps.h"
@@ -31,34 +30,24 @@ void interest(EngineContext& ctx) {
 }
 
 void specialExpenditures(EngineContext& ctx) {
-    ctx.flushLedger();
-    QSqlQuery rows = Sql::exec(ctx.user(),
-                               QStringLiteral("SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe FROM "
-                                              "Sonderausgaben WHERE TAVO = ? ORDER BY ID"),
-                               {ctx.ProjectId});
-    QSqlQuery insert(ctx.user());
-    Sql::prepare(
-        insert, QStringLiteral("INSERT INTO Auswertung (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe) "
-                               "VALUES (?, ?, ?, ?, ?, ?)"));
     const QString owner = QStringLiteral("Projekt %1").arg(ctx.ProjectId);
-    while (rows.next()) {
+    for (const SpecialExpenditureRow& row : ctx.input().specialExpenditures) {
         const double year =
-            NumberFormat::storedNumberOrThrow(rows.value(0), QStringLiteral("Sonderausgaben.Jahr"), owner);
+            NumberFormat::storedNumberOrThrow(row.jahr, QStringLiteral("Sonderausgaben.Jahr"), owner);
         if (std::trunc(year) > Engine::PlanningYears)
             continue;
         const double amount =
-            NumberFormat::storedNumberOrThrow(rows.value(4), QStringLiteral("Sonderausgaben.Ausgabe"), owner);
+            NumberFormat::storedNumberOrThrow(row.ausgabe, QStringLiteral("Sonderausgaben.Ausgabe"), owner);
         if (!std::isfinite(amount))
             throw TavoError(
                 QStringLiteral("Ungültiger Betrag der Sonderausgabe „%1“ im Jahr %2: keine endliche Zahl.")
-                    .arg(rows.value(2).toString(), rows.value(0).toString()));
-        insert.bindValue(0, ctx.ProjectId);
-        for (int column = 0; column < 4; ++column)
-            insert.bindValue(column + 1, rows.value(column));
+                    .arg(row.bezeichnung.toString(), row.jahr.toString()));
         // An empty amount is booked as 0, the ledger's default, so that every sum over it stays defined.
-        insert.bindValue(5, amount);
-        Sql::execPrepared(insert);
+        // The year as a number only serves sums over years 1 to 20; a year beyond int is far outside.
+        const int jahr = static_cast<int>(std::max(std::trunc(year), -2147483648.0));
+        ctx.result().special.push_back({row, jahr, amount});
     }
+    ctx.flushLedger();
 }
 
 } // namespace Steps

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <functional>
+#include <map>
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -10,6 +11,8 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/engine/EngineInput.h"
+#include "core/engine/EngineResult.h"
 #include "core/results/ResultQueries.h"
 
 namespace {
@@ -93,11 +96,32 @@ void readPopulation(const QSqlDatabase& userDb, KeyFigures& figures) {
         Sql::scalar(userDb, QStringLiteral("SELECT Total(Bewohner) FROM bBvB WHERE TAVO = ? AND Jahr = ?"),
                     {figures.projectId, KeyFigures::Years})
             .toDouble();
+}
+
+// The balances per dwelling unit and per inhabitant, where there are any.
+void derivePerUnitFigures(KeyFigures& figures) {
     if (figures.wohneinheiten != 0.0)
         figures.saldoJeWohneinheit = figures.saldo / figures.wohneinheiten;
     if (figures.bewohner != 0.0)
         figures.saldoJeBewohner = figures.saldo / figures.bewohner;
 }
+
+// Expenditure and revenue in total, per evaluation type and per year, added up row by row.
+struct LedgerSums {
+    std::map<QString, TypeTotals> types;
+    KeyFigures::YearValues ausgaben{};
+    KeyFigures::YearValues einnahmen{};
+
+    void add(KeyFigures& figures, int jahr, const QString& typ, double ausgabe, double einnahme) {
+        figures.ausgaben += ausgabe;
+        figures.einnahmen += einnahme;
+        TypeTotals& total = types[typ];
+        total.ausgaben += ausgabe;
+        total.einnahmen += einnahme;
+        ausgaben[jahr] += ausgabe;
+        einnahmen[jahr] += einnahme;
+    }
+};
 
 } // namespace
 
@@ -143,6 +167,48 @@ KeyFigures computeKeyFigures(const QSqlDatabase& userDb, int projectId, const Ke
     readYears(userDb, filter, figures);
     deriveYearFigures(figures);
     readPopulation(userDb, figures);
+    derivePerUnitFigures(figures);
+    return figures;
+}
+
+KeyFigures computeKeyFigures(const EngineInput& input, const EngineResult& result, const KeyFigureOptions& options) {
+    KeyFigures figures;
+    figures.projectId = input.projectId;
+    figures.costBearer = options.costBearer;
+    figures.discountRate = options.discountRate;
+    figures.projekt = input.project.raw(QStringLiteral("Projekt")).toString();
+    figures.beschreibung = input.project.raw(QStringLiteral("Beschreibung")).toString();
+    figures.pg = NumberFormat::toInt(input.project.raw(QStringLiteral("PG")));
+    figures.hasResults = !result.ledger.empty() || !result.special.empty();
+    const bool allBearers = options.costBearer.isEmpty();
+    LedgerSums sums;
+    for (const LedgerEntry& row : result.ledger) {
+        if (row.ownFunds || row.jahr < 1 || row.jahr > KeyFigures::Years)
+            continue;
+        if (allBearers || row.kostentraeger == options.costBearer)
+            sums.add(figures, row.jahr, row.typ, row.ausgabe, row.einnahme);
+    }
+    for (const SpecialEntry& row : result.special) {
+        if (row.jahr < 1 || row.jahr > KeyFigures::Years)
+            continue;
+        const QVariant& bearer = row.stored.kostentraeger;
+        if (allBearers || (!bearer.isNull() && bearer.toString() == options.costBearer))
+            sums.add(figures, row.jahr, row.stored.typ.toString(), row.ausgabe, 0.0);
+    }
+    figures.saldo = figures.einnahmen - figures.ausgaben;
+    for (auto& [typ, total] : sums.types) {
+        total.typ = typ;
+        total.saldo = total.einnahmen - total.ausgaben;
+        figures.jeTyp << total;
+    }
+    for (int j = 1; j <= KeyFigures::Years; ++j)
+        figures.saldoJeJahr[j] = sums.einnahmen[j] - sums.ausgaben[j];
+    deriveYearFigures(figures);
+    for (double units : result.units[KeyFigures::Years])
+        figures.wohneinheiten += units;
+    for (int age = 0; age <= Engine::OldestAge; ++age)
+        figures.bewohner += result.inhabitants[age][KeyFigures::Years];
+    derivePerUnitFigures(figures);
     return figures;
 }
 

@@ -9,6 +9,9 @@
 #include <QStringList>
 #include <QVariantList>
 
+struct EngineInput;
+struct EngineResult;
+
 // The key figures of a calculated project: what the building area costs and brings one cost bearer
 // (or all of them together) over the 20 project years, when its cumulative balance is lowest and when
 // it turns positive for good, its net present value and its balance per dwelling unit and inhabitant.
@@ -74,6 +77,10 @@ struct KeyFigures {
 // Projekt: N" when the project record is missing, and with the driver's text on a database error.
 // A project without results gives hasResults false.
 KeyFigures computeKeyFigures(const QSqlDatabase& userDb, int projectId, const KeyFigureOptions& options);
+
+// The same figures from a calculation in memory (see calculate()), without any database: the project's
+// name, description and municipality from the input, the sums from the result's ledger.
+KeyFigures computeKeyFigures(const EngineInput& input, const EngineResult& result, const KeyFigureOptions& options);
 
 // The figures that follow from the balances of the years alone (kumuliert, tiefpunkt,
 // amortisationsjahr, barwert), filled into figures from its saldoJeJahr and discountRate.

@@ -1,0 +1,146 @@
+// tavo-cli breakeven: the value an input would need for the area to pay for itself, i.e. for a cost
+// bearer's 20-year balance (or net present value) to be zero; calculated in memory, nothing is written.
+
+#include <cstdio>
+#include <exception>
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli/Commands.h"
+#include "core/data/DataLocations.h"
+#include "core/data/Databases.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/TavoError.h"
+#include "core/scenarios/BreakEven.h"
+
+namespace {
+
+const QString kUsage = QStringLiteral(
+    "Aufruf: tavo-cli breakeven [--master DATEI] [--user DATEI] --project ID --feld SPALTE\n"
+    "                           [--ziel saldo|barwert] [--kostentraeger NAME|alle] [--format text|json]");
+
+struct Request {
+    int project = 0;
+    BreakEven::Request search;
+    QString format = QStringLiteral("text");
+    QString master;
+    QString user;
+};
+
+QString parseArguments(const QStringList& args, Request& request) {
+    QString error;
+    const CliArgs parsed = CliArgs::parse(
+        args,
+        {QStringLiteral("master"), QStringLiteral("user"), QStringLiteral("project"), QStringLiteral("feld"),
+         QStringLiteral("ziel"), QStringLiteral("kostentraeger"), QStringLiteral("format")},
+        {}, &error);
+    if (!error.isEmpty())
+        return error;
+    if (!parsed.has(QStringLiteral("project")))
+        return QStringLiteral("Es fehlt --project.");
+    bool ok = false;
+    request.project = parsed.value(QStringLiteral("project")).toInt(&ok);
+    if (!ok || request.project < 1)
+        return QStringLiteral("Ungültige Projektnummer: %1").arg(parsed.value(QStringLiteral("project")));
+    if (!parsed.has(QStringLiteral("feld")))
+        return QStringLiteral("Es fehlt --feld (möglich: %1).")
+            .arg(BreakEven::fields().join(QStringLiteral(", ")));
+    request.search.field = parsed.value(QStringLiteral("feld"));
+    if (!BreakEven::fields().contains(request.search.field))
+        return QStringLiteral("Unbekanntes Feld: %1 (möglich: %2)")
+            .arg(request.search.field, BreakEven::fields().join(QStringLiteral(", ")));
+    const QString target = parsed.value(QStringLiteral("ziel"), QStringLiteral("saldo"));
+    if (target != QLatin1String("saldo") && target != QLatin1String("barwert"))
+        return QStringLiteral("Unbekanntes Ziel: %1 (möglich: saldo|barwert)").arg(target);
+    request.search.target =
+        target == QLatin1String("saldo") ? BreakEven::Target::Saldo : BreakEven::Target::Barwert;
+    const QString bearer = parsed.value(QStringLiteral("kostentraeger"), QStringLiteral("Gemeinde"));
+    request.search.figures.costBearer = bearer == QLatin1String("alle") ? QString() : bearer;
+    request.format = parsed.value(QStringLiteral("format"), request.format);
+    if (request.format != QLatin1String("text") && request.format != QLatin1String("json"))
+        return QStringLiteral("Unbekanntes Format: %1 (möglich: text|json)").arg(request.format);
+    // Empty means: the usual lookup of the running program.
+    request.master = parsed.value(QStringLiteral("master"));
+    request.user = parsed.value(QStringLiteral("user"));
+    return QString();
+}
+
+BreakEven::Result search(const Request& request) {
+    const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
+    const QString& bearer = request.search.figures.costBearer;
+    const QStringList bearers = keyFigureCostBearers(dbs.master());
+    if (!bearer.isEmpty() && !bearers.contains(bearer))
+        throw TavoError(QStringLiteral("Unbekannter Kostenträger: %1 (möglich: %2, alle)")
+                            .arg(bearer, bearers.join(QStringLiteral(", "))));
+    return BreakEven::find(EngineInput::load(dbs, request.project), request.search);
+}
+
+QJsonValue optionalJson(const std::optional<double>& value) {
+    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+QByteArray jsonDocument(const Request& request, const BreakEven::Result& r) {
+    const QString bearer = request.search.figures.costBearer;
+    const QJsonObject root{
+        {QStringLiteral("projekt"), request.project},
+        {QStringLiteral("feld"), r.field},
+        {QStringLiteral("ziel"),
+         r.target == BreakEven::Target::Saldo ? QStringLiteral("saldo") : QStringLiteral("barwert")},
+        {QStringLiteral("kostentraeger"), bearer.isEmpty() ? QStringLiteral("alle") : bearer},
+        {QStringLiteral("wert"), optionalJson(r.value)},
+        {QStringLiteral("saldo_bei_wert"), optionalJson(r.figureAtValue)},
+        {QStringLiteral("wert_aktuell"), r.currentValue},
+        {QStringLiteral("saldo_aktuell"), r.currentFigure},
+        {QStringLiteral("bereich"),
+         QJsonObject{{QStringLiteral("von"), r.rangeLow}, {QStringLiteral("bis"), r.rangeHigh}}},
+    };
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+QString text(const Request& request, const BreakEven::Result& r) {
+    const QString figure =
+        r.target == BreakEven::Target::Saldo ? QStringLiteral("Saldo") : QStringLiteral("Barwert");
+    const QString bearer = request.search.figures.costBearer;
+    QString out =
+        QStringLiteral("Was müsste %1 betragen, damit der %2 (Kostenträger %3, Projektjahre 1 bis %4) 0 "
+                       "ist?\n\n")
+            .arg(r.field, figure, bearer.isEmpty() ? QStringLiteral("alle") : bearer)
+            .arg(KeyFigures::Years);
+    out += QStringLiteral("Derzeit:  %1 (%2 %3 €)\n")
+               .arg(NumberFormat::general(r.currentValue), figure, NumberFormat::money(r.currentFigure));
+    if (r.value)
+        out += QStringLiteral("Nötig:    %1 (%2 %3 €)\n")
+                   .arg(NumberFormat::general(*r.value), figure, NumberFormat::money(*r.figureAtValue));
+    else
+        out += QStringLiteral("Nötig:    nicht erreichbar (gesucht von %1 bis %2)\n")
+                   .arg(NumberFormat::general(r.rangeLow), NumberFormat::general(r.rangeHigh));
+    return out;
+}
+
+} // namespace
+
+int cmdBreakeven(const QStringList& args) {
+    Request request;
+    const QString error = parseArguments(args, request);
+    if (!error.isEmpty()) {
+        printError(error + QLatin1Char('\n') + kUsage);
+        return ExitUsage;
+    }
+    BreakEven::Result result;
+    try {
+        result = search(request);
+    } catch (const TavoError& e) {
+        printError(e.message());
+        return ExitFailed;
+    } catch (const std::exception& e) {
+        printError(QStringLiteral("Fehler bei der Berechnung: %1").arg(QString::fromLocal8Bit(e.what())));
+        return ExitFailed;
+    }
+    const QByteArray bytes = request.format == QLatin1String("json") ? jsonDocument(request, result)
+                                                                     : text(request, result).toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+    return ExitOk;
+}

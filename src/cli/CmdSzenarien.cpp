@@ -1,0 +1,213 @@
+// tavo-cli szenarien: the key figures of a project as it is, optimistic and pessimistic, and their
+// range from a Monte Carlo run, all calculated in memory; nothing is written.
+
+#include <cstdio>
+#include <exception>
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli/Commands.h"
+#include "cli/KeyFigureJson.h"
+#include "core/data/DataLocations.h"
+#include "core/data/Databases.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/TavoError.h"
+#include "core/engine/EngineInput.h"
+#include "core/scenarios/MonteCarlo.h"
+#include "core/scenarios/ScenarioComparison.h"
+#include "core/scenarios/Scenarios.h"
+
+namespace {
+
+const QString kUsage = QStringLiteral(
+    "Aufruf: tavo-cli szenarien [--master DATEI] [--user DATEI] --project ID [--laeufe N] [--seed S]\n"
+    "                           [--kostentraeger NAME|alle] [--format text|json]");
+
+struct Request {
+    int project = 0;
+    MonteCarlo::Options options;
+    QString format = QStringLiteral("text");
+    QString master;
+    QString user;
+};
+
+QString parseArguments(const QStringList& args, Request& request) {
+    QString error;
+    const CliArgs parsed =
+        CliArgs::parse(args,
+                       {QStringLiteral("master"), QStringLiteral("user"), QStringLiteral("project"),
+                        QStringLiteral("laeufe"), QStringLiteral("seed"), QStringLiteral("kostentraeger"),
+                        QStringLiteral("format")},
+                       {}, &error);
+    if (!error.isEmpty())
+        return error;
+    bool ok = false;
+    request.project = parsed.value(QStringLiteral("project")).toInt(&ok);
+    if (!parsed.has(QStringLiteral("project")))
+        return QStringLiteral("Es fehlt --project.");
+    if (!ok || request.project < 1)
+        return QStringLiteral("Ungültige Projektnummer: %1").arg(parsed.value(QStringLiteral("project")));
+    if (parsed.has(QStringLiteral("laeufe"))) {
+        request.options.runs = parsed.value(QStringLiteral("laeufe")).toInt(&ok);
+        if (!ok || request.options.runs < 1 || request.options.runs > 1000000)
+            return QStringLiteral("Ungültige Zahl der Läufe: %1 (1 bis 1000000)")
+                .arg(parsed.value(QStringLiteral("laeufe")));
+    }
+    if (parsed.has(QStringLiteral("seed"))) {
+        request.options.seed = parsed.value(QStringLiteral("seed")).toULongLong(&ok);
+        if (!ok)
+            return QStringLiteral("Ungültiger Startwert: %1 (eine ganze Zahl ab 0)")
+                .arg(parsed.value(QStringLiteral("seed")));
+    }
+    const QString bearer = parsed.value(QStringLiteral("kostentraeger"), QStringLiteral("Gemeinde"));
+    request.options.figures.costBearer = bearer == QLatin1String("alle") ? QString() : bearer;
+    request.format = parsed.value(QStringLiteral("format"), request.format);
+    if (request.format != QLatin1String("text") && request.format != QLatin1String("json"))
+        return QStringLiteral("Unbekanntes Format: %1 (möglich: text|json)").arg(request.format);
+    // Empty means: the usual lookup of the running program.
+    request.master = parsed.value(QStringLiteral("master"));
+    request.user = parsed.value(QStringLiteral("user"));
+    return QString();
+}
+
+QJsonObject percentileJson(const MonteCarlo::Percentiles& p) {
+    return {{QStringLiteral("p10"), p.p10}, {QStringLiteral("p50"), p.p50}, {QStringLiteral("p90"), p.p90}};
+}
+
+QJsonValue yearJson(const std::optional<int>& year) {
+    return year ? QJsonValue(*year) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonObject parameterJson(const Scenarios::Parameters& parameters) {
+    QJsonObject object;
+    for (const QString& name : Scenarios::parameterNames())
+        object.insert(name, Scenarios::parameterValue(parameters, name));
+    return object;
+}
+
+struct Outcome : ScenarioComparison {
+    Scenarios::Settings settings;
+};
+
+QByteArray jsonDocument(const Request& request, const Outcome& o) {
+    const MonteCarlo::Distribution& d = o.range;
+    QJsonArray band;
+    for (int j = 1; j <= KeyFigures::Years; ++j) {
+        QJsonObject year = percentileJson(d.kumuliert[j]);
+        year.insert(QStringLiteral("jahr"), j);
+        band << year;
+    }
+    const QJsonObject verteilung{
+        {QStringLiteral("laeufe"), d.runs},
+        {QStringLiteral("seed"), QString::number(request.options.seed)},
+        {QStringLiteral("saldo"), percentileJson(d.saldo)},
+        {QStringLiteral("barwert"), percentileJson(d.barwert)},
+        {QStringLiteral("amortisationsjahr"),
+         QJsonObject{{QStringLiteral("p10"), yearJson(d.amortisationsjahr[0])},
+                     {QStringLiteral("p50"), yearJson(d.amortisationsjahr[1])},
+                     {QStringLiteral("p90"), yearJson(d.amortisationsjahr[2])}}},
+        {QStringLiteral("kumuliert"), band},
+    };
+    const QJsonObject root{
+        {QStringLiteral("basis"), keyFigureJson(o.basis)},
+        {QStringLiteral("optimistisch"), keyFigureJson(o.optimistic)},
+        {QStringLiteral("pessimistisch"), keyFigureJson(o.pessimistic)},
+        {QStringLiteral("parameter"),
+         QJsonObject{{QStringLiteral("optimistisch"), parameterJson(o.settings.optimistic)},
+                     {QStringLiteral("pessimistisch"), parameterJson(o.settings.pessimistic)}}},
+        {QStringLiteral("verteilung"), verteilung},
+    };
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+QString yearText(const std::optional<int>& year) {
+    return year ? QString::number(*year) : QStringLiteral("nicht erreicht");
+}
+
+QString textTable(const Request& request, const Outcome& o) {
+    const MonteCarlo::Distribution& d = o.range;
+    const QStringList header{QString(),
+                             QStringLiteral("Basis"),
+                             QStringLiteral("optimistisch"),
+                             QStringLiteral("pessimistisch"),
+                             QStringLiteral("P10"),
+                             QStringLiteral("P50"),
+                             QStringLiteral("P90")};
+    auto payback = [](const KeyFigures& f) { return yearText(f.amortisationsjahr); };
+    const QList<QStringList> rows = {
+        header,
+        {QStringLiteral("Saldo"), NumberFormat::money(o.basis.saldo), NumberFormat::money(o.optimistic.saldo),
+         NumberFormat::money(o.pessimistic.saldo), NumberFormat::money(d.saldo.p10),
+         NumberFormat::money(d.saldo.p50), NumberFormat::money(d.saldo.p90)},
+        {QStringLiteral("Barwert"), NumberFormat::money(o.basis.barwert),
+         NumberFormat::money(o.optimistic.barwert), NumberFormat::money(o.pessimistic.barwert),
+         NumberFormat::money(d.barwert.p10), NumberFormat::money(d.barwert.p50),
+         NumberFormat::money(d.barwert.p90)},
+        {QStringLiteral("Amortisationsjahr"), payback(o.basis), payback(o.optimistic), payback(o.pessimistic),
+         yearText(d.amortisationsjahr[0]), yearText(d.amortisationsjahr[1]),
+         yearText(d.amortisationsjahr[2])},
+    };
+    QList<int> widths(header.size(), 0);
+    for (const QStringList& row : rows)
+        for (int c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], static_cast<int>(row[c].size()));
+    QString text =
+        QStringLiteral("Szenarien von Projekt %1 (Kostenträger %2, Beträge in €, Projektjahre 1 bis %3; "
+                       "Verteilung aus %4 Läufen, Startwert %5)\n\n")
+            .arg(request.project)
+            .arg(o.basis.costBearer.isEmpty() ? QStringLiteral("alle") : o.basis.costBearer)
+            .arg(KeyFigures::Years)
+            .arg(d.runs)
+            .arg(request.options.seed);
+    for (const QStringList& row : rows) {
+        QString line = row[0].leftJustified(widths[0]);
+        for (int c = 1; c < row.size(); ++c)
+            line += QStringLiteral("  ") + row[c].rightJustified(widths[c]);
+        text += line + QLatin1Char('\n');
+    }
+    return text;
+}
+
+Outcome calculateOutcome(const Request& request) {
+    const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
+    const QString& bearer = request.options.figures.costBearer;
+    const QStringList bearers = keyFigureCostBearers(dbs.master());
+    if (!bearer.isEmpty() && !bearers.contains(bearer))
+        throw TavoError(QStringLiteral("Unbekannter Kostenträger: %1 (möglich: %2, alle)")
+                            .arg(bearer, bearers.join(QStringLiteral(", "))));
+    const EngineInput base = EngineInput::load(dbs, request.project);
+    Outcome o;
+    o.settings = Scenarios::loadSettings(dbs.user(), request.project);
+    static_cast<ScenarioComparison&>(o) = compareScenarios(base, o.settings, request.options);
+    return o;
+}
+
+} // namespace
+
+int cmdSzenarien(const QStringList& args) {
+    Request request;
+    const QString error = parseArguments(args, request);
+    if (!error.isEmpty()) {
+        printError(error + QLatin1Char('\n') + kUsage);
+        return ExitUsage;
+    }
+    Outcome outcome;
+    try {
+        outcome = calculateOutcome(request);
+    } catch (const TavoError& e) {
+        printError(e.message());
+        return ExitFailed;
+    } catch (const std::exception& e) {
+        printError(QStringLiteral("Fehler bei der Berechnung: %1").arg(QString::fromLocal8Bit(e.what())));
+        return ExitFailed;
+    }
+    const QByteArray bytes = request.format == QLatin1String("json") ? jsonDocument(request, outcome)
+                                                                     : textTable(request, outcome).toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+    return ExitOk;
+}

@@ -1,0 +1,321 @@
+#include "core/engine/EngineInput.h"
+
+#include <cmath>
+#include <set>
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "core/data/Databases.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
+#include "core/data/TavoError.h"
+
+namespace {
+
+using Engine::PlanningYears;
+
+const QString kSharePrefix = QStringLiteral("Anteil_");
+
+const char* const kBuildingTypeCodes[] = {"EFHg", "EFHk", "RHg", "RHk", "GWB"};
+
+// How a message names the project whose value it reports.
+QString projectName(int projectId) {
+    return QStringLiteral("Projekt %1").arg(projectId);
+}
+
+// How a message names a table of the reference data whose value it reports.
+QString masterTable(const QString& table) {
+    return QStringLiteral("Stammdatenbank, Tabelle %1").arg(table);
+}
+
+QString yearColumn(int year) {
+    return QStringLiteral("Jahr%1").arg(year);
+}
+
+// The message of a value of the reference data that is no finite number, or empty when it is one.
+QString masterValueError(const QVariant& raw, double value, bool isNumber, const QString& column,
+                         const QString& table) {
+    if (!isNumber) {
+        try {
+            NumberFormat::throwNotANumber(raw, column, masterTable(table));
+        } catch (const TavoError& e) {
+            return e.message();
+        }
+    }
+    if (!std::isfinite(value))
+        return QStringLiteral("Ungültiger Wert in Tabelle %1, Spalte %2: keine endliche Zahl.")
+            .arg(table, column);
+    return QString();
+}
+
+// An integer column of a detail row, truncated toward zero; a value that is no finite number or lies
+// outside the integer range is rejected with a message naming the column.
+int detailInt(const QVariant& value, const QString& table, const QString& column, int projectId) {
+    const double number = std::trunc(
+        NumberFormat::storedNumberOrThrow(value, table + QLatin1Char('.') + column, projectName(projectId)));
+    if (!std::isfinite(number) || number > 2147483647.0 || number < -2147483648.0)
+        throw TavoError(
+            QStringLiteral("Ungültiger Wert in %1, Spalte %2: %3").arg(table, column, value.toString()));
+    return static_cast<int>(number);
+}
+
+void loadProject(const QSqlDatabase& user, EngineInput& input) {
+    QSqlQuery query = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {input.projectId});
+    if (!query.next())
+        throw TavoError(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(input.projectId));
+    const QSqlRecord record = query.record();
+    for (int i = 0; i < record.count(); ++i)
+        input.project.append(record.fieldName(i), record.value(i), input.projectId);
+}
+
+void loadDetailRows(const QSqlDatabase& user, EngineInput& input) {
+    const int id = input.projectId;
+    QSqlQuery buildings = Sql::exec(
+        user, QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
+        {id});
+    while (buildings.next()) {
+        input.buildings.push_back(
+            {buildings.value(0).toString(), buildings.value(1).toString(),
+             detailInt(buildings.value(2), QStringLiteral("Bebauung"), QStringLiteral("bbAnteil"), id)});
+    }
+    QSqlQuery settlements = Sql::exec(
+        user,
+        QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ID"),
+        {id});
+    while (settlements.next()) {
+        SettlementRow row;
+        row.jahr = detailInt(settlements.value(0), QStringLiteral("Besiedelung"), QStringLiteral("Jahr"), id);
+        for (int i = 0; i < 5; ++i) {
+            const QString code = QLatin1String(kBuildingTypeCodes[i]);
+            // Checked here, so that every later reading of the percentage is a number.
+            bool isNumber = false;
+            NumberFormat::storedNumber(settlements.value(i + 1), &isNumber);
+            if (!isNumber)
+                NumberFormat::throwNotANumber(settlements.value(i + 1), QStringLiteral("Besiedelung.") + code,
+                                              projectName(id));
+            row.percent.insert(code, settlements.value(i + 1));
+        }
+        input.settlements.push_back(std::move(row));
+    }
+    QSqlQuery special = Sql::exec(user,
+                                  QStringLiteral("SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe FROM "
+                                                 "Sonderausgaben WHERE TAVO = ? ORDER BY ID"),
+                                  {id});
+    while (special.next()) {
+        input.specialExpenditures.push_back(
+            {special.value(0), special.value(1), special.value(2), special.value(3), special.value(4)});
+    }
+}
+
+void loadEvaluationTypes(const QSqlDatabase& master, EvaluationTypeTable& types) {
+    QSqlQuery query = Sql::exec(master, QStringLiteral("SELECT * FROM Auswertung_Typen"));
+    while (query.next()) {
+        const QSqlRecord record = query.record();
+        const QString typ = record.value(QStringLiteral("Typ")).toString();
+        std::vector<CostBearerShare> shares;
+        // Column order of the table decides the order of the bearers; the prefix is case-sensitive.
+        for (int i = 0; i < record.count(); ++i) {
+            const QString column = record.fieldName(i);
+            if (!column.startsWith(kSharePrefix, Qt::CaseSensitive))
+                continue;
+            bool isNumber = false;
+            const double share = NumberFormat::storedNumber(record.value(i), &isNumber);
+            if (!isNumber && types.error.isEmpty()) {
+                try {
+                    NumberFormat::throwNotANumber(record.value(i), column,
+                                                  masterTable(QStringLiteral("Auswertung_Typen")));
+                } catch (const TavoError& e) {
+                    types.error = e.message();
+                }
+            }
+            shares.push_back({column.mid(kSharePrefix.size()).left(255), share});
+        }
+        if (types.shares.find(typ) == types.shares.end()) {
+            types.order << typ;
+            types.shares.emplace(typ, std::move(shares));
+        }
+    }
+}
+
+MunicipalityYearTable loadYearTable(const QSqlDatabase& master, const QString& table, int pg) {
+    MunicipalityYearTable result;
+    QSqlQuery query =
+        Sql::exec(master, QStringLiteral("SELECT * FROM %1 WHERE PG = ?").arg(Sql::quoted(table)), {pg});
+    result.present = query.next();
+    const QSqlRecord record = query.record();
+    for (int year = 1; year <= PlanningYears; ++year) {
+        const int index = record.indexOf(yearColumn(year));
+        result.hasColumn[year] = index >= 0;
+        if (index < 0 || !result.present)
+            continue;
+        bool isNumber = false;
+        const double value = NumberFormat::storedNumber(record.value(index), &isNumber);
+        result.values[year] = value;
+        result.error[year] = masterValueError(record.value(index), value, isNumber, yearColumn(year), table);
+    }
+    return result;
+}
+
+// The municipality's forecast by age; the first value that is no finite number (row by row, year by
+// year) is kept as the error of the whole table.
+void loadMunicipalityPopulation(const QSqlDatabase& master, EngineInput& input) {
+    const QString table = QStringLiteral("BvB");
+    QSqlQuery query =
+        Sql::exec(master, QStringLiteral("SELECT * FROM BvB WHERE PG = ? ORDER BY \"Alter\""), {input.pg});
+    const QSqlRecord columns = query.record();
+    const int ageIndex = columns.indexOf(QStringLiteral("Alter"));
+    std::array<int, PlanningYears + 1> index{};
+    for (int year = 1; year <= PlanningYears; ++year)
+        index[year] = columns.indexOf(yearColumn(year));
+    while (query.next()) {
+        MunicipalityAgeRow row;
+        row.age = NumberFormat::toInt(query.value(ageIndex));
+        for (int year = 1; year <= PlanningYears && input.municipalityPopulationError.isEmpty(); ++year) {
+            if (index[year] < 0) {
+                input.municipalityPopulationError =
+                    QStringLiteral("Datenbankfehler: Spalte %1 fehlt in Tabelle %2.")
+                        .arg(yearColumn(year), table);
+                break;
+            }
+            bool isNumber = false;
+            const QVariant raw = query.value(index[year]);
+            row.values[year] = NumberFormat::storedNumber(raw, &isNumber);
+            input.municipalityPopulationError =
+                masterValueError(raw, row.values[year], isNumber, yearColumn(year), table);
+        }
+        if (!input.municipalityPopulationError.isEmpty())
+            return;
+        input.municipalityPopulation.push_back(row);
+    }
+}
+
+PerUnitInhabitants loadPerUnit(const QSqlDatabase& master, const QString& buildingType) {
+    const QString table = QStringLiteral("BvB_Bebauungstypen");
+    QSqlQuery query =
+        Sql::exec(master, QStringLiteral("SELECT * FROM BvB_Bebauungstypen WHERE Typ = ? ORDER BY \"Alter\""),
+                  {buildingType});
+    const QSqlRecord columns = query.record();
+    const int ageIndex = columns.indexOf(QStringLiteral("Alter"));
+    std::array<int, PlanningYears + 1> index{};
+    PerUnitInhabitants entry;
+    for (int year = 1; year <= PlanningYears; ++year) {
+        index[year] = columns.indexOf(yearColumn(year));
+        entry.hasYear[year] = index[year] >= 0;
+    }
+    while (query.next() && entry.error.isEmpty()) {
+        PerUnitInhabitants::AgeRow row;
+        row.age = NumberFormat::toInt(query.value(ageIndex));
+        for (int year = 1; year <= PlanningYears && entry.error.isEmpty(); ++year) {
+            if (index[year] < 0)
+                continue;
+            bool isNumber = false;
+            const QVariant raw = query.value(index[year]);
+            row.perYear[year] = NumberFormat::storedNumber(raw, &isNumber);
+            entry.error = masterValueError(raw, row.perYear[year], isNumber, yearColumn(year), table);
+        }
+        entry.rows.push_back(row);
+    }
+    return entry;
+}
+
+void loadReferenceData(const QSqlDatabase& master, EngineInput& input) {
+    loadEvaluationTypes(master, input.types);
+    try {
+        const double pg = std::trunc(input.project.value(QStringLiteral("PG")));
+        if (pg > 2147483647.0 || pg < -2147483648.0)
+            throw TavoError(
+                QStringLiteral("Ungültiger Wert im Feld PG: keine ganze Zahl im zulässigen Bereich."));
+        input.pg = static_cast<int>(pg);
+    } catch (const TavoError& e) {
+        // Without a municipality there is nothing to read for it; the first step reports the error.
+        input.pgError = e.message();
+        return;
+    }
+    for (const QString& table : EngineInput::municipalityTableNames())
+        input.municipalityTables.emplace(table, loadYearTable(master, table, input.pg));
+    loadMunicipalityPopulation(master, input);
+    std::set<QString> types;
+    for (const BuildingRow& row : input.buildings)
+        types.insert(row.bbTyp);
+    for (const QString& type : types)
+        input.perUnit.emplace(type, loadPerUnit(master, type));
+}
+
+} // namespace
+
+void ProjectInputs::append(const QString& name, const QVariant& raw, int projectId) {
+    m_projectId = projectId;
+    bool isNumber = false;
+    const double value = NumberFormat::storedNumber(raw, &isNumber);
+    m_index.insert(name, static_cast<int>(m_names.size()));
+    m_names << name;
+    m_raw.push_back(raw);
+    m_number.push_back(value);
+    m_state.push_back(!isNumber               ? State::NotANumber
+                      : !std::isfinite(value) ? State::NotFinite
+                                              : State::Number);
+}
+
+int ProjectInputs::indexOf(const QString& name) const {
+    const auto it = m_index.constFind(name);
+    if (it != m_index.constEnd())
+        return it.value();
+    for (int i = 0; i < m_names.size(); ++i)
+        if (m_names[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+double ProjectInputs::value(const QString& name) const {
+    const int index = indexOf(name);
+    if (index < 0)
+        throw TavoError(QStringLiteral("Feld „%1“ nicht gefunden.").arg(name));
+    switch (m_state[index]) {
+    case State::Number:
+        return m_number[index];
+    case State::NotANumber:
+        NumberFormat::throwNotANumber(m_raw[index], name, projectName(m_projectId));
+    case State::NotFinite:
+        break;
+    }
+    throw TavoError(QStringLiteral("Ungültiger Wert im Feld %1: keine endliche Zahl.").arg(name));
+}
+
+QVariant ProjectInputs::raw(const QString& name) const {
+    const int index = indexOf(name);
+    return index < 0 ? QVariant() : m_raw[static_cast<std::size_t>(index)];
+}
+
+void ProjectInputs::setValue(const QString& name, double value) {
+    const int index = indexOf(name);
+    if (index < 0)
+        throw TavoError(QStringLiteral("Feld „%1“ nicht gefunden.").arg(name));
+    m_number[index] = value;
+    m_raw[index] = value;
+    m_state[index] = std::isfinite(value) ? State::Number : State::NotFinite;
+}
+
+const QStringList& EngineInput::municipalityTableNames() {
+    static const QStringList names = {
+        QStringLiteral("FA_Ertragsanteile"),
+        QStringLiteral("FA_Sekundäre_Transfers"),
+        QStringLiteral("Umlage_Jugendwohlfahrt"),
+        QStringLiteral("Umlage_Sozialhilfe"),
+        QStringLiteral("Umlage_TLKAS"),
+        QStringLiteral("FA_Ertragsanteile_Red"),
+        QStringLiteral("FA_Ertragsanteile_Red_Max"),
+        QStringLiteral("FA_Sekundäre_Transfers_Red"),
+        QStringLiteral("FA_Sekundäre_Transfers_Red_Max"),
+    };
+    return names;
+}
+
+EngineInput EngineInput::load(const Databases& dbs, int projectId) {
+    EngineInput input;
+    input.projectId = projectId;
+    loadProject(dbs.user(), input);
+    loadDetailRows(dbs.user(), input);
+    loadReferenceData(dbs.master(), input);
+    return input;
+}

@@ -1,0 +1,103 @@
+#include "core/engine/ResultWriter.h"
+
+#include <QSqlQuery>
+#include <QStringList>
+
+#include "core/data/Sql.h"
+#include "core/engine/RowWriter.h"
+
+namespace {
+
+using Engine::PlanningYears;
+
+// Writes the rows of one age for the years 1 to PlanningYears with one statement: the key (project
+// or municipality) and the age bound once, then one value per year.
+class AgeRowsWriter {
+public:
+    AgeRowsWriter(const QSqlDatabase& db, const QString& table, const QString& keyColumn) : m_query(db) {
+        QStringList rows;
+        for (int year = 1; year <= PlanningYears; ++year)
+            rows << QStringLiteral("(%1, ?)").arg(year);
+        Sql::prepare(m_query,
+                     QStringLiteral("INSERT INTO %1 (%2, \"Alter\", Jahr, Bewohner) SELECT ?, ?, column1, "
+                                    "column2 FROM (VALUES %3)")
+                         .arg(table, keyColumn, rows.join(QLatin1Char(','))));
+    }
+
+    void write(int key, int age, const Engine::YearValues& values) {
+        m_query.bindValue(0, key);
+        m_query.bindValue(1, age);
+        for (int year = 1; year <= PlanningYears; ++year)
+            m_query.bindValue(year + 1, values[year]);
+        Sql::execPrepared(m_query);
+    }
+
+private:
+    QSqlQuery m_query;
+};
+
+void writePopulation(const QSqlDatabase& user, const EngineResult& result) {
+    AgeRowsWriter municipality(user, QStringLiteral("gBvB"), QStringLiteral("PG"));
+    for (const MunicipalityAgeRow& row : result.municipality)
+        municipality.write(result.pg, row.age, row.values);
+    // Ages 0 to 95, each with the years 1 to 20: the order of the empty rows the sums are added to.
+    AgeRowsWriter inhabitants(user, QStringLiteral("bBvB"), QStringLiteral("TAVO"));
+    for (int age = 0; age <= Engine::OldestAge; ++age)
+        inhabitants.write(result.projectId, age, result.inhabitants[age]);
+    RowWriter units(user, QStringLiteral("bWvB"),
+                    QStringList{QStringLiteral("TAVO"), QStringLiteral("Jahr"), QStringLiteral("EFHg"),
+                                QStringLiteral("EFHk"), QStringLiteral("RHg"), QStringLiteral("RHk"),
+                                QStringLiteral("GWB")});
+    for (int year = 1; year <= PlanningYears; ++year) {
+        QVariantList values{result.projectId, year};
+        for (double value : result.units[year])
+            values << value;
+        units.add(values);
+    }
+    units.flush();
+}
+
+void writeLedger(const QSqlDatabase& user, const EngineResult& result) {
+    RowWriter ledger(user, QStringLiteral("Auswertung"),
+                     QStringList{QStringLiteral("TAVO"), QStringLiteral("Jahr"), QStringLiteral("Typ"),
+                                 QStringLiteral("Bezeichnung"), QStringLiteral("Kostenträger"),
+                                 QStringLiteral("Ausgabe"), QStringLiteral("Einnahme")});
+    for (const LedgerEntry& row : result.ledger) {
+        if (row.ownFunds)
+            continue;
+        ledger.add({result.projectId, row.jahr, row.typ, row.bezeichnung, row.kostentraeger, row.ausgabe,
+                    row.einnahme});
+    }
+    ledger.flush();
+}
+
+} // namespace
+
+namespace ResultWriter {
+
+void write(const QSqlDatabase& user, const EngineResult& result) {
+    writePopulation(user, result);
+    writeLedger(user, result);
+    writeSpecial(user, result, 0);
+}
+
+void writeSpecial(const QSqlDatabase& user, const EngineResult& result, std::size_t first) {
+    if (first >= result.special.size())
+        return;
+    QSqlQuery insert(user);
+    Sql::prepare(
+        insert, QStringLiteral("INSERT INTO Auswertung (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe) "
+                               "VALUES (?, ?, ?, ?, ?, ?)"));
+    for (std::size_t i = first; i < result.special.size(); ++i) {
+        const SpecialEntry& row = result.special[i];
+        insert.bindValue(0, result.projectId);
+        insert.bindValue(1, row.stored.jahr);
+        insert.bindValue(2, row.stored.typ);
+        insert.bindValue(3, row.stored.bezeichnung);
+        insert.bindValue(4, row.stored.kostentraeger);
+        insert.bindValue(5, row.ausgabe);
+        Sql::execPrepared(insert);
+    }
+}
+
+} // namespace ResultWriter

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+
+#include <QSqlDatabase>
+
+#include "core/engine/EngineResult.h"
+
+// Writes what a calculation run produced into the user database, in the caller's transaction.
+namespace ResultWriter {
+
+// The municipality's forecast (gBvB), the project's inhabitants (bBvB, every age of every year), its
+// dwelling units (bWvB) and its ledger (Auswertung): the booked rows in booking order, then the special
+// expenditures. The previous results must have been deleted.
+void write(const QSqlDatabase& user, const EngineResult& result);
+
+// Writes the special expenditures special[first..] of the result as ledger rows, their stored values
+// unchanged and the revenue left at the table's default.
+void writeSpecial(const QSqlDatabase& user, const EngineResult& result, std::size_t first);
+
+} // namespace ResultWriter

@@ -1,0 +1,282 @@
+// The calculation in memory against the written run, scenarios, the Monte Carlo range and break-even.
+
+#include <cmath>
+
+#include <QSqlQuery>
+#include <QtTest>
+
+#include "core/data/Sql.h"
+#include "core/data/TavoError.h"
+#include "core/engine/CalculationRun.h"
+#include "core/engine/EngineInput.h"
+#include "core/results/KeyFigures.h"
+#include "core/scenarios/BreakEven.h"
+#include "core/scenarios/MonteCarlo.h"
+#include "core/scenarios/Scenarios.h"
+#include "support/EngineFixture.h"
+#include "support/TestDb.h"
+
+using namespace EngineFixture;
+
+namespace {
+
+// The project's ledger as written, in row order, one text line per row with the amounts in full.
+QStringList storedLedger(TestDb& db, int id) {
+    QStringList rows;
+    QSqlQuery q = Sql::exec(db.user(),
+                            "SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe, Einnahme FROM Auswertung "
+                            "WHERE TAVO = ? ORDER BY rowid",
+                            {id});
+    while (q.next())
+        rows << QStringLiteral("%1|%2|%3|%4|%5|%6")
+                    .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                         q.value(3).toString())
+                    .arg(q.value(4).toDouble(), 0, 'g', 17)
+                    .arg(q.value(5).toDouble(), 0, 'g', 17);
+    return rows;
+}
+
+QStringList memoryLedger(const EngineResult& r) {
+    QStringList rows;
+    for (const LedgerEntry& e : r.ledger)
+        rows << QStringLiteral("%1|%2|%3|%4|%5|%6")
+                    .arg(e.jahr)
+                    .arg(e.typ, e.bezeichnung, e.kostentraeger)
+                    .arg(e.ausgabe, 0, 'g', 17)
+                    .arg(e.einnahme, 0, 'g', 17);
+    for (const SpecialEntry& e : r.special)
+        rows << QStringLiteral("%1|%2|%3|%4|%5|%6")
+                    .arg(e.stored.jahr.toString(), e.stored.typ.toString(), e.stored.bezeichnung.toString(),
+                         e.stored.kostentraeger.toString())
+                    .arg(e.ausgabe, 0, 'g', 17)
+                    .arg(0.0, 0, 'g', 17);
+    return rows;
+}
+
+double stored(TestDb& db, const QString& sql, int id) {
+    return Sql::scalar(db.user(), sql, {id}).toDouble();
+}
+
+// A project with one building row of 100 % EFHg, all settled in year 1.
+int simpleProject(TestDb& db, const QVariantMap& extra = {}) {
+    QVariantMap values = realisticProject();
+    for (auto it = extra.begin(); it != extra.end(); ++it)
+        values.insert(it.key(), it.value());
+    const int id = db.insertProject(values);
+    insertBuilding(db, id, "EFHg", "II", 100);
+    insertSettlement(db, id, 1, {{"EFHg", 100}});
+    for (int year = 2; year <= 20; ++year)
+        insertSettlement(db, id, year, {{"EFHg", 0}});
+    return id;
+}
+
+} // namespace
+
+class TestScenarios : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void memoryRunEqualsWrittenRun();
+    void scenarioChangesTheInputs();
+    void settlementShiftAndStretch();
+    void storedSettings();
+    void monteCarloIsReproducibleAndOrdered();
+    void breakEvenGivesZeroBalance();
+};
+
+void TestScenarios::memoryRunEqualsWrittenRun() {
+    TestDb db;
+    const int realistic = insertRealisticProject(db);
+    const int simple = simpleProject(db, {{"fiZinsenSoll", 7.25}});
+    db.insertRow("Sonderausgaben", {{"TAVO", simple},
+                                    {"Jahr", 4},
+                                    {"Typ", "Kanal"},
+                                    {"Bezeichnung", "Pumpe"},
+                                    {"Kostenträger", "Land"},
+                                    {"Ausgabe", 1234.5}});
+    for (int id : {realistic, simple}) {
+        runCalculation(db.dbs(), id);
+        const EngineInput input = EngineInput::load(db.dbs(), id);
+        const EngineResult result = calculate(input);
+        const QStringList written = storedLedger(db, id);
+        QVERIFY(written.size() > 100);
+        QCOMPARE(memoryLedger(result), written);
+        // Population and dwelling units: every stored value equals the one in memory.
+        double inhabitants = 0;
+        for (int year = 1; year <= 20; ++year)
+            for (int age = 0; age <= 95; ++age)
+                inhabitants += result.inhabitants[age][year];
+        QCOMPARE(stored(db, "SELECT Total(Bewohner) FROM bBvB WHERE TAVO = ?", id), inhabitants);
+        QCOMPARE(stored(db, "SELECT count(*) FROM bBvB WHERE TAVO = ?", id), 96.0 * 20);
+        QCOMPARE(stored(db, "SELECT Total(EFHg) FROM bWvB WHERE TAVO = ? AND Jahr = 20", id),
+                 result.units[20][0]);
+
+        // The key figures from memory match those of the written ledger.
+        for (const QString& bearer : {QString("Gemeinde"), QString()}) {
+            KeyFigureOptions options;
+            options.costBearer = bearer;
+            const KeyFigures fromDb = computeKeyFigures(db.user(), id, options);
+            const KeyFigures inMemory = computeKeyFigures(input, result, options);
+            QVERIFY(near(inMemory.saldo, fromDb.saldo));
+            QVERIFY(near(inMemory.barwert, fromDb.barwert));
+            QCOMPARE(inMemory.amortisationsjahr, fromDb.amortisationsjahr);
+            QCOMPARE(inMemory.jeTyp.size(), fromDb.jeTyp.size());
+            QVERIFY(near(inMemory.bewohner, fromDb.bewohner));
+            QVERIFY(near(inMemory.wohneinheiten, fromDb.wohneinheiten));
+        }
+    }
+}
+
+void TestScenarios::scenarioChangesTheInputs() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    const EngineInput base = EngineInput::load(db.dbs(), id);
+    // Parameters that change nothing give the very same ledger.
+    QCOMPARE(memoryLedger(calculate(Scenarios::applied(base, {}))), memoryLedger(calculate(base)));
+
+    Scenarios::Parameters p;
+    p.constructionCostPercent = 10;
+    p.maintenanceCostPercent = -50;
+    p.interestPoints = -10; // below 0 the rates stop at 0
+    p.ratesPercent = 20;
+    p.inhabitantsPercent = 100;
+    const EngineInput changed = Scenarios::applied(base, p);
+    QVERIFY(near(changed.project.value("ifKoErStraßeUnterbau"), 88));
+    QVERIFY(near(changed.project.value("ifKoEhStraße"), base.project.value("ifKoEhStraße") / 2));
+    QVERIFY(near(changed.project.value("siKoEhKindergarten"), base.project.value("siKoEhKindergarten") / 2));
+    QCOMPARE(changed.project.value("fiZinsenSoll"), 0.0);
+    QVERIFY(near(changed.project.value("gsHebesatz"), 600));
+    QVERIFY(near(changed.project.value("auHebesatzAufschl"), 480));
+    // Twice the inhabitants per dwelling: twice the inhabitants in every year, the dwellings unchanged.
+    const EngineResult before = calculate(base);
+    const EngineResult after = calculate(changed);
+    QVERIFY(near(after.inhabitants[30][20], 2 * before.inhabitants[30][20]));
+    QCOMPARE(after.units[20], before.units[20]);
+    // No interest at a rate of 0.
+    for (const LedgerEntry& e : after.ledger)
+        QVERIFY(e.bezeichnung != "Zinsen Vorjahr");
+}
+
+void TestScenarios::settlementShiftAndStretch() {
+    TestDb db;
+    const int id = simpleProject(db);
+    const EngineInput base = EngineInput::load(db.dbs(), id);
+    const double all = calculate(base).units[1][0];
+    QVERIFY(all > 0);
+    Scenarios::Parameters later;
+    later.settlementShiftYears = 2;
+    EngineResult r = calculate(Scenarios::applied(base, later));
+    QCOMPARE(r.units[2][0], 0.0);
+    QVERIFY(near(r.units[3][0], all));
+    // Earlier than year 1 is year 1.
+    Scenarios::Parameters earlier;
+    earlier.settlementShiftYears = -3;
+    QVERIFY(near(calculate(Scenarios::applied(base, earlier)).units[1][0], all));
+    // Spread over twice the time: half in year 1, the other half in year 2.
+    Scenarios::Parameters slower;
+    slower.settlementStretch = 2;
+    r = calculate(Scenarios::applied(base, slower));
+    QVERIFY(near(r.units[1][0], all / 2));
+    QVERIFY(near(r.units[2][0], all));
+    QVERIFY(near(r.units[20][0], all));
+}
+
+void TestScenarios::storedSettings() {
+    TestDb db;
+    const int id = db.insertProject({{"PG", 301}});
+    const Scenarios::Settings builtIn = Scenarios::builtInSettings();
+    QVERIFY(Scenarios::loadSettings(db.user(), id).optimistic == builtIn.optimistic);
+    Scenarios::Settings own = builtIn;
+    own.pessimistic.constructionCostPercent = 35;
+    own.optimistic.settlementShiftYears = 0;
+    Scenarios::saveSettings(db.user(), id, own);
+    const Scenarios::Settings read = Scenarios::loadSettings(db.user(), id);
+    QCOMPARE(read.pessimistic.constructionCostPercent, 35.0);
+    QCOMPARE(read.optimistic.settlementShiftYears, 0);
+    QVERIFY(read.pessimistic == own.pessimistic);
+    // An older file without the table gets it when it is opened.
+    Sql::exec(db.user(), "DROP TABLE Szenarien");
+    db.reopen();
+    QVERIFY(db.user().tables().contains("Szenarien"));
+}
+
+void TestScenarios::monteCarloIsReproducibleAndOrdered() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    const EngineInput base = EngineInput::load(db.dbs(), id);
+    const Scenarios::Settings range = Scenarios::builtInSettings();
+    // Every draw lies within the range; the shift is a whole number of years from -1 to 2.
+    QSet<int> shifts;
+    for (int i = 0; i < 200; ++i) {
+        const Scenarios::Parameters p = MonteCarlo::draw(range, 42, i);
+        shifts.insert(p.settlementShiftYears);
+        QVERIFY(p.constructionCostPercent >= -10 && p.constructionCostPercent <= 20);
+        QVERIFY(p.settlementStretch >= 0.9 && p.settlementStretch <= 1.25);
+        QVERIFY(p.ratesPercent >= -5 && p.ratesPercent <= 5);
+    }
+    QCOMPARE(shifts, (QSet<int>{-1, 0, 1, 2}));
+
+    MonteCarlo::Options options;
+    options.runs = 60;
+    options.seed = 7;
+    options.threads = 1;
+    const MonteCarlo::Distribution one = MonteCarlo::run(base, range, options);
+    options.threads = 3;
+    const MonteCarlo::Distribution three = MonteCarlo::run(base, range, options);
+    QCOMPARE(three.saldo.p50, one.saldo.p50);
+    QCOMPARE(three.barwert.p10, one.barwert.p10);
+    QCOMPARE(three.kumuliert[12].p90, one.kumuliert[12].p90);
+    options.seed = 8;
+    QVERIFY(MonteCarlo::run(base, range, options).saldo.p50 != one.saldo.p50);
+    QVERIFY(one.saldo.p10 <= one.saldo.p50 && one.saldo.p50 <= one.saldo.p90);
+    QVERIFY(one.barwert.p10 <= one.barwert.p50 && one.barwert.p50 <= one.barwert.p90);
+    QVERIFY(one.saldo.p10 < one.saldo.p90);
+
+    // Costs alone varying by ±10 % around the project: the project lies inside the range.
+    Scenarios::Settings costs;
+    costs.optimistic.constructionCostPercent = -10;
+    costs.pessimistic.constructionCostPercent = 10;
+    options.runs = 101;
+    const MonteCarlo::Distribution d = MonteCarlo::run(base, costs, options);
+    const KeyFigures basis = computeKeyFigures(base, calculate(base), options.figures);
+    QVERIFY(d.saldo.p10 < basis.saldo && basis.saldo < d.saldo.p90);
+    QVERIFY(std::fabs(d.saldo.p50 - basis.saldo) < (d.saldo.p90 - d.saldo.p10) / 2);
+
+    // Nearest rank: of 1..10 the 10th percentile is 1, the median 5, the 90th 9.
+    std::vector<double> values{10, 9, 8, 7, 6, 5, 4, 3, 2, 1};
+    QCOMPARE(MonteCarlo::percentile(values, 10), 1.0);
+    QCOMPARE(MonteCarlo::percentile(values, 50), 5.0);
+    QCOMPARE(MonteCarlo::percentile(values, 90), 9.0);
+}
+
+void TestScenarios::breakEvenGivesZeroBalance() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    const EngineInput base = EngineInput::load(db.dbs(), id);
+    for (const QString& field : {QString("gsHebesatz"), QString("auEinheitssatzKanalSchmutz")}) {
+        BreakEven::Request request;
+        request.field = field;
+        const BreakEven::Result found = BreakEven::find(base, request);
+        QVERIFY2(found.value.has_value(), qPrintable(field));
+        // Put into the project and calculated the normal way, the balance is within a cent of zero.
+        Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET %1 = ? WHERE ID = ?").arg(field),
+                  {*found.value, id});
+        runCalculation(db.dbs(), id);
+        const double saldo = computeKeyFigures(db.user(), id, KeyFigureOptions()).saldo;
+        QVERIFY2(std::fabs(saldo) < 0.01, qPrintable(QString::number(saldo, 'f', 6)));
+        Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET %1 = ? WHERE ID = ?").arg(field),
+                  {base.project.value(field), id});
+    }
+    // The combined-system rate does not count while the project has a separate-system sewer: no value
+    // of it balances the area.
+    BreakEven::Request unused;
+    unused.field = "auEinheitssatzKanalMisch";
+    const BreakEven::Result none = BreakEven::find(base, unused);
+    QVERIFY(!none.value.has_value());
+    QVERIFY(none.currentFigure != 0);
+    unused.field = "bgFlBaulandNetto";
+    QVERIFY_EXCEPTION_THROWN(BreakEven::find(base, unused), TavoError);
+}
+
+QTEST_GUILESS_MAIN(TestScenarios)
+#include "test_scenarios.moc"
