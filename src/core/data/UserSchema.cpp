@@ -336,9 +336,10 @@ void upgrade(const QSqlDatabase& db) {
     if (!db.tables().contains(QStringLiteral("Szenarien"), Qt::CaseInsensitive))
         Sql::exec(db, scenarioTable());
     // The interest balance sums the ledger in the order of this index; older files may lack it.
-    if (Sql::scalar(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND "
+    if (db.tables().contains(QStringLiteral("Auswertung"), Qt::CaseInsensitive) &&
+        Sql::scalar(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND "
                                        "name = 'Auswertung_TAVO'"))
-            .toInt() == 0)
+                .toInt() == 0)
         Sql::exec(db, QStringLiteral("CREATE INDEX Auswertung_TAVO ON Auswertung (TAVO, Typ, Jahr)"));
 }
 
