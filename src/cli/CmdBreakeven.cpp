@@ -112,7 +112,7 @@ QString text(const Request& request, const BreakEven::Result& r) {
                .arg(NumberFormat::general(r.currentValue), figure, NumberFormat::money(r.currentFigure));
     if (r.value)
         out += QStringLiteral("Nötig:    %1 (%2 %3 €)\n")
-                   .arg(NumberFormat::general(*r.value), figure, NumberFormat::money(*r.figureAtValue));
+                   .arg(NumberFormat::fixed(*r.value, 2), figure, NumberFormat::money(*r.figureAtValue));
     else
         out += QStringLiteral("Nötig:    nicht erreichbar (gesucht von %1 bis %2)\n")
                    .arg(NumberFormat::general(r.rangeLow), NumberFormat::general(r.rangeHigh));
