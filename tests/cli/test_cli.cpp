@@ -135,9 +135,12 @@ void TestEngineCli::warnsAboutImplausibleInputsAndCalculates() {
     QCOMPARE(result.exitCode, 0);
     const QStringList lines = result.err.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 3);
-    QCOMPARE(lines.at(0), QStringLiteral("Warnung: Die Bebauung ist leer: die Anteile ergeben 0 % statt 100 %."));
-    QCOMPARE(lines.at(1), QStringLiteral("Warnung: Besiedelung EFHg: Werte außerhalb von 0 bis 100 % im Jahr 1."));
-    QVERIFY2(lines.at(2).startsWith(QStringLiteral("Warnung: bgFlBaulandBrutto ist ")), qPrintable(lines.at(2)));
+    QCOMPARE(lines.at(0),
+             QStringLiteral("Warnung: Die Bebauung ist leer: die Anteile ergeben 0 % statt 100 %."));
+    QCOMPARE(lines.at(1),
+             QStringLiteral("Warnung: Besiedelung EFHg: Werte außerhalb von 0 bis 100 % im Jahr 1."));
+    QVERIFY2(lines.at(2).startsWith(QStringLiteral("Warnung: bgFlBaulandBrutto ist ")),
+             qPrintable(lines.at(2)));
     // Calculated all the same: the run stamps the reference year.
     QCOMPARE(Sql::scalar(db.user(), "SELECT Bezugsjahr FROM TAVO WHERE ID = ?", {bad}).toInt(), 2024);
 

@@ -14,14 +14,16 @@ class PlausibilityTest : public QObject {
 
     QStringList warnings(int id) { return Plausibility::warnings(m_db->dbs(), id); }
     void set(int id, const QString& column, const QVariant& value) {
-        Sql::exec(m_db->user(), QStringLiteral("UPDATE TAVO SET %1 = ? WHERE ID = ?").arg(Sql::quoted(column)),
+        Sql::exec(m_db->user(),
+                  QStringLiteral("UPDATE TAVO SET %1 = ? WHERE ID = ?").arg(Sql::quoted(column)),
                   {value, id});
     }
     // The largest value of a column's value list, read with SQL from the reference data.
     double largestListValue(const QString& column) {
-        return Sql::scalar(m_db->master(),
-                           "SELECT max(CAST(Wert AS REAL)) FROM FeldWerte WHERE Tabelle = 'TAVO' AND Feld = ?",
-                           {column})
+        return Sql::scalar(
+                   m_db->master(),
+                   "SELECT max(CAST(Wert AS REAL)) FROM FeldWerte WHERE Tabelle = 'TAVO' AND Feld = ?",
+                   {column})
             .toDouble();
     }
 
@@ -71,16 +73,19 @@ private Q_SLOTS:
                                             "Die Gemeinde 999 fehlt in der Tabelle PG."}));
         set(id, "PG", QVariant());
         set(id, "bgFlBaulandBrutto", 0);
-        QCOMPARE(warnings(id), (QStringList{"Die Gesamtfläche (bgFlBaulandBrutto) ist 0 m², nicht größer als 0.",
-                                            "Es ist keine Gemeinde (PG) eingetragen."}));
+        QCOMPARE(warnings(id),
+                 (QStringList{"Die Gesamtfläche (bgFlBaulandBrutto) ist 0 m², nicht größer als 0.",
+                              "Es ist keine Gemeinde (PG) eingetragen."}));
         // A negative area is one finding, not a second one as a value below its list.
         set(id, "PG", 316);
         set(id, "bgFlBaulandBrutto", -20000);
-        QCOMPARE(warnings(id), QStringList{"Die Gesamtfläche (bgFlBaulandBrutto) ist -20000 m², nicht größer als 0."});
+        QCOMPARE(warnings(id),
+                 QStringList{"Die Gesamtfläche (bgFlBaulandBrutto) ist -20000 m², nicht größer als 0."});
 
         set(id, "bgFlBaulandBrutto", 40000);
         for (const QVariant& year : {QVariant(0), QVariant(21), QVariant(20), QVariant()})
-            m_db->insertRow("Sonderausgaben", {{"TAVO", id}, {"Jahr", year}, {"Bezeichnung", "Brücke"}, {"Ausgabe", 1}});
+            m_db->insertRow("Sonderausgaben",
+                            {{"TAVO", id}, {"Jahr", year}, {"Bezeichnung", "Brücke"}, {"Ausgabe", 1}});
         m_db->insertRow("Sonderausgaben", {{"TAVO", id}, {"Jahr", 1}, {"Ausgabe", -0.5}});
         QCOMPARE(warnings(id), (QStringList{
                                    "Sonderausgabe „Brücke“: es ist kein Jahr eingetragen.",
@@ -102,11 +107,12 @@ private Q_SLOTS:
         set(id, "fiZinsenSoll", -0.25);
         // A column without value list is not checked.
         set(id, "bgFlGrünflächen", -5);
-        QCOMPARE(warnings(id),
-                 (QStringList{QStringLiteral("bgFlBaulandBrutto ist 1e+23, mehr als das Zehnfache des größten "
-                                             "Listenwerts %1.")
-                                  .arg(top),
-                              "fiZinsenSoll ist -0.25, kleiner als 0."}));
+        QCOMPARE(
+            warnings(id),
+            (QStringList{QStringLiteral("bgFlBaulandBrutto ist 1e+23, mehr als das Zehnfache des größten "
+                                        "Listenwerts %1.")
+                             .arg(top),
+                         "fiZinsenSoll ist -0.25, kleiner als 0."}));
     }
 };
 

@@ -395,7 +395,8 @@ private Q_SLOTS:
         QVERIFY(!dialog.okButton()->isEnabled());
         dialog.widthEdit()->setFocus();
         QTRY_COMPARE(script.texts().size(), 1);
-        QVERIFY2(script.texts().at(0).contains(QStringLiteral("keine gültige Zahl")), qPrintable(script.texts().at(0)));
+        QVERIFY2(script.texts().at(0).contains(QStringLiteral("keine gültige Zahl")),
+                 qPrintable(script.texts().at(0)));
         QVERIFY(script.texts().at(0).contains(QStringLiteral("Laufmeter")));
         QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
         QVERIFY(dialog.isVisible());
@@ -534,7 +535,8 @@ private Q_SLOTS:
         QCOMPARE(asked.unexpected(), QStringList());
         QCOMPARE(asked.texts().size(), 5);
         QCOMPARE(asked.texts().at(0),
-                 QStringLiteral("Die Besiedelung enthält Werte. Sollen sie durch die Vorgabewerte ersetzt werden?"));
+                 QStringLiteral(
+                     "Die Besiedelung enthält Werte. Sollen sie durch die Vorgabewerte ersetzt werden?"));
         QCOMPARE(asked.texts().at(4),
                  QStringLiteral("Die Besiedelung enthält Werte. Sollen alle Werte auf 0 gesetzt werden?"));
         questions.reset();
@@ -668,10 +670,11 @@ private Q_SLOTS:
         script.then(answer("Abbrechen")).then(answer("Trotzdem berechnen"));
         m_window->button("btBerechnen")->click();
         QCOMPARE(texts.size(), 1);
-        QCOMPARE(texts.at(0), QStringLiteral("Die Eingaben sind nicht plausibel:\n\n"
-                                             "• Besiedelung EFHg: Werte außerhalb von 0 bis 100 % im Jahr 2.\n"
-                                             "• Die Besiedelung EFHg ergibt zusammen 663 % statt 100 %.\n"
-                                             "• Die Gesamtfläche (bgFlBaulandBrutto) ist -20000 m², nicht größer als 0."));
+        QCOMPARE(texts.at(0),
+                 QStringLiteral("Die Eingaben sind nicht plausibel:\n\n"
+                                "• Besiedelung EFHg: Werte außerhalb von 0 bis 100 % im Jahr 2.\n"
+                                "• Die Besiedelung EFHg ergibt zusammen 663 % statt 100 %.\n"
+                                "• Die Gesamtfläche (bgFlBaulandBrutto) ist -20000 m², nicht größer als 0."));
         QCOMPARE(ledgerRows(*m_db, project), 0);
         QVERIFY(stored("Bezugsjahr").isNull());
         QCOMPARE(stored("bgFlBaulandBrutto").toDouble(), -20000.0);

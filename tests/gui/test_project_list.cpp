@@ -406,7 +406,8 @@ void ProjectsGuiTest::closingAsksAboutPendingEdits() {
     TestDb db;
     const int p = db.insertProject({{QStringLiteral("Beschreibung"), QStringLiteral("unverändert")}});
     const auto stored = [&db, p] {
-        return Sql::scalar(db.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {p}).toString();
+        return Sql::scalar(db.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {p})
+            .toString();
     };
     auto window = makeWindow(db);
     CLICK(window->okButton());
@@ -433,7 +434,8 @@ void ProjectsGuiTest::closingAsksAboutPendingEdits() {
     // Ja: the change is saved before the program ends.
     window = makeWindow(db);
     CLICK(window->okButton());
-    window->mainWindows().first()->record().setValue(QStringLiteral("Beschreibung"), QStringLiteral("gespeichert"));
+    window->mainWindows().first()->record().setValue(QStringLiteral("Beschreibung"),
+                                                     QStringLiteral("gespeichert"));
     answerModals({QStringLiteral("Ja")}, &questions);
     CLICK(window->closeButton());
     QVERIFY(!window->isVisible());

@@ -52,7 +52,8 @@ QString yearList(const QList<int>& years) {
 
 // The types that get a share of the mix; a warning when the shares do not add up to 100 %.
 QSet<QString> checkBuildingMix(const QSqlDatabase& user, int id, QStringList& warnings) {
-    QSqlQuery q = Sql::exec(user, QStringLiteral("SELECT bbTyp, bbAnteil FROM Bebauung WHERE TAVO = ?"), {id});
+    QSqlQuery q =
+        Sql::exec(user, QStringLiteral("SELECT bbTyp, bbAnteil FROM Bebauung WHERE TAVO = ?"), {id});
     QSet<QString> types;
     double sum = 0;
     int rows = 0;
@@ -68,16 +69,20 @@ QSet<QString> checkBuildingMix(const QSqlDatabase& user, int id, QStringList& wa
     if (rows == 0)
         warnings << QStringLiteral("Die Bebauung ist leer: die Anteile ergeben 0 % statt 100 %.");
     else if (std::abs(sum - 100.0) > kTolerance)
-        warnings << QStringLiteral("Die Anteile der Bebauung ergeben zusammen %1 % statt 100 %.").arg(shown(sum));
+        warnings
+            << QStringLiteral("Die Anteile der Bebauung ergeben zusammen %1 % statt 100 %.").arg(shown(sum));
     return types;
 }
 
 // Per type: values outside 0 to 100 % in a year, and a column of a type in the mix whose years do
 // not add up to 100 %.
-void checkSettlement(const QSqlDatabase& user, int id, const QSet<QString>& typesInMix, QStringList& warnings) {
-    QSqlQuery q = Sql::exec(
-        user, QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY Jahr"),
-        {id});
+void checkSettlement(const QSqlDatabase& user, int id, const QSet<QString>& typesInMix,
+                     QStringList& warnings) {
+    QSqlQuery q =
+        Sql::exec(user,
+                  QStringLiteral(
+                      "SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY Jahr"),
+                  {id});
     const int typeCount = int(std::size(kTypes));
     QList<QList<int>> outside(typeCount);
     QList<double> sums(typeCount, 0.0);
@@ -98,7 +103,8 @@ void checkSettlement(const QSqlDatabase& user, int id, const QSet<QString>& type
             warnings << QStringLiteral("Besiedelung %1: Werte außerhalb von 0 bis 100 % %2.")
                             .arg(type, yearList(outside[t]));
         if (typesInMix.contains(type) && std::abs(sums[t] - 100.0) > kTolerance)
-            warnings << QStringLiteral("Die Besiedelung %1 ergibt zusammen %2 % statt 100 %.").arg(type, shown(sums[t]));
+            warnings << QStringLiteral("Die Besiedelung %1 ergibt zusammen %2 % statt 100 %.")
+                            .arg(type, shown(sums[t]));
     }
 }
 
@@ -130,7 +136,8 @@ void checkMunicipality(const QSqlDatabase& master, const QSqlRecord& project, QS
 
 void checkSpecialExpenditures(const QSqlDatabase& user, int id, QStringList& warnings) {
     QSqlQuery q = Sql::exec(
-        user, QStringLiteral("SELECT Jahr, Bezeichnung, Ausgabe FROM Sonderausgaben WHERE TAVO = ? ORDER BY Jahr"),
+        user,
+        QStringLiteral("SELECT Jahr, Bezeichnung, Ausgabe FROM Sonderausgaben WHERE TAVO = ? ORDER BY Jahr"),
         {id});
     while (q.next()) {
         QString name = q.value(1).toString().trimmed();
@@ -140,7 +147,9 @@ void checkSpecialExpenditures(const QSqlDatabase& user, int id, QStringList& war
         if (!storedNumber(q.value(0), &year))
             warnings << QStringLiteral("%1: es ist kein Jahr eingetragen.").arg(name);
         else if (year < 1 || year > kLastYear)
-            warnings << QStringLiteral("%1: das Jahr %2 liegt außerhalb von 1 bis %3.").arg(name, shown(year)).arg(kLastYear);
+            warnings << QStringLiteral("%1: das Jahr %2 liegt außerhalb von 1 bis %3.")
+                            .arg(name, shown(year))
+                            .arg(kLastYear);
         double amount = 0;
         if (storedNumber(q.value(2), &amount) && amount < 0)
             warnings << QStringLiteral("%1: die Ausgabe %2 ist negativ.").arg(name, shown(amount));
@@ -150,7 +159,8 @@ void checkSpecialExpenditures(const QSqlDatabase& user, int id, QStringList& war
 // The largest numeric entry of every value list of the project columns.
 QHash<QString, double> largestListValues(const QSqlDatabase& master) {
     QHash<QString, double> largest;
-    QSqlQuery q = Sql::exec(master, QStringLiteral("SELECT Feld, Wert FROM FeldWerte WHERE Tabelle = 'TAVO'"));
+    QSqlQuery q =
+        Sql::exec(master, QStringLiteral("SELECT Feld, Wert FROM FeldWerte WHERE Tabelle = 'TAVO'"));
     while (q.next()) {
         bool ok = false;
         const double value = QLocale::c().toDouble(q.value(1).toString().trimmed(), &ok);

@@ -16,7 +16,8 @@ void setCaption(QMessageBox& box, QMessageBox::StandardButton which, const QStri
 namespace Questions {
 
 QMessageBox::StandardButton saveChanges(QWidget* parent) {
-    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kCaption), QStringLiteral("Änderungen speichern?"),
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kCaption),
+                    QStringLiteral("Änderungen speichern?"),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
     setCaption(box, QMessageBox::Yes, QStringLiteral("Ja"));
     setCaption(box, QMessageBox::No, QStringLiteral("Nein"));

@@ -136,7 +136,7 @@ void AreaDialog::accept() {
     NumberFormat::parse(m_widthEdit->text(), &widthOk);
     if (!areaOk || !metresOk || !widthOk) {
         const QLineEdit* invalid = !metresOk ? m_runningMetresEdit : !widthOk ? m_widthEdit : m_areaEdit;
-        const QString caption = !metresOk ? QStringLiteral("Laufmeter")
+        const QString caption = !metresOk  ? QStringLiteral("Laufmeter")
                                 : !widthOk ? QStringLiteral("Breite")
                                            : QStringLiteral("Fläche");
         showError(QStringLiteral("'%1' ist keine gültige Zahl (%2).").arg(invalid->text(), caption));

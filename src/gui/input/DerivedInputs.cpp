@@ -347,7 +347,8 @@ bool DerivedInputs::settlementHoldsValues() const {
     const int yearColumn = model->columnIndex(QStringLiteral("Jahr"));
     for (int row = 0; row < model->rowCount(); ++row)
         for (int column = 0; column < model->columnCount(); ++column)
-            if (column != yearColumn && NumberFormat::toDouble(model->index(row, column).data(Qt::EditRole)) != 0)
+            if (column != yearColumn &&
+                NumberFormat::toDouble(model->index(row, column).data(Qt::EditRole)) != 0)
                 return true;
     return grid->isModified();
 }
@@ -358,7 +359,8 @@ void DerivedInputs::onPresetClicked(const QString& presetName) {
         const QString question =
             presetName == QLatin1String("leer")
                 ? QStringLiteral("Die Besiedelung enthält Werte. Sollen alle Werte auf 0 gesetzt werden?")
-                : QStringLiteral("Die Besiedelung enthält Werte. Sollen sie durch die Vorgabewerte ersetzt werden?");
+                : QStringLiteral(
+                      "Die Besiedelung enthält Werte. Sollen sie durch die Vorgabewerte ersetzt werden?");
         if (!Questions::confirm(&m_window, question))
             return;
     }

@@ -10,7 +10,8 @@ class ProjectRecord;
 
 // The value-list field beside a numeric input: offers the FeldWerte entries of the input's column,
 // shows the entry matching the column's value, writes the chosen entry's Wert (or a typed number)
-// and supplies the default of a new project. It is never bound to the database itself, only to its paired input.
+// and supplies the default of a new project. It is never bound to the database itself, only to its paired
+// input.
 class ValueListCombo : public QComboBox {
     Q_OBJECT
 public:

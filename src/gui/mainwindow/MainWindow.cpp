@@ -330,7 +330,8 @@ bool MainWindow::hasUnsavedChanges() const {
         return false;
     if (m_record->isModified())
         return true;
-    if (auto* edit = qobject_cast<ProjectEdit*>(focusWidget()); edit && edit->isModified() && !edit->isReadOnly())
+    if (auto* edit = qobject_cast<ProjectEdit*>(focusWidget());
+        edit && edit->isModified() && !edit->isReadOnly())
         return true;
     return m_buildingMixGrid->isModified() || m_settlementGrid->isModified() ||
            m_specialExpenditureGrid->isModified();
