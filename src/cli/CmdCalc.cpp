@@ -10,6 +10,7 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
+#include "core/projects/Plausibility.h"
 
 namespace {
 
@@ -29,6 +30,17 @@ QList<int> allProjects(const Databases& dbs) {
     return ids;
 }
 
+// The plausibility warnings go to stderr before the run; the project is calculated all the same,
+// so that scripts keep working. prefix names the project when several are calculated; a progress
+// line on the terminal is ended first.
+void printWarnings(const Databases& dbs, int id, const QString& prefix, bool endProgressLine = false) {
+    const QStringList warnings = Plausibility::warnings(dbs, id);
+    if (endProgressLine && !warnings.isEmpty())
+        std::fputs("\n", stderr);
+    for (const QString& warning : warnings)
+        printError(prefix + QStringLiteral("Warnung: ") + warning);
+}
+
 bool projectExists(const Databases& dbs, int id) {
     return Sql::scalar(dbs.user(), QStringLiteral("SELECT count(*) FROM TAVO WHERE ID = ?"), {id}).toInt() >
            0;
@@ -40,6 +52,7 @@ int calculateOne(const Databases& dbs, int id) {
         return ExitUsage;
     }
     try {
+        printWarnings(dbs, id, QString());
         runCalculation(dbs, id);
     } catch (const TavoError& e) {
         printError(e.message());
@@ -58,6 +71,7 @@ int calculateAll(const Databases& dbs) {
             std::fflush(stderr);
         }
         try {
+            printWarnings(dbs, ids[i], QStringLiteral("Projekt %1: ").arg(ids[i]), showProgress);
             runCalculation(dbs, ids[i]);
         } catch (const TavoError& e) {
             ++failed;

@@ -55,6 +55,7 @@ private Q_SLOTS:
     void calculatesOneProject();
     void reportsUsageErrors();
     void calculatesAllAndGoesOnAfterFailure();
+    void warnsAboutImplausibleInputsAndCalculates();
     void usesDatabasesBesideTheProgram();
     void killedRunLeavesEachProjectComplete();
     void concurrentRunsWaitForEachOther();
@@ -117,6 +118,37 @@ void TestEngineCli::calculatesAllAndGoesOnAfterFailure() {
 
     Sql::exec(db.user(), "DELETE FROM TAVO WHERE ID = ?", {bad});
     QCOMPARE(runCli(files + QStringList{"--all"}).exitCode, 0);
+}
+
+void TestEngineCli::warnsAboutImplausibleInputsAndCalculates() {
+    TestDb db;
+    const int good = insertRealisticProject(db);
+    // No building mix, 10^23 m² gross land, 583 % settled in year 1.
+    const int bad = db.insertProject({{"PG", 301}, {"bgFlBaulandBrutto", 1e23}});
+    insertSettlement(db, bad, 1, {{"EFHg", 583}});
+    const QStringList files{"--master", db.masterPath(), "--user", db.userPath()};
+    CliResult result = runCli(files + QStringList{"--project", QString::number(good)});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.err, QString());
+
+    result = runCli(files + QStringList{"--project", QString::number(bad)});
+    QCOMPARE(result.exitCode, 0);
+    const QStringList lines = result.err.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(0),
+             QStringLiteral("Warnung: Die Bebauung ist leer: die Anteile ergeben 0 % statt 100 %."));
+    QCOMPARE(lines.at(1),
+             QStringLiteral("Warnung: Besiedelung EFHg: Werte außerhalb von 0 bis 100 % im Jahr 1."));
+    QVERIFY2(lines.at(2).startsWith(QStringLiteral("Warnung: bgFlBaulandBrutto ist ")),
+             qPrintable(lines.at(2)));
+    // Calculated all the same: the run stamps the reference year.
+    QCOMPARE(Sql::scalar(db.user(), "SELECT Bezugsjahr FROM TAVO WHERE ID = ?", {bad}).toInt(), 2024);
+
+    // With --all each warning names its project.
+    result = runCli(files + QStringList{"--all"});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.err.count(QStringLiteral("Projekt %1: Warnung: ").arg(bad)), 3);
+    QVERIFY(!result.err.contains(QStringLiteral("Projekt %1:").arg(good)));
 }
 
 void TestEngineCli::usesDatabasesBesideTheProgram() {

@@ -102,6 +102,18 @@ void typeAndLeave(QLineEdit* edit, const QString& text, QWidget* next) {
     QTRY_VERIFY(!edit->hasFocus());
 }
 
+// Clicks the button of a message box with the given caption; fails when there is none.
+void clickButton(QMessageBox* box, const QString& caption) {
+    for (QAbstractButton* button : box->buttons()) {
+        if (button->text() == caption) {
+            button->click();
+            return;
+        }
+    }
+    box->reject();
+    QFAIL(qPrintable(QStringLiteral("no button ") + caption));
+}
+
 // Every row of a query as text, for comparing result tables of two projects.
 QStringList rows(const QSqlDatabase& db, const QString& sql, const QVariantList& params = {}) {
     QSqlQuery q = Sql::exec(db, sql, params);
@@ -373,22 +385,57 @@ private Q_SLOTS:
         dialog.runningMetresEdit()->setFocus();
         QTRY_COMPARE(dialog.areaEdit()->text(), QStringLiteral("72,5"));
 
-        // Text that is no number: a German message, the area stays, OK keeps the dialog open.
+        // Text that is no number: a German message on leaving, no area, and OK blocked until the
+        // text is a number again.
         ModalScript script;
-        script.answer(QMessageBox::Ok).answer(QMessageBox::Ok);
+        script.answer(QMessageBox::Ok);
         dialog.runningMetresEdit()->selectAll();
         QTest::keyClicks(dialog.runningMetresEdit(), "zehn");
+        QCOMPARE(dialog.areaEdit()->text(), QString());
+        QVERIFY(!dialog.okButton()->isEnabled());
         dialog.widthEdit()->setFocus();
         QTRY_COMPARE(script.texts().size(), 1);
-        QCOMPARE(dialog.areaEdit()->text(), QStringLiteral("72,5"));
-        QTest::keyClicks(dialog.widthEdit(), "x");
+        QVERIFY2(script.texts().at(0).contains(QStringLiteral("keine gültige Zahl")),
+                 qPrintable(script.texts().at(0)));
+        QVERIFY(script.texts().at(0).contains(QStringLiteral("Laufmeter")));
         QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
-        QTRY_COMPARE(script.texts().size(), 2);
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        for (const QString& text : script.texts())
-            QVERIFY2(text.contains(QStringLiteral("keine gültige Zahl")), qPrintable(text));
-        QVERIFY(script.texts().at(0).contains(QStringLiteral("Laufmeter")));
+        QCOMPARE(script.unexpected(), QStringList());
+    }
+
+    void areaDialogShowsOnlyTheAreaOfItsValues() {
+        // An English locale: the width "6,5" is no number there.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        AreaDialog dialog;
+        dialog.setArea(1275);
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(dialog.runningMetresEdit()->text(), QStringLiteral("150")); // 1275 / 8.5
+        ModalScript script;
+        script.answer(QMessageBox::Ok);
+        dialog.widthEdit()->setFocus();
+        dialog.widthEdit()->selectAll();
+        QTest::keyClicks(dialog.widthEdit(), "6,5");
+        dialog.runningMetresEdit()->setFocus();
+        QTRY_COMPARE(script.texts().size(), 1);
+        QVERIFY2(script.texts().at(0).contains(QStringLiteral("Breite")), qPrintable(script.texts().at(0)));
+        // Neither the area of the old width nor OK while the width is invalid.
+        QCOMPARE(dialog.areaEdit()->text(), QString());
+        QVERIFY(!dialog.okButton()->isEnabled());
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        QVERIFY(dialog.isVisible());
+        dialog.widthEdit()->setFocus();
+        dialog.widthEdit()->selectAll();
+        QTest::keyClicks(dialog.widthEdit(), "6.5");
+        QCOMPARE(dialog.areaEdit()->text(), QStringLiteral("975")); // 150 * 6.5, before leaving
+        QVERIFY(dialog.okButton()->isEnabled());
+        QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.area(), 975.0);
+        QCOMPARE(dialog.runningMetres(), 150.0);
+        QCOMPARE(script.unexpected(), QStringList());
     }
 
     void levySubsidiesOnLeavingTheirInputs() {
@@ -455,6 +502,17 @@ private Q_SLOTS:
         };
         const QString userSql =
             "SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY Jahr";
+        // Rows that hold values are replaced only after a Ja; Nein keeps them with the grid edit.
+        auto questions = std::make_unique<ModalScript>();
+        ModalScript& asked = *questions;
+        asked.answer(QMessageBox::No)
+            .answer(QMessageBox::Yes)
+            .answer(QMessageBox::Yes)
+            .answer(QMessageBox::Yes)
+            .answer(QMessageBox::Yes);
+        QTest::mouseClick(m_window->button("btSetAufsied_ohne_Mobil"), Qt::LeftButton);
+        QCOMPARE(rows(m_db->user(), userSql, {id}).join('\n'), presetRows("mit_Mobilisierung"));
+        QCOMPARE(grid->model()->index(0, 1).data(Qt::EditRole).toDouble(), 99.0);
         for (int click = 0; click < 2; ++click)
             QTest::mouseClick(m_window->button("btSetAufsied_ohne_Mobil"), Qt::LeftButton);
         QCOMPARE(rows(m_db->user(), userSql, {id}).join('\n'), presetRows("ohne_Mobilisierung"));
@@ -471,6 +529,17 @@ private Q_SLOTS:
         QTest::mouseClick(m_window->button("btSetAufsied_leer"), Qt::LeftButton);
         QCOMPARE(rows(m_db->user(), userSql, {id}).join('\n'), presetRows("leer"));
         QCOMPARE(grid->footerText(1), QStringLiteral("0"));
+        // Rows that are all 0 are replaced without a question.
+        QTest::mouseClick(m_window->button("btSetAufsied_leer"), Qt::LeftButton);
+        QVERIFY(asked.finished());
+        QCOMPARE(asked.unexpected(), QStringList());
+        QCOMPARE(asked.texts().size(), 5);
+        QCOMPARE(asked.texts().at(0),
+                 QStringLiteral(
+                     "Die Besiedelung enthält Werte. Sollen sie durch die Vorgabewerte ersetzt werden?"));
+        QCOMPARE(asked.texts().at(4),
+                 QStringLiteral("Die Besiedelung enthält Werte. Sollen alle Werte auf 0 gesetzt werden?"));
+        questions.reset();
 
         // The project row keeps its pending edit; the other project keeps its rows.
         QVERIFY(m_window->record().isEditing());
@@ -540,8 +609,20 @@ private Q_SLOTS:
         QCOMPARE(finance->dataset(ResultFinancePanel::ResultKind::Expenditure).rowCount(), 0);
         QSignalSpy financeRefreshed(finance, &ResultFinancePanel::resultsRefreshed);
         QSignalSpy populationRefreshed(population, &ResultPopulationPanel::resultsRefreshed);
+        // 35 % in year 1 makes the EFHg column add up to 125 %: the check of the saved rows warns,
+        // and the user calculates all the same.
+        QString warning;
         ModalScript script;
+        script.then([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            QVERIFY(box);
+            warning = box->text();
+            clickButton(box, "Trotzdem berechnen");
+        });
         m_window->button("btBerechnen")->click();
+        QVERIFY(script.finished());
+        QVERIFY2(warning.contains(QStringLiteral("Die Besiedelung EFHg ergibt zusammen 125 % statt 100 %.")),
+                 qPrintable(warning));
         // The result views show the new results.
         QCOMPARE(financeRefreshed.size(), 1);
         QCOMPARE(populationRefreshed.size(), 1);
@@ -565,6 +646,49 @@ private Q_SLOTS:
         QVERIFY(rows(m_db->user(), kDwellings, {original}) != rows(m_db->user(), kDwellings, {twin}));
         QVERIFY(ledgerSum(*m_db, original, "Ausgabe", "Errichtung Unterbau Straße") !=
                 ledgerSum(*m_db, twin, "Ausgabe", "Errichtung Unterbau Straße"));
+    }
+
+    void plausibilityWarningsBeforeTheRun() {
+        using namespace EngineFixture;
+        // 583 % in year 2 instead of 20: the EFHg column adds up to 100 - 20 + 583 = 663 %.
+        const int project = insertRealisticProject(*m_db);
+        Sql::exec(m_db->user(), "UPDATE Besiedelung SET EFHg = 583 WHERE TAVO = ? AND Jahr = 2", {project});
+        openWindow(project);
+        typeAndLeave(input("bgFlBaulandBrutto"), "-20000", elsewhere());
+
+        // Abbrechen: the typed area is saved, nothing is calculated.
+        QStringList texts;
+        const auto answer = [&texts](const char* caption) {
+            return [&texts, caption](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                QVERIFY(box);
+                texts << box->text();
+                clickButton(box, QString::fromUtf8(caption));
+            };
+        };
+        ModalScript script;
+        script.then(answer("Abbrechen")).then(answer("Trotzdem berechnen"));
+        m_window->button("btBerechnen")->click();
+        QCOMPARE(texts.size(), 1);
+        QCOMPARE(texts.at(0),
+                 QStringLiteral("Die Eingaben sind nicht plausibel:\n\n"
+                                "• Besiedelung EFHg: Werte außerhalb von 0 bis 100 % im Jahr 2.\n"
+                                "• Die Besiedelung EFHg ergibt zusammen 663 % statt 100 %.\n"
+                                "• Die Gesamtfläche (bgFlBaulandBrutto) ist -20000 m², nicht größer als 0."));
+        QCOMPARE(ledgerRows(*m_db, project), 0);
+        QVERIFY(stored("Bezugsjahr").isNull());
+        QCOMPARE(stored("bgFlBaulandBrutto").toDouble(), -20000.0);
+        QVERIFY(m_window->isEnabled());
+        QVERIFY(!QApplication::overrideCursor());
+
+        // Trotzdem berechnen: the same warnings, then the run.
+        m_window->button("btBerechnen")->click();
+        QVERIFY(script.finished());
+        QCOMPARE(texts.size(), 2);
+        QCOMPARE(texts.at(1), texts.at(0));
+        QCOMPARE(script.unexpected(), QStringList());
+        QVERIFY(ledgerRows(*m_db, project) > 0);
+        QCOMPARE(stored("Bezugsjahr").toInt(), 2024);
     }
 
     void calculationErrorAfterTheWindowIsEnabledAgain() {

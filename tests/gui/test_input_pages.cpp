@@ -27,6 +27,7 @@
 #include "core/projects/InputTables.h"
 #include "gui/input/ProjectEdit.h"
 #include "core/projects/ProjectRecord.h"
+#include "support/Modal.h"
 #include "support/TestDb.h"
 
 namespace {
@@ -253,17 +254,40 @@ private Q_SLOTS:
         QCOMPARE(m_window->record().value("bgAntGrünflächen").toDouble(), 15.0);
         QCOMPARE(m_window->inputFor("bgAntGrünflächen")->text(), QStringLiteral("15.0"));
 
-        // A typed text equal to an entry (any case) writes its value; any other text clears the column.
+        // A typed text equal to an entry (any case) writes its value; a typed number that is no entry
+        // is written as typed; any other text, also an empty one, keeps the value and shows its entry.
         combo->lineEdit()->selectAll();
         QTest::keyClicks(combo->lineEdit(), QStringLiteral("5 %"));
         QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
         QCOMPARE(m_window->record().value("bgAntGrünflächen").toDouble(), 5.0);
+        for (const QString& text : {QStringLiteral("viel"), QString()}) {
+            combo->lineEdit()->selectAll();
+            QTest::keyClicks(combo->lineEdit(), text);
+            if (text.isEmpty())
+                QTest::keyClick(combo->lineEdit(), Qt::Key_Delete);
+            QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+            QCOMPARE(m_window->record().value("bgAntGrünflächen").toDouble(), 5.0);
+            QCOMPARE(combo->currentText(), QStringLiteral("5 %"));
+            QCOMPARE(m_window->inputFor("bgAntGrünflächen")->text(), QStringLiteral("5.0"));
+        }
         combo->lineEdit()->selectAll();
-        QTest::keyClicks(combo->lineEdit(), QStringLiteral("viel"));
+        QTest::keyClicks(combo->lineEdit(), QStringLiteral("7.5"));
         QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
-        QVERIFY(m_window->record().isNull("bgAntGrünflächen"));
+        QCOMPARE(m_window->record().value("bgAntGrünflächen").toDouble(), 7.5);
         QCOMPARE(combo->currentText(), QString());
-        QCOMPARE(m_window->inputFor("bgAntGrünflächen")->text(), QString());
+        QCOMPARE(m_window->inputFor("bgAntGrünflächen")->text(), QStringLiteral("7.5"));
+
+        // 12000 m² typed into the list of the gross land: the areas follow it (7.5 % green: 900 m²,
+        // no traffic share, net 11100 m²) instead of being emptied.
+        ValueListCombo* gross = m_window->comboFor("bgFlBaulandBrutto");
+        QVERIFY(gross && !gross->isHidden() && gross->findText(QStringLiteral("12000")) < 0);
+        gross->setFocus();
+        gross->lineEdit()->selectAll();
+        QTest::keyClicks(gross->lineEdit(), QStringLiteral("12000"));
+        QTest::keyClick(gross->lineEdit(), Qt::Key_Return);
+        QCOMPARE(m_window->record().value("bgFlBaulandBrutto").toDouble(), 12000.0);
+        QCOMPARE(m_window->record().value("bgFlGrünflächen").toDouble(), 900.0);
+        QCOMPARE(m_window->record().value("bgFlBaulandNetto").toDouble(), 11100.0);
 
         // A value typed into the input shows the matching entry, or none.
         QLineEdit* input = m_window->inputFor("bgAntGrünflächen");
@@ -308,18 +332,41 @@ private Q_SLOTS:
         openWindow(
             {{QStringLiteral("Projekt"), QStringLiteral("alt")}, {QStringLiteral("gsBodenwert"), 90.0}});
         QSignalSpy closed(m_window.get(), &MainWindow::projectClosed);
+        // Nothing changed: "Abbruch" and the close button ask nothing (a question left open would
+        // be answered by the catcher with neither Ja nor Nein, and the window would stay).
+        {
+            MessageCatcher catcher;
+            QTest::mouseClick(m_window->button("btAbbrechen"), Qt::LeftButton);
+            QVERIFY(!m_window->isVisible());
+            m_window->show();
+            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+            m_window->close();
+            QVERIFY(!m_window->isVisible());
+            QCOMPARE(catcher.texts(), QStringList());
+        }
+        QCOMPARE(closed.count(), 2);
+        QCOMPARE(closed.at(0).at(0).toInt(), m_id);
+
+        // Changes and "Abbruch": Abbrechen keeps the window with them, Nein discards them.
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         typeAndLeave(m_window->inputFor("Projekt"), QStringLiteral("neu"),
                      m_window->inputFor("Beschreibung"));
         typeAndLeave(m_window->inputFor("gsBodenwert"), QStringLiteral("120"), anyOtherInput());
-        QVERIFY(m_window->record().isEditing());
+        QStringList questions;
+        answerModals({QStringLiteral("Abbrechen")}, &questions);
+        QTest::mouseClick(m_window->button("btAbbrechen"), Qt::LeftButton);
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(m_window->inputFor("Projekt")->text(), QStringLiteral("neu"));
+        answerModals({QStringLiteral("Nein")}, &questions);
         QTest::mouseClick(m_window->button("btAbbrechen"), Qt::LeftButton);
         QVERIFY(!m_window->isVisible());
-        QCOMPARE(closed.count(), 1);
-        QCOMPARE(closed.at(0).at(0).toInt(), m_id);
+        QCOMPARE(questions, QStringList(2, QStringLiteral("Änderungen speichern?")));
+        QCOMPARE(closed.count(), 3);
         QCOMPARE(stored(*m_db, m_id, "Projekt").toString(), QStringLiteral("alt"));
         QCOMPARE(stored(*m_db, m_id, "gsBodenwert").toDouble(), 90.0);
 
-        // The hidden window is shown again on the stored row, then saves.
+        // The hidden window is shown again on the stored row; "Speichern und Schließen" saves unasked.
         m_window->show();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         QCOMPARE(m_window->inputFor("Projekt")->text(), QStringLiteral("alt"));
@@ -330,13 +377,31 @@ private Q_SLOTS:
         bodenwert->setFocus();
         bodenwert->selectAll();
         QTest::keyClicks(bodenwert, QStringLiteral("120"));
-        QTest::mouseClick(m_window->button("btExit"), Qt::LeftButton);
-        QVERIFY(!m_window->isVisible());
-        QCOMPARE(closed.count(), 2);
+        {
+            MessageCatcher catcher;
+            QTest::mouseClick(m_window->button("btExit"), Qt::LeftButton);
+            QVERIFY(!m_window->isVisible());
+            QCOMPARE(catcher.texts(), QStringList());
+        }
+        QCOMPARE(closed.count(), 4);
         QCOMPARE(stored(*m_db, m_id, "Projekt").toString(), QStringLiteral("neu"));
         QCOMPARE(stored(*m_db, m_id, "gsBodenwert").toDouble(), 120.0);
 
-        // A save that fails is reported and the window stays open with the typed values.
+        // The close button asks as well; a value still being typed counts as a change. Ja saves it.
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        bodenwert->setFocus();
+        bodenwert->selectAll();
+        QTest::keyClicks(bodenwert, QStringLiteral("130"));
+        questions.clear();
+        answerModals({QStringLiteral("Ja")}, &questions);
+        m_window->close();
+        QVERIFY(!m_window->isVisible());
+        QCOMPARE(questions, QStringList{QStringLiteral("Änderungen speichern?")});
+        QCOMPARE(stored(*m_db, m_id, "gsBodenwert").toDouble(), 130.0);
+
+        // A save that fails is reported and the window stays open with the typed values, after
+        // "Speichern und Schließen" as after Ja.
         Sql::exec(m_db->user(), "CREATE TRIGGER lock_tavo BEFORE UPDATE ON TAVO BEGIN "
                                 "SELECT RAISE(ABORT, 'gesperrt'); END");
         m_window->show();
@@ -350,7 +415,13 @@ private Q_SLOTS:
             QVERIFY(catcher.texts().first().contains(QStringLiteral("gesperrt")));
         }
         QVERIFY(m_window->isVisible());
-        QCOMPARE(closed.count(), 2);
+        questions.clear();
+        answerModals({QStringLiteral("Ja"), QStringLiteral("OK")}, &questions);
+        m_window->close();
+        QCOMPARE(questions.size(), 2);
+        QVERIFY2(questions.at(1).contains(QStringLiteral("gesperrt")), qPrintable(questions.at(1)));
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(closed.count(), 5);
         QCOMPARE(m_window->inputFor("Projekt")->text(), QStringLiteral("dritter"));
         QVERIFY(m_window->record().isEditing());
         QCOMPARE(stored(*m_db, m_id, "Projekt").toString(), QStringLiteral("neu"));
@@ -497,8 +568,13 @@ private Q_SLOTS:
         QVERIFY(model->setData(model->index(0, 4), 1234567.5));
         QVERIFY(!model->setData(model->index(0, 4), "zwölf"));
         QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("1.234.567,50"));
-        // Closing the window writes the pending row even though the project row was never edited.
+        // The pending grid row is a change, though the project row was never edited: closing the
+        // window asks, and Ja writes the row.
+        QStringList questions;
+        answerModals({QStringLiteral("Ja")}, &questions);
         m_window->close();
+        QCOMPARE(questions, QStringList{QStringLiteral("Änderungen speichern?")});
+        QVERIFY(!m_window->isVisible());
         QCOMPARE(Sql::scalar(m_db->user(),
                              "SELECT Ausgabe FROM Sonderausgaben WHERE TAVO = ? AND Kostenträger = 'Land'",
                              {m_id})

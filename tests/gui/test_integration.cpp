@@ -35,6 +35,7 @@
 #include "gui/results/ResultRadioGroup.h"
 #include "gui/results/ResultZoom.h"
 #include "support/EngineFixture.h"
+#include "support/Modal.h"
 #include "support/TestDb.h"
 
 using ResultKind = ResultQueries::ResultKind;
@@ -233,8 +234,12 @@ void IntegrationTest::pagesShowTheProjectAndFollowItsChanges() {
     QCOMPARE(ausgaben->model()->rowCount(), 3);
     QCOMPARE(population()->gridWE()->model()->rowCount(), 4);
 
-    // Closing the window closes the views; showing it on another project opens that one's.
+    // Closing the window (its changes discarded) closes the views; showing it on another project
+    // opens that one's.
+    QStringList questions;
+    answerModals({QStringLiteral("Nein")}, &questions);
     m_window->close();
+    QCOMPARE(questions, QStringList{QStringLiteral("Änderungen speichern?")});
     QVERIFY(!ausgaben->model()->isOpen());
     QVERIFY(!population()->gridWE()->model()->isOpen());
     m_window->setProjectId(other);

@@ -21,6 +21,7 @@
 #include "core/projects/ProjectRecord.h"
 #include "gui/projects/ProjectListWindow.h"
 #include "gui/projects/MunicipalityDialog.h"
+#include "support/Modal.h"
 #include "support/TestDb.h"
 
 namespace {
@@ -91,7 +92,7 @@ private Q_SLOTS:
     void chooserSearchesBeginningOfName();
     void duplicateAndDelete();
     void mainWindowsAreReused();
-    void closingDiscardsPendingEdits();
+    void closingAsksAboutPendingEdits();
 };
 
 void ProjectsGuiTest::layoutAndEmptyList() {
@@ -392,8 +393,9 @@ void ProjectsGuiTest::mainWindowsAreReused() {
     MainWindow* second = window->mainWindows().at(1);
     QCOMPARE(second->projectId(), 3);
 
-    // A closed window saves, is hidden, refreshes the list and opens the next project.
+    // A window closed with its changes saved is hidden, refreshes the list and opens the next project.
     first->record().setValue(QStringLiteral("Beschreibung"), QStringLiteral("P1 neu"));
+    answerMessageBox(QMessageBox::Yes);
     first->close();
     QVERIFY(!first->isVisible());
     QCOMPARE(cell(window->projectList(), 0, 3), QStringLiteral("P1 neu"));
@@ -414,23 +416,63 @@ void ProjectsGuiTest::mainWindowsAreReused() {
     QVERIFY(window->mainWindows().at(2)->isVisible());
 }
 
-void ProjectsGuiTest::closingDiscardsPendingEdits() {
+void ProjectsGuiTest::closingAsksAboutPendingEdits() {
     TestDb db;
     const int p = db.insertProject({{QStringLiteral("Beschreibung"), QStringLiteral("unverändert")}});
+    const auto stored = [&db, p] {
+        return Sql::scalar(db.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {p})
+            .toString();
+    };
     auto window = makeWindow(db);
     CLICK(window->okButton());
     MainWindow* main = window->mainWindows().first();
     QPointer<MainWindow> guard(main);
     main->record().setValue(QStringLiteral("Beschreibung"), QStringLiteral("geändert"));
-    QVERIFY(main->record().isEditing());
 
+    // Abbrechen: the program goes on, the main window keeps the change.
+    QStringList questions;
+    answerModals({QStringLiteral("Abbrechen")}, &questions);
+    CLICK(window->closeButton());
+    QVERIFY(window->isVisible());
+    QVERIFY(!guard.isNull() && main->isVisible());
+    QCOMPARE(main->record().value(QStringLiteral("Beschreibung")).toString(), QStringLiteral("geändert"));
+    // Nein: the program ends and the change is dropped.
+    answerModals({QStringLiteral("Nein")}, &questions);
     CLICK(window->closeButton());
     QVERIFY(!window->isVisible());
     QVERIFY(guard.isNull());
     QVERIFY(window->mainWindows().isEmpty());
-    QCOMPARE(
-        Sql::scalar(db.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {p}).toString(),
-        QStringLiteral("unverändert"));
+    QCOMPARE(stored(), QStringLiteral("unverändert"));
+    window.reset();
+
+    // Ja: the change is saved before the program ends.
+    window = makeWindow(db);
+    CLICK(window->okButton());
+    window->mainWindows().first()->record().setValue(QStringLiteral("Beschreibung"),
+                                                     QStringLiteral("gespeichert"));
+    answerModals({QStringLiteral("Ja")}, &questions);
+    CLICK(window->closeButton());
+    QVERIFY(!window->isVisible());
+    QCOMPARE(stored(), QStringLiteral("gespeichert"));
+    QCOMPARE(questions, QStringList(3, QStringLiteral("Änderungen speichern?")));
+    window.reset();
+
+    // An open main window without changes: no question (one would be rejected here and keep the
+    // program running).
+    window = makeWindow(db);
+    CLICK(window->okButton());
+    QTimer catcher;
+    catcher.setInterval(20);
+    connect(&catcher, &QTimer::timeout, [&questions] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            questions << box->text();
+            box->reject();
+        }
+    });
+    catcher.start();
+    CLICK(window->closeButton());
+    QVERIFY(!window->isVisible());
+    QCOMPARE(questions.size(), 3);
 }
 
 QTEST_MAIN(ProjectsGuiTest)

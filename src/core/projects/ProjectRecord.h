@@ -25,6 +25,8 @@ public:
     State state() const { return m_state; }
     bool isActive() const { return m_state != State::Inactive; }
     bool isEditing() const { return m_state == State::Edit; }
+    // True while a column holds a value that post() has not written yet.
+    bool isModified() const { return m_state == State::Edit && !m_dirty.isEmpty(); }
 
     // Puts the row into edit state; false when no row is loaded.
     bool edit();

@@ -56,7 +56,10 @@ QLineEdit* AreaDialog::addInput(QGridLayout* grid, const QString& caption,
     grid->addWidget(edit, line, 1);
     if (objectName != QByteArray("edFlaeche")) {
         edit->installEventFilter(this);
-        connect(edit, &QLineEdit::textEdited, this, [this] { m_pendingChange = true; });
+        connect(edit, &QLineEdit::textEdited, this, [this] {
+            m_pendingChange = true;
+            updateArea();
+        });
     }
     return edit;
 }
@@ -86,18 +89,29 @@ void AreaDialog::showEvent(QShowEvent* event) {
     }
 }
 
+bool AreaDialog::updateArea() {
+    bool metresOk = false;
+    bool widthOk = false;
+    const double metres = NumberFormat::parse(m_runningMetresEdit->text(), &metresOk);
+    const double width = NumberFormat::parse(m_widthEdit->text(), &widthOk);
+    const double area = metres * width;
+    const bool valid = metresOk && widthOk && std::isfinite(area);
+    // An area that does not belong to the values shown is never shown, nor can OK write it.
+    m_areaEdit->setText(valid ? NumberFormat::general(area) : QString());
+    m_ok->setEnabled(valid);
+    return valid;
+}
+
 bool AreaDialog::onLengthOrWidthEntered() {
     m_pendingChange = false;
-    try {
-        const double metres =
-            NumberFormat::parseOrThrow(m_runningMetresEdit->text(), QStringLiteral("Laufmeter"));
-        const double width = NumberFormat::parseOrThrow(m_widthEdit->text(), QStringLiteral("Breite"));
-        m_areaEdit->setText(NumberFormat::general(metres * width));
-    } catch (const TavoError& e) {
-        showError(e.message());
-        return false;
-    }
-    return true;
+    if (updateArea())
+        return true;
+    bool metresOk = false;
+    NumberFormat::parse(m_runningMetresEdit->text(), &metresOk);
+    const QLineEdit* invalid = metresOk ? m_widthEdit : m_runningMetresEdit;
+    showError(QStringLiteral("'%1' ist keine gültige Zahl (%2).")
+                  .arg(invalid->text(), metresOk ? QStringLiteral("Breite") : QStringLiteral("Laufmeter")));
+    return false;
 }
 
 bool AreaDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -110,17 +124,22 @@ bool AreaDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void AreaDialog::accept() {
+    // A change of the running metres or the width is computed first; an invalid number keeps the
+    // dialog open. Unchanged values keep the area the dialog opened with.
     if (m_pendingChange && !onLengthOrWidthEntered())
         return;
-    // The area and the running metres must be numbers to be stored.
     bool areaOk = false;
     bool metresOk = false;
+    bool widthOk = false;
     NumberFormat::parse(m_areaEdit->text(), &areaOk);
     NumberFormat::parse(m_runningMetresEdit->text(), &metresOk);
-    if (!areaOk || !metresOk) {
-        showError(QStringLiteral("'%1' ist keine gültige Zahl (%2).")
-                      .arg(metresOk ? m_areaEdit->text() : m_runningMetresEdit->text(),
-                           metresOk ? QStringLiteral("Fläche") : QStringLiteral("Laufmeter")));
+    NumberFormat::parse(m_widthEdit->text(), &widthOk);
+    if (!areaOk || !metresOk || !widthOk) {
+        const QLineEdit* invalid = !metresOk ? m_runningMetresEdit : !widthOk ? m_widthEdit : m_areaEdit;
+        const QString caption = !metresOk  ? QStringLiteral("Laufmeter")
+                                : !widthOk ? QStringLiteral("Breite")
+                                           : QStringLiteral("Fläche");
+        showError(QStringLiteral("'%1' ist keine gültige Zahl (%2).").arg(invalid->text(), caption));
         return;
     }
     QDialog::accept();

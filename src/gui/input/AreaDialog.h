@@ -8,7 +8,8 @@ class QPushButton;
 
 // The area dialog of the connecting road: running metres times width gives the area. It opens with
 // the road's area and the default width of 8.5 m and shows the running metres that fit; leaving the
-// running metres or the width computes the area again. Numbers follow the user's locale.
+// running metres or the width computes the area again, as does every keystroke; while one of them is
+// no number the area is empty and OK is disabled. Numbers follow the user's locale.
 class AreaDialog : public QDialog {
     Q_OBJECT
 public:
@@ -27,7 +28,7 @@ public:
     QPushButton* okButton() const { return m_ok; }
 
     // Leaving the running metres or the width: area := running metres * width. Returns false
-    // (after a German message) when one of them is no number; the area then stays as it was.
+    // (after a German message) when one of them is no number; the area is then empty.
     bool onLengthOrWidthEntered();
 
 protected:
@@ -39,6 +40,9 @@ protected:
     void accept() override;
 
 private:
+    // Every change of the running metres or the width: the area of the values shown, or an empty
+    // area and a disabled OK button while one of them is no number. False in that case.
+    bool updateArea();
     QLineEdit* addInput(QGridLayout* grid, const QString& caption, const char* objectName);
     void showError(const QString& message);
 

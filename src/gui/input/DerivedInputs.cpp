@@ -19,6 +19,7 @@
 #include "gui/input/ProjectEdit.h"
 #include "core/projects/ProjectRecord.h"
 #include "core/projects/ProjectRecords.h"
+#include "gui/common/Questions.h"
 
 namespace DerivedArithmetic {
 
@@ -177,7 +178,7 @@ void DerivedInputs::connectButtons() {
     for (const PresetButton& p : kPresetButtons) {
         const QString preset = QString::fromUtf8(p.preset);
         if (QPushButton* button = m_window.button(QString::fromUtf8(p.objectName)))
-            connect(button, &QPushButton::clicked, this, [this, preset] { setSettlementPreset(preset); });
+            connect(button, &QPushButton::clicked, this, [this, preset] { onPresetClicked(preset); });
     }
 }
 
@@ -336,6 +337,34 @@ void DerivedInputs::deriveLevy(int row) {
     } catch (const TavoError& e) {
         showError(e.message());
     }
+}
+
+bool DerivedInputs::settlementHoldsValues() const {
+    const SettlementGrid* grid = m_window.settlementGrid();
+    if (!grid)
+        return false;
+    const DetailModel* model = grid->model();
+    const int yearColumn = model->columnIndex(QStringLiteral("Jahr"));
+    for (int row = 0; row < model->rowCount(); ++row)
+        for (int column = 0; column < model->columnCount(); ++column)
+            if (column != yearColumn &&
+                NumberFormat::toDouble(model->index(row, column).data(Qt::EditRole)) != 0)
+                return true;
+    return grid->isModified();
+}
+
+void DerivedInputs::onPresetClicked(const QString& presetName) {
+    // Rows that hold values are replaced only when the user agrees; empty or zero rows go unasked.
+    if (m_window.record().isActive() && settlementHoldsValues()) {
+        const QString question =
+            presetName == QLatin1String("leer")
+                ? QStringLiteral("Die Besiedelung enthält Werte. Sollen alle Werte auf 0 gesetzt werden?")
+                : QStringLiteral(
+                      "Die Besiedelung enthält Werte. Sollen sie durch die Vorgabewerte ersetzt werden?");
+        if (!Questions::confirm(&m_window, question))
+            return;
+    }
+    setSettlementPreset(presetName);
 }
 
 void DerivedInputs::setSettlementPreset(const QString& presetName) {

@@ -77,6 +77,8 @@ public:
     void calculateWaterSubsidy();
     void calculateSeparateSewerSubsidy();
     void calculateCombinedSewerSubsidy();
+    // The click on a preset button: asks before rows that hold values are replaced, then loads it.
+    void onPresetClicked(const QString& presetName);
     // Replaces the project's settlement rows by a preset ("leer", "mit_Mobilisierung",
     // "ohne_Mobilisierung") and shows them; an unsaved grid edit is dropped, the project row's
     // pending edits stay pending.
@@ -93,6 +95,8 @@ private:
     void deriveLevy(int row);
     void commitFocusedInput();
     bool askSeparateSystem();
+    // True when a settlement row shows a value other than 0 (pending edits included).
+    bool settlementHoldsValues() const;
     double gross() const;
     double number(const QString& column) const;
     void showError(const QString& message);

@@ -200,6 +200,16 @@ void DetailGrid::post() {
     m_model->submitAll();
 }
 
+bool DetailGrid::isModified() const {
+    if (m_model->isDirty())
+        return true;
+    const auto editors = m_view->viewport()->findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly);
+    for (const QLineEdit* editor : editors)
+        if (editor->isVisible() && editor->isModified())
+            return true;
+    return false;
+}
+
 void DetailGrid::cancel() {
     closeOpenEditor(false);
     m_model->revertAll();

@@ -31,6 +31,8 @@ public:
     void open(int projectId);
     // Finishes an open cell editor and writes pending rows. Throws TavoError.
     void post();
+    // True when a row holds a change not yet written, or a cell editor holds typed text.
+    bool isModified() const;
     // Drops pending changes (the open editor included).
     void cancel();
     // Reads the rows again after pending rows were written.

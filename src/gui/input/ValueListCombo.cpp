@@ -119,8 +119,16 @@ void ValueListCombo::textChosen(const QString& text) {
         return;
     // Items are looked up like a string list does it: case-insensitively.
     const int index = text.isEmpty() ? -1 : findText(text, Qt::MatchFixedString);
-    if (!m_record.edit()) // no project row loaded: nothing to write into
-        return;
-    m_record.setValue(m_pairedInput->column(), index >= 0 ? wertAsValue(m_values.at(index)) : QVariant());
+    // A typed number that is no entry is taken as typed; any other text would wipe the value, so
+    // the field shows the entry of the value the input keeps.
+    bool isNumber = false;
+    const double typed = index < 0 ? NumberFormat::parse(text, &isNumber) : 0.0;
+    if ((index >= 0 || isNumber) && m_record.edit()) {
+        try {
+            m_record.setValue(m_pairedInput->column(), index >= 0 ? wertAsValue(m_values.at(index)) : typed);
+        } catch (const TavoError&) {
+            // A value the column cannot take leaves the column as it was.
+        }
+    }
     showCurrentValue();
 }

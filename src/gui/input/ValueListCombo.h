@@ -9,8 +9,9 @@ class ProjectEdit;
 class ProjectRecord;
 
 // The value-list field beside a numeric input: offers the FeldWerte entries of the input's column,
-// shows the entry matching the column's value, writes the chosen entry's Wert and supplies the
-// default of a new project. It is never bound to the database itself, only to its paired input.
+// shows the entry matching the column's value, writes the chosen entry's Wert (or a typed number)
+// and supplies the default of a new project. It is never bound to the database itself, only to its paired
+// input.
 class ValueListCombo : public QComboBox {
     Q_OBJECT
 public:
@@ -35,7 +36,8 @@ public:
     int indexOfValue(const QVariant& value) const;
 
 private:
-    // The shown text was chosen or typed: write the matching entry's value, or NULL.
+    // The shown text was chosen or typed: write the matching entry's value, or a typed number as it
+    // is; any other text shows the entry of the unchanged value again.
     void textChosen(const QString& text);
     bool isShownList() const { return !isHidden(); }
 

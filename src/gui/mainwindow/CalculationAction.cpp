@@ -6,6 +6,8 @@
 
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
+#include "core/projects/Plausibility.h"
+#include "gui/common/Questions.h"
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/input/ProjectEdit.h"
 #include "core/projects/ProjectRecord.h"
@@ -52,6 +54,21 @@ void CalculationAction::refreshAfterRun(QString* error) {
     }
 }
 
+bool CalculationAction::confirmPlausibility() {
+    QStringList warnings;
+    try {
+        warnings = Plausibility::warnings(m_window.databases(), m_window.record().id());
+    } catch (const TavoError&) {
+        // A database that cannot be read is reported by the run itself.
+    }
+    if (warnings.isEmpty())
+        return true;
+    QApplication::restoreOverrideCursor();
+    const bool calculate = Questions::calculateDespite(&m_window, warnings);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    return calculate;
+}
+
 void CalculationAction::calculate() {
     ProjectRecord& record = m_window.record();
     if (!record.isActive())
@@ -63,6 +80,11 @@ void CalculationAction::calculate() {
         QApplication::restoreOverrideCursor();
         if (!error.isEmpty())
             QMessageBox::critical(&m_window, QStringLiteral("TAVO - Tavorechner"), error);
+        return;
+    }
+    // The check reads the saved inputs; "Abbrechen" leaves them saved and calculates nothing.
+    if (!confirmPlausibility()) {
+        QApplication::restoreOverrideCursor();
         return;
     }
     m_window.setEnabled(false);

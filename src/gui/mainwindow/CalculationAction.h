@@ -5,7 +5,8 @@
 
 class MainWindow;
 
-// The button "Berechnen" of the main window: saves every pending input, runs the calculation of the
+// The button "Berechnen" of the main window: saves every pending input, lists the plausibility
+// warnings of the inputs for the user to confirm or cancel, runs the calculation of the
 // project with the window disabled under the hourglass cursor, and afterwards (also after an error)
 // refreshes the result views and the project row, beeps twice, enables the window again and only
 // then shows the error, if any.
@@ -26,6 +27,8 @@ private:
     // Writes the typed input, the detail grids and the project row; false when something could
     // not be saved (the message is in *error, or was shown by the input itself).
     bool saveInputs(QString* error);
+    // The plausibility warnings of the saved inputs, if any, in one question; true to calculate.
+    bool confirmPlausibility();
     // The refresh at the end of every run; a failure is kept in *error unless one is there.
     void refreshAfterRun(QString* error);
 

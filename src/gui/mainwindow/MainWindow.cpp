@@ -33,6 +33,7 @@
 #include "gui/common/AboutDialog.h"
 #include "gui/common/Artwork.h"
 #include "gui/common/Help.h"
+#include "gui/common/Questions.h"
 #include "core/projects/ProjectRecords.h"
 
 namespace {
@@ -326,28 +327,79 @@ void MainWindow::showEvent(QShowEvent* event) {
     }
 }
 
+bool MainWindow::hasUnsavedChanges() const {
+    if (!m_record->isActive())
+        return false;
+    if (m_record->isModified())
+        return true;
+    if (auto* edit = qobject_cast<ProjectEdit*>(focusWidget());
+        edit && edit->isModified() && !edit->isReadOnly())
+        return true;
+    return m_buildingMixGrid->isModified() || m_settlementGrid->isModified() ||
+           m_specialExpenditureGrid->isModified();
+}
+
+bool MainWindow::settleUnsavedChanges() {
+    if (!hasUnsavedChanges())
+        return true;
+    raise();
+    activateWindow();
+    switch (Questions::saveChanges(this)) {
+    case QMessageBox::Yes:
+        try {
+            postProjectRow();
+        } catch (const TavoError& e) {
+            // The window stays open with everything typed, so that nothing is lost.
+            showError(e.message());
+            return false;
+        }
+        return true;
+    case QMessageBox::No:
+        discardAllEdits();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::discardAllEdits() {
+    if (auto* edit = qobject_cast<ProjectEdit*>(focusWidget()))
+        edit->refresh();
+    m_buildingMixGrid->cancel();
+    m_settlementGrid->cancel();
+    m_specialExpenditureGrid->cancel();
+    discardPendingEdits();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-    try {
-        postProjectRow();
-    } catch (const TavoError& e) {
-        // The window stays open so that nothing typed is lost.
-        showError(e.message());
+    const bool settled = std::exchange(m_settled, false);
+    if (!settled && !settleUnsavedChanges()) {
         event->ignore();
         return;
     }
+    // Nothing unsaved is left; a row still in edit state without changes leaves it.
+    discardPendingEdits();
     m_resultPages->closeProjectData();
     event->accept();
     Q_EMIT projectClosed(m_projectId);
 }
 
 void MainWindow::onExitClicked() {
+    try {
+        postProjectRow();
+    } catch (const TavoError& e) {
+        // The window stays open so that nothing typed is lost.
+        showError(e.message());
+        return;
+    }
+    m_settled = true;
     close();
 }
 
 void MainWindow::onCancelClicked() {
-    if (auto* edit = qobject_cast<ProjectEdit*>(focusWidget()))
-        edit->refresh();
-    discardPendingEdits();
+    if (!settleUnsavedChanges())
+        return;
+    m_settled = true;
     close();
 }
 

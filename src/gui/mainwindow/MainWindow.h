@@ -21,6 +21,7 @@ class ValueListCombo;
 // The main window: edits one project record on six input pages and hosts the two result pages.
 // It is created once (with the splash window), then shown and hidden any number of times; each show
 // loads the project in projectId. Closing only hides it, so the selection window can reuse it.
+// "Speichern und Schließen" saves; "Abbruch" and the close button ask before they save or discard.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -40,6 +41,14 @@ public:
     void postProjectRow();
     // Drops pending changes of the project row without saving.
     void discardPendingEdits();
+
+    // True when the window holds something not yet saved: a changed project column, a text typed
+    // into an input and not yet written, or a changed row or cell of a detail grid.
+    bool hasUnsavedChanges() const;
+    // Before the window's edits would be dropped: asks "Änderungen speichern?" when there are any.
+    // Ja saves them (a failed save shows its message and keeps them), Nein discards them. True when
+    // nothing unsaved is left, false when the user cancelled or the save failed.
+    bool settleUnsavedChanges();
 
     // Writes the detail grids' pending rows; throws TavoError.
     void postDetailGrids();
@@ -94,6 +103,7 @@ private:
     void registerInput(ProjectEdit* edit);
     void loadProject();
     void onProjectValueChanged();
+    void discardAllEdits();
     void onExitClicked();
     void onCancelClicked();
     void showError(const QString& message);
@@ -103,6 +113,8 @@ private:
     Databases& m_dbs;
     int m_projectId = 0;
     bool m_prepared = false;
+    // Set by the buttons that have already saved or discarded, so that closing asks nothing.
+    bool m_settled = false;
     ProjectRecord* m_record = nullptr;
     QTabWidget* m_pages = nullptr;
     QWidget* m_financePage = nullptr;

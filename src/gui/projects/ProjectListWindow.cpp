@@ -359,11 +359,19 @@ void ProjectListWindow::onFirstShow() {
 }
 
 void ProjectListWindow::closeEvent(QCloseEvent* event) {
+    // Every open main window with unsaved edits asks first; cancelling (or a failed save) keeps the
+    // program running.
+    for (MainWindow* window : std::as_const(m_mainWindows)) {
+        if (window->isVisible() && !window->settleUnsavedChanges()) {
+            event->ignore();
+            return;
+        }
+    }
     releaseMainWindows();
     QWidget::closeEvent(event);
 }
 
-// Frees every main window without saving its pending edits.
+// Frees every main window; what the user did not choose to save is dropped.
 void ProjectListWindow::releaseMainWindows() {
     const QList<MainWindow*> windows = m_mainWindows;
     m_mainWindows.clear();

@@ -17,7 +17,7 @@ class MainWindow;
 
 // The selection window, the program's main form. It owns the two database connections and every
 // main window it created; it lists the project records and opens, creates, duplicates and deletes
-// them. Closing it ends the program and drops unsaved edits of the main windows.
+// them. Closing it ends the program; a main window with unsaved edits asks first whether to save them.
 class ProjectListWindow : public QWidget {
     Q_OBJECT
 public:

@@ -1,0 +1,215 @@
+#include "core/projects/Plausibility.h"
+
+#include <cmath>
+
+#include <QHash>
+#include <QLocale>
+#include <QSet>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "core/data/Databases.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
+#include "core/data/UserSchema.h"
+
+namespace {
+
+// The building types, as the settlement grid has them as columns.
+const char* const kTypes[] = {"EFHg", "EFHk", "RHg", "RHk", "GWB"};
+
+// Shares are typed as whole or short decimal numbers; a sum within this of 100 counts as 100.
+const double kTolerance = 1e-6;
+
+// The last project year a booking can fall into.
+const int kLastYear = 20;
+
+const char* const kGross = "bgFlBaulandBrutto";
+
+// A stored number; false for NULL, an empty text and a text that is no number (the calculation
+// reports the latter with the field's name).
+bool storedNumber(const QVariant& value, double* out) {
+    if (value.isNull() || !value.isValid() || value.toString().trimmed().isEmpty())
+        return false;
+    bool ok = false;
+    const double number = NumberFormat::storedNumber(value, &ok);
+    if (ok)
+        *out = number;
+    return ok;
+}
+
+QString shown(double value) {
+    return NumberFormat::general(value);
+}
+
+QString yearList(const QList<int>& years) {
+    QStringList texts;
+    for (int year : years)
+        texts << QString::number(year);
+    return years.size() == 1 ? QStringLiteral("im Jahr ") + texts.first()
+                             : QStringLiteral("in den Jahren ") + texts.join(QStringLiteral(", "));
+}
+
+// The types that get a share of the mix; a warning when the shares do not add up to 100 %.
+QSet<QString> checkBuildingMix(const QSqlDatabase& user, int id, QStringList& warnings) {
+    QSqlQuery q =
+        Sql::exec(user, QStringLiteral("SELECT bbTyp, bbAnteil FROM Bebauung WHERE TAVO = ?"), {id});
+    QSet<QString> types;
+    double sum = 0;
+    int rows = 0;
+    while (q.next()) {
+        ++rows;
+        double share = 0;
+        if (storedNumber(q.value(1), &share)) {
+            sum += share;
+            if (share > 0)
+                types.insert(q.value(0).toString());
+        }
+    }
+    if (rows == 0)
+        warnings << QStringLiteral("Die Bebauung ist leer: die Anteile ergeben 0 % statt 100 %.");
+    else if (std::abs(sum - 100.0) > kTolerance)
+        warnings
+            << QStringLiteral("Die Anteile der Bebauung ergeben zusammen %1 % statt 100 %.").arg(shown(sum));
+    return types;
+}
+
+// Per type: values outside 0 to 100 % in a year, and a column of a type in the mix whose years do
+// not add up to 100 %.
+void checkSettlement(const QSqlDatabase& user, int id, const QSet<QString>& typesInMix,
+                     QStringList& warnings) {
+    QSqlQuery q =
+        Sql::exec(user,
+                  QStringLiteral(
+                      "SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY Jahr"),
+                  {id});
+    const int typeCount = int(std::size(kTypes));
+    QList<QList<int>> outside(typeCount);
+    QList<double> sums(typeCount, 0.0);
+    while (q.next()) {
+        const int year = NumberFormat::toInt(q.value(0));
+        for (int t = 0; t < typeCount; ++t) {
+            double value = 0;
+            if (!storedNumber(q.value(t + 1), &value))
+                continue;
+            sums[t] += value;
+            if (value < 0 || value > 100)
+                outside[t] << year;
+        }
+    }
+    for (int t = 0; t < typeCount; ++t) {
+        const QString type = QString::fromLatin1(kTypes[t]);
+        if (!outside[t].isEmpty())
+            warnings << QStringLiteral("Besiedelung %1: Werte außerhalb von 0 bis 100 % %2.")
+                            .arg(type, yearList(outside[t]));
+        if (typesInMix.contains(type) && std::abs(sums[t] - 100.0) > kTolerance)
+            warnings << QStringLiteral("Die Besiedelung %1 ergibt zusammen %2 % statt 100 %.")
+                            .arg(type, shown(sums[t]));
+    }
+}
+
+void checkArea(const QSqlRecord& project, QStringList& warnings) {
+    const QVariant value = project.value(QString::fromUtf8(kGross));
+    double area = 0;
+    if (value.isNull() || value.toString().trimmed().isEmpty())
+        warnings << QStringLiteral("Die Gesamtfläche (%1) ist leer.").arg(QString::fromUtf8(kGross));
+    else if (storedNumber(value, &area) && area <= 0)
+        warnings << QStringLiteral("Die Gesamtfläche (%1) ist %2 m², nicht größer als 0.")
+                        .arg(QString::fromUtf8(kGross), shown(area));
+}
+
+void checkMunicipality(const QSqlDatabase& master, const QSqlRecord& project, QStringList& warnings) {
+    const QVariant value = project.value(QStringLiteral("PG"));
+    double pg = 0;
+    if (value.isNull() || value.toString().trimmed().isEmpty()) {
+        warnings << QStringLiteral("Es ist keine Gemeinde (PG) eingetragen.");
+        return;
+    }
+    if (!storedNumber(value, &pg))
+        return;
+    const bool known =
+        std::trunc(pg) == pg && std::abs(pg) < 2147483647.0 &&
+        Sql::scalar(master, QStringLiteral("SELECT count(*) FROM PG WHERE ID = ?"), {int(pg)}).toInt() > 0;
+    if (!known)
+        warnings << QStringLiteral("Die Gemeinde %1 fehlt in der Tabelle PG.").arg(shown(pg));
+}
+
+void checkSpecialExpenditures(const QSqlDatabase& user, int id, QStringList& warnings) {
+    QSqlQuery q = Sql::exec(
+        user,
+        QStringLiteral("SELECT Jahr, Bezeichnung, Ausgabe FROM Sonderausgaben WHERE TAVO = ? ORDER BY Jahr"),
+        {id});
+    while (q.next()) {
+        QString name = q.value(1).toString().trimmed();
+        name = name.isEmpty() ? QStringLiteral("Sonderausgabe ohne Bezeichnung")
+                              : QStringLiteral("Sonderausgabe „%1“").arg(name);
+        double year = 0;
+        if (!storedNumber(q.value(0), &year))
+            warnings << QStringLiteral("%1: es ist kein Jahr eingetragen.").arg(name);
+        else if (year < 1 || year > kLastYear)
+            warnings << QStringLiteral("%1: das Jahr %2 liegt außerhalb von 1 bis %3.")
+                            .arg(name, shown(year))
+                            .arg(kLastYear);
+        double amount = 0;
+        if (storedNumber(q.value(2), &amount) && amount < 0)
+            warnings << QStringLiteral("%1: die Ausgabe %2 ist negativ.").arg(name, shown(amount));
+    }
+}
+
+// The largest numeric entry of every value list of the project columns.
+QHash<QString, double> largestListValues(const QSqlDatabase& master) {
+    QHash<QString, double> largest;
+    QSqlQuery q =
+        Sql::exec(master, QStringLiteral("SELECT Feld, Wert FROM FeldWerte WHERE Tabelle = 'TAVO'"));
+    while (q.next()) {
+        bool ok = false;
+        const double value = QLocale::c().toDouble(q.value(1).toString().trimmed(), &ok);
+        if (!ok || !std::isfinite(value))
+            continue;
+        const QString field = q.value(0).toString();
+        const auto it = largest.constFind(field);
+        if (it == largest.constEnd() || value > *it)
+            largest.insert(field, value);
+    }
+    return largest;
+}
+
+void checkValueRanges(const QSqlDatabase& master, const QSqlRecord& project, QStringList& warnings) {
+    const QHash<QString, double> largest = largestListValues(master);
+    for (const UserSchema::Column& c : UserSchema::projectColumns()) {
+        const QString column = QString::fromUtf8(c.name);
+        // The reference year is stamped by the calculation itself.
+        if (column == QLatin1String("Bezugsjahr") || !largest.contains(column))
+            continue;
+        double value = 0;
+        if (!storedNumber(project.value(column), &value))
+            continue;
+        const double top = largest.value(column);
+        if (value < 0 && column != QLatin1String(kGross))
+            warnings << QStringLiteral("%1 ist %2, kleiner als 0.").arg(column, shown(value));
+        else if (top > 0 && value > 10 * top)
+            warnings << QStringLiteral("%1 ist %2, mehr als das Zehnfache des größten Listenwerts %3.")
+                            .arg(column, shown(value), shown(top));
+    }
+}
+
+} // namespace
+
+namespace Plausibility {
+
+QStringList warnings(const Databases& dbs, int projectId) {
+    QStringList found;
+    QSqlQuery q = Sql::exec(dbs.user(), QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {projectId});
+    if (!q.next())
+        return found;
+    const QSqlRecord project = q.record();
+    const QSet<QString> typesInMix = checkBuildingMix(dbs.user(), projectId, found);
+    checkSettlement(dbs.user(), projectId, typesInMix, found);
+    checkArea(project, found);
+    checkMunicipality(dbs.master(), project, found);
+    checkSpecialExpenditures(dbs.user(), projectId, found);
+    checkValueRanges(dbs.master(), project, found);
+    return found;
+}
+
+} // namespace Plausibility

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class Databases;
+
+// The plausibility check run before a calculation: inputs that the calculation accepts but that
+// make its result meaningless. The caller shows the warnings and lets the user decide; nothing here
+// refuses a run.
+namespace Plausibility {
+
+// One German warning per finding for project projectId, in this order: building mix not adding up
+// to 100 %; settlement values outside 0 to 100 % and settlement columns of the types in the mix not
+// adding up to 100 %; a gross building land that is empty, zero or negative; a municipality number
+// without a row in PG; special expenditures outside the years 1 to 20 or negative; inputs below 0 or
+// above ten times the largest entry of their value list. Empty when nothing is found. Stored text
+// that is no number is left to the calculation, which names it. Throws TavoError on a database error.
+QStringList warnings(const Databases& dbs, int projectId);
+
+} // namespace Plausibility

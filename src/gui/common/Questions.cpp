@@ -1,0 +1,57 @@
+#include "gui/common/Questions.h"
+
+#include <QPushButton>
+
+namespace {
+
+const char* const kCaption = "TAVO - Tavorechner";
+
+void setCaption(QMessageBox& box, QMessageBox::StandardButton which, const QString& caption) {
+    if (QAbstractButton* button = box.button(which))
+        button->setText(caption);
+}
+
+} // namespace
+
+namespace Questions {
+
+QMessageBox::StandardButton saveChanges(QWidget* parent) {
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kCaption),
+                    QStringLiteral("Änderungen speichern?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    setCaption(box, QMessageBox::Yes, QStringLiteral("Ja"));
+    setCaption(box, QMessageBox::No, QStringLiteral("Nein"));
+    setCaption(box, QMessageBox::Cancel, QStringLiteral("Abbrechen"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    return answer == QMessageBox::Yes || answer == QMessageBox::No ? QMessageBox::StandardButton(answer)
+                                                                   : QMessageBox::Cancel;
+}
+
+bool confirm(QWidget* parent, const QString& question) {
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kCaption), question,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    setCaption(box, QMessageBox::Yes, QStringLiteral("Ja"));
+    setCaption(box, QMessageBox::No, QStringLiteral("Nein"));
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool calculateDespite(QWidget* parent, const QStringList& warnings) {
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kCaption),
+                    QStringLiteral("Die Eingaben sind nicht plausibel:\n\n• ") +
+                        warnings.join(QStringLiteral("\n• ")),
+                    QMessageBox::NoButton, parent);
+    QPushButton* calculate = box.addButton(QStringLiteral("Trotzdem berechnen"), QMessageBox::AcceptRole);
+    calculate->setObjectName(QStringLiteral("btTrotzdemBerechnen"));
+    QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("btAbbrechen"));
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == calculate;
+}
+
+} // namespace Questions

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// The questions the windows ask before they save, discard or overwrite something, with German
+// button captions whatever translation of the toolkit is installed.
+namespace Questions {
+
+// "Änderungen speichern?" with Ja, Nein and Abbrechen; Yes, No or Cancel (also for Escape).
+QMessageBox::StandardButton saveChanges(QWidget* parent);
+
+// A yes/no question with Ja and Nein, Nein the default; true for Ja.
+bool confirm(QWidget* parent, const QString& question);
+
+// The plausibility warnings before a calculation, one per line, with "Trotzdem berechnen" and
+// "Abbrechen" (the default); true when the user calculates all the same.
+bool calculateDespite(QWidget* parent, const QStringList& warnings);
+
+} // namespace Questions
