@@ -139,7 +139,7 @@ void TestEngineCli::warnsAboutImplausibleInputsAndCalculates() {
              QStringLiteral("Warnung: Die Bebauung ist leer: die Anteile ergeben 0 % statt 100 %."));
     QCOMPARE(lines.at(1),
              QStringLiteral("Warnung: Besiedelung EFHg: Werte außerhalb von 0 bis 100 % im Jahr 1."));
-    QVERIFY2(lines.at(2).startsWith(QStringLiteral("Warnung: bgFlBaulandBrutto ist ")),
+    QVERIFY2(lines.at(2).startsWith(QStringLiteral("Warnung: „Gesamtfläche (m2)“ (bgFlBaulandBrutto) ist ")),
              qPrintable(lines.at(2)));
     // Calculated all the same: the run stamps the reference year.
     QCOMPARE(Sql::scalar(db.user(), "SELECT Bezugsjahr FROM TAVO WHERE ID = ?", {bad}).toInt(), 2024);

@@ -109,10 +109,10 @@ private Q_SLOTS:
         set(id, "bgFlGrünflächen", -5);
         QCOMPARE(
             warnings(id),
-            (QStringList{QStringLiteral("bgFlBaulandBrutto ist 1e+23, mehr als das Zehnfache des größten "
+            (QStringList{QStringLiteral("„Gesamtfläche (m2)“ (bgFlBaulandBrutto) ist 1e+23, mehr als das Zehnfache des größten "
                                         "Listenwerts %1.")
                              .arg(top),
-                         "fiZinsenSoll ist -0.25, kleiner als 0."}));
+                         "„Effektivzinssatz Soll (%)“ (fiZinsenSoll) ist -0.25, kleiner als 0."}));
     }
 };
 

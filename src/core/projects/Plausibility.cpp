@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -12,8 +13,23 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/UserSchema.h"
+#include "core/projects/InputTables.h"
 
 namespace {
+
+// An input as the planner knows it: its caption on the input pages with the column name, or the
+// column name alone where no page shows it.
+QString fieldLabel(const QString& column) {
+    for (const InputTables::Page& page : InputTables::inputPages())
+        for (const InputTables::Group& group : page.groups)
+            for (const InputTables::Row& row : group.rows)
+                if ((row.first.column && column == QLatin1String(row.first.column)) ||
+                    (row.second.column && column == QLatin1String(row.second.column)))
+                    return row.caption && *row.caption
+                               ? QStringLiteral("„%1“ (%2)").arg(QString::fromUtf8(row.caption).trimmed().remove(QRegularExpression(QStringLiteral(":$"))), column)
+                               : column;
+    return column;
+}
 
 // The building types, as the settlement grid has them as columns.
 const char* const kTypes[] = {"EFHg", "EFHk", "RHg", "RHk", "GWB"};
@@ -186,10 +202,10 @@ void checkValueRanges(const QSqlDatabase& master, const QSqlRecord& project, QSt
             continue;
         const double top = largest.value(column);
         if (value < 0 && column != QLatin1String(kGross))
-            warnings << QStringLiteral("%1 ist %2, kleiner als 0.").arg(column, shown(value));
+            warnings << QStringLiteral("%1 ist %2, kleiner als 0.").arg(fieldLabel(column), shown(value));
         else if (top > 0 && value > 10 * top)
             warnings << QStringLiteral("%1 ist %2, mehr als das Zehnfache des größten Listenwerts %3.")
-                            .arg(column, shown(value), shown(top));
+                            .arg(fieldLabel(column), shown(value), shown(top));
     }
 }
 
