@@ -17,6 +17,7 @@ const QList<CliCommand>& cliCommands() {
          "kennzahlen [--master DATEI] [--user DATEI] --project ID [--project ID ...]\n"
          "                  [--kostentraeger NAME|alle] [--zinssatz PROZENT] [--format text|csv|json]",
          cmdKennzahlen},
+        {"bericht", "bericht [--master DATEI] [--user DATEI] --project ID --out DATEI.pdf", cmdBericht},
     };
     return commands;
 }

@@ -47,3 +47,4 @@ int cmdInit(const QStringList& args);
 int cmdCalc(const QStringList& args);
 int cmdExport(const QStringList& args);
 int cmdKennzahlen(const QStringList& args);
+int cmdBericht(const QStringList& args);

@@ -24,19 +24,12 @@
 #include "gui/common/Artwork.h"
 #include "gui/projects/MunicipalityDialog.h"
 #include "core/projects/ProjectRecords.h"
+#include "report/Disclaimer.h"
 
 namespace {
 
 const char* const kCaption = "TAVO - Tavorechner: Datensatz wählen";
 const char* const kMessageTitle = "TAVO - Tavorechner";
-
-const char* const kDisclaimer[] = {
-    "Die Berechnungsergebnisse dienen als grober Anhaltspunkt für die Bewertung",
-    "der Kosten und Einnahmen aus Siedlungserweiterungen.",
-    "",
-    "Das Land Talland und die beteiligten Firmen übernehmen keine Haftung für",
-    "die Richtigkeit der Berechnungen!",
-};
 
 // The columns of the project list with their widths in pixels, titled with their names.
 struct ListColumn {
@@ -142,9 +135,7 @@ QWidget* ProjectListWindow::buildTopPanel() {
     bold.setFamilies({QStringLiteral("Tahoma"), bold.family()});
     bold.setBold(true);
     memo->setFont(bold);
-    QStringList lines;
-    for (const char* line : kDisclaimer)
-        lines << QString::fromUtf8(line);
+    const QStringList lines = disclaimerLines();
     memo->setPlainText(lines.join(QLatin1Char('\n')));
     memo->setReadOnly(true);
     memo->setFrameShape(QFrame::NoFrame);
