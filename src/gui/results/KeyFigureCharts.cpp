@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include <QBarCategoryAxis>
-#include <QBarSeries>
+#include <QHorizontalBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QLineSeries>
@@ -14,12 +14,22 @@
 namespace KeyFigureCharts {
 namespace {
 
+// The labels of the axes a little smaller than the window's text, so the charts fit beside the table.
+QFont labelFont() {
+    QFont font;
+    font.setPointSizeF(7);
+    return font;
+}
+
 QValueAxis* yearAxis() {
     auto* axis = new QValueAxis;
-    axis->setRange(1, KeyFigures::Years);
-    axis->setTickCount(KeyFigures::Years);
+    // Ticks at 0, 5, 10, 15 and 20, so the labels stay readable in a narrow chart.
+    axis->setRange(0, KeyFigures::Years);
+    axis->setTickCount(5);
     axis->setLabelFormat(QStringLiteral("%d"));
     axis->setTitleText(QStringLiteral("Projektjahr"));
+    axis->setLabelsFont(labelFont());
+    axis->setTitleFont(labelFont());
     return axis;
 }
 
@@ -32,7 +42,8 @@ QValueAxis* amountAxis(double low, double high) {
     axis->setRange(std::min(low, 0.0), std::max(high, 0.0));
     axis->applyNiceNumbers();
     axis->setLabelFormat(QStringLiteral("%.0f"));
-    axis->setTitleText(QStringLiteral("€"));
+    axis->setLabelsFont(labelFont());
+    axis->setTitleVisible(false);
     return axis;
 }
 
@@ -49,7 +60,7 @@ QScatterSeries* marker(const QString& name, const QColor& colour, int jahr, doub
 
 QChart* cumulativeChart(const QList<KeyFigures>& projects, const QStringList& names) {
     auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("Kumulierter Saldo"));
+    chart->setTitle(QStringLiteral("Kumulierter Saldo (€)"));
     double low = 0;
     double high = 0;
     QList<QAbstractSeries*> series;
@@ -81,12 +92,13 @@ QChart* cumulativeChart(const QList<KeyFigures>& projects, const QStringList& na
         s->attachAxis(y);
     }
     chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->legend()->setFont(labelFont());
     return chart;
 }
 
 QChart* typeBalanceChart(const KeyFigures& figures) {
     auto* chart = new QChart;
-    chart->setTitle(QStringLiteral("Saldo nach Typ (Jahre 1–%1)").arg(KeyFigures::Years));
+    chart->setTitle(QStringLiteral("Saldo nach Typ, Jahre 1–%1 (€)").arg(KeyFigures::Years));
     auto* set = new QBarSet(QStringLiteral("Saldo"));
     QStringList categories;
     double low = 0;
@@ -97,17 +109,18 @@ QChart* typeBalanceChart(const KeyFigures& figures) {
         low = std::min(low, t.saldo);
         high = std::max(high, t.saldo);
     }
-    auto* series = new QBarSeries;
+    // Horizontal bars, so that the names of the types have room.
+    auto* series = new QHorizontalBarSeries;
     series->append(set);
     chart->addSeries(series);
-    auto* x = new QBarCategoryAxis;
-    x->append(categories);
-    x->setLabelsAngle(-45);
-    auto* y = amountAxis(low, high);
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
+    auto* names = new QBarCategoryAxis;
+    names->append(categories);
+    names->setLabelsFont(labelFont());
+    auto* amounts = amountAxis(low, high);
+    chart->addAxis(names, Qt::AlignLeft);
+    chart->addAxis(amounts, Qt::AlignBottom);
+    series->attachAxis(names);
+    series->attachAxis(amounts);
     chart->legend()->hide();
     return chart;
 }

@@ -36,7 +36,7 @@ QChartView* chartView(const QString& name) {
     auto* view = new QChartView;
     view->setObjectName(name);
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(360, 260);
+    view->setMinimumSize(360, 300);
     return view;
 }
 
