@@ -90,7 +90,7 @@ private:
             return;
         m_listed.insert(column);
         auto [caption, unit] = splitCaption(row.caption);
-        if (heading) {
+        if (heading && row.second.column) { // the column headings name the two inputs of a row
             const auto [what, headingUnit] = splitCaption(heading);
             caption = QStringLiteral("%1: %2").arg(caption, what);
             if (!headingUnit.isEmpty())
