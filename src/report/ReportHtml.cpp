@@ -37,7 +37,7 @@ const QString kTable = QStringLiteral(
 QString table(const ReportData::Table& t, int firstNumeric, bool lastRowBold = false) {
     QString html = kTable + QStringLiteral("<thead><tr>");
     for (const QString& h : t.header)
-        html += QStringLiteral("<th bgcolor=\"#dde6ef\" align=\"left\">%1</th>").arg(esc(h));
+        html += QStringLiteral("<th bgcolor=\"#dde6ef\" align=\"left\" style=\"font-size: 7pt;\">%1</th>").arg(esc(h));
     html += QStringLiteral("</tr></thead>");
     for (int r = 0; r < t.rows.size(); ++r) {
         const bool bold = lastRowBold && r == t.rows.size() - 1;
