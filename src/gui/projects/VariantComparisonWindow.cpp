@@ -111,12 +111,13 @@ void VariantComparisonWindow::buildLayout() {
     m_chart = new QChartView;
     m_chart->setObjectName(QStringLiteral("ChartVergleich"));
     m_chart->setRenderHint(QPainter::Antialiasing);
-    m_chart->setMinimumHeight(220);
+    m_chart->setMinimumHeight(200);
     auto* split = new QSplitter(Qt::Vertical);
     split->addWidget(m_table);
     split->addWidget(m_chart);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
+    split->setSizes({420, 260});
 
     const auto button = [this](const QString& name, const QString& text) {
         auto* b = new QPushButton(text, this);
