@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QTabWidget>
@@ -20,9 +22,11 @@
 #include "core/data/Sql.h"
 #include "core/projects/ProjectRecord.h"
 #include "gui/mainwindow/MainWindow.h"
+#include "gui/mainwindow/ReportAction.h"
 #include "gui/mainwindow/ResultPagesHost.h"
 #include "gui/results/KeyFiguresPanel.h"
 #include "support/EngineFixture.h"
+#include "support/Modal.h"
 #include "support/TestDb.h"
 
 namespace {
@@ -177,6 +181,20 @@ void KeyFiguresPageTest::hintBeforeTheFirstCalculationAndRefreshAfterIt() {
     QCOMPARE(shown(*panel, "Saldo"), QLocale().toString(saldo, 'f', 2));
     if (!qEnvironmentVariableIsEmpty("TAVO_SCREENSHOTS"))
         window.grab().save(QStringLiteral("/tmp/tavo_kennzahlen.png"));
+
+    // "Bericht..." shows the report of the calculated project in a print preview of all its pages.
+    auto* report = window.findChild<ReportAction*>();
+    QVERIFY(report);
+    int previewPages = 0;
+    onNextModal([&previewPages](QWidget* modal) {
+        if (auto* preview = qobject_cast<QPrintPreviewDialog*>(modal)) {
+            if (auto* widget = preview->findChild<QPrintPreviewWidget*>())
+                previewPages = widget->pageCount();
+            preview->reject();
+        }
+    });
+    report->showPreview();
+    QVERIFY2(previewPages >= 8, qPrintable(QString::number(previewPages)));
 
     // Another run after a change of the inputs shows the new figures.
     Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET bgFlBaulandNetto = bgFlBaulandNetto * 2 WHERE ID = ?"), {id});
