@@ -15,8 +15,9 @@
 #include "cli/KeyFigureJson.h"
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
-#include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
+#include "core/results/CsvWriter.h"
+#include "core/results/KeyFigureText.h"
 #include "core/results/ExportTable.h"
 #include "core/results/KeyFigures.h"
 #include "core/results/XlsxWorkbook.h"
@@ -105,25 +106,6 @@ QString parseArguments(const QStringList& args, Request& request) {
     return QString();
 }
 
-// One cell of the text table.
-QString textCell(const KeyFigureLine& line, const QVariant& value) {
-    if (value.isNull())
-        return line.missingText;
-    switch (line.kind) {
-    case KeyFigureLine::Kind::Text:
-        return value.toString();
-    case KeyFigureLine::Kind::Integer:
-        return QString::number(value.toInt());
-    case KeyFigureLine::Kind::Amount:
-        return NumberFormat::money(value.toDouble());
-    case KeyFigureLine::Kind::Quantity:
-        return NumberFormat::fixed(value.toDouble(), 1);
-    case KeyFigureLine::Kind::Rate:
-        return NumberFormat::general(value.toDouble());
-    }
-    return value.toString();
-}
-
 // Captions left-aligned, one column per project: text left-aligned, numbers right-aligned.
 QString textTable(const QList<KeyFigures>& projects) {
     const QList<KeyFigureLine> lines = keyFigureTable(projects);
@@ -135,7 +117,7 @@ QString textTable(const QList<KeyFigures>& projects) {
     for (const KeyFigureLine& line : lines) {
         QStringList row{line.caption};
         for (const QVariant& value : line.values)
-            row << textCell(line, value);
+            row << KeyFigureText::cell(line, value);
         cells << row;
     }
     QList<int> widths(header.size(), 0);

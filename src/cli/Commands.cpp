@@ -35,6 +35,7 @@ const QList<CliCommand>& cliCommands() {
          "breakeven [--master DATEI] [--user DATEI] --project ID --feld SPALTE [--ziel saldo|barwert]\n"
          "                  [--kostentraeger NAME|alle] [--format text|json]",
          cmdBreakeven},
+        {"bericht", "bericht [--master DATEI] [--user DATEI] --project ID --out DATEI.pdf", cmdBericht},
     };
     return commands;
 }

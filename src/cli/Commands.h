@@ -63,3 +63,4 @@ int cmdExport(const QStringList& args);
 int cmdKennzahlen(const QStringList& args);
 int cmdSzenarien(const QStringList& args);
 int cmdBreakeven(const QStringList& args);
+int cmdBericht(const QStringList& args);

@@ -1,7 +1,11 @@
 // tavo-cli: the calculator's core from the command line, for scripts and batch work.
 
+#include <cstdio>
+#include <memory>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include "cli/Commands.h"
 #include "core/data/DataLocations.h"
@@ -17,11 +21,27 @@ const CliCommand* findCommand(const QString& name) {
     return nullptr;
 }
 
+// Whether the subcommand draws a document (fonts and painting need a QGuiApplication); it does so
+// without a display, on the offscreen platform.
+bool needsGui(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] != '-')
+            return qstrcmp(argv[i], "bericht") == 0;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     prepareConsole();
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (needsGui(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& app = *application;
     // The same name as the desktop program: both find the user database in the same user data folder.
     DataLocations::setApplicationIdentity();
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));

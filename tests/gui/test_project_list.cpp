@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -20,6 +21,7 @@
 #include "gui/mainwindow/MainWindow.h"
 #include "core/projects/ProjectRecord.h"
 #include "gui/projects/ProjectListWindow.h"
+#include "gui/projects/VariantComparisonWindow.h"
 #include "gui/projects/MunicipalityDialog.h"
 #include "support/Modal.h"
 #include "support/TestDb.h"
@@ -93,7 +95,48 @@ private Q_SLOTS:
     void duplicateAndDelete();
     void mainWindowsAreReused();
     void closingAsksAboutPendingEdits();
+    void comparisonOfTheMarkedProjects();
 };
+
+void ProjectsGuiTest::comparisonOfTheMarkedProjects() {
+    TestDb db;
+    QList<int> ids;
+    for (const char* name : {"A", "B", "C"})
+        ids << db.insertProject({{QStringLiteral("Beschreibung"), QString::fromUtf8(name)}, {QStringLiteral("PG"), 301}});
+    auto window = makeWindow(db);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QTableView* grid = window->projectList();
+    const auto rowCentre = [grid](int row) { return grid->visualRect(grid->model()->index(row, 1)).center(); };
+    // One marked project: the window asks for more instead of comparing.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rowCentre(0));
+    QString message;
+    onNextModal([&message](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            message = box->text();
+            box->accept();
+        }
+    });
+    CLICK(window->compareButton());
+    QVERIFY(message.contains(QStringLiteral("2 bis 6")));
+    // The first and the third with Ctrl: one column per marked project, in list order.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCentre(2));
+    QCOMPARE(window->selectedProjectIds().size(), 2);
+    QStringList headers;
+    onNextModal([&headers](QWidget* modal) {
+        if (auto* comparison = qobject_cast<VariantComparisonWindow*>(modal)) {
+            for (int c = 1; c < comparison->table()->columnCount(); ++c)
+                headers << comparison->table()->horizontalHeaderItem(c)->text();
+            comparison->accept();
+        }
+    });
+    CLICK(window->compareButton());
+    QStringList expected;
+    for (int id : window->selectedProjectIds())
+        expected << QStringLiteral("Projekt %1").arg(id);
+    QCOMPARE(headers, expected);
+    QVERIFY(expected.contains(QStringLiteral("Projekt %1").arg(cell(grid, 0, 0))));
+    QVERIFY(expected.contains(QStringLiteral("Projekt %1").arg(cell(grid, 2, 0))));
+}
 
 void ProjectsGuiTest::layoutAndEmptyList() {
     // Without databases beside the program file the window is not created; the message names the file.

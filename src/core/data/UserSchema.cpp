@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 
 #include "core/data/Sql.h"
+#include "core/projects/CalculationState.h"
 
 namespace UserSchema {
 namespace {
@@ -244,6 +245,7 @@ void create(const QSqlDatabase& db) {
     Sql::exec(db, QStringLiteral("CREATE TABLE TAVO (%1)").arg(defs.join(QStringLiteral(", "))));
     for (const QString& statement : otherTables())
         Sql::exec(db, statement);
+    Sql::exec(db, CalculationState::createTableSql());
     createStoredQueries(db);
     tx.commit();
 }
@@ -321,6 +323,9 @@ void addSonderausgabenKey(const QSqlDatabase& db) {
 }
 
 void upgrade(const QSqlDatabase& db) {
+    // The fingerprints of the calculated inputs; older files get the table empty, so their results
+    // count as changed until the next run.
+    Sql::exec(db, CalculationState::createTableSql());
     checkFieldBezugsjahr(db);
     checkFieldNahwaerme(db);
     addSonderausgabenKey(db);

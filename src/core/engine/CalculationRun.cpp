@@ -8,6 +8,7 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/projects/CalculationState.h"
 #include "core/engine/EngineContext.h"
 #include "core/engine/ResultWriter.h"
 #include "core/engine/Steps.h"
@@ -89,6 +90,8 @@ void runCalculation(const Databases& dbs, int projectId) {
     Transaction transaction(dbs.user());
     try {
         calculateAndWrite(dbs, projectId);
+        // The inputs these results belong to, so that a later change of them can be seen.
+        CalculationState::store(dbs.user(), projectId);
     } catch (const TavoError&) {
         transaction.rollback();
         throw;

@@ -22,6 +22,7 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "gui/mainwindow/CalculationAction.h"
+#include "gui/mainwindow/ReportAction.h"
 #include "gui/input/ValueListCombo.h"
 #include "gui/input/DerivedInputs.h"
 #include "gui/input/DetailGrid.h"
@@ -100,6 +101,7 @@ MainWindow::MainWindow(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Wi
     // The handlers of the derived inputs and presets, and the calculation run behind "Berechnen".
     new DerivedInputs(*this);
     new CalculationAction(*this);
+    new ReportAction(*this);
     m_prepared = true;
     placeOnScreen();
     splash.close();
@@ -153,16 +155,21 @@ void MainWindow::buildWindow() {
     m_populationPage = new QWidget;
     m_populationPage->setObjectName(QStringLiteral("tsAuswertungBevoelk"));
     new QVBoxLayout(m_populationPage);
+    m_keyFiguresPage = new QWidget;
+    m_keyFiguresPage->setObjectName(QStringLiteral("tsKennzahlen"));
+    new QVBoxLayout(m_keyFiguresPage);
     // The result pages scroll like the input pages, so that the window fits a 1280 x 800 screen.
     for (const auto& [page, caption] : {std::pair{m_financePage, QStringLiteral("Auswertung Finanz")},
-                                        std::pair{m_populationPage, QStringLiteral("Auswertung Bevölk.")}}) {
+                                        std::pair{m_populationPage, QStringLiteral("Auswertung Bevölk.")},
+                                        std::pair{m_keyFiguresPage, QStringLiteral("Kennzahlen")}}) {
         auto* scroll = new QScrollArea;
         scroll->setWidgetResizable(true);
         scroll->setFrameShape(QFrame::NoFrame);
         scroll->setWidget(page);
         m_pages->addTab(scroll, caption);
     }
-    m_resultPages = new ResultPagesHost(m_dbs, *m_record, this, m_financePage, m_populationPage);
+    m_resultPages = new ResultPagesHost(m_dbs, *m_record, this, m_financePage, m_populationPage,
+                                        m_keyFiguresPage);
     m_pages->setCurrentIndex(0);
 
     auto* layout = new QVBoxLayout(this);
@@ -230,6 +237,7 @@ QWidget* MainWindow::buildButtonRow() {
     connect(addButton("btAbout", "Info..."), &QPushButton::clicked, this, &MainWindow::onAboutClicked);
     connect(addButton("btHelp", "Hilfe..."), &QPushButton::clicked, this, &MainWindow::onHelpClicked);
     addButton("btBerechnen", "Berechnen"); // connected by CalculationAction
+    addButton("btBericht", "Bericht...");  // its menu comes from ReportAction
     layout->addStretch(1);
     connect(addButton("btAbbrechen", "Abbruch"), &QPushButton::clicked, this, &MainWindow::onCancelClicked);
     connect(addButton("btExit", "Speichern und Schließen"), &QPushButton::clicked, this,

@@ -119,6 +119,7 @@ private:
     QTabWidget* m_pages = nullptr;
     QWidget* m_financePage = nullptr;
     QWidget* m_populationPage = nullptr;
+    QWidget* m_keyFiguresPage = nullptr;
     ResultPagesHost* m_resultPages = nullptr;
     BuildingMixGrid* m_buildingMixGrid = nullptr;
     SettlementGrid* m_settlementGrid = nullptr;

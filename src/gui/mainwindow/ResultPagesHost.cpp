@@ -3,16 +3,22 @@
 #include <cmath>
 #include <memory>
 
+#include <QFileDialog>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLayout>
 #include <QMessageBox>
+#include <QPageSize>
+#include <QPrinter>
+#include <QStandardItemModel>
 #include <QWidget>
 
+#include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 #include "core/projects/ProjectRecord.h"
 #include "gui/chart/FinanceChartWindow.h"
 #include "gui/print/PrintDialog.h"
+#include "gui/results/KeyFiguresPanel.h"
 #include "gui/results/ResultFinancePanel.h"
 #include "gui/results/ResultGrid.h"
 #include "gui/results/ResultPopulationPanel.h"
@@ -63,7 +69,7 @@ QList<PrintColumn> printColumnsFitting(const ResultGrid& grid) {
 } // namespace
 
 ResultPagesHost::ResultPagesHost(Databases& dbs, ProjectRecord& record, QWidget* window, QWidget* financePage,
-                                 QWidget* populationPage)
+                                 QWidget* populationPage, QWidget* keyFiguresPage)
     : QObject(window), m_dbs(dbs), m_record(record), m_window(window) {
     m_finance = new ResultFinancePanel(dbs, financePage);
     m_finance->setObjectName(QStringLiteral("ResultFinancePanel"));
@@ -71,27 +77,35 @@ ResultPagesHost::ResultPagesHost(Databases& dbs, ProjectRecord& record, QWidget*
     m_population = new ResultPopulationPanel(dbs, populationPage);
     m_population->setObjectName(QStringLiteral("ResultPopulationPanel"));
     populationPage->layout()->addWidget(m_population);
+    m_keyFigures = new KeyFiguresPanel(dbs, keyFiguresPage);
+    m_keyFigures->setObjectName(QStringLiteral("KeyFiguresPanel"));
+    keyFiguresPage->layout()->addWidget(m_keyFigures);
     m_zoom = new ResultZoom(m_finance);
 
     connect(m_zoom, &ResultZoom::printRequested, this, &ResultPagesHost::printGrid);
     connect(m_zoom, &ResultZoom::chartRequested, this, &ResultPagesHost::showFinanceChart);
     connect(m_population, &ResultPopulationPanel::printRequested, this, &ResultPagesHost::printGrid);
+    connect(m_keyFigures, &KeyFiguresPanel::printRequested, this, &ResultPagesHost::printKeyFigures);
+    connect(m_keyFigures, &KeyFiguresPanel::pdfRequested, this, &ResultPagesHost::saveKeyFiguresPdf);
 }
 
 void ResultPagesHost::openProjectData(int projectId) {
     m_finance->setProject(projectId);
     m_population->setProject(projectId);
+    m_keyFigures->setProject(projectId);
 }
 
 void ResultPagesHost::closeProjectData() {
     m_finance->closeProjectData();
     m_population->closeProjectData();
+    m_keyFigures->closeProjectData();
     m_zoom->unzoomResultGrid();
 }
 
 void ResultPagesHost::refresh() {
     m_finance->onFilterChanged();
     m_population->onAreaFilterChanged();
+    m_keyFigures->refresh();
 }
 
 void ResultPagesHost::updateFootersQuietly() {
@@ -118,6 +132,57 @@ void ResultPagesHost::printGrid(ResultGrid* grid) {
     job.pgName = recordText("PG_Name");
     job.beschreibung = recordText("Beschreibung");
     m_printDialog->printModel(job);
+}
+
+PrintJob ResultPagesHost::keyFiguresJob() {
+    PrintJob job;
+    job.model = m_keyFigures->printModel();
+    PrintColumn caption;
+    caption.modelColumn = 0;
+    caption.title = QStringLiteral("Kennzahl");
+    caption.width = 260;
+    PrintColumn value;
+    value.modelColumn = 1;
+    value.title = QStringLiteral("Wert");
+    value.width = 140;
+    value.alignment = Qt::AlignRight;
+    job.columns = {caption, value};
+    job.id = recordText("ID");
+    job.pg = recordText("PG");
+    job.pgName = recordText("PG_Name");
+    const KeyFigureOptions options = m_keyFigures->options();
+    job.beschreibung = QStringLiteral("%1 – Kennzahlen für %2, Zinssatz %3 %")
+                           .arg(recordText("Beschreibung"),
+                                options.costBearer.isEmpty() ? QStringLiteral("alle Kostenträger")
+                                                             : options.costBearer,
+                                NumberFormat::general(options.discountRate));
+    return job;
+}
+
+void ResultPagesHost::printKeyFigures() {
+    if (!m_printDialog)
+        m_printDialog = new PrintDialog(m_window);
+    m_printDialog->printModel(keyFiguresJob());
+}
+
+void ResultPagesHost::saveKeyFiguresPdf() {
+    const QString file = QFileDialog::getSaveFileName(
+        m_window, QStringLiteral("Kennzahlen als PDF speichern"),
+        QStringLiteral("Kennzahlen_Projekt_%1.pdf").arg(recordText("ID")), QStringLiteral("PDF-Dateien (*.pdf)"));
+    if (file.isEmpty())
+        return;
+    if (!m_printDialog)
+        m_printDialog = new PrintDialog(m_window);
+    m_printDialog->setJob(keyFiguresJob());
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    try {
+        m_printDialog->printTo(&printer);
+    } catch (const TavoError& e) {
+        QMessageBox::critical(m_window, QStringLiteral("TAVO - Tavorechner"), e.message());
+    }
 }
 
 void ResultPagesHost::showFinanceChart(ResultKind kind) {

@@ -3,15 +3,16 @@
 #include <QObject>
 
 #include "core/results/ResultQueries.h"
+#include "gui/print/PrintDialog.h"
 
 class Databases;
 class ProjectRecord;
 class QWidget;
 class ResultFinancePanel;
+class KeyFiguresPanel;
 class ResultGrid;
 class ResultPopulationPanel;
 class ResultZoom;
-class PrintDialog;
 
 // The result pages of a main window: puts the finance and population panels on their pages, opens
 // and closes their views with the project, and carries out what their buttons ask for: printing
@@ -20,23 +21,25 @@ class PrintDialog;
 class ResultPagesHost : public QObject {
     Q_OBJECT
 public:
-    // window: owner of the dialogs; financePage / populationPage: the pages' containers, each with
-    // an empty QVBoxLayout; record: the project row whose fields head printouts and the chart.
+    // window: owner of the dialogs; financePage / populationPage / keyFiguresPage: the pages'
+    // containers, each with an empty QVBoxLayout; record: the project row whose fields head printouts
+    // and the chart.
     ResultPagesHost(Databases& dbs, ProjectRecord& record, QWidget* window, QWidget* financePage,
-                    QWidget* populationPage);
+                    QWidget* populationPage, QWidget* keyFiguresPage);
 
     // Opens the result views of this project (openProjectData of both pages). Throws TavoError.
     void openProjectData(int projectId);
     // Closes every view and ends a zoom (the window closes).
     void closeProjectData();
-    // The refresh after a calculation run: the finance views, then the population views. Throws
-    // TavoError.
+    // The refresh after a calculation run: the finance views, the population views, then the key
+    // figures. Throws TavoError.
     void refresh();
     // Writes the finance footers again; errors are ignored (project-row change notification).
     void updateFootersQuietly();
 
     ResultFinancePanel* financePanel() const { return m_finance; }
     ResultPopulationPanel* populationPanel() const { return m_population; }
+    KeyFiguresPanel* keyFiguresPanel() const { return m_keyFigures; }
     ResultZoom* zoom() const { return m_zoom; }
     // The print dialog, nullptr before the first print request.
     PrintDialog* printDialog() const { return m_printDialog; }
@@ -46,7 +49,12 @@ public:
     // The finance chart of one of the three views, modal; created for this use and destroyed after.
     void showFinanceChart(ResultQueries::ResultKind kind);
 
+    // The key-figure table through the print dialog, and as a PDF file chosen by the user.
+    void printKeyFigures();
+    void saveKeyFiguresPdf();
+
 private:
+    PrintJob keyFiguresJob();
     QString recordText(const char* column) const;
 
     Databases& m_dbs;
@@ -54,6 +62,7 @@ private:
     QWidget* m_window;
     ResultFinancePanel* m_finance = nullptr;
     ResultPopulationPanel* m_population = nullptr;
+    KeyFiguresPanel* m_keyFigures = nullptr;
     ResultZoom* m_zoom = nullptr;
     PrintDialog* m_printDialog = nullptr; // owned by the window
 };

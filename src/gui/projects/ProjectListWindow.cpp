@@ -1,5 +1,6 @@
 #include "gui/projects/ProjectListWindow.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include <QCloseEvent>
@@ -23,20 +24,14 @@
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/common/Artwork.h"
 #include "gui/projects/MunicipalityDialog.h"
+#include "gui/projects/VariantComparisonWindow.h"
 #include "core/projects/ProjectRecords.h"
+#include "report/Disclaimer.h"
 
 namespace {
 
 const char* const kCaption = "TAVO - Tavorechner: Datensatz wählen";
 const char* const kMessageTitle = "TAVO - Tavorechner";
-
-const char* const kDisclaimer[] = {
-    "Die Berechnungsergebnisse dienen als grober Anhaltspunkt für die Bewertung",
-    "der Kosten und Einnahmen aus Siedlungserweiterungen.",
-    "",
-    "Das Land Talland und die beteiligten Firmen übernehmen keine Haftung für",
-    "die Richtigkeit der Berechnungen!",
-};
 
 // The columns of the project list with their widths in pixels, titled with their names.
 struct ListColumn {
@@ -133,9 +128,7 @@ QWidget* ProjectListWindow::buildTopPanel() {
     bold.setFamilies({QStringLiteral("Tahoma"), bold.family()});
     bold.setBold(true);
     memo->setFont(bold);
-    QStringList lines;
-    for (const char* line : kDisclaimer)
-        lines << QString::fromUtf8(line);
+    const QStringList lines = disclaimerLines();
     memo->setPlainText(lines.join(QLatin1Char('\n')));
     memo->setReadOnly(true);
     memo->setFrameShape(QFrame::NoFrame);
@@ -173,7 +166,7 @@ QWidget* ProjectListWindow::buildGrid() {
     m_projectList->setModel(m_projects);
     m_projectList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_projectList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_projectList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_projectList->setSelectionMode(QAbstractItemView::ExtendedSelection); // several for a comparison
     m_projectList->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_projectList->horizontalHeader()->setHighlightSections(false);
     m_projectList->verticalHeader()->setDefaultSectionSize(m_projectList->fontMetrics().height() + 6);
@@ -223,10 +216,14 @@ QWidget* ProjectListWindow::buildButtonRow() {
     m_okButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                              QStringLiteral("Datensatz bearbeiten"), row);
     m_okButton->setObjectName(QStringLiteral("btOK"));
+    m_compareButton = new QPushButton(QStringLiteral("Varianten vergleichen"), row);
+    m_compareButton->setObjectName(QStringLiteral("btVergleichen"));
+    m_compareButton->setToolTip(QStringLiteral("2 bis 6 markierte Projekte nebeneinander"));
     m_closeButton = new QPushButton(QStringLiteral("&Beenden"), row);
     m_closeButton->setObjectName(QStringLiteral("btSchliessen"));
     layout->addWidget(m_duplicateButton);
     layout->addWidget(m_newButton);
+    layout->addWidget(m_compareButton);
     layout->addStretch(1);
     layout->addWidget(m_okButton);
     layout->addWidget(m_closeButton);
@@ -235,6 +232,7 @@ QWidget* ProjectListWindow::buildButtonRow() {
     connect(m_newButton, &QPushButton::clicked, this, &ProjectListWindow::onNewClicked);
     connect(m_okButton, &QPushButton::clicked, this, &ProjectListWindow::onOkClicked);
     connect(m_closeButton, &QPushButton::clicked, this, &ProjectListWindow::onCloseClicked);
+    connect(m_compareButton, &QPushButton::clicked, this, &ProjectListWindow::onCompareClicked);
     return row;
 }
 
@@ -287,6 +285,38 @@ int ProjectListWindow::currentProjectId() const {
     if (!current.isValid())
         return 0;
     return m_projects->data(m_projects->index(current.row(), 0)).toInt();
+}
+
+QList<int> ProjectListWindow::selectedProjectIds() const {
+    QList<int> ids;
+    if (!m_projectList->selectionModel())
+        return ids;
+    QModelIndexList rows = m_projectList->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    for (const QModelIndex& index : rows)
+        ids << m_projects->data(m_projects->index(index.row(), 0)).toInt();
+    return ids;
+}
+
+void ProjectListWindow::onCompareClicked() {
+    const QList<int> ids = selectedProjectIds();
+    if (ids.size() < 2 || ids.size() > 6) {
+        QMessageBox::information(this, QString::fromUtf8(kMessageTitle),
+                                 QStringLiteral("Bitte 2 bis 6 Projekte markieren (Strg- oder Umschalt-Klick)."));
+        return;
+    }
+    // Unsaved edits of open projects count in the comparison.
+    for (MainWindow* window : m_mainWindows)
+        if (window->isVisible() && ids.contains(window->projectId())) {
+            try {
+                window->postProjectRow();
+            } catch (const TavoError& e) {
+                showError(e.message());
+                return;
+            }
+        }
+    VariantComparisonWindow comparison(*m_databases, ids, this);
+    comparison.exec();
 }
 
 bool ProjectListWindow::selectProject(int id) {

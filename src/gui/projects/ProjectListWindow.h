@@ -49,6 +49,9 @@ public:
     QPushButton* newButton() const { return m_newButton; }
     QPushButton* duplicateButton() const { return m_duplicateButton; }
     QPushButton* closeButton() const { return m_closeButton; }
+    QPushButton* compareButton() const { return m_compareButton; }
+    // The IDs of the marked projects, in list order.
+    QList<int> selectedProjectIds() const;
     QToolButton* navigatorButton(Navigator which) const;
 
 protected:
@@ -72,6 +75,7 @@ private:
     void onNewClicked();
     void onDuplicateClicked();
     void onCloseClicked();
+    void onCompareClicked();
     void deleteCurrentProject();
     void releaseMainWindows();
     void closeWindowsOf(int id);
@@ -87,4 +91,5 @@ private:
     QPushButton* m_newButton = nullptr;
     QPushButton* m_okButton = nullptr;
     QPushButton* m_closeButton = nullptr;
+    QPushButton* m_compareButton = nullptr;
 };

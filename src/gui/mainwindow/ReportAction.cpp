@@ -1,0 +1,89 @@
+#include "gui/mainwindow/ReportAction.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+
+#include "core/data/TavoError.h"
+#include "core/projects/ProjectRecord.h"
+#include "gui/mainwindow/MainWindow.h"
+#include "report/CouncilReport.h"
+#include "report/ReportData.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("TAVO - Tavorechner");
+
+} // namespace
+
+ReportAction::ReportAction(MainWindow& window) : QObject(&window), m_window(window) {
+    setObjectName(QStringLiteral("reportAction"));
+    m_menu = new QMenu(&window);
+    m_menu->setObjectName(QStringLiteral("mnBericht"));
+    m_menu->addAction(QStringLiteral("Vorschau und Drucken..."), this, &ReportAction::showPreview);
+    m_menu->addAction(QStringLiteral("Als PDF speichern..."), this, &ReportAction::savePdf);
+    if (QPushButton* button = m_window.button(QStringLiteral("btBericht")))
+        button->setMenu(m_menu);
+}
+
+bool ReportAction::saveInputs() {
+    try {
+        m_window.postProjectRow();
+    } catch (const TavoError& e) {
+        QMessageBox::critical(&m_window, kTitle, e.message());
+        return false;
+    }
+    return true;
+}
+
+void ReportAction::showPreview() {
+    if (!m_window.record().isActive() || !saveInputs())
+        return;
+    std::unique_ptr<CouncilReport> report;
+    try {
+        report = std::make_unique<CouncilReport>(ReportData::load(m_window.databases(), m_window.record().id()));
+    } catch (const TavoError& e) {
+        QMessageBox::critical(&m_window, kTitle, e.message());
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(report->title());
+    printer.setCreator(QStringLiteral("TAVO - Tavorechner %1").arg(QStringLiteral(TAVO_VERSION)));
+    QPrintPreviewDialog preview(&printer, &m_window);
+    preview.setObjectName(QStringLiteral("frmBerichtVorschau"));
+    preview.setWindowTitle(QStringLiteral("Bericht – Vorschau"));
+    preview.resize(900, 760);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this, &report](QPrinter* target) {
+        try {
+            report->render(*target);
+        } catch (const TavoError& e) {
+            QMessageBox::critical(&m_window, kTitle, e.message());
+        }
+    });
+    preview.exec();
+}
+
+void ReportAction::savePdf() {
+    if (!m_window.record().isActive() || !saveInputs())
+        return;
+    const int id = m_window.record().id();
+    try {
+        CouncilReport report(ReportData::load(m_window.databases(), id));
+        const QString file =
+            QFileDialog::getSaveFileName(&m_window, QStringLiteral("Bericht als PDF speichern"),
+                                         QStringLiteral("Bericht_Projekt_%1.pdf").arg(id),
+                                         QStringLiteral("PDF-Dateien (*.pdf)"));
+        if (file.isEmpty())
+            return;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        report.writePdf(file);
+        QApplication::restoreOverrideCursor();
+    } catch (const TavoError& e) {
+        QApplication::restoreOverrideCursor();
+        QMessageBox::critical(&m_window, kTitle, e.message());
+    }
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+
+class MainWindow;
+class QMenu;
+
+// The button "Bericht..." of the main window: the council report of the project, shown in a print
+// preview (from which it is printed) or saved as a PDF file. Pending inputs are saved first; a
+// project without results asks for "Berechnen" instead.
+class ReportAction : public QObject {
+    Q_OBJECT
+public:
+    // Gives the window's button btBericht its menu.
+    explicit ReportAction(MainWindow& window);
+
+    // The two entries of the menu.
+    void showPreview();
+    void savePdf();
+
+private:
+    // Saves the inputs; false (after a message) when that fails.
+    bool saveInputs();
+
+    MainWindow& m_window;
+    QMenu* m_menu = nullptr;
+};

@@ -1,0 +1,389 @@
+#include "gui/projects/VariantComparisonWindow.h"
+
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPageSize>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSplitter>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStandardItemModel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "core/data/Databases.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
+#include "core/data/TavoError.h"
+#include "core/engine/CalculationRun.h"
+#include "core/results/KeyFigureText.h"
+#include "core/projects/InputTables.h"
+#include "gui/print/PrintDialog.h"
+#include "gui/results/KeyFigureCharts.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("TAVO - Tavorechner");
+
+QString caption(const char* text) {
+    QString c = QString::fromUtf8(text).trimmed();
+    if (c.endsWith(QLatin1Char(':')))
+        c.chop(1);
+    return c;
+}
+
+QString inputText(const QVariant& value, const InputTables::Cell& cell) {
+    if (value.isNull() || value.toString().isEmpty())
+        return QStringLiteral("–");
+    if (cell.flags & InputTables::Text)
+        return value.toString();
+    const double number = NumberFormat::toDouble(value);
+    return cell.decimals >= 0 ? NumberFormat::fixed(number, cell.decimals) : NumberFormat::general(number);
+}
+
+// The building mix of a project in one line: "EFHg II 60 %; GWB III 40 %".
+QString buildingMix(const QSqlDatabase& user, int id) {
+    QStringList parts;
+    QSqlQuery q = Sql::exec(user, QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
+                            {id});
+    while (q.next())
+        parts << QStringLiteral("%1 %2 %3 %").arg(q.value(0).toString(), q.value(1).toString(),
+                                                  NumberFormat::general(NumberFormat::toDouble(q.value(2))));
+    return parts.isEmpty() ? QStringLiteral("–") : parts.join(QStringLiteral("; "));
+}
+
+QString settlement(const QSqlDatabase& user, int id) {
+    QStringList parts;
+    QSqlQuery q = Sql::exec(user, QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? "
+                                                 "ORDER BY Jahr"),
+                            {id});
+    while (q.next()) {
+        QStringList cells;
+        for (int c = 1; c <= 5; ++c)
+            cells << NumberFormat::general(NumberFormat::toDouble(q.value(c)));
+        parts << cells.join(QLatin1Char('/'));
+    }
+    return parts.join(QStringLiteral(" "));
+}
+
+QString specialExpenditures(const QSqlDatabase& user, int id) {
+    const double sum =
+        Sql::scalar(user, QStringLiteral("SELECT Total(Ausgabe) FROM Sonderausgaben WHERE TAVO = ?"), {id}).toDouble();
+    return NumberFormat::money(sum);
+}
+
+} // namespace
+
+VariantComparisonWindow::VariantComparisonWindow(Databases& dbs, const QList<int>& projectIds, QWidget* parent)
+    : QDialog(parent), m_dbs(dbs), m_ids(projectIds) {
+    setObjectName(QStringLiteral("frmVariantenvergleich"));
+    setWindowTitle(QStringLiteral("TAVO - Tavorechner: Varianten vergleichen"));
+    buildLayout();
+    resize(1000, 700);
+    try {
+        reload();
+    } catch (const TavoError& e) {
+        QMessageBox::critical(this, kTitle, e.message());
+    }
+}
+
+QColor VariantComparisonWindow::bestColour() {
+    return QColor(198, 239, 206);
+}
+
+QColor VariantComparisonWindow::outdatedColour() {
+    return QColor(255, 214, 153);
+}
+
+void VariantComparisonWindow::buildLayout() {
+    m_table = new QTableWidget;
+    m_table->setObjectName(QStringLiteral("GridVergleich"));
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_chart = new QChartView;
+    m_chart->setObjectName(QStringLiteral("ChartVergleich"));
+    m_chart->setRenderHint(QPainter::Antialiasing);
+    m_chart->setMinimumHeight(200);
+    auto* split = new QSplitter(Qt::Vertical);
+    split->addWidget(m_table);
+    split->addWidget(m_chart);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    split->setSizes({420, 260});
+
+    const auto button = [this](const QString& name, const QString& text) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        return b;
+    };
+    m_calculate = button(QStringLiteral("btVergleichBerechnen"), QStringLiteral("Berechnen"));
+    m_calculate->setToolTip(QStringLiteral("berechnet die Projekte ohne aktuelle Ergebnisse"));
+    QPushButton* copy = button(QStringLiteral("btVergleichKopieren"), QStringLiteral("Kopieren"));
+    QPushButton* print = button(QStringLiteral("btVergleichDrucken"), QStringLiteral("Drucken..."));
+    QPushButton* pdf = button(QStringLiteral("btVergleichPdf"), QStringLiteral("PDF..."));
+    QPushButton* close = button(QStringLiteral("btVergleichSchliessen"), QStringLiteral("S&chließen"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_calculate);
+    buttons->addStretch(1);
+    buttons->addWidget(copy);
+    buttons->addWidget(print);
+    buttons->addWidget(pdf);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(split, 1);
+    layout->addLayout(buttons);
+
+    connect(m_calculate, &QPushButton::clicked, this, &VariantComparisonWindow::calculateOutdated);
+    connect(copy, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(clipboardText()); });
+    connect(print, &QPushButton::clicked, this, &VariantComparisonWindow::print);
+    connect(pdf, &QPushButton::clicked, this, &VariantComparisonWindow::savePdf);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void VariantComparisonWindow::addRow(const QString& text, const QStringList& cells, bool heading) {
+    const int row = m_table->rowCount();
+    m_table->insertRow(row);
+    auto* first = new QTableWidgetItem(text);
+    if (heading) {
+        QFont bold = first->font();
+        bold.setBold(true);
+        first->setFont(bold);
+        first->setBackground(QColor(221, 230, 239));
+    }
+    m_table->setItem(row, 0, first);
+    for (int c = 0; c < m_ids.size(); ++c) {
+        auto* item = new QTableWidgetItem(cells.value(c));
+        if (heading)
+            item->setBackground(QColor(221, 230, 239));
+        m_table->setItem(row, c + 1, item);
+    }
+}
+
+void VariantComparisonWindow::reload() {
+    const QSqlDatabase user = m_dbs.user();
+    m_states.clear();
+    m_figures.clear();
+    for (int id : m_ids) {
+        m_states << CalculationState::of(user, id);
+        m_figures << computeKeyFigures(user, id, KeyFigureOptions());
+    }
+    m_table->clear();
+    m_table->setRowCount(0);
+    m_table->setColumnCount(m_ids.size() + 1);
+    QStringList header{QString()};
+    for (int id : m_ids)
+        header << QStringLiteral("Projekt %1").arg(id);
+    m_table->setHorizontalHeaderLabels(header);
+
+    QStringList projekt, gemeinde, beschreibung, stand;
+    for (int i = 0; i < m_ids.size(); ++i) {
+        const KeyFigures& f = m_figures[i];
+        projekt << f.projekt;
+        const QString name =
+            Sql::scalar(user, QStringLiteral("SELECT PG_Name FROM TAVO WHERE ID = ?"), {m_ids[i]}).toString();
+        gemeinde << QStringLiteral("%1 %2").arg(f.pg).arg(name).trimmed();
+        beschreibung << f.beschreibung;
+        stand << CalculationState::text(m_states[i]);
+    }
+    addRow(QStringLiteral("Projekt"), projekt);
+    addRow(QStringLiteral("Gemeinde"), gemeinde);
+    addRow(QStringLiteral("Beschreibung"), beschreibung);
+    addRow(QStringLiteral("Stand"), stand);
+    bool outdated = false;
+    for (int i = 0; i < m_states.size(); ++i)
+        if (m_states[i] != CalculationState::State::Current) {
+            m_table->item(m_table->rowCount() - 1, i + 1)->setBackground(outdatedColour());
+            outdated = true;
+        }
+    m_calculate->setEnabled(outdated);
+    addInputRows();
+    addFigureRows();
+    m_table->resizeColumnsToContents();
+
+    QList<KeyFigures> charted;
+    QStringList names;
+    for (const KeyFigures& f : m_figures)
+        if (f.hasResults) {
+            charted << f;
+            names << QStringLiteral("%1 (%2)").arg(f.projekt.isEmpty() ? QStringLiteral("Projekt") : f.projekt)
+                         .arg(f.beschreibung.isEmpty() ? QString::number(f.projectId) : f.beschreibung);
+        }
+    QChart* old = m_chart->chart();
+    m_chart->setChart(KeyFigureCharts::cumulativeChart(charted, names));
+    delete old;
+}
+
+void VariantComparisonWindow::addInputRows() {
+    const QSqlDatabase user = m_dbs.user();
+    QList<QSqlRecord> records;
+    for (int id : m_ids) {
+        QSqlQuery q = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {id});
+        records << (q.next() ? q.record() : QSqlRecord());
+    }
+    addRow(QStringLiteral("Eingaben, in denen sich die Varianten unterscheiden"), {}, true);
+    QStringList listed;
+    for (const InputTables::Page& page : InputTables::inputPages())
+        for (const InputTables::Group& group : page.groups)
+            for (const InputTables::Row& row : group.rows)
+                for (const auto& [cell, heading] :
+                     {std::pair{row.first, group.headingFirst}, std::pair{row.second, group.headingSecond}}) {
+                    if (!cell.column || listed.contains(QString::fromUtf8(cell.column)))
+                        continue;
+                    const QString column = QString::fromUtf8(cell.column);
+                    listed << column;
+                    QStringList values;
+                    for (const QSqlRecord& r : records)
+                        values << inputText(r.value(column), cell);
+                    if (values.count(values.first()) == values.size())
+                        continue;
+                    QString text = caption(row.caption);
+                    // The column headings name the two inputs of a row that has two.
+                    if (heading && row.second.column)
+                        text += QStringLiteral(", ") + caption(heading);
+                    addRow(QStringLiteral("%1: %2").arg(QString::fromUtf8(page.title), text), values);
+                }
+    const QList<std::pair<QString, QString (*)(const QSqlDatabase&, int)>> details = {
+        {QStringLiteral("Bebauung"), buildingMix},
+        {QStringLiteral("Besiedelung (% je Jahr EFHg/EFHk/RHg/RHk/GWB)"), settlement},
+        {QStringLiteral("Sonderausgaben (Summe)"), specialExpenditures}};
+    for (const auto& [text, read] : details) {
+        QStringList values;
+        for (int id : m_ids)
+            values << read(user, id);
+        if (values.count(values.first()) != values.size())
+            addRow(text, values);
+    }
+}
+
+void VariantComparisonWindow::addFigureRows() {
+    using Section = KeyFigureLine::Section;
+    addRow(QStringLiteral("Kennzahlen (Gemeinde, Zinssatz 3 %)"), {}, true);
+    QList<KeyFigureLine> lines = KeyFigureText::sections(keyFigureTable(m_figures), {Section::Figures, Section::ByType});
+    for (KeyFigureLine& line : lines) {
+        // A project without results has no figures to compare.
+        for (int i = 0; i < m_figures.size(); ++i)
+            if (!m_figures[i].hasResults)
+                line.values[i] = QVariant();
+        QStringList cells;
+        for (const QVariant& v : line.values)
+            cells << (m_figures.value(cells.size()).hasResults ? KeyFigureText::cell(line, v) : QStringLiteral("–"));
+        addRow(line.caption, cells);
+        const int row = m_table->rowCount() - 1;
+        for (int c = 1; c <= m_ids.size(); ++c)
+            m_table->item(row, c)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        for (int best : KeyFigureText::best(line)) {
+            QTableWidgetItem* item = m_table->item(row, best + 1);
+            item->setBackground(bestColour());
+            QFont bold = item->font();
+            bold.setBold(true);
+            item->setFont(bold);
+        }
+    }
+}
+
+void VariantComparisonWindow::calculateOutdated() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    for (int i = 0; i < m_ids.size(); ++i) {
+        if (m_states.value(i) == CalculationState::State::Current)
+            continue;
+        try {
+            runCalculation(m_dbs, m_ids[i]);
+        } catch (const TavoError& e) {
+            error = e.message();
+            break;
+        }
+    }
+    try {
+        reload();
+    } catch (const TavoError& e) {
+        if (error.isEmpty())
+            error = e.message();
+    }
+    QApplication::restoreOverrideCursor();
+    if (!error.isEmpty())
+        QMessageBox::critical(this, kTitle, error);
+}
+
+QString VariantComparisonWindow::clipboardText() const {
+    QString text;
+    for (int r = -1; r < m_table->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < m_table->columnCount(); ++c) {
+            const QTableWidgetItem* item = r < 0 ? m_table->horizontalHeaderItem(c) : m_table->item(r, c);
+            cells << (item ? item->text() : QString());
+        }
+        text += cells.join(QLatin1Char('\t')) + QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+QStandardItemModel* VariantComparisonWindow::printModel() {
+    if (!m_printModel)
+        m_printModel = new QStandardItemModel(this);
+    m_printModel->clear();
+    m_printModel->setColumnCount(m_table->columnCount());
+    for (int r = 0; r < m_table->rowCount(); ++r) {
+        QList<QStandardItem*> row;
+        for (int c = 0; c < m_table->columnCount(); ++c) {
+            QString text = m_table->item(r, c) ? m_table->item(r, c)->text() : QString();
+            // On paper the best value is marked by a star.
+            if (c > 0 && m_table->item(r, c) && m_table->item(r, c)->background().color() == bestColour())
+                text = QStringLiteral("* ") + text;
+            row << new QStandardItem(text);
+        }
+        m_printModel->appendRow(row);
+    }
+    return m_printModel;
+}
+
+PrintJob VariantComparisonWindow::printJob() {
+    PrintJob job;
+    job.model = printModel();
+    for (int c = 0; c < m_table->columnCount(); ++c) {
+        PrintColumn column;
+        column.modelColumn = c;
+        column.title = c == 0 ? QStringLiteral("Varianten vergleichen") : m_table->horizontalHeaderItem(c)->text();
+        column.width = c == 0 ? 240 : 120;
+        column.alignment = c == 0 ? Qt::AlignLeft : Qt::AlignRight;
+        job.columns << column;
+    }
+    job.beschreibung = QStringLiteral("Varianten vergleichen (* = bester Wert der Zeile)");
+    return job;
+}
+
+void VariantComparisonWindow::print() {
+    if (!m_printDialog)
+        m_printDialog = new PrintDialog(this);
+    m_printDialog->printModel(printJob());
+}
+
+void VariantComparisonWindow::savePdf() {
+    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Vergleich als PDF speichern"),
+                                                      QStringLiteral("Variantenvergleich.pdf"),
+                                                      QStringLiteral("PDF-Dateien (*.pdf)"));
+    if (file.isEmpty())
+        return;
+    if (!m_printDialog)
+        m_printDialog = new PrintDialog(this);
+    m_printDialog->setJob(printJob());
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    try {
+        m_printDialog->printTo(&printer);
+    } catch (const TavoError& e) {
+        QMessageBox::critical(this, kTitle, e.message());
+    }
+}

@@ -1,0 +1,168 @@
+#include "report/CouncilReport.h"
+
+#include <cmath>
+
+#include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QUrl>
+
+#include "core/data/NumberFormat.h"
+#include "core/data/TavoError.h"
+#include "report/Disclaimer.h"
+#include "report/ReportCharts.h"
+#include "report/ReportHtml.h"
+
+namespace {
+
+// The report is laid out in the text document's own units (pixels at the screen's logical
+// resolution, as fonts in points are measured there) and scaled onto the device when painted.
+double layoutDpi() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return std::round(screen->logicalDotsPerInchY());
+    return 100;
+}
+
+struct PageGeometry {
+    double width;
+    double height;
+    double margin;
+    double bottomMargin;
+};
+
+PageGeometry a4Geometry() {
+    const double dpi = layoutDpi();
+    const double mm = dpi / 25.4;
+    return {210 * mm, 297 * mm, 20 * mm, 22 * mm};
+}
+
+} // namespace
+
+CouncilReport::CouncilReport(ReportData data, const QDate& date) : m_data(std::move(data)), m_date(date) {}
+
+CouncilReport::~CouncilReport() = default;
+
+QString CouncilReport::title() const {
+    const QString name = m_data.projekt.isEmpty() ? QStringLiteral("Projekt %1").arg(m_data.projectId)
+                                                  : m_data.projekt;
+    return QStringLiteral("Bericht: %1").arg(name);
+}
+
+std::unique_ptr<QTextDocument> CouncilReport::buildDocument(const QList<Entry>& contents) const {
+    auto document = std::make_unique<QTextDocument>();
+    QFont font(QStringLiteral("DejaVu Sans"), 9);
+    font.setStyleHint(QFont::SansSerif);
+    document->setDefaultFont(font);
+    const PageGeometry g = a4Geometry();
+    document->setPageSize(QSizeF(g.width, g.height));
+    ReportHtml::Contents list;
+    for (const Entry& e : contents)
+        list << ReportHtml::ContentsLine{e.heading, e.page};
+    const double textWidth = g.width - 2 * g.margin;
+    document->setHtml(ReportHtml::document(m_data, m_date, list, textWidth));
+    // The margins of the root frame are those of every page (setHtml resets them).
+    QTextFrameFormat root = document->rootFrame()->frameFormat();
+    root.setMargin(0);
+    root.setPadding(0);
+    root.setLeftMargin(g.margin);
+    root.setRightMargin(g.margin);
+    root.setTopMargin(g.margin);
+    root.setBottomMargin(g.bottomMargin);
+    document->rootFrame()->setFrameFormat(root);
+    const QSize chartSize(1600, 640);
+    document->addResource(QTextDocument::ImageResource, QUrl(ReportHtml::cumulativeChartUrl()),
+                          ReportCharts::cumulativeBalance({m_data.municipality}, {title()}, chartSize));
+    document->addResource(QTextDocument::ImageResource, QUrl(ReportHtml::typeChartUrl()),
+                          ReportCharts::balanceByType(m_data.municipality, QSize(1600, 560)));
+    document->documentLayout(); // lays the text out now, with the pictures in place
+    return document;
+}
+
+QList<CouncilReport::Entry> CouncilReport::findHeadings(QTextDocument& document) const {
+    QList<Entry> entries;
+    const double pageHeight = document.pageSize().height();
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const int level = block.blockFormat().headingLevel();
+        if (level < 1 || level > 2)
+            continue;
+        const double top = layout->blockBoundingRect(block).top();
+        Entry e;
+        e.heading = (level == 2 ? QStringLiteral("    ") : QString()) + block.text().trimmed();
+        e.page = static_cast<int>(std::floor(top / pageHeight)) + 1;
+        entries << e;
+    }
+    return entries;
+}
+
+int CouncilReport::render(QPagedPaintDevice& device) {
+    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    // The contents list needs the page numbers of the headings, which it shifts itself; a second
+    // layout with the numbers of the first settles them (the list keeps its length).
+    std::unique_ptr<QTextDocument> document = buildDocument({});
+    m_contents = findHeadings(*document);
+    for (int pass = 0; pass < 2; ++pass) {
+        document = buildDocument(m_contents);
+        const QList<Entry> found = findHeadings(*document);
+        bool same = found.size() == m_contents.size();
+        for (int i = 0; same && i < found.size(); ++i)
+            same = found[i].page == m_contents[i].page;
+        m_contents = found;
+        if (same)
+            break;
+    }
+
+    const PageGeometry g = a4Geometry();
+    const int pages = document->pageCount();
+    const double scale = device.width() / g.width;
+    QPainter painter;
+    if (!painter.begin(&device))
+        throw TavoError(QStringLiteral("Der Bericht kann nicht ausgegeben werden."));
+    QFont footerFont(QStringLiteral("DejaVu Sans"));
+    footerFont.setStyleHint(QFont::SansSerif);
+    footerFont.setPixelSize(qRound(7.5 * layoutDpi() / 72));
+    const QString footerTitle = QStringLiteral("TAVO – %1").arg(title());
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            device.newPage();
+        painter.save();
+        painter.scale(scale, scale);
+        painter.save();
+        const QRectF pageRect(0, page * g.height, g.width, g.height);
+        painter.translate(0, -page * g.height);
+        painter.setClipRect(pageRect);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = pageRect;
+        document->documentLayout()->draw(&painter, context);
+        painter.restore();
+        // The foot of the page: a rule, the title on the left, the page on the right.
+        const double y = g.height - g.bottomMargin * 0.62;
+        painter.setPen(QPen(QColor(120, 120, 120), 0.6));
+        painter.drawLine(QPointF(g.margin, y), QPointF(g.width - g.margin, y));
+        painter.setFont(footerFont);
+        painter.setPen(QColor(60, 60, 60));
+        const QRectF foot(g.margin, y + 2, g.width - 2 * g.margin, g.bottomMargin * 0.4);
+        painter.drawText(foot, Qt::AlignLeft | Qt::AlignTop, footerTitle);
+        painter.drawText(foot, Qt::AlignRight | Qt::AlignTop,
+                         QStringLiteral("Seite %1 von %2").arg(page + 1).arg(pages));
+        painter.restore();
+    }
+    painter.end();
+    return pages;
+}
+
+int CouncilReport::writePdf(const QString& fileName) {
+    QPdfWriter writer(fileName);
+    writer.setTitle(title());
+    writer.setCreator(QStringLiteral("TAVO - Tavorechner %1").arg(QStringLiteral(TAVO_VERSION)));
+    writer.setResolution(600);
+    const int pages = render(writer);
+    return pages;
+}

@@ -1,0 +1,295 @@
+#include "report/ReportData.h"
+
+#include <cmath>
+#include <set>
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "core/data/Databases.h"
+#include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
+#include "core/data/TavoError.h"
+#include "core/results/ResultQueries.h"
+#include "core/projects/InputTables.h"
+
+namespace {
+
+QString money0(double value) {
+    return NumberFormat::fixed(value, 0);
+}
+
+// A caption as "Fläche Straße (m2):" splits into "Fläche Straße" and the unit "m2".
+std::pair<QString, QString> splitCaption(const char* text) {
+    QString caption = QString::fromUtf8(text).trimmed();
+    if (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    static const QRegularExpression unit(QStringLiteral("\\s*\\(([^()]*)\\)\\s*$"));
+    const QRegularExpressionMatch m = unit.match(caption);
+    if (!m.hasMatch())
+        return {caption.trimmed(), QString()};
+    return {caption.left(m.capturedStart()).trimmed(), m.captured(1)};
+}
+
+// The defaults of the value lists of the project table: column -> default Wert (locale-neutral text).
+QHash<QString, QString> valueListDefaults(const QSqlDatabase& master) {
+    QHash<QString, QString> defaults;
+    QSqlQuery q = Sql::exec(master,
+                      QStringLiteral("SELECT Feld, Wert FROM FeldWerte WHERE Tabelle = 'TAVO' AND \"Default\" <> 0"),
+                      {});
+    while (q.next())
+        defaults.insert(q.value(0).toString(), q.value(1).toString());
+    return defaults;
+}
+
+QString formatValue(const QVariant& value, const InputTables::Cell& cell) {
+    if (value.isNull() || value.toString().isEmpty())
+        return QStringLiteral("–");
+    if (cell.flags & InputTables::Text)
+        return value.toString();
+    const double number = NumberFormat::toDouble(value);
+    return cell.decimals >= 0 ? NumberFormat::fixed(number, cell.decimals) : NumberFormat::general(number);
+}
+
+class InputReader {
+public:
+    InputReader(const QSqlRecord& project, const QSqlDatabase& master)
+        : m_project(project), m_defaults(valueListDefaults(master)) {}
+
+    QList<ReportData::InputPage> pages() {
+        QList<ReportData::InputPage> result;
+        for (const InputTables::Page& page : InputTables::inputPages()) {
+            ReportData::InputPage out;
+            out.title = QString::fromUtf8(page.title);
+            for (const InputTables::Group& group : page.groups) {
+                ReportData::InputGroup g;
+                if (group.title)
+                    g.title = splitCaption(group.title).first;
+                for (const InputTables::Row& row : group.rows) {
+                    addCell(g, row, row.first, group.headingFirst, false);
+                    addCell(g, row, row.second, group.headingSecond, true);
+                }
+                if (!g.inputs.isEmpty())
+                    out.groups << g;
+            }
+            result << out;
+        }
+        return result;
+    }
+
+private:
+    void addCell(ReportData::InputGroup& group, const InputTables::Row& row, const InputTables::Cell& cell,
+                 const char* heading, bool second) {
+        if (!cell.column)
+            return;
+        const QString column = QString::fromUtf8(cell.column);
+        // A field shown on several pages is listed where it is entered.
+        if (m_listed.count(column) || (cell.flags & InputTables::ReadOnly && !second))
+            return;
+        m_listed.insert(column);
+        auto [caption, unit] = splitCaption(row.caption);
+        if (heading && row.second.column) { // the column headings name the two inputs of a row
+            const auto [what, headingUnit] = splitCaption(heading);
+            caption = QStringLiteral("%1: %2").arg(caption, what);
+            if (!headingUnit.isEmpty())
+                unit = unit.isEmpty() || headingUnit == QLatin1String("%")
+                           ? headingUnit
+                           : QStringLiteral("%1 je %2").arg(headingUnit, unit);
+        } else if (second) {
+            caption += QStringLiteral(" (ergibt)");
+            unit = column.startsWith(QLatin1String("bgFl")) ? QStringLiteral("m2") : QStringLiteral("€");
+        }
+        ReportData::Input input;
+        input.caption = caption;
+        input.unit = unit;
+        const QVariant value = m_project.value(column);
+        input.value = formatValue(value, cell);
+        if (m_defaults.contains(column)) {
+            bool ok = false;
+            const double standard = NumberFormat::storedNumber(m_defaults.value(column), &ok);
+            input.standard = ok ? formatValue(standard, cell) : m_defaults.value(column);
+            input.differs = !ok || value.isNull() || std::abs(NumberFormat::toDouble(value) - standard) > 1e-9;
+            if (input.differs)
+                m_changed.insert(column);
+            else
+                m_used.insert(column);
+        }
+        m_captions.insert(column, caption);
+        group.inputs << input;
+    }
+
+public:
+    // The fields whose value is their list's default, with their captions.
+    std::set<QString> m_used;
+    std::set<QString> m_changed;
+    QHash<QString, QString> m_captions;
+
+private:
+    QSqlRecord m_project;
+    QHash<QString, QString> m_defaults;
+    std::set<QString> m_listed;
+};
+
+ReportData::Table simpleTable(const QSqlDatabase& db, const QString& sql, int projectId, const QStringList& header,
+                              const QList<int>& decimals) {
+    ReportData::Table table;
+    table.header = header;
+    QSqlQuery q = Sql::exec(db, sql, {projectId});
+    while (q.next()) {
+        QStringList row;
+        for (int c = 0; c < header.size(); ++c) {
+            const QVariant v = q.value(c);
+            if (decimals.value(c, -1) < 0 || v.isNull())
+                row << v.toString();
+            else
+                row << NumberFormat::fixed(NumberFormat::toDouble(v), decimals[c]);
+        }
+        table.rows << row;
+    }
+    return table;
+}
+
+ReportData::Table balanceTable(const QSqlDatabase& user, const KeyFigures& figures) {
+    ReportData::Table table;
+    table.header << QStringLiteral("Jahr");
+    QStringList types;
+    for (const TypeTotals& t : figures.jeTyp) {
+        types << t.typ;
+        table.header << (t.typ.isEmpty() ? QStringLiteral("ohne Typ") : t.typ);
+    }
+    table.header << QStringLiteral("Summe");
+    QHash<QString, double> cells;
+    QSqlQuery q = Sql::exec(user,
+                      QStringLiteral("SELECT Jahr, COALESCE(Typ, ''), Total(Einnahme) - Total(Ausgabe) FROM Auswertung "
+                                     "WHERE TAVO = ? AND Kostenträger = ? AND Jahr BETWEEN 1 AND 20 GROUP BY 1, 2"),
+                      {figures.projectId, figures.costBearer});
+    while (q.next())
+        cells.insert(QStringLiteral("%1|%2").arg(q.value(0).toInt()).arg(q.value(1).toString()),
+                     q.value(2).toDouble());
+    for (int j = 1; j <= KeyFigures::Years; ++j) {
+        QStringList row{QString::number(j)};
+        for (const QString& typ : types)
+            row << money0(cells.value(QStringLiteral("%1|%2").arg(j).arg(typ)));
+        row << money0(figures.saldoJeJahr[j]);
+        table.rows << row;
+    }
+    QStringList total{QStringLiteral("1–20")};
+    for (const TypeTotals& t : figures.jeTyp)
+        total << money0(t.saldo);
+    total << money0(figures.saldo);
+    table.rows << total;
+    return table;
+}
+
+ReportData::Table populationTable(const QSqlDatabase& user, int projectId) {
+    ReportData::Table table;
+    table.header = {QStringLiteral("Jahr"), QStringLiteral("Wohneinheiten"), QStringLiteral("Bewohner"),
+                    QStringLiteral("Kinder 3–6 Jahre (Kindergarten)"), QStringLiteral("Kinder 7–10 Jahre (Volksschule)")};
+    QHash<int, double> units;
+    QSqlQuery we = ResultQueries::execute(user, ResultQueries::buildDwellingQuery(projectId));
+    while (we.next())
+        units.insert(we.value(QStringLiteral("Jahr")).toInt(), we.value(QStringLiteral("Wohneinheiten")).toDouble());
+    const ResultQueries::PopulationSource source = ResultQueries::readPopulationSource(user, projectId);
+    // Position 1 of the area filter: every inhabitant of the building area.
+    QSqlQuery bev = ResultQueries::execute(user, ResultQueries::buildPopulationQueries(user, 1, source));
+    QHash<int, QList<double>> people;
+    while (bev.next())
+        people.insert(bev.value(QStringLiteral("Jahr")).toInt(),
+                      {bev.value(QStringLiteral("Bewohner")).toDouble(),
+                       bev.value(QStringLiteral("Kindergartenkinder")).toDouble(),
+                       bev.value(QStringLiteral("Volksschüler")).toDouble()});
+    for (int j = 1; j <= KeyFigures::Years; ++j) {
+        const QList<double> p = people.value(j, {0, 0, 0});
+        table.rows << QStringList{QString::number(j), NumberFormat::fixed(units.value(j), 1),
+                                  NumberFormat::fixed(p[0], 1), NumberFormat::fixed(p[1], 1),
+                                  NumberFormat::fixed(p[2], 1)};
+    }
+    return table;
+}
+
+QList<ReportData::Source> sourcesOf(const QSqlDatabase& master, const InputReader& inputs) {
+    // Source ID -> the captions of the used defaults that rest on it, in field order.
+    QList<ReportData::Source> result;
+    QHash<QString, int> index;
+    QSqlQuery q = Sql::exec(master,
+                      QStringLiteral("SELECT f.Feld, q.ID, q.Titel, q.Herausgeber, q.Jahr, q.Fundstelle "
+                                     "FROM FeldQuellen f JOIN Quellen q ON ';' || f.Quellen || ';' LIKE '%;' || q.ID || ';%' "
+                                     "WHERE f.Tabelle = 'TAVO' ORDER BY q.ID, f.Feld"),
+                      {});
+    while (q.next()) {
+        const QString field = q.value(0).toString();
+        if (!inputs.m_used.count(field))
+            continue;
+        const QString id = q.value(1).toString();
+        if (!index.contains(id)) {
+            QStringList parts;
+            for (int c = 2; c <= 5; ++c)
+                if (!q.value(c).toString().trimmed().isEmpty())
+                    parts << q.value(c).toString().trimmed();
+            index.insert(id, result.size());
+            result << ReportData::Source{QString(), parts.join(QStringLiteral(", "))};
+        }
+        ReportData::Source& s = result[index.value(id)];
+        const QString caption = inputs.m_captions.value(field, field);
+        if (!s.fields.contains(caption))
+            s.fields += (s.fields.isEmpty() ? QString() : QStringLiteral("; ")) + caption;
+    }
+    return result;
+}
+
+} // namespace
+
+ReportData ReportData::load(Databases& dbs, int projectId) {
+    const QSqlDatabase user = dbs.user();
+    QSqlQuery project = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {projectId});
+    if (!project.next())
+        throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(projectId));
+    const QSqlRecord record = project.record();
+
+    ReportData data;
+    data.projectId = projectId;
+    data.projekt = record.value(QStringLiteral("Projekt")).toString();
+    data.beschreibung = record.value(QStringLiteral("Beschreibung")).toString();
+    data.pg = NumberFormat::toInt(record.value(QStringLiteral("PG")));
+    data.pgName = record.value(QStringLiteral("PG_Name")).toString();
+    data.bezugsjahr = NumberFormat::toInt(record.value(QStringLiteral("Bezugsjahr")));
+
+    KeyFigureOptions options;
+    options.costBearer = reportCostBearer();
+    data.municipality = computeKeyFigures(user, projectId, options);
+    if (!data.municipality.hasResults)
+        throw TavoError(QStringLiteral("Das Projekt %1 hat keine Ergebnisse. Bitte zuerst berechnen.").arg(projectId));
+    QStringList bearers = keyFigureCostBearers(dbs.master());
+    bearers << QString();
+    for (const QString& bearer : bearers) {
+        options.costBearer = bearer;
+        data.byBearer << computeKeyFigures(user, projectId, options);
+    }
+
+    InputReader reader(record, dbs.master());
+    data.inputs = reader.pages();
+    data.buildingMix = simpleTable(user,
+                                   QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
+                                   projectId, {QStringLiteral("Bebauungstyp"), QStringLiteral("Bauklasse"), QStringLiteral("Anteil (%)")},
+                                   {-1, -1, 0});
+    data.settlement = simpleTable(
+        user, QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY Jahr"),
+        projectId,
+        {QStringLiteral("Jahr"), QStringLiteral("EFHg (%)"), QStringLiteral("EFHk (%)"), QStringLiteral("RHg (%)"),
+         QStringLiteral("RHk (%)"), QStringLiteral("GWB (%)")},
+        {-1, 1, 1, 1, 1, 1});
+    data.specialExpenditures = simpleTable(
+        user,
+        QStringLiteral("SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe FROM Sonderausgaben WHERE TAVO = ? "
+                       "ORDER BY Jahr, ID"),
+        projectId,
+        {QStringLiteral("Jahr"), QStringLiteral("Typ"), QStringLiteral("Bezeichnung"), QStringLiteral("Kostenträger"),
+         QStringLiteral("Ausgabe (€)")},
+        {-1, -1, -1, -1, 2});
+    data.balanceByYearAndType = balanceTable(user, data.municipality);
+    data.population = populationTable(user, projectId);
+    data.sources = sourcesOf(dbs.master(), reader);
+    return data;
+}

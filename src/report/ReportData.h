@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+
+#include "core/results/KeyFigures.h"
+
+class Databases;
+
+// Everything a council report shows about one calculated project, read from both databases at once.
+struct ReportData {
+    // One input as the input pages show it, with the default of its value list.
+    struct Input {
+        QString caption;
+        QString unit;
+        QString value;    // formatted as on the page
+        QString standard; // the value list's default, formatted; empty when the field has no list
+        bool differs = false;
+    };
+    struct InputGroup {
+        QString title; // empty: no heading
+        QList<Input> inputs;
+    };
+    struct InputPage {
+        QString title;
+        QList<InputGroup> groups;
+    };
+    // A small table: column titles and rows of cells already formatted.
+    struct Table {
+        QStringList header;
+        QList<QStringList> rows;
+    };
+    // One source behind the defaults the project uses.
+    struct Source {
+        QString fields; // the captions of the inputs, joined
+        QString text;   // title, publisher, year, place
+    };
+
+    int projectId = 0;
+    QString projekt;
+    QString beschreibung;
+    int pg = 0;
+    QString pgName;
+    int bezugsjahr = 0;
+
+    KeyFigures municipality;      // cost bearer "Gemeinde", 3 %
+    QList<KeyFigures> byBearer;   // every cost bearer, then all together
+    QList<InputPage> inputs;      // as on the input pages
+    Table buildingMix;            // Bebauung
+    Table settlement;             // Besiedelung
+    Table specialExpenditures;    // Sonderausgaben
+    Table balanceByYearAndType;   // Gemeinde, years 1..20 x evaluation types
+    Table population;             // dwelling units, inhabitants, children, per year
+    QList<Source> sources;
+
+    // Reads the project. Throws TavoError "Unbekanntes Projekt: N" for a missing project record and
+    // "Das Projekt N hat keine Ergebnisse. …" for a project never calculated.
+    static ReportData load(Databases& dbs, int projectId);
+};
+
+// The cost bearer whose view the report takes.
+inline QString reportCostBearer() {
+    return QStringLiteral("Gemeinde");
+}

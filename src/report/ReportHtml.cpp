@@ -1,0 +1,302 @@
+#include "report/ReportHtml.h"
+
+#include <cmath>
+
+#include "core/data/NumberFormat.h"
+#include "report/Disclaimer.h"
+
+namespace ReportHtml {
+namespace {
+
+QString esc(const QString& text) {
+    return text.toHtmlEscaped();
+}
+
+QString euro(double value) {
+    return NumberFormat::fixed(value, 0) + QStringLiteral(" €");
+}
+
+QString pageBreakHeading(const QString& text) {
+    return QStringLiteral("<h1 style=\"page-break-before: always; font-size: 15pt; color: #1f4e79;\">%1</h1>")
+        .arg(esc(text));
+}
+
+QString subHeading(const QString& text) {
+    return QStringLiteral("<h2 style=\"font-size: 11pt; color: #1f4e79; margin-top: 12px;\">%1</h2>").arg(esc(text));
+}
+
+QString para(const QString& text) {
+    return QStringLiteral("<p style=\"margin-bottom: 6px;\">%1</p>").arg(text);
+}
+
+const QString kTable = QStringLiteral(
+    "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\" border=\"1\" "
+    "style=\"border-collapse: collapse; border-color: #999999; font-size: 8pt;\">");
+
+// A table of cells already formatted; the columns from firstNumeric on are right-aligned numbers.
+QString table(const ReportData::Table& t, int firstNumeric, bool lastRowBold = false) {
+    QString html = kTable + QStringLiteral("<thead><tr>");
+    for (const QString& h : t.header)
+        html += QStringLiteral("<th bgcolor=\"#dde6ef\" align=\"left\" style=\"font-size: 7pt;\">%1</th>").arg(esc(h));
+    html += QStringLiteral("</tr></thead>");
+    for (int r = 0; r < t.rows.size(); ++r) {
+        const bool bold = lastRowBold && r == t.rows.size() - 1;
+        html += QStringLiteral("<tr>");
+        for (int c = 0; c < t.rows[r].size(); ++c)
+            html += QStringLiteral("<td%1>%2%3%4</td>")
+                        .arg(c >= firstNumeric ? QStringLiteral(" align=\"right\"") : QString(),
+                             bold ? QStringLiteral("<b>") : QString(), esc(t.rows[r][c]),
+                             bold ? QStringLiteral("</b>") : QString());
+        html += QStringLiteral("</tr>");
+    }
+    return html + QStringLiteral("</table>");
+}
+
+QString bearerName(const KeyFigures& f) {
+    return f.costBearer.isEmpty() ? QStringLiteral("alle Kostenträger zusammen") : f.costBearer;
+}
+
+QString titlePage(const ReportData& d, const QDate& date) {
+    const QString name = d.projekt.isEmpty() ? QStringLiteral("Projekt %1").arg(d.projectId) : d.projekt;
+    QString html = QStringLiteral("<p style=\"font-size: 90pt;\">&nbsp;</p>"
+                                  "<p style=\"font-size: 11pt; color: #555555;\">TAVO – Tavorechner</p>");
+    html += QStringLiteral("<p style=\"font-size: 24pt; font-weight: bold; color: #1f4e79;\">Kosten und Einnahmen "
+                           "eines Baugebiets</p>");
+    html += QStringLiteral("<p style=\"font-size: 16pt; margin-top: 20px;\">%1</p>").arg(esc(name));
+    if (!d.beschreibung.isEmpty())
+        html += QStringLiteral("<p style=\"font-size: 12pt;\">%1</p>").arg(esc(d.beschreibung));
+    html += QStringLiteral("<p style=\"font-size: 12pt; margin-top: 20px;\">Gemeinde: %1 (Gemeindenummer %2)</p>")
+                .arg(esc(d.pgName.isEmpty() ? QStringLiteral("–") : d.pgName))
+                .arg(d.pg);
+    html += QStringLiteral("<p style=\"font-size: 150pt;\">&nbsp;</p>");
+    html += QStringLiteral("<p style=\"font-size: 10pt;\">Projektnummer: %1<br/>"
+                           "Bezugsjahr der Vorgabewerte: %2<br/>Erstellt am %3 mit TAVO Version %4</p>")
+                .arg(d.projectId)
+                .arg(d.bezugsjahr > 0 ? QString::number(d.bezugsjahr) : QStringLiteral("–"))
+                .arg(QLocale(QLocale::German, QLocale::Austria).toString(date, QStringLiteral("d. MMMM yyyy")))
+                .arg(QStringLiteral(TAVO_VERSION));
+    return html;
+}
+
+QString contentsPage(const Contents& contents) {
+    QString html = QStringLiteral("<p style=\"page-break-before: always; font-size: 15pt; font-weight: bold; "
+                                  "color: #1f4e79;\">Inhalt</p>");
+    html += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\">");
+    for (const ContentsLine& line : contents) {
+        const bool sub = line.heading.startsWith(QLatin1Char(' '));
+        html += QStringLiteral("<tr><td style=\"padding-left: %1px;%2\">%3</td><td align=\"right\">%4</td></tr>")
+                    .arg(sub ? 24 : 0)
+                    .arg(sub ? QString() : QStringLiteral(" font-weight: bold;"))
+                    .arg(esc(line.heading.trimmed()))
+                    .arg(line.page > 0 ? QString::number(line.page) : QString());
+    }
+    return html + QStringLiteral("</table>");
+}
+
+QString summaryPage(const ReportData& d, double textWidth) {
+    QString html = pageBreakHeading(QStringLiteral("Zusammenfassung"));
+    html += para(QStringLiteral("Die Kennzahlen gelten für den Kostenträger <b>Gemeinde</b> über die Projektjahre 1 bis "
+                                "20; der Barwert ist mit 3 % pro Jahr abgezinst."));
+    html += kTable;
+    for (const Explained& e : summary(d.municipality))
+        html += QStringLiteral("<tr><td width=\"24%\"><b>%1</b></td><td width=\"20%\" align=\"right\">%2</td>"
+                               "<td>%3</td></tr>")
+                    .arg(esc(e.caption), esc(e.value), esc(e.sentence));
+    html += QStringLiteral("</table>");
+    const int w = static_cast<int>(textWidth);
+    html += QStringLiteral("<p style=\"margin-top: 10px;\"><b>Kumulierter Saldo der Gemeinde</b><br/>"
+                           "<img src=\"%1\" width=\"%2\" height=\"%3\"/></p>")
+                .arg(cumulativeChartUrl())
+                .arg(w)
+                .arg(w * 2 / 5);
+    html += QStringLiteral("<p><b>Saldo der Gemeinde nach Auswertungstyp (Jahre 1–20)</b><br/>"
+                           "<img src=\"%1\" width=\"%2\" height=\"%3\"/></p>")
+                .arg(typeChartUrl())
+                .arg(w)
+                .arg(w * 560 / 1600);
+    return html;
+}
+
+QString inputsChapter(const ReportData& d) {
+    QString html = pageBreakHeading(QStringLiteral("Annahmen"));
+    html += para(QStringLiteral("Alle Eingaben des Projekts, geordnet wie auf den Eingabeseiten des Programms. "
+                                "<b>Fett</b> gedruckte Werte weichen vom Vorgabewert ihrer Werteliste ab; der "
+                                "Vorgabewert steht dann daneben."));
+    for (const ReportData::InputPage& page : d.inputs) {
+        html += subHeading(QStringLiteral("Eingabeseite „%1“").arg(page.title));
+        html += kTable + QStringLiteral("<thead><tr><th bgcolor=\"#dde6ef\" align=\"left\" width=\"58%\">Eingabe</th>"
+                                        "<th bgcolor=\"#dde6ef\" align=\"left\">Einheit</th>"
+                                        "<th bgcolor=\"#dde6ef\" align=\"right\">Wert</th>"
+                                        "<th bgcolor=\"#dde6ef\" align=\"right\">Vorgabe</th></tr></thead>");
+        for (const ReportData::InputGroup& group : page.groups) {
+            if (!group.title.isEmpty())
+                html += QStringLiteral("<tr><td colspan=\"4\" bgcolor=\"#f2f2f2\"><i>%1</i></td></tr>").arg(esc(group.title));
+            for (const ReportData::Input& in : group.inputs)
+                html += QStringLiteral("<tr><td>%1</td><td>%2</td><td align=\"right\">%3</td><td align=\"right\">%4</td></tr>")
+                            .arg(esc(in.caption), esc(in.unit),
+                                 in.differs ? QStringLiteral("<b>%1</b>").arg(esc(in.value)) : esc(in.value),
+                                 in.differs ? esc(in.standard) : QString());
+        }
+        html += QStringLiteral("</table>");
+    }
+    html += subHeading(QStringLiteral("Bebauung"));
+    html += d.buildingMix.rows.isEmpty() ? para(QStringLiteral("Keine Bebauung eingetragen."))
+                                         : table(d.buildingMix, 2);
+    html += subHeading(QStringLiteral("Besiedelung (Fertigstellung in % je Jahr und Bebauungstyp)"));
+    html += d.settlement.rows.isEmpty() ? para(QStringLiteral("Keine Besiedelung eingetragen.")) : table(d.settlement, 1);
+    html += subHeading(QStringLiteral("Sonderausgaben"));
+    html += d.specialExpenditures.rows.isEmpty() ? para(QStringLiteral("Keine Sonderausgaben."))
+                                                 : table(d.specialExpenditures, 4);
+    return html;
+}
+
+QString resultsChapter(const ReportData& d) {
+    QString html = pageBreakHeading(QStringLiteral("Ergebnisse"));
+    html += subHeading(QStringLiteral("Saldo der Gemeinde nach Jahr und Auswertungstyp"));
+    html += para(QStringLiteral("Einnahmen minus Ausgaben in Euro, gerundet; negative Beträge sind Fehlbeträge."));
+    html += table(d.balanceByYearAndType, 1, true);
+    html += subHeading(QStringLiteral("Summen der Jahre 1–20 nach Kostenträger"));
+    ReportData::Table bearers;
+    bearers.header = {QStringLiteral("Kostenträger"), QStringLiteral("Ausgaben (€)"), QStringLiteral("Einnahmen (€)"),
+                      QStringLiteral("Saldo (€)"), QStringLiteral("Barwert 3 % (€)")};
+    for (const KeyFigures& f : d.byBearer)
+        bearers.rows << QStringList{bearerName(f), NumberFormat::fixed(f.ausgaben, 0), NumberFormat::fixed(f.einnahmen, 0),
+                                    NumberFormat::fixed(f.saldo, 0), NumberFormat::fixed(f.barwert, 0)};
+    html += table(bearers, 1, true);
+    return html;
+}
+
+QString populationChapter(const ReportData& d) {
+    QString html = pageBreakHeading(QStringLiteral("Bevölkerung"));
+    html += para(QStringLiteral("Wohneinheiten und Bewohner des Baugebiets am Ende jedes Projektjahres, mit den Kindern im "
+                                "Kindergarten- und Volksschulalter."));
+    html += table(d.population, 1);
+    return html;
+}
+
+QString methodChapter() {
+    const QList<std::pair<QString, QString>> notes = {
+        {QStringLiteral("Wohneinheiten und Bewohner"),
+         QStringLiteral("Aus der Fläche des Baulands, der Bebauung und den Grundstücks- und Nutzflächen ergibt sich "
+                        "die Zahl der Wohneinheiten je Bebauungstyp. Die Besiedelung legt fest, welcher Anteil davon in "
+                        "welchem Jahr bezogen wird. Die Bewohner je Altersjahr folgen aus Belegungswerten je "
+                        "Wohneinheit aus den Stammdaten.")},
+        {QStringLiteral("Straßen, Leitungen und Grünflächen"),
+         QStringLiteral("Errichtungskosten sind Länge oder Fläche mal Kosten je Einheit und fallen im Jahr 1 bzw. im Jahr "
+                        "des Straßenoberbaus an. Erhaltungskosten werden ab dem Folgejahr jährlich gleich hoch gebucht.")},
+        {QStringLiteral("Abgaben und Gebühren"),
+         QStringLiteral("Aufschließungsabgabe und Anschlussgebühren für Kanal und Wasser werden in dem Jahr eingenommen, "
+                        "in dem die Gebäude bezogen werden; eine Förderung durch die Gemeinde mindert die Abgabe.")},
+        {QStringLiteral("Grundsteuer und Finanzausgleich"),
+         QStringLiteral("Die Grundsteuer wächst mit den bezogenen Gebäuden. Für zuziehende Bewohner erhält die Gemeinde "
+                        "zwei Jahre später Ertragsanteile und Transfers und zahlt Umlagen, nach den Werten der "
+                        "Gemeinde in den Stammdaten.")},
+        {QStringLiteral("Soziale Infrastruktur"),
+         QStringLiteral("Für zuziehende Kinder von 3 bis 6 und von 7 bis 10 Jahren und für alle zuziehenden Bewohner "
+                        "fallen jährliche Kosten je Kind bzw. je Einwohner an.")},
+        {QStringLiteral("Zinsen und Sonderausgaben"),
+         QStringLiteral("Der laufende Saldo jedes Auswertungstyps wird im Folgejahr mit dem Soll- oder Habenzinssatz "
+                        "verzinst; der aus Eigenmitteln gedeckte Teil trägt keine Zinsen. Sonderausgaben werden "
+                        "unverändert übernommen.")},
+        {QStringLiteral("Kostenträger"),
+         QStringLiteral("Jeder Betrag wird nach den Anteilen seines Auswertungstyps auf die Kostenträger (Gemeinde, "
+                        "Verbände, Versorger, Land) aufgeteilt.")},
+        {QStringLiteral("Kennzahlen"),
+         QStringLiteral("Der Saldo eines Jahres ist Einnahmen minus Ausgaben; der kumulierte Saldo ist die laufende "
+                        "Summe ab Jahr 1. Der Tiefpunkt ist sein kleinster Wert, das Amortisationsjahr das erste Jahr, "
+                        "ab dem er bis Jahr 20 nicht mehr negativ wird. Der Barwert zinst den Saldo jedes Jahres j mit "
+                        "(1 + Zinssatz)^j ab.")},
+    };
+    QString html = pageBreakHeading(QStringLiteral("Berechnungsmethode und Hinweise"));
+    html += para(QStringLiteral("Alle Jahre sind Projektjahre 1 bis 20, keine Kalenderjahre. Beträge werden "
+                                "ungerundet berechnet und erst in der Anzeige gerundet."));
+    for (const auto& [heading, text] : notes)
+        html += QStringLiteral("<p style=\"margin-bottom: 6px;\"><b>%1.</b> %2</p>").arg(esc(heading), esc(text));
+    html += subHeading(QStringLiteral("Haftungsausschluss"));
+    QStringList paragraphs{QString()};
+    for (const QString& line : disclaimerLines()) {
+        if (line.isEmpty())
+            paragraphs << QString();
+        else
+            paragraphs.last() += (paragraphs.last().isEmpty() ? QString() : QStringLiteral(" ")) + line;
+    }
+    for (const QString& p : paragraphs)
+        html += para(QStringLiteral("<b>%1</b>").arg(esc(p)));
+    return html;
+}
+
+QString sourcesChapter(const ReportData& d) {
+    QString html = pageBreakHeading(QStringLiteral("Quellen der Vorgabewerte"));
+    html += para(QStringLiteral("Die Vorgabewerte, die das Projekt unverändert verwendet, stützen sich auf diese "
+                                "veröffentlichten Quellen."));
+    if (d.sources.isEmpty())
+        return html + para(QStringLiteral("Das Projekt verwendet keinen Vorgabewert mit Quellenangabe."));
+    html += kTable + QStringLiteral("<thead><tr><th bgcolor=\"#dde6ef\" align=\"left\" width=\"45%\">Quelle</th>"
+                                    "<th bgcolor=\"#dde6ef\" align=\"left\">verwendet für</th></tr></thead>");
+    for (const ReportData::Source& s : d.sources)
+        html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>").arg(esc(s.text), esc(s.fields));
+    return html + QStringLiteral("</table>");
+}
+
+} // namespace
+
+QString cumulativeChartUrl() {
+    return QStringLiteral("tavo://kumulierter-saldo.png");
+}
+
+QString typeChartUrl() {
+    return QStringLiteral("tavo://saldo-je-typ.png");
+}
+
+QList<Explained> summary(const KeyFigures& f) {
+    QList<Explained> lines;
+    lines << Explained{QStringLiteral("Ausgaben"), euro(f.ausgaben),
+                       QStringLiteral("So viel gibt die Gemeinde in den 20 Jahren für das Baugebiet aus.")};
+    lines << Explained{QStringLiteral("Einnahmen"), euro(f.einnahmen),
+                       QStringLiteral("So viel nimmt die Gemeinde in derselben Zeit durch das Baugebiet ein.")};
+    lines << Explained{QStringLiteral("Saldo"), euro(f.saldo),
+                       f.saldo >= 0 ? QStringLiteral("Nach 20 Jahren bleibt der Gemeinde ein Überschuss.")
+                                    : QStringLiteral("Nach 20 Jahren bleibt der Gemeinde ein Fehlbetrag.")};
+    lines << Explained{QStringLiteral("Tiefpunkt"), euro(f.tiefpunkt.betrag),
+                       f.tiefpunkt.betrag < 0
+                           ? QStringLiteral("Am tiefsten im Minus ist die Gemeinde im Jahr %1; so viel muss sie bis "
+                                            "dahin vorfinanzieren.")
+                                 .arg(f.tiefpunkt.jahr)
+                           : QStringLiteral("Die Gemeinde gerät in keinem Jahr ins Minus; der niedrigste Stand ist im "
+                                            "Jahr %1.")
+                                 .arg(f.tiefpunkt.jahr)};
+    lines << Explained{
+        QStringLiteral("Amortisationsjahr"),
+        f.amortisationsjahr ? QString::number(*f.amortisationsjahr) : QStringLiteral("nicht erreicht"),
+        f.amortisationsjahr
+            ? QStringLiteral("Ab diesem Jahr bleibt der kumulierte Saldo bis zum Jahr 20 im Plus.")
+            : QStringLiteral("Innerhalb von 20 Jahren holt die Gemeinde ihre Ausgaben nicht wieder herein.")};
+    lines << Explained{QStringLiteral("Barwert (%1 %)").arg(NumberFormat::general(f.discountRate)), euro(f.barwert),
+                       QStringLiteral("Der Saldo aller Jahre auf heute abgezinst: spätere Beträge zählen weniger.")};
+    lines << Explained{QStringLiteral("Wohneinheiten"), NumberFormat::fixed(f.wohneinheiten, 1),
+                       QStringLiteral("So viele Wohneinheiten zählt das Baugebiet im Jahr 20.")};
+    lines << Explained{QStringLiteral("Bewohner"), NumberFormat::fixed(f.bewohner, 1),
+                       QStringLiteral("So viele Menschen wohnen im Jahr 20 im Baugebiet.")};
+    lines << Explained{QStringLiteral("Saldo je Wohneinheit"),
+                       f.saldoJeWohneinheit ? euro(*f.saldoJeWohneinheit) : QStringLiteral("–"),
+                       QStringLiteral("Der Saldo der 20 Jahre, geteilt durch die Wohneinheiten.")};
+    lines << Explained{QStringLiteral("Saldo je Bewohner"),
+                       f.saldoJeBewohner ? euro(*f.saldoJeBewohner) : QStringLiteral("–"),
+                       QStringLiteral("Der Saldo der 20 Jahre, geteilt durch die Bewohner.")};
+    return lines;
+}
+
+QString document(const ReportData& data, const QDate& date, const Contents& contents, double textWidth) {
+    QString html = QStringLiteral("<html><body>");
+    html += titlePage(data, date);
+    html += contentsPage(contents);
+    html += summaryPage(data, textWidth);
+    html += inputsChapter(data);
+    html += resultsChapter(data);
+    html += populationChapter(data);
+    html += methodChapter();
+    html += sourcesChapter(data);
+    return html + QStringLiteral("</body></html>");
+}
+
+} // namespace ReportHtml

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+#include "report/ReportData.h"
+
+// The council report as HTML for QTextDocument: headings of level 1 for the chapters (each on a new
+// page) and level 2 for their parts, which the contents list shows with their pages.
+namespace ReportHtml {
+
+struct ContentsLine {
+    QString heading; // indented by spaces for level 2
+    int page = 0;
+};
+using Contents = QList<ContentsLine>;
+
+// The whole report. contents: the headings with their pages (empty on the first layout, which
+// leaves the page column blank); textWidth: the width of the text on the page, in the document's
+// units, for the pictures.
+QString document(const ReportData& data, const QDate& date, const Contents& contents, double textWidth);
+
+// The sentence under a key figure in the summary, for the municipality's figures.
+struct Explained {
+    QString caption;
+    QString value;
+    QString sentence;
+};
+QList<Explained> summary(const KeyFigures& figures);
+
+// The addresses of the two charts the document refers to (added to it as image resources).
+QString cumulativeChartUrl();
+QString typeChartUrl();
+
+} // namespace ReportHtml

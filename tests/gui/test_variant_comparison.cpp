@@ -1,0 +1,149 @@
+// "Varianten vergleichen": differing inputs, the best value of each line, the state of each project's
+// results and the calculation of the outdated ones from the window.
+
+#include <QChart>
+#include <QChartView>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "core/data/Sql.h"
+#include "core/engine/CalculationRun.h"
+#include "core/projects/CalculationState.h"
+#include "gui/projects/VariantComparisonWindow.h"
+#include "support/EngineFixture.h"
+#include "support/TestDb.h"
+
+using State = CalculationState::State;
+
+namespace {
+
+int rowOf(QTableWidget* table, const QString& caption) {
+    for (int r = 0; r < table->rowCount(); ++r)
+        if (table->item(r, 0) && table->item(r, 0)->text() == caption)
+            return r;
+    return -1;
+}
+
+bool isBest(QTableWidget* table, int row, int column) {
+    return table->item(row, column)->background().color() == VariantComparisonWindow::bestColour();
+}
+
+} // namespace
+
+class VariantComparisonTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void fingerprintFollowsTheInputs();
+    void bestValuesDifferingInputsAndStates();
+    void calculatesTheOutdatedProjects();
+};
+
+void VariantComparisonTest::fingerprintFollowsTheInputs() {
+    TestDb db;
+    const int id = EngineFixture::insertRealisticProject(db);
+    QCOMPARE(CalculationState::of(db.user(), id), State::NotCalculated);
+    runCalculation(db.dbs(), id);
+    QCOMPARE(CalculationState::of(db.user(), id), State::Current);
+    // A settlement row, then the project row: each makes the results out of date; the next run
+    // brings them up to date again.
+    Sql::exec(db.user(), QStringLiteral("UPDATE Besiedelung SET EFHg = EFHg + 1 WHERE TAVO = ? AND Jahr = 2"), {id});
+    QCOMPARE(CalculationState::of(db.user(), id), State::Changed);
+    runCalculation(db.dbs(), id);
+    QCOMPARE(CalculationState::of(db.user(), id), State::Current);
+    Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET fiZinsenSoll = 7.25 WHERE ID = ?"), {id});
+    QCOMPARE(CalculationState::of(db.user(), id), State::Changed);
+    // Results without a stored fingerprint (a file of an older version) count as changed.
+    runCalculation(db.dbs(), id);
+    Sql::exec(db.user(), QStringLiteral("DELETE FROM Berechnungsstand"));
+    QCOMPARE(CalculationState::of(db.user(), id), State::Changed);
+}
+
+void VariantComparisonTest::bestValuesDifferingInputsAndStates() {
+    TestDb db;
+    const int a = db.insertProject({{"PG", 301}, {"Projekt", "Hang"}, {"Beschreibung", "A"}, {"fiZinsenSoll", 3.5},
+                                    {"gsHebesatz", 500}});
+    const int b = db.insertProject({{"PG", 301}, {"Projekt", "Hang"}, {"Beschreibung", "B"}, {"fiZinsenSoll", 4},
+                                    {"gsHebesatz", 500}});
+    const int c = db.insertProject({{"PG", 301}, {"Projekt", "Hang"}, {"Beschreibung", "C"}, {"fiZinsenSoll", 4},
+                                    {"gsHebesatz", 500}});
+    // A: spends 1000, earns 1100 (balance 100); B: spends 2000, earns 2250 (balance 250); C never calculated.
+    db.book(a, 1, "Kanal", "Bau", "Gemeinde", 1000, 0);
+    db.book(a, 2, "Kanal", "Gebühr", "Gemeinde", 0, 1100);
+    db.book(b, 1, "Kanal", "Bau", "Gemeinde", 2000, 0);
+    db.book(b, 3, "Kanal", "Gebühr", "Gemeinde", 0, 2250);
+    CalculationState::store(db.user(), a); // B has results but no fingerprint
+
+    VariantComparisonWindow window(db.dbs(), {a, b, c});
+    QTableWidget* table = window.table();
+    QCOMPARE(table->columnCount(), 4);
+    QCOMPARE(window.states(), (QList<State>{State::Current, State::Changed, State::NotCalculated}));
+    const int stand = rowOf(table, QStringLiteral("Stand"));
+    QVERIFY(stand >= 0);
+    QCOMPARE(table->item(stand, 1)->text(), QStringLiteral("aktuell"));
+    QCOMPARE(table->item(stand, 2)->text(), QStringLiteral("geändert seit der Berechnung"));
+    QCOMPARE(table->item(stand, 3)->text(), QStringLiteral("nicht berechnet"));
+    QVERIFY(table->item(stand, 1)->background().color() != VariantComparisonWindow::outdatedColour());
+    QCOMPARE(table->item(stand, 2)->background().color(), VariantComparisonWindow::outdatedColour());
+    QCOMPARE(table->item(stand, 3)->background().color(), VariantComparisonWindow::outdatedColour());
+    QVERIFY(window.calculateButton()->isEnabled());
+
+    // Only the input that differs is listed, with its caption from the input page.
+    const int soll = rowOf(table, QStringLiteral("Finanzierung: Effektivzinssatz Soll (%)"));
+    QVERIFY(soll >= 0);
+    QCOMPARE(table->item(soll, 1)->text(), QStringLiteral("3,5"));
+    QCOMPARE(table->item(soll, 2)->text(), QStringLiteral("4"));
+    QCOMPARE(rowOf(table, QStringLiteral("Grundsteuer: Hebesatz")), -1);
+
+    // Best values: the lower expenditure (A), the higher balance (B), the earlier payback (A in year
+    // 2, B in year 3), the higher low point (A -1000 against B -2000); C has none.
+    const int ausgaben = rowOf(table, QStringLiteral("Ausgaben"));
+    const int saldo = rowOf(table, QStringLiteral("Saldo"));
+    const int payback = rowOf(table, QStringLiteral("Amortisationsjahr"));
+    const int low = rowOf(table, QStringLiteral("Tiefpunkt kumulierter Saldo"));
+    QVERIFY(isBest(table, ausgaben, 1) && !isBest(table, ausgaben, 2) && !isBest(table, ausgaben, 3));
+    QVERIFY(!isBest(table, saldo, 1) && isBest(table, saldo, 2) && !isBest(table, saldo, 3));
+    QCOMPARE(table->item(saldo, 2)->text(), QStringLiteral("250,00"));
+    QCOMPARE(table->item(saldo, 3)->text(), QStringLiteral("–"));
+    QVERIFY(isBest(table, payback, 1) && !isBest(table, payback, 2));
+    QCOMPARE(table->item(payback, 2)->text(), QStringLiteral("3"));
+    QVERIFY(isBest(table, low, 1) && !isBest(table, low, 2));
+    // Equal values in every project mark none.
+    const int year = rowOf(table, QStringLiteral("Jahr des Tiefpunkts"));
+    QVERIFY(!isBest(table, year, 1) && !isBest(table, year, 2));
+
+    // The chart holds one line per calculated variant.
+    QCOMPARE(window.chartView()->chart()->series().size(), 2);
+    if (!qEnvironmentVariableIsEmpty("TAVO_SCREENSHOTS")) {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.grab().save(QStringLiteral("/tmp/tavo_vergleich.png"));
+    }
+    QVERIFY(window.clipboardText().contains(QStringLiteral("Saldo\t100,00\t250,00\t–\r\n")));
+}
+
+void VariantComparisonTest::calculatesTheOutdatedProjects() {
+    TestDb db;
+    const int a = db.insertProject({{"PG", 301}, {"Beschreibung", "von Hand"}});
+    db.book(a, 1, "Kanal", "Bau", "Gemeinde", 1000, 0);
+    CalculationState::store(db.user(), a);
+    const int c = EngineFixture::insertRealisticProject(db);
+
+    VariantComparisonWindow window(db.dbs(), {a, c});
+    QCOMPARE(window.states(), (QList<State>{State::Current, State::NotCalculated}));
+    QTest::mouseClick(window.calculateButton(), Qt::LeftButton);
+    QCOMPARE(window.states(), (QList<State>{State::Current, State::Current}));
+    QVERIFY(!window.calculateButton()->isEnabled());
+    // The current project was left alone: its hand-made ledger is still its only row.
+    QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT count(*) FROM Auswertung WHERE TAVO = ?"), {a}).toInt(), 1);
+    QVERIFY(EngineFixture::ledgerRows(db, c) > 0);
+    QCOMPARE(window.chartView()->chart()->series().size(), 2);
+}
+
+QTEST_MAIN(VariantComparisonTest)
+#include "test_variant_comparison.moc"
