@@ -6,7 +6,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
@@ -14,9 +17,16 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("TAVO"));
     QApplication::setApplicationName(QStringLiteral("TAVO"));
     QApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
     NumberFormat::install();
+    // Qt's own dialogs and buttons (Ja, Nein, Abbrechen, the print and file dialogs) speak German,
+    // as does the rest of the program, whatever language the desktop is set to.
+    QTranslator qtGerman;
+    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtGerman);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("TAVO - Tavorechner"));

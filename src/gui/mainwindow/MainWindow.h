@@ -15,6 +15,7 @@ class SettlementGrid;
 class SpecialExpenditureGrid;
 class ProjectEdit;
 class ProjectRecord;
+class MainWindowMenu;
 class ResultPagesHost;
 class ValueListCombo;
 
@@ -40,6 +41,13 @@ public:
     void postProjectRow();
     // Drops pending changes of the project row without saving.
     void discardPendingEdits();
+    // Saves the project and stays open (menu "Speichern"); a failure is shown; false then.
+    bool saveProject();
+
+    // The window's size on a screen with this available area: wide enough for the widest page and
+    // the tab row, as tall as the screen allows up to 780 pixels, so the result grids get their room.
+    QSize preferredSize(const QRect& available) const;
+    MainWindowMenu* menu() const { return m_menu; }
 
     // Writes the detail grids' pending rows; throws TavoError.
     void postDetailGrids();
@@ -99,6 +107,8 @@ private:
     void showError(const QString& message);
     void onAboutClicked();
     void onHelpClicked();
+    void updateTitle();
+    void markDetailsChanged();
 
     Databases& m_dbs;
     int m_projectId = 0;
@@ -108,6 +118,9 @@ private:
     QWidget* m_financePage = nullptr;
     QWidget* m_populationPage = nullptr;
     ResultPagesHost* m_resultPages = nullptr;
+    MainWindowMenu* m_menu = nullptr;
+    bool m_detailLoading = false;
+    bool m_detailsChanged = false; // a detail grid changed since the project was loaded or saved
     BuildingMixGrid* m_buildingMixGrid = nullptr;
     SettlementGrid* m_settlementGrid = nullptr;
     SpecialExpenditureGrid* m_specialExpenditureGrid = nullptr;
