@@ -22,6 +22,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextLayout>
 #include <QTextTable>
 #include <QTextTableFormat>
 #include <QUrl>
@@ -192,8 +193,12 @@ QList<int> pagesOf(const QTextDocument& document, QPdfWriter& writer, const QLis
             continue;
         if (block.text().trimmed() != entries[next].title.trimmed())
             continue;
-        const QRectF box = copy->documentLayout()->blockBoundingRect(block);
-        pages << int(std::floor(box.top() / page.height())) + 1;
+        // Lines, not blocks, move to the next page: a heading at the foot of a page keeps its
+        // block on that page while its text starts on the next one.
+        copy->documentLayout()->blockBoundingRect(block); // lays the block out
+        const QTextLayout* lines = block.layout();
+        const qreal top = lines->position().y() + (lines->lineCount() > 0 ? lines->lineAt(0).y() : 0);
+        pages << int(std::floor((top + 1) / page.height())) + 1;
         ++next;
     }
     return pages;

@@ -1,5 +1,5 @@
 // Renders the pictures of the manual from the program itself:
-//   tavo-screenshots <TAVO_Master.db> <folder>
+//   tavo-screenshots <TAVO_Master.db> <folder> [<TAVO_User.db to keep>]
 // Runs at build time on the offscreen platform. A demo project is created and calculated in a
 // temporary user database (or the first calculated project of a new user database is taken, when
 // the database comes with one); the selection window, an input page and both result pages are
@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -104,10 +105,12 @@ bool save(QWidget* widget, const QDir& folder, const char* name) {
     return false;
 }
 
-int grabAll(const QString& masterPath, const QDir& folder) {
+int grabAll(const QString& masterPath, const QDir& folder, QString userPath) {
     QTemporaryDir work;
-    const QString userPath = QDir(work.path()).filePath(Databases::UserFileName);
-    Databases::createUserDatabase(userPath);
+    if (userPath.isEmpty())
+        userPath = QDir(work.path()).filePath(Databases::UserFileName);
+    if (!QFileInfo::exists(userPath))
+        Databases::createUserDatabase(userPath);
     ProjectListWindow list(std::make_unique<Databases>(masterPath, userPath));
     int id = calculatedProject(list.databases());
     if (id <= 0)
@@ -136,8 +139,8 @@ int grabAll(const QString& masterPath, const QDir& folder) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "Aufruf: tavo-screenshots <TAVO_Master.db> <Ordner>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "Aufruf: tavo-screenshots <TAVO_Master.db> <Ordner> [<TAVO_User.db>]\n");
         return 2;
     }
     NumberFormat::install();
@@ -151,7 +154,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     try {
-        return grabAll(QString::fromLocal8Bit(argv[1]), folder);
+        return grabAll(QString::fromLocal8Bit(argv[1]), folder, argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString());
     } catch (const TavoError& e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
         return 1;

@@ -6,9 +6,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSqlQueryModel>
+#include <QSqlRecord>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
