@@ -122,7 +122,7 @@ private Q_SLOTS:
         QCOMPARE(watch.shownSize, QSize(800, 381));
         QVERIFY(!m_window->findChild<QWidget*>("frmStartUp"));
         // The project and its municipality; the mark of unsaved changes is not shown.
-        QCOMPARE(m_window->windowTitle(), QStringLiteral("TAVO – P1 (Talheim)[*]"));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("TAVO – P1 (Talheim) [*]"));
         QVERIFY(!m_window->isWindowModified());
         const QStringList expected = {"Baugebiet/Bebauung", "techn. Infrastruktur", "Besiedelung",
                                       "Grundsteuer",        "soz. Infrastruktur",   "Finanzierung",

@@ -1,6 +1,5 @@
 #include "support/TestDb.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QSettings>
 #include <QSqlError>
@@ -8,21 +7,6 @@
 #include <QStringList>
 
 #include "core/data/Sql.h"
-
-namespace {
-
-// What the windows remember (QSettings) goes to a folder of this test run, never to the settings of
-// the user running the tests; it is set up before any window reads a setting.
-void isolateSettings() {
-    static QTemporaryDir settingsDir;
-    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
-        for (QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope})
-            QSettings::setPath(format, scope, settingsDir.path());
-}
-
-} // namespace
-
-Q_COREAPP_STARTUP_FUNCTION(isolateSettings)
 
 QString TestDb::generatedMaster() {
     return QStringLiteral(TAVO_TEST_MASTER);

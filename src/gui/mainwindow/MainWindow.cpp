@@ -212,7 +212,7 @@ void MainWindow::updateTitle() {
     QString title = QStringLiteral("TAVO – ") + project;
     if (!municipality.isEmpty())
         title += QStringLiteral(" (%1)").arg(municipality);
-    setWindowTitle(title + QStringLiteral("[*]"));
+    setWindowTitle(title + QStringLiteral(" [*]"));
     setWindowModified(m_record->isEditing() || m_detailsChanged);
 }
 
