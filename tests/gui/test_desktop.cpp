@@ -27,6 +27,7 @@
 #include "gui/results/ResultGrid.h"
 #include "gui/results/ResultPopulationPanel.h"
 #include "gui/results/ResultRadioGroup.h"
+#include "gui/results/ResultZoom.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
@@ -166,6 +167,19 @@ private Q_SLOTS:
             ResultGrid* grid = results->financePanel()->grid(kind);
             QVERIFY2(grid->isVisible() && visibleRows(grid) >= 10, qPrintable(QString::number(visibleRows(grid))));
         }
+        // A zoomed grid takes the room of all three; zooming out gives each its place back.
+        ResultGrid* expenditure = results->financePanel()->grid(ResultKind::Expenditure);
+        const QSize normal = expenditure->size();
+        results->zoom()->zoomResultGrid(ResultKind::Expenditure);
+        QApplication::processEvents();
+        QVERIFY(!results->financePanel()->grid(ResultKind::Balance)->isVisible());
+        QVERIFY2(expenditure->height() > 2 * normal.height() && expenditure->width() > normal.width() * 3 / 2,
+                 qPrintable(QStringLiteral("%1x%2").arg(expenditure->width()).arg(expenditure->height())));
+        results->zoom()->unzoomResultGrid();
+        QApplication::processEvents();
+        QCOMPARE(expenditure->size(), normal);
+        QVERIFY(results->financePanel()->grid(ResultKind::Balance)->isVisible());
+
         window->pages()->setCurrentIndex(window->pages()->count() - 1);
         QApplication::processEvents();
         for (ResultGrid* grid : {results->populationPanel()->gridWE(), results->populationPanel()->gridBeV()})
