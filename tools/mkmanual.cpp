@@ -85,7 +85,8 @@ QString withContents(const QString& markdown, const QList<Entry>& entries, const
     for (int i = 0; i < entries.size(); ++i) {
         const QString title = entries[i].level == 1 ? QStringLiteral("**%1**").arg(entries[i].title)
                                                     : QStringLiteral("\u2003") + entries[i].title;
-        table << QStringLiteral("| %1 | %2 |").arg(title, pages.value(i) > 0 ? QString::number(pages[i]) : QStringLiteral("00"));
+        table << QStringLiteral("| %1 | %2 |")
+                     .arg(title, pages.value(i) > 0 ? QString::number(pages[i]) : QStringLiteral("00"));
     }
     QStringList lines = markdown.split(QLatin1Char('\n'));
     const int at = lines.indexOf(QStringLiteral("## ") + QLatin1String(kContentsHeading));
@@ -114,7 +115,8 @@ void styleTables(QTextDocument& document) {
         if (format.border() > 0)
             continue; // already styled
         // The contents read as a list: no grid, the page numbers at the right margin.
-        const bool contents = table->cellAt(0, 0).firstCursorPosition().block().text() == QStringLiteral("Kapitel");
+        const bool contents =
+            table->cellAt(0, 0).firstCursorPosition().block().text() == QStringLiteral("Kapitel");
         format.setBorder(contents ? 0 : 0.5);
         format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
         format.setBorderBrush(QColor(150, 150, 150));
@@ -168,7 +170,6 @@ void fitImages(QTextDocument& document, double maxWidth) {
         }
     }
 }
-
 
 // The page each entry starts on, as QTextDocument::print lays the document out on the writer: the
 // same device, the page of the writer's size, the two centimetre margins print() adds.

@@ -64,7 +64,8 @@ struct DemoBuilding {
     int anteil;
 };
 
-const DemoBuilding kDemoBuildings[] = {{"EFHg", "I", 40}, {"EFHk", "I", 20}, {"RHg", "II", 20}, {"GWB", "III", 20}};
+const DemoBuilding kDemoBuildings[] = {
+    {"EFHg", "I", 40}, {"EFHk", "I", 20}, {"RHg", "II", 20}, {"GWB", "III", 20}};
 
 // A calculated project of the database, or 0.
 int calculatedProject(const Databases& dbs) {
@@ -88,9 +89,10 @@ int createDemo(ProjectListWindow& list) {
         window->record().setValue(QString::fromUtf8(v.column), v.value);
     window->postProjectRow();
     for (const DemoBuilding& b : kDemoBuildings)
-        Sql::exec(dbs.user(),
-                  QStringLiteral("INSERT INTO Bebauung (TAVO, bbTyp, bbBauklasse, bbAnteil) VALUES (?, ?, ?, ?)"),
-                  {id, QString::fromUtf8(b.type), QString::fromUtf8(b.bauklasse), b.anteil});
+        Sql::exec(
+            dbs.user(),
+            QStringLiteral("INSERT INTO Bebauung (TAVO, bbTyp, bbBauklasse, bbAnteil) VALUES (?, ?, ?, ?)"),
+            {id, QString::fromUtf8(b.type), QString::fromUtf8(b.bauklasse), b.anteil});
     runCalculation(dbs, id);
     window->close();
     return id;
@@ -154,7 +156,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     try {
-        return grabAll(QString::fromLocal8Bit(argv[1]), folder, argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString());
+        return grabAll(QString::fromLocal8Bit(argv[1]), folder,
+                       argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString());
     } catch (const TavoError& e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
         return 1;

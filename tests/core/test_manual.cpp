@@ -28,8 +28,9 @@ class ManualTest : public QObject {
 private Q_SLOTS:
     void contentsPointAtTheirPages() {
         // Ligatures ("ﬁ") read as their plain letters.
-        const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), manualPath(), QStringLiteral("-")})
-                                 .normalized(QString::NormalizationForm_KC);
+        const QString text =
+            run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), manualPath(), QStringLiteral("-")})
+                .normalized(QString::NormalizationForm_KC);
         QVERIFY2(!text.isEmpty(), qPrintable(manualPath()));
         const QStringList pages = text.split(QLatin1Char('\f'));
         // The contents: from the line "Inhalt" to the first chapter heading after it, entries as
@@ -61,7 +62,8 @@ private Q_SLOTS:
                                   line.trimmed().size() >= qMin(title.size(), 12));
             QVERIFY2(found, qPrintable(QStringLiteral("%1 nicht auf Seite %2").arg(title).arg(page)));
         }
-        for (const char* chapter : {"Installation", "Erste Schritte", "Glossar", "11. Meldungen und was sie bedeuten"})
+        for (const char* chapter :
+             {"Installation", "Erste Schritte", "Glossar", "11. Meldungen und was sie bedeuten"})
             QVERIFY2(titles.contains(QString::fromUtf8(chapter)), chapter);
     }
 

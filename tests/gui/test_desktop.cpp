@@ -36,7 +36,8 @@ using ResultKind = ResultQueries::ResultKind;
 namespace {
 
 std::unique_ptr<ProjectListWindow> listWindow(TestDb& db) {
-    auto window = std::make_unique<ProjectListWindow>(std::make_unique<Databases>(db.masterPath(), db.userPath()));
+    auto window =
+        std::make_unique<ProjectListWindow>(std::make_unique<Databases>(db.masterPath(), db.userPath()));
     window->show();
     QApplication::setActiveWindow(window.get());
     return window;
@@ -91,11 +92,13 @@ private Q_SLOTS:
         QVERIFY(window->isWindowModified());
         QVERIFY2(window->windowTitle().contains(QStringLiteral("Am Sonnenhang (Talheim)")),
                  qPrintable(window->windowTitle()));
-        QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {id}).toString(),
+        QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {id})
+                     .toString(),
                  QStringLiteral("Testprojekt"));
 
         QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {id}).toString(),
+        QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {id})
+                     .toString(),
                  QStringLiteral("Am Sonnenhang"));
         QVERIFY(!window->isWindowModified());
         QVERIFY(window->isVisible());
@@ -144,8 +147,9 @@ private Q_SLOTS:
         // The grids show what the remembered filter asks for: only rows of that cost bearer.
         const QSqlQueryModel& rows = finance->dataset(ResultKind::Expenditure);
         for (int row = 0; row < rows.rowCount(); ++row)
-            QCOMPARE(rows.data(rows.index(row, rows.record().indexOf(QStringLiteral("Kostenträger")))).toString(),
-                     QStringLiteral("Land"));
+            QCOMPARE(
+                rows.data(rows.index(row, rows.record().indexOf(QStringLiteral("Kostenträger")))).toString(),
+                QStringLiteral("Land"));
         PrintDialog dialog(nullptr);
         QCOMPARE(dialog.printOptions().header.centre, QStringLiteral("Gemeinderat"));
         window->close();
@@ -165,7 +169,8 @@ private Q_SLOTS:
         QApplication::processEvents();
         for (ResultKind kind : {ResultKind::Expenditure, ResultKind::Revenue, ResultKind::Balance}) {
             ResultGrid* grid = results->financePanel()->grid(kind);
-            QVERIFY2(grid->isVisible() && visibleRows(grid) >= 10, qPrintable(QString::number(visibleRows(grid))));
+            QVERIFY2(grid->isVisible() && visibleRows(grid) >= 10,
+                     qPrintable(QString::number(visibleRows(grid))));
         }
         // A zoomed grid takes the room of all three; zooming out gives each its place back.
         ResultGrid* expenditure = results->financePanel()->grid(ResultKind::Expenditure);
@@ -195,7 +200,8 @@ private Q_SLOTS:
         auto list = listWindow(db);
         const QAbstractItemModel* projects = list->projectList()->model();
         const auto alignment = [](const QAbstractItemModel* model, int column) {
-            return Qt::Alignment(model->index(0, column).data(Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask;
+            return Qt::Alignment(model->index(0, column).data(Qt::TextAlignmentRole).toInt()) &
+                   Qt::AlignHorizontal_Mask;
         };
         for (int column = 0; column < projects->columnCount(); ++column) {
             const QVariant value = projects->index(0, column).data();
@@ -203,8 +209,8 @@ private Q_SLOTS:
                                 value.typeId() == QMetaType::Double;
             QCOMPARE(alignment(projects, column), number ? Qt::AlignRight : Qt::AlignLeft);
         }
-        QCOMPARE(alignment(projects, 0), Qt::AlignRight);               // ID
-        QCOMPARE(alignment(projects, 3), Qt::AlignLeft);                // Beschreibung
+        QCOMPARE(alignment(projects, 0), Qt::AlignRight); // ID
+        QCOMPARE(alignment(projects, 3), Qt::AlignLeft);  // Beschreibung
         QCOMPARE(projects->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Gemeinde"));
 
         MunicipalityDialog chooser(db.master(), nullptr);

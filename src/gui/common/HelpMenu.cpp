@@ -13,7 +13,8 @@ namespace HelpMenu {
 QMenu* add(QMenuBar* bar, QWidget* window) {
     QMenu* menu = bar->addMenu(QStringLiteral("&Hilfe"));
     menu->setObjectName(QStringLiteral("menuHilfe"));
-    QAction* manual = menu->addAction(QStringLiteral("&Handbuch"), window, [window] { Help::openManual(window); });
+    QAction* manual =
+        menu->addAction(QStringLiteral("&Handbuch"), window, [window] { Help::openManual(window); });
     manual->setObjectName(QStringLiteral("actHandbuch"));
     manual->setShortcut(QKeySequence::HelpContents);
     manual->setShortcutContext(Qt::WindowShortcut);

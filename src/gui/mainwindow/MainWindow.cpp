@@ -192,8 +192,8 @@ void MainWindow::buildWindow() {
         m_combos.insert(combo->pairedInput()->column(), combo);
     connect(m_record, &ProjectRecord::valueChanged, this, &MainWindow::onProjectValueChanged);
     connect(m_record, &ProjectRecord::stateChanged, this, &MainWindow::updateTitle);
-    for (DetailGrid* grid : std::initializer_list<DetailGrid*>{m_buildingMixGrid, m_settlementGrid,
-                                                               m_specialExpenditureGrid})
+    for (DetailGrid* grid :
+         std::initializer_list<DetailGrid*>{m_buildingMixGrid, m_settlementGrid, m_specialExpenditureGrid})
         connect(grid->model(), &DetailModel::contentsChanged, this, &MainWindow::markDetailsChanged);
 }
 

@@ -48,8 +48,8 @@ MainWindowMenu::MainWindowMenu(MainWindow& window) : QObject(&window), m_window(
 
     QMenu* file = m_bar->addMenu(QStringLiteral("&Datei"));
     file->setObjectName(QStringLiteral("menuDatei"));
-    connect(addAction(file, "actSpeichern", QStringLiteral("&Speichern"), QKeySequence::Save), &QAction::triggered,
-            &window, [this] { m_window.saveProject(); });
+    connect(addAction(file, "actSpeichern", QStringLiteral("&Speichern"), QKeySequence::Save),
+            &QAction::triggered, &window, [this] { m_window.saveProject(); });
     m_print = addAction(file, "actDrucken", QStringLiteral("&Drucken..."), QKeySequence::Print);
     connect(m_print, &QAction::triggered, this, [this] {
         if (ResultGrid* grid = gridToPrint())
@@ -58,8 +58,9 @@ MainWindowMenu::MainWindowMenu(MainWindow& window) : QObject(&window), m_window(
     file->addSeparator();
     connect(addAction(file, "actSchliessen", QStringLiteral("Speichern und S&chließen"), QKeySequence::Close),
             &QAction::triggered, this, [this] { clickButton("btExit"); });
-    connect(addAction(file, "actAbbruch", QStringLiteral("Änderungen &verwerfen und schließen"), QKeySequence()),
-            &QAction::triggered, this, [this] { clickButton("btAbbrechen"); });
+    connect(
+        addAction(file, "actAbbruch", QStringLiteral("Änderungen &verwerfen und schließen"), QKeySequence()),
+        &QAction::triggered, this, [this] { clickButton("btAbbrechen"); });
 
     QMenu* edit = m_bar->addMenu(QStringLiteral("&Bearbeiten"));
     edit->setObjectName(QStringLiteral("menuBearbeiten"));
@@ -90,8 +91,8 @@ ResultGrid* MainWindowMenu::gridToPrint() const {
             return zoomed;
         ResultFinancePanel* panel = results->financePanel();
         using Kind = ResultQueries::ResultKind;
-        ResultGrid* focused = focusedGrid({panel->grid(Kind::Expenditure), panel->grid(Kind::Revenue),
-                                           panel->grid(Kind::Balance)});
+        ResultGrid* focused = focusedGrid(
+            {panel->grid(Kind::Expenditure), panel->grid(Kind::Revenue), panel->grid(Kind::Balance)});
         return focused ? focused : panel->grid(Kind::Balance);
     }
     if (page == m_window.populationResultPage()) {

@@ -61,7 +61,8 @@ void PrintDialog::restoreSettings() {
     const auto text = [&settings](QLineEdit* edit) {
         edit->setText(settings.value(edit->objectName(), edit->text()).toString());
     };
-    for (QLineEdit* edit : {m_headerLeft, m_headerCentre, m_headerRight, m_footerLeft, m_footerCentre, m_footerRight})
+    for (QLineEdit* edit :
+         {m_headerLeft, m_headerCentre, m_headerRight, m_footerLeft, m_footerCentre, m_footerRight})
         text(edit);
     m_headerFont.fromString(settings.value(QStringLiteral("KopfFont"), m_headerFont.toString()).toString());
     m_footerFont.fromString(settings.value(QStringLiteral("FussFont"), m_footerFont.toString()).toString());
@@ -71,7 +72,8 @@ void PrintDialog::restoreSettings() {
 void PrintDialog::saveSettings() const {
     QSettings settings;
     settings.beginGroup(QStringLiteral("Druck"));
-    for (QLineEdit* edit : {m_headerLeft, m_headerCentre, m_headerRight, m_footerLeft, m_footerCentre, m_footerRight})
+    for (QLineEdit* edit :
+         {m_headerLeft, m_headerCentre, m_headerRight, m_footerLeft, m_footerCentre, m_footerRight})
         settings.setValue(edit->objectName(), edit->text());
     settings.setValue(QStringLiteral("KopfFont"), m_headerFont.toString());
     settings.setValue(QStringLiteral("FussFont"), m_footerFont.toString());

@@ -241,7 +241,8 @@ QMenuBar* ProjectListWindow::buildMenuBar() {
     add(file, "actBeenden", QStringLiteral("&Beenden"), QKeySequence::Quit, m_closeButton);
     QMenu* edit = bar->addMenu(QStringLiteral("&Bearbeiten"));
     edit->setObjectName(QStringLiteral("menuBearbeiten"));
-    add(edit, "actLoeschen", QStringLiteral("&Löschen..."), QKeySequence(), navigatorButton(Navigator::Delete));
+    add(edit, "actLoeschen", QStringLiteral("&Löschen..."), QKeySequence(),
+        navigatorButton(Navigator::Delete));
     HelpMenu::add(bar, this);
     return bar;
 }

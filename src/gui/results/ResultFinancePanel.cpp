@@ -1,8 +1,8 @@
 #include "gui/results/ResultFinancePanel.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QEvent>
 #include <QMessageBox>
 #include <QSplitter>
 #include <QVBoxLayout>

@@ -144,8 +144,9 @@ void ResultGrid::widenNumberColumns() {
         // A text column grows to its longest entry, up to twice its designed width; what is longer
         // is cut short and shows in full as its tooltip.
         for (int row = 0; columns.at(c).format == CellFormat::Plain && row < m_model->rowCount(); ++row)
-            needed = qMax(needed, qMin(2 * columns.at(c).width,
-                                       cells.horizontalAdvance(cellText(c, m_model->index(row, c).data())) + 12));
+            needed =
+                qMax(needed, qMin(2 * columns.at(c).width,
+                                  cells.horizontalAdvance(cellText(c, m_model->index(row, c).data())) + 12));
         if (needed > m_view->columnWidth(c))
             m_view->setColumnWidth(c, needed);
     }
