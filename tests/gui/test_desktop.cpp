@@ -17,6 +17,7 @@
 
 #include "core/data/Sql.h"
 #include "gui/input/ProjectEdit.h"
+#include "gui/input/ValueListCombo.h"
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/mainwindow/MainWindowMenu.h"
 #include "gui/mainwindow/ResultPagesHost.h"
@@ -237,6 +238,18 @@ private Q_SLOTS:
             order << (edit ? edit->column() : QString());
         }
         QCOMPARE(order, (QStringList{QStringLiteral("PG"), QStringLiteral("Beschreibung")}));
+
+        // On an input page a line reads value list, input, second input; then the next line.
+        window->pages()->setCurrentIndex(0);
+        window->inputFor(QStringLiteral("bgFlBaulandBrutto"))->setFocus();
+        QList<QWidget*> reached;
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached << QApplication::focusWidget();
+        }
+        QCOMPARE(reached, (QList<QWidget*>{window->comboFor(QStringLiteral("bgAntGrünflächen")),
+                                           window->inputFor(QStringLiteral("bgAntGrünflächen")),
+                                           window->inputFor(QStringLiteral("bgFlGrünflächen"))}));
         window->close();
     }
 };

@@ -188,8 +188,11 @@ void MainWindow::buildWindow() {
     for (ProjectEdit* edit : builder.inputs())
         registerInput(edit);
     m_comboOrder = builder.combos();
-    for (ValueListCombo* combo : m_comboOrder)
+    for (ValueListCombo* combo : m_comboOrder) {
         m_combos.insert(combo->pairedInput()->column(), combo);
+        // The list stands left of its input, so the Tab key reaches it first (reading order).
+        QWidget::setTabOrder(combo, combo->pairedInput());
+    }
     connect(m_record, &ProjectRecord::valueChanged, this, &MainWindow::onProjectValueChanged);
     connect(m_record, &ProjectRecord::stateChanged, this, &MainWindow::updateTitle);
     for (DetailGrid* grid :
