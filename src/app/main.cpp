@@ -8,7 +8,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include "core/data/DataLocations.h"
 #include "core/data/NumberFormat.h"
@@ -21,6 +24,12 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/tavo.svg")));
     QApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
     NumberFormat::install();
+    // Qt's own dialogs and buttons (Ja, Nein, Abbrechen, the print and file dialogs) speak German,
+    // as does the rest of the program, whatever language the desktop is set to.
+    QTranslator qtGerman;
+    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtGerman);
 
     const char* const usage = "Aufruf: tavo [--master DATEI] [--user DATEI] | --help | --version\n";
     QCommandLineParser parser;

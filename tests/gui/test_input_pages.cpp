@@ -123,7 +123,9 @@ private Q_SLOTS:
         qApp->removeEventFilter(&watch);
         QCOMPARE(watch.shownSize, QSize(800, 381));
         QVERIFY(!m_window->findChild<QWidget*>("frmStartUp"));
-        QCOMPARE(m_window->windowTitle(), QStringLiteral("TAVO - Tavorechner: Datensatz bearbeiten"));
+        // The project and its municipality; the mark of unsaved changes is not shown.
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("TAVO – P1 (Talheim) [*]"));
+        QVERIFY(!m_window->isWindowModified());
         const QStringList expected = {"Baugebiet/Bebauung", "techn. Infrastruktur", "Besiedelung",
                                       "Grundsteuer",        "soz. Infrastruktur",   "Finanzierung",
                                       "Auswertung Finanz",  "Auswertung Bevölk.",   "Kennzahlen"};
@@ -204,8 +206,8 @@ private Q_SLOTS:
         };
         const std::vector<std::vector<const char*>> expected = {
             {"Fläche:", "Bebauung:", "Gesamtfläche (m2):", "Anteil öffentliche Grünflächen (%):",
-             "Fläche Bauland (m2):", "Bebaungsdichte großvol. Wohnbau (m2):",
-             "Grundstücksgöße Einfamilienhaus klein (m2):", "durchschn. Wandstärke von Gebäuden (m2):"},
+             "Fläche Bauland (m2):", "Bebaungsdichte großvol. Wohnbau (%):",
+             "Grundstücksgöße Einfamilienhaus klein (m2):", "durchschn. Wandstärke von Gebäuden (m):"},
             {"Innenerschließung:", "Außenerschließung:", "Berechnungsfaktor Leitungslängen:",
              "Kanal Str-Entwässerung (Lfm):", "Straßenoberbau in Jahr:", "Errichtungskosten (€):",
              "Erhaltungskonsten/Jahr (€):", "Straßenunterbau (m2):", "Straßenbel. (Lfm):",
@@ -213,8 +215,8 @@ private Q_SLOTS:
             {"Besiedelung (Fertigstellung in %)", "Hebes. Aufschl.-Abgabe:", "Gemeindeförderung (%):",
              "Einheitssatz Kanal Schmutzw.:", "Anteil Zuzug aus and. Gem.(%):", "alle Werte auf 0",
              "Vorgabewerte mit Mobilisierung", "Vorgabewerte ohne Mobilisierung"},
-            {"Einheitswert:", "Grundsteuer:", "Gebäudewert Reihenhaus klein (m2 Nutzfläche):",
-             "Bodenwert zum Bewertungsstichtag (m2):", "Steuermesszahl großvol. Wohnbau:", "Hebesatz:"},
+            {"Einheitswert:", "Grundsteuer:", "Gebäudewert Reihenhaus klein (€/m2 Nutzfläche):",
+             "Bodenwert zum Bewertungsstichtag (€/m2):", "Steuermesszahl großvol. Wohnbau:", "Hebesatz:"},
             {"Kindergarten:", "Volksschule:",
              "sonst. Institutionen (Gemeindeverbände/vereine, Rettungswesen, Feuerwehr):",
              "Kosten pro Kind (€):", "Kosten pro EW (€):"},

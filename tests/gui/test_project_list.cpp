@@ -155,8 +155,8 @@ void ProjectsGuiTest::layoutAndEmptyList() {
     QCOMPARE(window->windowTitle(), QStringLiteral("TAVO - Tavorechner: Datensatz wählen"));
     QTableView* grid = window->projectList();
     QCOMPARE(grid->model()->columnCount(), 6);
-    const QStringList titles = {QStringLiteral("ID"),      QStringLiteral("PG"),
-                                QStringLiteral("PG_Name"), QStringLiteral("Beschreibung"),
+    const QStringList titles = {QStringLiteral("ID"),       QStringLiteral("PG-Nr."),
+                                QStringLiteral("Gemeinde"), QStringLiteral("Beschreibung"),
                                 QStringLiteral("Projekt"), QStringLiteral("Bezugsjahr")};
     const QList<int> widths = {55, 55, 163, 260, 75, 55};
     for (int i = 0; i < 6; ++i) {

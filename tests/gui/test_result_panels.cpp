@@ -113,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(titles, (QStringList{QStringLiteral("Jahr"), QStringLiteral("Typ"),
                                       QStringLiteral("Kostenträger"), QStringLiteral("Einnahmen"),
                                       QStringLiteral("Ausgaben"), QStringLiteral("Saldo")}));
-        QCOMPARE(widths, (QList<int>{25, 85, 193, 80, 80, 80}));
+        QCOMPARE(widths, (QList<int>{25, 100, 100, 80, 80, 80}));
         QCOMPARE(saldo->footerCells(),
                  (QStringList{QString(), QString(), QStringLiteral("Summe:"), QStringLiteral("0,00"),
                               QStringLiteral("0,00"), QStringLiteral("0,00")}));

@@ -1,6 +1,7 @@
 #include "support/TestDb.h"
 
 #include <QFile>
+#include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -12,6 +13,8 @@ QString TestDb::generatedMaster() {
 }
 
 TestDb::TestDb(const QString& masterPath) {
+    // Every test starts without remembered windows and filters, as it starts with a fresh database.
+    QSettings().clear();
     m_masterPath = m_dir.filePath(Databases::MasterFileName);
     m_userPath = m_dir.filePath(Databases::UserFileName);
     const QString source = masterPath.isEmpty() ? generatedMaster() : masterPath;

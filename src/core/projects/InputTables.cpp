@@ -49,13 +49,13 @@ Page baugebiet() {
            {"Wohnnutzfläche Reihenhaus groß (m2):", num("bgNutzFl_RHg", 1)},
            {"Wohnnutzfläche Reihenhaus klein (m2):", num("bgNutzFl_RHk", 1)},
            {"Wohnnutzfläche großvol. Wohnbau (m2):", num("bgNutzFl_GWB", 1)},
-           {"Bebaungsdichte großvol. Wohnbau (m2):", num("bgBebDichte_GWB", 1)},
+           {"Bebaungsdichte großvol. Wohnbau (%):", num("bgBebDichte_GWB", 1)},
            {"Grundstücksgröße Einfamilienhaus groß (m2):", num("bgGstFl_EFHg", 0)},
            {"Grundstücksgöße Einfamilienhaus klein (m2):", num("bgGstFl_EFHk", 0)},
            {"Grundstücksgröße Reihenhaus groß (m2):", num("bgGstFl_RHg", 0)},
            {"Grundstücksgröße Reihenhaus klein (m2):", num("bgGstFl_RHk", 0)},
            {"Grundstücksgröße großvol. Wohnbau (m2):", num("bgGstFl_GWB", 0)},
-           {"durchschn. Wandstärke von Gebäuden (m2):", num("bgWandstärke")}}}}};
+           {"durchschn. Wandstärke von Gebäuden (m):", num("bgWandstärke")}}}}};
 }
 
 Page infrastruktur() {
@@ -155,12 +155,12 @@ Page grundsteuer() {
               0,
               false,
               GridSlot::None,
-              {{"Gebäudewert Einfamilienhaus groß (m2 Nutzfläche):", num("gsGebWertEFHg")},
-               {"Gebäudewert Einfamilienhaus klein (m2 Nutzfläche):", num("gsGebWertEFHk")},
-               {"Gebäudewert Reihenhaus groß (m2 Nutzfläche):", num("gsGebWertRHg")},
-               {"Gebäudewert Reihenhaus klein (m2 Nutzfläche):", num("gsGebWertRHk")},
-               {"Gebäudewert großvol. Wohnbau (m2 Nutzfläche):", num("gsGebWertGWB")},
-               {"Bodenwert zum Bewertungsstichtag (m2):", num("gsBodenwert")}}},
+              {{"Gebäudewert Einfamilienhaus groß (€/m2 Nutzfläche):", num("gsGebWertEFHg")},
+               {"Gebäudewert Einfamilienhaus klein (€/m2 Nutzfläche):", num("gsGebWertEFHk")},
+               {"Gebäudewert Reihenhaus groß (€/m2 Nutzfläche):", num("gsGebWertRHg")},
+               {"Gebäudewert Reihenhaus klein (€/m2 Nutzfläche):", num("gsGebWertRHk")},
+               {"Gebäudewert großvol. Wohnbau (€/m2 Nutzfläche):", num("gsGebWertGWB")},
+               {"Bodenwert zum Bewertungsstichtag (€/m2):", num("gsBodenwert")}}},
              {"Grundsteuer:",
               nullptr,
               nullptr,

@@ -23,6 +23,8 @@
 #include "core/data/TavoError.h"
 #include "gui/mainwindow/CalculationAction.h"
 #include "gui/mainwindow/ReportAction.h"
+#include "gui/mainwindow/MainWindowMenu.h"
+#include "gui/common/Settings.h"
 #include "gui/input/ValueListCombo.h"
 #include "gui/input/DerivedInputs.h"
 #include "gui/input/DetailGrid.h"
@@ -40,22 +42,27 @@
 namespace {
 
 const char* const kCaption = "TAVO - Tavorechner: Datensatz bearbeiten";
+const char* const kSettingsKey = "Bearbeiten";
 
-// The header of the window: caption, column, numeric, read-only.
+// The header of the window: caption, column, numeric, read-only, and the place in three lines: the
+// line, the grid column of the caption (the input follows it) and the columns the input spans.
 struct HeaderField {
     const char* caption;
     const char* column;
     bool numeric;
     bool readOnly;
+    int line;
+    int gridColumn;
+    int span;
 };
 
 const HeaderField kHeader[] = {
-    {"ID:", "ID", true, true},
-    {"Projekt:", "Projekt", false, false},
-    {"PG/PG_Name:", "PG", true, false},
-    {nullptr, "PG_Name", false, true},
-    {"Beschreibung:", "Beschreibung", false, false},
-    {"Bezugsj.:", "Bezugsjahr", true, true},
+    {"ID:", "ID", true, true, 0, 3, 1},
+    {"Projekt:", "Projekt", false, false, 0, 0, 2},
+    {"PG/PG_Name:", "PG", true, false, 1, 0, 1},
+    {nullptr, "PG_Name", false, true, 1, 1, 3},
+    {"Beschreibung:", "Beschreibung", false, false, 2, 0, 2},
+    {"Bezugsj.:", "Bezugsjahr", true, true, 2, 3, 1},
 };
 
 // The settlement presets beside the settlement grid.
@@ -102,6 +109,7 @@ MainWindow::MainWindow(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Wi
     new DerivedInputs(*this);
     new CalculationAction(*this);
     new ReportAction(*this);
+    m_menu = new MainWindowMenu(*this);
     m_prepared = true;
     placeOnScreen();
     splash.close();
@@ -109,20 +117,28 @@ MainWindow::MainWindow(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Wi
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::placeOnScreen() {
-    // 763 x 703 pixels, wider where the font in use needs more room for a page or the tab row,
-    // as far as the screen allows; centred.
+QSize MainWindow::preferredSize(const QRect& available) const {
+    // 763 pixels wide, wider where the font in use needs more room for a page or the tab row.
     int width = 763;
     for (int i = 0; i < m_pages->count(); ++i)
         if (auto* scroll = qobject_cast<QScrollArea*>(m_pages->widget(i)))
             width = qMax(width, scroll->widget()->sizeHint().width() + 40);
     width = qMax(width, m_pages->tabBar()->sizeHint().width() + 24);
+    // The result pages use what the screen offers for their grids side by side.
+    width = qMax(width, qMin(available.width() - 40, 1240));
+    // The window frame of the desktop takes some 30 pixels above and around the window.
+    const int height = qBound(703, available.height() - 40, 780);
+    return {qMin(width, available.width() - 20), qMin(height, available.height())};
+}
+
+void MainWindow::placeOnScreen() {
+    // Where the user left it last time; else sized for the screen and centred.
+    if (Settings::restoreWindow(this, QString::fromUtf8(kSettingsKey)))
+        return;
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen)
-        width = qMin(width, screen->availableGeometry().width() - 20);
-    resize(width, 703);
-    if (screen)
-        move(screen->availableGeometry().center() - rect().center());
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    resize(preferredSize(available));
+    move(available.center() - rect().center());
 }
 
 void MainWindow::buildWindow() {
@@ -151,13 +167,13 @@ void MainWindow::buildWindow() {
         m_pages->addTab(builder.build(page), QString::fromUtf8(page.title));
     m_financePage = new QWidget;
     m_financePage->setObjectName(QStringLiteral("tsAuswertungFinanz"));
-    new QVBoxLayout(m_financePage);
+    (new QVBoxLayout(m_financePage))->setContentsMargins(3, 3, 3, 3);
     m_populationPage = new QWidget;
     m_populationPage->setObjectName(QStringLiteral("tsAuswertungBevoelk"));
-    new QVBoxLayout(m_populationPage);
+    (new QVBoxLayout(m_populationPage))->setContentsMargins(3, 3, 3, 3);
     m_keyFiguresPage = new QWidget;
     m_keyFiguresPage->setObjectName(QStringLiteral("tsKennzahlen"));
-    new QVBoxLayout(m_keyFiguresPage);
+    (new QVBoxLayout(m_keyFiguresPage))->setContentsMargins(3, 3, 3, 3);
     // The result pages scroll like the input pages, so that the window fits a 1280 x 800 screen.
     for (const auto& [page, caption] : {std::pair{m_financePage, QStringLiteral("Auswertung Finanz")},
                                         std::pair{m_populationPage, QStringLiteral("Auswertung Bevölk.")},
@@ -181,9 +197,43 @@ void MainWindow::buildWindow() {
     for (ProjectEdit* edit : builder.inputs())
         registerInput(edit);
     m_comboOrder = builder.combos();
-    for (ValueListCombo* combo : m_comboOrder)
+    for (ValueListCombo* combo : m_comboOrder) {
         m_combos.insert(combo->pairedInput()->column(), combo);
+        // The list stands left of its input, so the Tab key reaches it first (reading order).
+        QWidget::setTabOrder(combo, combo->pairedInput());
+    }
     connect(m_record, &ProjectRecord::valueChanged, this, &MainWindow::onProjectValueChanged);
+    connect(m_record, &ProjectRecord::stateChanged, this, &MainWindow::updateTitle);
+    for (DetailGrid* grid :
+         std::initializer_list<DetailGrid*>{m_buildingMixGrid, m_settlementGrid, m_specialExpenditureGrid})
+        connect(grid->model(), &DetailModel::contentsChanged, this, &MainWindow::markDetailsChanged);
+}
+
+// "TAVO – <project> (<municipality>)" with the desktop's mark of unsaved changes.
+void MainWindow::updateTitle() {
+    if (!m_record->isActive()) {
+        setWindowTitle(QString::fromUtf8(kCaption));
+        return;
+    }
+    QString project = m_record->value(QStringLiteral("Beschreibung")).toString().trimmed();
+    if (project.isEmpty())
+        project = m_record->value(QStringLiteral("Projekt")).toString().trimmed();
+    if (project.isEmpty())
+        project = QStringLiteral("Projekt %1").arg(m_record->id());
+    const QString municipality = m_record->value(QStringLiteral("PG_Name")).toString().trimmed();
+    QString title = QStringLiteral("TAVO – ") + project;
+    if (!municipality.isEmpty())
+        title += QStringLiteral(" (%1)").arg(municipality);
+    setWindowTitle(title + QStringLiteral(" [*]"));
+    setWindowModified(m_record->isEditing() || m_detailsChanged);
+}
+
+void MainWindow::markDetailsChanged() {
+    // Reading the grids (load, reload after a run) is no change of the user's.
+    if (!m_detailLoading) {
+        m_detailsChanged = true;
+        updateTitle();
+    }
 }
 
 void MainWindow::registerInput(ProjectEdit* edit) {
@@ -202,17 +252,20 @@ QWidget* MainWindow::buildHeader() {
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
-    int line = 0;
-    int column = 0;
     for (const HeaderField& f : kHeader) {
         auto* edit = new ProjectEdit(*m_record, QString::fromUtf8(f.column), f.numeric, f.numeric ? 0 : -1);
         edit->setReadOnly(f.readOnly);
-        if (f.caption) {
-            column = 0;
-            line = grid->rowCount();
-            grid->addWidget(new QLabel(QString::fromUtf8(f.caption)), line, column++);
+        if (f.readOnly) {
+            // Shown, not typed into: the window's background and no stop for the Tab key; a click
+            // still selects the text for copying.
+            edit->setFocusPolicy(Qt::ClickFocus);
+            QPalette palette = edit->palette();
+            palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+            edit->setPalette(palette);
         }
-        grid->addWidget(edit, line, column++, 1, f.caption && !f.numeric ? 3 : 1);
+        if (f.caption)
+            grid->addWidget(new QLabel(QString::fromUtf8(f.caption)), f.line, f.gridColumn);
+        grid->addWidget(edit, f.line, f.gridColumn + 1, 1, f.span);
         if (f.numeric)
             edit->setFixedWidth(72);
         registerInput(edit);
@@ -265,9 +318,11 @@ void MainWindow::postDetailGrids() {
 }
 
 void MainWindow::reloadDetailGrids() {
+    m_detailLoading = true;
     m_buildingMixGrid->open(m_projectId);
     m_settlementGrid->open(m_projectId);
     m_specialExpenditureGrid->open(m_projectId);
+    m_detailLoading = false;
 }
 
 void MainWindow::postProjectRow() {
@@ -276,6 +331,18 @@ void MainWindow::postProjectRow() {
         throw TavoError(QStringLiteral("Die Eingabe in %1 ist ungültig.").arg(edit->column()));
     postDetailGrids();
     m_record->post();
+    m_detailsChanged = false;
+    updateTitle();
+}
+
+bool MainWindow::saveProject() {
+    try {
+        postProjectRow();
+        return true;
+    } catch (const TavoError& e) {
+        showError(e.message());
+        return false;
+    }
 }
 
 void MainWindow::discardPendingEdits() {
@@ -312,10 +379,13 @@ void MainWindow::loadProject() {
     reloadDetailGrids();
     for (ValueListCombo* combo : m_comboOrder)
         combo->showCurrentValue();
+    m_detailsChanged = false;
+    updateTitle();
     Q_EMIT projectLoaded(m_projectId);
 }
 
 void MainWindow::onProjectValueChanged() {
+    updateTitle();
     if (m_record->isEditing())
         for (ValueListCombo* combo : m_comboOrder)
             combo->showCurrentValue();
@@ -388,6 +458,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Nothing unsaved is left; a row still in edit state without changes leaves it.
     discardPendingEdits();
     m_resultPages->closeProjectData();
+    Settings::saveWindow(this, QString::fromUtf8(kSettingsKey));
     event->accept();
     Q_EMIT projectClosed(m_projectId);
 }

@@ -15,6 +15,7 @@ class SettlementGrid;
 class SpecialExpenditureGrid;
 class ProjectEdit;
 class ProjectRecord;
+class MainWindowMenu;
 class ResultPagesHost;
 class ValueListCombo;
 
@@ -41,6 +42,13 @@ public:
     void postProjectRow();
     // Drops pending changes of the project row without saving.
     void discardPendingEdits();
+    // Saves the project and stays open (menu "Speichern"); a failure is shown; false then.
+    bool saveProject();
+
+    // The window's size on a screen with this available area: wide enough for the widest page and
+    // the tab row, as tall as the screen allows up to 780 pixels, so the result grids get their room.
+    QSize preferredSize(const QRect& available) const;
+    MainWindowMenu* menu() const { return m_menu; }
 
     // True when the window holds something not yet saved: a changed project column, a text typed
     // into an input and not yet written, or a changed row or cell of a detail grid.
@@ -109,6 +117,8 @@ private:
     void showError(const QString& message);
     void onAboutClicked();
     void onHelpClicked();
+    void updateTitle();
+    void markDetailsChanged();
 
     Databases& m_dbs;
     int m_projectId = 0;
@@ -121,6 +131,9 @@ private:
     QWidget* m_populationPage = nullptr;
     QWidget* m_keyFiguresPage = nullptr;
     ResultPagesHost* m_resultPages = nullptr;
+    MainWindowMenu* m_menu = nullptr;
+    bool m_detailLoading = false;
+    bool m_detailsChanged = false; // a detail grid changed since the project was loaded or saved
     BuildingMixGrid* m_buildingMixGrid = nullptr;
     SettlementGrid* m_settlementGrid = nullptr;
     SpecialExpenditureGrid* m_specialExpenditureGrid = nullptr;

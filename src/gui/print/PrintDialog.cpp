@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/common/Settings.h"
 #include "core/data/TavoError.h"
 
 namespace {
@@ -49,6 +50,39 @@ PrintDialog::PrintDialog(QWidget* parent)
     setObjectName(QStringLiteral("frmDruckGrid"));
     setWindowTitle(QStringLiteral("drucke Auswahl"));
     buildLayout();
+    restoreSettings();
+}
+
+// The texts, fonts and the fit option as the user left them at the last print, also in an earlier
+// session of the program.
+void PrintDialog::restoreSettings() {
+    Settings::Store settings;
+    settings.beginGroup(QStringLiteral("Druck"));
+    const auto text = [&settings](QLineEdit* edit) {
+        edit->setText(settings.value(edit->objectName(), edit->text()).toString());
+    };
+    for (QLineEdit* edit :
+         {m_headerLeft, m_headerCentre, m_headerRight, m_footerLeft, m_footerCentre, m_footerRight})
+        text(edit);
+    m_headerFont.fromString(settings.value(QStringLiteral("KopfFont"), m_headerFont.toString()).toString());
+    m_footerFont.fromString(settings.value(QStringLiteral("FussFont"), m_footerFont.toString()).toString());
+    m_fitColumns->setChecked(settings.value(QStringLiteral("AufEineSeite"), false).toBool());
+}
+
+void PrintDialog::saveSettings() const {
+    Settings::Store settings;
+    settings.beginGroup(QStringLiteral("Druck"));
+    for (QLineEdit* edit :
+         {m_headerLeft, m_headerCentre, m_headerRight, m_footerLeft, m_footerCentre, m_footerRight})
+        settings.setValue(edit->objectName(), edit->text());
+    settings.setValue(QStringLiteral("KopfFont"), m_headerFont.toString());
+    settings.setValue(QStringLiteral("FussFont"), m_footerFont.toString());
+    settings.setValue(QStringLiteral("AufEineSeite"), m_fitColumns->isChecked());
+}
+
+void PrintDialog::done(int result) {
+    saveSettings();
+    QDialog::done(result);
 }
 
 void PrintDialog::buildLayout() {

@@ -46,8 +46,14 @@ public:
     QFont headerFont() const { return m_headerFont; }
     QFont footerFont() const { return m_footerFont; }
 
+protected:
+    // Closing the dialog, by any button, remembers its settings for the next start.
+    void done(int result) override;
+
 private:
     void buildLayout();
+    void restoreSettings();
+    void saveSettings() const;
     void onPreviewClicked();
     void onPrintClicked();
     void onHeaderFontClicked();

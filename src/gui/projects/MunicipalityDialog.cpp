@@ -16,6 +16,7 @@
 
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "gui/common/ListModel.h"
 
 namespace {
 
@@ -50,9 +51,12 @@ MunicipalityDialog::MunicipalityDialog(const QSqlDatabase& master, QWidget* pare
     m_municipalityList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_municipalityList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_municipalityList->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_municipalityList->verticalHeader()->setDefaultSectionSize(m_municipalityList->fontMetrics().height() +
-                                                                6);
-    m_municipalities = new QSqlQueryModel(this);
+    m_municipalityList->verticalHeader()->setDefaultSectionSize(m_municipalityList->fontMetrics().height() + 6);
+    auto* municipalities = new ListModel(this);
+    municipalities->setTitle(QStringLiteral("ID"), QStringLiteral("PG-Nr."));
+    municipalities->setTitle(QStringLiteral("PG_Name"), QStringLiteral("Gemeinde"));
+    municipalities->setTitle(QStringLiteral("Fläche_km2"), QStringLiteral("Fläche (km²)"));
+    m_municipalities = municipalities;
     m_municipalityList->setModel(m_municipalities);
 
     m_cancelButton = new QPushButton(QStringLiteral("Abbruch"), this);

@@ -7,6 +7,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -23,6 +25,9 @@
 #include "core/data/TavoError.h"
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/common/Artwork.h"
+#include "gui/common/HelpMenu.h"
+#include "gui/common/ListModel.h"
+#include "gui/common/Settings.h"
 #include "gui/projects/MunicipalityDialog.h"
 #include "gui/projects/VariantComparisonWindow.h"
 #include "core/projects/ProjectRecords.h"
@@ -32,15 +37,22 @@ namespace {
 
 const char* const kCaption = "TAVO - Tavorechner: Datensatz wählen";
 const char* const kMessageTitle = "TAVO - Tavorechner";
+const char* const kSettingsKey = "Auswahl";
 
-// The columns of the project list with their widths in pixels, titled with their names.
+// The columns of the project list with their widths in pixels and their titles.
 struct ListColumn {
     const char* name;
     int width;
+    const char* title;
 };
 
 const ListColumn kListColumns[] = {
-    {"ID", 55}, {"PG", 55}, {"PG_Name", 163}, {"Beschreibung", 260}, {"Projekt", 75}, {"Bezugsjahr", 55},
+    {"ID", 55, "ID"},
+    {"PG", 55, "PG-Nr."},
+    {"PG_Name", 163, "Gemeinde"},
+    {"Beschreibung", 260, "Beschreibung"},
+    {"Projekt", 75, "Projekt"},
+    {"Bezugsjahr", 55, "Bezugsjahr"},
 };
 
 // The designed width of a list column, widened where the title would otherwise be clipped.
@@ -112,6 +124,7 @@ void ProjectListWindow::setUpWindow() {
     bottom->addWidget(buildButtonRow(), 1);
 
     auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(buildMenuBar());
     layout->addWidget(buildTopPanel());
     layout->addWidget(buildGrid(), 1);
     layout->addLayout(bottom);
@@ -162,7 +175,10 @@ QWidget* ProjectListWindow::buildTopPanel() {
 QWidget* ProjectListWindow::buildGrid() {
     m_projectList = new QTableView(this);
     m_projectList->setObjectName(QStringLiteral("GridAuswahl"));
-    m_projects = new QSqlQueryModel(this);
+    auto* projects = new ListModel(this);
+    for (const ListColumn& column : kListColumns)
+        projects->setTitle(QString::fromUtf8(column.name), QString::fromUtf8(column.title));
+    m_projects = projects;
     m_projectList->setModel(m_projects);
     m_projectList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_projectList->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -180,6 +196,39 @@ QWidget* ProjectListWindow::buildGrid() {
     m_projectList->setPalette(palette);
     connect(m_projectList, &QTableView::doubleClicked, this, &ProjectListWindow::onListDoubleClicked);
     return m_projectList;
+}
+
+// Datei: Neu, Öffnen, Duplizieren, Beenden; Bearbeiten: Löschen; Hilfe: Handbuch, Info. The
+// entries click the window's buttons, so both do the same and are enabled alike.
+QMenuBar* ProjectListWindow::buildMenuBar() {
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("mbAuswahl"));
+    const auto add = [this](QMenu* menu, const char* name, const QString& text, const QKeySequence& keys,
+                            QAbstractButton* button) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromUtf8(name));
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+        return action;
+    };
+    QMenu* file = bar->addMenu(QStringLiteral("&Datei"));
+    file->setObjectName(QStringLiteral("menuDatei"));
+    add(file, "actNeu", QStringLiteral("&Neu..."), QKeySequence::New, m_newButton);
+    add(file, "actOeffnen", QStringLiteral("Ö&ffnen"), QKeySequence::Open, m_okButton);
+    add(file, "actDuplizieren", QStringLiteral("D&uplizieren"), QKeySequence(Qt::CTRL | Qt::Key_D),
+        m_duplicateButton);
+    file->addSeparator();
+    add(file, "actBeenden", QStringLiteral("&Beenden"), QKeySequence::Quit, m_closeButton);
+    QMenu* edit = bar->addMenu(QStringLiteral("&Bearbeiten"));
+    edit->setObjectName(QStringLiteral("menuBearbeiten"));
+    add(edit, "actLoeschen", QStringLiteral("&Löschen..."), QKeySequence(),
+        navigatorButton(Navigator::Delete));
+    HelpMenu::add(bar, this);
+    return bar;
 }
 
 QWidget* ProjectListWindow::buildNavigator() {
@@ -379,13 +428,15 @@ void ProjectListWindow::showEvent(QShowEvent* event) {
 
 // First show: the window as wide as the grid with its columns, the grid growing with the window.
 void ProjectListWindow::onFirstShow() {
+    m_projectList->setFocus();
+    if (Settings::restoreWindow(this, QString::fromUtf8(kSettingsKey)))
+        return;
     const int gridWidth = m_projectList->verticalHeader()->width() +
                           m_projectList->horizontalHeader()->length() + 2 * m_projectList->frameWidth() +
                           style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_projectList);
     const QMargins margins = layout()->contentsMargins();
     const int width = qMax(gridWidth + margins.left() + margins.right(), minimumSizeHint().width());
     resize(width, qMax(455, minimumSizeHint().height()));
-    m_projectList->setFocus();
 }
 
 void ProjectListWindow::closeEvent(QCloseEvent* event) {
@@ -397,6 +448,7 @@ void ProjectListWindow::closeEvent(QCloseEvent* event) {
             return;
         }
     }
+    Settings::saveWindow(this, QString::fromUtf8(kSettingsKey));
     releaseMainWindows();
     QWidget::closeEvent(event);
 }

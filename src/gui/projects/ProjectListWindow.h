@@ -8,6 +8,7 @@
 #include "core/data/Databases.h"
 
 class QCloseEvent;
+class QMenuBar;
 class QPushButton;
 class QShowEvent;
 class QSqlQueryModel;
@@ -61,6 +62,7 @@ protected:
 private:
     void setUpWindow();
     void onFirstShow();
+    QMenuBar* buildMenuBar();
     QWidget* buildTopPanel();
     QWidget* buildGrid();
     QWidget* buildNavigator();

@@ -1,15 +1,18 @@
 #include "gui/results/ResultFinancePanel.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QToolButton>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
 #include "core/results/ExportTable.h"
+#include "gui/common/Settings.h"
 #include "gui/results/ResultGrid.h"
 #include "gui/results/ResultRadioGroup.h"
 
@@ -21,19 +24,21 @@ constexpr Qt::Alignment kLeft = Qt::AlignLeft;
 constexpr Qt::Alignment kRight = Qt::AlignRight;
 
 // The columns of the three grids, as the page shows them.
+// Text columns are as wide as their common entries; a longer one is cut short with "…" and shows in
+// full as its tooltip.
 const QList<ResultColumn> kAusgabenColumns = {
-    {"Jahr", 25, CellFormat::Plain, kRight},        {"Typ", 85, CellFormat::Plain, kLeft},
-    {"Bezeichnung", 265, CellFormat::Plain, kLeft}, {"Kostenträger", 90, CellFormat::Plain, kLeft},
+    {"Jahr", 25, CellFormat::Plain, kRight},        {"Typ", 100, CellFormat::Plain, kLeft},
+    {"Bezeichnung", 205, CellFormat::Plain, kLeft}, {"Kostenträger", 100, CellFormat::Plain, kLeft},
     {"Ausgabe", 80, CellFormat::Money, kRight},
 };
 const QList<ResultColumn> kEinnahmenColumns = {
-    {"Jahr", 25, CellFormat::Plain, kRight},        {"Typ", 85, CellFormat::Plain, kLeft},
-    {"Bezeichnung", 265, CellFormat::Plain, kLeft}, {"Kostenträger", 90, CellFormat::Plain, kLeft},
+    {"Jahr", 25, CellFormat::Plain, kRight},        {"Typ", 100, CellFormat::Plain, kLeft},
+    {"Bezeichnung", 205, CellFormat::Plain, kLeft}, {"Kostenträger", 100, CellFormat::Plain, kLeft},
     {"Einnahme", 80, CellFormat::Money, kRight},
 };
 const QList<ResultColumn> kSaldoColumns = {
-    {"Jahr", 25, CellFormat::Plain, kRight},         {"Typ", 85, CellFormat::Plain, kLeft},
-    {"Kostenträger", 193, CellFormat::Plain, kLeft}, {"Einnahmen", 80, CellFormat::Money, kRight},
+    {"Jahr", 25, CellFormat::Plain, kRight},         {"Typ", 100, CellFormat::Plain, kLeft},
+    {"Kostenträger", 100, CellFormat::Plain, kLeft}, {"Einnahmen", 80, CellFormat::Money, kRight},
     {"Ausgaben", 80, CellFormat::Money, kRight},     {"Saldo", 80, CellFormat::Money, kRight},
 };
 
@@ -64,6 +69,7 @@ const std::array<std::pair<ResultKind, const char*>, 5> kTotals = {{
 
 ResultFinancePanel::ResultFinancePanel(Databases& dbs, QWidget* parent) : QWidget(parent), m_dbs(dbs) {
     auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(buildGrids(), 1);
     layout->addWidget(buildFilters());
     m_prepared = false;
@@ -74,42 +80,63 @@ ResultFinancePanel::ResultFinancePanel(Databases& dbs, QWidget* parent) : QWidge
     m_typeGroup->setItemIndex(static_cast<int>(m_items.types.size()) - 1);
     m_groupingGroup->setItems(groupingItems());
     m_groupingGroup->setItemIndex(0);
+    // The choices the user made last time, where those items still exist.
+    Settings::restoreChoice(m_costBearerGroup, QStringLiteral("Kostentraeger"));
+    Settings::restoreChoice(m_typeGroup, QStringLiteral("Typ"));
+    Settings::restoreChoice(m_groupingGroup, QStringLiteral("Gruppierung"));
     buildResultQueries();
     m_prepared = true;
     updateResultFooters();
 }
 
+// Expenditure above revenue on the left, the balance beside them at full height, in splitters the
+// user can move; each grid is a cell of its caption row and the grid.
 QWidget* ResultFinancePanel::buildGrids() {
-    auto* box = new QWidget(this);
-    auto* column = new QVBoxLayout(box);
-    column->setContentsMargins(0, 0, 0, 0);
+    auto* columns = new QSplitter(Qt::Horizontal, this);
+    columns->setObjectName(QStringLiteral("spAuswertungFinanz"));
+    columns->setChildrenCollapsible(false);
+    m_leftColumn = new QSplitter(Qt::Vertical, columns);
+    m_leftColumn->setChildrenCollapsible(false);
     QFont bold = font();
     bold.setBold(true);
     for (int i = 0; i < 3; ++i) {
         const GridSpec& def = kGrids[i];
-        auto* label = new QLabel(QString::fromUtf8(def.caption), box);
+        auto* cell = new QWidget(i < 2 ? static_cast<QWidget*>(m_leftColumn) : columns);
+        auto* column = new QVBoxLayout(cell);
+        column->setContentsMargins(0, 0, 0, 0);
+        auto* label = new QLabel(QString::fromUtf8(def.caption), cell);
         label->setObjectName(QString::fromUtf8(def.captionName));
         label->setFont(bold);
         m_captionRows[i] = new QHBoxLayout;
         m_captionRows[i]->addWidget(label);
         m_captionRows[i]->addStretch(1);
         column->addLayout(m_captionRows[i]);
-        auto* grid = new ResultGrid(*def.columns, true, box);
+        auto* grid = new ResultGrid(*def.columns, true, cell);
         grid->setObjectName(QString::fromUtf8(def.objectName));
         grid->setFooterText(QStringLiteral("Kostenträger"), QStringLiteral("Summe:"));
         grid->setFooterAlignment(QStringLiteral("Kostenträger"), Qt::AlignRight);
         grid->setExportName(QString::fromUtf8(def.exportName), financeTotalFields());
         column->addWidget(grid, 1);
-        // Room for all columns and the vertical scroll bar, so no column hides behind a scroll.
-        int width = 0;
-        for (const PrintColumn& c : grid->printColumns())
-            width += c.width;
-        grid->setMinimumWidth(width + 24);
+        // The zoom hides and shows the grids; their cells follow (see eventFilter).
+        grid->installEventFilter(this);
+        m_cells[i] = cell;
         m_captions[i] = label;
         m_grids[i] = grid;
     }
     m_captions[0]->setStyleSheet(QStringLiteral("font-size: 13px;"));
-    return box;
+    columns->setStretchFactor(0, 1);
+    columns->setStretchFactor(1, 1);
+    return columns;
+}
+
+bool ResultFinancePanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::HideToParent || event->type() == QEvent::ShowToParent) {
+        for (int i = 0; i < 3; ++i)
+            if (watched == m_grids[i])
+                m_cells[i]->setVisible(!m_grids[i]->isHidden());
+        m_leftColumn->setVisible(!m_cells[0]->isHidden() || !m_cells[1]->isHidden());
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QWidget* ResultFinancePanel::buildFilters() {
@@ -151,6 +178,9 @@ QWidget* ResultFinancePanel::buildFilters() {
 
 // A click is a window boundary: its error is shown, not passed on.
 void ResultFinancePanel::refreshShowingErrors() {
+    Settings::saveChoice(m_costBearerGroup, QStringLiteral("Kostentraeger"));
+    Settings::saveChoice(m_typeGroup, QStringLiteral("Typ"));
+    Settings::saveChoice(m_groupingGroup, QStringLiteral("Gruppierung"));
     try {
         onFilterChanged();
     } catch (const TavoError& e) {

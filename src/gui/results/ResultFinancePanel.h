@@ -10,6 +10,7 @@ class Databases;
 class QHBoxLayout;
 class QLabel;
 class QToolButton;
+class QSplitter;
 class QSqlQueryModel;
 class ResultGrid;
 class ResultRadioGroup;
@@ -66,6 +67,9 @@ public:
     QString typeChoice() const;
     QString groupingChoice() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 Q_SIGNALS:
     // After the three views were reopened (project opened, filter click, calculation run).
     void resultsRefreshed();
@@ -83,6 +87,8 @@ private:
     std::array<ResultQueries::Query, 3> m_queries;
     std::array<ResultGrid*, 3> m_grids{};
     std::array<QLabel*, 3> m_captions{};
+    std::array<QWidget*, 3> m_cells{};
+    QSplitter* m_leftColumn = nullptr;
     std::array<QHBoxLayout*, 3> m_captionRows{};
     QHBoxLayout* m_toolRow = nullptr;
     QToolButton* m_exportButton = nullptr;

@@ -79,6 +79,11 @@ QVariant ResultGridModel::data(const QModelIndex& index, int role) const {
         return QVariant();
     if (role == Qt::TextAlignmentRole)
         return static_cast<int>(m_columns.at(index.column()).alignment | Qt::AlignVCenter);
+    if (role == Qt::ToolTipRole && m_columns.at(index.column()).format == CellFormat::Plain) {
+        // A text cut short by its column shows in full as the tooltip.
+        const QVariant value = data(index, Qt::DisplayRole);
+        return value.typeId() == QMetaType::QString ? value : QVariant();
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
     const int source = m_sourceColumn.value(index.column(), -1);
@@ -104,7 +109,9 @@ ResultGrid::ResultGrid(const QList<ResultColumn>& columns, bool withFooter, QWid
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->verticalHeader()->hide();
-    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
+    // Compact rows, so that a page shows many of them.
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 3);
+    m_view->verticalHeader()->setMinimumSectionSize(m_view->fontMetrics().height() + 3);
     m_view->horizontalHeader()->setHighlightSections(false);
     m_view->horizontalHeader()->setMinimumSectionSize(16);
     for (int i = 0; i < columns.size(); ++i)
@@ -161,6 +168,12 @@ void ResultGrid::widenNumberColumns() {
             needed = qMax(needed, footer.horizontalAdvance(m_footer->text(c)) + 8);
         for (int row = 0; columns.at(c).format != CellFormat::Plain && row < m_model->rowCount(); ++row)
             needed = qMax(needed, cells.horizontalAdvance(cellText(c, m_model->index(row, c).data())) + 12);
+        // A text column grows to its longest entry, up to twice its designed width; what is longer
+        // is cut short and shows in full as its tooltip.
+        for (int row = 0; columns.at(c).format == CellFormat::Plain && row < m_model->rowCount(); ++row)
+            needed =
+                qMax(needed, qMin(2 * columns.at(c).width,
+                                  cells.horizontalAdvance(cellText(c, m_model->index(row, c).data())) + 12));
         if (needed > m_view->columnWidth(c))
             m_view->setColumnWidth(c, needed);
     }

@@ -9,6 +9,7 @@
 
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
+#include "gui/common/Settings.h"
 #include "gui/results/ResultGrid.h"
 #include "gui/results/ResultRadioGroup.h"
 #include "gui/results/ResultZoom.h"
@@ -53,9 +54,11 @@ ResultPopulationPanel::ResultPopulationPanel(Databases& dbs, QWidget* parent)
     m_areaGroup->setObjectName(QStringLiteral("rgGebiet1"));
     m_areaGroup->setItems(areaItems());
     m_areaGroup->setItemIndex(0);
+    Settings::restoreChoice(m_areaGroup, QStringLiteral("Gebiet"));
     connect(m_areaGroup, &ResultRadioGroup::clicked, this, &ResultPopulationPanel::clickShowingErrors);
 
     auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(buildColumn(QStringLiteral("StaticText181"), QStringLiteral("Wohneinheiten:"), m_gridWE,
                                   m_copyUnitsButton, m_printUnitsButton));
     QWidget* right = buildColumn(QStringLiteral("StaticText180"), QStringLiteral("Bewohner:"), m_gridBeV,
@@ -123,6 +126,7 @@ QWidget* ResultPopulationPanel::buildColumn(const QString& captionName, const QS
 }
 
 void ResultPopulationPanel::clickShowingErrors() {
+    Settings::saveChoice(m_areaGroup, QStringLiteral("Gebiet"));
     try {
         onAreaFilterChanged();
     } catch (const TavoError& e) {

@@ -1,0 +1,29 @@
+#include "gui/common/HelpMenu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QWidget>
+
+#include "gui/common/AboutDialog.h"
+#include "gui/common/Help.h"
+
+namespace HelpMenu {
+
+QMenu* add(QMenuBar* bar, QWidget* window) {
+    QMenu* menu = bar->addMenu(QStringLiteral("&Hilfe"));
+    menu->setObjectName(QStringLiteral("menuHilfe"));
+    QAction* manual =
+        menu->addAction(QStringLiteral("&Handbuch"), window, [window] { Help::openManual(window); });
+    manual->setObjectName(QStringLiteral("actHandbuch"));
+    manual->setShortcut(QKeySequence::HelpContents);
+    manual->setShortcutContext(Qt::WindowShortcut);
+    QAction* about = menu->addAction(QStringLiteral("&Info..."), window, [window] {
+        AboutDialog dialog(window);
+        dialog.exec();
+    });
+    about->setObjectName(QStringLiteral("actInfo"));
+    return menu;
+}
+
+} // namespace HelpMenu
