@@ -36,6 +36,14 @@ using ResultKind = ResultQueries::ResultKind;
 
 namespace {
 
+// The position of the page with this tab title.
+int pageIndex(const QTabWidget* pages, const QString& title) {
+    for (int i = 0; i < pages->count(); ++i)
+        if (pages->tabText(i) == title)
+            return i;
+    return -1;
+}
+
 std::unique_ptr<ProjectListWindow> listWindow(TestDb& db) {
     auto window =
         std::make_unique<ProjectListWindow>(std::make_unique<Databases>(db.masterPath(), db.userPath()));
@@ -108,7 +116,7 @@ private Q_SLOTS:
         QAction* print = window->menu()->action(QStringLiteral("actDrucken"));
         window->pages()->setCurrentIndex(0);
         QVERIFY(!print->isEnabled());
-        window->pages()->setCurrentIndex(window->pages()->count() - 1);
+        window->pages()->setCurrentIndex(pageIndex(window->pages(), QStringLiteral("Auswertung Bevölk.")));
         QVERIFY(print->isEnabled());
         QCOMPARE(window->menu()->gridToPrint(), window->resultPages()->populationPanel()->gridBeV());
         window->close();
@@ -166,7 +174,7 @@ private Q_SLOTS:
         QVERIFY(size.width() <= 1280 && size.height() <= 800);
         window->resize(size);
         ResultPagesHost* results = window->resultPages();
-        window->pages()->setCurrentIndex(window->pages()->count() - 2);
+        window->pages()->setCurrentIndex(pageIndex(window->pages(), QStringLiteral("Auswertung Finanz")));
         QApplication::processEvents();
         for (ResultKind kind : {ResultKind::Expenditure, ResultKind::Revenue, ResultKind::Balance}) {
             ResultGrid* grid = results->financePanel()->grid(kind);
@@ -186,7 +194,7 @@ private Q_SLOTS:
         QCOMPARE(expenditure->size(), normal);
         QVERIFY(results->financePanel()->grid(ResultKind::Balance)->isVisible());
 
-        window->pages()->setCurrentIndex(window->pages()->count() - 1);
+        window->pages()->setCurrentIndex(pageIndex(window->pages(), QStringLiteral("Auswertung Bevölk.")));
         QApplication::processEvents();
         for (ResultGrid* grid : {results->populationPanel()->gridWE(), results->populationPanel()->gridBeV()})
             QVERIFY(visibleRows(grid) >= 10);

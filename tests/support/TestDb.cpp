@@ -14,7 +14,7 @@ QString TestDb::generatedMaster() {
 
 TestDb::TestDb(const QString& masterPath) {
     // Every test starts without remembered windows and filters, as it starts with a fresh database.
-    QSettings().clear();
+    QSettings(QStringLiteral("TAVO"), QStringLiteral("TAVO")).clear(); // what the windows remember
     m_masterPath = m_dir.filePath(Databases::MasterFileName);
     m_userPath = m_dir.filePath(Databases::UserFileName);
     const QString source = masterPath.isEmpty() ? generatedMaster() : masterPath;
