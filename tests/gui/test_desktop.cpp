@@ -114,10 +114,14 @@ private Q_SLOTS:
 
         // Printing needs a result page to print from.
         QAction* print = window->menu()->action(QStringLiteral("actDrucken"));
+        QAction* exportAction = window->menu()->action(QStringLiteral("actExportieren"));
         window->pages()->setCurrentIndex(0);
         QVERIFY(!print->isEnabled());
+        QVERIFY(!exportAction->isEnabled());
         window->pages()->setCurrentIndex(pageIndex(window->pages(), QStringLiteral("Auswertung Bevölk.")));
         QVERIFY(print->isEnabled());
+        QVERIFY(exportAction->isEnabled());
+        QVERIFY(window->menu()->action(QStringLiteral("actBerichtPdf")));
         QCOMPARE(window->menu()->gridToPrint(), window->resultPages()->populationPanel()->gridBeV());
         window->close();
     }

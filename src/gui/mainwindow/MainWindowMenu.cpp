@@ -11,6 +11,7 @@
 
 #include "gui/common/HelpMenu.h"
 #include "gui/mainwindow/MainWindow.h"
+#include "gui/mainwindow/ReportAction.h"
 #include "gui/mainwindow/ResultPagesHost.h"
 #include "gui/results/ResultFinancePanel.h"
 #include "gui/results/ResultGrid.h"
@@ -55,6 +56,21 @@ MainWindowMenu::MainWindowMenu(MainWindow& window) : QObject(&window), m_window(
         if (ResultGrid* grid = gridToPrint())
             m_window.resultPages()->printGrid(grid);
     });
+    m_export = addAction(file, "actExportieren", QStringLiteral("&Exportieren..."),
+                         QKeySequence(Qt::CTRL | Qt::Key_E));
+    connect(m_export, &QAction::triggered, this, [this] {
+        if (ResultGrid* grid = gridToPrint())
+            grid->exportDataset();
+    });
+    if (auto* report = window.findChild<ReportAction*>()) {
+        QMenu* reportMenu = file->addMenu(QStringLiteral("&Bericht"));
+        reportMenu->setObjectName(QStringLiteral("menuBericht"));
+        connect(addAction(reportMenu, "actBerichtVorschau", QStringLiteral("&Vorschau und Drucken..."),
+                          QKeySequence()),
+                &QAction::triggered, report, &ReportAction::showPreview);
+        connect(addAction(reportMenu, "actBerichtPdf", QStringLiteral("Als &PDF speichern..."), QKeySequence()),
+                &QAction::triggered, report, &ReportAction::savePdf);
+    }
     file->addSeparator();
     connect(addAction(file, "actSchliessen", QStringLiteral("Speichern und S&chließen"), QKeySequence::Close),
             &QAction::triggered, this, [this] { clickButton("btExit"); });
@@ -104,5 +120,7 @@ ResultGrid* MainWindowMenu::gridToPrint() const {
 }
 
 void MainWindowMenu::updatePrintAction() {
-    m_print->setEnabled(gridToPrint() != nullptr);
+    const bool onResultGrid = gridToPrint() != nullptr;
+    m_print->setEnabled(onResultGrid);
+    m_export->setEnabled(onResultGrid);
 }

@@ -8,8 +8,8 @@ class QMenuBar;
 class ResultGrid;
 
 // The menu bar of the main window. Its entries do what the window's buttons do (and click them, so
-// that both stay one behaviour): Datei – Speichern (Ctrl+S), Drucken (Ctrl+P, the result grid in
-// view), Speichern und Schließen, Abbruch; Bearbeiten – Berechnen (F9); Hilfe – Handbuch (F1), Info.
+// that both stay one behaviour): Datei – Speichern (Ctrl+S), Drucken (Ctrl+P) and Exportieren
+// (Ctrl+E) of the result grid in view, Bericht (preview or PDF), Speichern und Schließen, Abbruch; Bearbeiten – Berechnen (F9); Hilfe – Handbuch (F1), Info.
 class MainWindowMenu : public QObject {
     Q_OBJECT
 public:
@@ -19,7 +19,7 @@ public:
     QMenuBar* menuBar() const { return m_bar; }
     QAction* action(const QString& objectName) const;
 
-    // The grid "Drucken" prints: on the finance page the zoomed grid, else the one with the focus,
+    // The grid "Drucken" prints and "Exportieren" saves: on the finance page the zoomed grid, else the one with the focus,
     // else the balance; on the population page the one with the focus, else the inhabitants;
     // nullptr on an input page.
     ResultGrid* gridToPrint() const;
@@ -31,4 +31,5 @@ private:
     MainWindow& m_window;
     QMenuBar* m_bar = nullptr;
     QAction* m_print = nullptr;
+    QAction* m_export = nullptr;
 };
