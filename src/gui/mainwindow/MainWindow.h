@@ -16,6 +16,7 @@ class SpecialExpenditureGrid;
 class ProjectEdit;
 class ProjectRecord;
 class ResultPagesHost;
+class ScenarioPanel;
 class ValueListCombo;
 
 // The main window: edits one project record on six input pages and hosts the two result pages.
@@ -52,6 +53,7 @@ public:
     QWidget* populationResultPage() const { return m_populationPage; }
     // The result panels on those pages, their zoom and the window's print dialog.
     ResultPagesHost* resultPages() const { return m_resultPages; }
+    ScenarioPanel* scenarioPanel() const { return m_scenarioPanel; }
     // Re-queries both result pages (the end of a calculation run, also after an error): the finance
     // views, then the population views. Throws TavoError; the calculation run shows it once the
     // window is enabled again.
@@ -108,6 +110,7 @@ private:
     QWidget* m_financePage = nullptr;
     QWidget* m_populationPage = nullptr;
     ResultPagesHost* m_resultPages = nullptr;
+    ScenarioPanel* m_scenarioPanel = nullptr;
     BuildingMixGrid* m_buildingMixGrid = nullptr;
     SettlementGrid* m_settlementGrid = nullptr;
     SpecialExpenditureGrid* m_specialExpenditureGrid = nullptr;
