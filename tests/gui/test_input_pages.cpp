@@ -125,7 +125,7 @@ private Q_SLOTS:
         QCOMPARE(m_window->windowTitle(), QStringLiteral("TAVO - Tavorechner: Datensatz bearbeiten"));
         const QStringList expected = {"Baugebiet/Bebauung", "techn. Infrastruktur", "Besiedelung",
                                       "Grundsteuer",        "soz. Infrastruktur",   "Finanzierung",
-                                      "Auswertung Finanz",  "Auswertung Bevölk."};
+                                      "Auswertung Finanz",  "Auswertung Bevölk.",   "Szenarien"};
         QTabWidget* tabs = m_window->pages();
         QStringList titles;
         for (int i = 0; i < tabs->count(); ++i)
