@@ -55,6 +55,8 @@ QString inputCaption(const QString& column) {
                 for (const InputTables::Cell* cell : cells)
                     if (cell->column && column == QLatin1String(cell->column) && row.caption) {
                         QString caption = QString::fromUtf8(row.caption).simplified();
+                        if (caption.endsWith(QLatin1Char(':')))
+                            caption.chop(1);
                         const char* heading = cell == &row.first ? group.headingFirst : group.headingSecond;
                         if (row.second.column && heading)
                             caption += QStringLiteral(" – ") + QString::fromUtf8(heading).simplified();
@@ -108,8 +110,10 @@ ScenarioPanel::ScenarioPanel(Databases& dbs, QWidget* parent) : QWidget(parent),
     chart->addSeries(m_baseSeries);
     m_axisX = new QValueAxis;
     m_axisX->setRange(1, KeyFigures::Years);
-    m_axisX->setTickCount(KeyFigures::Years);
-    m_axisX->setLabelFormat(QStringLiteral("%d"));
+    m_axisX->setTickType(QValueAxis::TicksDynamic);
+    m_axisX->setTickAnchor(0);
+    m_axisX->setTickInterval(1);
+    m_axisX->setLabelFormat(QStringLiteral("%.0f"));
     m_axisX->setTitleText(QStringLiteral("Projektjahr"));
     m_axisY = new QValueAxis;
     m_axisY->setLabelFormat(QStringLiteral("%.0f"));
