@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QValueAxis>
@@ -91,8 +92,8 @@ ScenarioPanel::ScenarioPanel(Databases& dbs, QWidget* parent) : QWidget(parent),
     auto* content = new QWidget;
     auto* grid = new QGridLayout(content);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(buildFigures(), 0, 0);
-    grid->addWidget(buildParameters(), 0, 1, 2, 1);
+    grid->addWidget(buildFigures(), 0, 0, 1, 2);
+    grid->addWidget(buildParameters(), 1, 1);
     auto* chart = new QChart;
     chart->setLocalizeNumbers(true);
     chart->setLocale(NumberFormat::locale());
@@ -112,7 +113,7 @@ ScenarioPanel::ScenarioPanel(Databases& dbs, QWidget* parent) : QWidget(parent),
     m_axisX->setRange(1, KeyFigures::Years);
     m_axisX->setTickType(QValueAxis::TicksDynamic);
     m_axisX->setTickAnchor(0);
-    m_axisX->setTickInterval(1);
+    m_axisX->setTickInterval(2);
     m_axisX->setLabelFormat(QStringLiteral("%.0f"));
     m_axisX->setTitleText(QStringLiteral("Projektjahr"));
     m_axisY = new QValueAxis;
@@ -134,10 +135,14 @@ ScenarioPanel::ScenarioPanel(Databases& dbs, QWidget* parent) : QWidget(parent),
     m_message->setWordWrap(true);
     m_message->setStyleSheet(QStringLiteral("color: #b00000"));
     grid->addWidget(m_message, 3, 0, 1, 2);
-    grid->setColumnStretch(0, 3);
-    grid->setColumnStretch(1, 2);
+    grid->setColumnStretch(0, 1);
     grid->setRowStretch(1, 1);
-    m_stack->addWidget(content);
+    // A narrow window scrolls rather than squeezing the tables.
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content);
+    m_stack->addWidget(scroll);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -193,6 +198,7 @@ QWidget* ScenarioPanel::buildFigures() {
                                             QStringLiteral("Amortisationsjahr")});
     m_figureTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_figureTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_figureTable->horizontalHeader()->setMinimumSectionSize(95);
     m_figureTable->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_figureTable->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_figureTable->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
@@ -218,6 +224,8 @@ QWidget* ScenarioPanel::buildParameters() {
         captions << parameterCaption(name);
     m_parameterTable->setVerticalHeaderLabels(captions);
     m_parameterTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_parameterTable->verticalHeader()->setDefaultSectionSize(m_parameterTable->fontMetrics().height() + 8);
+    m_parameterTable->setMinimumWidth(m_parameterTable->verticalHeader()->sizeHint().width() + 2 * 90);
     m_parameterTable->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                       QAbstractItemView::AnyKeyPressed);
     layout->addWidget(m_parameterTable);
