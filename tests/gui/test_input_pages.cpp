@@ -128,7 +128,8 @@ private Q_SLOTS:
         QVERIFY(!m_window->isWindowModified());
         const QStringList expected = {"Baugebiet/Bebauung", "techn. Infrastruktur", "Besiedelung",
                                       "Grundsteuer",        "soz. Infrastruktur",   "Finanzierung",
-                                      "Auswertung Finanz",  "Auswertung Bevölk.",   "Kennzahlen"};
+                                      "Auswertung Finanz",  "Auswertung Bevölk.",   "Kennzahlen",
+                                      "Szenarien"};
         QTabWidget* tabs = m_window->pages();
         QStringList titles;
         for (int i = 0; i < tabs->count(); ++i)

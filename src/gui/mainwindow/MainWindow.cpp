@@ -33,6 +33,7 @@
 #include "gui/input/ProjectEdit.h"
 #include "core/projects/ProjectRecord.h"
 #include "gui/mainwindow/ResultPagesHost.h"
+#include "gui/results/ScenarioPanel.h"
 #include "gui/common/AboutDialog.h"
 #include "gui/common/Artwork.h"
 #include "gui/common/Help.h"
@@ -186,6 +187,7 @@ void MainWindow::buildWindow() {
     }
     m_resultPages = new ResultPagesHost(m_dbs, *m_record, this, m_financePage, m_populationPage,
                                         m_keyFiguresPage);
+    m_pages->addTab(m_scenarioPanel = new ScenarioPanel(m_dbs), QStringLiteral("Szenarien"));
     m_pages->setCurrentIndex(0);
 
     auto* layout = new QVBoxLayout(this);
@@ -400,6 +402,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     try {
         loadProject();
         m_resultPages->openProjectData(m_projectId);
+        m_scenarioPanel->showProject(m_projectId);
     } catch (const TavoError& e) {
         showError(e.message());
     }
@@ -484,6 +487,7 @@ void MainWindow::onCancelClicked() {
 
 void MainWindow::refreshResultViews() {
     m_resultPages->refresh();
+    m_scenarioPanel->showProject(m_projectId);
 }
 
 void MainWindow::onAboutClicked() {

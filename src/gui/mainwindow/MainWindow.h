@@ -17,6 +17,7 @@ class ProjectEdit;
 class ProjectRecord;
 class MainWindowMenu;
 class ResultPagesHost;
+class ScenarioPanel;
 class ValueListCombo;
 
 // The main window: edits one project record on six input pages and hosts the two result pages.
@@ -69,6 +70,7 @@ public:
     QWidget* populationResultPage() const { return m_populationPage; }
     // The result panels on those pages, their zoom and the window's print dialog.
     ResultPagesHost* resultPages() const { return m_resultPages; }
+    ScenarioPanel* scenarioPanel() const { return m_scenarioPanel; }
     // Re-queries both result pages (the end of a calculation run, also after an error): the finance
     // views, then the population views. Throws TavoError; the calculation run shows it once the
     // window is enabled again.
@@ -134,6 +136,7 @@ private:
     MainWindowMenu* m_menu = nullptr;
     bool m_detailLoading = false;
     bool m_detailsChanged = false; // a detail grid changed since the project was loaded or saved
+    ScenarioPanel* m_scenarioPanel = nullptr;
     BuildingMixGrid* m_buildingMixGrid = nullptr;
     SettlementGrid* m_settlementGrid = nullptr;
     SpecialExpenditureGrid* m_specialExpenditureGrid = nullptr;
