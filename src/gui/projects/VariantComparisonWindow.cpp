@@ -1,5 +1,7 @@
 #include "gui/projects/VariantComparisonWindow.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
@@ -107,7 +109,8 @@ void VariantComparisonWindow::buildLayout() {
     m_table->setObjectName(QStringLiteral("GridVergleich"));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_table->setTextElideMode(Qt::ElideRight);
     m_chart = new QChartView;
     m_chart->setObjectName(QStringLiteral("ChartVergleich"));
     m_chart->setRenderHint(QPainter::Antialiasing);
@@ -153,6 +156,7 @@ void VariantComparisonWindow::addRow(const QString& text, const QStringList& cel
     const int row = m_table->rowCount();
     m_table->insertRow(row);
     auto* first = new QTableWidgetItem(text);
+    first->setToolTip(text);
     if (heading) {
         QFont bold = first->font();
         bold.setBold(true);
@@ -162,6 +166,7 @@ void VariantComparisonWindow::addRow(const QString& text, const QStringList& cel
     m_table->setItem(row, 0, first);
     for (int c = 0; c < m_ids.size(); ++c) {
         auto* item = new QTableWidgetItem(cells.value(c));
+        item->setToolTip(cells.value(c));
         if (heading)
             item->setBackground(QColor(221, 230, 239));
         m_table->setItem(row, c + 1, item);
@@ -207,7 +212,11 @@ void VariantComparisonWindow::reload() {
     m_calculate->setEnabled(outdated);
     addInputRows();
     addFigureRows();
+    // Columns fit their contents, but none is so wide that the variants no longer stand side by side;
+    // a cut text shows in full as its tooltip.
     m_table->resizeColumnsToContents();
+    for (int c = 0; c < m_table->columnCount(); ++c)
+        m_table->setColumnWidth(c, std::min(m_table->columnWidth(c), c == 0 ? 320 : 190));
 
     QList<KeyFigures> charted;
     QStringList names;
