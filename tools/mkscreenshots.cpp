@@ -126,11 +126,22 @@ int grabAll(const QString& masterPath, const QDir& folder, QString userPath) {
     window->setProjectId(id);
     window->show();
     window->resize(window->preferredSize(QRect(0, 0, 1280, 800)));
-    const std::pair<int, const char*> pages[] = {{0, "eingabe.png"},
-                                                 {window->pages()->count() - 2, "finanz.png"},
-                                                 {window->pages()->count() - 1, "bevoelkerung.png"}};
-    for (const auto& [page, name] : pages) {
-        window->pages()->setCurrentIndex(page);
+    // Pages by their tab titles, so that added pages do not shift the pictures.
+    const std::pair<const char*, const char*> pages[] = {{"Baugebiet/Bebauung", "eingabe.png"},
+                                                         {"Auswertung Finanz", "finanz.png"},
+                                                         {"Auswertung Bevölk.", "bevoelkerung.png"},
+                                                         {"Kennzahlen", "kennzahlen.png"}};
+    for (const auto& [title, name] : pages) {
+        QTabWidget* tabs = window->pages();
+        int page = 0;
+        while (page < tabs->count() && tabs->tabText(page) != QString::fromUtf8(title))
+            ++page;
+        if (page == tabs->count()) {
+            std::fprintf(stderr, "Keine Seite „%s“ im Bearbeitungsfenster\n", title);
+            ok = false;
+            continue;
+        }
+        tabs->setCurrentIndex(page);
         ok = save(window, folder, name) && ok;
     }
     window->close();

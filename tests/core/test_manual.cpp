@@ -78,7 +78,7 @@ private Q_SLOTS:
                 cells[4].toInt() >= 700)
                 ++windows;
         }
-        QCOMPARE(windows, 3); // an input page and the two result pages
+        QCOMPARE(windows, 4); // an input page, the two result pages and the key figures
     }
 };
 
