@@ -127,6 +127,40 @@ private Q_SLOTS:
                  QStringLiteral("0,00"));
     }
 
+    // A grid too narrow for all its columns cuts its text columns, never an amount; with room again
+    // every column gets its full width back.
+    void narrowGridsKeepTheAmountsInSight() {
+        TestDb db;
+        const int id = projectWithLedger(db);
+        ResultFinancePanel panel(db.dbs());
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        panel.setProject(id);
+        ResultGrid* ausgaben = panel.grid(ResultKind::Expenditure);
+        QTableView* view = ausgaben->view();
+        const QList<PrintColumn> wanted = ausgaben->printColumns();
+        const auto widthsFit = [&](bool narrow) {
+            int total = 0;
+            for (int c = 0; c < wanted.size(); ++c) {
+                total += view->columnWidth(c);
+                const bool text = wanted[c].title != QStringLiteral("Ausgabe") && c > 0;
+                if (!text || !narrow)
+                    QCOMPARE(view->columnWidth(c), wanted[c].width);
+                else
+                    QVERIFY(view->columnWidth(c) < wanted[c].width);
+            }
+            if (narrow)
+                QVERIFY2(total <= view->viewport()->width(), qPrintable(QString::number(total)));
+        };
+        ausgaben->setMinimumWidth(0);
+        ausgaben->setFixedWidth(420);
+        QApplication::processEvents();
+        widthsFit(true);
+        ausgaben->setFixedWidth(1200);
+        QApplication::processEvents();
+        widthsFit(false);
+    }
+
     void filterClicksRequeryGridsAndFooters() {
         TestDb db;
         const int id = projectWithLedger(db);

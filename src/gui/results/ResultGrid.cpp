@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSqlRecord>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -114,8 +115,10 @@ ResultGrid::ResultGrid(const QList<ResultColumn>& columns, bool withFooter, QWid
     m_view->verticalHeader()->setMinimumSectionSize(m_view->fontMetrics().height() + 3);
     m_view->horizontalHeader()->setHighlightSections(false);
     m_view->horizontalHeader()->setMinimumSectionSize(16);
-    for (int i = 0; i < columns.size(); ++i)
+    for (int i = 0; i < columns.size(); ++i) {
         m_view->setColumnWidth(i, columns.at(i).width);
+        m_wanted << columns.at(i).width;
+    }
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -152,7 +155,7 @@ bool ResultGrid::exportDataset() {
 // The widths are laid out for a compact font; where a number or total does not fit its column in the
 // font in use, the column grows to show it whole (a cut amount, or a total losing its minus sign at
 // the left edge, would be misread).
-// Columns never shrink here.
+// The wanted widths never shrink here; fitColumns() cuts text columns where the grid is narrow.
 void ResultGrid::widenNumberColumns() {
     const QFontMetrics cells = m_view->fontMetrics();
     QFont bold = font();
@@ -174,8 +177,41 @@ void ResultGrid::widenNumberColumns() {
             needed =
                 qMax(needed, qMin(2 * columns.at(c).width,
                                   cells.horizontalAdvance(cellText(c, m_model->index(row, c).data())) + 12));
-        if (needed > m_view->columnWidth(c))
-            m_view->setColumnWidth(c, needed);
+        m_wanted[c] = qMax(m_wanted[c], needed);
+    }
+    fitColumns();
+}
+
+void ResultGrid::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitColumns();
+}
+
+void ResultGrid::fitColumns() {
+    const auto& columns = m_model->columns();
+    // The room of the view less its frame, a vertical scroll bar and a little slack, so that no
+    // horizontal scroll bar appears for a few pixels.
+    const int room = m_view->width() - 2 * m_view->frameWidth() -
+                     m_view->verticalScrollBar()->sizeHint().width() - 6;
+    // A cut text column keeps at least its title in sight.
+    const QFontMetrics titles = m_view->horizontalHeader()->fontMetrics();
+    QList<int> least;
+    int total = 0;
+    int shrinkable = 0;
+    for (int c = 0; c < columns.size(); ++c) {
+        least << qMin(m_wanted[c], qMax(40, titles.horizontalAdvance(QString::fromUtf8(columns.at(c).field)) + 12));
+        if (m_view->isColumnHidden(c))
+            continue;
+        total += m_wanted[c];
+        if (columns.at(c).format == CellFormat::Plain)
+            shrinkable += m_wanted[c] - least[c];
+    }
+    const int excess = qBound(0, total - room, shrinkable);
+    for (int c = 0; c < columns.size(); ++c) {
+        int width = m_wanted[c];
+        if (excess > 0 && columns.at(c).format == CellFormat::Plain)
+            width -= excess * (width - least[c]) / shrinkable;
+        m_view->setColumnWidth(c, width);
     }
 }
 
@@ -231,7 +267,8 @@ QList<PrintColumn> ResultGrid::printColumns() const {
     const auto& columns = m_model->columns();
     for (int i = 0; i < columns.size(); ++i) {
         PrintColumn p = toPrintColumn(columns.at(i), i);
-        p.width = m_view->columnWidth(i);
+        // A printout shows every column at its wanted width, whatever room the grid has on screen.
+        p.width = m_wanted[i];
         result << p;
     }
     return result;

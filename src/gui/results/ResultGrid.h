@@ -89,15 +89,23 @@ public:
     // Asks for a file and saves the dataset there (ResultExport). False when cancelled or closed.
     bool exportDataset();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void buildFooter();
     void widenNumberColumns();
+    // Gives every column its wanted width; where the grid is too narrow for them all, the text
+    // columns give up the difference (cut short, full text as tooltip), so that the amounts stay
+    // in sight.
+    void fitColumns();
     // The position of the column showing field, or -1.
     int columnOf(const QString& field) const;
 
     QTableView* m_view = nullptr;
     ResultGridModel* m_model = nullptr;
     GridFooter* m_footer = nullptr;
+    QList<int> m_wanted; // per column: the designed width, grown to what its contents need
     QString m_exportName = QStringLiteral("Tabelle");
     QStringList m_totalFields;
     QAction* m_copyAction = nullptr;
