@@ -14,6 +14,8 @@
 #include "core/data/TavoError.h"
 #include "core/results/ResultQueries.h"
 #include "core/projects/InputTables.h"
+#include "core/engine/EngineInput.h"
+#include "core/scenarios/BreakEven.h"
 
 namespace {
 
@@ -239,6 +241,36 @@ QList<ReportData::Source> sourcesOf(const QSqlDatabase& master, const InputReade
     return result;
 }
 
+// For each rate the municipality sets: its value now and the value at which the Gemeinde's
+// 20-year balance would be 0, over the calculation in memory.
+ReportData::Table breakEvenTable(Databases& dbs, int projectId) {
+    static const std::pair<const char*, const char*> kRates[] = {
+        {"auHebesatzAufschl", "Aufschließungsabgabe: Einheitssatz"},
+        {"auEinheitssatzKanalSchmutz", "Kanalanschlussgebühr Trennsystem: Einheitssatz"},
+        {"auEinheitssatzKanalMisch", "Kanalanschlussgebühr Mischsystem: Einheitssatz"},
+        {"auEinheitssatzWasser", "Wasseranschlussgebühr: Einheitssatz"},
+        {"gsHebesatz", "Grundsteuer: Hebesatz (%)"},
+    };
+    ReportData::Table table;
+    table.header = {QStringLiteral("Eingabe"), QStringLiteral("derzeit"), QStringLiteral("nötig für Saldo 0")};
+    // The report stands without this table: inputs the calculation refuses leave a note instead.
+    try {
+        const EngineInput base = EngineInput::load(dbs, projectId);
+        for (const auto& [field, caption] : kRates) {
+            BreakEven::Request request;
+            request.field = QString::fromUtf8(field);
+            request.figures.costBearer = reportCostBearer();
+            const BreakEven::Result result = BreakEven::find(base, request);
+            table.rows << QStringList{QString::fromUtf8(caption), NumberFormat::fixed(result.currentValue, 2),
+                                      result.value ? NumberFormat::fixed(*result.value, 2)
+                                                   : QStringLiteral("nicht erreichbar")};
+        }
+    } catch (const TavoError& e) {
+        table.rows = {QStringList{QStringLiteral("nicht berechenbar: %1").arg(e.message()), QString(), QString()}};
+    }
+    return table;
+}
+
 } // namespace
 
 ReportData ReportData::load(Databases& dbs, int projectId) {
@@ -290,6 +322,7 @@ ReportData ReportData::load(Databases& dbs, int projectId) {
         {-1, -1, -1, -1, 2});
     data.balanceByYearAndType = balanceTable(user, data.municipality);
     data.population = populationTable(user, projectId);
+    data.breakEven = breakEvenTable(dbs, projectId);
     data.sources = sourcesOf(dbs.master(), reader);
     return data;
 }

@@ -55,6 +55,7 @@ struct ReportData {
     Table specialExpenditures;    // Sonderausgaben
     Table balanceByYearAndType;   // Gemeinde, years 1..20 x evaluation types
     Table population;             // dwelling units, inhabitants, children, per year
+    Table breakEven;              // the rates at which the Gemeinde's 20-year balance would be 0
     QList<Source> sources;
 
     // Reads the project. Throws TavoError "Unbekanntes Projekt: N" for a missing project record and

@@ -163,6 +163,11 @@ QString resultsChapter(const ReportData& d) {
         bearers.rows << QStringList{bearerName(f), NumberFormat::fixed(f.ausgaben, 0), NumberFormat::fixed(f.einnahmen, 0),
                                     NumberFormat::fixed(f.saldo, 0), NumberFormat::fixed(f.barwert, 0)};
     html += table(bearers, 1, true);
+    html += subHeading(QStringLiteral("Was müssten Abgaben und Grundsteuer betragen?"));
+    html += para(QStringLiteral("Der Wert, bei dem der Saldo der Gemeinde über die Jahre 1 bis 20 genau 0 wäre, wenn "
+                                "alle anderen Eingaben blieben, wie sie sind; „nicht erreichbar“, wenn kein Wert in "
+                                "einem plausiblen Bereich das schafft."));
+    html += table(d.breakEven, 1);
     return html;
 }
 
