@@ -115,4 +115,24 @@ double toDouble(const QVariant& value) {
 
 int toInt(const QVariant& value) { return static_cast<int>(std::trunc(toDouble(value))); }
 
+bool isWholeNumber(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isFloatingNumber(const QVariant& value) {
+    return value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
+}
+
 } // namespace NumberFormat

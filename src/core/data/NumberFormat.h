@@ -56,4 +56,10 @@ double toDouble(const QVariant& value);
 // Reads an integer database value; NULL and empty read as 0. Fractions are truncated toward zero.
 int toInt(const QVariant& value);
 
+// Whether a value read from the database is a whole number, a floating-point number, or either:
+// the writers of text, CSV and workbooks align and format by it.
+bool isWholeNumber(const QVariant& value);
+bool isFloatingNumber(const QVariant& value);
+inline bool isNumber(const QVariant& value) { return isWholeNumber(value) || isFloatingNumber(value); }
+
 } // namespace NumberFormat

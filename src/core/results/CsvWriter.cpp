@@ -5,29 +5,12 @@
 #include <QSqlRecord>
 #include <QStringList>
 
+#include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 
 namespace {
 
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
-
-bool isNumber(const QVariant& value) {
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
 
 } // namespace
 
@@ -68,7 +51,7 @@ void CsvWriter::writeQuery(QSqlQuery& query) {
 QString CsvWriter::formatCell(const QVariant& value) {
     if (value.isNull() || !value.isValid())
         return QString();
-    if (isNumber(value))
+    if (NumberFormat::isNumber(value))
         return formatNumber(value.toDouble());
     return formatText(value.toString());
 }

@@ -36,19 +36,6 @@ QString headerLine(const QSqlRecord& record) {
     return names.join(QLatin1Char('\t')) + kLineEnd;
 }
 
-bool isNumber(const QVariant& value) {
-    switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        return true;
-    default:
-        return false;
-    }
-}
 
 } // namespace
 
@@ -97,7 +84,7 @@ QString htmlFromModel(const QSqlQueryModel& model) {
         html += QStringLiteral("<tr>");
         for (int column = 0; column < record.count(); ++column) {
             const QVariant value = model.data(model.index(row, column), Qt::EditRole);
-            html += isNumber(value) ? QStringLiteral("<td align=\"right\">") : QStringLiteral("<td>");
+            html += NumberFormat::isNumber(value) ? QStringLiteral("<td align=\"right\">") : QStringLiteral("<td>");
             html += cellText(value).toHtmlEscaped() + QStringLiteral("</td>");
         }
         html += QStringLiteral("</tr>\n");

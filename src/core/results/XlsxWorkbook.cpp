@@ -9,6 +9,7 @@
 
 #include <xlsxwriter.h>
 
+#include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 
 namespace {
@@ -17,31 +18,13 @@ constexpr int kMaxSheetName = 31;
 constexpr double kMaxColumnWidth = 80.0;
 const char kAmountFormat[] = "#,##0.00";
 
-bool isWholeNumber(const QVariant& value) {
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
-}
 
-bool isFloatingNumber(const QVariant& value) {
-    return value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
-}
 
 // The text a cell shows in the workbook, for the column width: amounts with thousands separators
 // and two decimals.
 QString shownText(const QVariant& value) {
     static const QLocale german(QLocale::German, QLocale::Germany);
-    if (isFloatingNumber(value))
+    if (NumberFormat::isFloatingNumber(value))
         return german.toString(value.toDouble(), 'f', 2);
     return value.toString();
 }
@@ -123,10 +106,10 @@ void XlsxWorkbook::addSheet(const ExportTable& table) {
             const auto sheetColumn = static_cast<lxw_col_t>(c);
             if (!value.isValid() || value.isNull())
                 continue;
-            if (isWholeNumber(value)) {
+            if (NumberFormat::isWholeNumber(value)) {
                 worksheet_write_number(sheet, sheetRow, sheetColumn, value.toDouble(), nullptr);
                 totals[c] += value.toDouble();
-            } else if (isFloatingNumber(value) && std::isfinite(value.toDouble())) {
+            } else if (NumberFormat::isFloatingNumber(value) && std::isfinite(value.toDouble())) {
                 worksheet_write_number(sheet, sheetRow, sheetColumn, value.toDouble(), m_amount);
                 totals[c] += value.toDouble();
             } else {
