@@ -69,11 +69,7 @@ QString parseArguments(const QStringList& args, Request& request) {
 
 BreakEven::Result search(const Request& request) {
     const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
-    const QString& bearer = request.search.figures.costBearer;
-    const QStringList bearers = keyFigureCostBearers(dbs.master());
-    if (!bearer.isEmpty() && !bearers.contains(bearer))
-        throw TavoError(QStringLiteral("Unbekannter Kostenträger: %1 (möglich: %2, alle)")
-                            .arg(bearer, bearers.join(QStringLiteral(", "))));
+    requireCostBearer(dbs.master(), request.search.figures.costBearer);
     return BreakEven::find(EngineInput::load(dbs, request.project), request.search);
 }
 

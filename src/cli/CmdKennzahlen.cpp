@@ -164,11 +164,7 @@ int cmdKennzahlen(const QStringList& args) {
     QList<KeyFigures> figures;
     try {
         const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
-        const QString& bearer = request.options.costBearer;
-        const QStringList bearers = keyFigureCostBearers(dbs.master());
-        if (!bearer.isEmpty() && !bearers.contains(bearer))
-            throw TavoError(QStringLiteral("Unbekannter Kostenträger: %1 (möglich: %2, %3)")
-                                .arg(bearer, bearers.join(QStringLiteral(", ")), kAll));
+        requireCostBearer(dbs.master(), request.options.costBearer);
         for (int id : request.projects) {
             figures << computeKeyFigures(dbs.user(), id, request.options);
             if (!figures.last().hasResults)

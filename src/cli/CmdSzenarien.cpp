@@ -174,11 +174,7 @@ QString textTable(const Request& request, const Outcome& o) {
 
 Outcome calculateOutcome(const Request& request) {
     const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
-    const QString& bearer = request.options.figures.costBearer;
-    const QStringList bearers = keyFigureCostBearers(dbs.master());
-    if (!bearer.isEmpty() && !bearers.contains(bearer))
-        throw TavoError(QStringLiteral("Unbekannter Kostenträger: %1 (möglich: %2, alle)")
-                            .arg(bearer, bearers.join(QStringLiteral(", "))));
+    requireCostBearer(dbs.master(), request.options.figures.costBearer);
     const EngineInput base = EngineInput::load(dbs, request.project);
     Outcome o;
     o.settings = Scenarios::loadSettings(dbs.user(), request.project);

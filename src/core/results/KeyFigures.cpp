@@ -218,6 +218,13 @@ QStringList keyFigureCostBearers(const QSqlDatabase& master) {
     return bearers;
 }
 
+void requireCostBearer(const QSqlDatabase& master, const QString& bearer) {
+    const QStringList bearers = keyFigureCostBearers(master);
+    if (!bearer.isEmpty() && !bearers.contains(bearer))
+        throw TavoError(QStringLiteral("Unbekannter Kostenträger: %1 (möglich: %2, alle)")
+                            .arg(bearer, bearers.join(QStringLiteral(", "))));
+}
+
 namespace {
 
 using Kind = KeyFigureLine::Kind;

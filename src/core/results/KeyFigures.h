@@ -90,6 +90,10 @@ void deriveYearFigures(KeyFigures& figures);
 // prefix), in column order: the choices besides "all together".
 QStringList keyFigureCostBearers(const QSqlDatabase& master);
 
+// Throws TavoError "Unbekannter Kostenträger: …" (naming the possible ones) when bearer is neither
+// empty (all together) nor a cost bearer of the master database.
+void requireCostBearer(const QSqlDatabase& master, const QString& bearer);
+
 // One line of the key-figure table: a caption and one value per project, NULL where a figure is
 // missing (no payback year, a per-unit balance without units). The same lines feed the text and CSV
 // output of `tavo-cli kennzahlen` and suit any table of the figures, one column per project.
