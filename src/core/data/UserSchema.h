@@ -35,6 +35,13 @@ void addSonderausgabenKey(const QSqlDatabase& db);
 // Both checks in their order, then the key of Sonderausgaben.
 void upgrade(const QSqlDatabase& db);
 
+// The tables of the user database, the project table first.
+QStringList tableNames();
+
+// Every table and column name of the user database and the column aliases of the program's queries,
+// in their exact case: on PostgreSQL they are created and addressed quoted.
+QStringList identifiers();
+
 // The names of the stored population queries.
 inline const QStringList storedQueryNames() {
     return {QStringLiteral("Bewohner_bBvB"), QStringLiteral("Bewohner_bBvB_Projekt"),

@@ -56,7 +56,7 @@ void store(const QSqlDatabase& userDb, int projectId) {
 
 State of(const QSqlDatabase& userDb, int projectId) {
     const bool results =
-        Sql::scalar(userDb, QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM Auswertung WHERE TAVO = ? LIMIT 1)"),
+        Sql::scalar(userDb, QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM Auswertung WHERE TAVO = ? LIMIT 1) AS Ergebnis"),
                     {projectId})
             .toInt() > 0;
     if (!results)
