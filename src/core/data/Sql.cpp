@@ -15,6 +15,14 @@ QString forDriver(const QSqlDatabase& db, const QString& sql) {
     return SqlDialect::isPostgres(db) ? SqlDialect::forPostgres(sql) : sql;
 }
 
+// Whether a query may read its rows one by one. The PostgreSQL driver fetches such a query's rows while
+// they are read and drops the rest as soon as the connection runs another statement, which the
+// program does all the time (copying rows, reading a project while listing others); there every
+// query holds its whole result.
+bool readsRowByRow(const QSqlDatabase& db, bool wanted) {
+    return wanted && !SqlDialect::isPostgres(db);
+}
+
 QString driverText(const QSqlError& error) {
     return errorMessage(error, QStringLiteral("Datenbankfehler"));
 }
@@ -64,7 +72,7 @@ void execPrepared(QSqlQuery& query) {
 
 QSqlQuery exec(const QSqlDatabase& db, const QString& sql, const QVariantList& params) {
     QSqlQuery query(db);
-    query.setForwardOnly(true);
+    query.setForwardOnly(readsRowByRow(db, true));
     // PostgreSQL prepares only queries and row changes; a statement without values (a table
     // definition, a setting) is sent as it is.
     if (params.isEmpty() && SqlDialect::isPostgres(db)) {
@@ -81,7 +89,7 @@ QSqlQuery exec(const QSqlDatabase& db, const QString& sql, const QVariantList& p
 
 QSqlQuery execNamed(const QSqlDatabase& db, const QString& sql, const QVariantMap& params) {
     QSqlQuery query(db);
-    query.setForwardOnly(true);
+    query.setForwardOnly(readsRowByRow(db, true));
     prepare(query, sql);
     for (auto it = params.constBegin(); it != params.constEnd(); ++it) {
         const QRegularExpression used(QStringLiteral(":%1\\b").arg(QRegularExpression::escape(it.key())));
@@ -165,7 +173,7 @@ QSqlQuery execStoredText(const QSqlDatabase& db, const QString& name, const QStr
         throw TavoError(refused);
     const QueryOnly guard(db);
     QSqlQuery query(db);
-    query.setForwardOnly(forwardOnly);
+    query.setForwardOnly(readsRowByRow(db, forwardOnly));
     if (!query.prepare(forDriver(db, sql)))
         throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ ist fehlerhaft: %2")
                             .arg(name, query.lastError().databaseText()));
