@@ -144,6 +144,9 @@ QString sqlType(ColumnType type) {
     return QString();
 }
 
+// The last column of TAVO, after the inputs: the project's version (see addVersionColumn).
+const char* const kVersionColumn = "Version INTEGER NOT NULL DEFAULT 0";
+
 // Detail and result tables refer to their project; deleting a project removes its rows.
 const char* const kProjectRef = "INTEGER NOT NULL REFERENCES TAVO(ID) ON DELETE CASCADE";
 
@@ -242,6 +245,7 @@ void create(const QSqlDatabase& db) {
     QStringList defs;
     for (const Column& c : kProjectColumns)
         defs << QString::fromUtf8(c.name) + QLatin1Char(' ') + sqlType(c.type);
+    defs << QString::fromLatin1(kVersionColumn);
     Sql::exec(db, QStringLiteral("CREATE TABLE TAVO (%1)").arg(defs.join(QStringLiteral(", "))));
     for (const QString& statement : otherTables())
         Sql::exec(db, statement);
@@ -269,6 +273,12 @@ void checkFieldNahwaerme(const QSqlDatabase& db) {
     };
     for (const QString& statement : statements)
         Sql::exec(db, statement);
+}
+
+void addVersionColumn(const QSqlDatabase& db) {
+    if (probeSucceeds(db, QStringLiteral("Select Version from TAVO where 1=2")))
+        return;
+    Sql::exec(db, QStringLiteral("ALTER TABLE TAVO ADD %1").arg(QString::fromLatin1(kVersionColumn)));
 }
 
 void addSonderausgabenKey(const QSqlDatabase& db) {
@@ -328,6 +338,7 @@ void upgrade(const QSqlDatabase& db) {
     Sql::exec(db, CalculationState::createTableSql());
     checkFieldBezugsjahr(db);
     checkFieldNahwaerme(db);
+    addVersionColumn(db);
     addSonderausgabenKey(db);
     // Files made before the population queries were kept in the database get them once.
     if (!db.tables().contains(QStringLiteral("TAVO_Abfragen"), Qt::CaseInsensitive)) {
