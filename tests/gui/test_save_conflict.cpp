@@ -200,6 +200,19 @@ private Q_SLOTS:
         // The overwrite took the newest version, the grid's write claimed the next one.
         QCOMPARE(stored(m_db->user(), m_id, QStringLiteral("Version")).toInt(), 3);
     }
+
+    void presetOverAChangedProjectIsRefused() {
+        plannerBSaves(QStringLiteral("gsHebesatz"), 450);
+        {
+            // Replacing the settlement rows is confirmed, then refused as the project moved on.
+            BoxAnswers answers({QStringLiteral("Ja"), QStringLiteral("OK")});
+            QTest::mouseClick(button("btSetAufsied_leer"), Qt::LeftButton);
+            QCOMPARE(answers.texts.size(), 2);
+            QVERIFY2(answers.texts[1].startsWith(kChanged), qPrintable(answers.texts[1]));
+        }
+        QCOMPARE(settlementEfhg(), 10);
+        QCOMPARE(stored(m_db->user(), m_id, QStringLiteral("Version")).toInt(), 1);
+    }
 };
 
 QTEST_MAIN(SaveConflictTest)
