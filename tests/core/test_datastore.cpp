@@ -146,13 +146,17 @@ private Q_SLOTS:
             const auto info = tableInfo(dbs.user(), QStringLiteral("TAVO"));
             QCOMPARE(info.size(), beforeNames.size() + 7);
             const QList<QPair<QString, QString>> added = info.mid(beforeNames.size());
-            const QList<QPair<QString, QString>> expected = {
-                {"ifKoEhNahwärme", "DOUBLE"}, {"ifKoErNahwärme", "DOUBLE"},  {"ifLfmNahwärme", "INTEGER"},
-                {"ifLfmAnschlNahwärme", "INTEGER"}, {"fiEigAntEhNahwärme", "DOUBLE"}, {"fiEigAntErNahwärme", "DOUBLE"},
-                {"Version", "INTEGER"}};
+            const QList<QPair<QString, QString>> expected = {{"ifKoEhNahwärme", "DOUBLE"},
+                                                             {"ifKoErNahwärme", "DOUBLE"},
+                                                             {"ifLfmNahwärme", "INTEGER"},
+                                                             {"ifLfmAnschlNahwärme", "INTEGER"},
+                                                             {"fiEigAntEhNahwärme", "DOUBLE"},
+                                                             {"fiEigAntErNahwärme", "DOUBLE"},
+                                                             {"Version", "INTEGER"}};
             QCOMPARE(added, expected);
             // The old row starts at version 0.
-            QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT Version FROM TAVO WHERE ID = 7")).toInt(), 0);
+            QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT Version FROM TAVO WHERE ID = 7")).toInt(),
+                     0);
             // Existing rows read the new numeric columns as 0.
             const QVariant v = Sql::scalar(dbs.user(), QStringLiteral("SELECT ifLfmNahwärme FROM TAVO WHERE ID = 7"));
             QVERIFY(v.isNull());
@@ -169,7 +173,8 @@ private Q_SLOTS:
         writeOldUserDb(path, {QStringLiteral("Bezugsjahr")});
         Databases dbs(TestDb::generatedMaster(), path);
         const auto info = tableInfo(dbs.user(), QStringLiteral("TAVO"));
-        QCOMPARE(info.at(info.size() - 2), qMakePair(QStringLiteral("Bezugsjahr"), QStringLiteral("INTEGER")));
+        QCOMPARE(info.at(info.size() - 2),
+                 qMakePair(QStringLiteral("Bezugsjahr"), QStringLiteral("INTEGER")));
         QCOMPARE(info.last(), qMakePair(QStringLiteral("Version"), QStringLiteral("INTEGER")));
         QCOMPARE(info.size(), int(UserSchema::projectColumns().size()) + 1);
     }

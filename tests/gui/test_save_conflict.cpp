@@ -1,11 +1,7 @@
 #include <memory>
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QtTest>
 
 #include "core/data/Sql.h"
@@ -14,42 +10,12 @@
 #include "gui/input/ProjectEdit.h"
 #include "gui/mainwindow/CalculationAction.h"
 #include "gui/mainwindow/MainWindow.h"
+#include "support/Modal.h"
 #include "support/TestDb.h"
 
 namespace {
 
 const QString kSecond = QStringLiteral("zweiterPlaner");
-
-// Answers the message boxes that appear while it lives, in order, by the button captions given;
-// a box beyond them (or without such a button) is rejected and noted, so that the test fails
-// instead of waiting.
-class BoxAnswers {
-public:
-    explicit BoxAnswers(QStringList captions) : m_captions(std::move(captions)) {
-        m_timer.setInterval(20);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { answer(); });
-        m_timer.start();
-    }
-    QStringList texts;
-
-private:
-    void answer() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        const QString caption = m_captions.isEmpty() ? QString() : m_captions.takeFirst();
-        for (QAbstractButton* button : box->buttons())
-            if (!caption.isEmpty() && button->text() == caption) {
-                texts << box->text();
-                button->click();
-                return;
-            }
-        texts << QStringLiteral("unerwartet (%1): %2").arg(caption, box->text());
-        box->reject();
-    }
-    QStringList m_captions;
-    QTimer m_timer;
-};
 
 QVariant stored(const QSqlDatabase& db, int id, const QString& column) {
     return Sql::scalar(db, QStringLiteral("SELECT %1 FROM TAVO WHERE ID = ?").arg(Sql::quoted(column)), {id});
@@ -75,7 +41,8 @@ class SaveConflictTest : public QObject {
         b.post();
     }
     int settlementEfhg() {
-        return Sql::scalar(m_db->user(), QStringLiteral("SELECT EFHg FROM Besiedelung WHERE TAVO = ?"), {m_id})
+        return Sql::scalar(m_db->user(), QStringLiteral("SELECT EFHg FROM Besiedelung WHERE TAVO = ?"),
+                           {m_id})
             .toInt();
     }
     QPushButton* button(const char* name) { return m_window->button(QString::fromLatin1(name)); }
@@ -85,8 +52,9 @@ private Q_SLOTS:
         m_db = std::make_unique<TestDb>();
         m_id = m_db->insertProject({{QStringLiteral("Beschreibung"), QStringLiteral("Original")},
                                     {QStringLiteral("gsHebesatz"), 400.0}});
-        m_db->insertRow(QStringLiteral("Besiedelung"),
-                        {{QStringLiteral("TAVO"), m_id}, {QStringLiteral("Jahr"), 1}, {QStringLiteral("EFHg"), 10}});
+        m_db->insertRow(
+            QStringLiteral("Besiedelung"),
+            {{QStringLiteral("TAVO"), m_id}, {QStringLiteral("Jahr"), 1}, {QStringLiteral("EFHg"), 10}});
         m_second = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kSecond);
         m_second.setDatabaseName(m_db->userPath());
         m_second.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
@@ -107,26 +75,31 @@ private Q_SLOTS:
     void abbrechenKeepsEditingAndCalculatesNothing() {
         plannerBSaves(QStringLiteral("gsHebesatz"), 450);
         m_window->record().setValue(QStringLiteral("Beschreibung"), QStringLiteral("von A"));
-        QSignalSpy finished(m_window->findChild<CalculationAction*>(), &CalculationAction::calculationFinished);
+        QSignalSpy finished(m_window->findChild<CalculationAction*>(),
+                            &CalculationAction::calculationFinished);
         {
-            BoxAnswers answers({QStringLiteral("Abbrechen")});
+            QStringList texts;
+            answerModals({QStringLiteral("Abbrechen")}, &texts);
             QTest::mouseClick(button("btBerechnen"), Qt::LeftButton);
-            QCOMPARE(answers.texts.size(), 1);
-            QVERIFY2(answers.texts[0].startsWith(kChanged), qPrintable(answers.texts[0]));
-            QVERIFY(answers.texts[0].contains(QStringLiteral("gsHebesatz")));
+            QCOMPARE(texts.size(), 1);
+            QVERIFY2(texts[0].startsWith(kChanged), qPrintable(texts[0]));
+            QVERIFY(texts[0].contains(QStringLiteral("gsHebesatz")));
         }
         QCOMPARE(finished.count(), 0);
         QCOMPARE(Sql::scalar(m_db->user(), QStringLiteral("SELECT count(*) FROM Auswertung")).toInt(), 0);
         {
-            BoxAnswers answers({QStringLiteral("Abbrechen")});
+            QStringList texts;
+            answerModals({QStringLiteral("Abbrechen")}, &texts);
             QTest::mouseClick(button("btExit"), Qt::LeftButton);
-            QCOMPARE(answers.texts.size(), 1);
+            QCOMPARE(texts.size(), 1);
         }
         // Nothing was written, the window is open with A's edit.
         QVERIFY(m_window->isVisible());
-        QCOMPARE(stored(m_db->user(), m_id, QStringLiteral("Beschreibung")).toString(), QStringLiteral("Original"));
+        QCOMPARE(stored(m_db->user(), m_id, QStringLiteral("Beschreibung")).toString(),
+                 QStringLiteral("Original"));
         QCOMPARE(stored(m_db->user(), m_id, QStringLiteral("Version")).toInt(), 1);
-        QCOMPARE(m_window->record().value(QStringLiteral("Beschreibung")).toString(), QStringLiteral("von A"));
+        QCOMPARE(m_window->record().value(QStringLiteral("Beschreibung")).toString(),
+                 QStringLiteral("von A"));
         QVERIFY(m_window->hasUnsavedChanges());
     }
 
@@ -134,19 +107,23 @@ private Q_SLOTS:
         plannerBSaves(QStringLiteral("gsHebesatz"), 450);
         m_window->record().setValue(QStringLiteral("Beschreibung"), QStringLiteral("von A"));
         SettlementGrid* grid = m_window->settlementGrid();
-        QVERIFY(grid->model()->setData(grid->model()->index(0, grid->model()->columnIndex(QStringLiteral("EFHg"))), 20));
+        QVERIFY(grid->model()->setData(
+            grid->model()->index(0, grid->model()->columnIndex(QStringLiteral("EFHg"))), 20));
         {
-            BoxAnswers answers({QStringLiteral("Neu laden")});
+            QStringList texts;
+            answerModals({QStringLiteral("Neu laden")}, &texts);
             QVERIFY(!m_window->saveProject());
-            QCOMPARE(answers.texts.size(), 1);
+            QCOMPARE(texts.size(), 1);
         }
         QVERIFY(!m_window->hasUnsavedChanges());
         QCOMPARE(m_window->record().value(QStringLiteral("gsHebesatz")).toDouble(), 450.0);
-        QCOMPARE(m_window->record().value(QStringLiteral("Beschreibung")).toString(), QStringLiteral("Original"));
+        QCOMPARE(m_window->record().value(QStringLiteral("Beschreibung")).toString(),
+                 QStringLiteral("Original"));
         QCOMPARE(m_window->inputFor(QStringLiteral("Beschreibung"))->text(), QStringLiteral("Original"));
         QVERIFY(m_window->inputFor(QStringLiteral("gsHebesatz"))->text().startsWith(QStringLiteral("450")));
-        QCOMPARE(grid->model()->data(grid->model()->index(0, grid->model()->columnIndex(QStringLiteral("EFHg"))),
-                                     Qt::EditRole)
+        QCOMPARE(grid->model()
+                     ->data(grid->model()->index(0, grid->model()->columnIndex(QStringLiteral("EFHg"))),
+                            Qt::EditRole)
                      .toInt(),
                  10);
         QCOMPARE(settlementEfhg(), 10);
@@ -161,9 +138,10 @@ private Q_SLOTS:
         plannerBSaves(QStringLiteral("gsHebesatz"), 450);
         m_window->record().setValue(QStringLiteral("gsHebesatz"), 420);
         {
-            BoxAnswers answers({QStringLiteral("Überschreiben")});
+            QStringList texts;
+            answerModals({QStringLiteral("Überschreiben")}, &texts);
             QTest::mouseClick(button("btExit"), Qt::LeftButton);
-            QCOMPARE(answers.texts.size(), 1);
+            QCOMPARE(texts.size(), 1);
         }
         QVERIFY(!m_window->isVisible());
         QCOMPARE(stored(m_db->user(), m_id, QStringLiteral("gsHebesatz")).toDouble(), 420.0);
@@ -183,17 +161,19 @@ private Q_SLOTS:
         QVERIFY(grid->model()->setData(efhg, 30));
         {
             // "Abbruch" asks to save; "Ja", then "Abbrechen" at the conflict keeps the window open.
-            BoxAnswers answers({QStringLiteral("Ja"), QStringLiteral("Abbrechen")});
+            QStringList texts;
+            answerModals({QStringLiteral("Ja"), QStringLiteral("Abbrechen")}, &texts);
             QTest::mouseClick(button("btAbbrechen"), Qt::LeftButton);
-            QCOMPARE(answers.texts.size(), 2);
-            QCOMPARE(answers.texts[1], kChanged);
+            QCOMPARE(texts.size(), 2);
+            QCOMPARE(texts[1], kChanged);
         }
         QVERIFY(m_window->isVisible());
         QCOMPARE(settlementEfhg(), 10);
         {
-            BoxAnswers answers({QStringLiteral("Ja"), QStringLiteral("Überschreiben")});
+            QStringList texts;
+            answerModals({QStringLiteral("Ja"), QStringLiteral("Überschreiben")}, &texts);
             QTest::mouseClick(button("btAbbrechen"), Qt::LeftButton);
-            QCOMPARE(answers.texts.size(), 2);
+            QCOMPARE(texts.size(), 2);
         }
         QVERIFY(!m_window->isVisible());
         QCOMPARE(settlementEfhg(), 30);
@@ -205,10 +185,11 @@ private Q_SLOTS:
         plannerBSaves(QStringLiteral("gsHebesatz"), 450);
         {
             // Replacing the settlement rows is confirmed, then refused as the project moved on.
-            BoxAnswers answers({QStringLiteral("Ja"), QStringLiteral("OK")});
+            QStringList texts;
+            answerModals({QStringLiteral("Ja"), QStringLiteral("OK")}, &texts);
             QTest::mouseClick(button("btSetAufsied_leer"), Qt::LeftButton);
-            QCOMPARE(answers.texts.size(), 2);
-            QVERIFY2(answers.texts[1].startsWith(kChanged), qPrintable(answers.texts[1]));
+            QCOMPARE(texts.size(), 2);
+            QVERIFY2(texts[1].startsWith(kChanged), qPrintable(texts[1]));
         }
         QCOMPARE(settlementEfhg(), 10);
         QCOMPARE(stored(m_db->user(), m_id, QStringLiteral("Version")).toInt(), 1);

@@ -139,11 +139,11 @@ void ProjectRecord::post(WriteMode mode) {
             params << m_values.value(column);
         }
         params << m_id << m_version;
-        const QSqlQuery update = Sql::exec(
-            m_db,
-            QStringLiteral("UPDATE TAVO SET %1, Version = Version + 1 WHERE ID = ? AND Version = ?")
-                .arg(assignments.join(QStringLiteral(", "))),
-            params);
+        const QSqlQuery update =
+            Sql::exec(m_db,
+                      QStringLiteral("UPDATE TAVO SET %1, Version = Version + 1 WHERE ID = ? AND Version = ?")
+                          .arg(assignments.join(QStringLiteral(", "))),
+                      params);
         if (update.numRowsAffected() == 0)
             throwConflict();
         ++m_version;

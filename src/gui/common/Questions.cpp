@@ -30,7 +30,8 @@ QMessageBox::StandardButton saveChanges(QWidget* parent) {
 }
 
 ConflictChoice recordChanged(QWidget* parent, const QString& message) {
-    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kCaption), message, QMessageBox::NoButton, parent);
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kCaption), message, QMessageBox::NoButton,
+                    parent);
     box.setInformativeText(QStringLiteral("„Neu laden“ verwirft Ihre Änderungen und zeigt den gespeicherten "
                                           "Stand, „Überschreiben“ speichert Ihre Werte darüber, „Abbrechen“ "
                                           "lässt Sie weiter bearbeiten, ohne etwas zu speichern."));
