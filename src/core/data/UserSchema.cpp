@@ -145,6 +145,9 @@ QString sqlType(ColumnType type) {
     return QString();
 }
 
+// The last column of TAVO, after the inputs: the project's version (see addVersionColumn).
+const char* const kVersionColumn = "Version INTEGER NOT NULL DEFAULT 0";
+
 // Detail and result tables refer to their project; deleting a project removes its rows.
 const char* const kProjectRef = "INTEGER NOT NULL REFERENCES TAVO(ID) ON DELETE CASCADE";
 
@@ -314,6 +317,7 @@ void create(const QSqlDatabase& db) {
     QStringList defs;
     for (const Column& c : kProjectColumns)
         defs << QString::fromUtf8(c.name) + QLatin1Char(' ') + sqlType(c.type);
+    defs << QString::fromLatin1(kVersionColumn);
     const QString projectTable = QStringLiteral("CREATE TABLE TAVO (%1)").arg(defs.join(QStringLiteral(", ")));
     if (SqlDialect::isPostgres(db)) {
         createOnPostgres(db, projectTable);
@@ -346,6 +350,12 @@ void checkFieldNahwaerme(const QSqlDatabase& db) {
     };
     for (const QString& statement : statements)
         Sql::exec(db, definition(db, statement));
+}
+
+void addVersionColumn(const QSqlDatabase& db) {
+    if (probeSucceeds(db, QStringLiteral("Select Version from TAVO where 1=2")))
+        return;
+    Sql::exec(db, definition(db, QStringLiteral("ALTER TABLE TAVO ADD %1").arg(QString::fromLatin1(kVersionColumn))));
 }
 
 void addSonderausgabenKey(const QSqlDatabase& db) {
@@ -405,6 +415,7 @@ void upgrade(const QSqlDatabase& db) {
     Sql::exec(db, definition(db, CalculationState::createTableSql()));
     checkFieldBezugsjahr(db);
     checkFieldNahwaerme(db);
+    addVersionColumn(db);
     // A database on a server was made with the keys, the stored queries, the scenarios and the
     // indexes; the rest brings old files up to date.
     if (SqlDialect::isPostgres(db))

@@ -32,7 +32,11 @@ void checkFieldNahwaerme(const QSqlDatabase& db);
 // order; one transaction.
 void addSonderausgabenKey(const QSqlDatabase& db);
 
-// Both checks in their order, then the key of Sonderausgaben.
+// The project's version, raised by every save of the project from a window, so that a save over a
+// newer stored state is refused. Added as the last column of TAVO when missing; no input column.
+void addVersionColumn(const QSqlDatabase& db);
+
+// The column checks in their order, then the key of Sonderausgaben.
 void upgrade(const QSqlDatabase& db);
 
 // The tables of the user database, the project table first.

@@ -36,7 +36,8 @@ QString createTableSql() {
 QByteArray fingerprint(const QSqlDatabase& userDb, int projectId) {
     QCryptographicHash hash(QCryptographicHash::Sha1);
     const QList<std::pair<QString, QString>> sources = {
-        {QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), QString()},
+        // The version counts saves, not inputs: a save that changes no value keeps the results current.
+        {QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), QStringLiteral("Version")},
         {QStringLiteral("SELECT * FROM Bebauung WHERE TAVO = ? ORDER BY ID"), QStringLiteral("ID")},
         {QStringLiteral("SELECT * FROM Besiedelung WHERE TAVO = ? ORDER BY Jahr, ID"), QStringLiteral("ID")},
         {QStringLiteral("SELECT * FROM Sonderausgaben WHERE TAVO = ? ORDER BY ID"), QStringLiteral("ID")},
