@@ -12,6 +12,8 @@
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
 #include "core/projects/ExampleProject.h"
+#include "core/projects/ProjectRecord.h"
+#include "core/projects/RecordConflict.h"
 #include "core/projects/ProjectRecords.h"
 #include "core/results/DatasetText.h"
 #include "core/results/KeyFigures.h"
@@ -194,6 +196,21 @@ void TestPostgres::failedRunAndStoredQueriesLeaveTheTables() {
     }
     // Writing works again afterwards.
     Sql::exec(dbs.user(), QStringLiteral("UPDATE TAVO SET Beschreibung = 'geändert' WHERE ID = ?"), {id});
+
+    // Two planners on the server: the later save of the project both opened is refused, until the
+    // second one chooses to overwrite.
+    const Databases other(TestDb::generatedMaster(), server.url());
+    ProjectRecord first(dbs.user());
+    ProjectRecord second(other.user());
+    first.load(id);
+    second.load(id);
+    second.setValue(QStringLiteral("gsHebesatz"), 450.0);
+    second.post();
+    first.setValue(QStringLiteral("gsHebesatz"), 480.0);
+    QVERIFY_THROWS_EXCEPTION(RecordConflict, first.post());
+    QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT gsHebesatz FROM TAVO WHERE ID = ?"), {id}).toDouble(), 450.0);
+    first.post(ProjectRecord::WriteMode::Overwrite);
+    QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT gsHebesatz FROM TAVO WHERE ID = ?"), {id}).toDouble(), 480.0);
 
     // The upgrade adds a column an older server database lacks, as it does for a file.
     Sql::exec(dbs.user(), QStringLiteral("ALTER TABLE TAVO DROP COLUMN Bezugsjahr"));
