@@ -113,6 +113,10 @@ void TestKopierenCli::copiesProjectsBothWays() {
     const QString beschreibung =
         Sql::scalar(source.user(), "SELECT Beschreibung FROM TAVO WHERE ID = ?", {current}).toString();
 
+    const QString municipalitySql = "SELECT * FROM gBvB WHERE PG = 301 ORDER BY rowid";
+    const QStringList municipality = rows(source.user(), municipalitySql, {});
+    QVERIFY(!municipality.isEmpty());
+
     QTemporaryDir dir;
     const QString target = dir.filePath("ziel.db");
     const QStringList master{"--master", source.masterPath()};
@@ -132,8 +136,7 @@ void TestKopierenCli::copiesProjectsBothWays() {
         QCOMPARE(projectRows(db, 2), projectRows(source.user(), current));
         QCOMPARE(projectRows(db, 3), projectRows(source.user(), changed));
         QVERIFY(Sql::scalar(db, "SELECT count(*) FROM Auswertung WHERE TAVO = 2").toInt() > 1000);
-        QCOMPARE(rows(db, "SELECT * FROM gBvB WHERE PG = 301 ORDER BY rowid", {}),
-                 rows(source.user(), "SELECT * FROM gBvB WHERE PG = 301 ORDER BY rowid", {}));
+        QCOMPARE(rows(db, municipalitySql, {}), municipality);
         QCOMPARE(CalculationState::of(db, 1), CalculationState::State::Current);
         QCOMPARE(CalculationState::of(db, 2), CalculationState::State::Current);
         QCOMPARE(CalculationState::of(db, 3), CalculationState::State::Changed);
@@ -162,12 +165,20 @@ void TestKopierenCli::copiesProjectsBothWays() {
     QCOMPARE(QString::fromUtf8(copy.out), QString("Projekt 2 → 3: %1\n").arg(beschreibung));
     QCOMPARE(projectRows(source.user(), 3), projectRows(source.user(), current));
     QCOMPARE(CalculationState::of(source.user(), 3), CalculationState::State::Current);
+    QCOMPARE(rows(source.user(), municipalitySql, {}), municipality); // replaced, not added
     QCOMPARE(exported(source.userPath(), 3, views.first()),
              exported(source.userPath(), current, views.first()));
 
     // Into an empty database every project keeps its ID, and a new project gets the next one above.
     const QString empty = dir.filePath("leer.db");
     QCOMPARE(runCli(QStringList{"init", "--leer", "--user", empty} + master).exitCode, 0);
+    // Rows of a project 3 deleted long ago without cascade must not end up in the copy.
+    {
+        const QSqlDatabase db = openFile(empty, "leer");
+        Sql::exec(db, "INSERT INTO Auswertung (TAVO, Jahr, Typ, Ausgabe) VALUES (3, 2000, 'alt', 1)");
+        Sql::exec(db, "INSERT INTO Bebauung (TAVO, bbTyp, bbAnteil) VALUES (3, 'EFHg', 100)");
+    }
+    closeFile("leer");
     copy = runCli(QStringList{"kopieren", "--von", source.userPath(), "--nach", empty} + master);
     QCOMPARE(copy.exitCode, 0);
     QCOMPARE(copy.out.count('\n'), 3);
@@ -176,6 +187,7 @@ void TestKopierenCli::copiesProjectsBothWays() {
     {
         const QSqlDatabase db = openFile(empty, "leer");
         QVERIFY(db.isOpen());
+        QCOMPARE(projectRows(db, 3), projectRows(source.user(), 3));
         Sql::exec(db, "INSERT INTO TAVO (Beschreibung) VALUES ('neu')");
         QCOMPARE(Sql::scalar(db, "SELECT ID FROM TAVO WHERE Beschreibung = 'neu'").toInt(), 4);
     }

@@ -181,6 +181,14 @@ Copied copyProject(const QSqlDatabase& source, const QSqlDatabase& target, int i
     copied.beschreibung =
         Sql::scalar(target, QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {copied.targetId})
             .toString();
+    // Rows left behind by a project of that ID deleted long ago (older files did not cascade) would
+    // otherwise become part of the copy.
+    for (const ProjectTable& table : kProjectTables)
+        Sql::exec(
+            target,
+            QStringLiteral("DELETE FROM %1 WHERE TAVO = ?").arg(Sql::quoted(QString::fromLatin1(table.name))),
+            {copied.targetId});
+    Sql::exec(target, QStringLiteral("DELETE FROM Berechnungsstand WHERE TAVO = ?"), {copied.targetId});
     for (const ProjectTable& table : kProjectTables)
         copyRows(source, target, QString::fromLatin1(table.name), kProjectKey, id, copied.targetId,
                  QString::fromLatin1(table.order));
