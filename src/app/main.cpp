@@ -59,7 +59,9 @@ int main(int argc, char** argv) {
                    "  -h, --help       zeigt den Aufruf\n"
                    "  -v, --version    zeigt die Version\n"
                    "  --master DATEI   öffnet diese Stammdatenbank\n"
-                   "  --user DATEI     öffnet diese Benutzerdatenbank (sie wird nicht angelegt)\n",
+                   "  --user DATEI     öffnet diese Benutzerdatenbank (sie wird nicht angelegt);\n"
+                   "                   eine Datenbank auf einem PostgreSQL-Server als\n"
+                   "                   postgresql://benutzer@server:port/datenbank\n",
                    stdout);
         return 0;
     }

@@ -37,7 +37,7 @@ int cmdInit(const QStringList& args) {
         ExampleProject::create(dbs);
     } catch (const TavoError& e) {
         // A half-filled database would be kept forever by the build; no database is better.
-        QFile::remove(user);
+        Databases::removeNewUserDatabase(user);
         printError(QStringLiteral("Das Beispielprojekt konnte nicht angelegt werden: %1").arg(e.message()));
         // An unusable master database is a usage error, a failing calculation a calculation error.
         return opened ? ExitFailed : ExitUsage;

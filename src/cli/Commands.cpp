@@ -14,7 +14,7 @@
 
 const QList<CliCommand>& cliCommands() {
     static const QList<CliCommand> commands = {
-        {"init", "init [--master DATEI] --user DATEI [--leer]", cmdInit},
+        {"init", "init [--master DATEI] --user DATEI|postgresql://benutzer@server:port/datenbank [--leer]", cmdInit},
         {"calc", "calc [--master DATEI] [--user DATEI] (--project ID | --all)", cmdCalc},
         {"export",
          "export [--master DATEI] [--user DATEI] --project ID (--view "

@@ -11,6 +11,7 @@
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
+#include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 #include "core/results/ResultQueries.h"
 #include "core/projects/InputTables.h"
@@ -164,8 +165,10 @@ ReportData::Table balanceTable(const QSqlDatabase& user, const KeyFigures& figur
     table.header << QStringLiteral("Summe");
     QHash<QString, double> cells;
     QSqlQuery q = Sql::exec(user,
-                      QStringLiteral("SELECT Jahr, COALESCE(Typ, ''), Total(Einnahme) - Total(Ausgabe) FROM Auswertung "
-                                     "WHERE TAVO = ? AND Kostenträger = ? AND Jahr BETWEEN 1 AND 20 GROUP BY 1, 2"),
+                      QStringLiteral("SELECT Jahr, COALESCE(Typ, ''), %1 - %2 FROM Auswertung "
+                                     "WHERE TAVO = ? AND Kostenträger = ? AND Jahr BETWEEN 1 AND 20 GROUP BY 1, 2")
+                          .arg(SqlDialect::ledgerTotal(user, QStringLiteral("Einnahme")),
+                               SqlDialect::ledgerTotal(user, QStringLiteral("Ausgabe"))),
                       {figures.projectId, figures.costBearer});
     while (q.next())
         cells.insert(QStringLiteral("%1|%2").arg(q.value(0).toInt()).arg(q.value(1).toString()),

@@ -104,6 +104,7 @@ private Q_SLOTS:
         QStringList expected;
         for (const auto& c : UserSchema::projectColumns())
             expected << QString::fromUtf8(c.name);
+        expected << QStringLiteral("Version");
         QCOMPARE(projectColumns, expected);
         QVERIFY(projectColumns.contains(QStringLiteral("ifLfmAnschlStraßenbeleuchtung")));
         QVERIFY(projectColumns.contains(QStringLiteral("fiEigAntErÖffGut")));
@@ -143,12 +144,19 @@ private Q_SLOTS:
         {
             Databases dbs(TestDb::generatedMaster(), path);
             const auto info = tableInfo(dbs.user(), QStringLiteral("TAVO"));
-            QCOMPARE(info.size(), beforeNames.size() + 6);
+            QCOMPARE(info.size(), beforeNames.size() + 7);
             const QList<QPair<QString, QString>> added = info.mid(beforeNames.size());
-            const QList<QPair<QString, QString>> expected = {
-                {"ifKoEhNahwärme", "DOUBLE"}, {"ifKoErNahwärme", "DOUBLE"},  {"ifLfmNahwärme", "INTEGER"},
-                {"ifLfmAnschlNahwärme", "INTEGER"}, {"fiEigAntEhNahwärme", "DOUBLE"}, {"fiEigAntErNahwärme", "DOUBLE"}};
+            const QList<QPair<QString, QString>> expected = {{"ifKoEhNahwärme", "DOUBLE"},
+                                                             {"ifKoErNahwärme", "DOUBLE"},
+                                                             {"ifLfmNahwärme", "INTEGER"},
+                                                             {"ifLfmAnschlNahwärme", "INTEGER"},
+                                                             {"fiEigAntEhNahwärme", "DOUBLE"},
+                                                             {"fiEigAntErNahwärme", "DOUBLE"},
+                                                             {"Version", "INTEGER"}};
             QCOMPARE(added, expected);
+            // The old row starts at version 0.
+            QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT Version FROM TAVO WHERE ID = 7")).toInt(),
+                     0);
             // Existing rows read the new numeric columns as 0.
             const QVariant v = Sql::scalar(dbs.user(), QStringLiteral("SELECT ifLfmNahwärme FROM TAVO WHERE ID = 7"));
             QVERIFY(v.isNull());
@@ -156,7 +164,7 @@ private Q_SLOTS:
         }
         // A second open finds everything in place and changes nothing (an ALTER would fail on a duplicate).
         Databases again(TestDb::generatedMaster(), path);
-        QCOMPARE(tableInfo(again.user(), QStringLiteral("TAVO")).size(), beforeNames.size() + 6);
+        QCOMPARE(tableInfo(again.user(), QStringLiteral("TAVO")).size(), beforeNames.size() + 7);
     }
 
     void upgradeAddsReferenceYearAsInteger() {
@@ -165,8 +173,10 @@ private Q_SLOTS:
         writeOldUserDb(path, {QStringLiteral("Bezugsjahr")});
         Databases dbs(TestDb::generatedMaster(), path);
         const auto info = tableInfo(dbs.user(), QStringLiteral("TAVO"));
-        QCOMPARE(info.last(), qMakePair(QStringLiteral("Bezugsjahr"), QStringLiteral("INTEGER")));
-        QCOMPARE(info.size(), int(UserSchema::projectColumns().size()));
+        QCOMPARE(info.at(info.size() - 2),
+                 qMakePair(QStringLiteral("Bezugsjahr"), QStringLiteral("INTEGER")));
+        QCOMPARE(info.last(), qMakePair(QStringLiteral("Version"), QStringLiteral("INTEGER")));
+        QCOMPARE(info.size(), int(UserSchema::projectColumns().size()) + 1);
     }
 
     void namesIgnoreAsciiCase() {

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 #include "core/data/TavoError.h"
@@ -13,6 +14,7 @@
 #endif
 
 const QString DataLocations::InstalledDataRelative = QStringLiteral(TAVO_INSTALLED_DATA_RELATIVE);
+const QString DataLocations::UserDatabaseSetting = QStringLiteral("Datenbank/Benutzerdatenbank");
 const QString DataLocations::ManualFileName = QStringLiteral("TAVO_Handbuch.pdf");
 
 DataLocations::DataLocations(const QString& programDir, const QString& userDataDir)
@@ -54,8 +56,16 @@ QString DataLocations::userPath() const {
     return QDir(userBesideProgram() ? m_programDir : m_userDataDir).filePath(Databases::UserFileName);
 }
 
+QString DataLocations::configuredUserDatabase() {
+    const QSettings settings(QStringLiteral("TAVO"), QStringLiteral("TAVO"));
+    return settings.value(UserDatabaseSetting).toString().trimmed();
+}
+
 Databases DataLocations::open(const QString& masterOverride, const QString& userOverride) const {
     const QString master = masterOverride.isEmpty() ? masterPath() : masterOverride;
+    // A user database named in the settings (a shared server, say) counts as if given by --user.
+    if (userOverride.isEmpty() && !configuredUserDatabase().isEmpty())
+        return open(masterOverride, configuredUserDatabase());
     const QString user = userOverride.isEmpty() ? userPath() : userOverride;
     if (userOverride.isEmpty() && !userBesideProgram() && !QFileInfo::exists(user) &&
         QFileInfo::exists(master)) {

@@ -14,6 +14,12 @@ public:
     // The share folder relative to the program folder ("../share/tavo" for a usual installation).
     static const QString InstalledDataRelative;
     static const QString ManualFileName; // "TAVO_Handbuch.pdf"
+    // The settings entry naming the user database when no --user is given: a file or a server's
+    // address ("postgresql://planer@server/tavo"), in ~/.config/TAVO/TAVO.conf.
+    static const QString UserDatabaseSetting;
+
+    // That entry's value, empty when there is none.
+    static QString configuredUserDatabase();
 
     // programDir: the folder of the executable; userDataDir: the user's data folder for the program.
     DataLocations(const QString& programDir, const QString& userDataDir);

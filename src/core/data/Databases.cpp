@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 
 #include "core/data/FileChecks.h"
+#include "core/data/ServerAddress.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
@@ -64,7 +65,53 @@ void configureUser(const QSqlDatabase& db) {
     journal.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
 }
 
+// Connects to a user database on a PostgreSQL server. The password, if the server wants one, comes
+// from ~/.pgpass or PGPASSWORD through the client library.
+QSqlDatabase openServer(const QString& name, const ServerAddress& address) {
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        throw TavoError(QStringLiteral("Für die Benutzerdatenbank „%1“ fehlt der PostgreSQL-Treiber von Qt "
+                                       "(Paket libqt6sql6-psql).")
+                            .arg(address.text()));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    db.setHostName(address.host);
+    db.setPort(address.port);
+    if (!address.user.isEmpty())
+        db.setUserName(address.user);
+    db.setDatabaseName(address.database);
+    QStringList options{QStringLiteral("connect_timeout=10"), QStringLiteral("application_name=TAVO")};
+    if (!address.options.isEmpty())
+        options << address.options;
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+    if (!db.open())
+        throw TavoError(QStringLiteral("Die Benutzerdatenbank „%1“ kann nicht geöffnet werden: %2")
+                            .arg(address.text(), db.lastError().databaseText().trimmed().isEmpty()
+                                                     ? db.lastError().text()
+                                                     : db.lastError().databaseText().trimmed()));
+    // Texts travel as UTF-8 whatever the server's default; messages stay short.
+    Sql::exec(db, QStringLiteral("SET client_encoding = 'UTF8'"));
+    Sql::exec(db, QStringLiteral("SET client_min_messages = warning"));
+    return db;
+}
+
+// The location as messages and the About box show it: the full path of a file, the address of a server.
+QString locationText(const QString& location) {
+    if (ServerAddress::isServerAddress(location))
+        return ServerAddress::parse(location).text();
+    return QFileInfo(location).absoluteFilePath();
+}
+
+void closeConnection(const QString& name) {
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isValid())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
 } // namespace
+
+bool Databases::isServerLocation(const QString& location) { return ServerAddress::isServerAddress(location); }
 
 QString Databases::programDir() { return QCoreApplication::applicationDirPath(); }
 
@@ -74,16 +121,27 @@ Databases Databases::openBesideProgram() {
 }
 
 Databases::Databases(const QString& masterPath, const QString& userPath)
-    : m_masterPath(QFileInfo(masterPath).absoluteFilePath()), m_userPath(QFileInfo(userPath).absoluteFilePath()),
+    : m_masterPath(QFileInfo(masterPath).absoluteFilePath()), m_userPath(locationText(userPath)),
       m_masterName(nextConnectionName(QStringLiteral("master"))),
       m_userName(nextConnectionName(QStringLiteral("user"))) {
     try {
+        const bool server = isServerLocation(userPath);
         requireFile(m_masterPath, QStringLiteral("Stammdatenbank"));
-        requireFile(m_userPath, QStringLiteral("Benutzerdatenbank"));
+        if (!server)
+            requireFile(m_userPath, QStringLiteral("Benutzerdatenbank"));
         // The master is checked completely before the user database is opened at all.
         const QSqlDatabase master =
             openFile(m_masterName, m_masterPath, QStringLiteral("Stammdatenbank"), true);
         FileChecks::requireMasterTables(master, m_masterPath);
+        if (server) {
+            const QSqlDatabase user = openServer(m_userName, ServerAddress::parse(userPath));
+            if (!FileChecks::isTavoUserDatabase(user))
+                throw TavoError(QStringLiteral("Die Datenbank „%1“ enthält keine TAVO-Tabellen; anlegen mit "
+                                               "„tavo-cli init --user %1“.")
+                                    .arg(m_userPath));
+            UserSchema::upgrade(user);
+            return;
+        }
         FileChecks::requireWritable(m_userPath);
         // Nothing is written to the user file before it has shown to be one: no journal change, no upgrade.
         const QSqlDatabase user =
@@ -92,14 +150,8 @@ Databases::Databases(const QString& masterPath, const QString& userPath)
         configureUser(user);
         UserSchema::upgrade(user);
     } catch (...) {
-        for (const QString& name : {m_masterName, m_userName}) {
-            {
-                QSqlDatabase db = QSqlDatabase::database(name, false);
-                if (db.isValid())
-                    db.close();
-            }
-            QSqlDatabase::removeDatabase(name);
-        }
+        for (const QString& name : {m_masterName, m_userName})
+            closeConnection(name);
         throw;
     }
 }
@@ -124,6 +176,23 @@ Databases::~Databases() {
     }
 }
 
+void Databases::removeNewUserDatabase(const QString& location) {
+    if (!isServerLocation(location)) {
+        QFile::remove(location);
+        return;
+    }
+    const QString name = nextConnectionName(QStringLiteral("remove"));
+    try {
+        const QSqlDatabase db = openServer(name, ServerAddress::parse(location));
+        Transaction tx(db);
+        for (const QString& table : UserSchema::tableNames())
+            Sql::exec(db, QStringLiteral("DROP TABLE IF EXISTS %1 CASCADE").arg(table));
+        tx.commit();
+    } catch (const TavoError&) {
+    }
+    closeConnection(name);
+}
+
 QSqlDatabase Databases::master() const { return QSqlDatabase::database(m_masterName, false); }
 
 QSqlDatabase Databases::user() const { return QSqlDatabase::database(m_userName, false); }
@@ -131,6 +200,26 @@ QSqlDatabase Databases::user() const { return QSqlDatabase::database(m_userName,
 void Databases::createUserDatabase(const QString& path) {
     if (path.trimmed().isEmpty())
         throw TavoError(QStringLiteral("Für die Benutzerdatenbank ist kein Dateiname angegeben."));
+    if (isServerLocation(path)) {
+        // The database itself is made by the server's administrator; here it gets its tables, all of
+        // them in one transaction.
+        const ServerAddress address = ServerAddress::parse(path);
+        const QString name = nextConnectionName(QStringLiteral("init"));
+        try {
+            const QSqlDatabase db = openServer(name, address);
+            if (Sql::scalar(db, QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
+                                               "table_schema = current_schema() AND table_name = 'TAVO'"))
+                    .toInt() > 0)
+                throw TavoError(
+                    QStringLiteral("Die Datenbank „%1“ enthält bereits TAVO-Tabellen.").arg(address.text()));
+            UserSchema::create(db);
+        } catch (...) {
+            closeConnection(name);
+            throw;
+        }
+        closeConnection(name);
+        return;
+    }
     const QFileInfo info(path);
     if (info.exists())
         throw TavoError(QStringLiteral("Die Datei „%1“ existiert bereits.").arg(info.absoluteFilePath()));

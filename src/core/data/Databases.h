@@ -27,14 +27,23 @@ public:
     Databases(const Databases&) = delete;
     Databases& operator=(const Databases&) = delete;
 
+    // True when location names a database on a PostgreSQL server ("postgresql://…") rather than a file.
+    static bool isServerLocation(const QString& location);
+    bool isServer() const { return isServerLocation(m_userPath); }
+
     QSqlDatabase master() const;
     QSqlDatabase user() const;
 
     QString masterPath() const { return m_masterPath; }
+    // The user database: a file's full path or a server's address.
     QString userPath() const { return m_userPath; }
 
     // Creates a new, empty user database with the full current schema at path. Throws if the file exists.
+    // For a server address the (empty) database gets the tables; throws if it holds them already.
     static void createUserDatabase(const QString& path);
+
+    // Takes back what createUserDatabase made when filling it failed: the file, or the server's tables.
+    static void removeNewUserDatabase(const QString& location);
 
 private:
     QString m_masterPath;

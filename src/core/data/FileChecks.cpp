@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 
 #include "core/data/Sql.h"
+#include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 
 namespace FileChecks {
@@ -79,6 +80,10 @@ void requireWritable(const QString& path) {
 }
 
 bool isTavoUserDatabase(const QSqlDatabase& db) {
+    if (SqlDialect::isPostgres(db))
+        return Sql::scalar(db, QStringLiteral("SELECT count(*) FROM information_schema.columns WHERE table_schema = "
+                                              "current_schema() AND table_name = 'TAVO' AND column_name IN ('ID', 'PG')"))
+                   .toInt() == 2;
     const QStringList columns = columnsOf(db, QStringLiteral("TAVO"), db.databaseName());
     return columns.contains(QStringLiteral("ID"), Qt::CaseInsensitive) &&
            columns.contains(QStringLiteral("PG"), Qt::CaseInsensitive);

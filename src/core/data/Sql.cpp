@@ -1,13 +1,27 @@
 #include "core/data/Sql.h"
 
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 
+#include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 
 namespace Sql {
 namespace {
+
+QString forDriver(const QSqlDatabase& db, const QString& sql) {
+    return SqlDialect::isPostgres(db) ? SqlDialect::forPostgres(sql) : sql;
+}
+
+// Whether a query may read its rows one by one. The PostgreSQL driver fetches such a query's rows while
+// they are read and drops the rest as soon as the connection runs another statement, which the
+// program does all the time (copying rows, reading a project while listing others); there every
+// query holds its whole result.
+bool readsRowByRow(const QSqlDatabase& db, bool wanted) {
+    return wanted && !SqlDialect::isPostgres(db);
+}
 
 QString driverText(const QSqlError& error) {
     return errorMessage(error, QStringLiteral("Datenbankfehler"));
@@ -21,8 +35,22 @@ QString errorMessage(const QSqlError& error, const QString& context) {
         text = error.text();
     // SQLite's primary result codes in the low byte: 13 full disk, 8 read-only database. A failed
     // commit carries no code, only the driver's text.
+    // PostgreSQL names its errors by five-character states: 53100 a full disk, 25006 a write in a
+    // read-only transaction, 55P03 a lock not granted in time.
+    const QString state = error.nativeErrorCode();
+    const bool postgres = state.size() == 5 && !state.at(0).isSpace();
+    if (postgres && state == QLatin1String("53100"))
+        return QStringLiteral("Nicht genug Speicherplatz auf dem Datenbankserver: die Änderung wird "
+                              "verworfen. (%1)")
+            .arg(text);
+    if (postgres && state == QLatin1String("25006"))
+        return QStringLiteral("Die Datenbank ist schreibgeschützt. (%1)").arg(text);
+    if (postgres && state == QLatin1String("55P03"))
+        return QStringLiteral("Die Daten sind gerade von einem anderen Arbeitsplatz gesperrt; bitte "
+                              "später erneut versuchen. (%1)")
+            .arg(text);
     bool numeric = false;
-    const int code = error.nativeErrorCode().toInt(&numeric) & 0xff;
+    const int code = postgres ? 0 : state.toInt(&numeric) & 0xff;
     if ((numeric && code == 13) || text.contains(QLatin1String("database or disk is full")))
         return QStringLiteral("Nicht genug Speicherplatz: die Datenbank kann nicht geschrieben werden, "
                               "die Änderung wird verworfen. (%1)")
@@ -33,7 +61,7 @@ QString errorMessage(const QSqlError& error, const QString& context) {
 }
 
 void prepare(QSqlQuery& query, const QString& sql) {
-    if (!query.prepare(sql))
+    if (!query.prepare(SqlDialect::isPostgres(query.driver()) ? SqlDialect::forPostgres(sql) : sql))
         throw TavoError(driverText(query.lastError()));
 }
 
@@ -44,7 +72,14 @@ void execPrepared(QSqlQuery& query) {
 
 QSqlQuery exec(const QSqlDatabase& db, const QString& sql, const QVariantList& params) {
     QSqlQuery query(db);
-    query.setForwardOnly(true);
+    query.setForwardOnly(readsRowByRow(db, true));
+    // PostgreSQL prepares only queries and row changes; a statement without values (a table
+    // definition, a setting) is sent as it is.
+    if (params.isEmpty() && SqlDialect::isPostgres(db)) {
+        if (!query.exec(SqlDialect::forPostgres(sql)))
+            throw TavoError(driverText(query.lastError()));
+        return query;
+    }
     prepare(query, sql);
     for (const QVariant& value : params)
         query.addBindValue(value);
@@ -54,7 +89,7 @@ QSqlQuery exec(const QSqlDatabase& db, const QString& sql, const QVariantList& p
 
 QSqlQuery execNamed(const QSqlDatabase& db, const QString& sql, const QVariantMap& params) {
     QSqlQuery query(db);
-    query.setForwardOnly(true);
+    query.setForwardOnly(readsRowByRow(db, true));
     prepare(query, sql);
     for (auto it = params.constBegin(); it != params.constEnd(); ++it) {
         const QRegularExpression used(QStringLiteral(":%1\\b").arg(QRegularExpression::escape(it.key())));
@@ -74,7 +109,7 @@ QVariant scalar(const QSqlDatabase& db, const QString& sql, const QVariantList& 
 
 QString storedQueryText(const QSqlDatabase& userDb, const QString& name) {
     QSqlQuery query(userDb);
-    query.prepare(QStringLiteral("SELECT SQL FROM TAVO_Abfragen WHERE Name = ?"));
+    query.prepare(forDriver(userDb, QStringLiteral("SELECT SQL FROM TAVO_Abfragen WHERE Name = ?")));
     query.addBindValue(name);
     if (!query.exec() || !query.next())
         throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ fehlt in der Benutzerdatenbank.").arg(name));
@@ -99,16 +134,32 @@ QString firstKeyword(const QString& sql) {
 // The connection refuses every write while this lives.
 class QueryOnly {
 public:
-    explicit QueryOnly(const QSqlDatabase& db) : m_db(db) {
-        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA query_only = ON"));
+    // PostgreSQL: every transaction begun from here on is read-only; a statement outside a transaction
+    // is a transaction of its own.
+    explicit QueryOnly(const QSqlDatabase& db) : m_db(db), m_postgres(SqlDialect::isPostgres(db)) {
+        QSqlQuery(m_db).exec(m_postgres ? QStringLiteral("SET default_transaction_read_only = on")
+                                        : QStringLiteral("PRAGMA query_only = ON"));
     }
-    ~QueryOnly() { QSqlQuery(m_db).exec(QStringLiteral("PRAGMA query_only = OFF")); }
+    ~QueryOnly() {
+        QSqlQuery(m_db).exec(m_postgres ? QStringLiteral("SET default_transaction_read_only = off")
+                                        : QStringLiteral("PRAGMA query_only = OFF"));
+    }
     QueryOnly(const QueryOnly&) = delete;
     QueryOnly& operator=(const QueryOnly&) = delete;
 
 private:
     QSqlDatabase m_db;
+    bool m_postgres;
 };
+
+// SQLite's primary result code 8 or PostgreSQL's state 25006: a write refused by a read-only
+// connection or transaction.
+bool isReadOnlyRefusal(const QSqlError& error) {
+    const QString code = error.nativeErrorCode();
+    if (code == QLatin1String("25006"))
+        return true;
+    return code.size() < 5 && (code.toInt() & 0xff) == 8;
+}
 
 } // namespace
 
@@ -122,8 +173,8 @@ QSqlQuery execStoredText(const QSqlDatabase& db, const QString& name, const QStr
         throw TavoError(refused);
     const QueryOnly guard(db);
     QSqlQuery query(db);
-    query.setForwardOnly(forwardOnly);
-    if (!query.prepare(sql))
+    query.setForwardOnly(readsRowByRow(db, forwardOnly));
+    if (!query.prepare(forDriver(db, sql)))
         throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ ist fehlerhaft: %2")
                             .arg(name, query.lastError().databaseText()));
     for (auto it = params.constBegin(); it != params.constEnd(); ++it) {
@@ -133,7 +184,7 @@ QSqlQuery execStoredText(const QSqlDatabase& db, const QString& name, const QStr
     }
     if (!query.exec()) {
         const QString detail = query.lastError().databaseText();
-        if ((query.lastError().nativeErrorCode().toInt() & 0xff) == 8)
+        if (isReadOnlyRefusal(query.lastError()))
             throw TavoError(QStringLiteral("%1 (%2)").arg(refused, detail));
         throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ ist fehlerhaft: %2").arg(name, detail));
     }
@@ -144,7 +195,9 @@ QSqlQuery execStoredText(const QSqlDatabase& db, const QString& name, const QStr
 
 QStringList columnNames(const QSqlDatabase& db, const QString& table) {
     QStringList names;
-    const QSqlRecord record = db.record(table);
+    // PostgreSQL folds an unquoted table name to lower case; the user tables keep their case there.
+    const QSqlRecord record =
+        db.record(SqlDialect::isPostgres(db) ? db.driver()->escapeIdentifier(table, QSqlDriver::TableName) : table);
     for (int i = 0; i < record.count(); ++i)
         names << record.fieldName(i);
     return names;

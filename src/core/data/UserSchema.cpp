@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 
 #include "core/data/Sql.h"
+#include "core/data/SqlDialect.h"
 #include "core/projects/CalculationState.h"
 
 namespace UserSchema {
@@ -144,6 +145,9 @@ QString sqlType(ColumnType type) {
     return QString();
 }
 
+// The last column of TAVO, after the inputs: the project's version (see addVersionColumn).
+const char* const kVersionColumn = "Version INTEGER NOT NULL DEFAULT 0";
+
 // Detail and result tables refer to their project; deleting a project removes its rows.
 const char* const kProjectRef = "INTEGER NOT NULL REFERENCES TAVO(ID) ON DELETE CASCADE";
 
@@ -187,42 +191,83 @@ QStringList otherTables() {
 // Inhabitants per project year: kindergarten children are ages 3 to 6, primary-school pupils ages 7
 // to 10, Bewohner all ages. The three factors scale the three columns; the three key parameters all
 // receive the same value.
-QString populationSelect(const QString& source, const QString& where, bool scaled) {
+// On PostgreSQL each sum names the order in which SQLite adds the rows up (its index on key, year and
+// age), so the figures agree to the last bit.
+QString populationSelect(const QString& source, const QString& where, bool scaled, bool postgres) {
+    const QString key = source == QLatin1String("gBvB") ? QStringLiteral("PG") : QStringLiteral("TAVO");
+    const QString order = postgres ? QStringLiteral(" ORDER BY %1, \"Alter\", rowid").arg(key) : QString();
+    const QString sum = postgres ? QStringLiteral("total") : QStringLiteral("Total");
     const QString f1 = scaled ? QStringLiteral(" * :Faktor1") : QString();
     const QString f2 = scaled ? QStringLiteral(" * :Faktor2") : QString();
     const QString f3 = scaled ? QStringLiteral(" * :Faktor3") : QString();
     return QStringLiteral(
                "SELECT Jahr,\n"
-               "  Total(CASE WHEN \"Alter\" BETWEEN 3 AND 6 THEN Bewohner ELSE 0 END)%1 AS Kindergartenkinder,\n"
-               "  Total(CASE WHEN \"Alter\" BETWEEN 7 AND 10 THEN Bewohner ELSE 0 END)%2 AS Volksschüler,\n"
-               "  Total(Bewohner)%3 AS Bewohner\n"
+               "  %6(CASE WHEN \"Alter\" BETWEEN 3 AND 6 THEN Bewohner ELSE 0 END%7)%1 AS Kindergartenkinder,\n"
+               "  %6(CASE WHEN \"Alter\" BETWEEN 7 AND 10 THEN Bewohner ELSE 0 END%7)%2 AS Volksschüler,\n"
+               "  %6(Bewohner%7)%3 AS Bewohner\n"
                "FROM %4\n"
                "WHERE %5\n"
                "GROUP BY Jahr\n"
                "ORDER BY Jahr")
-        .arg(f1, f2, f3, source, where);
+        .arg(f1, f2, f3, source, where, sum, order);
 }
 
 void createStoredQueries(const QSqlDatabase& db) {
+    const bool pg = SqlDialect::isPostgres(db);
     const QList<QPair<QString, QString>> queries = {
         {QStringLiteral("Bewohner_bBvB"),
-         populationSelect(QStringLiteral("bBvB"), QStringLiteral("TAVO IN (:TAVO1, :TAVO2, :TAVO3)"), true)},
+         populationSelect(QStringLiteral("bBvB"), QStringLiteral("TAVO IN (:TAVO1, :TAVO2, :TAVO3)"), true, pg)},
         {QStringLiteral("Bewohner_bBvB_Projekt"),
          populationSelect(QStringLiteral("bBvB"),
                           QStringLiteral("TAVO IN (SELECT ID FROM TAVO WHERE Coalesce(Projekt, '') "
                                          "IN (:Projekt1, :Projekt2, :Projekt3))"),
-                          true)},
+                          true, pg)},
         {QStringLiteral("Bewohner_gBvB"),
-         populationSelect(QStringLiteral("gBvB"), QStringLiteral("PG IN (:PG1, :PG2, :PG3)"), false)},
+         populationSelect(QStringLiteral("gBvB"), QStringLiteral("PG IN (:PG1, :PG2, :PG3)"), false, pg)},
     };
+    // Stored in the dialect of the database they are kept in.
     for (const auto& q : queries)
-        Sql::exec(db, QStringLiteral("INSERT INTO TAVO_Abfragen (Name, SQL) VALUES (?, ?)"), {q.first, q.second});
+        Sql::exec(db, QStringLiteral("INSERT INTO TAVO_Abfragen (Name, SQL) VALUES (?, ?)"),
+                  {q.first, pg ? SqlDialect::forPostgres(q.second) : q.second});
+}
+
+// The tables that hold what a run writes. On PostgreSQL each gets a column rowid numbering its rows in
+// the order they were written, which SQLite keeps by itself; sums and listings follow that order.
+const QStringList& resultTables() {
+    static const QStringList tables = {QStringLiteral("Auswertung"), QStringLiteral("bWvB"),
+                                       QStringLiteral("bBvB"), QStringLiteral("gBvB")};
+    return tables;
+}
+
+// The schema on a PostgreSQL server: the same tables with PostgreSQL's types, the row numbers of the
+// result tables, and the aggregate Total that SQLite has built in (a sum that reads no rows as 0).
+void createOnPostgres(const QSqlDatabase& db, const QString& projectTable) {
+    Sql::exec(db, QStringLiteral("CREATE OR REPLACE AGGREGATE total(double precision) "
+                                 "(SFUNC = float8pl, STYPE = double precision, INITCOND = '0')"));
+    Sql::exec(db, SqlDialect::definitionForPostgres(projectTable));
+    for (const QString& statement : otherTables()) {
+        if (statement.contains(QLatin1String("COLLATE NOCASE"))) {
+            Sql::exec(db, QStringLiteral("CREATE TABLE TAVO_Abfragen (Name TEXT COLLATE \"C\" PRIMARY KEY, "
+                                         "SQL TEXT NOT NULL)"));
+            Sql::exec(db, QStringLiteral("CREATE UNIQUE INDEX TAVO_Abfragen_Name ON TAVO_Abfragen (lower(Name))"));
+            continue;
+        }
+        Sql::exec(db, SqlDialect::definitionForPostgres(statement));
+    }
+    for (const QString& table : resultTables())
+        Sql::exec(db, QStringLiteral("ALTER TABLE %1 ADD rowid BIGINT GENERATED BY DEFAULT AS IDENTITY").arg(table));
+    Sql::exec(db, SqlDialect::definitionForPostgres(CalculationState::createTableSql()));
+}
+
+// A table definition or change in the form of the database at hand.
+QString definition(const QSqlDatabase& db, const QString& ddl) {
+    return SqlDialect::isPostgres(db) ? SqlDialect::definitionForPostgres(ddl) : ddl;
 }
 
 // Probes a column with a statement that returns no row; a failing probe means the column is missing.
 bool probeSucceeds(const QSqlDatabase& db, const QString& probe) {
     QSqlQuery query(db);
-    return query.exec(probe);
+    return query.exec(SqlDialect::isPostgres(db) ? SqlDialect::forPostgres(probe) : probe);
 }
 
 } // namespace
@@ -237,15 +282,51 @@ QStringList numericProjectColumns() {
     return names;
 }
 
+QStringList tableNames() {
+    return {QStringLiteral("TAVO"), QStringLiteral("Bebauung"), QStringLiteral("Besiedelung"),
+            QStringLiteral("Sonderausgaben"), QStringLiteral("Auswertung"), QStringLiteral("bWvB"),
+            QStringLiteral("bBvB"), QStringLiteral("gBvB"), QStringLiteral("TAVO_Abfragen"),
+            QStringLiteral("Szenarien"), QStringLiteral("Berechnungsstand")};
+}
+
+// "Alter" is missing on purpose: it is a keyword of both databases, so the program always writes the
+// column quoted, and the bare word is the statement ALTER.
+QStringList identifiers() {
+    QStringList names = tableNames();
+    names << // detail and result columns
+        QStringList{QStringLiteral("bbTyp"), QStringLiteral("bbBauklasse"), QStringLiteral("bbAnteil"),
+                         QStringLiteral("Jahr"), QStringLiteral("EFHg"), QStringLiteral("EFHk"),
+                         QStringLiteral("RHg"), QStringLiteral("RHk"), QStringLiteral("GWB"), QStringLiteral("Typ"),
+                         QStringLiteral("Bezeichnung"), QStringLiteral("Kostenträger"), QStringLiteral("Ausgabe"),
+                         QStringLiteral("Einnahme"), QStringLiteral("Bewohner"),
+                         QStringLiteral("Name"), QStringLiteral("SQL"), QStringLiteral("Szenario"),
+                         QStringLiteral("Parameter"), QStringLiteral("Wert"), QStringLiteral("Fingerabdruck"),
+                         QStringLiteral("Version"), QStringLiteral("rowid"),
+                         // aliases of the result views
+                         QStringLiteral("Ausgaben"), QStringLiteral("Einnahmen"), QStringLiteral("Saldo"),
+                         QStringLiteral("Wohneinheiten"), QStringLiteral("Kindergartenkinder"),
+                         QStringLiteral("Volksschüler")};
+    for (const Column& c : kProjectColumns)
+        names << QString::fromUtf8(c.name);
+    names.removeDuplicates();
+    return names;
+}
+
 void create(const QSqlDatabase& db) {
     Transaction tx(db);
     QStringList defs;
     for (const Column& c : kProjectColumns)
         defs << QString::fromUtf8(c.name) + QLatin1Char(' ') + sqlType(c.type);
-    Sql::exec(db, QStringLiteral("CREATE TABLE TAVO (%1)").arg(defs.join(QStringLiteral(", "))));
-    for (const QString& statement : otherTables())
-        Sql::exec(db, statement);
-    Sql::exec(db, CalculationState::createTableSql());
+    defs << QString::fromLatin1(kVersionColumn);
+    const QString projectTable = QStringLiteral("CREATE TABLE TAVO (%1)").arg(defs.join(QStringLiteral(", ")));
+    if (SqlDialect::isPostgres(db)) {
+        createOnPostgres(db, projectTable);
+    } else {
+        Sql::exec(db, projectTable);
+        for (const QString& statement : otherTables())
+            Sql::exec(db, statement);
+        Sql::exec(db, CalculationState::createTableSql());
+    }
     createStoredQueries(db);
     tx.commit();
 }
@@ -253,7 +334,7 @@ void create(const QSqlDatabase& db) {
 void checkFieldBezugsjahr(const QSqlDatabase& db) {
     if (probeSucceeds(db, QStringLiteral("Select Bezugsjahr from TAVO where 1=2")))
         return;
-    Sql::exec(db, QStringLiteral("ALTER TABLE TAVO add Bezugsjahr INTEGER"));
+    Sql::exec(db, definition(db, QStringLiteral("ALTER TABLE TAVO add Bezugsjahr INTEGER")));
 }
 
 void checkFieldNahwaerme(const QSqlDatabase& db) {
@@ -268,7 +349,13 @@ void checkFieldNahwaerme(const QSqlDatabase& db) {
         QStringLiteral("ALTER TABLE TAVO add fiEigAntErNahwärme DOUBLE"),
     };
     for (const QString& statement : statements)
-        Sql::exec(db, statement);
+        Sql::exec(db, definition(db, statement));
+}
+
+void addVersionColumn(const QSqlDatabase& db) {
+    if (probeSucceeds(db, QStringLiteral("Select Version from TAVO where 1=2")))
+        return;
+    Sql::exec(db, definition(db, QStringLiteral("ALTER TABLE TAVO ADD %1").arg(QString::fromLatin1(kVersionColumn))));
 }
 
 void addSonderausgabenKey(const QSqlDatabase& db) {
@@ -325,9 +412,14 @@ void addSonderausgabenKey(const QSqlDatabase& db) {
 void upgrade(const QSqlDatabase& db) {
     // The fingerprints of the calculated inputs; older files get the table empty, so their results
     // count as changed until the next run.
-    Sql::exec(db, CalculationState::createTableSql());
+    Sql::exec(db, definition(db, CalculationState::createTableSql()));
     checkFieldBezugsjahr(db);
     checkFieldNahwaerme(db);
+    addVersionColumn(db);
+    // A database on a server was made with the keys, the stored queries, the scenarios and the
+    // indexes; the rest brings old files up to date.
+    if (SqlDialect::isPostgres(db))
+        return;
     addSonderausgabenKey(db);
     // Files made before the population queries were kept in the database get them once.
     if (!db.tables().contains(QStringLiteral("TAVO_Abfragen"), Qt::CaseInsensitive)) {

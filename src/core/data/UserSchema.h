@@ -32,8 +32,19 @@ void checkFieldNahwaerme(const QSqlDatabase& db);
 // order; one transaction.
 void addSonderausgabenKey(const QSqlDatabase& db);
 
-// Both checks in their order, then the key of Sonderausgaben.
+// The project's version, raised by every save of the project from a window, so that a save over a
+// newer stored state is refused. Added as the last column of TAVO when missing; no input column.
+void addVersionColumn(const QSqlDatabase& db);
+
+// The column checks in their order, then the key of Sonderausgaben.
 void upgrade(const QSqlDatabase& db);
+
+// The tables of the user database, the project table first.
+QStringList tableNames();
+
+// Every table and column name of the user database and the column aliases of the program's queries,
+// in their exact case: on PostgreSQL they are created and addressed quoted.
+QStringList identifiers();
 
 // The names of the stored population queries.
 inline const QStringList storedQueryNames() {

@@ -3,10 +3,12 @@
 #include <cmath>
 
 #include <QLocale>
+#include <QSqlQuery>
 
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
+#include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 #include "core/projects/CalculationState.h"
 #include "core/engine/EngineContext.h"
@@ -49,8 +51,32 @@ void runSteps(EngineContext& ctx) {
     Steps::specialExpenditures(ctx);
 }
 
+// On a server several planners calculate at once. A run holds two locks until its transaction ends:
+// its project's, so a second run of the same project waits for the first one and then calculates
+// anew (or, after a while, gives up with a message), and its municipality's, since projects of one
+// municipality rewrite the municipality's population rows. The project's lock is always taken
+// first, so two runs can never wait for each other. SQLite lets one writer in at a time anyway.
+void lockForRun(const QSqlDatabase& user, int projectId) {
+    if (!SqlDialect::isPostgres(user))
+        return;
+    Sql::exec(user, QStringLiteral("SET LOCAL lock_timeout = '20s'"));
+    QSqlQuery project(user);
+    project.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(1, CAST(? AS INTEGER))"));
+    project.addBindValue(projectId);
+    if (!project.exec())
+        throw TavoError(QStringLiteral("Das Projekt %1 wird gerade an einem anderen Arbeitsplatz berechnet. "
+                                       "Bitte später erneut berechnen.")
+                            .arg(projectId));
+    const double pg = std::trunc(NumberFormat::toDouble(
+        Sql::scalar(user, QStringLiteral("SELECT PG FROM TAVO WHERE ID = ?"), {projectId})));
+    if (std::isfinite(pg) && std::fabs(pg) <= 2147483647.0)
+        Sql::exec(user, QStringLiteral("SELECT pg_advisory_xact_lock(2, CAST(? AS INTEGER))"),
+                  {static_cast<int>(pg)});
+}
+
 void calculateAndWrite(const Databases& dbs, int projectId) {
     const QSqlDatabase user = dbs.user();
+    lockForRun(user, projectId);
     Sql::exec(user, QStringLiteral("UPDATE TAVO SET Bezugsjahr = ? WHERE ID = ?"),
               {referenceYear(dbs.master()), projectId});
     deletePreviousResults(user, projectId);

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "core/data/Sql.h"
+#include "core/data/SqlDialect.h"
 #include "core/engine/RowWriter.h"
 
 namespace {
@@ -15,13 +16,16 @@ using Engine::PlanningYears;
 class AgeRowsWriter {
 public:
     AgeRowsWriter(const QSqlDatabase& db, const QString& table, const QString& keyColumn) : m_query(db) {
+        // PostgreSQL cannot tell the types of placeholders in a select list, so they are named there.
+        const bool pg = SqlDialect::isPostgres(db);
         QStringList rows;
         for (int year = 1; year <= PlanningYears; ++year)
-            rows << QStringLiteral("(%1, ?)").arg(year);
+            rows << (pg ? QStringLiteral("(%1, CAST(? AS DOUBLE PRECISION))") : QStringLiteral("(%1, ?)")).arg(year);
+        const QString keys = pg ? QStringLiteral("CAST(? AS BIGINT), CAST(? AS BIGINT)") : QStringLiteral("?, ?");
         Sql::prepare(m_query,
-                     QStringLiteral("INSERT INTO %1 (%2, \"Alter\", Jahr, Bewohner) SELECT ?, ?, column1, "
-                                    "column2 FROM (VALUES %3)")
-                         .arg(table, keyColumn, rows.join(QLatin1Char(','))));
+                     QStringLiteral("INSERT INTO %1 (%2, \"Alter\", Jahr, Bewohner) SELECT %4, column1, "
+                                    "column2 FROM (VALUES %3) AS Jahre")
+                         .arg(table, keyColumn, rows.join(QLatin1Char(',')), keys));
     }
 
     void write(int key, int age, const Engine::YearValues& values) {

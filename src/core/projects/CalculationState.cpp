@@ -36,7 +36,8 @@ QString createTableSql() {
 QByteArray fingerprint(const QSqlDatabase& userDb, int projectId) {
     QCryptographicHash hash(QCryptographicHash::Sha1);
     const QList<std::pair<QString, QString>> sources = {
-        {QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), QString()},
+        // The version counts saves, not inputs: a save that changes no value keeps the results current.
+        {QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), QStringLiteral("Version")},
         {QStringLiteral("SELECT * FROM Bebauung WHERE TAVO = ? ORDER BY ID"), QStringLiteral("ID")},
         {QStringLiteral("SELECT * FROM Besiedelung WHERE TAVO = ? ORDER BY Jahr, ID"), QStringLiteral("ID")},
         {QStringLiteral("SELECT * FROM Sonderausgaben WHERE TAVO = ? ORDER BY ID"), QStringLiteral("ID")},
@@ -56,7 +57,7 @@ void store(const QSqlDatabase& userDb, int projectId) {
 
 State of(const QSqlDatabase& userDb, int projectId) {
     const bool results =
-        Sql::scalar(userDb, QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM Auswertung WHERE TAVO = ? LIMIT 1)"),
+        Sql::scalar(userDb, QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM Auswertung WHERE TAVO = ? LIMIT 1) AS Ergebnis"),
                     {projectId})
             .toInt() > 0;
     if (!results)

@@ -18,7 +18,8 @@ enum class State {
 // The table that keeps the fingerprints; created with the user database and added to older files.
 QString createTableSql();
 
-// A SHA-1 over every column of the project row and of its detail rows (in key order), as hex.
+// A SHA-1 over the input columns of the project row (all but its version) and the columns of its
+// detail rows (in key order, without their keys), as hex.
 QByteArray fingerprint(const QSqlDatabase& userDb, int projectId);
 
 // Stores the fingerprint of the project's current inputs (the end of a calculation run).

@@ -1,6 +1,7 @@
 #include "core/projects/ProjectRecord.h"
 
 #include <cmath>
+#include <utility>
 
 #include <QLocale>
 #include <QSqlQuery>
@@ -11,6 +12,8 @@
 #include "core/data/TavoError.h"
 
 namespace {
+
+const QString kVersion = QStringLiteral("Version");
 
 const QHash<QString, UserSchema::ColumnType>& typesByColumn() {
     static const QHash<QString, UserSchema::ColumnType> types = [] {
@@ -47,19 +50,30 @@ bool ProjectRecord::isProjectColumn(const QString& column) {
 
 void ProjectRecord::load(int id) {
     m_values.clear();
+    m_stored.clear();
     m_dirty.clear();
+    m_version = 0;
     m_id = id;
     QSqlQuery query = Sql::exec(m_db, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {id});
     State state = State::Inactive;
     if (query.next()) {
-        const QSqlRecord rec = query.record();
-        for (int i = 0; i < rec.count(); ++i)
-            m_values.insert(rec.fieldName(i), rec.value(i));
+        readRow(query.record());
         state = State::Browse;
     }
     m_state = state;
     Q_EMIT reloaded();
     Q_EMIT stateChanged(m_state);
+}
+
+void ProjectRecord::readRow(const QSqlRecord& row) {
+    m_values.clear();
+    for (int i = 0; i < row.count(); ++i) {
+        if (row.fieldName(i) == kVersion)
+            m_version = row.value(i).toLongLong();
+        else
+            m_values.insert(row.fieldName(i), row.value(i));
+    }
+    m_stored = m_values;
 }
 
 bool ProjectRecord::edit() {
@@ -107,7 +121,14 @@ void ProjectRecord::setValue(const QString& column, const QVariant& value) {
     Q_EMIT valueChanged(column);
 }
 
-void ProjectRecord::post() {
+void ProjectRecord::post(WriteMode mode) {
+    if (mode == WriteMode::Overwrite) {
+        if (m_state == State::Inactive)
+            return;
+        writeOverwriting();
+        setState(State::Browse);
+        return;
+    }
     if (m_state != State::Edit)
         return;
     if (!m_dirty.isEmpty()) {
@@ -117,14 +138,80 @@ void ProjectRecord::post() {
             assignments << Sql::quoted(column) + QStringLiteral(" = ?");
             params << m_values.value(column);
         }
-        params << m_id;
-        Sql::exec(
-            m_db,
-            QStringLiteral("UPDATE TAVO SET %1 WHERE ID = ?").arg(assignments.join(QStringLiteral(", "))),
-            params);
+        params << m_id << m_version;
+        const QSqlQuery update =
+            Sql::exec(m_db,
+                      QStringLiteral("UPDATE TAVO SET %1, Version = Version + 1 WHERE ID = ? AND Version = ?")
+                          .arg(assignments.join(QStringLiteral(", "))),
+                      params);
+        if (update.numRowsAffected() == 0)
+            throwConflict();
+        ++m_version;
+        for (const QString& column : std::as_const(m_dirty))
+            m_stored.insert(column, m_values.value(column));
         m_dirty.clear();
     }
     setState(State::Browse);
+}
+
+void ProjectRecord::writeOverwriting() {
+    QStringList assignments;
+    QVariantList params;
+    for (const QString& column : std::as_const(m_dirty)) {
+        assignments << Sql::quoted(column) + QStringLiteral(" = ?");
+        params << m_values.value(column);
+    }
+    assignments << QStringLiteral("Version = Version + 1");
+    params << m_id;
+    // The row is written and read back in one transaction, so the version read is the one written.
+    Transaction transaction(m_db);
+    const QSqlQuery update = Sql::exec(
+        m_db, QStringLiteral("UPDATE TAVO SET %1 WHERE ID = ?").arg(assignments.join(QStringLiteral(", "))),
+        params);
+    if (update.numRowsAffected() == 0)
+        throwConflict();
+    QSqlQuery stored = Sql::exec(m_db, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {m_id});
+    if (!stored.next())
+        throwConflict();
+    const QSqlRecord row = stored.record();
+    stored.finish();
+    transaction.commit();
+    m_dirty.clear();
+    readRow(row);
+    Q_EMIT reloaded();
+}
+
+qint64 ProjectRecord::claimVersion() {
+    const QSqlQuery update =
+        Sql::exec(m_db, QStringLiteral("UPDATE TAVO SET Version = Version + 1 WHERE ID = ? AND Version = ?"),
+                  {m_id, m_version});
+    if (update.numRowsAffected() == 0)
+        throwConflict();
+    return m_version + 1;
+}
+
+void ProjectRecord::throwConflict() const {
+    QSqlQuery stored = Sql::exec(m_db, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {m_id});
+    if (!stored.next())
+        throw RecordConflict(RecordConflict::Kind::Deleted,
+                             QStringLiteral("Das Projekt %1 wurde inzwischen gelöscht. Die Änderungen können "
+                                            "nicht mehr gespeichert werden.")
+                                 .arg(m_id));
+    // The inputs someone else stored differently from what this record read; detail rows have no
+    // field here, so a change of them alone names none.
+    QStringList changed;
+    for (const UserSchema::Column& c : UserSchema::projectColumns()) {
+        const QString column = QString::fromUtf8(c.name);
+        const QVariant now = stored.value(column);
+        const QVariant before = m_stored.value(column);
+        const bool same = now.isNull() || before.isNull() ? now.isNull() == before.isNull() : now == before;
+        if (!same)
+            changed << column;
+    }
+    QString message = QStringLiteral("Der Datensatz wurde inzwischen geändert.");
+    if (!changed.isEmpty())
+        message += QStringLiteral("\nInzwischen gespeichert: %1.").arg(changed.join(QStringLiteral(", ")));
+    throw RecordConflict(RecordConflict::Kind::Changed, message);
 }
 
 void ProjectRecord::cancel() {

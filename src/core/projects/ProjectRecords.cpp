@@ -117,9 +117,13 @@ int duplicateProject(const Databases& dbs, int projectId) {
     QVariantList values;
     for (const QString& column : columns) {
         const QVariant value = old.value(column);
-        values << (column == QLatin1String("Beschreibung")
-                       ? QVariant(QStringLiteral("Kopie von ") + value.toString())
-                       : value);
+        // The copy is a new record: its own description, and a version of its own from 0.
+        if (column == QLatin1String("Beschreibung"))
+            values << QVariant(QStringLiteral("Kopie von ") + value.toString());
+        else if (column == QLatin1String("Version"))
+            values << QVariant(0);
+        else
+            values << value;
     }
     old.finish();
 

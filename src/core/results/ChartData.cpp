@@ -8,6 +8,7 @@
 
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
+#include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 
 namespace ChartData {
@@ -66,9 +67,12 @@ namespace {
 // bound value; the grouping column and the summed expression come from fixed lists.
 Series loadOne(const QSqlDatabase& user, int projectId, const QString& expression, const QString& column,
                const QString& name) {
-    const QString sql = QStringLiteral("SELECT Jahr, Sum(%1) AS Wert FROM Auswertung "
+    const QString sum = SqlDialect::isPostgres(user)
+                            ? QStringLiteral("sum(%1 ORDER BY Typ NULLS FIRST, rowid)").arg(expression)
+                            : QStringLiteral("Sum(%1)").arg(expression);
+    const QString sql = QStringLiteral("SELECT Jahr, %1 AS Wert FROM Auswertung "
                                        "WHERE TAVO = ? AND %2 = ? GROUP BY Jahr ORDER BY Jahr")
-                            .arg(expression, Sql::quoted(column));
+                            .arg(sum, Sql::quoted(column));
     QSqlQuery query = Sql::exec(user, sql, {projectId, name});
     Series series;
     series.name = name;

@@ -10,6 +10,7 @@
 
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
+#include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 #include "core/engine/EngineInput.h"
 #include "core/engine/EngineResult.h"
@@ -47,8 +48,10 @@ void readProject(const QSqlDatabase& userDb, KeyFigures& figures) {
 
 // Totals over all years and per evaluation type; Total() reads NULL amounts as 0.
 void readTotals(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigures& figures) {
+    const QString ausgabe = SqlDialect::ledgerTotal(userDb, QStringLiteral("Ausgabe"));
+    const QString einnahme = SqlDialect::ledgerTotal(userDb, QStringLiteral("Einnahme"));
     QSqlQuery all = Sql::exec(
-        userDb, QStringLiteral("SELECT Total(Ausgabe), Total(Einnahme) FROM Auswertung ") + filter.where,
+        userDb, QStringLiteral("SELECT %1, %2 FROM Auswertung ").arg(ausgabe, einnahme) + filter.where,
         filter.params);
     if (all.next()) {
         figures.ausgaben = all.value(0).toDouble();
@@ -56,8 +59,8 @@ void readTotals(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigur
         figures.saldo = figures.einnahmen - figures.ausgaben;
     }
     QSqlQuery types = Sql::exec(userDb,
-                                QStringLiteral("SELECT Coalesce(Typ, ''), Total(Ausgabe), Total(Einnahme) "
-                                               "FROM Auswertung ") +
+                                QStringLiteral("SELECT Coalesce(Typ, ''), %1, %2 "
+                                               "FROM Auswertung ").arg(ausgabe, einnahme) +
                                     filter.where + QStringLiteral(" GROUP BY 1 ORDER BY 1"),
                                 filter.params);
     while (types.next()) {
@@ -73,7 +76,9 @@ void readTotals(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigur
 void readYears(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigures& figures) {
     QSqlQuery years =
         Sql::exec(userDb,
-                  QStringLiteral("SELECT Jahr, Total(Einnahme) - Total(Ausgabe) FROM Auswertung ") +
+                  QStringLiteral("SELECT Jahr, %1 - %2 FROM Auswertung ")
+                          .arg(SqlDialect::ledgerTotal(userDb, QStringLiteral("Einnahme")),
+                               SqlDialect::ledgerTotal(userDb, QStringLiteral("Ausgabe"))) +
                       filter.where + QStringLiteral(" GROUP BY Jahr"),
                   filter.params);
     while (years.next()) {
@@ -93,7 +98,9 @@ void readPopulation(const QSqlDatabase& userDb, KeyFigures& figures) {
             {figures.projectId, KeyFigures::Years})
             .toDouble();
     figures.bewohner =
-        Sql::scalar(userDb, QStringLiteral("SELECT Total(Bewohner) FROM bBvB WHERE TAVO = ? AND Jahr = ?"),
+        Sql::scalar(userDb,
+                    QStringLiteral("SELECT %1 FROM bBvB WHERE TAVO = ? AND Jahr = ?")
+                        .arg(SqlDialect::orderedTotal(userDb, QStringLiteral("Bewohner"), QStringLiteral("\"Alter\", rowid"))),
                     {figures.projectId, KeyFigures::Years})
             .toDouble();
 }

@@ -8,6 +8,7 @@
 
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
+#include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 
 namespace ResultQueries {
@@ -45,6 +46,7 @@ QStringList filterLines(const FilterItems& items, const FinanceChoice& choice, Q
 Query buildLedgerQuery(const QString& amountColumn, const FilterItems& items, const FinanceChoice& choice,
                        int projectId) {
     Query q;
+    q.ledger = true;
     q.params.insert(QStringLiteral("ID"), projectId);
     QStringList lines{QStringLiteral("SELECT Jahr, Typ, Bezeichnung, Kostenträger, %1").arg(amountColumn),
                       QStringLiteral("FROM Auswertung"), QStringLiteral("WHERE"),
@@ -64,6 +66,7 @@ Query buildBalanceQuery(const FilterItems& items, const FinanceChoice& choice, i
     checkPosition(choice.grouping, groupings.size(), QStringLiteral("Gruppierung"));
     const QString group = groupings.at(choice.grouping);
     Query q;
+    q.ledger = true;
     q.params.insert(QStringLiteral("ID"), projectId);
     QStringList lines{QStringLiteral("SELECT ") + group +
                           QStringLiteral(",Total(Ausgabe) as Ausgaben, Total(Einnahme) as Einnahmen, "
@@ -228,11 +231,25 @@ Query buildPopulationQueries(const QSqlDatabase& userDb, int area, const Populat
     }
 }
 
+QString sqlFor(const QSqlDatabase& db, const Query& query) {
+    if (!query.ledger || !SqlDialect::isPostgres(db))
+        return query.sql;
+    QString sql = query.sql;
+    static const QRegularExpression sum(QStringLiteral("\\bTotal\\((\\w+)\\)"));
+    sql.replace(sum, SqlDialect::ledgerTotal(db, QStringLiteral("\\1")));
+    static const QRegularExpression order(QStringLiteral("ORDER by (.*)$"));
+    const QRegularExpressionMatch match = order.match(sql);
+    if (match.hasMatch())
+        sql = sql.left(match.capturedStart()) + QStringLiteral("ORDER by ") +
+              SqlDialect::orderBy(db, match.captured(1).split(QStringLiteral(", ")));
+    return sql;
+}
+
 QSqlQuery execute(const QSqlDatabase& db, const Query& query) {
     if (!query.storedName.isEmpty())
         return Sql::execStoredText(db, query.storedName, query.sql, query.params, false);
     QSqlQuery q(db);
-    Sql::prepare(q, query.sql);
+    Sql::prepare(q, sqlFor(db, query));
     for (auto it = query.params.constBegin(); it != query.params.constEnd(); ++it) {
         const QRegularExpression used(QStringLiteral(":%1\\b").arg(QRegularExpression::escape(it.key())));
         if (query.sql.contains(used))
@@ -244,7 +261,8 @@ QSqlQuery execute(const QSqlDatabase& db, const Query& query) {
 
 double columnTotal(const QSqlDatabase& db, const Query& query, const QString& fieldName) {
     Query total = query;
-    total.sql = QStringLiteral("SELECT Total(%1) FROM (\n%2\n)").arg(Sql::quoted(fieldName), query.sql);
+    total.sql = QStringLiteral("SELECT Total(%1) FROM (\n%2\n) AS Ansicht").arg(Sql::quoted(fieldName), sqlFor(db, query));
+    total.ledger = false;
     QSqlQuery q = execute(db, total);
     return q.next() ? q.value(0).toDouble() : 0.0;
 }

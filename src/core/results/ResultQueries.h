@@ -20,7 +20,12 @@ struct Query {
     QString sql;
     QVariantMap params;
     QString storedName = {}; // the stored query the text comes from; such a text may only read
+    bool ledger = false;     // a view of the ledger Auswertung, whose sums and order depend on the database
 };
+
+// The text of query for the database it runs on: on PostgreSQL the ledger's sums add the rows up in
+// SQLite's order and empty values sort first, so both give the same figures and rows.
+QString sqlFor(const QSqlDatabase& db, const Query& query);
 
 // The three finance views, in the order of the page (expenditure, revenue, balance).
 enum class ResultKind { Expenditure, Revenue, Balance };

@@ -29,6 +29,28 @@ QMessageBox::StandardButton saveChanges(QWidget* parent) {
                                                                    : QMessageBox::Cancel;
 }
 
+ConflictChoice recordChanged(QWidget* parent, const QString& message) {
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kCaption), message, QMessageBox::NoButton,
+                    parent);
+    box.setInformativeText(QStringLiteral("„Neu laden“ verwirft Ihre Änderungen und zeigt den gespeicherten "
+                                          "Stand, „Überschreiben“ speichert Ihre Werte darüber, „Abbrechen“ "
+                                          "lässt Sie weiter bearbeiten, ohne etwas zu speichern."));
+    QPushButton* reload = box.addButton(QStringLiteral("Neu laden"), QMessageBox::DestructiveRole);
+    reload->setObjectName(QStringLiteral("btNeuLaden"));
+    QPushButton* overwrite = box.addButton(QStringLiteral("Überschreiben"), QMessageBox::AcceptRole);
+    overwrite->setObjectName(QStringLiteral("btUeberschreiben"));
+    QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("btAbbrechen"));
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == reload)
+        return ConflictChoice::Reload;
+    if (box.clickedButton() == overwrite)
+        return ConflictChoice::Overwrite;
+    return ConflictChoice::Cancel;
+}
+
 bool confirm(QWidget* parent, const QString& question) {
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(kCaption), question,
                     QMessageBox::Yes | QMessageBox::No, parent);

@@ -13,6 +13,13 @@ namespace Questions {
 // "Änderungen speichern?" with Ja, Nein and Abbrechen; Yes, No or Cancel (also for Escape).
 QMessageBox::StandardButton saveChanges(QWidget* parent);
 
+// What to do about a save refused because someone else saved the project meanwhile.
+enum class ConflictChoice { Reload, Overwrite, Cancel };
+
+// The refusal's message with "Neu laden", "Überschreiben" and "Abbrechen" (the default, also for
+// Escape, as it changes nothing).
+ConflictChoice recordChanged(QWidget* parent, const QString& message);
+
 // A yes/no question with Ja and Nein, Nein the default; true for Ja.
 bool confirm(QWidget* parent, const QString& question);
 

@@ -375,6 +375,8 @@ void DerivedInputs::setSettlementPreset(const QString& presetName) {
     grid->cancel();
     QString error;
     try {
+        // The preset writes the project's rows: it claims the project's version like every save.
+        record.keepVersion(record.claimVersion());
         applySettlementPreset(m_window.databases(), record.id(), presetName);
     } catch (const TavoError& e) {
         error = e.message();

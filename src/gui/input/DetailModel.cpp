@@ -93,6 +93,8 @@ void DetailModel::writeRecord(const Record& record) {
 void DetailModel::submitAll() {
     if (!isDirty())
         return;
+    if (m_beforeWrite)
+        m_beforeWrite();
     Transaction transaction(m_db);
     for (const QVariant& id : m_deletedIds)
         Sql::exec(m_db, QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(m_table), {id});

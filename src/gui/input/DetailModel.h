@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -44,6 +46,10 @@ public:
     void load(int projectId);
     // Writes new, changed and deleted rows in one transaction, then reads the rows again. Throws.
     void submitAll();
+    // Runs before submitAll() writes anything (not when nothing is pending); an exception refuses
+    // the write, which leaves the pending rows as they are. The main window claims the project's
+    // version here, so that rows of a project someone else saved meanwhile are not written over it.
+    void setBeforeWrite(std::function<void()> check) { m_beforeWrite = std::move(check); }
     // Drops pending changes.
     void revertAll() { load(m_projectId); }
     bool isDirty() const;
@@ -88,4 +94,5 @@ private:
     int m_projectId = 0;
     std::vector<Record> m_rows;
     std::vector<QVariant> m_deletedIds;
+    std::function<void()> m_beforeWrite;
 };

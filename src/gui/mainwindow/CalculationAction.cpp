@@ -27,12 +27,12 @@ bool CalculationAction::saveInputs(QString* error) {
     if (QPushButton* button = m_window.button(QStringLiteral("btBerechnen")))
         button->setFocus(Qt::OtherFocusReason);
     try {
-        m_window.postProjectRow();
+        // False after someone else's save when the user reloaded or kept editing: no calculation.
+        return m_window.postProjectRow();
     } catch (const TavoError& e) {
         *error = e.message();
         return false;
     }
-    return true;
 }
 
 void CalculationAction::refreshAfterRun(QString* error) {

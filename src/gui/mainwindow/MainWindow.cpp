@@ -32,6 +32,7 @@
 #include "core/projects/InputTables.h"
 #include "gui/input/ProjectEdit.h"
 #include "core/projects/ProjectRecord.h"
+#include "core/projects/RecordConflict.h"
 #include "gui/mainwindow/ResultPagesHost.h"
 #include "gui/results/ScenarioPanel.h"
 #include "gui/common/AboutDialog.h"
@@ -206,9 +207,14 @@ void MainWindow::buildWindow() {
     }
     connect(m_record, &ProjectRecord::valueChanged, this, &MainWindow::onProjectValueChanged);
     connect(m_record, &ProjectRecord::stateChanged, this, &MainWindow::updateTitle);
+    // Every write of the project's own rows raises its version, checked against the window's.
+    const auto claimVersion = [this] { m_record->keepVersion(m_record->claimVersion()); };
     for (DetailGrid* grid :
-         std::initializer_list<DetailGrid*>{m_buildingMixGrid, m_settlementGrid, m_specialExpenditureGrid})
+         std::initializer_list<DetailGrid*>{m_buildingMixGrid, m_settlementGrid, m_specialExpenditureGrid}) {
         connect(grid->model(), &DetailModel::contentsChanged, this, &MainWindow::markDetailsChanged);
+        grid->model()->setBeforeWrite(claimVersion);
+    }
+    m_scenarioPanel->setBeforeWrite(claimVersion);
 }
 
 // "TAVO – <project> (<municipality>)" with the desktop's mark of unsaved changes.
@@ -327,20 +333,53 @@ void MainWindow::reloadDetailGrids() {
     m_detailLoading = false;
 }
 
-void MainWindow::postProjectRow() {
+bool MainWindow::postProjectRow() {
     // A value still being typed belongs to the row that is saved.
     if (auto* edit = qobject_cast<ProjectEdit*>(focusWidget()); edit && !edit->commit())
         throw TavoError(QStringLiteral("Die Eingabe in %1 ist ungültig.").arg(edit->column()));
+    try {
+        writeEdits(ProjectRecord::WriteMode::Checked);
+        return true;
+    } catch (const RecordConflict& conflict) {
+        if (conflict.isDeleted())
+            throw;
+        return resolveConflict(conflict.message());
+    }
+}
+
+void MainWindow::writeEdits(ProjectRecord::WriteMode mode) {
+    m_record->post(mode);
     postDetailGrids();
-    m_record->post();
     m_detailsChanged = false;
     updateTitle();
 }
 
+bool MainWindow::resolveConflict(const QString& message) {
+    raise();
+    activateWindow();
+    switch (Questions::recordChanged(this, message)) {
+    case Questions::ConflictChoice::Overwrite:
+        writeEdits(ProjectRecord::WriteMode::Overwrite);
+        // The window shows what is stored now: its own values and what others saved beside them.
+        reloadDetailGrids();
+        for (ValueListCombo* combo : m_comboOrder)
+            combo->showCurrentValue();
+        m_resultPages->updateFootersQuietly();
+        return true;
+    case Questions::ConflictChoice::Reload:
+        loadProject();
+        m_resultPages->updateFootersQuietly();
+        m_scenarioPanel->showProject(m_projectId);
+        return false;
+    case Questions::ConflictChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
 bool MainWindow::saveProject() {
     try {
-        postProjectRow();
-        return true;
+        return postProjectRow();
     } catch (const TavoError& e) {
         showError(e.message());
         return false;
@@ -428,13 +467,13 @@ bool MainWindow::settleUnsavedChanges() {
     switch (Questions::saveChanges(this)) {
     case QMessageBox::Yes:
         try {
-            postProjectRow();
+            // Reloaded or kept editing after someone else's save: the window stays open.
+            return postProjectRow();
         } catch (const TavoError& e) {
             // The window stays open with everything typed, so that nothing is lost.
             showError(e.message());
             return false;
         }
-        return true;
     case QMessageBox::No:
         discardAllEdits();
         return true;
@@ -468,7 +507,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::onExitClicked() {
     try {
-        postProjectRow();
+        if (!postProjectRow())
+            return;
     } catch (const TavoError& e) {
         // The window stays open so that nothing typed is lost.
         showError(e.message());

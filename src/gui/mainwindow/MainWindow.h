@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "core/data/Databases.h"
+#include "core/projects/ProjectRecord.h"
 
 class QCloseEvent;
 class QPushButton;
@@ -14,7 +15,6 @@ class BuildingMixGrid;
 class SettlementGrid;
 class SpecialExpenditureGrid;
 class ProjectEdit;
-class ProjectRecord;
 class MainWindowMenu;
 class ResultPagesHost;
 class ScenarioPanel;
@@ -39,8 +39,12 @@ public:
     bool editProjectRow();
     // Every value-list field writes its default into its column.
     void setDefaults();
-    // Writes pending changes of the project row and of the detail grids; throws TavoError.
-    void postProjectRow();
+    // Writes pending changes of the project row and of the detail grids. When someone else saved the
+    // project since the window read it, asks whether to reload it, overwrite it or keep editing:
+    // true when saved (also by overwriting), false when the user reloaded or kept editing, so that
+    // nothing was written and the caller goes no further. Throws TavoError (a project deleted
+    // meanwhile included).
+    bool postProjectRow();
     // Drops pending changes of the project row without saving.
     void discardPendingEdits();
     // Saves the project and stays open (menu "Speichern"); a failure is shown; false then.
@@ -121,6 +125,10 @@ private:
     void onHelpClicked();
     void updateTitle();
     void markDetailsChanged();
+    // The row first, so that its version check refuses a save over someone else's before any
+    // detail row is written; then the grids, whose writes claim the version each.
+    void writeEdits(ProjectRecord::WriteMode mode);
+    bool resolveConflict(const QString& message);
 
     Databases& m_dbs;
     int m_projectId = 0;

@@ -32,12 +32,11 @@ ReportAction::ReportAction(MainWindow& window) : QObject(&window), m_window(wind
 
 bool ReportAction::saveInputs() {
     try {
-        m_window.postProjectRow();
+        return m_window.postProjectRow();
     } catch (const TavoError& e) {
         QMessageBox::critical(&m_window, kTitle, e.message());
         return false;
     }
-    return true;
 }
 
 void ReportAction::showPreview() {

@@ -358,7 +358,8 @@ void ProjectListWindow::onCompareClicked() {
     for (MainWindow* window : m_mainWindows)
         if (window->isVisible() && ids.contains(window->projectId())) {
             try {
-                window->postProjectRow();
+                if (!window->postProjectRow())
+                    return;
             } catch (const TavoError& e) {
                 showError(e.message());
                 return;

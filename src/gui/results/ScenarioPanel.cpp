@@ -341,6 +341,8 @@ void ScenarioPanel::onParameterEdited(QTableWidgetItem* item) {
         Scenarios::setParameterValue(changed, name, value);
         Scenarios::Settings stored = m_settings;
         (item->column() == OptimisticSet ? stored.optimistic : stored.pessimistic) = changed;
+        if (m_beforeWrite)
+            m_beforeWrite();
         Scenarios::saveSettings(m_dbs.user(), m_projectId, stored);
         set = changed;
         m_message->clear();
@@ -359,6 +361,8 @@ void ScenarioPanel::onDefaultsClicked() {
         return;
     try {
         const Scenarios::Settings defaults = Scenarios::builtInSettings();
+        if (m_beforeWrite)
+            m_beforeWrite();
         Scenarios::saveSettings(m_dbs.user(), m_projectId, defaults);
         m_settings = defaults;
         m_message->clear();

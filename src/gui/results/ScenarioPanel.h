@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include <QFutureWatcher>
 #include <QString>
@@ -40,6 +42,9 @@ public:
     void showProject(int projectId);
     // Shows the hint and forgets the project.
     void clear();
+    // Runs before the panel stores the project's sets; an exception refuses the write and is shown
+    // in the panel. The main window claims the project's version here.
+    void setBeforeWrite(std::function<void()> check) { m_beforeWrite = std::move(check); }
 
     int runs() const { return m_runs; }
     void setRuns(int runs) { m_runs = runs; }
@@ -103,6 +108,7 @@ private:
     Databases& m_dbs;
     int m_projectId = 0;
     std::unique_ptr<EngineInput> m_base; // null: nothing to calculate
+    std::function<void()> m_beforeWrite;
     Scenarios::Settings m_settings;
     int m_runs = 1000;
     KeyFigures m_basis;
