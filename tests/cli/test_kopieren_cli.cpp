@@ -6,10 +6,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/data/Databases.h"
 #include "core/data/Sql.h"
 #include "core/engine/CalculationRun.h"
 #include "core/projects/CalculationState.h"
 #include "support/EngineFixture.h"
+#include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
 using namespace EngineFixture;
@@ -31,9 +33,28 @@ Output runCli(const QStringList& args) {
             process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
 }
 
+// The views of tavo-cli export: each finance view, one grouping more, and the inhabitants of every area.
+QList<QStringList> everyView() {
+    QList<QStringList> views;
+    for (const char* view : {"ausgaben", "einnahmen", "saldo", "wohneinheiten"})
+        views << QStringList{"--view", view};
+    views << QStringList{"--view", "saldo", "--gruppierung", "Jahr, Kostenträger"};
+    for (const char* area : {"0", "1", "2", "3", "4"})
+        views << QStringList{"--view", "bewohner", "--gebiet", area};
+    return views;
+}
+
+// A project's view as tavo-cli export writes it; an error as its message, which no view equals.
+QByteArray exported(const QString& user, int id, const QStringList& view, const QStringList& master) {
+    const Output out =
+        runCli(QStringList{"export", "--user", user, "--project", QString::number(id)} + master + view);
+    return out.exitCode == 0 && !out.out.isEmpty() ? out.out : QByteArray("Fehler: ") + out.err.toUtf8();
+}
+
 // Every row of a query as text, the given columns left out.
 QStringList rows(const QSqlDatabase& db, const QString& sql, const QVariantList& params,
-                 const QStringList& skip = {QStringLiteral("ID"), QStringLiteral("TAVO")}) {
+                 const QStringList& skip = {QStringLiteral("ID"), QStringLiteral("TAVO"),
+                                            QStringLiteral("rowid")}) {
     QStringList lines;
     QSqlQuery query = Sql::exec(db, sql, params);
     while (query.next()) {
@@ -98,6 +119,7 @@ private Q_SLOTS:
     void copiesProjectsBothWays();
     void failedCopyLeavesTargetUnchanged();
     void refusesUnknownProjectsAndDatabases();
+    void copiesThroughAServer();
 };
 
 void TestKopierenCli::copiesProjectsBothWays() {
@@ -144,19 +166,9 @@ void TestKopierenCli::copiesProjectsBothWays() {
     closeFile("ziel");
 
     // Every view exported from the copy is byte for byte the view of the original.
-    auto exported = [&](const QString& user, int id, const QStringList& view) {
-        const Output out =
-            runCli(QStringList{"export", "--user", user, "--project", QString::number(id)} + master + view);
-        return out.exitCode == 0 && !out.out.isEmpty() ? out.out : QByteArray("Fehler: ") + out.err.toUtf8();
-    };
-    QList<QStringList> views;
-    for (const char* v : {"ausgaben", "einnahmen", "saldo", "wohneinheiten"})
-        views << QStringList{"--view", v};
-    views << QStringList{"--view", "saldo", "--gruppierung", "Jahr, Kostenträger"};
-    for (const char* area : {"0", "1", "2", "3", "4"})
-        views << QStringList{"--view", "bewohner", "--gebiet", area};
+    const QList<QStringList> views = everyView();
     for (const QStringList& view : views)
-        QCOMPARE(exported(target, 2, view), exported(source.userPath(), current, view));
+        QCOMPARE(exported(target, 2, view, master), exported(source.userPath(), current, view, master));
 
     // And back: IDs 1 and 2 are taken in the source, so the copy becomes 3 there, again up to date.
     copy = runCli(QStringList{"kopieren", "--von", target, "--nach", source.userPath(), "--project", "2"} +
@@ -166,8 +178,8 @@ void TestKopierenCli::copiesProjectsBothWays() {
     QCOMPARE(projectRows(source.user(), 3), projectRows(source.user(), current));
     QCOMPARE(CalculationState::of(source.user(), 3), CalculationState::State::Current);
     QCOMPARE(rows(source.user(), municipalitySql, {}), municipality); // replaced, not added
-    QCOMPARE(exported(source.userPath(), 3, views.first()),
-             exported(source.userPath(), current, views.first()));
+    QCOMPARE(exported(source.userPath(), 3, views.first(), master),
+             exported(source.userPath(), current, views.first(), master));
 
     // Into an empty database every project keeps its ID, and a new project gets the next one above.
     const QString empty = dir.filePath("leer.db");
@@ -259,6 +271,61 @@ void TestKopierenCli::refusesUnknownProjectsAndDatabases() {
              2);
     QCOMPARE(runCli({"kopieren", "--von", source.userPath()}).exitCode, 2);
     QCOMPARE(runCli(both + QStringList{"--project", "abc"}).exitCode, 2);
+}
+
+// From a file to a server and back into another file: the rows arrive unchanged, every view of the
+// server's copy is the file's byte for byte, and the server's keys go on above the copied ones.
+void TestKopierenCli::copiesThroughAServer() {
+    if (!PgTestDatabase::available())
+        QSKIP("kein PostgreSQL-Testserver (TAVO_TEST_PG)");
+    TestDb source;
+    const int current = insertRealisticProject(source);
+    runCalculation(source.dbs(), current);
+    const int changed = insertRealisticProject(source, 302);
+    runCalculation(source.dbs(), changed);
+    Sql::exec(source.user(), "UPDATE TAVO SET gsHebesatz = gsHebesatz + 10 WHERE ID = ?", {changed});
+    Sql::exec(source.user(),
+              "INSERT INTO Sonderausgaben (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe) "
+              "VALUES (?, 3, 'Sonstiges', 'Ölabscheider', 'Gemeinde', ?)",
+              {current, 1.0 / 3.0});
+    CalculationState::store(source.user(), current);
+
+    PgTestDatabase server;
+    QTemporaryDir dir;
+    const QString file = dir.filePath("ziel.db");
+    const QStringList master{"--master", source.masterPath()};
+    QCOMPARE(runCli(QStringList{"init", "--leer", "--user", server.url()} + master).exitCode, 0);
+    QCOMPARE(runCli(QStringList{"init", "--user", file} + master).exitCode, 0);
+
+    Output copy =
+        runCli(QStringList{"kopieren", "--von", source.userPath(), "--nach", server.url()} + master);
+    QCOMPARE(copy.exitCode, 0);
+    QCOMPARE(copy.out.count('\n'), 2);
+    QVERIFY(copy.out.startsWith("Projekt 1 → 1: ") && copy.out.contains("\nProjekt 2 → 2: "));
+    for (const QStringList& view : everyView())
+        QCOMPARE(exported(server.url(), 1, view, master), exported(source.userPath(), current, view, master));
+    {
+        const Databases onServer(source.masterPath(), server.url());
+        QCOMPARE(CalculationState::of(onServer.user(), 1), CalculationState::State::Current);
+        QCOMPARE(CalculationState::of(onServer.user(), 2), CalculationState::State::Changed);
+        Sql::exec(onServer.user(), "INSERT INTO TAVO (Beschreibung) VALUES ('neu')");
+        QCOMPARE(Sql::scalar(onServer.user(), "SELECT ID FROM TAVO WHERE Beschreibung = 'neu'").toInt(), 3);
+    }
+
+    // The file's example holds ID 1: the copies get 2 and 3, their rows as in the first file.
+    copy = runCli(
+        QStringList{"kopieren", "--von", server.url(), "--nach", file, "--project", "1", "--project", "2"} +
+        master);
+    QCOMPARE(copy.exitCode, 0);
+    QVERIFY(copy.out.startsWith("Projekt 1 → 2: ") && copy.out.contains("\nProjekt 2 → 3: "));
+    {
+        const QSqlDatabase db = openFile(file, "ziel");
+        QCOMPARE(projectRows(db, 2), projectRows(source.user(), current));
+        QCOMPARE(projectRows(db, 3), projectRows(source.user(), changed));
+        QCOMPARE(CalculationState::of(db, 2), CalculationState::State::Current);
+        QCOMPARE(CalculationState::of(db, 3), CalculationState::State::Changed);
+    }
+    closeFile("ziel");
 }
 
 QTEST_MAIN(TestKopierenCli)
