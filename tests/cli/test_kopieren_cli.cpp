@@ -132,6 +132,7 @@ void TestKopierenCli::copiesProjectsBothWays() {
     const int changed = insertRealisticProject(source, 302);
     runCalculation(source.dbs(), changed);
     Sql::exec(source.user(), "UPDATE TAVO SET gsHebesatz = gsHebesatz + 10 WHERE ID = ?", {changed});
+    Sql::exec(source.user(), "UPDATE TAVO SET Version = 5"); // saved five times; not an input
     const QString beschreibung =
         Sql::scalar(source.user(), "SELECT Beschreibung FROM TAVO WHERE ID = ?", {current}).toString();
 
@@ -162,6 +163,7 @@ void TestKopierenCli::copiesProjectsBothWays() {
         QCOMPARE(CalculationState::of(db, 1), CalculationState::State::Current);
         QCOMPARE(CalculationState::of(db, 2), CalculationState::State::Current);
         QCOMPARE(CalculationState::of(db, 3), CalculationState::State::Changed);
+        QCOMPARE(Sql::scalar(db, "SELECT max(Version) FROM TAVO").toInt(), 0);
     }
     closeFile("ziel");
 
