@@ -82,32 +82,52 @@ QStringList projectRows(const QSqlDatabase& db, int id) {
     return all;
 }
 
-// Opens a user database file on a connection of the given name; close with closeFile().
-QSqlDatabase openFile(const QString& path, const QString& name) {
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-    db.setDatabaseName(path);
-    db.open();
-    return db;
-}
-
-void closeFile(const QString& name) {
-    QSqlDatabase::database(name, false).close();
-    QSqlDatabase::removeDatabase(name);
-}
+// A connection to a user database file for the time of a block.
+struct FileConnection {
+    QSqlDatabase db;
+    explicit FileConnection(const QString& path) : db(QSqlDatabase::addDatabase("QSQLITE", path)) {
+        db.setDatabaseName(path);
+        db.open();
+    }
+    ~FileConnection() {
+        const QString name = db.connectionName();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+    }
+};
 
 // Everything a user database holds, for "nothing changed".
 QStringList wholeDatabase(const QString& path) {
+    const FileConnection file(path);
     QStringList all;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "dump");
-        db.setDatabaseName(path);
-        if (!db.open())
-            return {"nicht lesbar"};
-        for (const QString& table : db.tables())
-            all << table << rows(db, QStringLiteral("SELECT * FROM \"%1\"").arg(table), {}, {});
-    }
-    QSqlDatabase::removeDatabase("dump");
+    for (const QString& table : file.db.tables())
+        all << table << rows(file.db, QStringLiteral("SELECT * FROM \"%1\"").arg(table), {}, {});
     return all;
+}
+
+// Project 1 calculated and up to date (with a scenario and an amount that needs all its digits), project
+// 2 calculated and changed since; both saved five times, which is no input.
+void addProjects(TestDb& source) {
+    insertRealisticProject(source);
+    source.insertRow(
+        "Szenarien",
+        {{"TAVO", 1}, {"Szenario", "optimistisch"}, {"Parameter", "gsHebesatz"}, {"Wert", 550.0}});
+    source.insertRow("Sonderausgaben", {{"TAVO", 1},
+                                        {"Jahr", 3},
+                                        {"Typ", "Sonstiges"},
+                                        {"Bezeichnung", "Ölabscheider"},
+                                        {"Kostenträger", "Gemeinde"},
+                                        {"Ausgabe", 1.0 / 3.0}});
+    runCalculation(source.dbs(), 1);
+    runCalculation(source.dbs(), insertRealisticProject(source, 302));
+    Sql::exec(source.user(), "UPDATE TAVO SET gsHebesatz = gsHebesatz + 10 WHERE ID = 2");
+    Sql::exec(source.user(), "UPDATE TAVO SET Version = 5");
+}
+
+Output kopieren(const QString& from, const QString& to, const QStringList& more, const TestDb& source) {
+    return runCli(QStringList{"kopieren", "--master", source.masterPath(), "--von", from, "--nach", to} +
+                  more);
 }
 
 } // namespace
@@ -117,25 +137,15 @@ class TestKopierenCli : public QObject {
 
 private Q_SLOTS:
     void copiesProjectsBothWays();
-    void failedCopyLeavesTargetUnchanged();
-    void refusesUnknownProjectsAndDatabases();
+    void refusesOrCopiesNothing();
     void copiesThroughAServer();
 };
 
 void TestKopierenCli::copiesProjectsBothWays() {
     TestDb source;
-    const int current = insertRealisticProject(source);
-    runCalculation(source.dbs(), current);
-    source.insertRow(
-        "Szenarien",
-        {{"TAVO", current}, {"Szenario", "optimistisch"}, {"Parameter", "gsHebesatz"}, {"Wert", 550.0}});
-    const int changed = insertRealisticProject(source, 302);
-    runCalculation(source.dbs(), changed);
-    Sql::exec(source.user(), "UPDATE TAVO SET gsHebesatz = gsHebesatz + 10 WHERE ID = ?", {changed});
-    Sql::exec(source.user(), "UPDATE TAVO SET Version = 5"); // saved five times; not an input
+    addProjects(source);
     const QString beschreibung =
-        Sql::scalar(source.user(), "SELECT Beschreibung FROM TAVO WHERE ID = ?", {current}).toString();
-
+        Sql::scalar(source.user(), "SELECT Beschreibung FROM TAVO WHERE ID = 1").toString();
     const QString municipalitySql = "SELECT * FROM gBvB WHERE PG = 301 ORDER BY rowid";
     const QStringList municipality = rows(source.user(), municipalitySql, {});
     QVERIFY(!municipality.isEmpty());
@@ -143,21 +153,18 @@ void TestKopierenCli::copiesProjectsBothWays() {
     QTemporaryDir dir;
     const QString target = dir.filePath("ziel.db");
     const QStringList master{"--master", source.masterPath()};
-    QCOMPARE(runCli(QStringList{"init"} + master + QStringList{"--user", target}).exitCode, 0);
+    QCOMPARE(runCli(QStringList{"init", "--user", target} + master).exitCode, 0);
 
     // Project 1 of the target (the example) takes the first ID: both copies get new ones.
-    Output copy = runCli(QStringList{"kopieren", "--von", source.userPath(), "--nach", target, "--project",
-                                     "1", "--project", "2"} +
-                         master);
+    Output copy = kopieren(source.userPath(), target, {"--project", "1", "--project", "2"}, source);
     QCOMPARE(copy.exitCode, 0);
     QCOMPARE(QString::fromUtf8(copy.out),
              QString("Projekt 1 → 2: %1\nProjekt 2 → 3: %1\n").arg(beschreibung));
-
     {
-        const QSqlDatabase db = openFile(target, "ziel");
-        QVERIFY(db.isOpen());
-        QCOMPARE(projectRows(db, 2), projectRows(source.user(), current));
-        QCOMPARE(projectRows(db, 3), projectRows(source.user(), changed));
+        const FileConnection connection(target);
+        const QSqlDatabase db = connection.db;
+        QCOMPARE(projectRows(db, 2), projectRows(source.user(), 1));
+        QCOMPARE(projectRows(db, 3), projectRows(source.user(), 2));
         QVERIFY(Sql::scalar(db, "SELECT count(*) FROM Auswertung WHERE TAVO = 2").toInt() > 1000);
         QCOMPARE(rows(db, municipalitySql, {}), municipality);
         QCOMPARE(CalculationState::of(db, 1), CalculationState::State::Current);
@@ -165,114 +172,78 @@ void TestKopierenCli::copiesProjectsBothWays() {
         QCOMPARE(CalculationState::of(db, 3), CalculationState::State::Changed);
         QCOMPARE(Sql::scalar(db, "SELECT max(Version) FROM TAVO").toInt(), 0);
     }
-    closeFile("ziel");
-
     // Every view exported from the copy is byte for byte the view of the original.
-    const QList<QStringList> views = everyView();
-    for (const QStringList& view : views)
-        QCOMPARE(exported(target, 2, view, master), exported(source.userPath(), current, view, master));
+    for (const QStringList& view : everyView())
+        QCOMPARE(exported(target, 2, view, master), exported(source.userPath(), 1, view, master));
 
-    // And back: IDs 1 and 2 are taken in the source, so the copy becomes 3 there, again up to date.
-    copy = runCli(QStringList{"kopieren", "--von", target, "--nach", source.userPath(), "--project", "2"} +
-                  master);
-    QCOMPARE(copy.exitCode, 0);
+    // And back: IDs 1 and 2 are taken in the source, so the copy becomes 3 there, again up to date;
+    // the municipality's rows are replaced, not added.
+    copy = kopieren(target, source.userPath(), {"--project", "2"}, source);
     QCOMPARE(QString::fromUtf8(copy.out), QString("Projekt 2 → 3: %1\n").arg(beschreibung));
-    QCOMPARE(projectRows(source.user(), 3), projectRows(source.user(), current));
+    QCOMPARE(projectRows(source.user(), 3), projectRows(source.user(), 1));
     QCOMPARE(CalculationState::of(source.user(), 3), CalculationState::State::Current);
-    QCOMPARE(rows(source.user(), municipalitySql, {}), municipality); // replaced, not added
-    QCOMPARE(exported(source.userPath(), 3, views.first(), master),
-             exported(source.userPath(), current, views.first(), master));
+    QCOMPARE(rows(source.user(), municipalitySql, {}), municipality);
 
     // Into an empty database every project keeps its ID, and a new project gets the next one above.
+    // Rows of a project 3 deleted long ago without cascade must not end up in the copy.
     const QString empty = dir.filePath("leer.db");
     QCOMPARE(runCli(QStringList{"init", "--leer", "--user", empty} + master).exitCode, 0);
-    // Rows of a project 3 deleted long ago without cascade must not end up in the copy.
     {
-        const QSqlDatabase db = openFile(empty, "leer");
+        const FileConnection connection(empty);
+        const QSqlDatabase db = connection.db;
         Sql::exec(db, "INSERT INTO Auswertung (TAVO, Jahr, Typ, Ausgabe) VALUES (3, 2000, 'alt', 1)");
         Sql::exec(db, "INSERT INTO Bebauung (TAVO, bbTyp, bbAnteil) VALUES (3, 'EFHg', 100)");
     }
-    closeFile("leer");
-    copy = runCli(QStringList{"kopieren", "--von", source.userPath(), "--nach", empty} + master);
-    QCOMPARE(copy.exitCode, 0);
+    copy = kopieren(source.userPath(), empty, {}, source);
     QCOMPARE(copy.out.count('\n'), 3);
-    QVERIFY(copy.out.startsWith("Projekt 1 → 1: "));
-    QVERIFY(copy.out.contains("\nProjekt 3 → 3: "));
+    QVERIFY(copy.out.startsWith("Projekt 1 → 1: ") && copy.out.contains("\nProjekt 3 → 3: "));
     {
-        const QSqlDatabase db = openFile(empty, "leer");
-        QVERIFY(db.isOpen());
+        const FileConnection connection(empty);
+        const QSqlDatabase db = connection.db;
         QCOMPARE(projectRows(db, 3), projectRows(source.user(), 3));
         Sql::exec(db, "INSERT INTO TAVO (Beschreibung) VALUES ('neu')");
         QCOMPARE(Sql::scalar(db, "SELECT ID FROM TAVO WHERE Beschreibung = 'neu'").toInt(), 4);
     }
-    closeFile("leer");
 }
 
-void TestKopierenCli::failedCopyLeavesTargetUnchanged() {
+void TestKopierenCli::refusesOrCopiesNothing() {
+    TestDb source;
     QTemporaryDir dir;
     const QString target = dir.filePath("ziel.db");
-    TestDb source;
-    const QStringList master{"--master", source.masterPath()};
-    QCOMPARE(runCli(QStringList{"init", "--user", target} + master).exitCode, 0);
+    QCOMPARE(runCli({"init", "--master", source.masterPath(), "--user", target}).exitCode, 0);
     // The source project lies in the example's municipality, so its gBvB rows are replaced; the forced
     // error comes after the project, its rows and that delete.
     int examplePg = 0;
     {
-        const QSqlDatabase db = openFile(target, "ziel");
-        QVERIFY(db.isOpen());
+        const FileConnection connection(target);
+        const QSqlDatabase db = connection.db;
         examplePg = Sql::scalar(db, "SELECT PG FROM TAVO WHERE ID = 1").toInt();
         QVERIFY(Sql::scalar(db, "SELECT count(*) FROM gBvB WHERE PG = ?", {examplePg}).toInt() > 0);
         Sql::exec(db, "CREATE TRIGGER erzwungen BEFORE INSERT ON gBvB BEGIN SELECT RAISE(ABORT, 'erzwungener "
                       "Fehler'); END");
     }
-    closeFile("ziel");
-    const int id = insertRealisticProject(source, examplePg);
-    runCalculation(source.dbs(), id);
-
-    const QStringList before = wholeDatabase(target);
-    const Output copy =
-        runCli(QStringList{"kopieren", "--von", source.userPath(), "--nach", target} + master);
-    QCOMPARE(copy.exitCode, 1);
-    QVERIFY2(copy.err.contains("erzwungener Fehler") && copy.err.contains("nichts kopiert"),
-             qPrintable(copy.err));
-    QVERIFY(copy.out.isEmpty());
-    QCOMPARE(wholeDatabase(target), before);
-}
-
-void TestKopierenCli::refusesUnknownProjectsAndDatabases() {
-    TestDb source;
-    insertRealisticProject(source);
-    QTemporaryDir dir;
-    const QString target = dir.filePath("ziel.db");
-    const QStringList master{"--master", source.masterPath()};
-    QCOMPARE(runCli(QStringList{"init", "--leer", "--user", target} + master).exitCode, 0);
-    const QStringList both{"kopieren", "--master", source.masterPath(), "--von", source.userPath(),
-                           "--nach",   target};
+    runCalculation(source.dbs(), insertRealisticProject(source, examplePg));
     const QStringList before = wholeDatabase(target);
 
-    Output out = runCli(both + QStringList{"--project", "1", "--project", "7"});
+    Output out = kopieren(source.userPath(), target, {"--project", "1", "--project", "7"}, source);
     QCOMPARE(out.exitCode, 2);
-    QVERIFY2(out.err.contains("ID 7"), qPrintable(out.err));
+    QVERIFY2(out.err.contains("ID 7") && out.out.isEmpty(), qPrintable(out.err));
+    QCOMPARE(wholeDatabase(target), before);
+
+    out = kopieren(source.userPath(), target, {}, source);
+    QCOMPARE(out.exitCode, 1);
+    QVERIFY2(out.err.contains("erzwungener Fehler") && out.err.contains("nichts kopiert"),
+             qPrintable(out.err));
     QVERIFY(out.out.isEmpty());
     QCOMPARE(wholeDatabase(target), before);
 
-    // The same file under another spelling, a missing target, a file that is no user database.
-    const QString sameFile = source.dir() + "/./" + QFileInfo(source.userPath()).fileName();
-    out =
-        runCli({"kopieren", "--von", source.userPath(), "--nach", sameFile, "--master", source.masterPath()});
+    // The same file under another spelling; a missing target is not made.
+    out = kopieren(source.userPath(), source.dir() + "/./" + QFileInfo(source.userPath()).fileName(), {},
+                   source);
     QCOMPARE(out.exitCode, 2);
     QVERIFY2(out.err.contains("dieselbe"), qPrintable(out.err));
-    QCOMPARE(runCli({"kopieren", "--von", source.userPath(), "--nach", dir.filePath("fehlt.db"), "--master",
-                     source.masterPath()})
-                 .exitCode,
-             2);
+    QCOMPARE(kopieren(source.userPath(), dir.filePath("fehlt.db"), {}, source).exitCode, 2);
     QVERIFY(!QFile::exists(dir.filePath("fehlt.db")));
-    QCOMPARE(runCli({"kopieren", "--von", source.userPath(), "--nach", source.masterPath(), "--master",
-                     source.masterPath()})
-                 .exitCode,
-             2);
-    QCOMPARE(runCli({"kopieren", "--von", source.userPath()}).exitCode, 2);
-    QCOMPARE(runCli(both + QStringList{"--project", "abc"}).exitCode, 2);
 }
 
 // From a file to a server and back into another file: the rows arrive unchanged, every view of the
@@ -281,17 +252,7 @@ void TestKopierenCli::copiesThroughAServer() {
     if (!PgTestDatabase::available())
         QSKIP("kein PostgreSQL-Testserver (TAVO_TEST_PG)");
     TestDb source;
-    const int current = insertRealisticProject(source);
-    runCalculation(source.dbs(), current);
-    const int changed = insertRealisticProject(source, 302);
-    runCalculation(source.dbs(), changed);
-    Sql::exec(source.user(), "UPDATE TAVO SET gsHebesatz = gsHebesatz + 10 WHERE ID = ?", {changed});
-    Sql::exec(source.user(),
-              "INSERT INTO Sonderausgaben (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe) "
-              "VALUES (?, 3, 'Sonstiges', 'Ölabscheider', 'Gemeinde', ?)",
-              {current, 1.0 / 3.0});
-    CalculationState::store(source.user(), current);
-
+    addProjects(source);
     PgTestDatabase server;
     QTemporaryDir dir;
     const QString file = dir.filePath("ziel.db");
@@ -299,13 +260,11 @@ void TestKopierenCli::copiesThroughAServer() {
     QCOMPARE(runCli(QStringList{"init", "--leer", "--user", server.url()} + master).exitCode, 0);
     QCOMPARE(runCli(QStringList{"init", "--user", file} + master).exitCode, 0);
 
-    Output copy =
-        runCli(QStringList{"kopieren", "--von", source.userPath(), "--nach", server.url()} + master);
-    QCOMPARE(copy.exitCode, 0);
+    Output copy = kopieren(source.userPath(), server.url(), {}, source);
     QCOMPARE(copy.out.count('\n'), 2);
     QVERIFY(copy.out.startsWith("Projekt 1 → 1: ") && copy.out.contains("\nProjekt 2 → 2: "));
     for (const QStringList& view : everyView())
-        QCOMPARE(exported(server.url(), 1, view, master), exported(source.userPath(), current, view, master));
+        QCOMPARE(exported(server.url(), 1, view, master), exported(source.userPath(), 1, view, master));
     {
         const Databases onServer(source.masterPath(), server.url());
         QCOMPARE(CalculationState::of(onServer.user(), 1), CalculationState::State::Current);
@@ -315,19 +274,16 @@ void TestKopierenCli::copiesThroughAServer() {
     }
 
     // The file's example holds ID 1: the copies get 2 and 3, their rows as in the first file.
-    copy = runCli(
-        QStringList{"kopieren", "--von", server.url(), "--nach", file, "--project", "1", "--project", "2"} +
-        master);
-    QCOMPARE(copy.exitCode, 0);
+    copy = kopieren(server.url(), file, {"--project", "1", "--project", "2"}, source);
     QVERIFY(copy.out.startsWith("Projekt 1 → 2: ") && copy.out.contains("\nProjekt 2 → 3: "));
     {
-        const QSqlDatabase db = openFile(file, "ziel");
-        QCOMPARE(projectRows(db, 2), projectRows(source.user(), current));
-        QCOMPARE(projectRows(db, 3), projectRows(source.user(), changed));
+        const FileConnection connection(file);
+        const QSqlDatabase db = connection.db;
+        QCOMPARE(projectRows(db, 2), projectRows(source.user(), 1));
+        QCOMPARE(projectRows(db, 3), projectRows(source.user(), 2));
         QCOMPARE(CalculationState::of(db, 2), CalculationState::State::Current);
         QCOMPARE(CalculationState::of(db, 3), CalculationState::State::Changed);
     }
-    closeFile("ziel");
 }
 
 QTEST_MAIN(TestKopierenCli)
