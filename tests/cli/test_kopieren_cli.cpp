@@ -191,8 +191,10 @@ void TestKopierenCli::copiesProjectsBothWays() {
     {
         const FileConnection connection(empty);
         const QSqlDatabase db = connection.db;
+        Sql::exec(db, "INSERT INTO TAVO (ID, Beschreibung) VALUES (3, 'alt')");
         Sql::exec(db, "INSERT INTO Auswertung (TAVO, Jahr, Typ, Ausgabe) VALUES (3, 2000, 'alt', 1)");
         Sql::exec(db, "INSERT INTO Bebauung (TAVO, bbTyp, bbAnteil) VALUES (3, 'EFHg', 100)");
+        Sql::exec(db, "DELETE FROM TAVO"); // this connection does not enforce the references
     }
     copy = kopieren(source.userPath(), empty, {}, source);
     QCOMPARE(copy.out.count('\n'), 3);
