@@ -36,6 +36,7 @@ const QList<CliCommand>& cliCommands() {
          "                  [--kostentraeger NAME|alle] [--format text|json]",
          cmdBreakeven},
         {"bericht", "bericht [--master DATEI] [--user DATEI] --project ID --out DATEI.pdf", cmdBericht},
+        {"kopieren", "kopieren [--master DATEI] --von QUELLE --nach ZIEL [--project ID ...]", cmdKopieren},
     };
     return commands;
 }

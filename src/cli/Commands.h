@@ -64,3 +64,4 @@ int cmdKennzahlen(const QStringList& args);
 int cmdSzenarien(const QStringList& args);
 int cmdBreakeven(const QStringList& args);
 int cmdBericht(const QStringList& args);
+int cmdKopieren(const QStringList& args);
