@@ -70,8 +70,7 @@ void lockForRun(const QSqlDatabase& user, int projectId) {
     const double pg = std::trunc(NumberFormat::toDouble(
         Sql::scalar(user, QStringLiteral("SELECT PG FROM TAVO WHERE ID = ?"), {projectId})));
     if (std::isfinite(pg) && std::fabs(pg) <= 2147483647.0)
-        Sql::exec(user, QStringLiteral("SELECT pg_advisory_xact_lock(2, CAST(? AS INTEGER))"),
-                  {static_cast<int>(pg)});
+        lockMunicipalityRows(user, static_cast<int>(pg));
 }
 
 void calculateAndWrite(const Databases& dbs, int projectId) {
@@ -89,6 +88,13 @@ void calculateAndWrite(const Databases& dbs, int projectId) {
 }
 
 } // namespace
+
+void lockMunicipalityRows(const QSqlDatabase& user, int pg) {
+    if (!SqlDialect::isPostgres(user))
+        return;
+    Sql::exec(user, QStringLiteral("SET LOCAL lock_timeout = '20s'"));
+    Sql::exec(user, QStringLiteral("SELECT pg_advisory_xact_lock(2, CAST(? AS INTEGER))"), {pg});
+}
 
 int referenceYear(const QSqlDatabase& master) {
     const QVariant value = Sql::scalar(master,

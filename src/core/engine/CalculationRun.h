@@ -14,6 +14,12 @@ class Databases;
 // German message. An unknown project raises TavoError before anything is written.
 void runCalculation(const Databases& dbs, int projectId);
 
+// On a PostgreSQL server: waits (up to 20 seconds, then TavoError) for the lock on the municipality's
+// population rows gBvB and holds it until the transaction ends. Whatever rewrites those rows takes it
+// first: a run of any project of the municipality, a copy of one. A file needs no lock: it lets one
+// writer in at a time.
+void lockMunicipalityRows(const QSqlDatabase& user, int pg);
+
 // The reference year of the reference data: the integer of the first FeldWerte entry (lowest
 // Nummer) of table "TAVO", field "Bezugsjahr"; 2012 when there is none.
 int referenceYear(const QSqlDatabase& master);

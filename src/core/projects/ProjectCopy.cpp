@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include "core/data/Sql.h"
+#include "core/engine/CalculationRun.h"
 #include "core/data/TavoError.h"
 #include "core/projects/CalculationState.h"
 
@@ -160,16 +161,6 @@ int copyProjectRow(const QSqlDatabase& source, const QSqlDatabase& target, int i
     return newId.toInt();
 }
 
-// On a server, a calculation run of a project of the municipality rewrites the same rows; it holds the
-// municipality's lock (advisory lock 2, PG) until its transaction ends, and so does the copy. A copy
-// that waits longer than a run would gives up, and nothing is copied.
-void lockMunicipality(const QSqlDatabase& target, const QVariant& pg) {
-    if (target.driver()->dbmsType() != QSqlDriver::PostgreSQL)
-        return;
-    Sql::exec(target, QStringLiteral("SET LOCAL lock_timeout = '20s'"));
-    Sql::exec(target, QStringLiteral("SELECT pg_advisory_xact_lock(2, CAST(? AS INTEGER))"), {pg.toInt()});
-}
-
 // The municipality's population forecast rows replace those of the target; the target keeps its own
 // when the source has none (a project not calculated yet).
 void copyMunicipalityRows(const QSqlDatabase& source, const QSqlDatabase& target, const QVariant& pg) {
@@ -177,7 +168,7 @@ void copyMunicipalityRows(const QSqlDatabase& source, const QSqlDatabase& target
     if (pg.isNull() ||
         Sql::scalar(source, QStringLiteral("SELECT count(*) FROM gBvB WHERE PG = ?"), {pg}).toInt() == 0)
         return;
-    lockMunicipality(target, pg);
+    lockMunicipalityRows(target, pg.toInt());
     Sql::exec(target, QStringLiteral("DELETE FROM gBvB WHERE PG = ?"), {pg});
     copyRows(source, target, QStringLiteral("gBvB"), pgColumn, pg, pg, QStringLiteral("rowid"));
 }
