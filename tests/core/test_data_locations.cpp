@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -112,6 +113,14 @@ void DataLocationsTest::filesBesideTheProgramWin() {
     const Databases named = places.open(other.masterPath(), other.userPath());
     QCOMPARE(named.masterPath(), other.masterPath());
     QCOMPARE(named.userPath(), other.userPath());
+
+    // A user database named in the settings (an office's shared one) replaces the lookup; --user
+    // still wins over it.
+    QSettings(QStringLiteral("TAVO"), QStringLiteral("TAVO")).setValue(DataLocations::UserDatabaseSetting, other.userPath());
+    QCOMPARE(places.open().userPath(), other.userPath());
+    QCOMPARE(places.open(QString(), bin + "/TAVO_User.db").userPath(), bin + "/TAVO_User.db");
+    QSettings(QStringLiteral("TAVO"), QStringLiteral("TAVO")).remove(DataLocations::UserDatabaseSetting);
+    QCOMPARE(places.open().userPath(), bin + "/TAVO_User.db");
 }
 
 void DataLocationsTest::missingFilesAreNamedAndNothingIsCreated() {
