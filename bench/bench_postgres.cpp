@@ -110,7 +110,10 @@ void restartWithServer(int argc, char** argv) {
 
 QString withDatabase(const QString& serverLocation, const QString& database) {
     const ServerAddress address = ServerAddress::parse(serverLocation);
-    return QStringLiteral("postgresql://%1@%2:%3/%4").arg(address.user, address.host).arg(address.port).arg(database);
+    return QStringLiteral("postgresql://%1@%2:%3/%4")
+        .arg(address.user, address.host)
+        .arg(address.port)
+        .arg(database);
 }
 
 // A superuser connection to the server's maintenance database, for what the program itself never does.
@@ -149,7 +152,8 @@ public:
     // fsync is read from the configuration file on reload; new sessions and, at their next statement,
     // existing ones follow it.
     void setFsync(bool on) const {
-        run(QStringLiteral("ALTER SYSTEM SET fsync = %1").arg(on ? QStringLiteral("on") : QStringLiteral("off")));
+        run(QStringLiteral("ALTER SYSTEM SET fsync = %1")
+                .arg(on ? QStringLiteral("on") : QStringLiteral("off")));
         run(QStringLiteral("SELECT pg_reload_conf()"));
         const QString wanted = on ? QStringLiteral("on") : QStringLiteral("off");
         for (int i = 0; i < 100 && show(QStringLiteral("fsync")) != wanted; ++i)
@@ -191,9 +195,10 @@ void copyRows(const QSqlDatabase& from, const QSqlDatabase& to, const QString& t
     QStringList quoted;
     for (const QString& column : columns)
         quoted << Sql::quoted(column);
-    QSqlQuery rows = Sql::exec(
-        from, QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY ID").arg(quoted.join(QLatin1Char(',')), table, where),
-        {key});
+    QSqlQuery rows = Sql::exec(from,
+                               QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY ID")
+                                   .arg(quoted.join(QLatin1Char(',')), table, where),
+                               {key});
     QSqlQuery insert(to);
     Sql::prepare(insert, insertStatement(table, columns));
     const int projectColumn = columns.indexOf(QStringLiteral("TAVO"));
@@ -275,8 +280,9 @@ Figures measureRuns(const Databases& dbs, int project) {
         cpu.push_back(cpuMs() - cpuStart);
     }
     const double serverEnd = serverCpuMs(dbs);
-    return {medianOf(wall), *std::min_element(wall.begin(), wall.end()), *std::max_element(wall.begin(), wall.end()),
-            medianOf(cpu), serverStart < 0 || serverEnd < 0 ? -1 : (serverEnd - serverStart) / kRuns};
+    return {medianOf(wall), *std::min_element(wall.begin(), wall.end()),
+            *std::max_element(wall.begin(), wall.end()), medianOf(cpu),
+            serverStart < 0 || serverEnd < 0 ? -1 : (serverEnd - serverStart) / kRuns};
 }
 
 // Wall time in ms until tavo-cli calc has finished for every project: all started at once, or one
@@ -295,8 +301,8 @@ double runProcesses(const QString& master, const QString& user, const QList<int>
     for (int id : ids) {
         auto process = std::make_unique<QProcess>();
         process->start(QStringLiteral(TAVO_CLI_PATH),
-                       {QStringLiteral("calc"), QStringLiteral("--master"), master, QStringLiteral("--user"), user,
-                        QStringLiteral("--project"), QString::number(id)});
+                       {QStringLiteral("calc"), QStringLiteral("--master"), master, QStringLiteral("--user"),
+                        user, QStringLiteral("--project"), QString::number(id)});
         if (!atOnce)
             finish(*process, id);
         processes.push_back(std::move(process));
@@ -308,7 +314,8 @@ double runProcesses(const QString& master, const QString& user, const QList<int>
 }
 
 // Median wall time of kProcessRounds rounds, at once and one after the other taking turns.
-std::pair<double, double> measureProcesses(const QString& master, const QString& user, const QList<int>& ids) {
+std::pair<double, double> measureProcesses(const QString& master, const QString& user,
+                                           const QList<int>& ids) {
     runProcesses(master, user, ids, true); // warm-up: program and files in the page cache
     std::vector<double> atOnce, oneByOne;
     for (int round = 0; round < kProcessRounds; ++round) {
@@ -321,13 +328,13 @@ std::pair<double, double> measureProcesses(const QString& master, const QString&
 // ---- where the time goes on the server ----
 
 struct ServerShare {
-    int roundTrips = 0;     // statements sent, each waiting for its answer
-    int statements = 0;     // executions of the program's statements (a prepared one per execution)
-    double executionMs = 0; // server time spent executing them
-    int nested = 0;         // statements the server ran for them (foreign key checks)
-    double nestedMs = 0;    // their share of executionMs
-    double roundTripMs = 0; // one round trip of an empty statement, median
-    QStringList largest;    // the statements with the most server time
+    int roundTrips = 0;        // statements sent, each waiting for its answer
+    int statements = 0;        // executions of the program's statements (a prepared one per execution)
+    double executionMs = 0;    // server time spent executing them
+    int nested = 0;            // statements the server ran for them (foreign key checks)
+    double nestedMs = 0;       // their share of executionMs
+    double roundTripMs = 0;    // one round trip of an empty statement, median
+    QStringList largest;       // the statements with the most server time
     int processRoundTrips = 0; // statements a whole tavo-cli calc process sends
 };
 
@@ -357,10 +364,12 @@ double roundTripMs(const QSqlDatabase& user) {
 
 // What pg_stat_statements gathered, without the statements of the measurement itself.
 void readStatistics(const QSqlDatabase& user, ServerShare& share) {
-    const QString own = QStringLiteral("query NOT LIKE '%pg_stat_statements%' AND query NOT LIKE '%log_statement%'");
+    const QString own =
+        QStringLiteral("query NOT LIKE '%pg_stat_statements%' AND query NOT LIKE '%log_statement%'");
     QSqlQuery totals(user);
     totals.exec(QStringLiteral("SELECT toplevel, sum(calls), sum(total_exec_time) FROM pg_stat_statements "
-                               "WHERE %1 GROUP BY toplevel").arg(own));
+                               "WHERE %1 GROUP BY toplevel")
+                    .arg(own));
     while (totals.next()) {
         if (totals.value(0).toBool()) {
             share.statements = totals.value(1).toInt();
@@ -371,8 +380,11 @@ void readStatistics(const QSqlDatabase& user, ServerShare& share) {
         }
     }
     QSqlQuery largest(user);
-    largest.exec(QStringLiteral("SELECT calls, total_exec_time, toplevel, left(regexp_replace(query, '\\s+', ' ', 'g'), 90) "
-                                "FROM pg_stat_statements WHERE %1 ORDER BY total_exec_time DESC LIMIT 8").arg(own));
+    largest.exec(
+        QStringLiteral(
+            "SELECT calls, total_exec_time, toplevel, left(regexp_replace(query, '\\s+', ' ', 'g'), 90) "
+            "FROM pg_stat_statements WHERE %1 ORDER BY total_exec_time DESC LIMIT 8")
+            .arg(own));
     while (largest.next())
         share.largest << QStringLiteral("%1 x %2 ms%3  %4")
                              .arg(largest.value(0).toInt(), 5)
@@ -421,7 +433,9 @@ void printRow(const QString& what, const QStringList& cells) {
     std::fflush(stdout);
 }
 
-QString ms(double value) { return QStringLiteral("%1 ms").arg(value, 0, 'f', value < 100 ? 1 : 0); }
+QString ms(double value) {
+    return QStringLiteral("%1 ms").arg(value, 0, 'f', value < 100 ? 1 : 0);
+}
 
 void printHeader(const QList<Backend*>& backends) {
     QStringList labels, rule;
@@ -435,9 +449,10 @@ void printHeader(const QList<Backend*>& backends) {
 
 // Ledger rows and sums of a project, to see that both databases hold the same results.
 QString resultSummary(const Databases& dbs, int project) {
-    QSqlQuery query = Sql::exec(dbs.user(),
-                                QStringLiteral("SELECT count(*), sum(Ausgabe), sum(Einnahme) FROM Auswertung WHERE TAVO = ?"),
-                                {project});
+    QSqlQuery query = Sql::exec(
+        dbs.user(),
+        QStringLiteral("SELECT count(*), sum(Ausgabe), sum(Einnahme) FROM Auswertung WHERE TAVO = ?"),
+        {project});
     query.next();
     return QStringLiteral("%1 ledger rows, expenditure %2, revenue %3")
         .arg(query.value(0).toInt())
@@ -502,7 +517,8 @@ void measureParallel(const QList<Backend*>& backends, const Admin& admin, const 
         QStringList atOnce, oneByOne, ratio;
         for (const Backend* backend : backends) {
             configure(backend, admin);
-            const auto [parallel, serial] = measureProcesses(master, backend->location, group.second(backend));
+            const auto [parallel, serial] =
+                measureProcesses(master, backend->location, group.second(backend));
             atOnce << ms(parallel);
             oneByOne << ms(serial);
             ratio << QStringLiteral("%1").arg(serial / parallel, 0, 'f', 2);
@@ -514,10 +530,12 @@ void measureParallel(const QList<Backend*>& backends, const Admin& admin, const 
     }
 }
 
-void printServerShare(const Backend& backend, const QString& logPath, const Admin& admin, const QString& master) {
+void printServerShare(const Backend& backend, const QString& logPath, const Admin& admin,
+                      const QString& master) {
     configure(&backend, admin);
     ServerShare share = analyseRun(*backend.dbs, backend.projects.single, logPath);
-    share.processRoundTrips = processRoundTrips(admin, logPath, master, backend.location, backend.projects.single);
+    share.processRoundTrips =
+        processRoundTrips(admin, logPath, master, backend.location, backend.projects.single);
     std::printf("\nOne calculation on the server (fsync on), counted in an extra run:\n"
                 "  statements sent (round trips): %d\n"
                 "  executions of them: %d, server execution time %.1f ms\n"
@@ -532,14 +550,18 @@ void printServerShare(const Backend& backend, const QString& logPath, const Admi
 }
 
 void printSetup(const Admin& admin, const Backend& file, const Backend& server) {
-    std::printf("bench_postgres: realistic project, %d runs in this process; %d tavo-cli processes, %d rounds\n",
-                kRuns, kProcesses, kProcessRounds);
-    std::printf("server: %s, shared_buffers %s, synchronous_commit %s; SQLite: rollback journal, synchronous FULL\n",
-                qPrintable(admin.show(QStringLiteral("server_version"))),
-                qPrintable(admin.show(QStringLiteral("shared_buffers"))),
-                qPrintable(admin.show(QStringLiteral("synchronous_commit"))));
-    std::printf("results of the project: file   %s\n", qPrintable(resultSummary(*file.dbs, file.projects.single)));
-    std::printf("                        server %s\n", qPrintable(resultSummary(*server.dbs, server.projects.single)));
+    std::printf(
+        "bench_postgres: realistic project, %d runs in this process; %d tavo-cli processes, %d rounds\n",
+        kRuns, kProcesses, kProcessRounds);
+    std::printf(
+        "server: %s, shared_buffers %s, synchronous_commit %s; SQLite: rollback journal, synchronous FULL\n",
+        qPrintable(admin.show(QStringLiteral("server_version"))),
+        qPrintable(admin.show(QStringLiteral("shared_buffers"))),
+        qPrintable(admin.show(QStringLiteral("synchronous_commit"))));
+    std::printf("results of the project: file   %s\n",
+                qPrintable(resultSummary(*file.dbs, file.projects.single)));
+    std::printf("                        server %s\n",
+                qPrintable(resultSummary(*server.dbs, server.projects.single)));
 }
 
 // logPath: the log of the private server; empty for a server that is measured as it is configured.
