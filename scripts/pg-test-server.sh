@@ -4,6 +4,10 @@
 #   eval "$(bash scripts/pg-test-server.sh start)"   # sets TAVO_TEST_PG and TAVO_TEST_PG_DIR
 #   bash scripts/pg-test-server.sh stop "$TAVO_TEST_PG_DIR"
 #
+# Tests trade durability for speed (no fsync). `start --durable` keeps PostgreSQL's durable defaults,
+# so commits cost what they cost on an office server, and loads pg_stat_statements (counting nothing
+# until a session asks): the server of the benchmarks.
+#
 # start prints the two export lines and exits 0 once the server accepts connections; it prints nothing
 # and exits 0 when PostgreSQL is not installed (the tests that need it then skip), and exits 1 with a
 # message on stderr when it is installed but the server does not come up. Run as root (as in CI), the
@@ -57,7 +61,10 @@ discard() {
 }
 
 start() {
-    local bin port attempt base
+    local bin port attempt base settings
+    settings="-c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=100"
+    [ "${1:-}" != "--durable" ] ||
+        settings="-c shared_preload_libraries=pg_stat_statements -c pg_stat_statements.track=none"
     bin=$(pg_bin_dir)
     [ -n "$bin" ] || exit 0
 
@@ -81,7 +88,7 @@ start() {
         # Another process may take the port between the probe and the start: then try another one.
         if as_owner "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w -t 60 -s \
             -o "-c listen_addresses=127.0.0.1 -c port=$port -c unix_socket_directories='$folder'" \
-            -o "-c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=100" \
+            -o "$settings" \
             start >/dev/null 2>&1; then
             if "$bin/pg_isready" -q -h 127.0.0.1 -p "$port" -U tavo -d postgres -t 30; then
                 trap - INT TERM
@@ -117,7 +124,7 @@ stop() {
 }
 
 case "${1:-}" in
-start) start ;;
+start) start "${2:-}" ;;
 stop) stop "${2:-}" ;;
-*) echo "Aufruf: $0 start|stop [ORDNER]" >&2; exit 2 ;;
+*) echo "Aufruf: $0 start [--durable] | stop [ORDNER]" >&2; exit 2 ;;
 esac
