@@ -65,6 +65,17 @@ void TestPgConnection::brokenConnection() {
     QCOMPARE(rows(db, QStringLiteral("x = 1")), 0);
     QCOMPARE(rows(db, QStringLiteral("x = 2")), 1);
 
+    // A query its caller prepares and executes itself (result views, batch writes) as well.
+    dropConnection(db, admin);
+    QVERIFY(failureOf(db, insert, {7}).contains(QStringLiteral("unterbrochen")));
+    {
+        QSqlQuery own(db);
+        Sql::prepare(own, insert);
+        own.addBindValue(8);
+        Sql::execPrepared(own);
+    }
+    QCOMPARE(rows(db, QStringLiteral("x IN (7, 8)")), 1);
+
     // Statements without values (sent unprepared) and named ones take the same way back.
     dropConnection(db, admin);
     QVERIFY(failureOf(db, QStringLiteral("SELECT 1"), {}).contains(QStringLiteral("unterbrochen")));

@@ -68,6 +68,16 @@ void reopenIfLost(const QSqlDatabase& db) {
     QSqlQuery(handle).exec(QStringLiteral("SET client_min_messages = warning"));
 }
 
+// The connection a query was made on, found by its driver; looked up only when that broke.
+QSqlDatabase connectionOf(const QSqlQuery& query) {
+    for (const QString& name : QSqlDatabase::connectionNames()) {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.driver() == query.driver())
+            return db;
+    }
+    return QSqlDatabase();
+}
+
 } // namespace
 
 QString errorMessage(const QSqlError& error, const QString& context) {
@@ -102,6 +112,8 @@ QString errorMessage(const QSqlError& error, const QString& context) {
 }
 
 void prepare(QSqlQuery& query, const QString& sql) {
+    if (SqlDialect::isPostgres(query.driver()) && !query.driver()->isOpen())
+        reopenIfLost(connectionOf(query));
     if (!query.prepare(SqlDialect::isPostgres(query.driver()) ? SqlDialect::forPostgres(sql) : sql))
         throw TavoError(failureText(query));
 }
