@@ -58,7 +58,8 @@ void TestPgConnection::brokenConnection() {
     // Outside a transaction: one failure in plain words, then the next statement runs again.
     dropConnection(db, admin);
     const QString lost = failureOf(db, insert, {1});
-    QVERIFY2(lost.contains(QStringLiteral("Verbindung zum Datenbankserver ist unterbrochen")), qPrintable(lost));
+    QVERIFY2(lost.contains(QStringLiteral("Verbindung zum Datenbankserver ist unterbrochen")),
+             qPrintable(lost));
     QVERIFY(!db.isOpen());
     QCOMPARE(failureOf(db, insert, {2}), QString());
     QVERIFY(db.isOpen());
@@ -79,7 +80,8 @@ void TestPgConnection::brokenConnection() {
     // Statements without values (sent unprepared) and named ones take the same way back.
     dropConnection(db, admin);
     QVERIFY(failureOf(db, QStringLiteral("SELECT 1"), {}).contains(QStringLiteral("unterbrochen")));
-    QCOMPARE(Sql::execNamed(db, QStringLiteral("SELECT count(*) FROM werte WHERE x = :x"), {{"x", 2}}).next(), true);
+    QCOMPARE(Sql::execNamed(db, QStringLiteral("SELECT count(*) FROM werte WHERE x = :x"), {{"x", 2}}).next(),
+             true);
 
     // Inside a transaction: the rest of it is not written on a new connection of its own.
     {

@@ -32,9 +32,10 @@ QString driverText(const QSqlError& error) {
 thread_local QHash<QString, int> t_transactions;
 
 QString lostConnectionText(const QString& detail) {
-    QString text = QStringLiteral("Die Verbindung zum Datenbankserver ist unterbrochen; der Schritt wurde nicht "
-                                  "ausgeführt und nichts davon gespeichert. Bitte erneut versuchen, sobald der "
-                                  "Server wieder erreichbar ist.");
+    QString text =
+        QStringLiteral("Die Verbindung zum Datenbankserver ist unterbrochen; der Schritt wurde nicht "
+                       "ausgeführt und nichts davon gespeichert. Bitte erneut versuchen, sobald der "
+                       "Server wieder erreichbar ist.");
     if (!detail.trimmed().isEmpty())
         text += QStringLiteral(" (%1)").arg(detail.trimmed());
     return text;
@@ -63,7 +64,8 @@ void reopenIfLost(const QSqlDatabase& db) {
     QSqlDatabase handle(db);
     if (!handle.open()) {
         const QSqlError error = handle.lastError();
-        throw TavoError(lostConnectionText(error.databaseText().isEmpty() ? error.text() : error.databaseText()));
+        throw TavoError(
+            lostConnectionText(error.databaseText().isEmpty() ? error.text() : error.databaseText()));
     }
     QSqlQuery(handle).exec(QStringLiteral("SET client_min_messages = warning"));
 }
