@@ -1,5 +1,6 @@
 #include "core/data/Sql.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -25,6 +26,58 @@ bool readsRowByRow(const QSqlDatabase& db, bool wanted) {
 
 QString driverText(const QSqlError& error) {
     return errorMessage(error, QStringLiteral("Datenbankfehler"));
+}
+
+// Connections of this thread (by name) inside a Transaction, with how many are open on each.
+thread_local QHash<QString, int> t_transactions;
+
+QString lostConnectionText(const QString& detail) {
+    QString text =
+        QStringLiteral("Die Verbindung zum Datenbankserver ist unterbrochen; der Schritt wurde nicht "
+                       "ausgeführt und nichts davon gespeichert. Bitte erneut versuchen, sobald der "
+                       "Server wieder erreichbar ist.");
+    if (!detail.trimmed().isEmpty())
+        text += QStringLiteral(" (%1)").arg(detail.trimmed());
+    return text;
+}
+
+// The message of a failed statement. A server connection that broke (server stopped or restarted,
+// network gone) leaves the driver closed, and Qt then refuses every statement without an error text
+// of its own: that is said in words the planner understands.
+QString failureText(const QSqlQuery& query) {
+    if (query.driver() && SqlDialect::isPostgres(query.driver()) && !query.driver()->isOpen()) {
+        const QSqlError error = query.lastError();
+        return lostConnectionText(error.databaseText().isEmpty() ? error.driverText() : error.databaseText());
+    }
+    return driverText(query.lastError());
+}
+
+// A server connection that broke is opened anew before its next statement, so a window left open
+// over a restart of the server goes on working. Not while a Transaction is under way on it: the
+// server has rolled that transaction back, and its remaining statements must fail with it instead
+// of being written on their own.
+void reopenIfLost(const QSqlDatabase& db) {
+    if (db.isOpen() || !SqlDialect::isPostgres(db))
+        return;
+    if (t_transactions.value(db.connectionName()) > 0)
+        throw TavoError(lostConnectionText(QString()));
+    QSqlDatabase handle(db);
+    if (!handle.open()) {
+        const QSqlError error = handle.lastError();
+        throw TavoError(
+            lostConnectionText(error.databaseText().isEmpty() ? error.text() : error.databaseText()));
+    }
+    QSqlQuery(handle).exec(QStringLiteral("SET client_min_messages = warning"));
+}
+
+// The connection a query was made on, found by its driver; looked up only when that broke.
+QSqlDatabase connectionOf(const QSqlQuery& query) {
+    for (const QString& name : QSqlDatabase::connectionNames()) {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.driver() == query.driver())
+            return db;
+    }
+    return QSqlDatabase();
 }
 
 } // namespace
@@ -61,23 +114,26 @@ QString errorMessage(const QSqlError& error, const QString& context) {
 }
 
 void prepare(QSqlQuery& query, const QString& sql) {
+    if (SqlDialect::isPostgres(query.driver()) && !query.driver()->isOpen())
+        reopenIfLost(connectionOf(query));
     if (!query.prepare(SqlDialect::isPostgres(query.driver()) ? SqlDialect::forPostgres(sql) : sql))
-        throw TavoError(driverText(query.lastError()));
+        throw TavoError(failureText(query));
 }
 
 void execPrepared(QSqlQuery& query) {
     if (!query.exec())
-        throw TavoError(driverText(query.lastError()));
+        throw TavoError(failureText(query));
 }
 
 QSqlQuery exec(const QSqlDatabase& db, const QString& sql, const QVariantList& params) {
+    reopenIfLost(db);
     QSqlQuery query(db);
     query.setForwardOnly(readsRowByRow(db, true));
     // PostgreSQL prepares only queries and row changes; a statement without values (a table
     // definition, a setting) is sent as it is.
     if (params.isEmpty() && SqlDialect::isPostgres(db)) {
         if (!query.exec(SqlDialect::forPostgres(sql)))
-            throw TavoError(driverText(query.lastError()));
+            throw TavoError(failureText(query));
         return query;
     }
     prepare(query, sql);
@@ -88,6 +144,7 @@ QSqlQuery exec(const QSqlDatabase& db, const QString& sql, const QVariantList& p
 }
 
 QSqlQuery execNamed(const QSqlDatabase& db, const QString& sql, const QVariantMap& params) {
+    reopenIfLost(db);
     QSqlQuery query(db);
     query.setForwardOnly(readsRowByRow(db, true));
     prepare(query, sql);
@@ -108,10 +165,13 @@ QVariant scalar(const QSqlDatabase& db, const QString& sql, const QVariantList& 
 }
 
 QString storedQueryText(const QSqlDatabase& userDb, const QString& name) {
+    reopenIfLost(userDb);
     QSqlQuery query(userDb);
     query.prepare(forDriver(userDb, QStringLiteral("SELECT SQL FROM TAVO_Abfragen WHERE Name = ?")));
     query.addBindValue(name);
-    if (!query.exec() || !query.next())
+    if (!query.exec() && !userDb.isOpen())
+        throw TavoError(failureText(query));
+    if (!query.isActive() || !query.next())
         throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ fehlt in der Benutzerdatenbank.").arg(name));
     return query.value(0).toString();
 }
@@ -171,6 +231,7 @@ QSqlQuery execStoredText(const QSqlDatabase& db, const QString& name, const QStr
     if (keyword != QLatin1String("SELECT") && keyword != QLatin1String("WITH") &&
         keyword != QLatin1String("VALUES"))
         throw TavoError(refused);
+    reopenIfLost(db);
     const QueryOnly guard(db);
     QSqlQuery query(db);
     query.setForwardOnly(readsRowByRow(db, forwardOnly));
@@ -220,22 +281,39 @@ Transaction::Transaction(QSqlDatabase db) : m_db(std::move(db)) {
             throw TavoError(Sql::errorMessage(begin.lastError(),
                                               QStringLiteral("Datenbankfehler: Transaktion konnte nicht "
                                                              "begonnen werden")));
-    } else if (!m_db.transaction()) {
-        throw TavoError(QStringLiteral("Datenbankfehler: Transaktion konnte nicht begonnen werden: %1")
-                            .arg(m_db.lastError().text()));
+    } else {
+        Sql::reopenIfLost(m_db);
+        if (!m_db.transaction()) {
+            if (!m_db.isOpen())
+                throw TavoError(Sql::lostConnectionText(m_db.lastError().text()));
+            throw TavoError(QStringLiteral("Datenbankfehler: Transaktion konnte nicht begonnen werden: %1")
+                                .arg(m_db.lastError().text()));
+        }
     }
     m_open = true;
+    ++Sql::t_transactions[m_db.connectionName()];
 }
 
 Transaction::~Transaction() {
-    if (m_open)
-        m_db.rollback();
+    if (m_open) {
+        end();
+        // A broken server connection has nothing left to roll back: the server did it.
+        if (m_db.isOpen())
+            m_db.rollback();
+    }
+}
+
+void Transaction::end() {
+    const QString name = m_db.connectionName();
+    if (--Sql::t_transactions[name] <= 0)
+        Sql::t_transactions.remove(name);
 }
 
 void Transaction::commit() {
     if (!m_open)
         return;
     m_open = false;
+    end();
     if (!m_db.commit()) {
         const QSqlError error = m_db.lastError();
         m_db.rollback();
@@ -248,5 +326,6 @@ void Transaction::rollback() {
     if (!m_open)
         return;
     m_open = false;
+    end();
     m_db.rollback();
 }

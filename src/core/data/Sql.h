@@ -67,6 +67,9 @@ public:
     void rollback();
 
 private:
+    // Forgets this transaction in the count of the connection's open ones.
+    void end();
+
     QSqlDatabase m_db;
     bool m_open = false;
 };
