@@ -86,6 +86,14 @@ void TestPgPlannerRole::ownRoleWithoutCreateRight() {
     QCOMPARE(copy, 2);
     runCalculation(dbs, copy);
     QCOMPARE(Sql::scalar(dbs.user(), ledger, {copy}).toInt(), rows - 2);
+    // A new project of the example's municipality gets the next key and the preset's twenty years.
+    const int created = createProject(dbs, 306);
+    QCOMPARE(created, 3);
+    applySettlementPreset(dbs, created, QStringLiteral("ohne_Mobilisierung"));
+    QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT count(DISTINCT Jahr) FROM Besiedelung WHERE TAVO = ?"),
+                         {created})
+                 .toInt(),
+             20);
 }
 
 QTEST_GUILESS_MAIN(TestPgPlannerRole)
