@@ -7,6 +7,7 @@
 #include "core/engine/CalculationRun.h"
 #include "core/projects/ExampleProject.h"
 #include "core/projects/ProjectRecords.h"
+#include "core/scenarios/Scenarios.h"
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
@@ -94,6 +95,18 @@ void TestPgPlannerRole::ownRoleWithoutCreateRight() {
                          {created})
                  .toInt(),
              20);
+    // Its scenarios are stored and read back; deleting the project takes its rows along.
+    Scenarios::Settings settings = Scenarios::loadSettings(dbs.user(), created);
+    const QString amount = Scenarios::parameterNames().last(); // a factor, not the whole years of the shift
+    Scenarios::setParameterValue(settings.pessimistic, amount, 12.25);
+    Scenarios::saveSettings(dbs.user(), created, settings);
+    QCOMPARE(Scenarios::parameterValue(Scenarios::loadSettings(dbs.user(), created).pessimistic, amount), 12.25);
+    Sql::exec(dbs.user(), QStringLiteral("DELETE FROM TAVO WHERE ID = ?"), {created});
+    for (const char* table : {"Besiedelung", "Szenarien"})
+        QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT count(*) FROM %1 WHERE TAVO = ?").arg(QLatin1String(table)),
+                             {created})
+                     .toInt(),
+                 0);
 }
 
 QTEST_GUILESS_MAIN(TestPgPlannerRole)
