@@ -315,18 +315,22 @@ ReportData ReportData::load(Databases& dbs, int projectId) {
     // Rows without year first, rows of one year in the order of entry, on a server as in the file.
     const QString byYear = SqlDialect::orderBy(user, {QStringLiteral("Jahr"), QStringLiteral("ID")});
     data.settlement = simpleTable(
-        user, QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ") + byYear,
+        user,
+        QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ") +
+            byYear,
         projectId,
-        {QStringLiteral("Jahr"), QStringLiteral("EFHg (%)"), QStringLiteral("EFHk (%)"), QStringLiteral("RHg (%)"),
-         QStringLiteral("RHk (%)"), QStringLiteral("GWB (%)")},
+        {QStringLiteral("Jahr"), QStringLiteral("EFHg (%)"), QStringLiteral("EFHk (%)"),
+         QStringLiteral("RHg (%)"), QStringLiteral("RHk (%)"), QStringLiteral("GWB (%)")},
         {-1, 1, 1, 1, 1, 1});
     data.specialExpenditures = simpleTable(
         user,
-        QStringLiteral("SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe FROM Sonderausgaben WHERE TAVO = ? "
-                       "ORDER BY ") + byYear,
+        QStringLiteral(
+            "SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe FROM Sonderausgaben WHERE TAVO = ? "
+            "ORDER BY ") +
+            byYear,
         projectId,
-        {QStringLiteral("Jahr"), QStringLiteral("Typ"), QStringLiteral("Bezeichnung"), QStringLiteral("Kostenträger"),
-         QStringLiteral("Ausgabe (€)")},
+        {QStringLiteral("Jahr"), QStringLiteral("Typ"), QStringLiteral("Bezeichnung"),
+         QStringLiteral("Kostenträger"), QStringLiteral("Ausgabe (€)")},
         {-1, -1, -1, -1, 2});
     data.balanceByYearAndType = balanceTable(user, data.municipality);
     data.population = populationTable(user, projectId);

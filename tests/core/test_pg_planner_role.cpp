@@ -67,7 +67,8 @@ void TestPgPlannerRole::ownRoleWithoutCreateRight() {
     run(admin, QStringLiteral("GRANT USAGE, SELECT, UPDATE ON ALL SEQUENCES IN SCHEMA public TO %1")
                    .arg(Sql::quoted(name)));
     // The role may not create a table, as in a database its owner keeps to themselves.
-    QCOMPARE(Sql::scalar(admin, QStringLiteral("SELECT has_schema_privilege(?, current_schema(), 'CREATE')"), {name})
+    QCOMPARE(Sql::scalar(admin, QStringLiteral("SELECT has_schema_privilege(?, current_schema(), 'CREATE')"),
+                         {name})
                  .toBool(),
              false);
 
@@ -91,7 +92,8 @@ void TestPgPlannerRole::ownRoleWithoutCreateRight() {
     const int created = createProject(dbs, 306);
     QCOMPARE(created, 3);
     applySettlementPreset(dbs, created, QStringLiteral("ohne_Mobilisierung"));
-    QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT count(DISTINCT Jahr) FROM Besiedelung WHERE TAVO = ?"),
+    QCOMPARE(Sql::scalar(dbs.user(),
+                         QStringLiteral("SELECT count(DISTINCT Jahr) FROM Besiedelung WHERE TAVO = ?"),
                          {created})
                  .toInt(),
              20);
@@ -100,13 +102,16 @@ void TestPgPlannerRole::ownRoleWithoutCreateRight() {
     const QString amount = Scenarios::parameterNames().last(); // a factor, not the whole years of the shift
     Scenarios::setParameterValue(settings.pessimistic, amount, 12.25);
     Scenarios::saveSettings(dbs.user(), created, settings);
-    QCOMPARE(Scenarios::parameterValue(Scenarios::loadSettings(dbs.user(), created).pessimistic, amount), 12.25);
+    QCOMPARE(Scenarios::parameterValue(Scenarios::loadSettings(dbs.user(), created).pessimistic, amount),
+             12.25);
     Sql::exec(dbs.user(), QStringLiteral("DELETE FROM TAVO WHERE ID = ?"), {created});
     for (const char* table : {"Besiedelung", "Szenarien"})
-        QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT count(*) FROM %1 WHERE TAVO = ?").arg(QLatin1String(table)),
-                             {created})
-                     .toInt(),
-                 0);
+        QCOMPARE(
+            Sql::scalar(dbs.user(),
+                        QStringLiteral("SELECT count(*) FROM %1 WHERE TAVO = ?").arg(QLatin1String(table)),
+                        {created})
+                .toInt(),
+            0);
 }
 
 QTEST_GUILESS_MAIN(TestPgPlannerRole)

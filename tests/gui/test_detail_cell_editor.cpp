@@ -34,10 +34,18 @@ QLineEdit* openEditor(QTableView* view) {
 void TestDetailCellEditor::storedAmountsSurviveTheEditor() {
     TestDb db;
     const int id = db.insertProject({{"Beschreibung", "Editor"}});
-    db.insertRow("Sonderausgaben", {{"TAVO", id}, {"Jahr", 3}, {"Typ", "Sonstiges"}, {"Bezeichnung", "Brücke"},
-                                    {"Kostenträger", "Gemeinde"}, {"Ausgabe", 420000.0}});
-    db.insertRow("Sonderausgaben", {{"TAVO", id}, {"Jahr", 4}, {"Typ", "Sonstiges"}, {"Bezeichnung", "Zaun"},
-                                    {"Kostenträger", "Gemeinde"}, {"Ausgabe", 12.5}});
+    db.insertRow("Sonderausgaben", {{"TAVO", id},
+                                    {"Jahr", 3},
+                                    {"Typ", "Sonstiges"},
+                                    {"Bezeichnung", "Brücke"},
+                                    {"Kostenträger", "Gemeinde"},
+                                    {"Ausgabe", 420000.0}});
+    db.insertRow("Sonderausgaben", {{"TAVO", id},
+                                    {"Jahr", 4},
+                                    {"Typ", "Sonstiges"},
+                                    {"Bezeichnung", "Zaun"},
+                                    {"Kostenträger", "Gemeinde"},
+                                    {"Ausgabe", 12.5}});
     SpecialExpenditureGrid grid(db.user());
     grid.open(id);
     grid.show();
@@ -56,9 +64,11 @@ void TestDetailCellEditor::storedAmountsSurviveTheEditor() {
     if (edit)
         QTest::keyClick(edit, Qt::Key_Return);
     grid.post();
-    QCOMPARE(Sql::scalar(db.user(), "SELECT Ausgabe FROM Sonderausgaben WHERE TAVO = ? AND Jahr = 3", {id}).toDouble(),
+    QCOMPARE(Sql::scalar(db.user(), "SELECT Ausgabe FROM Sonderausgaben WHERE TAVO = ? AND Jahr = 3", {id})
+                 .toDouble(),
              420000.0);
-    QCOMPARE(Sql::scalar(db.user(), "SELECT Ausgabe FROM Sonderausgaben WHERE TAVO = ? AND Jahr = 4", {id}).toDouble(),
+    QCOMPARE(Sql::scalar(db.user(), "SELECT Ausgabe FROM Sonderausgaben WHERE TAVO = ? AND Jahr = 4", {id})
+                 .toDouble(),
              12.5);
 }
 

@@ -101,11 +101,11 @@ QSet<QString> checkBuildingMix(const QSqlDatabase& user, int id, QStringList& wa
 // not add up to 100 %.
 void checkSettlement(const QSqlDatabase& user, int id, const QSet<QString>& typesInMix,
                      QStringList& warnings) {
-    QSqlQuery q =
-        Sql::exec(user,
-                  QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ") +
-                      byYear(user),
-                  {id});
+    QSqlQuery q = Sql::exec(
+        user,
+        QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ") +
+            byYear(user),
+        {id});
     const int typeCount = int(std::size(kTypes));
     QList<QList<int>> outside(typeCount);
     QList<double> sums(typeCount, 0.0);
@@ -160,7 +160,8 @@ void checkMunicipality(const QSqlDatabase& master, const QSqlRecord& project, QS
 void checkSpecialExpenditures(const QSqlDatabase& user, int id, QStringList& warnings) {
     QSqlQuery q = Sql::exec(
         user,
-        QStringLiteral("SELECT Jahr, Bezeichnung, Ausgabe FROM Sonderausgaben WHERE TAVO = ? ORDER BY ") + byYear(user),
+        QStringLiteral("SELECT Jahr, Bezeichnung, Ausgabe FROM Sonderausgaben WHERE TAVO = ? ORDER BY ") +
+            byYear(user),
         {id});
     while (q.next()) {
         QString name = q.value(1).toString().trimmed();

@@ -26,8 +26,8 @@
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
-#include "core/results/KeyFigureText.h"
 #include "core/projects/InputTables.h"
+#include "core/results/KeyFigureText.h"
 #include "gui/print/PrintDialog.h"
 #include "gui/results/KeyFigureCharts.h"
 
@@ -65,11 +65,12 @@ QString buildingMix(const QSqlDatabase& user, int id) {
 QString settlement(const QSqlDatabase& user, int id) {
     QStringList parts;
     // Rows without year first, rows of one year in the order of entry, on a server as in the file.
-    QSqlQuery q = Sql::exec(user,
-                            QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? "
-                                           "ORDER BY ") +
-                                SqlDialect::orderBy(user, {QStringLiteral("Jahr"), QStringLiteral("ID")}),
-                            {id});
+    QSqlQuery q =
+        Sql::exec(user,
+                  QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? "
+                                 "ORDER BY ") +
+                      SqlDialect::orderBy(user, {QStringLiteral("Jahr"), QStringLiteral("ID")}),
+                  {id});
     while (q.next()) {
         QStringList cells;
         for (int c = 1; c <= 5; ++c)
