@@ -144,7 +144,10 @@ ReportData::Table simpleTable(const QSqlDatabase& db, const QString& sql, int pr
         QStringList row;
         for (int c = 0; c < header.size(); ++c) {
             const QVariant v = q.value(c);
-            if (decimals.value(c, -1) < 0 || v.isNull())
+            // An empty number reads "0" as text when the driver gives it the column's type.
+            if (v.isNull())
+                row << QString();
+            else if (decimals.value(c, -1) < 0)
                 row << v.toString();
             else
                 row << NumberFormat::fixed(NumberFormat::toDouble(v), decimals[c]);
@@ -309,19 +312,25 @@ ReportData ReportData::load(Databases& dbs, int projectId) {
                                    QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
                                    projectId, {QStringLiteral("Bebauungstyp"), QStringLiteral("Bauklasse"), QStringLiteral("Anteil (%)")},
                                    {-1, -1, 0});
+    // Rows without year first, rows of one year in the order of entry, on a server as in the file.
+    const QString byYear = SqlDialect::orderBy(user, {QStringLiteral("Jahr"), QStringLiteral("ID")});
     data.settlement = simpleTable(
-        user, QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY Jahr"),
+        user,
+        QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ") +
+            byYear,
         projectId,
-        {QStringLiteral("Jahr"), QStringLiteral("EFHg (%)"), QStringLiteral("EFHk (%)"), QStringLiteral("RHg (%)"),
-         QStringLiteral("RHk (%)"), QStringLiteral("GWB (%)")},
+        {QStringLiteral("Jahr"), QStringLiteral("EFHg (%)"), QStringLiteral("EFHk (%)"),
+         QStringLiteral("RHg (%)"), QStringLiteral("RHk (%)"), QStringLiteral("GWB (%)")},
         {-1, 1, 1, 1, 1, 1});
     data.specialExpenditures = simpleTable(
         user,
-        QStringLiteral("SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe FROM Sonderausgaben WHERE TAVO = ? "
-                       "ORDER BY Jahr, ID"),
+        QStringLiteral(
+            "SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe FROM Sonderausgaben WHERE TAVO = ? "
+            "ORDER BY ") +
+            byYear,
         projectId,
-        {QStringLiteral("Jahr"), QStringLiteral("Typ"), QStringLiteral("Bezeichnung"), QStringLiteral("Kostenträger"),
-         QStringLiteral("Ausgabe (€)")},
+        {QStringLiteral("Jahr"), QStringLiteral("Typ"), QStringLiteral("Bezeichnung"),
+         QStringLiteral("Kostenträger"), QStringLiteral("Ausgabe (€)")},
         {-1, -1, -1, -1, 2});
     data.balanceByYearAndType = balanceTable(user, data.municipality);
     data.population = populationTable(user, projectId);

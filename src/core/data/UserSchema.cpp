@@ -264,6 +264,15 @@ QString definition(const QSqlDatabase& db, const QString& ddl) {
     return SqlDialect::isPostgres(db) ? SqlDialect::definitionForPostgres(ddl) : ddl;
 }
 
+// Whether the server's database has the table in the schema the program works in.
+bool hasServerTable(const QSqlDatabase& db, const QString& table) {
+    return Sql::scalar(db,
+                       QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE table_schema = "
+                                      "current_schema() AND table_name = ?"),
+                       {table})
+               .toInt() > 0;
+}
+
 // Probes a column with a statement that returns no row; a failing probe means the column is missing.
 bool probeSucceeds(const QSqlDatabase& db, const QString& probe) {
     QSqlQuery query(db);
@@ -411,8 +420,11 @@ void addSonderausgabenKey(const QSqlDatabase& db) {
 
 void upgrade(const QSqlDatabase& db) {
     // The fingerprints of the calculated inputs; older files get the table empty, so their results
-    // count as changed until the next run.
-    Sql::exec(db, definition(db, CalculationState::createTableSql()));
+    // count as changed until the next run. On a server the table is only made when it is missing: a
+    // planner's own role there may read and write the tables without the right to create any, and
+    // PostgreSQL refuses such a role even a CREATE TABLE IF NOT EXISTS of a table that exists.
+    if (!SqlDialect::isPostgres(db) || !hasServerTable(db, QStringLiteral("Berechnungsstand")))
+        Sql::exec(db, definition(db, CalculationState::createTableSql()));
     checkFieldBezugsjahr(db);
     checkFieldNahwaerme(db);
     addVersionColumn(db);

@@ -12,6 +12,7 @@
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
+#include "core/data/SqlDialect.h"
 #include "core/data/UserSchema.h"
 #include "core/projects/InputTables.h"
 
@@ -58,6 +59,12 @@ QString shown(double value) {
     return NumberFormat::general(value);
 }
 
+// Detail rows by year, rows without year first and those of one year in the order of entry, on a server
+// as in the file.
+QString byYear(const QSqlDatabase& user) {
+    return SqlDialect::orderBy(user, {QStringLiteral("Jahr"), QStringLiteral("ID")});
+}
+
 QString yearList(const QList<int>& years) {
     QStringList texts;
     for (int year : years)
@@ -94,11 +101,11 @@ QSet<QString> checkBuildingMix(const QSqlDatabase& user, int id, QStringList& wa
 // not add up to 100 %.
 void checkSettlement(const QSqlDatabase& user, int id, const QSet<QString>& typesInMix,
                      QStringList& warnings) {
-    QSqlQuery q =
-        Sql::exec(user,
-                  QStringLiteral(
-                      "SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY Jahr"),
-                  {id});
+    QSqlQuery q = Sql::exec(
+        user,
+        QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ") +
+            byYear(user),
+        {id});
     const int typeCount = int(std::size(kTypes));
     QList<QList<int>> outside(typeCount);
     QList<double> sums(typeCount, 0.0);
@@ -153,7 +160,8 @@ void checkMunicipality(const QSqlDatabase& master, const QSqlRecord& project, QS
 void checkSpecialExpenditures(const QSqlDatabase& user, int id, QStringList& warnings) {
     QSqlQuery q = Sql::exec(
         user,
-        QStringLiteral("SELECT Jahr, Bezeichnung, Ausgabe FROM Sonderausgaben WHERE TAVO = ? ORDER BY Jahr"),
+        QStringLiteral("SELECT Jahr, Bezeichnung, Ausgabe FROM Sonderausgaben WHERE TAVO = ? ORDER BY ") +
+            byYear(user),
         {id});
     while (q.next()) {
         QString name = q.value(1).toString().trimmed();

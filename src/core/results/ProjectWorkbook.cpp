@@ -7,6 +7,7 @@
 
 #include "core/data/Databases.h"
 #include "core/data/Sql.h"
+#include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 #include "core/projects/InputTables.h"
 #include "core/results/KeyFigures.h"
@@ -60,11 +61,14 @@ QVariantList inputLine(const CaptionParts& parts, const QString& column, const Q
     return {parts.text, column, value.isNull() ? QVariant() : value, parts.unit};
 }
 
+// A detail table of the project; empty values of the order's columns come first on a server as in the file.
 ExportTable detailTable(const QSqlDatabase& user, const QString& table, const QString& columns,
                         const QString& order, int projectId, const QStringList& totals = {}) {
-    QSqlQuery query = Sql::exec(
-        user, QStringLiteral("SELECT %1 FROM %2 WHERE TAVO = ? ORDER BY %3").arg(columns, table, order),
-        {projectId});
+    QSqlQuery query =
+        Sql::exec(user,
+                  QStringLiteral("SELECT %1 FROM %2 WHERE TAVO = ? ORDER BY %3")
+                      .arg(columns, table, SqlDialect::orderBy(user, order.split(QStringLiteral(", ")))),
+                  {projectId});
     return ExportTable::fromQuery(table, query, totals);
 }
 

@@ -42,7 +42,9 @@ QStringList filterLines(const FilterItems& items, const FinanceChoice& choice, Q
             filterLine(QStringLiteral("Typ"), QStringLiteral("Typ"), items.types, type, params)};
 }
 
-// Expenditure or revenue rows: every nonzero amount of the project, in the page's order.
+// Expenditure or revenue rows: every nonzero amount of the project, in the page's order. Rows equal in
+// every sorted column follow in the order the run wrote them (SQLite reads them so from its index; a
+// server returns them in the order they lie on its disk, which deleted rows' reused space changes).
 Query buildLedgerQuery(const QString& amountColumn, const FilterItems& items, const FinanceChoice& choice,
                        int projectId) {
     Query q;
@@ -52,7 +54,7 @@ Query buildLedgerQuery(const QString& amountColumn, const FilterItems& items, co
                       QStringLiteral("FROM Auswertung"), QStringLiteral("WHERE"),
                       QStringLiteral("TAVO = :ID"), QStringLiteral("AND %1 <> 0").arg(amountColumn)};
     lines << filterLines(items, choice, q.params);
-    lines << QStringLiteral("ORDER by Jahr, Kostenträger, Typ, Bezeichnung");
+    lines << QStringLiteral("ORDER by Jahr, Kostenträger, Typ, Bezeichnung, rowid");
     q.sql = lines.join(QLatin1Char('\n'));
     return q;
 }

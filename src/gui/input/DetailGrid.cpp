@@ -28,7 +28,7 @@ class DetailDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
                           const QModelIndex& index) const override {
         const auto* model = qobject_cast<const DetailModel*>(index.model());
         if (model && !model->keys(index.column()).isEmpty()) {
@@ -39,7 +39,11 @@ public:
                 combo->addItem(picks[i], keys.value(i));
             return combo;
         }
-        return QStyledItemDelegate::createEditor(parent, option, index);
+        // Numbers too: Qt's own editor of a number is a spin box, whose arrow keys change the value
+        // while the user means to move between rows, and which keeps only two decimals.
+        auto* edit = new QLineEdit(parent);
+        edit->setFrame(false);
+        return edit;
     }
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {

@@ -46,8 +46,10 @@ void DetailModel::load(int projectId) {
     while (query.next()) {
         Record record;
         record.id = query.value(0);
+        // An empty value is an empty cell whatever the column's type: the PostgreSQL driver gives it the
+        // column's type, which would open a number editor showing 0 and write that 0 back.
         for (int i = 0; i < static_cast<int>(m_columns.size()); ++i)
-            record.values.push_back(query.value(i + 1));
+            record.values.push_back(query.value(i + 1).isNull() ? QVariant() : query.value(i + 1));
         m_rows.push_back(std::move(record));
     }
     endResetModel();

@@ -23,10 +23,11 @@
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
+#include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
-#include "core/results/KeyFigureText.h"
 #include "core/projects/InputTables.h"
+#include "core/results/KeyFigureText.h"
 #include "gui/print/PrintDialog.h"
 #include "gui/results/KeyFigureCharts.h"
 
@@ -63,9 +64,13 @@ QString buildingMix(const QSqlDatabase& user, int id) {
 
 QString settlement(const QSqlDatabase& user, int id) {
     QStringList parts;
-    QSqlQuery q = Sql::exec(user, QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? "
-                                                 "ORDER BY Jahr"),
-                            {id});
+    // Rows without year first, rows of one year in the order of entry, on a server as in the file.
+    QSqlQuery q =
+        Sql::exec(user,
+                  QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? "
+                                 "ORDER BY ") +
+                      SqlDialect::orderBy(user, {QStringLiteral("Jahr"), QStringLiteral("ID")}),
+                  {id});
     while (q.next()) {
         QStringList cells;
         for (int c = 1; c <= 5; ++c)
@@ -77,7 +82,11 @@ QString settlement(const QSqlDatabase& user, int id) {
 
 QString specialExpenditures(const QSqlDatabase& user, int id) {
     const double sum =
-        Sql::scalar(user, QStringLiteral("SELECT Total(Ausgabe) FROM Sonderausgaben WHERE TAVO = ?"), {id}).toDouble();
+        Sql::scalar(user,
+                    QStringLiteral("SELECT %1 FROM Sonderausgaben WHERE TAVO = ?")
+                        .arg(SqlDialect::orderedTotal(user, QStringLiteral("Ausgabe"), QStringLiteral("ID"))),
+                    {id})
+            .toDouble();
     return NumberFormat::money(sum);
 }
 
