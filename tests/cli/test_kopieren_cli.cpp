@@ -286,6 +286,34 @@ void TestKopierenCli::copiesThroughAServer() {
         QCOMPARE(CalculationState::of(db, 2), CalculationState::State::Current);
         QCOMPARE(CalculationState::of(db, 3), CalculationState::State::Changed);
     }
+
+    // An older file may hold a number as text: the server's typed column gets the number, so both
+    // calculate the same.
+    Sql::exec(source.user(), "UPDATE TAVO SET ifLfmWasserleitung = '33', gsHebesatz = '437.5' WHERE ID = 2");
+    runCalculation(source.dbs(), 2);
+    copy = kopieren(source.userPath(), server.url(), {"--project", "2"}, source);
+    QCOMPARE(copy.exitCode, 0);
+    QVERIFY(copy.out.startsWith("Projekt 2 → 4: "));
+    {
+        const Databases onServer(source.masterPath(), server.url());
+        QCOMPARE(Sql::scalar(onServer.user(), "SELECT ifLfmWasserleitung FROM TAVO WHERE ID = 4").toLongLong(), 33);
+        QCOMPARE(Sql::scalar(onServer.user(), "SELECT gsHebesatz FROM TAVO WHERE ID = 4").toDouble(), 437.5);
+        runCalculation(onServer, 4);
+    }
+    // (The project group's areas 2 and 3 count the server's earlier copy of the project as well.)
+    for (const QStringList& view : everyView().mid(0, 7))
+        QCOMPARE(exported(server.url(), 4, view, master), exported(source.userPath(), 2, view, master));
+    // Text that is no number, or a fraction in a whole-number column (which the calculation reads as
+    // it is, but the server would round), stops the copy; nothing reaches the server.
+    for (const char* change : {"UPDATE TAVO SET gsHebesatz = 'viel' WHERE ID = 2",
+                               "UPDATE TAVO SET gsHebesatz = 437.5, ifLfmWasserleitung = 33.5 WHERE ID = 2"}) {
+        Sql::exec(source.user(), change);
+        copy = kopieren(source.userPath(), server.url(), {"--project", "2"}, source);
+        QCOMPARE(copy.exitCode, 1);
+        QVERIFY(copy.err.contains(QString::fromLatin1(change).contains("viel") ? "gsHebesatz" : "ifLfmWasserleitung"));
+    }
+    const Databases onServer(source.masterPath(), server.url());
+    QCOMPARE(Sql::scalar(onServer.user(), "SELECT count(*) FROM TAVO").toInt(), 4);
 }
 
 QTEST_MAIN(TestKopierenCli)

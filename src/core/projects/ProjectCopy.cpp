@@ -1,13 +1,18 @@
 #include "core/projects/ProjectCopy.h"
 
+#include <cmath>
+
 #include <QSet>
 #include <QSqlDriver>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
 #include <QVariant>
 
+#include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
+#include "core/data/SqlDialect.h"
 #include "core/engine/CalculationRun.h"
 #include "core/data/TavoError.h"
 #include "core/projects/CalculationState.h"
@@ -58,12 +63,15 @@ QStringList columnsOf(const QSqlDatabase& db, const QString& table) {
 struct SharedColumns {
     QStringList source;
     QStringList target;
+    QList<QMetaType> targetTypes; // what a server's column takes; a file takes any value
 };
 
 SharedColumns sharedColumns(const QSqlDatabase& source, const QSqlDatabase& target, const QString& table,
                             const QString& keyColumn) {
     const QStringList sourceColumns = columnsOf(source, table);
     SharedColumns shared;
+    const QSqlRecord targetRecord =
+        Sql::exec(target, QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(Sql::quoted(table))).record();
     for (const QString& column : columnsOf(target, table)) {
         if (filledByTarget(column) || column.compare(keyColumn, Qt::CaseInsensitive) == 0)
             continue;
@@ -71,11 +79,41 @@ SharedColumns sharedColumns(const QSqlDatabase& source, const QSqlDatabase& targ
             if (candidate.compare(column, Qt::CaseInsensitive) == 0) {
                 shared.source << candidate;
                 shared.target << column;
+                shared.targetTypes << (SqlDialect::isPostgres(target) ? targetRecord.field(column).metaType()
+                                                                       : QMetaType());
                 break;
             }
         }
     }
     return shared;
+}
+
+// A value of an older file as a server's typed column takes it: a number kept as text becomes the
+// number, blank text is empty. A value such a column cannot hold unchanged (text that is no number, a
+// fraction in a whole-number column, which the calculation reads as it is but the server would round)
+// stops the copy with a message naming the place, so that no copy calculates differently.
+QVariant valueForTarget(const QVariant& value, QMetaType type, const QString& table, const QString& column,
+                        const QVariant& project) {
+    const bool whole = type.id() == QMetaType::Int || type.id() == QMetaType::LongLong;
+    const bool number = whole || type.id() == QMetaType::Double;
+    if (!number || value.isNull() || !value.isValid())
+        return value;
+    if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
+        return QVariant();
+    bool ok = false;
+    const double read = NumberFormat::storedNumber(value, &ok);
+    if (!ok || !std::isfinite(read))
+        throw TavoError(QStringLiteral("Der Wert „%1“ in %2.%3 (Projekt %4) ist keine Zahl; die Zieldatenbank "
+                                       "nimmt dort nur Zahlen an.")
+                            .arg(value.toString(), table, column, project.toString()));
+    if (!whole)
+        return read;
+    if (read != std::trunc(read) || std::fabs(read) > 9.2e18)
+        throw TavoError(QStringLiteral("Der Wert „%1“ in %2.%3 (Projekt %4) ist keine ganze Zahl; die "
+                                       "Zieldatenbank nimmt dort nur ganze Zahlen an. Bitte den Wert im "
+                                       "Projekt korrigieren.")
+                            .arg(value.toString(), table, column, project.toString()));
+    return static_cast<qlonglong>(read);
 }
 
 QString quotedList(const QStringList& names) {
@@ -110,7 +148,8 @@ void copyRows(const QSqlDatabase& source, const QSqlDatabase& target, const QStr
     while (rows.next()) {
         insert.bindValue(0, newKey);
         for (int i = 0; i < columns.target.size(); ++i)
-            insert.bindValue(i + 1, rows.value(i + 1));
+            insert.bindValue(i + 1, valueForTarget(rows.value(i + 1), columns.targetTypes.at(i), table,
+                                                   columns.target.at(i), key));
         Sql::execPrepared(insert);
     }
 }
@@ -137,7 +176,7 @@ int copyProjectRow(const QSqlDatabase& source, const QSqlDatabase& target, int i
     QStringList insertColumns = columns.target;
     QVariantList values;
     for (int i = 0; i < columns.target.size(); ++i)
-        values << row.value(i + 1);
+        values << valueForTarget(row.value(i + 1), columns.targetTypes.at(i), kProjectTable, columns.target.at(i), id);
     if (keepId) {
         insertColumns.prepend(kId);
         values.prepend(id);

@@ -68,10 +68,13 @@ void ProjectRecord::load(int id) {
 void ProjectRecord::readRow(const QSqlRecord& row) {
     m_values.clear();
     for (int i = 0; i < row.count(); ++i) {
-        if (row.fieldName(i) == kVersion)
+        if (row.fieldName(i) == kVersion) {
             m_version = row.value(i).toLongLong();
-        else
-            m_values.insert(row.fieldName(i), row.value(i));
+        } else {
+            // An empty field is an untyped empty value on every database: the server's driver gives it
+            // the column's type, which as text would read "0".
+            m_values.insert(row.fieldName(i), row.isNull(i) ? QVariant() : row.value(i));
+        }
     }
     m_stored = m_values;
 }
