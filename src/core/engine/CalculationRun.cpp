@@ -1,6 +1,8 @@
 #include "core/engine/CalculationRun.h"
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include <QLocale>
 #include <QSqlQuery>
@@ -56,17 +58,31 @@ void runSteps(EngineContext& ctx) {
 // anew (or, after a while, gives up with a message), and its municipality's, since projects of one
 // municipality rewrite the municipality's population rows. The project's lock is always taken
 // first, so two runs can never wait for each other. SQLite lets one writer in at a time anyway.
+// Takes the server's transaction lock (kind, key), asking again every 50 ms: a lock not granted
+// after 20 seconds ends the step with busyMessage and leaves the transaction intact.
+void waitForServerLock(const QSqlDatabase& user, int kind, int key, const QString& busyMessage) {
+    QSqlQuery lock(user);
+    Sql::prepare(lock, QStringLiteral("SELECT pg_try_advisory_xact_lock(CAST(? AS INTEGER), CAST(? AS INTEGER))"));
+    lock.addBindValue(kind);
+    lock.addBindValue(key);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    for (;;) {
+        Sql::execPrepared(lock);
+        if (lock.next() && lock.value(0).toBool())
+            return;
+        if (std::chrono::steady_clock::now() > giveUp)
+            throw TavoError(busyMessage);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
 void lockForRun(const QSqlDatabase& user, int projectId) {
     if (!SqlDialect::isPostgres(user))
         return;
-    Sql::exec(user, QStringLiteral("SET LOCAL lock_timeout = '20s'"));
-    QSqlQuery project(user);
-    project.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(1, CAST(? AS INTEGER))"));
-    project.addBindValue(projectId);
-    if (!project.exec())
-        throw TavoError(QStringLiteral("Das Projekt %1 wird gerade an einem anderen Arbeitsplatz berechnet. "
-                                       "Bitte später erneut berechnen.")
-                            .arg(projectId));
+    waitForServerLock(user, 1, projectId,
+                      QStringLiteral("Das Projekt %1 wird gerade an einem anderen Arbeitsplatz berechnet. "
+                                     "Bitte später erneut berechnen.")
+                          .arg(projectId));
     const double pg = std::trunc(NumberFormat::toDouble(
         Sql::scalar(user, QStringLiteral("SELECT PG FROM TAVO WHERE ID = ?"), {projectId})));
     if (std::isfinite(pg) && std::fabs(pg) <= 2147483647.0)
@@ -92,8 +108,10 @@ void calculateAndWrite(const Databases& dbs, int projectId) {
 void lockMunicipalityRows(const QSqlDatabase& user, int pg) {
     if (!SqlDialect::isPostgres(user))
         return;
-    Sql::exec(user, QStringLiteral("SET LOCAL lock_timeout = '20s'"));
-    Sql::exec(user, QStringLiteral("SELECT pg_advisory_xact_lock(2, CAST(? AS INTEGER))"), {pg});
+    waitForServerLock(user, 2, pg,
+                      QStringLiteral("Die Bevölkerungszahlen der Gemeinde %1 werden gerade an einem anderen "
+                                     "Arbeitsplatz neu geschrieben. Bitte später erneut versuchen.")
+                          .arg(pg));
 }
 
 int referenceYear(const QSqlDatabase& master) {
