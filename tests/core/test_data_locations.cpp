@@ -119,6 +119,11 @@ void DataLocationsTest::filesBesideTheProgramWin() {
     QSettings(QStringLiteral("TAVO"), QStringLiteral("TAVO")).setValue(DataLocations::UserDatabaseSetting, other.userPath());
     QCOMPARE(places.open().userPath(), other.userPath());
     QCOMPARE(places.open(QString(), bin + "/TAVO_User.db").userPath(), bin + "/TAVO_User.db");
+    // A wrong entry is named with the settings file it stands in, so the planner finds it.
+    QSettings(QStringLiteral("TAVO"), QStringLiteral("TAVO"))
+        .setValue(DataLocations::UserDatabaseSetting, root.filePath("fehlt/TAVO_User.db"));
+    const QString failure = openFailure(places);
+    QVERIFY2(failure.contains("fehlt/TAVO_User.db") && failure.contains("TAVO.conf"), qPrintable(failure));
     QSettings(QStringLiteral("TAVO"), QStringLiteral("TAVO")).remove(DataLocations::UserDatabaseSetting);
     QCOMPARE(places.open().userPath(), bin + "/TAVO_User.db");
 }

@@ -64,8 +64,16 @@ QString DataLocations::configuredUserDatabase() {
 Databases DataLocations::open(const QString& masterOverride, const QString& userOverride) const {
     const QString master = masterOverride.isEmpty() ? masterPath() : masterOverride;
     // A user database named in the settings (a shared server, say) counts as if given by --user.
-    if (userOverride.isEmpty() && !configuredUserDatabase().isEmpty())
-        return open(masterOverride, configuredUserDatabase());
+    if (userOverride.isEmpty() && !configuredUserDatabase().isEmpty()) {
+        try {
+            return open(masterOverride, configuredUserDatabase());
+        } catch (const TavoError& e) {
+            const QSettings settings(QStringLiteral("TAVO"), QStringLiteral("TAVO"));
+            throw TavoError(QStringLiteral("%1\n\nDie Benutzerdatenbank ist in den Einstellungen „%2“ "
+                                           "(Eintrag Benutzerdatenbank im Abschnitt [Datenbank]) angegeben.")
+                                .arg(e.message(), QDir::toNativeSeparators(settings.fileName())));
+        }
+    }
     const QString user = userOverride.isEmpty() ? userPath() : userOverride;
     if (userOverride.isEmpty() && !userBesideProgram() && !QFileInfo::exists(user) &&
         QFileInfo::exists(master)) {

@@ -85,8 +85,8 @@ QSqlDatabase openServer(const QString& name, const ServerAddress& address) {
     if (!db.open())
         throw TavoError(QStringLiteral("Die Benutzerdatenbank „%1“ kann nicht geöffnet werden: %2")
                             .arg(address.text(), db.lastError().databaseText().trimmed().isEmpty()
-                                                     ? db.lastError().text()
-                                                     : db.lastError().databaseText().trimmed()));
+                                                     ? db.lastError().text().simplified()
+                                                     : db.lastError().databaseText().simplified()));
     // Texts travel as UTF-8 whatever the server's default; messages stay short.
     Sql::exec(db, QStringLiteral("SET client_encoding = 'UTF8'"));
     Sql::exec(db, QStringLiteral("SET client_min_messages = warning"));
