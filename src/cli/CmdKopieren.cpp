@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
+#include "core/data/ServerAddress.h"
 #include "core/data/TavoError.h"
 #include "core/projects/ProjectCopy.h"
 
@@ -64,6 +65,13 @@ bool sameDatabase(const QString& a, const QString& b) {
     const QFileInfo second(b);
     if (first.exists() && second.exists())
         return first.canonicalFilePath() == second.canonicalFilePath();
+    if (Databases::isServerLocation(a) && Databases::isServerLocation(b)) {
+        try {
+            return ServerAddress::parse(a).text().compare(ServerAddress::parse(b).text(), Qt::CaseInsensitive) == 0;
+        } catch (const TavoError&) {
+            // An address that cannot be read is refused when it is opened.
+        }
+    }
     return a == b;
 }
 
