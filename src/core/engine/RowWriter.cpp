@@ -3,12 +3,16 @@
 #include <algorithm>
 
 #include "core/data/Sql.h"
+#include "core/data/SqlDialect.h"
 
 namespace {
 
-// Bound values per statement. Preparing a statement costs more than linear in its placeholders, so
-// moderate chunks are fastest; the rest of a batch goes through a one-row statement.
+// Bound values per statement. In SQLite preparing a statement costs more than linear in its
+// placeholders, so moderate chunks are fastest; the rest of a batch goes through a one-row statement.
+// On a server every statement is a round trip over the network, so there the chunks are large and
+// the rest goes in one statement of its own.
 constexpr int kValuesPerStatement = 64;
+constexpr int kValuesPerServerStatement = 400;
 
 } // namespace
 
@@ -34,7 +38,8 @@ QString RowWriter::statement(int rows) const {
 
 void RowWriter::add(const QVariantList& values) {
     m_pending.append(values);
-    const int rowsPerStatement = std::max<int>(1, kValuesPerStatement / m_columns.size());
+    const int perStatement = SqlDialect::isPostgres(m_db) ? kValuesPerServerStatement : kValuesPerStatement;
+    const int rowsPerStatement = std::max<int>(1, perStatement / m_columns.size());
     if (m_pending.size() < rowsPerStatement * m_columns.size())
         return;
     if (!m_full) {
@@ -50,6 +55,15 @@ void RowWriter::add(const QVariantList& values) {
 void RowWriter::flush() {
     if (m_pending.isEmpty())
         return;
+    if (SqlDialect::isPostgres(m_db)) {
+        QSqlQuery rest(m_db);
+        Sql::prepare(rest, statement(m_pending.size() / m_columns.size()));
+        for (int i = 0; i < m_pending.size(); ++i)
+            rest.bindValue(i, m_pending[i]);
+        m_pending.clear();
+        Sql::execPrepared(rest);
+        return;
+    }
     if (!m_single) {
         m_single = std::make_unique<QSqlQuery>(m_db);
         Sql::prepare(*m_single, statement(1));
