@@ -1,7 +1,6 @@
 // tavo-cli breakeven: the value an input would need for the area to pay for itself, i.e. for a cost
 // bearer's 20-year balance (or net present value) to be zero; calculated in memory, nothing is written.
 
-#include <cstdio>
 #include <exception>
 
 #include <QDir>
@@ -21,12 +20,8 @@ const QString kUsage = QStringLiteral(
     "Aufruf: tavo-cli breakeven [--master DATEI] [--user DATEI] --project ID --feld SPALTE\n"
     "                           [--ziel saldo|barwert] [--kostentraeger NAME|alle] [--format text|json]");
 
-struct Request {
-    int project = 0;
+struct Request : ProjectFigureOptions {
     BreakEven::Request search;
-    QString format = QStringLiteral("text");
-    QString master;
-    QString user;
 };
 
 QString parseArguments(const QStringList& args, Request& request) {
@@ -38,12 +33,9 @@ QString parseArguments(const QStringList& args, Request& request) {
         {}, &error);
     if (!error.isEmpty())
         return error;
-    if (!parsed.has(QStringLiteral("project")))
-        return QStringLiteral("Es fehlt --project.");
-    bool ok = false;
-    request.project = parsed.value(QStringLiteral("project")).toInt(&ok);
-    if (!ok || request.project < 1)
-        return QStringLiteral("Ungültige Projektnummer: %1").arg(parsed.value(QStringLiteral("project")));
+    error = readProjectOption(parsed, request);
+    if (!error.isEmpty())
+        return error;
     if (!parsed.has(QStringLiteral("feld")))
         return QStringLiteral("Es fehlt --feld (möglich: %1).")
             .arg(BreakEven::fields().join(QStringLiteral(", ")));
@@ -56,15 +48,9 @@ QString parseArguments(const QStringList& args, Request& request) {
         return QStringLiteral("Unbekanntes Ziel: %1 (möglich: saldo|barwert)").arg(target);
     request.search.target =
         target == QLatin1String("saldo") ? BreakEven::Target::Saldo : BreakEven::Target::Barwert;
-    const QString bearer = parsed.value(QStringLiteral("kostentraeger"), QStringLiteral("Gemeinde"));
-    request.search.figures.costBearer = bearer == QLatin1String("alle") ? QString() : bearer;
-    request.format = parsed.value(QStringLiteral("format"), request.format);
-    if (request.format != QLatin1String("text") && request.format != QLatin1String("json"))
-        return QStringLiteral("Unbekanntes Format: %1 (möglich: text|json)").arg(request.format);
-    // Empty means: the usual lookup of the running program.
-    request.master = parsed.value(QStringLiteral("master"));
-    request.user = parsed.value(QStringLiteral("user"));
-    return QString();
+    error = readFigureOptions(parsed, request);
+    request.search.figures.costBearer = request.costBearer;
+    return error;
 }
 
 BreakEven::Result search(const Request& request) {
@@ -124,19 +110,9 @@ int cmdBreakeven(const QStringList& args) {
         printError(error + QLatin1Char('\n') + kUsage);
         return ExitUsage;
     }
-    BreakEven::Result result;
-    try {
-        result = search(request);
-    } catch (const TavoError& e) {
-        printError(e.message());
-        return ExitFailed;
-    } catch (const std::exception& e) {
-        printError(QStringLiteral("Fehler bei der Berechnung: %1").arg(QString::fromLocal8Bit(e.what())));
-        return ExitFailed;
-    }
-    const QByteArray bytes = request.format == QLatin1String("json") ? jsonDocument(request, result)
-                                                                     : text(request, result).toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
-    return ExitOk;
+    return printProduced([&request] {
+        const BreakEven::Result result = search(request);
+        return request.format == QLatin1String("json") ? jsonDocument(request, result)
+                                                       : text(request, result).toUtf8();
+    });
 }

@@ -1,7 +1,6 @@
 // tavo-cli szenarien: the key figures of a project as it is, optimistic and pessimistic, and their
 // range from a Monte Carlo run, all calculated in memory; nothing is written.
 
-#include <cstdio>
 #include <exception>
 
 #include <QCommandLineParser>
@@ -27,12 +26,8 @@ const QString kUsage = QStringLiteral(
     "Aufruf: tavo-cli szenarien [--master DATEI] [--user DATEI] --project ID [--laeufe N] [--seed S]\n"
     "                           [--kostentraeger NAME|alle] [--format text|json]");
 
-struct Request {
-    int project = 0;
+struct Request : ProjectFigureOptions {
     MonteCarlo::Options options;
-    QString format = QStringLiteral("text");
-    QString master;
-    QString user;
 };
 
 QString parseArguments(const QStringList& args, Request& request) {
@@ -45,12 +40,10 @@ QString parseArguments(const QStringList& args, Request& request) {
                        {}, &error);
     if (!error.isEmpty())
         return error;
+    error = readProjectOption(parsed, request);
+    if (!error.isEmpty())
+        return error;
     bool ok = false;
-    request.project = parsed.value(QStringLiteral("project")).toInt(&ok);
-    if (!parsed.has(QStringLiteral("project")))
-        return QStringLiteral("Es fehlt --project.");
-    if (!ok || request.project < 1)
-        return QStringLiteral("Ungültige Projektnummer: %1").arg(parsed.value(QStringLiteral("project")));
     if (parsed.has(QStringLiteral("laeufe"))) {
         request.options.runs = parsed.value(QStringLiteral("laeufe")).toInt(&ok);
         if (!ok || request.options.runs < 1 || request.options.runs > 1000000)
@@ -63,15 +56,9 @@ QString parseArguments(const QStringList& args, Request& request) {
             return QStringLiteral("Ungültiger Startwert: %1 (eine ganze Zahl ab 0)")
                 .arg(parsed.value(QStringLiteral("seed")));
     }
-    const QString bearer = parsed.value(QStringLiteral("kostentraeger"), QStringLiteral("Gemeinde"));
-    request.options.figures.costBearer = bearer == QLatin1String("alle") ? QString() : bearer;
-    request.format = parsed.value(QStringLiteral("format"), request.format);
-    if (request.format != QLatin1String("text") && request.format != QLatin1String("json"))
-        return QStringLiteral("Unbekanntes Format: %1 (möglich: text|json)").arg(request.format);
-    // Empty means: the usual lookup of the running program.
-    request.master = parsed.value(QStringLiteral("master"));
-    request.user = parsed.value(QStringLiteral("user"));
-    return QString();
+    error = readFigureOptions(parsed, request);
+    request.options.figures.costBearer = request.costBearer;
+    return error;
 }
 
 QJsonObject percentileJson(const MonteCarlo::Percentiles& p) {
@@ -191,19 +178,9 @@ int cmdSzenarien(const QStringList& args) {
         printError(error + QLatin1Char('\n') + kUsage);
         return ExitUsage;
     }
-    Outcome outcome;
-    try {
-        outcome = calculateOutcome(request);
-    } catch (const TavoError& e) {
-        printError(e.message());
-        return ExitFailed;
-    } catch (const std::exception& e) {
-        printError(QStringLiteral("Fehler bei der Berechnung: %1").arg(QString::fromLocal8Bit(e.what())));
-        return ExitFailed;
-    }
-    const QByteArray bytes = request.format == QLatin1String("json") ? jsonDocument(request, outcome)
-                                                                     : textTable(request, outcome).toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
-    return ExitOk;
+    return printProduced([&request] {
+        const Outcome outcome = calculateOutcome(request);
+        return request.format == QLatin1String("json") ? jsonDocument(request, outcome)
+                                                       : textTable(request, outcome).toUtf8();
+    });
 }

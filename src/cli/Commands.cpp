@@ -4,6 +4,8 @@
 
 #include <QCommandLineParser>
 
+#include "core/data/TavoError.h"
+
 #ifdef Q_OS_WIN
 #include <fcntl.h>
 #include <io.h>
@@ -127,4 +129,40 @@ CliArgs CliArgs::parse(const QStringList& args, const QStringList& valueNames, c
         if (parser.isSet(name))
             result.flags << name;
     return result;
+}
+
+QString readProjectOption(const CliArgs& parsed, ProjectFigureOptions& options) {
+    if (!parsed.has(QStringLiteral("project")))
+        return QStringLiteral("Es fehlt --project.");
+    bool ok = false;
+    options.project = parsed.value(QStringLiteral("project")).toInt(&ok);
+    if (!ok || options.project < 1)
+        return QStringLiteral("Ungültige Projektnummer: %1").arg(parsed.value(QStringLiteral("project")));
+    return QString();
+}
+
+QString readFigureOptions(const CliArgs& parsed, ProjectFigureOptions& options) {
+    const QString bearer = parsed.value(QStringLiteral("kostentraeger"), QStringLiteral("Gemeinde"));
+    options.costBearer = bearer == QLatin1String("alle") ? QString() : bearer;
+    options.format = parsed.value(QStringLiteral("format"), options.format);
+    if (options.format != QLatin1String("text") && options.format != QLatin1String("json"))
+        return QStringLiteral("Unbekanntes Format: %1 (möglich: text|json)").arg(options.format);
+    options.master = parsed.value(QStringLiteral("master"));
+    options.user = parsed.value(QStringLiteral("user"));
+    return QString();
+}
+
+int printProduced(const std::function<QByteArray()>& produce) {
+    QByteArray bytes;
+    try {
+        bytes = produce();
+    } catch (const TavoError& e) {
+        printError(e.message());
+        return ExitFailed;
+    } catch (const std::exception& e) {
+        printError(QStringLiteral("Fehler bei der Berechnung: %1").arg(QString::fromLocal8Bit(e.what())));
+        return ExitFailed;
+    }
+    writeStdout(bytes);
+    return ExitOk;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -49,6 +51,28 @@ void printText(const QString& text, bool toStderr = false);
 // Writes bytes to stdout exactly as they are: on Windows stdout is switched to binary mode first,
 // so the CR LF line ends of the export texts do not become CR CR LF.
 void writeStdout(const QByteArray& bytes);
+
+// The options of a command over one project's figures, beside its own: --project (a whole number
+// from 1), --kostentraeger (a cost bearer, "alle" for all together; default "Gemeinde"), --format
+// text|json, --master and --user (empty: the usual lookup).
+struct ProjectFigureOptions {
+    int project = 0;
+    QString costBearer; // empty: all cost bearers together
+    QString format = QStringLiteral("text");
+    QString master;
+    QString user;
+};
+
+// Reads --project into options; a German error text, empty when it is well.
+QString readProjectOption(const CliArgs& parsed, ProjectFigureOptions& options);
+
+// Reads --kostentraeger, --format, --master and --user into options; a German error text, empty
+// when they are well.
+QString readFigureOptions(const CliArgs& parsed, ProjectFigureOptions& options);
+
+// Runs produce, which opens the databases and calculates, and writes the bytes it returns to stdout
+// (exit 0); its failure goes to stderr as the German message (exit 1).
+int printProduced(const std::function<QByteArray()>& produce);
 
 // Prepares the console before anything is printed: a Windows console is switched to UTF-8, the
 // encoding every text of tavo-cli is written in, so umlauts come out right.

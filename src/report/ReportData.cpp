@@ -47,15 +47,6 @@ QHash<QString, QString> valueListDefaults(const QSqlDatabase& master) {
     return defaults;
 }
 
-QString formatValue(const QVariant& value, const InputTables::Cell& cell) {
-    if (value.isNull() || value.toString().isEmpty())
-        return QStringLiteral("–");
-    if (cell.flags & InputTables::Text)
-        return value.toString();
-    const double number = NumberFormat::toDouble(value);
-    return cell.decimals >= 0 ? NumberFormat::fixed(number, cell.decimals) : NumberFormat::general(number);
-}
-
 class InputReader {
 public:
     InputReader(const QSqlRecord& project, const QSqlDatabase& master)
@@ -108,11 +99,11 @@ private:
         input.caption = caption;
         input.unit = unit;
         const QVariant value = m_project.value(column);
-        input.value = formatValue(value, cell);
+        input.value = InputTables::displayText(value, cell);
         if (m_defaults.contains(column)) {
             bool ok = false;
             const double standard = NumberFormat::storedNumber(m_defaults.value(column), &ok);
-            input.standard = ok ? formatValue(standard, cell) : m_defaults.value(column);
+            input.standard = ok ? InputTables::displayText(standard, cell) : m_defaults.value(column);
             input.differs = !ok || value.isNull() || std::abs(NumberFormat::toDouble(value) - standard) > 1e-9;
             if (input.differs)
                 m_changed.insert(column);

@@ -47,21 +47,25 @@ bool hasTable(const QSqlDatabase& db, const QString& table) {
 
 } // namespace
 
+const QStringList& municipalityTables() {
+    static const QStringList names = {
+        QStringLiteral("FA_Ertragsanteile"),
+        QStringLiteral("FA_Sekundäre_Transfers"),
+        QStringLiteral("Umlage_Jugendwohlfahrt"),
+        QStringLiteral("Umlage_Sozialhilfe"),
+        QStringLiteral("Umlage_TLKAS"),
+        QStringLiteral("FA_Ertragsanteile_Red"),
+        QStringLiteral("FA_Ertragsanteile_Red_Max"),
+        QStringLiteral("FA_Sekundäre_Transfers_Red"),
+        QStringLiteral("FA_Sekundäre_Transfers_Red_Max"),
+    };
+    return names;
+}
+
 QStringList requiredMasterTables() {
-    return {QStringLiteral("FeldWerte"),
-            QStringLiteral("Auswertung_Typen"),
-            QStringLiteral("PG"),
-            QStringLiteral("BvB"),
-            QStringLiteral("BvB_Bebauungstypen"),
-            QStringLiteral("FA_Ertragsanteile"),
-            QStringLiteral("FA_Sekundäre_Transfers"),
-            QStringLiteral("Umlage_Jugendwohlfahrt"),
-            QStringLiteral("Umlage_Sozialhilfe"),
-            QStringLiteral("Umlage_TLKAS"),
-            QStringLiteral("FA_Ertragsanteile_Red"),
-            QStringLiteral("FA_Ertragsanteile_Red_Max"),
-            QStringLiteral("FA_Sekundäre_Transfers_Red"),
-            QStringLiteral("FA_Sekundäre_Transfers_Red_Max")};
+    return QStringList{QStringLiteral("FeldWerte"), QStringLiteral("Auswertung_Typen"), QStringLiteral("PG"),
+                       QStringLiteral("BvB"), QStringLiteral("BvB_Bebauungstypen")} +
+           municipalityTables();
 }
 
 void requireMasterTables(const QSqlDatabase& master, const QString& path) {

@@ -8,6 +8,9 @@
 // TavoError with a German message naming the file.
 namespace FileChecks {
 
+// The master tables with one year row set per municipality (fiscal equalisation and levies).
+const QStringList& municipalityTables();
+
 // The tables of the master database the calculation and the windows read.
 QStringList requiredMasterTables();
 

@@ -12,10 +12,6 @@
 namespace Sql {
 namespace {
 
-QString forDriver(const QSqlDatabase& db, const QString& sql) {
-    return SqlDialect::isPostgres(db) ? SqlDialect::forPostgres(sql) : sql;
-}
-
 // Whether a query may read its rows one by one. The PostgreSQL driver fetches such a query's rows while
 // they are read and drops the rest as soon as the connection runs another statement, which the
 // program does all the time (copying rows, reading a project while listing others); there every
@@ -167,7 +163,7 @@ QVariant scalar(const QSqlDatabase& db, const QString& sql, const QVariantList& 
 QString storedQueryText(const QSqlDatabase& userDb, const QString& name) {
     reopenIfLost(userDb);
     QSqlQuery query(userDb);
-    query.prepare(forDriver(userDb, QStringLiteral("SELECT SQL FROM TAVO_Abfragen WHERE Name = ?")));
+    query.prepare(SqlDialect::forDatabase(userDb, QStringLiteral("SELECT SQL FROM TAVO_Abfragen WHERE Name = ?")));
     query.addBindValue(name);
     if (!query.exec() && !userDb.isOpen())
         throw TavoError(failureText(query));
@@ -235,7 +231,7 @@ QSqlQuery execStoredText(const QSqlDatabase& db, const QString& name, const QStr
     const QueryOnly guard(db);
     QSqlQuery query(db);
     query.setForwardOnly(readsRowByRow(db, forwardOnly));
-    if (!query.prepare(forDriver(db, sql)))
+    if (!query.prepare(SqlDialect::forDatabase(db, sql)))
         throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ ist fehlerhaft: %2")
                             .arg(name, query.lastError().databaseText()));
     for (auto it = params.constBegin(); it != params.constEnd(); ++it) {

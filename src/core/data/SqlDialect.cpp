@@ -114,6 +114,10 @@ QString forPostgres(const QString& sql) {
     return out;
 }
 
+QString forDatabase(const QSqlDatabase& db, const QString& sql) {
+    return isPostgres(db) ? forPostgres(sql) : sql;
+}
+
 QString definitionForPostgres(const QString& ddl) {
     QString text = ddl;
     text.replace(QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"), QStringLiteral("KEYCOLUMN"));

@@ -21,6 +21,9 @@ bool isPostgres(const QSqlDriver* driver);
 // The statement for a PostgreSQL connection. Applying it twice gives the same text.
 QString forPostgres(const QString& sql);
 
+// sql for the database it runs on: as written for a file, rewritten for a server.
+QString forDatabase(const QSqlDatabase& db, const QString& sql);
+
 // Table definitions written with SQLite's types, turned into PostgreSQL's: identity keys,
 // bigint, double precision, text compared byte by byte like SQLite does.
 QString definitionForPostgres(const QString& ddl);

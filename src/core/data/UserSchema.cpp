@@ -276,7 +276,7 @@ bool hasServerTable(const QSqlDatabase& db, const QString& table) {
 // Probes a column with a statement that returns no row; a failing probe means the column is missing.
 bool probeSucceeds(const QSqlDatabase& db, const QString& probe) {
     QSqlQuery query(db);
-    return query.exec(SqlDialect::isPostgres(db) ? SqlDialect::forPostgres(probe) : probe);
+    return query.exec(SqlDialect::forDatabase(db, probe));
 }
 
 } // namespace

@@ -28,15 +28,20 @@ bool projectExists(const QSqlDatabase& user, int projectId) {
 
 // Deletes what the previous run of the project wrote; gBvB belongs to the municipality and is
 // written again by the first step.
-void deletePreviousResults(const QSqlDatabase& user, int projectId) {
+// The project's municipality, which must be a whole number in the range of the keys.
+int municipalityOf(const QSqlDatabase& user, int projectId) {
     const double pg = std::trunc(NumberFormat::toDouble(
         Sql::scalar(user, QStringLiteral("SELECT PG FROM TAVO WHERE ID = ?"), {projectId})));
     if (!std::isfinite(pg) || std::fabs(pg) > 2147483647.0)
         throw TavoError(
             QStringLiteral("Ungültiger Wert im Feld PG: keine ganze Zahl im zulässigen Bereich."));
+    return static_cast<int>(pg);
+}
+
+void deletePreviousResults(const QSqlDatabase& user, int projectId, int pg) {
     Sql::exec(user, QStringLiteral("DELETE FROM Auswertung WHERE TAVO = ?"), {projectId});
     Sql::exec(user, QStringLiteral("DELETE FROM bBvB WHERE TAVO = ?"), {projectId});
-    Sql::exec(user, QStringLiteral("DELETE FROM gBvB WHERE PG = ?"), {static_cast<int>(pg)});
+    Sql::exec(user, QStringLiteral("DELETE FROM gBvB WHERE PG = ?"), {pg});
     Sql::exec(user, QStringLiteral("DELETE FROM bWvB WHERE TAVO = ?"), {projectId});
 }
 
@@ -53,11 +58,6 @@ void runSteps(EngineContext& ctx) {
     Steps::specialExpenditures(ctx);
 }
 
-// On a server several planners calculate at once. A run holds two locks until its transaction ends:
-// its project's, so a second run of the same project waits for the first one and then calculates
-// anew (or, after a while, gives up with a message), and its municipality's, since projects of one
-// municipality rewrite the municipality's population rows. The project's lock is always taken
-// first, so two runs can never wait for each other. SQLite lets one writer in at a time anyway.
 // Takes the server's transaction lock (kind, key), asking again every 50 ms: a lock not granted
 // after 20 seconds ends the step with busyMessage and leaves the transaction intact.
 void waitForServerLock(const QSqlDatabase& user, int kind, int key, const QString& busyMessage) {
@@ -76,25 +76,28 @@ void waitForServerLock(const QSqlDatabase& user, int kind, int key, const QStrin
     }
 }
 
-void lockForRun(const QSqlDatabase& user, int projectId) {
+// On a server several planners calculate at once. A run holds two locks until its transaction ends:
+// its project's, so a second run of the same project waits for the first one and then calculates
+// anew (or, after a while, gives up with a message), and its municipality's, since projects of one
+// municipality rewrite the municipality's population rows. The project's lock is always taken
+// first, so two runs can never wait for each other. SQLite lets one writer in at a time anyway.
+void lockProject(const QSqlDatabase& user, int projectId) {
     if (!SqlDialect::isPostgres(user))
         return;
     waitForServerLock(user, 1, projectId,
                       QStringLiteral("Das Projekt %1 wird gerade an einem anderen Arbeitsplatz berechnet. "
                                      "Bitte später erneut berechnen.")
                           .arg(projectId));
-    const double pg = std::trunc(NumberFormat::toDouble(
-        Sql::scalar(user, QStringLiteral("SELECT PG FROM TAVO WHERE ID = ?"), {projectId})));
-    if (std::isfinite(pg) && std::fabs(pg) <= 2147483647.0)
-        lockMunicipalityRows(user, static_cast<int>(pg));
 }
 
 void calculateAndWrite(const Databases& dbs, int projectId) {
     const QSqlDatabase user = dbs.user();
-    lockForRun(user, projectId);
+    lockProject(user, projectId);
     Sql::exec(user, QStringLiteral("UPDATE TAVO SET Bezugsjahr = ? WHERE ID = ?"),
               {referenceYear(dbs.master()), projectId});
-    deletePreviousResults(user, projectId);
+    const int pg = municipalityOf(user, projectId);
+    lockMunicipalityRows(user, pg);
+    deletePreviousResults(user, projectId, pg);
     const EngineInput input = EngineInput::load(dbs, projectId);
     // Computed completely before anything is written: after an error the run is rolled back, and after
     // a full disk SQLite may already have ended the transaction, so a further write would be committed

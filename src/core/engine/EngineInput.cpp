@@ -7,6 +7,7 @@
 #include <QSqlRecord>
 
 #include "core/data/Databases.h"
+#include "core/data/FileChecks.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
@@ -297,18 +298,7 @@ void ProjectInputs::setValue(const QString& name, double value) {
 }
 
 const QStringList& EngineInput::municipalityTableNames() {
-    static const QStringList names = {
-        QStringLiteral("FA_Ertragsanteile"),
-        QStringLiteral("FA_Sekundäre_Transfers"),
-        QStringLiteral("Umlage_Jugendwohlfahrt"),
-        QStringLiteral("Umlage_Sozialhilfe"),
-        QStringLiteral("Umlage_TLKAS"),
-        QStringLiteral("FA_Ertragsanteile_Red"),
-        QStringLiteral("FA_Ertragsanteile_Red_Max"),
-        QStringLiteral("FA_Sekundäre_Transfers_Red"),
-        QStringLiteral("FA_Sekundäre_Transfers_Red_Max"),
-    };
-    return names;
+    return FileChecks::municipalityTables();
 }
 
 EngineInput EngineInput::load(const Databases& dbs, int projectId) {

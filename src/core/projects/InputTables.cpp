@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/data/NumberFormat.h"
+
 namespace InputTables {
 namespace {
 
@@ -252,6 +254,15 @@ std::vector<const char*> boundColumns() {
                 add(row.second.column);
             }
     return columns;
+}
+
+QString displayText(const QVariant& value, const Cell& cell) {
+    if (value.isNull() || value.toString().isEmpty())
+        return QStringLiteral("–");
+    if (cell.flags & Text)
+        return value.toString();
+    const double number = NumberFormat::toDouble(value);
+    return cell.decimals >= 0 ? NumberFormat::fixed(number, cell.decimals) : NumberFormat::general(number);
 }
 
 } // namespace InputTables

@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include <QString>
+#include <QVariant>
+
 // The six input pages of the main window, described as data: pages hold groups, groups hold rows,
 // a row holds a caption and one or two inputs. One loop (InputPageBuilder) turns them into widgets;
 // the export of a whole project lists the inputs with the same captions. Plain data, no Qt.
@@ -56,5 +59,9 @@ const std::vector<Page>& inputPages();
 
 // Every project column that an input of the pages edits or shows, without duplicates.
 std::vector<const char*> boundColumns();
+
+// A stored input as a comparison or a report shows it: "–" when empty, text as it is, a number with
+// the cell's decimals (or the general format) in the user's locale.
+QString displayText(const QVariant& value, const Cell& cell);
 
 } // namespace InputTables

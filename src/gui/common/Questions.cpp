@@ -11,6 +11,22 @@ void setCaption(QMessageBox& box, QMessageBox::StandardButton which, const QStri
         button->setText(caption);
 }
 
+QPushButton* addNamedButton(QMessageBox& box, const QString& text, QMessageBox::ButtonRole role,
+                            const QString& objectName) {
+    QPushButton* button = box.addButton(text, role);
+    button->setObjectName(objectName);
+    return button;
+}
+
+// "Abbrechen" as the default and the Escape button: a choice that changes nothing.
+QPushButton* addCancelButton(QMessageBox& box) {
+    QPushButton* cancel =
+        addNamedButton(box, QStringLiteral("Abbrechen"), QMessageBox::RejectRole, QStringLiteral("btAbbrechen"));
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    return cancel;
+}
+
 } // namespace
 
 namespace Questions {
@@ -35,14 +51,11 @@ ConflictChoice recordChanged(QWidget* parent, const QString& message) {
     box.setInformativeText(QStringLiteral("„Neu laden“ verwirft Ihre Änderungen und zeigt den gespeicherten "
                                           "Stand, „Überschreiben“ speichert Ihre Werte darüber, „Abbrechen“ "
                                           "lässt Sie weiter bearbeiten, ohne etwas zu speichern."));
-    QPushButton* reload = box.addButton(QStringLiteral("Neu laden"), QMessageBox::DestructiveRole);
-    reload->setObjectName(QStringLiteral("btNeuLaden"));
-    QPushButton* overwrite = box.addButton(QStringLiteral("Überschreiben"), QMessageBox::AcceptRole);
-    overwrite->setObjectName(QStringLiteral("btUeberschreiben"));
-    QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btAbbrechen"));
-    box.setDefaultButton(cancel);
-    box.setEscapeButton(cancel);
+    QPushButton* reload = addNamedButton(box, QStringLiteral("Neu laden"), QMessageBox::DestructiveRole,
+                                         QStringLiteral("btNeuLaden"));
+    QPushButton* overwrite = addNamedButton(box, QStringLiteral("Überschreiben"), QMessageBox::AcceptRole,
+                                            QStringLiteral("btUeberschreiben"));
+    addCancelButton(box);
     box.exec();
     if (box.clickedButton() == reload)
         return ConflictChoice::Reload;
@@ -66,12 +79,9 @@ bool calculateDespite(QWidget* parent, const QStringList& warnings) {
                     QStringLiteral("Die Eingaben sind nicht plausibel:\n\n• ") +
                         warnings.join(QStringLiteral("\n• ")),
                     QMessageBox::NoButton, parent);
-    QPushButton* calculate = box.addButton(QStringLiteral("Trotzdem berechnen"), QMessageBox::AcceptRole);
-    calculate->setObjectName(QStringLiteral("btTrotzdemBerechnen"));
-    QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btAbbrechen"));
-    box.setDefaultButton(cancel);
-    box.setEscapeButton(cancel);
+    QPushButton* calculate = addNamedButton(box, QStringLiteral("Trotzdem berechnen"), QMessageBox::AcceptRole,
+                                            QStringLiteral("btTrotzdemBerechnen"));
+    addCancelButton(box);
     box.exec();
     return box.clickedButton() == calculate;
 }

@@ -42,15 +42,6 @@ QString caption(const char* text) {
     return c;
 }
 
-QString inputText(const QVariant& value, const InputTables::Cell& cell) {
-    if (value.isNull() || value.toString().isEmpty())
-        return QStringLiteral("–");
-    if (cell.flags & InputTables::Text)
-        return value.toString();
-    const double number = NumberFormat::toDouble(value);
-    return cell.decimals >= 0 ? NumberFormat::fixed(number, cell.decimals) : NumberFormat::general(number);
-}
-
 // The building mix of a project in one line: "EFHg II 60 %; GWB III 40 %".
 QString buildingMix(const QSqlDatabase& user, int id) {
     QStringList parts;
@@ -260,7 +251,7 @@ void VariantComparisonWindow::addInputRows() {
                     listed << column;
                     QStringList values;
                     for (const QSqlRecord& r : records)
-                        values << inputText(r.value(column), cell);
+                        values << InputTables::displayText(r.value(column), cell);
                     if (values.count(values.first()) == values.size())
                         continue;
                     QString text = caption(row.caption);
