@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -156,7 +157,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "Aufruf: tavo-screenshots <TAVO_Master.db> <Ordner> [<TAVO_User.db>]\n");
         return 2;
     }
-    NumberFormat::install();
+    // The pictures belong to the manual, a document: numbers in Austrian German on every build machine.
+    QLocale::setDefault(NumberFormat::documentLocale());
     // Nothing the user's own program remembered (window places, filters) changes the pictures.
     QTemporaryDir settingsDir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());

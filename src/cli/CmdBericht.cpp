@@ -35,19 +35,13 @@ int cmdBericht(const QStringList& args) {
     const QString dir = Databases::programDir();
     const QString master = cli.value(QStringLiteral("master"), QDir(dir).filePath(Databases::MasterFileName));
     const QString user = cli.value(QStringLiteral("user"), QDir(dir).filePath(Databases::UserFileName));
-    std::unique_ptr<CouncilReport> report;
     try {
-        Databases dbs(master, user);
-        report = std::make_unique<CouncilReport>(ReportData::load(dbs, id));
+        Databases dbs = asUsage([&] { return Databases(master, user); });
+        checkOut(cli.value(QStringLiteral("out")), dbs);
+        CouncilReport report(asUsage([&] { return ReportData::load(dbs, id); }));
+        report.writePdf(cli.value(QStringLiteral("out")));
     } catch (const TavoError& e) {
-        printError(e.message());
-        return ExitUsage;
-    }
-    try {
-        report->writePdf(cli.value(QStringLiteral("out")));
-    } catch (const TavoError& e) {
-        printError(e.message());
-        return ExitFailed;
+        return reportFailure(e);
     }
     return ExitOk;
 }

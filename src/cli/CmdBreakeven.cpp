@@ -54,8 +54,10 @@ QString parseArguments(const QStringList& args, Request& request) {
 }
 
 BreakEven::Result search(const Request& request) {
-    const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
-    requireCostBearer(dbs.master(), request.search.figures.costBearer);
+    const Databases dbs =
+        asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user); });
+    asUsage([&] { requireCostBearer(dbs.master(), request.search.figures.costBearer); });
+    requireProject(dbs.user(), request.project);
     return BreakEven::find(EngineInput::load(dbs, request.project), request.search);
 }
 

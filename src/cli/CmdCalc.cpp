@@ -7,6 +7,7 @@
 #include "cli/Commands.h"
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
+#include "core/data/Interruption.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
@@ -55,8 +56,7 @@ int calculateOne(const Databases& dbs, int id) {
         printWarnings(dbs, id, QString());
         runCalculation(dbs, id);
     } catch (const TavoError& e) {
-        printError(e.message());
-        return ExitFailed;
+        return reportFailure(e);
     }
     return ExitOk;
 }
@@ -67,12 +67,24 @@ int calculateAll(const Databases& dbs) {
     int failed = 0;
     for (int i = 0; i < ids.size(); ++i) {
         if (showProgress) {
-            std::fprintf(stderr, "\rBerechne Projekt %d von %d (ID %d) ...", i + 1, int(ids.size()), ids[i]);
+            std::fprintf(stderr, "\rBerechne Projekt %d von %d (ID %d), %d %% erledigt ...", i + 1,
+                         int(ids.size()), ids[i], int(100LL * i / ids.size()));
             std::fflush(stderr);
         }
         try {
+            Interruption::throwIfRequested();
             printWarnings(dbs, ids[i], QStringLiteral("Projekt %1: ").arg(ids[i]), showProgress);
             runCalculation(dbs, ids[i]);
+        } catch (const Interruption::Interrupted&) {
+            if (showProgress)
+                std::fputs("\n", stderr);
+            printError(
+                QStringLiteral("Abgebrochen: die Berechnung von Projekt %1 wurde zurückgenommen, %2 von %3 "
+                               "Projekten sind berechnet.")
+                    .arg(ids[i])
+                    .arg(i)
+                    .arg(ids.size()));
+            return ExitInterrupted;
         } catch (const TavoError& e) {
             ++failed;
             if (showProgress)
@@ -81,7 +93,8 @@ int calculateAll(const Databases& dbs) {
         }
     }
     if (showProgress)
-        std::fprintf(stderr, "\r%d Projekte berechnet, %d mit Fehler.          \n", int(ids.size()), failed);
+        std::fprintf(stderr, "\r%d Projekte berechnet (100 %%), %d mit Fehler.          \n", int(ids.size()),
+                     failed);
     return failed > 0 ? ExitFailed : ExitOk;
 }
 
@@ -111,5 +124,7 @@ int cmdCalc(const QStringList& args) {
         printError(e.message());
         return ExitUsage;
     }
+    // Ctrl+C takes back the run in progress (it is not committed) and ends with exit code 130.
+    stopOnCtrlC();
     return all ? calculateAll(*dbs) : calculateOne(*dbs, id);
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include "cli/Commands.h"
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
+#include "core/data/OutputFile.h"
 #include "core/data/TavoError.h"
 #include "core/results/DatasetText.h"
 #include "core/results/ExportTable.h"
@@ -110,13 +112,6 @@ void requireFiniteNumbers(QSqlQuery& query) {
     query.seek(QSql::BeforeFirstRow);
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        throw TavoError(
-            QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2").arg(path, file.errorString()));
-}
-
 // The arguments' usage errors, empty when they fit together.
 QString usageError(const CliArgs& cli) {
     const bool all = cli.has(QStringLiteral("alles"));
@@ -142,9 +137,11 @@ QString usageError(const CliArgs& cli) {
     return QString();
 }
 
-// One view in the chosen format, to the file of --out or to stdout.
-void exportView(const Databases& dbs, const QString& view, int projectId, const CliArgs& cli) {
-    QSqlQuery query = execute(dbs.user(), viewQuery(dbs, view, projectId, cli));
+// One view in the chosen format, to the file of --out or to stdout. Returns false when stdout failed.
+bool exportView(const Databases& dbs, const QString& view, int projectId, const CliArgs& cli) {
+    // A filter naming an unknown cost bearer, type or grouping is wrong use.
+    const Query viewed = asUsage([&] { return viewQuery(dbs, view, projectId, cli); });
+    QSqlQuery query = execute(dbs.user(), viewed);
     requireFiniteNumbers(query);
     const QString format = cli.value(QStringLiteral("format"), QStringLiteral("tsv"));
     const QString out = cli.value(QStringLiteral("out"));
@@ -152,14 +149,14 @@ void exportView(const Databases& dbs, const QString& view, int projectId, const 
         const bool finance = view != QLatin1String("wohneinheiten") && view != QLatin1String("bewohner");
         XlsxWorkbook::writeTable(out, ExportTable::fromQuery(sheetTitle(view), query,
                                                              finance ? financeTotalFields() : QStringList()));
-        return;
+        return true;
     }
     const QByteArray bytes = format == QLatin1String("csv") ? ExportTable::fromQuery(QString(), query).csv()
                                                             : DatasetText::fromQuery(query).toUtf8();
     if (out.isEmpty())
-        writeStdout(bytes);
-    else
-        writeFile(out, bytes);
+        return writeStdout(bytes);
+    OutputFile::write(out, bytes);
+    return true;
 }
 
 } // namespace
@@ -182,20 +179,24 @@ int cmdExport(const QStringList& args) {
         return ExitUsage;
     }
     try {
-        const Databases dbs = DataLocations::ofRunningProgram().open(cli.value(QStringLiteral("master")),
-                                                                     cli.value(QStringLiteral("user")));
-        if (!projectExists(dbs.user(), *projectId))
-            throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(*projectId));
+        const Databases dbs = asUsage([&] {
+            return DataLocations::ofRunningProgram().open(cli.value(QStringLiteral("master")),
+                                                          cli.value(QStringLiteral("user")));
+        });
+        if (!asUsage([&] { return projectExists(dbs.user(), *projectId); }))
+            throw UsageError(QStringLiteral("Unbekanntes Projekt: %1").arg(*projectId));
+        if (cli.has(QStringLiteral("out")))
+            checkOut(cli.value(QStringLiteral("out")), dbs);
         if (cli.has(QStringLiteral("alles"))) {
-            const FilterItems items = loadFilterItems(dbs.master());
-            ProjectWorkbook::write(dbs, *projectId, financeChoice(items, cli), areaPosition(cli),
-                                   cli.value(QStringLiteral("out")));
-        } else {
-            exportView(dbs, cli.value(QStringLiteral("view")), *projectId, cli);
+            const auto [choice, area] = asUsage([&] {
+                return std::pair{financeChoice(loadFilterItems(dbs.master()), cli), areaPosition(cli)};
+            });
+            ProjectWorkbook::write(dbs, *projectId, choice, area, cli.value(QStringLiteral("out")));
+        } else if (!exportView(dbs, cli.value(QStringLiteral("view")), *projectId, cli)) {
+            return ExitFailed;
         }
     } catch (const TavoError& e) {
-        printError(e.message());
-        return ExitUsage;
+        return reportFailure(e);
     }
     return ExitOk;
 }

@@ -17,8 +17,8 @@
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
 #include "core/results/CsvWriter.h"
-#include "core/results/KeyFigureText.h"
 #include "core/results/ExportTable.h"
+#include "core/results/KeyFigureText.h"
 #include "core/results/KeyFigures.h"
 #include "core/results/XlsxWorkbook.h"
 
@@ -148,10 +148,6 @@ QByteArray jsonDocument(const QList<KeyFigures>& projects) {
     return QJsonDocument(QJsonObject{{QStringLiteral("projekte"), list}}).toJson(QJsonDocument::Indented);
 }
 
-void writeOut(const QByteArray& bytes) {
-    writeStdout(bytes);
-}
-
 } // namespace
 
 int cmdKennzahlen(const QStringList& args) {
@@ -163,33 +159,31 @@ int cmdKennzahlen(const QStringList& args) {
     }
     QList<KeyFigures> figures;
     try {
-        const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
-        requireCostBearer(dbs.master(), request.options.costBearer);
+        const Databases dbs =
+            asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user); });
+        asUsage([&] { requireCostBearer(dbs.master(), request.options.costBearer); });
+        for (int id : request.projects)
+            requireProject(dbs.user(), id);
+        if (!request.out.isEmpty())
+            checkOut(request.out, dbs);
         for (int id : request.projects) {
             figures << computeKeyFigures(dbs.user(), id, request.options);
             if (!figures.last().hasResults)
-                throw TavoError(
+                throw UsageError(
                     QStringLiteral(
                         "Das Projekt %1 hat keine Ergebnisse. Bitte zuerst berechnen (tavo-cli calc "
                         "--project %1).")
                         .arg(id));
         }
-    } catch (const TavoError& e) {
-        printError(e.message());
-        return ExitUsage;
-    }
-    if (request.format == QLatin1String("json"))
-        writeOut(jsonDocument(figures));
-    else if (request.format == QLatin1String("csv"))
-        writeOut(keyFigureExportTable(figures).csv());
-    else if (request.format == QLatin1String("xlsx")) {
-        try {
+        if (request.format == QLatin1String("xlsx")) {
             XlsxWorkbook::writeTable(request.out, keyFigureExportTable(figures));
-        } catch (const TavoError& e) {
-            printError(e.message());
-            return ExitUsage;
+            return ExitOk;
         }
-    } else
-        writeOut(textTable(figures).toUtf8());
-    return ExitOk;
+    } catch (const TavoError& e) {
+        return reportFailure(e);
+    }
+    const QByteArray bytes = request.format == QLatin1String("json")  ? jsonDocument(figures)
+                             : request.format == QLatin1String("csv") ? keyFigureExportTable(figures).csv()
+                                                                      : textTable(figures).toUtf8();
+    return writeStdout(bytes) ? ExitOk : ExitFailed;
 }

@@ -110,11 +110,11 @@ int cmdKopieren(const QStringList& args) {
         printError(e.message() + QStringLiteral("\nEs wurde nichts kopiert."));
         return ExitFailed;
     }
+    QString report;
     for (const ProjectCopy::Copied& copy : copies)
-        printText(
-            QStringLiteral("Projekt %1 → %2: %3\n")
-                .arg(QString::number(copy.sourceId), QString::number(copy.targetId), copy.beschreibung));
+        report += QStringLiteral("Projekt %1 → %2: %3\n")
+                      .arg(QString::number(copy.sourceId), QString::number(copy.targetId), copy.beschreibung);
     if (copies.isEmpty())
         printError(QStringLiteral("Die Quelle enthält kein Projekt; es wurde nichts kopiert."));
-    return ExitOk;
+    return printText(report) ? ExitOk : ExitFailed;
 }

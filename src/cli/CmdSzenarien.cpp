@@ -24,7 +24,12 @@ namespace {
 
 const QString kUsage = QStringLiteral(
     "Aufruf: tavo-cli szenarien [--master DATEI] [--user DATEI] --project ID [--laeufe N] [--seed S]\n"
-    "                           [--kostentraeger NAME|alle] [--format text|json]");
+    "                           [--kostentraeger NAME|alle] [--format text|json]\n"
+    "                           (--laeufe: 1 bis 100000, Vorgabe 1000)");
+
+// The most runs of one range: about a quarter of an hour on two cores; more add no precision a
+// planner could use.
+constexpr int kMaxRuns = 100000;
 
 struct Request : ProjectFigureOptions {
     MonteCarlo::Options options;
@@ -46,9 +51,10 @@ QString parseArguments(const QStringList& args, Request& request) {
     bool ok = false;
     if (parsed.has(QStringLiteral("laeufe"))) {
         request.options.runs = parsed.value(QStringLiteral("laeufe")).toInt(&ok);
-        if (!ok || request.options.runs < 1 || request.options.runs > 1000000)
-            return QStringLiteral("Ungültige Zahl der Läufe: %1 (1 bis 1000000)")
-                .arg(parsed.value(QStringLiteral("laeufe")));
+        if (!ok || request.options.runs < 1 || request.options.runs > kMaxRuns)
+            return QStringLiteral("Ungültige Zahl der Läufe: %1 (eine ganze Zahl von 1 bis %2)")
+                .arg(parsed.value(QStringLiteral("laeufe")))
+                .arg(kMaxRuns);
     }
     if (parsed.has(QStringLiteral("seed"))) {
         request.options.seed = parsed.value(QStringLiteral("seed")).toULongLong(&ok);
@@ -160,12 +166,19 @@ QString textTable(const Request& request, const Outcome& o) {
 }
 
 Outcome calculateOutcome(const Request& request) {
-    const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
-    requireCostBearer(dbs.master(), request.options.figures.costBearer);
+    const Databases dbs =
+        asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user); });
+    asUsage([&] { requireCostBearer(dbs.master(), request.options.figures.costBearer); });
+    requireProject(dbs.user(), request.project);
     const EngineInput base = EngineInput::load(dbs, request.project);
     Outcome o;
     o.settings = Scenarios::loadSettings(dbs.user(), request.project);
-    static_cast<ScenarioComparison&>(o) = compareScenarios(base, o.settings, request.options);
+    // Ctrl+C stops the range between two runs; nothing has been printed then.
+    stopOnCtrlC();
+    ProgressLine progress(QStringLiteral("Szenarien:"), QStringLiteral("Läufen"));
+    MonteCarlo::Options options = request.options;
+    options.progress = [&progress](int done, int runs) { progress.show(done, runs); };
+    static_cast<ScenarioComparison&>(o) = compareScenarios(base, o.settings, options);
     return o;
 }
 

@@ -1,10 +1,16 @@
 #include "cli/Commands.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 
 #include <QCommandLineParser>
 
-#include "core/data/TavoError.h"
+#include "core/data/Databases.h"
+#include "core/data/Interruption.h"
+#include "core/data/OutputFile.h"
+#include "core/results/ResultQueries.h"
 
 #ifdef Q_OS_WIN
 #include <fcntl.h>
@@ -16,7 +22,8 @@
 
 const QList<CliCommand>& cliCommands() {
     static const QList<CliCommand> commands = {
-        {"init", "init [--master DATEI] --user DATEI|postgresql://benutzer@server:port/datenbank [--leer]", cmdInit},
+        {"init", "init [--master DATEI] --user DATEI|postgresql://benutzer@server:port/datenbank [--leer]",
+         cmdInit},
         {"calc", "calc [--master DATEI] [--user DATEI] (--project ID | --all)", cmdCalc},
         {"export",
          "export [--master DATEI] [--user DATEI] --project ID (--view "
@@ -30,7 +37,7 @@ const QList<CliCommand>& cliCommands() {
          "                  [--out DATEI]",
          cmdKennzahlen},
         {"szenarien",
-         "szenarien [--master DATEI] [--user DATEI] --project ID [--laeufe N] [--seed S]\n"
+         "szenarien [--master DATEI] [--user DATEI] --project ID [--laeufe N (1 bis 100000)] [--seed S]\n"
          "                  [--kostentraeger NAME|alle] [--format text|json]",
          cmdSzenarien},
         {"breakeven",
@@ -48,27 +55,108 @@ QString cliUsage() {
     for (const CliCommand& command : cliCommands())
         text += QStringLiteral("  tavo-cli %1\n").arg(QString::fromUtf8(command.usage));
     text += QStringLiteral("  tavo-cli BEFEHL --help          zeigt den Aufruf eines Befehls\n"
-                           "  tavo-cli --help | --version\n");
-    return text;
+                           "  tavo-cli --help | --version\n\n");
+    return text + exitCodeText();
+}
+
+QString exitCodeText() {
+    return QStringLiteral(
+        "Rückgabewert: 0 erledigt; 1 der Lauf ist gescheitert (Berechnungsfehler, auch nicht berechenbare\n"
+        "Projektdaten, Verbindung zum Server verloren, Schreiben fehlgeschlagen); 2 falscher Aufruf oder\n"
+        "unbrauchbare Datei (unbekannte Option oder unbekanntes Projekt, überzählige Argumente, Datei nicht\n"
+        "lesbar, keine TAVO-Datenbank oder schreibgeschützt, wo geschrieben werden muss, abgelehnte Adresse\n"
+        "oder --out); 130 mit Strg+C abgebrochen.\n");
 }
 
 void printError(const QString& message) {
     printText(message + QLatin1Char('\n'), true);
 }
 
-void printText(const QString& text, bool toStderr) {
-    FILE* stream = toStderr ? stderr : stdout;
-    std::fputs(text.toUtf8().constData(), stream);
-    std::fflush(stream);
+bool printText(const QString& text, bool toStderr) {
+    if (!toStderr)
+        return writeStdout(text.toUtf8());
+    std::fputs(text.toUtf8().constData(), stderr);
+    std::fflush(stderr);
+    return true;
 }
 
-void writeStdout(const QByteArray& bytes) {
+bool writeStdout(const QByteArray& bytes) {
 #ifdef Q_OS_WIN
     std::fflush(stdout);
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
+    errno = 0;
+    const size_t written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    int error = errno;
+    if (written == static_cast<size_t>(bytes.size())) {
+        errno = 0;
+        if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+            return true;
+        error = errno;
+    }
+    std::clearerr(stdout);
+    printError(
+        QStringLiteral("Die Ausgabe konnte nicht geschrieben werden: %1.").arg(OutputFile::reason(error)));
+    return false;
+}
+
+int reportFailure(const TavoError& error) {
+    printError(error.message());
+    if (dynamic_cast<const Interruption::Interrupted*>(&error))
+        return ExitInterrupted;
+    return dynamic_cast<const UsageError*>(&error) ? ExitUsage : ExitFailed;
+}
+
+void requireProject(const QSqlDatabase& user, int id) {
+    if (!asUsage([&] { return ResultQueries::projectExists(user, id); }))
+        throw UsageError(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(id));
+}
+
+void checkOut(const QString& path, const Databases& dbs) {
+    asUsage([&] { OutputFile::checkTarget(path, {dbs.userPath(), dbs.masterPath()}); });
+}
+
+namespace {
+
+void onCtrlC(int) {
+    Interruption::request();
+    // A second Ctrl+C ends the program at once.
+    std::signal(SIGINT, SIG_DFL);
+}
+
+} // namespace
+
+void stopOnCtrlC() {
+    std::signal(SIGINT, onCtrlC);
+}
+
+ProgressLine::ProgressLine(QString label, QString unit)
+    : m_label(std::move(label)), m_unit(std::move(unit)), m_enabled(stderrIsTerminal()) {}
+
+ProgressLine::~ProgressLine() {
+    finish();
+}
+
+void ProgressLine::show(int done, int total) {
+    if (!m_enabled || total <= 0)
+        return;
+    const int percent = static_cast<int>(100LL * done / total);
+    if (percent == m_shownPercent)
+        return;
+    m_shownPercent = percent;
+    const QString line =
+        QStringLiteral("%1 %2 % (%3 von %4 %5)").arg(m_label).arg(percent).arg(done).arg(total).arg(m_unit);
+    m_width = std::max(m_width, static_cast<int>(line.size()));
+    std::fputs(("\r" + line.leftJustified(m_width)).toUtf8().constData(), stderr);
+    std::fflush(stderr);
+}
+
+void ProgressLine::finish() {
+    if (!m_enabled || m_shownPercent < 0)
+        return;
+    std::fputs(("\r" + QString(m_width, QLatin1Char(' ')) + "\r").toUtf8().constData(), stderr);
+    std::fflush(stderr);
+    m_shownPercent = -1;
 }
 
 void prepareConsole() {
@@ -157,12 +245,10 @@ int printProduced(const std::function<QByteArray()>& produce) {
     try {
         bytes = produce();
     } catch (const TavoError& e) {
-        printError(e.message());
-        return ExitFailed;
+        return reportFailure(e);
     } catch (const std::exception& e) {
         printError(QStringLiteral("Fehler bei der Berechnung: %1").arg(QString::fromLocal8Bit(e.what())));
         return ExitFailed;
     }
-    writeStdout(bytes);
-    return ExitOk;
+    return writeStdout(bytes) ? ExitOk : ExitFailed;
 }

@@ -4,11 +4,74 @@
 
 #include <QList>
 #include <QMap>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
-// Exit codes of tavo-cli: 0 success, 1 calculation error, 2 usage error or unusable database.
-enum CliExit { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
+#include "core/data/TavoError.h"
+
+class Databases;
+
+// Exit codes of tavo-cli, one rule for every command: 0 done; 1 the run failed (a calculation error,
+// also project data that cannot be calculated, a lost server, a failed write); 2 wrong use or an
+// unusable file (unknown option, project or value, extra arguments, a file that cannot be read, is no
+// TAVO database or is read-only where writing is needed, a refused address or --out); 130 stopped
+// by Ctrl+C.
+enum CliExit { ExitOk = 0, ExitFailed = 1, ExitUsage = 2, ExitInterrupted = 130 };
+
+// The exit-code rule as --help and the README state it.
+QString exitCodeText();
+
+// A failure caused by what the user named (exit code 2); any other TavoError of a command is a
+// failed run (exit code 1).
+class UsageError : public TavoError {
+public:
+    using TavoError::TavoError;
+};
+
+// Runs step (opening the databases, finding the projects, checking --out) and passes its TavoError
+// on as a UsageError.
+template <typename Step> auto asUsage(Step&& step) -> decltype(step()) {
+    try {
+        return step();
+    } catch (const UsageError&) {
+        throw;
+    } catch (const TavoError& e) {
+        throw UsageError(e.message());
+    }
+}
+
+// Prints the failure's message on stderr and returns its exit code: 2 for a UsageError, 130 for a
+// run stopped by Ctrl+C, 1 for anything else.
+int reportFailure(const TavoError& error);
+
+// Throws UsageError "Das Projekt mit der ID <id> gibt es nicht." unless the project exists.
+void requireProject(const QSqlDatabase& user, int id);
+
+// Refuses (UsageError) an --out file that is one of the open databases, a folder, or cannot be
+// written (OutputFile::checkTarget).
+void checkOut(const QString& path, const Databases& dbs);
+
+// From now on the first Ctrl+C asks the running work to stop (Interruption); a second one ends the
+// program at once.
+void stopOnCtrlC();
+
+// A progress line on stderr, shown only when stderr is a terminal: "\r<label> 45 % (450 von 1000
+// <unit>)", rewritten when the percentage changes; finish() clears it.
+class ProgressLine {
+public:
+    ProgressLine(QString label, QString unit);
+    ~ProgressLine();
+    void show(int done, int total);
+    void finish();
+
+private:
+    QString m_label;
+    QString m_unit;
+    bool m_enabled;
+    int m_shownPercent = -1;
+    int m_width = 0;
+};
 
 // The options of one subcommand, read by QCommandLineParser: "--name value", "--name=value" and
 // flags "--name".
@@ -45,12 +108,15 @@ QString cliUsage();
 // Prints a message on stderr.
 void printError(const QString& message);
 
-// Prints text on stdout, or on stderr when toStderr.
-void printText(const QString& text, bool toStderr = false);
+// Prints text on stdout, or on stderr when toStderr. Returns false (after a German message on stderr)
+// when stdout could not take it.
+bool printText(const QString& text, bool toStderr = false);
 
 // Writes bytes to stdout exactly as they are: on Windows stdout is switched to binary mode first,
-// so the CR LF line ends of the export texts do not become CR CR LF.
-void writeStdout(const QByteArray& bytes);
+// so the CR LF line ends of the export texts do not become CR CR LF. Every write and the flush are
+// checked: on a failure (a full disk, a closed pipe) a German message goes to stderr and the result
+// is false.
+bool writeStdout(const QByteArray& bytes);
 
 // The options of a command over one project's figures, beside its own: --project (a whole number
 // from 1), --kostentraeger (a cost bearer, "alle" for all together; default "Gemeinde"), --format
@@ -71,7 +137,7 @@ QString readProjectOption(const CliArgs& parsed, ProjectFigureOptions& options);
 QString readFigureOptions(const CliArgs& parsed, ProjectFigureOptions& options);
 
 // Runs produce, which opens the databases and calculates, and writes the bytes it returns to stdout
-// (exit 0); its failure goes to stderr as the German message (exit 1).
+// (exit 0); its failure goes to stderr as the German message, with the exit code of reportFailure().
 int printProduced(const std::function<QByteArray()>& produce);
 
 // Prepares the console before anything is printed: a Windows console is switched to UTF-8, the

@@ -1,6 +1,7 @@
 // tavo-cli: the calculator's core from the command line, for scripts and batch work.
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include <QCommandLineParser>
@@ -30,10 +31,21 @@ bool needsGui(int argc, char** argv) {
     return false;
 }
 
+// Qt's own warnings are English and meant for developers ("QPainter::begin(): Returned false"); the
+// user reads what went wrong in the command's German message instead. A fatal message still ends
+// the program, with its text.
+void dropQtWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+        std::abort();
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     prepareConsole();
+    qInstallMessageHandler(dropQtWarnings);
     std::unique_ptr<QCoreApplication> application;
     if (needsGui(argc, argv)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -67,16 +79,19 @@ int main(int argc, char** argv) {
         printText(cliUsage(), true);
         return ExitUsage;
     }
-    if (parser.isSet(help)) {
-        printText(cliUsage());
-        return ExitOk;
-    }
-    if (parser.isSet(version)) {
-        printText(QStringLiteral("tavo-cli %1\n").arg(QCoreApplication::applicationVersion()));
-        return ExitOk;
-    }
-
     QStringList args = parser.positionalArguments();
+    if ((parser.isSet(help) || parser.isSet(version)) && !args.isEmpty()) {
+        printError(QStringLiteral("Überzähliges Argument: %1").arg(args.first()));
+        printText(cliUsage(), true);
+        return ExitUsage;
+    }
+    if (parser.isSet(help))
+        return printText(cliUsage()) ? ExitOk : ExitFailed;
+    if (parser.isSet(version))
+        return printText(QStringLiteral("tavo-cli %1\n").arg(QCoreApplication::applicationVersion()))
+                   ? ExitOk
+                   : ExitFailed;
+
     if (args.isEmpty()) {
         printText(cliUsage(), true);
         return ExitUsage;
@@ -88,14 +103,14 @@ int main(int argc, char** argv) {
         printText(cliUsage(), true);
         return ExitUsage;
     }
-    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
-        printText(QStringLiteral("Aufruf: tavo-cli %1\n").arg(QString::fromUtf8(command->usage)));
-        return ExitOk;
-    }
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h")))
+        return printText(QStringLiteral("Aufruf: tavo-cli %1\n\n%2")
+                             .arg(QString::fromUtf8(command->usage), exitCodeText()))
+                   ? ExitOk
+                   : ExitFailed;
     try {
         return command->run(args);
     } catch (const TavoError& e) {
-        printError(e.message());
-        return ExitUsage;
+        return reportFailure(e);
     }
 }

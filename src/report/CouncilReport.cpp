@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QDir>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPageSize>
@@ -15,6 +17,7 @@
 #include <QUrl>
 
 #include "core/data/NumberFormat.h"
+#include "core/data/OutputFile.h"
 #include "core/data/TavoError.h"
 #include "report/Disclaimer.h"
 #include "report/ReportCharts.h"
@@ -50,8 +53,8 @@ CouncilReport::CouncilReport(ReportData data, const QDate& date) : m_data(std::m
 CouncilReport::~CouncilReport() = default;
 
 QString CouncilReport::title() const {
-    const QString name = m_data.projekt.isEmpty() ? QStringLiteral("Projekt %1").arg(m_data.projectId)
-                                                  : m_data.projekt;
+    const QString name =
+        m_data.projekt.isEmpty() ? QStringLiteral("Projekt %1").arg(m_data.projectId) : m_data.projekt;
     return QStringLiteral("Bericht: %1").arg(name);
 }
 
@@ -103,6 +106,8 @@ QList<CouncilReport::Entry> CouncilReport::findHeadings(QTextDocument& document)
 }
 
 int CouncilReport::render(QPagedPaintDevice& device) {
+    // A council document reads the same on every desktop: numbers and dates in Austrian German.
+    const NumberFormat::DocumentScope documentFormat;
     device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     // The contents list needs the page numbers of the headings, which it shifts itself; a second
     // layout with the numbers of the first settles them (the list keeps its length).
@@ -124,7 +129,8 @@ int CouncilReport::render(QPagedPaintDevice& device) {
     const double scale = device.width() / g.width;
     QPainter painter;
     if (!painter.begin(&device))
-        throw TavoError(QStringLiteral("Der Bericht kann nicht ausgegeben werden."));
+        throw TavoError(
+            QStringLiteral("Der Bericht kann nicht ausgegeben werden: das Ausgabegerät nimmt ihn nicht an."));
     QFont footerFont(QStringLiteral("DejaVu Sans"));
     footerFont.setStyleHint(QFont::SansSerif);
     footerFont.setPixelSize(qRound(7.5 * layoutDpi() / 72));
@@ -154,15 +160,27 @@ int CouncilReport::render(QPagedPaintDevice& device) {
                          QStringLiteral("Seite %1 von %2").arg(page + 1).arg(pages));
         painter.restore();
     }
-    painter.end();
+    if (!painter.end())
+        throw TavoError(QStringLiteral("Der Bericht konnte nicht fertig ausgegeben werden."));
     return pages;
 }
 
 int CouncilReport::writePdf(const QString& fileName) {
-    QPdfWriter writer(fileName);
-    writer.setTitle(title());
-    writer.setCreator(QStringLiteral("TAVO - Tavorechner %1").arg(QStringLiteral(TAVO_VERSION)));
-    writer.setResolution(600);
-    const int pages = render(writer);
+    // The document is made in memory and written in one piece: a failure keeps the previous file.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    int pages = 0;
+    {
+        QPdfWriter writer(&buffer);
+        writer.setTitle(title());
+        writer.setCreator(QStringLiteral("TAVO - Tavorechner %1").arg(QStringLiteral(TAVO_VERSION)));
+        writer.setResolution(600);
+        pages = render(writer);
+    }
+    if (bytes.isEmpty())
+        throw TavoError(QStringLiteral("Der Bericht für „%1“ konnte nicht erzeugt werden.")
+                            .arg(QDir::toNativeSeparators(fileName)));
+    OutputFile::write(fileName, bytes);
     return pages;
 }

@@ -271,6 +271,8 @@ ReportData::Table breakEvenTable(Databases& dbs, int projectId) {
 } // namespace
 
 ReportData ReportData::load(Databases& dbs, int projectId) {
+    // The texts of the report's tables are those of the document: Austrian German numbers.
+    const NumberFormat::DocumentScope documentFormat;
     const QSqlDatabase user = dbs.user();
     QSqlQuery project = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {projectId});
     if (!project.next())

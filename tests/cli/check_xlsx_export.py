@@ -14,7 +14,9 @@ import tempfile
 import openpyxl
 
 CLI, MASTER = sys.argv[1], sys.argv[2]
-ENV = dict(os.environ, LC_ALL="C.UTF-8")
+# The locale tavo-cli runs under: C.UTF-8, or a German one (de_AT.UTF-8) with its decimal comma.
+LOCALE = sys.argv[3] if len(sys.argv) > 3 else "C.UTF-8"
+ENV = dict(os.environ, LC_ALL=LOCALE)
 FAILURES = []
 
 
@@ -127,6 +129,7 @@ def main():
         path = os.path.join(tmp, "projekt.xlsx")
         run("export", *base, "--alles", "--format", "xlsx", "--out", path)
         book = openpyxl.load_workbook(path)
+        check(book.properties.creator == "TAVO - Tavorechner", f"creator {book.properties.creator!r}")
         expected_sheets = ["Ausgaben", "Einnahmen", "Saldo", "Wohneinheiten", "Bewohner", "Kennzahlen", "Eingaben",
                            "Bebauung", "Besiedelung", "Sonderausgaben"]
         check(book.sheetnames == expected_sheets, f"--alles: sheets {book.sheetnames}")
@@ -178,7 +181,7 @@ def main():
     if FAILURES:
         print("\n".join(FAILURES[:40]))
         sys.exit(1)
-    print("Arbeitsmappen stimmen mit dem Textexport überein.")
+    print(f"Arbeitsmappen stimmen mit dem Textexport überein ({LOCALE}).")
 
 
 main()

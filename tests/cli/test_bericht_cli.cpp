@@ -81,12 +81,14 @@ void TestBerichtCli::reportOfAHandMadeProject() {
         return QRegularExpression(pattern).match(text).hasMatch();
     };
     QVERIFY(has(QStringLiteral("Saldo\\s+100 €")));
-    QVERIFY(has(QStringLiteral("Tiefpunkt\\s+-1[.,]000 €\\s+Am tiefsten im Minus ist die Gemeinde im Jahr 1;")));
+    // Austrian German numbers also under C.UTF-8, the locale of the tests.
+    QVERIFY(
+        has(QStringLiteral("Tiefpunkt\\s+-1\\.000 €\\s+Am tiefsten im Minus ist die Gemeinde im Jahr 1;")));
     QVERIFY(has(QStringLiteral("Amortisationsjahr\\s+5\\s")));
     QVERIFY(has(QStringLiteral("Saldo je Wohneinheit\\s+20 €")));
     // Totals by cost bearer: the Land's grant, and everyone together 5.100.
-    QVERIFY(has(QStringLiteral("Land\\s+0\\s+5[.,]000\\s+5[.,]000")));
-    QVERIFY(has(QStringLiteral("alle Kostenträger zusammen\\s+1[.,]500\\s+6[.,]600\\s+5[.,]100")));
+    QVERIFY(has(QStringLiteral("Land\\s+0\\s+5\\.000\\s+5\\.000")));
+    QVERIFY(has(QStringLiteral("alle Kostenträger zusammen\\s+1\\.500\\s+6\\.600\\s+5\\.100")));
     // The contents list names the chapters with their pages, the disclaimer is there.
     QVERIFY(has(QStringLiteral("Zusammenfassung\\s+3\\n")));
     QVERIFY(text.contains(QStringLiteral("übernehmen keine Haftung")));

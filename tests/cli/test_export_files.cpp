@@ -1,6 +1,7 @@
 // tavo-cli export and kennzahlen into files (CSV, Excel), workbook sheet names, and the user database
 // that tavo-cli init creates: with the calculated example project, or empty with --leer.
 
+#include <clocale>
 #include <cmath>
 
 #include <QFile>
@@ -20,8 +21,13 @@ struct Output {
     QString err;
 };
 
-Output run(const QStringList& args) {
+// Runs tavo-cli; environment entries in env ("LC_ALL=de_AT.UTF-8") replace those of the test.
+Output run(const QStringList& args, const QStringList& env = {}) {
     QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : env)
+        environment.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TAVO_TEST_CLI), args);
     if (!process.waitForFinished(60000))
         return {};
@@ -99,7 +105,42 @@ private Q_SLOTS:
         const Output missing = run(
             base + QStringList{"--view", "saldo", "--format", "xlsx", "--out", db.dir() + "/fehlt/x.xlsx"});
         QCOMPARE(missing.exitCode, 2);
-        QVERIFY2(missing.err.contains("Arbeitsmappe"), qPrintable(missing.err));
+        QVERIFY2(missing.err.contains("gibt es nicht"), qPrintable(missing.err));
+    }
+
+    // libxlsxwriter prints numbers with the C library, which follows LC_NUMERIC: the workbook must be
+    // the same under a German locale (decimal comma) as under C.
+    void workbooksAreTheSameUnderEveryLocale() {
+        // The German locale must be installed (Debian: locales-all), or this test proves nothing.
+        const QByteArray previous = std::setlocale(LC_NUMERIC, nullptr);
+        QVERIFY2(std::setlocale(LC_NUMERIC, "de_AT.UTF-8"),
+                 "Die Locale de_AT.UTF-8 fehlt (Paket locales-all).");
+        std::setlocale(LC_NUMERIC, previous.constData());
+        QTemporaryDir dir;
+        const QString user = dir.filePath("user.db");
+        QCOMPARE(run({"init", "--master", TestDb::generatedMaster(), "--user", user}).exitCode, 0);
+        const QStringList base = {"--master", TestDb::generatedMaster(), "--user", user, "--project", "1"};
+        const QList<QStringList> workbooks = {
+            QStringList{"export", "--view", "saldo", "--format", "xlsx"} + base,
+            QStringList{"export", "--alles", "--format", "xlsx"} + base,
+            QStringList{"kennzahlen", "--format", "xlsx", "--zinssatz", "3,5"} + base,
+        };
+        for (const QStringList& args : workbooks) {
+            QByteArray first;
+            for (const char* locale : {"de_AT.UTF-8", "C.UTF-8"}) {
+                const QString file = dir.filePath(QStringLiteral("%1.xlsx").arg(QLatin1String(locale)));
+                const Output made = run(args + QStringList{"--out", file},
+                                        {QStringLiteral("LC_ALL=%1").arg(QLatin1String(locale)),
+                                         QStringLiteral("SOURCE_DATE_EPOCH=1767225600")});
+                QVERIFY2(made.exitCode == 0, qPrintable(made.err));
+                const QByteArray bytes = fileBytes(file);
+                QVERIFY(bytes.startsWith("PK"));
+                if (first.isEmpty())
+                    first = bytes;
+                else
+                    QVERIFY2(bytes == first, qPrintable(args.join(' ')));
+            }
+        }
     }
 
     void sheetNamesAreValidAndUnique() {

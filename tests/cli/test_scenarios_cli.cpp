@@ -85,7 +85,7 @@ void TestScenariosCli::scenariosJson() {
     QCOMPARE(text.exitCode, 0);
     QVERIFY(text.out.contains("pessimistisch"));
     QCOMPARE(runCli(db, "szenarien", {"--project", project, "--laeufe", "0"}).exitCode, 2);
-    QCOMPARE(runCli(db, "szenarien", {"--project", "999"}).exitCode, 1);
+    QCOMPARE(runCli(db, "szenarien", {"--project", "999"}).exitCode, 2);
 }
 
 void TestScenariosCli::breakEvenJson() {

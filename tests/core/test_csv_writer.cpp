@@ -15,7 +15,32 @@ private Q_SLOTS:
     void writesDocument();
     void numbersIgnoreTheUserLocale();
     void writesQueryWithHeader();
+    void formulaLikeTextStaysText_data();
+    void formulaLikeTextStaysText();
 };
+
+void TestCsvWriter::formulaLikeTextStaysText_data() {
+    QTest::addColumn<QVariant>("cell");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("formula") << QVariant("=1+1") << "'=1+1";
+    QTest::newRow("link") << QVariant("=HYPERLINK(\"http://x\";\"y\")")
+                          << "\"'=HYPERLINK(\"\"http://x\"\";\"\"y\"\")\"";
+    QTest::newRow("plus") << QVariant("+49 1") << "'+49 1";
+    QTest::newRow("minus") << QVariant("-5") << "'-5";
+    QTest::newRow("at") << QVariant("@SUMME(A1)") << "'@SUMME(A1)";
+    QTest::newRow("tab") << QVariant("\tx") << "'\tx";
+    QTest::newRow("carriage return") << QVariant("\rx") << "\"'\rx\"";
+    QTest::newRow("inside") << QVariant("a=b") << "a=b";
+    QTest::newRow("empty") << QVariant(QString()) << "";
+    QTest::newRow("negative number") << QVariant(-5.5) << "-5,5";
+    QTest::newRow("negative whole number") << QVariant(qlonglong(-3)) << "-3";
+}
+
+void TestCsvWriter::formulaLikeTextStaysText() {
+    QFETCH(QVariant, cell);
+    QFETCH(QString, written);
+    QCOMPARE(CsvWriter::formatCell(cell), written);
+}
 
 void TestCsvWriter::writesDocument() {
     const QByteArray bytes = CsvWriter::document({

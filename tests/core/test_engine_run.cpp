@@ -5,9 +5,11 @@
 #include <QSqlRecord>
 #include <QtTest>
 
+#include "core/data/Interruption.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
+#include "core/projects/CalculationState.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
@@ -92,6 +94,7 @@ private Q_SLOTS:
     void realisticRunIsRepeatableAndClean();
     void specialExpendituresBearNoInterest();
     void failedRunKeepsPreviousResults();
+    void stopRequestRollsTheRunBack();
     void divisionByZeroAndUnknownInputs();
     void storedTextIsReadTheSameUnderEveryLocale();
     void olderSpecialExpendituresWithoutKey();
@@ -269,6 +272,23 @@ void TestEngineRun::failedRunKeepsPreviousResults() {
     const QString infinite = runError(db, id);
     QVERIFY2(infinite.contains("fiEigAntErKanal") && infinite.contains("Eigenmittel"), qPrintable(infinite));
     QCOMPARE(resultState(db, id, 301), before);
+}
+
+void TestEngineRun::stopRequestRollsTheRunBack() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    runCalculation(db.dbs(), id);
+    const QString before = resultState(db, id, 301);
+    // A run of changed inputs stopped (Ctrl+C) while it works: everything it wrote is taken back.
+    Sql::exec(db.user(), "UPDATE TAVO SET ifKoErStraßeUnterbau = 95 WHERE ID = ?", {id});
+    Interruption::request();
+    QVERIFY_THROWS_EXCEPTION(Interruption::Interrupted, runCalculation(db.dbs(), id));
+    Interruption::clear();
+    QCOMPARE(resultState(db, id, 301), before);
+    QCOMPARE(CalculationState::of(db.user(), id), CalculationState::State::Changed);
+    runCalculation(db.dbs(), id);
+    QVERIFY(resultState(db, id, 301) != before);
+    QCOMPARE(CalculationState::of(db.user(), id), CalculationState::State::Current);
 }
 
 void TestEngineRun::divisionByZeroAndUnknownInputs() {

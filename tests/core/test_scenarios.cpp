@@ -1,10 +1,12 @@
 // The calculation in memory against the written run, scenarios, the Monte Carlo range and break-even.
 
+#include <algorithm>
 #include <cmath>
 
 #include <QSqlQuery>
 #include <QtTest>
 
+#include "core/data/Interruption.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
@@ -81,6 +83,7 @@ private Q_SLOTS:
     void settlementShiftAndStretch();
     void storedSettings();
     void monteCarloIsReproducibleAndOrdered();
+    void monteCarloReportsProgressAndStops();
     void breakEvenGivesZeroBalance();
 };
 
@@ -247,6 +250,38 @@ void TestScenarios::monteCarloIsReproducibleAndOrdered() {
     QCOMPARE(MonteCarlo::percentile(values, 10), 1.0);
     QCOMPARE(MonteCarlo::percentile(values, 50), 5.0);
     QCOMPARE(MonteCarlo::percentile(values, 90), 9.0);
+}
+
+void TestScenarios::monteCarloReportsProgressAndStops() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    const EngineInput base = EngineInput::load(db.dbs(), id);
+    MonteCarlo::Options options;
+    options.runs = 30;
+    options.threads = 2;
+    QList<int> reported;
+    options.progress = [&reported](int done, int runs) {
+        QCOMPARE(runs, 30);
+        reported << done;
+    };
+    MonteCarlo::run(base, Scenarios::builtInSettings(), options);
+    // Counts that only grow, from the calling thread, ending with all runs.
+    QVERIFY(!reported.isEmpty());
+    QVERIFY(std::is_sorted(reported.begin(), reported.end()));
+    QCOMPARE(reported.last(), 30);
+
+    // A stop requested after the third run ends the range early, with no figures.
+    options.runs = 400;
+    reported.clear();
+    options.progress = [&reported](int done, int) {
+        reported << done;
+        if (done >= 3)
+            Interruption::request();
+    };
+    QVERIFY_THROWS_EXCEPTION(Interruption::Interrupted,
+                             MonteCarlo::run(base, Scenarios::builtInSettings(), options));
+    Interruption::clear();
+    QVERIFY(reported.last() < 400);
 }
 
 void TestScenarios::breakEvenGivesZeroBalance() {

@@ -14,9 +14,24 @@ QLocale localeFor(const QLocale& system) {
     return system;
 }
 
+namespace {
+
+// How many DocumentScope objects live on this thread.
+thread_local int documentScopes = 0;
+
+} // namespace
+
 void install() { QLocale::setDefault(localeFor(QLocale::system())); }
 
-QLocale locale() { return QLocale(); }
+QLocale locale() { return documentScopes > 0 ? documentLocale() : QLocale(); }
+
+QLocale dateLocale() { return documentScopes > 0 ? QLocale(QLocale::German, QLocale::Austria) : QLocale(); }
+
+QLocale documentLocale() { return localeFor(QLocale(QLocale::German, QLocale::Austria)); }
+
+DocumentScope::DocumentScope() { ++documentScopes; }
+
+DocumentScope::~DocumentScope() { --documentScopes; }
 
 double parse(const QString& text, bool* ok) {
     const QString trimmed = text.trimmed();

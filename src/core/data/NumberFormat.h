@@ -5,7 +5,8 @@
 #include <QVariant>
 
 // The one place where numbers become text and text becomes numbers. Everything follows the user's
-// locale (decimal comma under a German locale), installed once at start by install().
+// locale (decimal comma under a German locale), installed once at start by install(); documents
+// handed on are written in Austrian German instead (DocumentScope).
 namespace NumberFormat {
 
 // Makes the user's locale the process-wide default for every conversion below.
@@ -14,8 +15,27 @@ void install();
 // The locale install() takes for a given system locale.
 QLocale localeFor(const QLocale& system);
 
-// The locale every conversion uses (QLocale's default after install()).
+// The locale every conversion uses: QLocale's default after install(), or the documents' locale on
+// a thread inside a DocumentScope.
 QLocale locale();
+
+// The locale of dates: the user's locale in the windows, Austrian German ("9. Jänner 2027",
+// "09.01.27") inside a DocumentScope.
+QLocale dateLocale();
+
+// The locale of documents handed on (council report, printouts, PDFs of pages, the manual's
+// pictures): numbers as Austrian planners write them ("1.234.567,89"), whatever the system locale.
+QLocale documentLocale();
+
+// While an object lives, every conversion of this thread (numbers and dates) uses the documents'
+// locale; other threads and the windows keep the user's locale. Scopes nest.
+class DocumentScope {
+public:
+    DocumentScope();
+    ~DocumentScope();
+    DocumentScope(const DocumentScope&) = delete;
+    DocumentScope& operator=(const DocumentScope&) = delete;
+};
 
 // Converts a text in the user's locale to a number. Leading and trailing blanks are ignored; group
 // separators are accepted. Returns false in *ok (when given) for an empty or invalid text.

@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 
 #include "core/data/Databases.h"
+#include "core/data/Interruption.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/SqlDialect.h"
@@ -145,6 +146,8 @@ void runCalculation(const Databases& dbs, int projectId) {
         calculateAndWrite(dbs, projectId);
         // The inputs these results belong to, so that a later change of them can be seen.
         CalculationState::store(dbs.user(), projectId);
+        // A stop requested meanwhile (Ctrl+C) takes the whole run back.
+        Interruption::throwIfRequested();
     } catch (const TavoError&) {
         transaction.rollback();
         throw;

@@ -11,7 +11,8 @@ class Databases;
 // (and the municipality's gBvB rows), runs every step in its order and removes the own-funds rows.
 // The whole run is one transaction of the user database. An error ends the run, rolls back every
 // change it made (previous results and reference year stay) and is passed on as TavoError with its
-// German message. An unknown project raises TavoError before anything is written.
+// German message. An unknown project raises TavoError before anything is written. A stop requested
+// (Interruption) while the run works rolls it back as well (Interruption::Interrupted).
 void runCalculation(const Databases& dbs, int projectId);
 
 // On a PostgreSQL server: waits (up to 20 seconds, then TavoError) for the lock on the municipality's

@@ -68,7 +68,10 @@ QString CsvWriter::formatNumber(double value) {
     return german.toString(value, 'G', 15);
 }
 
-QString CsvWriter::formatText(const QString& text) {
+QString CsvWriter::formatText(const QString& value) {
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    const QString text =
+        !value.isEmpty() && kFormulaStarts.contains(value.front()) ? QLatin1Char('\'') + value : value;
     if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
         !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
         return text;

@@ -10,8 +10,10 @@
 // Text for German spreadsheets (Excel, LibreOffice Calc with a German locale): UTF-8 with a byte order
 // mark, cells separated by semicolons, every line ended by CR LF. Numbers carry a decimal comma and
 // no thousands separator, whatever the user's locale, so the spreadsheet reads them as numbers. Text
-// is written as it is unless it holds a semicolon, a double quote or a line break; then it is put in
-// double quotes with its quotes doubled. NULL cells stay empty.
+// that begins with '=', '+', '-', '@', a tab or a carriage return gets a leading apostrophe, so that a
+// spreadsheet shows it as text and never runs it as a formula. Text is written as it is unless it
+// holds a semicolon, a double quote or a line break; then it is put in double quotes with its quotes
+// doubled. NULL cells stay empty.
 class CsvWriter {
 public:
     // Writes to an open device; the byte order mark goes out with the first row.
@@ -32,7 +34,8 @@ public:
     // ("1234567,25", "-0,5", "20"); very large or small magnitudes in exponent form ("1,5E-07").
     static QString formatNumber(double value);
 
-    // Text as it is, or in double quotes with its quotes doubled when it holds ';', '"', CR or LF.
+    // Text as it is (after the apostrophe that keeps a formula-like beginning text), or in double
+    // quotes with its quotes doubled when it holds ';', '"', CR or LF.
     static QString formatText(const QString& text);
 
     // A whole document (byte order mark and every line) from rows of cells.

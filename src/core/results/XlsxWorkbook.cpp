@@ -1,8 +1,13 @@
 #include "core/results/XlsxWorkbook.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <clocale>
 #include <cmath>
+#include <ctime>
+#include <string>
 
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QVariant>
@@ -10,15 +15,71 @@
 #include <xlsxwriter.h>
 
 #include "core/data/NumberFormat.h"
+#include "core/data/OutputFile.h"
 #include "core/data/TavoError.h"
+
+#ifndef Q_OS_WIN
+#include <locale.h>
+#endif
 
 namespace {
 
 constexpr int kMaxSheetName = 31;
 constexpr double kMaxColumnWidth = 80.0;
 const char kAmountFormat[] = "#,##0.00";
+const char kTempName[] = "arbeitsmappe.xlsx";
 
+// libxlsxwriter writes numbers and column widths with the C library's printf, which follows
+// LC_NUMERIC (Qt sets it from the environment: a decimal comma under de_AT.UTF-8, which no
+// spreadsheet reads). While an object lives, the calling thread uses the C locale; other threads
+// keep theirs.
+class CNumericLocale {
+public:
+#ifdef Q_OS_WIN
+    CNumericLocale() : m_mode(_configthreadlocale(_ENABLE_PER_THREAD_LOCALE)) {
+        if (const char* current = std::setlocale(LC_NUMERIC, nullptr))
+            m_previous = current;
+        std::setlocale(LC_NUMERIC, "C");
+    }
+    ~CNumericLocale() {
+        std::setlocale(LC_NUMERIC, m_previous.c_str());
+        _configthreadlocale(m_mode);
+    }
 
+private:
+    int m_mode;
+    std::string m_previous = "C";
+#else
+    CNumericLocale() {
+        static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+        if (c)
+            m_previous = uselocale(c);
+    }
+    ~CNumericLocale() {
+        if (m_previous)
+            uselocale(m_previous);
+    }
+
+private:
+    locale_t m_previous = static_cast<locale_t>(nullptr);
+#endif
+
+public:
+    CNumericLocale(const CNumericLocale&) = delete;
+    CNumericLocale& operator=(const CNumericLocale&) = delete;
+};
+
+// The creation time in the document properties: SOURCE_DATE_EPOCH (the convention of reproducible
+// builds) when set, else the start of the current day in UTC, so that one export made twice on a
+// day gives the same bytes.
+std::time_t creationTime() {
+    bool ok = false;
+    const qlonglong fixed = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
+    if (ok && fixed > 0)
+        return static_cast<std::time_t>(fixed);
+    const std::time_t now = std::time(nullptr);
+    return now - now % 86400;
+}
 
 // The text a cell shows in the workbook, for the column width: amounts with thousands separators
 // and two decimals.
@@ -40,9 +101,26 @@ QString columnLetters(int column) {
 } // namespace
 
 XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path) {
-    m_workbook = workbook_new(QFile::encodeName(path).constData());
+    if (!m_tempDir.isValid())
+        throw TavoError(QStringLiteral("Für die Arbeitsmappe „%1“ kann im Ordner „%2“ keine temporäre Datei "
+                                       "angelegt werden.")
+                            .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(QDir::tempPath())));
+    const CNumericLocale cLocale;
+    const QByteArray tempDir = QFile::encodeName(m_tempDir.path());
+    lxw_workbook_options options = {};
+    options.tmpdir = const_cast<char*>(tempDir.constData());
+    m_workbook = workbook_new_opt(QFile::encodeName(m_tempDir.filePath(QLatin1String(kTempName))).constData(),
+                                  &options);
     if (!m_workbook)
-        throw TavoError(QStringLiteral("Die Arbeitsmappe „%1“ kann nicht angelegt werden.").arg(path));
+        throw TavoError(
+            QStringLiteral("Die Arbeitsmappe „%1“ kann nicht angelegt werden: zu wenig Arbeitsspeicher.")
+                .arg(QDir::toNativeSeparators(path)));
+    lxw_doc_properties properties = {};
+    properties.author = const_cast<char*>("TAVO - Tavorechner");
+    const QByteArray comments = QByteArrayLiteral("Erstellt mit TAVO - Tavorechner " TAVO_VERSION);
+    properties.comments = const_cast<char*>(comments.constData());
+    properties.created = creationTime();
+    workbook_set_properties(m_workbook, &properties);
     m_header = workbook_add_format(m_workbook);
     format_set_bold(m_header);
     m_amount = workbook_add_format(m_workbook);
@@ -55,6 +133,7 @@ XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path) {
 }
 
 XlsxWorkbook::~XlsxWorkbook() {
+    const CNumericLocale cLocale;
     if (m_workbook)
         workbook_close(m_workbook);
 }
@@ -83,6 +162,7 @@ QString XlsxWorkbook::sheetName(const QString& wanted, const QStringList& taken)
 }
 
 void XlsxWorkbook::addSheet(const ExportTable& table) {
+    const CNumericLocale cLocale;
     const QString name = sheetName(table.name, m_sheetNames);
     m_sheetNames << name;
     lxw_worksheet* sheet = workbook_add_worksheet(m_workbook, name.toUtf8().constData());
@@ -148,11 +228,18 @@ void XlsxWorkbook::addSheet(const ExportTable& table) {
 void XlsxWorkbook::close() {
     if (m_sheetNames.isEmpty())
         addSheet(ExportTable{QStringLiteral("Tabelle"), {}, {}, {}});
+    const CNumericLocale cLocale;
+    errno = 0;
     const lxw_error error = workbook_close(m_workbook);
+    const int systemError = errno;
     m_workbook = nullptr;
-    if (error != LXW_NO_ERROR)
-        throw TavoError(QStringLiteral("Die Arbeitsmappe „%1“ konnte nicht geschrieben werden: %2")
-                            .arg(m_path, QString::fromUtf8(lxw_strerror(error))));
+    QFile assembled(m_tempDir.filePath(QLatin1String(kTempName)));
+    if (error != LXW_NO_ERROR || !assembled.open(QIODevice::ReadOnly))
+        throw TavoError(QStringLiteral("Die Arbeitsmappe „%1“ konnte im Ordner „%2“ nicht zusammengestellt "
+                                       "werden: %3.")
+                            .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(m_tempDir.path()),
+                                 OutputFile::reason(systemError)));
+    OutputFile::write(m_path, assembled.readAll());
 }
 
 void XlsxWorkbook::writeTable(const QString& path, const ExportTable& table) {

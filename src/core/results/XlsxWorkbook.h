@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include "core/results/ExportTable.h"
 
@@ -12,10 +13,15 @@ struct lxw_format;
 // as numbers in the grids' display format "#,##0.00" (whole-number columns such as "Jahr" as plain
 // numbers), text as text, columns as wide as their contents, and under tables with totals a bold
 // "Summe" row with SUM formulas (their values stored too, so a reader without recalculation sees them).
-// The file is written when close() is called.
+// The same tables give the same bytes under every locale: numbers and widths carry a decimal point
+// inside the file, German formats come from the cells' number formats. The document properties name
+// TAVO as author; the creation time is the start of the day (UTC), or SOURCE_DATE_EPOCH when that is
+// set. libxlsxwriter assembles the file in a private temporary folder; close() then writes it to the
+// path in one piece (OutputFile::write), so a failure keeps the previous file.
 class XlsxWorkbook {
 public:
-    // Starts a workbook for the file path. Throws TavoError when libxlsxwriter cannot start one.
+    // Starts a workbook for the file path. Throws TavoError when libxlsxwriter or the temporary
+    // folder cannot start one.
     explicit XlsxWorkbook(const QString& path);
     // Closes an unclosed workbook, ignoring errors (a failing export has already thrown).
     ~XlsxWorkbook();
@@ -24,7 +30,7 @@ public:
 
     // Adds a sheet named after the table (sheetName() makes the name valid and unique).
     void addSheet(const ExportTable& table);
-    // Writes the file. Throws TavoError naming the file and libxlsxwriter's reason when that fails.
+    // Writes the file. Throws TavoError naming the file and the reason in German when that fails.
     void close();
 
     // A valid sheet name for wanted: the characters []:*?/\ replaced by '_', at most 31 characters,
@@ -35,6 +41,7 @@ public:
     static void writeTable(const QString& path, const ExportTable& table);
 
 private:
+    QTemporaryDir m_tempDir;
     QString m_path;
     lxw_workbook* m_workbook = nullptr;
     lxw_format* m_header = nullptr;

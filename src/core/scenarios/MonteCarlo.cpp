@@ -1,12 +1,14 @@
 #include "core/scenarios/MonteCarlo.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <exception>
 #include <random>
 #include <thread>
 #include <vector>
 
+#include "core/data/Interruption.h"
 #include "core/data/TavoError.h"
 #include "core/scenarios/ScenarioComparison.h"
 
@@ -93,15 +95,20 @@ Distribution run(const EngineInput& base, const Scenarios::Settings& range, cons
     const int threads = std::clamp(
         options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency()), 1,
         runs);
+    std::atomic<int> done{0};
     // Run i is drawn from (seed, i) alone and stored at i: the results do not depend on the threads.
+    // The calling thread (first 0) reports the progress.
     auto work = [&](int first) {
-        for (int i = first; i < runs; i += threads) {
+        for (int i = first; i < runs && !Interruption::requested(); i += threads) {
             try {
                 results[static_cast<std::size_t>(i)] =
                     calculateRun(base, draw(range, options.seed, i), options.figures);
             } catch (...) {
                 errors[static_cast<std::size_t>(i)] = std::current_exception();
             }
+            const int finished = ++done;
+            if (first == 0 && options.progress)
+                options.progress(finished, runs);
         }
     };
     std::vector<std::thread> pool;
@@ -110,6 +117,10 @@ Distribution run(const EngineInput& base, const Scenarios::Settings& range, cons
     work(0);
     for (std::thread& thread : pool)
         thread.join();
+    if (done.load() < runs)
+        Interruption::throwIfRequested();
+    if (options.progress)
+        options.progress(runs, runs);
     for (const std::exception_ptr& error : errors) {
         if (!error)
             continue;

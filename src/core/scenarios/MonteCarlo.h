@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "core/engine/EngineInput.h"
@@ -17,6 +18,8 @@ struct Options {
     std::uint64_t seed = 1;
     KeyFigureOptions figures; // cost bearer and discount rate of the figures
     int threads = 0;          // 0: one per core
+    // Called now and then on the calling thread with the runs done so far and options.runs.
+    std::function<void(int done, int runs)> progress;
 };
 
 // The 10th, 50th and 90th percentile (nearest rank) of a figure over the runs.
@@ -44,7 +47,8 @@ Scenarios::Parameters draw(const Scenarios::Settings& range, std::uint64_t seed,
 double percentile(std::vector<double>& values, double p);
 
 // Runs options.runs scenarios of base and reports the percentiles. Throws TavoError when a run fails
-// (the message of the run with the lowest index).
+// (the message of the run with the lowest index), Interruption::Interrupted when a stop was requested
+// before all runs were done.
 Distribution run(const EngineInput& base, const Scenarios::Settings& range, const Options& options);
 
 } // namespace MonteCarlo

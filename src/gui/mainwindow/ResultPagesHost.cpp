@@ -8,8 +8,6 @@
 #include <QImage>
 #include <QLayout>
 #include <QMessageBox>
-#include <QPageSize>
-#include <QPrinter>
 #include <QStandardItemModel>
 #include <QWidget>
 
@@ -135,6 +133,8 @@ void ResultPagesHost::printGrid(ResultGrid* grid) {
 }
 
 PrintJob ResultPagesHost::keyFiguresJob() {
+    // The figures' texts are made for paper: Austrian German numbers.
+    const NumberFormat::DocumentScope documentFormat;
     PrintJob job;
     job.model = m_keyFigures->printModel();
     PrintColumn caption;
@@ -174,12 +174,8 @@ void ResultPagesHost::saveKeyFiguresPdf() {
     if (!m_printDialog)
         m_printDialog = new PrintDialog(m_window);
     m_printDialog->setJob(keyFiguresJob());
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    printer.setPageSize(QPageSize(QPageSize::A4));
     try {
-        m_printDialog->printTo(&printer);
+        m_printDialog->writePdf(file, QPageLayout::Portrait);
     } catch (const TavoError& e) {
         QMessageBox::critical(m_window, QStringLiteral("TAVO - Tavorechner"), e.message());
     }

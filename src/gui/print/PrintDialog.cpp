@@ -1,6 +1,8 @@
 #include "gui/print/PrintDialog.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,8 +14,10 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 
+#include "core/data/OutputFile.h"
 #include "gui/common/Settings.h"
 #include "core/data/TavoError.h"
 
@@ -169,6 +173,28 @@ int PrintDialog::printTo(QPrinter* printer) const {
         throw TavoError(QStringLiteral("Es ist keine Tabelle zum Drucken ausgewählt."));
     TablePrinter tablePrinter(printTable(), printOptions());
     return tablePrinter.print(printer);
+}
+
+void PrintDialog::writePdf(const QString& file, QPageLayout::Orientation orientation) const {
+    // QPrinter writes only to a file of its own: a private temporary one, copied in one piece.
+    QTemporaryDir folder;
+    if (!folder.isValid())
+        throw TavoError(QStringLiteral("Für „%1“ kann im Ordner „%2“ keine temporäre Datei angelegt werden.")
+                            .arg(QDir::toNativeSeparators(file), QDir::toNativeSeparators(QDir::tempPath())));
+    const QString temporary = folder.filePath(QStringLiteral("ausdruck.pdf"));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(temporary);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(orientation);
+        printTo(&printer);
+    }
+    QFile made(temporary);
+    if (!made.open(QIODevice::ReadOnly) || made.size() == 0)
+        throw TavoError(QStringLiteral("Die Datei „%1“ konnte nicht erzeugt werden.")
+                            .arg(QDir::toNativeSeparators(file)));
+    OutputFile::write(file, made.readAll());
 }
 
 void PrintDialog::onPreviewClicked() {

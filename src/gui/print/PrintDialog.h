@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QPageLayout>
 
 #include "gui/print/TablePrinter.h"
 
@@ -42,6 +43,10 @@ public:
 
     // Prints the current job with the current settings onto printer; returns the number of pages.
     int printTo(QPrinter* printer) const;
+
+    // Prints the current job as an A4 PDF file, written in one piece (a failure keeps the previous
+    // file). Throws TavoError with a German message naming the file.
+    void writePdf(const QString& file, QPageLayout::Orientation orientation) const;
 
     QFont headerFont() const { return m_headerFont; }
     QFont footerFont() const { return m_footerFont; }

@@ -57,7 +57,7 @@ QString TablePrinter::cellText(const PrintColumn& column, const QVariant& value)
 }
 
 QString TablePrinter::expandMacros(const QString& text, int page, int pages, const QDateTime& now) {
-    const QLocale locale;
+    const QLocale locale = NumberFormat::dateLocale();
     QString result = text;
     result.replace(QLatin1String("&[Pages]"), QString::number(pages), Qt::CaseInsensitive);
     result.replace(QLatin1String("&[Page]"), QString::number(page), Qt::CaseInsensitive);
@@ -148,7 +148,26 @@ int TablePrinter::pageCount(QPrinter* printer) const {
     return paginate(measure(printer)).size();
 }
 
+QString TablePrinter::documentNumberText(const QString& shown) {
+    bool number = false;
+    const double value = NumberFormat::parse(shown, &number);
+    if (!number)
+        return shown;
+    const QLocale user = NumberFormat::locale();
+    const QString text = shown.trimmed();
+    const int point = static_cast<int>(text.lastIndexOf(user.decimalPoint()));
+    const int decimals = point < 0 ? 0 : static_cast<int>(text.size()) - point - 1;
+    const bool grouped = text.contains(user.groupSeparator());
+    const NumberFormat::DocumentScope documentFormat;
+    return grouped ? NumberFormat::fixed(value, decimals) : NumberFormat::plainFixed(value, decimals);
+}
+
 int TablePrinter::print(QPrinter* printer) {
+    // The footer cells come as the grid shows them, in the user's locale.
+    for (QString& cell : m_table.footer)
+        cell = documentNumberText(cell);
+    // Paper is a document: numbers and dates in Austrian German, whatever the desktop's locale.
+    const NumberFormat::DocumentScope documentFormat;
     QPainter painter;
     if (!painter.begin(printer))
         throw TavoError(QStringLiteral("Der Drucker konnte nicht angesprochen werden."));
@@ -159,7 +178,8 @@ int TablePrinter::print(QPrinter* printer) {
             throw TavoError(QStringLiteral("Der Drucker konnte keine neue Seite beginnen."));
         paintPage(painter, g, pages[i], i + 1, pages.size());
     }
-    painter.end();
+    if (!painter.end())
+        throw TavoError(QStringLiteral("Der Ausdruck konnte nicht fertig ausgegeben werden."));
     return pages.size();
 }
 

@@ -58,7 +58,8 @@ struct PrintOptions {
 
 // Prints any item model as a table with QPainter on a QPrinter (paper or PDF): the before-grid text,
 // the column titles (repeated on every page), every row, the footer row, and the page header and
-// footer with their macros replaced.
+// footer with their macros replaced. Numbers and dates on paper are Austrian German (a document),
+// whatever the user's locale.
 class TablePrinter {
 public:
     TablePrinter(PrintTable table, PrintOptions options);
@@ -72,7 +73,11 @@ public:
     // The text of one cell as printed.
     static QString cellText(const PrintColumn& column, const QVariant& value);
 
-    // Replaces the page and date macros of a header or footer text.
+    // A number as a window shows it (in the user's locale, e.g. a grid's total) in the documents'
+    // format with as many decimals, grouped when it was; any other text as it is.
+    static QString documentNumberText(const QString& shown);
+
+    // Replaces the page and date macros of a header or footer text (dates in NumberFormat::dateLocale()).
     static QString expandMacros(const QString& text, int page, int pages, const QDateTime& now);
 
     // The default before-grid paragraphs of a project printout: an empty line, the project ID,

@@ -10,8 +10,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMessageBox>
-#include <QPageSize>
-#include <QPrinter>
 #include <QPushButton>
 #include <QSplitter>
 #include <QSqlQuery>
@@ -345,6 +343,9 @@ QStandardItemModel* VariantComparisonWindow::printModel() {
         QList<QStandardItem*> row;
         for (int c = 0; c < m_table->columnCount(); ++c) {
             QString text = m_table->item(r, c) ? m_table->item(r, c)->text() : QString();
+            // The window's numbers follow the user's locale, paper is Austrian German.
+            if (c > 0)
+                text = TablePrinter::documentNumberText(text);
             // On paper the best value is marked by a star.
             if (c > 0 && m_table->item(r, c) && m_table->item(r, c)->background().color() == bestColour())
                 text = QStringLiteral("* ") + text;
@@ -385,13 +386,8 @@ void VariantComparisonWindow::savePdf() {
     if (!m_printDialog)
         m_printDialog = new PrintDialog(this);
     m_printDialog->setJob(printJob());
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Landscape);
     try {
-        m_printDialog->printTo(&printer);
+        m_printDialog->writePdf(file, QPageLayout::Landscape);
     } catch (const TavoError& e) {
         QMessageBox::critical(this, kTitle, e.message());
     }

@@ -4,9 +4,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QSqlQueryModel>
 
+#include "core/data/OutputFile.h"
 #include "core/data/TavoError.h"
 #include "core/results/ExportTable.h"
 #include "core/results/XlsxWorkbook.h"
@@ -26,11 +26,7 @@ void writeTable(const QString& path, const ExportTable& table) {
         XlsxWorkbook::writeTable(path, table);
         return;
     }
-    QSaveFile file(path);
-    const QByteArray bytes = table.csv();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw TavoError(QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+    OutputFile::write(path, table.csv());
 }
 
 bool saveDataset(QWidget* parent, const QSqlQueryModel& dataset, const QString& name,
