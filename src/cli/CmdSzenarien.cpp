@@ -27,7 +27,7 @@ const QString kUsage = QStringLiteral(
     "                           [--kostentraeger NAME|alle] [--format text|json]\n"
     "                           (--laeufe: 1 bis 100000, Vorgabe 1000)");
 
-// The most runs of one range: about a quarter of an hour on two cores; more add no precision a
+// The most runs of one range: about two minutes on two cores; more add no precision a
 // planner could use.
 constexpr int kMaxRuns = 100000;
 

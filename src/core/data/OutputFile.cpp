@@ -127,11 +127,13 @@ void checkTarget(const QString& path, const QStringList& databases) {
     const QFileInfo info(path);
     if (info.isDir())
         throw TavoError(QStringLiteral("„%1“ ist ein Ordner, keine Datei.").arg(shown(path)));
-    const QFileInfo folder(info.absolutePath());
+    // The folder as written: "sub/.." is no folder when "sub" does not exist, whatever the cleaned
+    // path says.
+    const QFileInfo folder(info.path());
     if (!folder.isDir())
         throw TavoError(
             QStringLiteral("Die Datei „%1“ kann nicht angelegt werden: den Ordner „%2“ gibt es nicht.")
-                .arg(shown(path), QDir::toNativeSeparators(folder.absoluteFilePath())));
+                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(info.path())));
     if (info.exists() ? !info.isWritable() : !folder.isWritable())
         throw TavoError(QStringLiteral("Die Datei „%1“ darf nicht geschrieben werden: %2.")
                             .arg(shown(path), reason(EACCES)));
