@@ -72,6 +72,7 @@ private Q_SLOTS:
     void cellFormats();
     void macros();
     void longTablePrintsOnSeveralPages();
+    void paperIsAustrianGermanUnderAnyLocale();
     void fitToPageWidthScalesTheTable();
     void dialogDefaultsAndKeptSettings();
     void fontButtonsChangeOnlyOnConfirm();
@@ -114,6 +115,37 @@ void GuiOutputPrint::macros() {
     QVERIFY(TablePrinter::expandMacros(QStringLiteral("&[LongDate]"), 1, 1, now)
                 .contains(QStringLiteral("März")));
     QCOMPARE(TablePrinter::expandMacros(QStringLiteral("TAVO"), 1, 1, now), QStringLiteral("TAVO"));
+}
+
+void GuiOutputPrint::paperIsAustrianGermanUnderAnyLocale() {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    // A window's texts in the user's locale become the document's, with their decimals.
+    QCOMPARE(TablePrinter::documentNumberText(QStringLiteral("12,345.50")), QStringLiteral("12.345,50"));
+    QCOMPARE(TablePrinter::documentNumberText(QStringLiteral("1.5")), QStringLiteral("1,5"));
+    QCOMPARE(TablePrinter::documentNumberText(QStringLiteral("2012")), QStringLiteral("2012"));
+    QCOMPARE(TablePrinter::documentNumberText(QStringLiteral("Summe:")), QStringLiteral("Summe:"));
+
+    auto model = expenditureModel(3);
+    PrintDialog dialog(nullptr);
+    dialog.findChild<QLineEdit*>(QStringLiteral("edKLinks"))->setText(QStringLiteral("&[LongDate]"));
+    dialog.setJob(
+        {model.get(), expenditureColumns(), {"", "", "", "Summe:", "7,407.00"}, "17", "301", "Talheim", "x"});
+    const QString pdf = m_dir.filePath(QStringLiteral("austrian.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    QCOMPARE(dialog.printTo(pdfPrinter(printer, pdf)), 1);
+    const QString text = pageText(pdf, 1);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // 1234.5 × 3 and the total; January is "Jänner" in Austria.
+    QVERIFY2(text.contains(QStringLiteral("3.703,50")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("7.407,00")), qPrintable(text));
+    static const char* const months[] = {"Jänner", "Februar", "März",      "April",   "Mai",      "Juni",
+                                         "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
+    const QDate today = QDate::currentDate();
+    QVERIFY2(text.contains(QStringLiteral("%1. %2 %3")
+                               .arg(today.day())
+                               .arg(QString::fromUtf8(months[today.month() - 1]))
+                               .arg(today.year())),
+             qPrintable(text));
 }
 
 void GuiOutputPrint::longTablePrintsOnSeveralPages() {

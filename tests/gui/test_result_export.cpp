@@ -1,6 +1,8 @@
 // Result views out of the window: the grids' context menu (copy with an HTML table, export through
 // the file dialog) and the export buttons of both result pages.
 
+#include <clocale>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -12,6 +14,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "core/data/TavoError.h"
+#include "core/results/ExportTable.h"
 #include "gui/results/ResultExport.h"
 #include "gui/results/ResultFinancePanel.h"
 #include "gui/results/ResultGrid.h"
@@ -132,6 +136,38 @@ private Q_SLOTS:
         answerFileDialog(ResultExport::csvFilter(), QString());
         QVERIFY(!grid->exportDataset());
         QCOMPARE(QDir(db.dir()).entryList({"ausgaben*"}, QDir::Files).size(), 2);
+    }
+
+    // The window writes workbooks in its own process, where Qt has set LC_NUMERIC from the desktop:
+    // under a German one the file must be the same as under C, and a failed write keeps the old file.
+    void workbookUnderAGermanDesktop() {
+        QTemporaryDir dir;
+        const ExportTable table{QStringLiteral("Saldo"),
+                                {QStringLiteral("Jahr"), QStringLiteral("Saldo")},
+                                {{1, 1234.5}, {2, -0.25}},
+                                {1}};
+        qputenv("SOURCE_DATE_EPOCH", "1767225600");
+        const QByteArray previous = std::setlocale(LC_NUMERIC, nullptr);
+        QVERIFY2(std::setlocale(LC_NUMERIC, "de_AT.UTF-8"),
+                 "Die Locale de_AT.UTF-8 fehlt (Paket locales-all).");
+        ResultExport::writeTable(dir.filePath("de.xlsx"), table);
+        std::setlocale(LC_NUMERIC, "C");
+        ResultExport::writeTable(dir.filePath("c.xlsx"), table);
+        std::setlocale(LC_NUMERIC, previous.constData());
+        qunsetenv("SOURCE_DATE_EPOCH");
+        QVERIFY(fileBytes(dir.filePath("c.xlsx")).startsWith("PK\x03\x04"));
+        QCOMPARE(fileBytes(dir.filePath("de.xlsx")), fileBytes(dir.filePath("c.xlsx")));
+
+        if (!QFile::exists("/dev/full"))
+            return;
+        try {
+            ResultExport::writeTable(QStringLiteral("/dev/full"), table);
+            QFAIL("Das Schreiben auf /dev/full hat keinen Fehler gemeldet.");
+        } catch (const TavoError& e) {
+            QVERIFY2(e.message().contains(
+                         QStringLiteral("„/dev/full“ konnte nicht geschrieben werden: kein Platz")),
+                     qPrintable(e.message()));
+        }
     }
 
     void pageButtonsExportTheChosenView() {
