@@ -175,6 +175,8 @@ void TestCliOutput::failedWriteKeepsThePreviousFile_data() {
     QTest::addColumn<QString>("name");
     QTest::newRow("csv") << QStringList{"export", "--project", "1", "--view", "ausgaben", "--format", "csv"}
                          << "ausgaben.csv";
+    QTest::newRow("xlsx") << QStringList{"export", "--project", "1", "--view", "saldo", "--format", "xlsx"}
+                          << "saldo.xlsx";
     QTest::newRow("bericht") << QStringList{"bericht", "--project", "1"} << "bericht.pdf";
 }
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -18,8 +19,13 @@
 #include "core/data/OutputFile.h"
 #include "core/data/TavoError.h"
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <fcntl.h>
 #include <locale.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -67,6 +73,47 @@ private:
 public:
     CNumericLocale(const CNumericLocale&) = delete;
     CNumericLocale& operator=(const CNumericLocale&) = delete;
+};
+
+// libxlsxwriter reports its failures in English on stderr ("[ERROR] workbook_close(): ..."); the
+// program says what went wrong in German instead. While an object lives, stderr goes nowhere.
+class QuietStderr {
+public:
+    QuietStderr() {
+        std::fflush(stderr);
+#ifdef Q_OS_WIN
+        m_saved = _dup(2);
+        const int nowhere = _open("NUL", _O_WRONLY);
+        if (m_saved >= 0 && nowhere >= 0)
+            _dup2(nowhere, 2);
+        if (nowhere >= 0)
+            _close(nowhere);
+#else
+        m_saved = dup(2);
+        const int nowhere = open("/dev/null", O_WRONLY);
+        if (m_saved >= 0 && nowhere >= 0)
+            dup2(nowhere, 2);
+        if (nowhere >= 0)
+            close(nowhere);
+#endif
+    }
+    ~QuietStderr() {
+        std::fflush(stderr);
+        if (m_saved < 0)
+            return;
+#ifdef Q_OS_WIN
+        _dup2(m_saved, 2);
+        _close(m_saved);
+#else
+        dup2(m_saved, 2);
+        close(m_saved);
+#endif
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int m_saved = -1;
 };
 
 // The creation time in the document properties: SOURCE_DATE_EPOCH (the convention of reproducible
@@ -134,8 +181,10 @@ XlsxWorkbook::XlsxWorkbook(const QString& path) : m_path(path) {
 
 XlsxWorkbook::~XlsxWorkbook() {
     const CNumericLocale cLocale;
-    if (m_workbook)
+    if (m_workbook) {
+        const QuietStderr quiet;
         workbook_close(m_workbook);
+    }
 }
 
 QString XlsxWorkbook::sheetName(const QString& wanted, const QStringList& taken) {
@@ -229,16 +278,22 @@ void XlsxWorkbook::close() {
     if (m_sheetNames.isEmpty())
         addSheet(ExportTable{QStringLiteral("Tabelle"), {}, {}, {}});
     const CNumericLocale cLocale;
-    errno = 0;
-    const lxw_error error = workbook_close(m_workbook);
-    const int systemError = errno;
+    lxw_error error = LXW_NO_ERROR;
+    int systemError = 0;
+    {
+        const QuietStderr quiet;
+        errno = 0;
+        error = workbook_close(m_workbook);
+        systemError = errno;
+    }
     m_workbook = nullptr;
     QFile assembled(m_tempDir.filePath(QLatin1String(kTempName)));
     if (error != LXW_NO_ERROR || !assembled.open(QIODevice::ReadOnly))
-        throw TavoError(QStringLiteral("Die Arbeitsmappe „%1“ konnte im Ordner „%2“ nicht zusammengestellt "
-                                       "werden: %3.")
-                            .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(m_tempDir.path()),
-                                 OutputFile::reason(systemError)));
+        throw TavoError(
+            QStringLiteral("Die Arbeitsmappe „%1“ konnte im Ordner für temporäre Dateien („%2“) nicht "
+                           "zusammengestellt werden: %3.")
+                .arg(QDir::toNativeSeparators(m_path), QDir::toNativeSeparators(QDir::tempPath()),
+                     OutputFile::reason(systemError)));
     OutputFile::write(m_path, assembled.readAll());
 }
 

@@ -17,7 +17,8 @@ struct lxw_format;
 // inside the file, German formats come from the cells' number formats. The document properties name
 // TAVO as author; the creation time is the start of the day (UTC), or SOURCE_DATE_EPOCH when that is
 // set. libxlsxwriter assembles the file in a private temporary folder; close() then writes it to the
-// path in one piece (OutputFile::write), so a failure keeps the previous file.
+// path in one piece (OutputFile::write), so a failure keeps the previous file. The library's own
+// English messages are kept off stderr; the failure is reported in German.
 class XlsxWorkbook {
 public:
     // Starts a workbook for the file path. Throws TavoError when libxlsxwriter or the temporary
