@@ -114,7 +114,7 @@ bool printText(const QString& text, bool toStderr = false);
 
 // Writes bytes to stdout exactly as they are: on Windows stdout is switched to binary mode first,
 // so the CR LF line ends of the export texts do not become CR CR LF. Every write and the flush are
-// checked: on a failure (a full disk, a closed pipe) a German message goes to stderr and the result
+// checked: on a failure (a full disk, /dev/full) a German message goes to stderr and the result
 // is false.
 bool writeStdout(const QByteArray& bytes);
 
