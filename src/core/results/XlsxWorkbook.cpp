@@ -22,6 +22,7 @@
 #ifdef Q_OS_WIN
 #include <fcntl.h>
 #include <io.h>
+#include <locale.h>
 #else
 #include <fcntl.h>
 #include <locale.h>
