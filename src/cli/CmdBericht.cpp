@@ -5,6 +5,8 @@
 #include "cli/Commands.h"
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
+#include "core/projects/CalculationState.h"
+#include "core/results/ResultQueries.h"
 #include "report/CouncilReport.h"
 #include "report/ReportData.h"
 
@@ -38,7 +40,16 @@ int cmdBericht(const QStringList& args) {
     try {
         Databases dbs = asUsage([&] { return Databases(master, user); });
         checkOut(cli.value(QStringLiteral("out")), dbs);
-        CouncilReport report(asUsage([&] { return ReportData::load(dbs, id); }));
+        // An unknown project and one without results are wrong use; what fails while the report is
+        // made (data that cannot be calculated, a lost server, the write) is a failed run.
+        asUsage([&] {
+            if (!ResultQueries::projectExists(dbs.user(), id))
+                throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(id));
+            if (CalculationState::of(dbs.user(), id) == CalculationState::State::NotCalculated)
+                throw TavoError(
+                    QStringLiteral("Das Projekt %1 hat keine Ergebnisse. Bitte zuerst berechnen.").arg(id));
+        });
+        CouncilReport report(ReportData::load(dbs, id));
         report.writePdf(cli.value(QStringLiteral("out")));
     } catch (const TavoError& e) {
         return reportFailure(e);
