@@ -158,6 +158,15 @@ private Q_SLOTS:
         QVERIFY(fileBytes(dir.filePath("c.xlsx")).startsWith("PK\x03\x04"));
         QCOMPARE(fileBytes(dir.filePath("de.xlsx")), fileBytes(dir.filePath("c.xlsx")));
 
+        // A database the program has open is never overwritten by a save dialog's choice.
+        TestDb db;
+        const QByteArray user = fileBytes(db.userPath());
+        const QByteArray master = fileBytes(db.masterPath());
+        QVERIFY_THROWS_EXCEPTION(TavoError, ResultExport::writeTable(db.userPath(), table));
+        QVERIFY_THROWS_EXCEPTION(TavoError, ResultExport::writeTable(db.masterPath(), table));
+        QCOMPARE(fileBytes(db.userPath()), user);
+        QCOMPARE(fileBytes(db.masterPath()), master);
+
         if (!QFile::exists("/dev/full"))
             return;
         try {

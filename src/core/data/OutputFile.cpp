@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSqlDatabase>
 
 #include "core/data/ServerAddress.h"
 #include "core/data/TavoError.h"
@@ -137,6 +138,16 @@ void checkTarget(const QString& path, const QStringList& databases) {
     if (info.exists() ? !info.isWritable() : !folder.isWritable())
         throw TavoError(QStringLiteral("Die Datei „%1“ darf nicht geschrieben werden: %2.")
                             .arg(shown(path), reason(EACCES)));
+}
+
+QStringList databasesInUse() {
+    QStringList files;
+    for (const QString& name : QSqlDatabase::connectionNames()) {
+        const QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.driverName() == QLatin1String("QSQLITE") && !db.databaseName().isEmpty())
+            files << db.databaseName();
+    }
+    return files;
 }
 
 void write(const QString& path, const QByteArray& bytes) {

@@ -15,6 +15,10 @@ namespace OutputFile {
 // (a server address in it is ignored).
 void checkTarget(const QString& path, const QStringList& databases);
 
+// The database files this thread has open (every SQLite connection of the program): what a save
+// dialog of the windows must not overwrite.
+QStringList databasesInUse();
+
 // Writes bytes to path. A regular file (or a new one) is written atomically: into a temporary file
 // beside it, which replaces the file only when everything was written, so a failure keeps the
 // previous file and leaves no half file behind. A device or a pipe (/dev/stdout, /dev/full) is

@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QPushButton>
 
+#include "core/data/OutputFile.h"
 #include "core/data/TavoError.h"
 #include "core/projects/ProjectRecord.h"
 #include "gui/mainwindow/MainWindow.h"
@@ -78,6 +79,7 @@ void ReportAction::savePdf() {
                                          QStringLiteral("PDF-Dateien (*.pdf)"));
         if (file.isEmpty())
             return;
+        OutputFile::checkTarget(file, OutputFile::databasesInUse());
         QApplication::setOverrideCursor(Qt::WaitCursor);
         report.writePdf(file);
         QApplication::restoreOverrideCursor();

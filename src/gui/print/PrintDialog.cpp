@@ -176,6 +176,7 @@ int PrintDialog::printTo(QPrinter* printer) const {
 }
 
 void PrintDialog::writePdf(const QString& file, QPageLayout::Orientation orientation) const {
+    OutputFile::checkTarget(file, OutputFile::databasesInUse());
     // QPrinter writes only to a file of its own: a private temporary one, copied in one piece.
     QTemporaryDir folder;
     if (!folder.isValid())

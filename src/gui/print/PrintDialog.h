@@ -45,7 +45,8 @@ public:
     int printTo(QPrinter* printer) const;
 
     // Prints the current job as an A4 PDF file, written in one piece (a failure keeps the previous
-    // file). Throws TavoError with a German message naming the file.
+    // file); a database the program has open is refused. Throws TavoError with a German message
+    // naming the file.
     void writePdf(const QString& file, QPageLayout::Orientation orientation) const;
 
     QFont headerFont() const { return m_headerFont; }

@@ -22,6 +22,7 @@ QString csvFilter() {
 }
 
 void writeTable(const QString& path, const ExportTable& table) {
+    OutputFile::checkTarget(path, OutputFile::databasesInUse());
     if (path.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) {
         XlsxWorkbook::writeTable(path, table);
         return;

@@ -21,7 +21,8 @@ QString csvFilter();   // "CSV für Tabellenkalkulation (*.csv)"
 bool saveDataset(QWidget* parent, const QSqlQueryModel& dataset, const QString& name,
                  const QStringList& totalFields);
 
-// Writes the table to path: a workbook when path ends in ".xlsx", CSV otherwise. Throws TavoError.
+// Writes the table to path in one piece: a workbook when path ends in ".xlsx", CSV otherwise. A
+// path naming a database the program has open is refused. Throws TavoError.
 void writeTable(const QString& path, const ExportTable& table);
 
 } // namespace ResultExport
