@@ -20,6 +20,13 @@ namespace {
 
 const char* const kCompanions[] = {"", "-journal", "-wal", "-shm"};
 
+// Windows file names ignore case.
+#ifdef Q_OS_WIN
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
+#endif
+
 QString shown(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
@@ -71,7 +78,7 @@ void refuseDatabase(const QString& path, const QString& database) {
     const QString base = resolved(database);
     for (const char* companion : kCompanions) {
         const QString file = base + QLatin1String(companion);
-        if (target == file || sameInode(path, file))
+        if (target.compare(file, kPathCase) == 0 || sameInode(path, file))
             throw TavoError(QStringLiteral("„%1“ ist die Datenbank „%2“, die gerade verwendet wird; sie wird "
                                            "nicht überschrieben.")
                                 .arg(QDir::toNativeSeparators(path), shown(file)));
