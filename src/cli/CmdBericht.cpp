@@ -37,7 +37,7 @@ int cmdBericht(const QStringList& args) {
     const QString user = cli.value(QStringLiteral("user"), QDir(dir).filePath(Databases::UserFileName));
     std::unique_ptr<CouncilReport> report;
     try {
-        Databases dbs(master, user);
+        Databases dbs(master, user, Databases::Access::Read);
         report = std::make_unique<CouncilReport>(ReportData::load(dbs, id));
     } catch (const TavoError& e) {
         printError(e.message());

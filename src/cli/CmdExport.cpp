@@ -183,7 +183,8 @@ int cmdExport(const QStringList& args) {
     }
     try {
         const Databases dbs = DataLocations::ofRunningProgram().open(cli.value(QStringLiteral("master")),
-                                                                     cli.value(QStringLiteral("user")));
+                                                                     cli.value(QStringLiteral("user")),
+                                                                     Databases::Access::Read);
         if (!projectExists(dbs.user(), *projectId))
             throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(*projectId));
         if (cli.has(QStringLiteral("alles"))) {
