@@ -72,9 +72,9 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<ProjectListWindow> projectList;
     try {
-        projectList = std::make_unique<ProjectListWindow>(std::make_unique<Databases>(
-            DataLocations::ofRunningProgram().open(parser.value(master), parser.value(user),
-                                                   Databases::Access::WriteIfAllowed)));
+        projectList = std::make_unique<ProjectListWindow>(
+            std::make_unique<Databases>(DataLocations::ofRunningProgram().open(
+                parser.value(master), parser.value(user), Databases::Access::WriteIfAllowed)));
     } catch (const TavoError& e) {
         QMessageBox::critical(nullptr, QStringLiteral("TAVO - Tavorechner"), e.message());
         return 1;

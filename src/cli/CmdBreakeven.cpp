@@ -54,7 +54,8 @@ QString parseArguments(const QStringList& args, Request& request) {
 }
 
 BreakEven::Result search(const Request& request) {
-    const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read);
+    const Databases dbs =
+        DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read);
     requireCostBearer(dbs.master(), request.search.figures.costBearer);
     return BreakEven::find(EngineInput::load(dbs, request.project), request.search);
 }

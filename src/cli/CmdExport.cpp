@@ -182,9 +182,8 @@ int cmdExport(const QStringList& args) {
         return ExitUsage;
     }
     try {
-        const Databases dbs = DataLocations::ofRunningProgram().open(cli.value(QStringLiteral("master")),
-                                                                     cli.value(QStringLiteral("user")),
-                                                                     Databases::Access::Read);
+        const Databases dbs = DataLocations::ofRunningProgram().open(
+            cli.value(QStringLiteral("master")), cli.value(QStringLiteral("user")), Databases::Access::Read);
         if (!projectExists(dbs.user(), *projectId))
             throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(*projectId));
         if (cli.has(QStringLiteral("alles"))) {

@@ -163,7 +163,8 @@ int cmdKennzahlen(const QStringList& args) {
     }
     QList<KeyFigures> figures;
     try {
-        const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read);
+        const Databases dbs =
+            DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read);
         requireCostBearer(dbs.master(), request.options.costBearer);
         for (int id : request.projects) {
             figures << computeKeyFigures(dbs.user(), id, request.options);

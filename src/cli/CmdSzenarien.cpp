@@ -160,7 +160,8 @@ QString textTable(const Request& request, const Outcome& o) {
 }
 
 Outcome calculateOutcome(const Request& request) {
-    const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read);
+    const Databases dbs =
+        DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read);
     requireCostBearer(dbs.master(), request.options.figures.costBearer);
     const EngineInput base = EngineInput::load(dbs, request.project);
     Outcome o;

@@ -17,8 +17,8 @@
 
 #include "core/data/Databases.h"
 #include "core/data/Sql.h"
-#include "core/data/UserSchema.h"
 #include "core/data/TavoError.h"
+#include "core/data/UserSchema.h"
 #include "core/engine/CalculationRun.h"
 #include "core/projects/ProjectRecord.h"
 #include "core/projects/ProjectRecords.h"
@@ -36,14 +36,15 @@ struct Output {
 Output runCli(const QStringList& args, bool asNobody = false) {
     QProcess process;
     if (asNobody)
-        process.start(QStringLiteral("setpriv"),
-                      QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", TAVO_TEST_CLI} + args);
+        process.start(
+            QStringLiteral("setpriv"),
+            QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", TAVO_TEST_CLI} + args);
     else
         process.start(QStringLiteral(TAVO_TEST_CLI), args);
     if (!process.waitForFinished(120000))
         return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            QString::fromUtf8(process.readAllStandardError())};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
 }
 
 QByteArray fileHash(const QString& path) {
@@ -97,15 +98,18 @@ void TestUserFilesCli::incompleteFilesStayByteIdentical_data() {
     QTest::addColumn<QStringList>("statements"); // run on it
     QTest::addColumn<QString>("missing");
 
-    QTest::newRow("TAVO(ID, PG) allein") << true << QStringList{QStringLiteral("CREATE TABLE TAVO (ID INTEGER, PG INTEGER)")}
-                                         << QStringLiteral("Tabelle Bebauung fehlt.");
+    QTest::newRow("TAVO(ID, PG) allein")
+        << true << QStringList{QStringLiteral("CREATE TABLE TAVO (ID INTEGER, PG INTEGER)")}
+        << QStringLiteral("Tabelle Bebauung fehlt.");
     for (const UserSchema::RequiredTable& table : UserSchema::requiredTables())
         QTest::newRow(qPrintable(QStringLiteral("ohne %1").arg(table.name)))
             << false << QStringList{QStringLiteral("DROP TABLE %1").arg(table.name)}
             << QStringLiteral("Tabelle %1 fehlt.").arg(table.name);
     QTest::newRow("Besiedelung ohne Jahr")
-        << false << QStringList{QStringLiteral("DROP TABLE Besiedelung"),
-                       QStringLiteral("CREATE TABLE Besiedelung (ID INTEGER PRIMARY KEY, TAVO INTEGER, EFHg DOUBLE)")}
+        << false
+        << QStringList{QStringLiteral("DROP TABLE Besiedelung"),
+                       QStringLiteral(
+                           "CREATE TABLE Besiedelung (ID INTEGER PRIMARY KEY, TAVO INTEGER, EFHg DOUBLE)")}
         << QStringLiteral("Spalte Jahr der Tabelle Besiedelung fehlt.");
 }
 
@@ -132,9 +136,11 @@ void TestUserFilesCli::incompleteFilesStayByteIdentical() {
     for (const QStringList& command : commands) {
         const Output run = runCli(command);
         // szenarien still ends a refused file with 1; the common exit-code rule of the commands makes it 2.
-        const bool refused = run.exitCode == 2 || (command.first() == QLatin1String("szenarien") && run.exitCode == 1);
+        const bool refused =
+            run.exitCode == 2 || (command.first() == QLatin1String("szenarien") && run.exitCode == 1);
         QVERIFY2(refused, qPrintable(command.first() + QLatin1Char(' ') + run.err));
-        QVERIFY2(run.err.contains(path + QStringLiteral(" ist keine (vollständige) TAVO-Benutzerdatenbank: ") + missing),
+        QVERIFY2(run.err.contains(
+                     path + QStringLiteral(" ist keine (vollständige) TAVO-Benutzerdatenbank: ") + missing),
                  qPrintable(command.first() + QLatin1Char(' ') + run.err));
         QCOMPARE(fileHash(path), before);
         QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
@@ -194,9 +200,10 @@ void TestUserFilesCli::readOnlyFilesAreRead() {
         QVERIFY2(run.exitCode == 0, qPrintable(reading.at(i).first() + QLatin1Char(' ') + run.err));
         QCOMPARE(run.out, expected.at(i));
     }
-    const Output report =
-        runCli(QStringList{"bericht", "--project", "1", "--out", QDir(out).filePath(QStringLiteral("b.pdf"))} + files,
-               asNobody);
+    const Output report = runCli(
+        QStringList{"bericht", "--project", "1", "--out", QDir(out).filePath(QStringLiteral("b.pdf"))} +
+            files,
+        asNobody);
     QVERIFY2(report.exitCode == 0, qPrintable(report.err));
     // Writing commands are refused before they start.
     for (const QStringList& command :
@@ -246,8 +253,10 @@ void TestUserFilesCli::concurrentCalculationsOnOneFileWait() {
         delete process;
     }
     Databases dbs(master, user);
-    QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT count(DISTINCT TAVO) FROM Auswertung")).toInt(), 4);
-    QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT count(DISTINCT TAVO) FROM Auswertung")).toInt(),
+             4);
+    QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("PRAGMA integrity_check")).toString(),
+             QStringLiteral("ok"));
 }
 
 // The windows open a file the planner may only read as it is, say so once, and refuse to save or
@@ -269,7 +278,8 @@ void TestUserFilesCli::windowsOpenReadOnlyFilesForReading() {
         QCOMPARE(record.value(QStringLiteral("ID")).toInt(), 1);
         record.setValue(QStringLiteral("gsHebesatz"), 480.0);
         for (const auto& write : std::initializer_list<std::function<void()>>{
-                 [&] { record.post(); }, [&] { runCalculation(dbs, 1); }, [&] { duplicateProject(dbs, 1); }}) {
+                 [&] { record.post(); }, [&] { runCalculation(dbs, 1); },
+                 [&] { duplicateProject(dbs, 1); }}) {
             try {
                 write();
                 QFAIL("a write on a read-only file went through");

@@ -43,14 +43,19 @@ void writeOldUserDb(const QString& path, const QStringList& missing) {
         // The other tables as the oldest files hold them: Sonderausgaben without a key, no scenarios,
         // no stored queries, no fingerprints.
         for (const char* table :
-             {"CREATE TABLE Bebauung (ID INTEGER PRIMARY KEY, TAVO INTEGER, bbTyp TEXT, bbBauklasse TEXT, bbAnteil INTEGER)",
-              "CREATE TABLE Besiedelung (ID INTEGER PRIMARY KEY, TAVO INTEGER, Jahr INTEGER, EFHg DOUBLE, EFHk DOUBLE, "
+             {"CREATE TABLE Bebauung (ID INTEGER PRIMARY KEY, TAVO INTEGER, bbTyp TEXT, bbBauklasse TEXT, "
+              "bbAnteil INTEGER)",
+              "CREATE TABLE Besiedelung (ID INTEGER PRIMARY KEY, TAVO INTEGER, Jahr INTEGER, EFHg DOUBLE, "
+              "EFHk DOUBLE, "
               "RHg DOUBLE, RHk DOUBLE, GWB DOUBLE)",
-              "CREATE TABLE Sonderausgaben (TAVO INTEGER, Jahr INTEGER, Typ TEXT, Bezeichnung TEXT, Kostenträger TEXT, "
+              "CREATE TABLE Sonderausgaben (TAVO INTEGER, Jahr INTEGER, Typ TEXT, Bezeichnung TEXT, "
+              "Kostenträger TEXT, "
               "Ausgabe DOUBLE)",
-              "CREATE TABLE Auswertung (TAVO INTEGER, Jahr INTEGER, Typ TEXT, Bezeichnung TEXT, Kostenträger TEXT, "
+              "CREATE TABLE Auswertung (TAVO INTEGER, Jahr INTEGER, Typ TEXT, Bezeichnung TEXT, Kostenträger "
+              "TEXT, "
               "Ausgabe DOUBLE DEFAULT 0, Einnahme DOUBLE DEFAULT 0)",
-              "CREATE TABLE bWvB (TAVO INTEGER, Jahr INTEGER, EFHg DOUBLE, EFHk DOUBLE, RHg DOUBLE, RHk DOUBLE, GWB DOUBLE)",
+              "CREATE TABLE bWvB (TAVO INTEGER, Jahr INTEGER, EFHg DOUBLE, EFHk DOUBLE, RHg DOUBLE, RHk "
+              "DOUBLE, GWB DOUBLE)",
               "CREATE TABLE bBvB (TAVO INTEGER, \"Alter\" INTEGER, Jahr INTEGER, Bewohner DOUBLE DEFAULT 0)",
               "CREATE TABLE gBvB (PG INTEGER, \"Alter\" INTEGER, Jahr INTEGER, Bewohner DOUBLE)"})
             QVERIFY2(q.exec(QString::fromUtf8(table)), table);
@@ -139,7 +144,8 @@ private Q_SLOTS:
             QCOMPARE(names, it.value());
         }
         for (const QString& name : UserSchema::storedQueryNames())
-            QCOMPARE(Sql::scalar(user, QStringLiteral("SELECT SQL FROM TAVO_Abfragen WHERE Name = ?"), {name}).toString(),
+            QCOMPARE(Sql::scalar(user, QStringLiteral("SELECT SQL FROM TAVO_Abfragen WHERE Name = ?"), {name})
+                         .toString(),
                      UserSchema::populationQuery(user, name));
     }
 
@@ -300,9 +306,9 @@ private Q_SLOTS:
         const auto population = [&db](const QString& name, const QVariantMap& params) {
             return Sql::execNamed(db.user(), UserSchema::populationQuery(db.user(), name), params);
         };
-        QSqlQuery one = population(QStringLiteral("Bewohner_bBvB"),
-                                         {{"TAVO1", a}, {"TAVO2", a}, {"TAVO3", a},
-                                          {"Faktor1", 0.5}, {"Faktor2", 0.5}, {"Faktor3", 0.5}});
+        QSqlQuery one = population(
+            QStringLiteral("Bewohner_bBvB"),
+            {{"TAVO1", a}, {"TAVO2", a}, {"TAVO3", a}, {"Faktor1", 0.5}, {"Faktor2", 0.5}, {"Faktor3", 0.5}});
         QVERIFY(one.next());
         QCOMPARE(one.record().fieldName(2), QStringLiteral("Volksschüler"));
         QCOMPARE(one.value(0).toInt(), 1);
@@ -311,16 +317,20 @@ private Q_SLOTS:
         QCOMPARE(one.value(3).toDouble(), 2.0);
         QVERIFY(one.next());
         QVERIFY(!one.next());
-        QSqlQuery group = population(QStringLiteral("Bewohner_bBvB_Projekt"),
-                                           {{"Projekt1", "Nord"}, {"Projekt2", "Nord"}, {"Projekt3", "Nord"},
-                                            {"Faktor1", 1.0}, {"Faktor2", 1.0}, {"Faktor3", 1.0}});
+        QSqlQuery group = population(QStringLiteral("Bewohner_bBvB_Projekt"), {{"Projekt1", "Nord"},
+                                                                               {"Projekt2", "Nord"},
+                                                                               {"Projekt3", "Nord"},
+                                                                               {"Faktor1", 1.0},
+                                                                               {"Faktor2", 1.0},
+                                                                               {"Faktor3", 1.0}});
         QVERIFY(group.next());
         QCOMPARE(group.value(3).toDouble(), 12.0);
 
         // The program's own text runs, whatever the stored copy holds or whether there is one.
         Sql::exec(db.user(), QStringLiteral("DELETE FROM TAVO_Abfragen WHERE Name = 'Bewohner_gBvB'"));
         db.insertRow(QStringLiteral("gBvB"), {{"PG", 301}, {"Alter", 5}, {"Jahr", 3}, {"Bewohner", 7.0}});
-        QSqlQuery forecast = population(QStringLiteral("Bewohner_gBvB"), {{"PG1", 301}, {"PG2", 301}, {"PG3", 301}});
+        QSqlQuery forecast =
+            population(QStringLiteral("Bewohner_gBvB"), {{"PG1", 301}, {"PG2", 301}, {"PG3", 301}});
         QVERIFY(forecast.next());
         QCOMPARE(forecast.value(0).toInt(), 3);
         QCOMPARE(forecast.value(1).toDouble(), 7.0);

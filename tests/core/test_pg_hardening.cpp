@@ -39,8 +39,9 @@ public:
 
     // The rights the README gives a planner's own role.
     void grantPlannerRights() {
-        run(m_admin, QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO %1")
-                         .arg(Sql::quoted(m_name)));
+        run(m_admin,
+            QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO %1")
+                .arg(Sql::quoted(m_name)));
         run(m_admin, QStringLiteral("GRANT USAGE, SELECT, UPDATE ON ALL SEQUENCES IN SCHEMA public TO %1")
                          .arg(Sql::quoted(m_name)));
     }
@@ -66,8 +67,8 @@ Output runCli(const QStringList& args) {
     process.start(QStringLiteral(TAVO_TEST_CLI), args);
     if (!process.waitForFinished(120000))
         return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            QString::fromUtf8(process.readAllStandardError())};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
 }
 
 } // namespace
@@ -91,8 +92,8 @@ void TestPgHardening::storedQueryOfAnotherPlannerNeverRuns() {
         const Databases owner(master, server.url());
         QCOMPARE(ExampleProject::create(owner), 1);
     }
-    const QStringList exportPopulation{"export", "--master", master,   "--user", server.url(),
-                                       "--project", "1",    "--view", "bewohner"};
+    const QStringList exportPopulation{"export",    "--master", master,   "--user",  server.url(),
+                                       "--project", "1",        "--view", "bewohner"};
     const Output before = runCli(exportPopulation);
     QCOMPARE(before.exitCode, 0);
     QVERIFY(before.out.count('\n') > 10);
@@ -104,9 +105,11 @@ void TestPgHardening::storedQueryOfAnotherPlannerNeverRuns() {
     {
         const Databases asPlanner(master, planner.url(server));
         QVERIFY(asPlanner.notices().isEmpty()); // neither superuser nor owner: nothing to warn about
-        Sql::exec(asPlanner.user(), QStringLiteral("UPDATE TAVO_Abfragen SET SQL = ? WHERE Name = 'Bewohner_bBvB'"),
-                  {QStringLiteral("SELECT 1 AS \"Jahr\", 2 AS \"Bewohner\"; COMMIT; SET default_transaction_read_only = "
-                                  "off; COMMIT; DROP TABLE \"Szenarien\"")});
+        Sql::exec(asPlanner.user(),
+                  QStringLiteral("UPDATE TAVO_Abfragen SET SQL = ? WHERE Name = 'Bewohner_bBvB'"),
+                  {QStringLiteral(
+                      "SELECT 1 AS \"Jahr\", 2 AS \"Bewohner\"; COMMIT; SET default_transaction_read_only = "
+                      "off; COMMIT; DROP TABLE \"Szenarien\"")});
     }
     // The owner (here a superuser) exports: the real population, the table stays, two warnings.
     const Output after = runCli(exportPopulation);
@@ -119,7 +122,8 @@ void TestPgHardening::storedQueryOfAnotherPlannerNeverRuns() {
     QCOMPARE(after.err.count(QStringLiteral("weicht ab")), 1);
     QVERIFY2(after.err.contains(QStringLiteral("als Superuser „")), qPrintable(after.err));
     // The stored row stays as it was written.
-    QVERIFY(Sql::scalar(admin, QStringLiteral("SELECT \"SQL\" FROM \"TAVO_Abfragen\" WHERE \"Name\" = 'Bewohner_bBvB'"))
+    QVERIFY(Sql::scalar(admin, QStringLiteral(
+                                   "SELECT \"SQL\" FROM \"TAVO_Abfragen\" WHERE \"Name\" = 'Bewohner_bBvB'"))
                 .toString()
                 .contains(QStringLiteral("DROP TABLE")));
 }
@@ -132,14 +136,17 @@ void TestPgHardening::connectionLimitsAndRights() {
     Databases::createUserDatabase(server.url());
     {
         const Databases writing(master, server.url());
-        QCOMPARE(Sql::scalar(writing.user(), QStringLiteral("SHOW statement_timeout")).toString(), QStringLiteral("1min"));
+        QCOMPARE(Sql::scalar(writing.user(), QStringLiteral("SHOW statement_timeout")).toString(),
+                 QStringLiteral("1min"));
         QCOMPARE(Sql::scalar(writing.user(), QStringLiteral("SHOW default_transaction_read_only")).toString(),
                  QStringLiteral("off"));
         QVERIFY(writing.notices().join(QString()).contains(QStringLiteral("Superuser")));
         const Databases reading(master, server.url(), Databases::Access::Read);
         QVERIFY(reading.isReadOnly());
-        QCOMPARE(Sql::scalar(reading.user(), QStringLiteral("SHOW statement_timeout")).toString(), QStringLiteral("1min"));
-        QVERIFY_THROWS_EXCEPTION(TavoError, Sql::exec(reading.user(), QStringLiteral("DELETE FROM Auswertung")));
+        QCOMPARE(Sql::scalar(reading.user(), QStringLiteral("SHOW statement_timeout")).toString(),
+                 QStringLiteral("1min"));
+        QVERIFY_THROWS_EXCEPTION(TavoError,
+                                 Sql::exec(reading.user(), QStringLiteral("DELETE FROM Auswertung")));
     }
     // A role without rights on the tables is told so, not sent to make them anew.
     QSqlDatabase admin = server.open();
@@ -148,9 +155,24 @@ void TestPgHardening::connectionLimitsAndRights() {
         const Databases dbs(master, stranger.url(server));
         QFAIL("a role without rights was let in");
     } catch (const TavoError& e) {
-        QVERIFY2(e.message().contains(QStringLiteral("Keine Berechtigung für Tabelle „TAVO“ (Rolle „%1_fremd“)")
-                                          .arg(server.name())),
-                 qPrintable(e.message()));
+        QVERIFY2(
+            e.message().contains(QStringLiteral("Keine Berechtigung für Tabelle „TAVO“ (Rolle „%1_fremd“)")
+                                     .arg(server.name())),
+            qPrintable(e.message()));
+    }
+    // A council member may read: the reading commands work, a write is refused with the table and role.
+    run(admin, QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO %1")
+                   .arg(Sql::quoted(server.name() + "_fremd")));
+    const Databases reader(master, stranger.url(server), Databases::Access::Read);
+    QCOMPARE(Sql::scalar(reader.user(), QStringLiteral("SELECT count(*) FROM TAVO")).toInt(), 0);
+    const Databases writer(master, stranger.url(server));
+    try {
+        Sql::exec(writer.user(), QStringLiteral("UPDATE TAVO SET Beschreibung = 'x'"));
+        QFAIL("a write without the right went through");
+    } catch (const TavoError& e) {
+        QCOMPARE(
+            e.message(),
+            QStringLiteral("Keine Berechtigung für Tabelle „TAVO“ (Rolle „%1_fremd“).").arg(server.name()));
     }
 }
 
@@ -171,8 +193,18 @@ void TestPgHardening::localSocketAndQuotedValues() {
     QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT current_setting('application_name')")).toString(),
              QStringLiteral("TAVO Bauamt"));
     // Messages and the About box name what the connection really reached.
-    QCOMPARE(dbs.userPath(), QStringLiteral("postgresql://%1@:%2/%3?host=%4").arg(a.user).arg(a.port).arg(a.database, folder));
-    QVERIFY(Sql::scalar(dbs.user(), QStringLiteral("SELECT inet_server_addr() IS NULL")).toBool()); // a socket
+    QCOMPARE(
+        dbs.userPath(),
+        QStringLiteral("postgresql://%1@:%2/%3?host=%4").arg(a.user).arg(a.port).arg(a.database, folder));
+    QVERIFY(
+        Sql::scalar(dbs.user(), QStringLiteral("SELECT inet_server_addr() IS NULL")).toBool()); // a socket
+    // Without a socket folder the client library's default applies (here PGHOST); messages name it.
+    qputenv("PGHOST", folder.toUtf8());
+    const Databases byDefault(
+        TestDb::generatedMaster(),
+        QStringLiteral("postgresql://%1@:%2/%3").arg(a.user).arg(a.port).arg(a.database));
+    qunsetenv("PGHOST");
+    QCOMPARE(byDefault.userPath(), dbs.userPath());
 }
 
 QTEST_GUILESS_MAIN(TestPgHardening)

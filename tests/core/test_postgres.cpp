@@ -172,7 +172,8 @@ void TestPostgres::failedRunAndStoredQueriesLeaveTheTables() {
     // program's own figures.
     const PopulationSource source = readPopulationSource(dbs.user(), id);
     const auto populationTotal = [&] {
-        return columnTotal(dbs.user(), buildPopulationQueries(dbs.user(), 1, source), QStringLiteral("Bewohner"));
+        return columnTotal(dbs.user(), buildPopulationQueries(dbs.user(), 1, source),
+                           QStringLiteral("Bewohner"));
     };
     const double population = populationTotal();
     QVERIFY(population > 0);

@@ -531,7 +531,8 @@ private Q_SLOTS:
         QVERIFY(!real.isEmpty());
         for (const QString& text :
              {QStringLiteral("DELETE FROM Auswertung RETURNING TAVO AS Jahr"),
-              QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT i AS Jahr FROM n"),
+              QStringLiteral(
+                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT i AS Jahr FROM n"),
               QStringLiteral("SELECT 1 AS Jahr, 2 AS Bewohner; DELETE FROM Auswertung")}) {
             Sql::exec(db.user(),
                       QStringLiteral("UPDATE TAVO_Abfragen SET SQL = ? WHERE Name = 'Bewohner_bBvB'"),
@@ -540,7 +541,8 @@ private Q_SLOTS:
             QVERIFY2(run.exitCode == 0, qPrintable(run.err));
             QCOMPARE(run.out, real);
             QCOMPARE(run.err.count(QStringLiteral("„Bewohner_bBvB“ in ")), 1);
-            QVERIFY2(run.err.contains(QStringLiteral("weicht ab und wird nicht verwendet")), qPrintable(run.err));
+            QVERIFY2(run.err.contains(QStringLiteral("weicht ab und wird nicht verwendet")),
+                     qPrintable(run.err));
             QCOMPARE(Sql::scalar(db.user(), ledger).toInt(), rows);
         }
         // The connection writes as before.

@@ -75,10 +75,7 @@ void configureUser(const QSqlDatabase& db) {
 // The address of a live connection as the client library made it: the server, socket folder, port,
 // role and database it really reached, also where the address left them to the library's defaults.
 ServerAddress actualAddress(const QSqlDatabase& db, ServerAddress address) {
-    const QVariant handle = db.driver()->handle();
-    if (qstrcmp(handle.typeName(), "PGconn*") != 0)
-        return address;
-    PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
+    const auto* connection = static_cast<const PGconn*>(Sql::serverHandle(db.driver()));
     if (!connection)
         return address;
     const auto text = [](const char* value) { return value ? QString::fromUtf8(value) : QString(); };
@@ -121,16 +118,19 @@ QSqlDatabase openServerConnection(const QString& name, ServerAddress& address, b
 // A notice when the connection has more rights than TAVO needs: a superuser, or the owner of the
 // database, may change or drop anything in it, so a mistake or a hostile value reaches further.
 QString rightsNotice(const QSqlDatabase& db, const QString& location) {
-    QSqlQuery query = Sql::exec(db, QStringLiteral("SELECT rolname, rolsuper, oid = (SELECT datdba FROM pg_database "
-                                                   "WHERE datname = current_database()) FROM pg_roles "
-                                                   "WHERE rolname = current_user"));
+    QSqlQuery query =
+        Sql::exec(db, QStringLiteral("SELECT rolname, rolsuper, oid = (SELECT datdba FROM pg_database "
+                                     "WHERE datname = current_database()) FROM pg_roles "
+                                     "WHERE rolname = current_user"));
     if (!query.next())
         return QString();
     const QString role = query.value(0).toString();
-    const QString advice = QStringLiteral("TAVO braucht nur Rechte auf seine Tabellen; für die tägliche Arbeit "
-                                          "besser mit einer eigenen Rolle anmelden.");
+    const QString advice =
+        QStringLiteral("TAVO braucht nur Rechte auf seine Tabellen; für die tägliche Arbeit "
+                       "besser mit einer eigenen Rolle anmelden.");
     if (query.value(1).toBool())
-        return QStringLiteral("Die Verbindung zu „%1“ läuft als Superuser „%2“. %3").arg(location, role, advice);
+        return QStringLiteral("Die Verbindung zu „%1“ läuft als Superuser „%2“. %3")
+            .arg(location, role, advice);
     if (query.value(2).toBool())
         return QStringLiteral("Die Verbindung zu „%1“ läuft als Eigentümer „%2“ der Datenbank. %3")
             .arg(location, role, advice);
@@ -196,9 +196,10 @@ Databases::Databases(const QString& masterPath, const QString& userPath, Access 
         else
             openUserFile(access);
         for (const QString& name : UserSchema::divergingStoredQueries(user()))
-            addNotice(QStringLiteral("Die gespeicherte Abfrage „%1“ in %2 weicht ab und wird nicht verwendet; "
-                                     "die Bewohnerzahlen kommen aus der eingebauten Abfrage.")
-                          .arg(name, m_userPath));
+            addNotice(
+                QStringLiteral("Die gespeicherte Abfrage „%1“ in %2 weicht ab und wird nicht verwendet; "
+                               "die Bewohnerzahlen kommen aus der eingebauten Abfrage.")
+                    .arg(name, m_userPath));
     } catch (...) {
         for (const QString& name : {m_masterName, m_userName})
             closeConnection(name);
@@ -244,17 +245,19 @@ void Databases::openUserFile(Access access) {
     FileChecks::requireCompleteUserDatabase(db, m_userPath);
     if (readOnly && UserSchema::needsUpgrade(db)) {
         if (!writable)
-            throw TavoError(QStringLiteral("%1 Sie stammt von einer älteren Version von TAVO und muss einmal mit "
-                                           "Schreibrecht geöffnet werden, damit TAVO sie auf den neuen Stand bringt.")
-                                .arg(FileChecks::readOnlyMessage(m_userPath)));
+            throw TavoError(
+                QStringLiteral("%1 Sie stammt von einer älteren Version von TAVO und muss einmal mit "
+                               "Schreibrecht geöffnet werden, damit TAVO sie auf den neuen Stand bringt.")
+                    .arg(FileChecks::readOnlyMessage(m_userPath)));
         readOnly = false;
         reopenWith(db, QString::fromLatin1(kBusyTimeout));
     }
     m_readOnly = readOnly;
     if (readOnly) {
         if (access == Access::WriteIfAllowed)
-            addNotice(QStringLiteral("%1 Die Projekte lassen sich ansehen, aber nicht speichern oder berechnen.")
-                          .arg(FileChecks::readOnlyMessage(m_userPath)));
+            addNotice(
+                QStringLiteral("%1 Die Projekte lassen sich ansehen, aber nicht speichern oder berechnen.")
+                    .arg(FileChecks::readOnlyMessage(m_userPath)));
         return;
     }
     configureUser(db);

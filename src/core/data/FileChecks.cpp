@@ -41,21 +41,23 @@ QStringList columnsOf(const QSqlDatabase& db, const QString& table, const QStrin
 // empty when there is no such table.
 QStringList serverColumnsOf(const QSqlDatabase& db, const QString& table) {
     QStringList names;
-    QSqlQuery query = Sql::exec(db,
-                                QStringLiteral("SELECT attname FROM pg_attribute WHERE attrelid = "
-                                               "to_regclass(format('%I.%I', current_schema(), CAST(? AS text))) "
-                                               "AND attnum > 0 AND NOT attisdropped"),
-                                {table});
+    QSqlQuery query =
+        Sql::exec(db,
+                  QStringLiteral("SELECT attname FROM pg_attribute WHERE attrelid = "
+                                 "to_regclass(format('%I.%I', current_schema(), CAST(? AS text))) "
+                                 "AND attnum > 0 AND NOT attisdropped"),
+                  {table});
     while (query.next())
         names << query.value(0).toString();
     return names;
 }
 
 bool mayRead(const QSqlDatabase& db, const QString& table) {
-    return Sql::scalar(db,
-                       QStringLiteral("SELECT has_table_privilege(to_regclass(format('%I.%I', current_schema(), "
-                                      "CAST(? AS text))), 'SELECT')"),
-                       {table})
+    return Sql::scalar(
+               db,
+               QStringLiteral("SELECT has_table_privilege(to_regclass(format('%I.%I', current_schema(), "
+                              "CAST(? AS text))), 'SELECT')"),
+               {table})
         .toBool();
 }
 
@@ -126,18 +128,23 @@ QString readOnlyMessage(const QString& path) {
 void requireCompleteUserDatabase(const QSqlDatabase& db, const QString& location) {
     const bool server = SqlDialect::isPostgres(db);
     const QString name = server ? location : QFileInfo(location).absoluteFilePath();
-    const QString role = server ? Sql::scalar(db, QStringLiteral("SELECT current_user")).toString() : QString();
+    const QString role =
+        server ? Sql::scalar(db, QStringLiteral("SELECT current_user")).toString() : QString();
     for (const UserSchema::RequiredTable& table : UserSchema::requiredTables()) {
-        const QStringList columns = server ? serverColumnsOf(db, table.name) : columnsOf(db, table.name, location);
-        const QString incomplete = QStringLiteral("%1 ist keine (vollständige) TAVO-Benutzerdatenbank: ").arg(name);
+        const QStringList columns =
+            server ? serverColumnsOf(db, table.name) : columnsOf(db, table.name, location);
+        const QString incomplete =
+            QStringLiteral("%1 ist keine (vollständige) TAVO-Benutzerdatenbank: ").arg(name);
         if (columns.isEmpty())
             throw TavoError(incomplete + QStringLiteral("Tabelle %1 fehlt.").arg(table.name));
         for (const QString& column : table.keyColumns)
             if (!columns.contains(column, Qt::CaseInsensitive))
-                throw TavoError(incomplete + QStringLiteral("Spalte %1 der Tabelle %2 fehlt.").arg(column, table.name));
+                throw TavoError(incomplete +
+                                QStringLiteral("Spalte %1 der Tabelle %2 fehlt.").arg(column, table.name));
         if (server && !mayRead(db, table.name))
-            throw TavoError(QStringLiteral("Keine Berechtigung für Tabelle „%1“ (Rolle „%2“) in der Datenbank „%3“.")
-                                .arg(table.name, role, location));
+            throw TavoError(
+                QStringLiteral("Keine Berechtigung für Tabelle „%1“ (Rolle „%2“) in der Datenbank „%3“.")
+                    .arg(table.name, role, location));
     }
 }
 

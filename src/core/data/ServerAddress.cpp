@@ -54,8 +54,8 @@ QStringList optionNames(const QString& query) {
 bool validValue(const QString& name, const QString& value) {
     static const QHash<QString, QStringList> choices = {
         {QStringLiteral("sslmode"),
-         {QStringLiteral("disable"), QStringLiteral("allow"), QStringLiteral("prefer"), QStringLiteral("require"),
-          QStringLiteral("verify-ca"), QStringLiteral("verify-full")}},
+         {QStringLiteral("disable"), QStringLiteral("allow"), QStringLiteral("prefer"),
+          QStringLiteral("require"), QStringLiteral("verify-ca"), QStringLiteral("verify-full")}},
         {QStringLiteral("target_session_attrs"),
          {QStringLiteral("any"), QStringLiteral("read-write"), QStringLiteral("read-only"),
           QStringLiteral("primary"), QStringLiteral("standby"), QStringLiteral("prefer-standby")}},
@@ -78,9 +78,12 @@ bool ServerAddress::isServerAddress(const QString& location) {
 }
 
 const QStringList& ServerAddress::allowedOptions() {
-    static const QStringList names = {QStringLiteral("sslmode"),          QStringLiteral("sslrootcert"),
-                                      QStringLiteral("sslcert"),          QStringLiteral("sslkey"),
-                                      QStringLiteral("connect_timeout"),  QStringLiteral("application_name"),
+    static const QStringList names = {QStringLiteral("sslmode"),
+                                      QStringLiteral("sslrootcert"),
+                                      QStringLiteral("sslcert"),
+                                      QStringLiteral("sslkey"),
+                                      QStringLiteral("connect_timeout"),
+                                      QStringLiteral("application_name"),
                                       QStringLiteral("target_session_attrs")};
     return names;
 }

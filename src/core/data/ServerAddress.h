@@ -6,12 +6,12 @@
 #include <QStringList>
 
 // A user database on a PostgreSQL server, named like "postgresql://planer@server:5432/tavo", or on the
-// local server through its socket: "postgresql:///tavo", "postgresql://planer@/tavo?host=/var/run/postgresql".
-// The address is read by the PostgreSQL client library's own rules (percent signs, brackets around an
-// IPv6 address). Settings of the client library may follow as "?sslmode=require&connect_timeout=5",
-// but only the harmless ones of allowedOptions(): server, port, database and role are those of the
-// address itself and nothing else. The password never belongs in the address: the client library takes
-// it from ~/.pgpass or PGPASSWORD, and the program never stores one.
+// local server through its socket: "postgresql:///tavo",
+// "postgresql://planer@/tavo?host=/var/run/postgresql". The address is read by the PostgreSQL client
+// library's own rules (percent signs, brackets around an IPv6 address). Settings of the client library may
+// follow as "?sslmode=require&connect_timeout=5", but only the harmless ones of allowedOptions(): server,
+// port, database and role are those of the address itself and nothing else. The password never belongs in the
+// address: the client library takes it from ~/.pgpass or PGPASSWORD, and the program never stores one.
 struct ServerAddress {
     QString host; // a server name or IP address; a folder (from "/") for a socket; empty: the local socket
     int port = 5432;

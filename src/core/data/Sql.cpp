@@ -70,12 +70,9 @@ QString permissionText(const QSqlDriver* driver, const QString& detail) {
     static const QRegularExpression table(QStringLiteral("(?:table|relation|sequence) \"?([^\"\\s]+)"));
     const QRegularExpressionMatch match = table.match(detail);
     QString role;
-    const QVariant handle = driver->handle();
-    if (qstrcmp(handle.typeName(), "PGconn*") == 0) {
-        PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
-        if (connection && PQuser(connection))
-            role = QString::fromUtf8(PQuser(connection));
-    }
+    const auto* connection = static_cast<const PGconn*>(serverHandle(driver));
+    if (connection && PQuser(connection))
+        role = QString::fromUtf8(PQuser(connection));
     return QStringLiteral("Keine Berechtigung für Tabelle „%1“ (Rolle „%2“).")
         .arg(match.hasMatch() ? match.captured(1) : detail.simplified(), role);
 }
@@ -97,7 +94,8 @@ QString failureText(const QSqlQuery& query) {
     const QSqlError error = query.lastError();
     if (query.driver() && SqlDialect::isPostgres(query.driver())) {
         if (!query.driver()->isOpen())
-            return lostConnectionText(error.databaseText().isEmpty() ? error.driverText() : error.databaseText());
+            return lostConnectionText(error.databaseText().isEmpty() ? error.driverText()
+                                                                     : error.databaseText());
         if (error.nativeErrorCode() == QLatin1String("42501"))
             return permissionText(query.driver(), error.databaseText());
     } else if (query.driver() && isReadOnlyRefusal(error)) {
@@ -110,9 +108,20 @@ QString failureText(const QSqlQuery& query) {
 
 } // namespace
 
+void* serverHandle(const QSqlDriver* driver) {
+    if (!driver || !SqlDialect::isPostgres(driver))
+        return nullptr;
+    // Qt names the type after libpq's typedef or its struct, depending on how it was registered.
+    const QVariant handle = driver->handle();
+    if (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0)
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
 QString busyText() {
-    return QStringLiteral("Die Daten sind gerade von einem anderen Arbeitsplatz gesperrt; bitte später erneut "
-                          "versuchen.");
+    return QStringLiteral(
+        "Die Daten sind gerade von einem anderen Arbeitsplatz gesperrt; bitte später erneut "
+        "versuchen.");
 }
 
 QString errorMessage(const QSqlError& error, const QString& context) {
@@ -134,8 +143,9 @@ QString errorMessage(const QSqlError& error, const QString& context) {
     if (postgres && state == QLatin1String("55P03"))
         return busyText();
     if (postgres && state == QLatin1String("57014"))
-        return QStringLiteral("Der Datenbankserver hat den Schritt nach 60 Sekunden abgebrochen; nichts davon "
-                              "wurde gespeichert. Bitte später erneut versuchen.");
+        return QStringLiteral(
+            "Der Datenbankserver hat den Schritt nach 60 Sekunden abgebrochen; nichts davon "
+            "wurde gespeichert. Bitte später erneut versuchen.");
     bool numeric = false;
     const int code = postgres ? 0 : state.toInt(&numeric) & 0xff;
     // SQLite's 5 and 6: another program held the file locked for the whole busy timeout.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
@@ -35,6 +36,9 @@ QStringList columnNames(const QSqlDatabase& db, const QString& table);
 // The German message for a database error: a full disk and a read-only database in words of their
 // own, any other error as context followed by the driver's text.
 QString errorMessage(const QSqlError& error, const QString& context);
+
+// The client library's connection behind a server connection (a PGconn of libpq); null for a file.
+void* serverHandle(const QSqlDriver* driver);
 
 // The message when another program holds the data locked longer than the program waits.
 QString busyText();

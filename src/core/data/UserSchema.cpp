@@ -217,15 +217,16 @@ QString populationSelect(const QString& source, const QString& where, bool scale
 // quoted yet).
 QString builtInPopulationQuery(const QString& name, bool postgres) {
     if (name.compare(QLatin1String("Bewohner_bBvB"), Qt::CaseInsensitive) == 0)
-        return populationSelect(QStringLiteral("bBvB"), QStringLiteral("TAVO IN (:TAVO1, :TAVO2, :TAVO3)"), true,
-                                postgres);
+        return populationSelect(QStringLiteral("bBvB"), QStringLiteral("TAVO IN (:TAVO1, :TAVO2, :TAVO3)"),
+                                true, postgres);
     if (name.compare(QLatin1String("Bewohner_bBvB_Projekt"), Qt::CaseInsensitive) == 0)
         return populationSelect(QStringLiteral("bBvB"),
                                 QStringLiteral("TAVO IN (SELECT ID FROM TAVO WHERE Coalesce(Projekt, '') "
                                                "IN (:Projekt1, :Projekt2, :Projekt3))"),
                                 true, postgres);
     if (name.compare(QLatin1String("Bewohner_gBvB"), Qt::CaseInsensitive) == 0)
-        return populationSelect(QStringLiteral("gBvB"), QStringLiteral("PG IN (:PG1, :PG2, :PG3)"), false, postgres);
+        return populationSelect(QStringLiteral("gBvB"), QStringLiteral("PG IN (:PG1, :PG2, :PG3)"), false,
+                                postgres);
     return QString();
 }
 
@@ -301,7 +302,8 @@ QStringList divergingStoredQueries(const QSqlDatabase& db) {
     QStringList names;
     QSqlQuery query(db);
     // A file from before the stored queries, or a role that may not read them: nothing to compare.
-    if (!query.exec(SqlDialect::forDatabase(db, QStringLiteral("SELECT Name, SQL FROM TAVO_Abfragen ORDER BY Name"))))
+    if (!query.exec(
+            SqlDialect::forDatabase(db, QStringLiteral("SELECT Name, SQL FROM TAVO_Abfragen ORDER BY Name"))))
         return names;
     while (query.next()) {
         const QString name = query.value(0).toString();
@@ -374,7 +376,8 @@ const QList<RequiredTable>& requiredTables() {
     static const QList<RequiredTable> tables = {
         {QStringLiteral("TAVO"), {QStringLiteral("ID"), QStringLiteral("PG")}},
         {QStringLiteral("Bebauung"), {QStringLiteral("ID"), QStringLiteral("TAVO")}},
-        {QStringLiteral("Besiedelung"), {QStringLiteral("ID"), QStringLiteral("TAVO"), QStringLiteral("Jahr")}},
+        {QStringLiteral("Besiedelung"),
+         {QStringLiteral("ID"), QStringLiteral("TAVO"), QStringLiteral("Jahr")}},
         {QStringLiteral("Sonderausgaben"), {QStringLiteral("TAVO"), QStringLiteral("Jahr")}},
         {QStringLiteral("Auswertung"), {QStringLiteral("TAVO"), QStringLiteral("Jahr")}},
         {QStringLiteral("bWvB"), {QStringLiteral("TAVO"), QStringLiteral("Jahr")}},
@@ -396,7 +399,8 @@ bool needsUpgrade(const QSqlDatabase& db) {
     if (!hasTable(QStringLiteral("Berechnungsstand")))
         return true;
     return !postgres && (!hasTable(QStringLiteral("Szenarien")) ||
-                         !Sql::columnNames(db, QStringLiteral("Sonderausgaben")).contains(QStringLiteral("ID"), Qt::CaseInsensitive));
+                         !Sql::columnNames(db, QStringLiteral("Sonderausgaben"))
+                              .contains(QStringLiteral("ID"), Qt::CaseInsensitive));
 }
 
 void checkFieldBezugsjahr(const QSqlDatabase& db) {

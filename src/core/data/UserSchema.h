@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
-#include <QList>
 #include <QStringList>
 #include <vector>
 
