@@ -148,6 +148,17 @@ void TestPgHardening::connectionLimitsAndRights() {
         QVERIFY_THROWS_EXCEPTION(TavoError,
                                  Sql::exec(reading.user(), QStringLiteral("DELETE FROM Auswertung")));
     }
+    // A database that is not there is named with the cause.
+    const QString missing = server.url() + QStringLiteral("_fehlt");
+    try {
+        const Databases dbs(master, missing);
+        QFAIL("a missing database was opened");
+    } catch (const TavoError& e) {
+        QVERIFY2(
+            e.message().endsWith(QStringLiteral("_fehlt“ kann nicht geöffnet werden: diese Datenbank gibt es "
+                                                "auf dem Server nicht.")),
+            qPrintable(e.message()));
+    }
     // A role without rights on the tables is told so, not sent to make them anew.
     QSqlDatabase admin = server.open();
     Role stranger(admin, server.name() + QStringLiteral("_fremd"));

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void accepted();
     void refused_data();
     void refused();
+    void serverThatDoesNotAnswer();
 };
 
 void TestServerAddress::accepted_data() {
@@ -138,6 +139,20 @@ void TestServerAddress::refused() {
         QVERIFY2(e.message().contains(why), qPrintable(e.message()));
         QVERIFY2(e.message().contains(QStringLiteral("Adresse der Benutzerdatenbank")),
                  qPrintable(e.message()));
+    }
+}
+
+// No server listens on port 1 of this machine: the message names the address and the cause in German.
+void TestServerAddress::serverThatDoesNotAnswer() {
+    const QString address = QStringLiteral("postgresql://planer@127.0.0.1:1/tavo");
+    try {
+        const Databases dbs(QStringLiteral(TAVO_TEST_MASTER), address);
+        QFAIL("opened");
+    } catch (const TavoError& e) {
+        QCOMPARE(e.message(),
+                 QStringLiteral("Die Benutzerdatenbank „%1“ kann nicht geöffnet werden: der Server "
+                                "antwortet nicht (läuft er, stimmen Server und Port?).")
+                     .arg(address));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -87,6 +88,32 @@ ServerAddress actualAddress(const QSqlDatabase& db, ServerAddress address) {
     return address;
 }
 
+// Why the client library could not connect, in German where the cause is a usual one; else its own text.
+QString connectionFailure(const QString& detail) {
+    static const QList<QPair<QRegularExpression, QString>> causes = {
+        {QRegularExpression(QStringLiteral("password authentication failed|no password supplied|"
+                                           "authentication failed")),
+         QStringLiteral(
+             "der Server hat die Anmeldung abgelehnt (Kennwort in ~/.pgpass oder PGPASSWORD prüfen)")},
+        {QRegularExpression(QStringLiteral("no pg_hba\\.conf entry")),
+         QStringLiteral("der Server lässt diese Anmeldung nicht zu (pg_hba.conf des Servers)")},
+        {QRegularExpression(QStringLiteral("database \"[^\"]*\" does not exist")),
+         QStringLiteral("diese Datenbank gibt es auf dem Server nicht")},
+        {QRegularExpression(QStringLiteral("role \"[^\"]*\" does not exist")),
+         QStringLiteral("diese Rolle gibt es auf dem Server nicht")},
+        {QRegularExpression(QStringLiteral("could not translate host name")),
+         QStringLiteral("den Server gibt es unter diesem Namen nicht")},
+        {QRegularExpression(QStringLiteral("Connection refused|No such file or directory")),
+         QStringLiteral("der Server antwortet nicht (läuft er, stimmen Server und Port?)")},
+        {QRegularExpression(QStringLiteral("timeout expired|timed out")),
+         QStringLiteral("der Server hat in der Wartezeit nicht geantwortet")},
+    };
+    for (const auto& cause : causes)
+        if (detail.contains(cause.first))
+            return cause.second + QLatin1Char('.');
+    return detail.simplified();
+}
+
 // Connects to a user database on a PostgreSQL server. The password, if the server wants one, comes
 // from ~/.pgpass or PGPASSWORD through the client library. Every value of the address reaches the
 // library quoted by its rules; the options are only the harmless ones ServerAddress lets through.
@@ -103,11 +130,13 @@ QSqlDatabase openServerConnection(const QString& name, ServerAddress& address, b
         db.setUserName(address.user);
     db.setDatabaseName(address.database);
     db.setConnectOptions(address.connectOptions(readOnly));
-    if (!db.open())
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
         throw TavoError(QStringLiteral("Die Benutzerdatenbank „%1“ kann nicht geöffnet werden: %2")
-                            .arg(address.text(), db.lastError().databaseText().trimmed().isEmpty()
-                                                     ? db.lastError().text().simplified()
-                                                     : db.lastError().databaseText().simplified()));
+                            .arg(address.text(), connectionFailure(error.databaseText().trimmed().isEmpty()
+                                                                       ? error.text()
+                                                                       : error.databaseText())));
+    }
     address = actualAddress(db, address);
     // Texts travel as UTF-8 whatever the server's default; messages stay short.
     Sql::exec(db, QStringLiteral("SET client_encoding = 'UTF8'"));
