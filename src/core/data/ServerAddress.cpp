@@ -1,5 +1,6 @@
 #include "core/data/ServerAddress.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -69,6 +70,27 @@ bool validValue(const QString& name, const QString& value) {
     return !value.isEmpty();
 }
 
+// The settings after "?" into the address: the socket folder as its host, the allowed options with
+// their values as the client library decoded them.
+void takeOptions(ServerAddress& address, const QStringList& names, const Values& values,
+                 const std::function<TavoError(const QString&)>& invalid) {
+    for (const QString& name : names) {
+        const QString value = values.value(name);
+        if (name == QLatin1String("host")) {
+            // The one form of a host among the settings: the socket folder of the local server.
+            if (!address.host.isEmpty() || !value.startsWith(QLatin1Char('/')))
+                throw invalid(QStringLiteral("die Einstellung host nennt nur den Ordner des lokalen Sockets "
+                                             "(postgresql:///datenbank?host=/var/run/postgresql)"));
+            address.host = value;
+            continue;
+        }
+        // The driver reads ";" as the end of a setting.
+        if (value.contains(QLatin1Char(';')) || !validValue(name, value))
+            throw invalid(QStringLiteral("ungültiger Wert „%1“ der Einstellung %2").arg(value, name));
+        address.options.append({name, value});
+    }
+}
+
 } // namespace
 
 bool ServerAddress::isServerAddress(const QString& location) {
@@ -90,7 +112,7 @@ const QStringList& ServerAddress::allowedOptions() {
 
 ServerAddress ServerAddress::parse(const QString& location) {
     const QString text = location.trimmed();
-    const auto invalid = [&text](const QString& why) {
+    const std::function<TavoError(const QString&)> invalid = [&text](const QString& why) {
         return TavoError(QStringLiteral("Ungültige Adresse der Benutzerdatenbank „%1“: %2").arg(text, why));
     };
     const QString form = QStringLiteral("erwartet wird postgresql://benutzer@server:port/datenbank");
@@ -134,21 +156,7 @@ ServerAddress ServerAddress::parse(const QString& location) {
     if (address.database.isEmpty() || address.database.contains(QLatin1Char('/')))
         throw invalid(QStringLiteral("der Name der Datenbank fehlt"));
 
-    for (const QString& name : names) {
-        const QString value = all->value(name);
-        if (name == QLatin1String("host")) {
-            // The one form of a host among the settings: the socket folder of the local server.
-            if (!address.host.isEmpty() || !value.startsWith(QLatin1Char('/')))
-                throw invalid(QStringLiteral("die Einstellung host nennt nur den Ordner des lokalen Sockets "
-                                             "(postgresql:///datenbank?host=/var/run/postgresql)"));
-            address.host = value;
-            continue;
-        }
-        // The driver reads ";" as the end of a setting.
-        if (value.contains(QLatin1Char(';')) || !validValue(name, value))
-            throw invalid(QStringLiteral("ungültiger Wert „%1“ der Einstellung %2").arg(value, name));
-        address.options.append({name, value});
-    }
+    takeOptions(address, names, *all, invalid);
     return address;
 }
 
