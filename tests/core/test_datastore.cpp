@@ -188,6 +188,38 @@ private Q_SLOTS:
         QCOMPARE(tableInfo(again.user(), QStringLiteral("TAVO")).size(), beforeNames.size() + 7);
     }
 
+    // An older file the planner may only read cannot be brought up to date: refused with the advice
+    // and left as it is. Writable, a reading command brings it up to date first and then reads.
+    void olderFileReadOnlyOrWritable() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("alt.db"));
+        writeOldUserDb(path, {QStringLiteral("Bezugsjahr")});
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
+        const QByteArray before = fileHash(path);
+        try {
+            const Databases dbs(TestDb::generatedMaster(), path, Databases::Access::Read);
+            QFAIL("an older read-only file was opened");
+        } catch (const TavoError& e) {
+            QVERIFY2(
+                e.message().startsWith(path + QStringLiteral(" ist schreibgeschützt. Sie stammt von einer "
+                                                             "älteren Version")),
+                qPrintable(e.message()));
+        }
+        QCOMPARE(fileHash(path), before);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        {
+            const Databases first(TestDb::generatedMaster(), path, Databases::Access::Read);
+            QVERIFY(!first.isReadOnly());
+            QVERIFY(Sql::columnNames(first.user(), QStringLiteral("TAVO"))
+                        .contains(QStringLiteral("Bezugsjahr")));
+        }
+        const Databases again(TestDb::generatedMaster(), path, Databases::Access::Read);
+        QVERIFY(again.isReadOnly());
+        QCOMPARE(Sql::scalar(again.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = 7"))
+                     .toString(),
+                 QStringLiteral("alt"));
+    }
+
     void upgradeAddsReferenceYearAsInteger() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("alt.db"));

@@ -147,6 +147,17 @@ void TestPgHardening::connectionLimitsAndRights() {
                  QStringLiteral("1min"));
         QVERIFY_THROWS_EXCEPTION(TavoError,
                                  Sql::exec(reading.user(), QStringLiteral("DELETE FROM Auswertung")));
+        // A statement that runs out of time is ended with a German message (the limit shortened here).
+        Sql::exec(reading.user(), QStringLiteral("SET statement_timeout = 50"));
+        try {
+            Sql::exec(reading.user(), QStringLiteral("SELECT pg_sleep(5)"));
+            QFAIL("the statement was not ended");
+        } catch (const TavoError& e) {
+            QVERIFY2(
+                e.message().startsWith(QStringLiteral("Der Datenbankserver hat den Schritt nach 60 Sekunden "
+                                                      "abgebrochen")),
+                qPrintable(e.message()));
+        }
     }
     // A database that is not there is named with the cause.
     const QString missing = server.url() + QStringLiteral("_fehlt");
