@@ -173,6 +173,10 @@ void TestUserFilesCli::readOnlyFilesAreRead() {
         QSKIP("nur als root lässt sich ein Befehl als nobody ausführen");
     QTemporaryDir dir;
     QFile::setPermissions(dir.path(), kOpen | QFile::WriteOwner);
+    if (asNobody &&
+        QProcess::execute(QStringLiteral("setpriv"), {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                                      "--", "test", "-x", dir.path()}) != 0)
+        QSKIP("nobody erreicht den temporären Ordner nicht (TMPDIR)");
     const QString master = dir.filePath(QStringLiteral("TAVO_Master.db"));
     QVERIFY(QFile::copy(TestDb::generatedMaster(), master));
     QFile::setPermissions(master, kReadOnly);
