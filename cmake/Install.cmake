@@ -70,7 +70,7 @@ if(TAVO_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "${TAVO_DEB_PLUGINS}")
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "${TAVO_DEB_PLUGINS}, libqt6svg6 (>= 6.4), libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6charts6 (>= 6.4), libqt6printsupport6 (>= 6.4), libstdc++6 (>= 12), libc6 (>= 2.34)")
+        "${TAVO_DEB_PLUGINS}, libqt6svg6 (>= 6.4), libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6charts6 (>= 6.4), libqt6printsupport6 (>= 6.4), libpq5, libstdc++6 (>= 12), libc6 (>= 2.34)")
 endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 

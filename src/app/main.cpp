@@ -72,12 +72,18 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<ProjectListWindow> projectList;
     try {
-        projectList = std::make_unique<ProjectListWindow>(std::make_unique<Databases>(
-            DataLocations::ofRunningProgram().open(parser.value(master), parser.value(user))));
+        projectList = std::make_unique<ProjectListWindow>(
+            std::make_unique<Databases>(DataLocations::ofRunningProgram().open(
+                parser.value(master), parser.value(user), Databases::Access::WriteIfAllowed)));
     } catch (const TavoError& e) {
         QMessageBox::critical(nullptr, QStringLiteral("TAVO - Tavorechner"), e.message());
         return 1;
     }
     projectList->show();
+    // What the planner should know about the user database, once at the start.
+    const QStringList notices = projectList->databases().notices();
+    if (!notices.isEmpty())
+        QMessageBox::warning(projectList.get(), QStringLiteral("TAVO - Tavorechner"),
+                             notices.join(QStringLiteral("\n\n")));
     return app.exec();
 }

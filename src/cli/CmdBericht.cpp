@@ -38,7 +38,7 @@ int cmdBericht(const QStringList& args) {
     const QString master = cli.value(QStringLiteral("master"), QDir(dir).filePath(Databases::MasterFileName));
     const QString user = cli.value(QStringLiteral("user"), QDir(dir).filePath(Databases::UserFileName));
     try {
-        Databases dbs = asUsage([&] { return Databases(master, user); });
+        Databases dbs = asUsage([&] { return Databases(master, user, Databases::Access::Read); });
         checkOut(cli.value(QStringLiteral("out")), dbs);
         // An unknown project and one without results are wrong use; what fails while the report is
         // made (data that cannot be calculated, a lost server, the write) is a failed run.

@@ -55,7 +55,7 @@ QString parseArguments(const QStringList& args, Request& request) {
 
 BreakEven::Result search(const Request& request) {
     const Databases dbs =
-        asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user); });
+        asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read); });
     asUsage([&] { requireCostBearer(dbs.master(), request.search.figures.costBearer); });
     requireProject(dbs.user(), request.project);
     return BreakEven::find(EngineInput::load(dbs, request.project), request.search);

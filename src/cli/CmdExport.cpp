@@ -181,7 +181,8 @@ int cmdExport(const QStringList& args) {
     try {
         const Databases dbs = asUsage([&] {
             return DataLocations::ofRunningProgram().open(cli.value(QStringLiteral("master")),
-                                                          cli.value(QStringLiteral("user")));
+                                                          cli.value(QStringLiteral("user")),
+                                                          Databases::Access::Read);
         });
         if (!asUsage([&] { return projectExists(dbs.user(), *projectId); }))
             throw UsageError(QStringLiteral("Unbekanntes Projekt: %1").arg(*projectId));

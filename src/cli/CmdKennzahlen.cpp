@@ -160,7 +160,7 @@ int cmdKennzahlen(const QStringList& args) {
     QList<KeyFigures> figures;
     try {
         const Databases dbs =
-            asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user); });
+            asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read); });
         asUsage([&] { requireCostBearer(dbs.master(), request.options.costBearer); });
         for (int id : request.projects)
             requireProject(dbs.user(), id);

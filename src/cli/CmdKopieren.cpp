@@ -93,7 +93,8 @@ int cmdKopieren(const QStringList& args) {
     std::unique_ptr<Databases> target;
     try {
         const DataLocations locations = DataLocations::ofRunningProgram();
-        source = std::make_unique<Databases>(locations.open(request.master, request.from));
+        source = std::make_unique<Databases>(
+            locations.open(request.master, request.from, Databases::Access::Read));
         target = std::make_unique<Databases>(locations.open(request.master, request.to));
         const QList<int> unknown = ProjectCopy::unknownProjects(source->user(), request.projects);
         if (!unknown.isEmpty())

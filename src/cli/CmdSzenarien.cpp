@@ -167,7 +167,7 @@ QString textTable(const Request& request, const Outcome& o) {
 
 Outcome calculateOutcome(const Request& request) {
     const Databases dbs =
-        asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user); });
+        asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read); });
     asUsage([&] { requireCostBearer(dbs.master(), request.options.figures.costBearer); });
     requireProject(dbs.user(), request.project);
     const EngineInput base = EngineInput::load(dbs, request.project);

@@ -58,6 +58,9 @@ int main(int argc, char** argv) {
     DataLocations::setApplicationIdentity();
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
     NumberFormat::install();
+    // What the planner should know about a database goes to stderr, once per opening.
+    Databases::setNoticeHandler(
+        [](const QString& notice) { printError(QStringLiteral("Warnung: ") + notice); });
 
     // The program's own options come before the subcommand; everything after it belongs to the
     // subcommand.

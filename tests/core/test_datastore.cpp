@@ -40,6 +40,25 @@ void writeOldUserDb(const QString& path, const QStringList& missing) {
         QSqlQuery q(db);
         QVERIFY(q.exec(QStringLiteral("CREATE TABLE TAVO (%1)").arg(defs.join(QLatin1Char(',')))));
         QVERIFY(q.exec(QStringLiteral("INSERT INTO TAVO (ID, Beschreibung) VALUES (7, 'alt')")));
+        // The other tables as the oldest files hold them: Sonderausgaben without a key, no scenarios,
+        // no stored queries, no fingerprints.
+        for (const char* table :
+             {"CREATE TABLE Bebauung (ID INTEGER PRIMARY KEY, TAVO INTEGER, bbTyp TEXT, bbBauklasse TEXT, "
+              "bbAnteil INTEGER)",
+              "CREATE TABLE Besiedelung (ID INTEGER PRIMARY KEY, TAVO INTEGER, Jahr INTEGER, EFHg DOUBLE, "
+              "EFHk DOUBLE, "
+              "RHg DOUBLE, RHk DOUBLE, GWB DOUBLE)",
+              "CREATE TABLE Sonderausgaben (TAVO INTEGER, Jahr INTEGER, Typ TEXT, Bezeichnung TEXT, "
+              "Kostenträger TEXT, "
+              "Ausgabe DOUBLE)",
+              "CREATE TABLE Auswertung (TAVO INTEGER, Jahr INTEGER, Typ TEXT, Bezeichnung TEXT, Kostenträger "
+              "TEXT, "
+              "Ausgabe DOUBLE DEFAULT 0, Einnahme DOUBLE DEFAULT 0)",
+              "CREATE TABLE bWvB (TAVO INTEGER, Jahr INTEGER, EFHg DOUBLE, EFHk DOUBLE, RHg DOUBLE, RHk "
+              "DOUBLE, GWB DOUBLE)",
+              "CREATE TABLE bBvB (TAVO INTEGER, \"Alter\" INTEGER, Jahr INTEGER, Bewohner DOUBLE DEFAULT 0)",
+              "CREATE TABLE gBvB (PG INTEGER, \"Alter\" INTEGER, Jahr INTEGER, Bewohner DOUBLE)"})
+            QVERIFY2(q.exec(QString::fromUtf8(table)), table);
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("old"));
@@ -125,7 +144,9 @@ private Q_SLOTS:
             QCOMPARE(names, it.value());
         }
         for (const QString& name : UserSchema::storedQueryNames())
-            QVERIFY(!Sql::storedQueryText(user, name).isEmpty());
+            QCOMPARE(Sql::scalar(user, QStringLiteral("SELECT SQL FROM TAVO_Abfragen WHERE Name = ?"), {name})
+                         .toString(),
+                     UserSchema::populationQuery(user, name));
     }
 
     void upgradeAddsExactlyTheMissingColumns() {
@@ -165,6 +186,38 @@ private Q_SLOTS:
         // A second open finds everything in place and changes nothing (an ALTER would fail on a duplicate).
         Databases again(TestDb::generatedMaster(), path);
         QCOMPARE(tableInfo(again.user(), QStringLiteral("TAVO")).size(), beforeNames.size() + 7);
+    }
+
+    // An older file the planner may only read cannot be brought up to date: refused with the advice
+    // and left as it is. Writable, a reading command brings it up to date first and then reads.
+    void olderFileReadOnlyOrWritable() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("alt.db"));
+        writeOldUserDb(path, {QStringLiteral("Bezugsjahr")});
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
+        const QByteArray before = fileHash(path);
+        try {
+            const Databases dbs(TestDb::generatedMaster(), path, Databases::Access::Read);
+            QFAIL("an older read-only file was opened");
+        } catch (const TavoError& e) {
+            QVERIFY2(
+                e.message().startsWith(path + QStringLiteral(" ist schreibgeschützt. Sie stammt von einer "
+                                                             "älteren Version")),
+                qPrintable(e.message()));
+        }
+        QCOMPARE(fileHash(path), before);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        {
+            const Databases first(TestDb::generatedMaster(), path, Databases::Access::Read);
+            QVERIFY(!first.isReadOnly());
+            QVERIFY(Sql::columnNames(first.user(), QStringLiteral("TAVO"))
+                        .contains(QStringLiteral("Bezugsjahr")));
+        }
+        const Databases again(TestDb::generatedMaster(), path, Databases::Access::Read);
+        QVERIFY(again.isReadOnly());
+        QCOMPARE(Sql::scalar(again.user(), QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = 7"))
+                     .toString(),
+                 QStringLiteral("alt"));
     }
 
     void upgradeAddsReferenceYearAsInteger() {
@@ -282,9 +335,12 @@ private Q_SLOTS:
                 db.insertRow(QStringLiteral("bBvB"), {{"TAVO", a}, {"Alter", age}, {"Jahr", year}, {"Bewohner", 1.0}});
                 db.insertRow(QStringLiteral("bBvB"), {{"TAVO", b}, {"Alter", age}, {"Jahr", year}, {"Bewohner", 2.0}});
             }
-        QSqlQuery one = Sql::storedQuery(db.user(), QStringLiteral("Bewohner_bBvB"),
-                                         {{"TAVO1", a}, {"TAVO2", a}, {"TAVO3", a},
-                                          {"Faktor1", 0.5}, {"Faktor2", 0.5}, {"Faktor3", 0.5}});
+        const auto population = [&db](const QString& name, const QVariantMap& params) {
+            return Sql::execNamed(db.user(), UserSchema::populationQuery(db.user(), name), params);
+        };
+        QSqlQuery one = population(
+            QStringLiteral("Bewohner_bBvB"),
+            {{"TAVO1", a}, {"TAVO2", a}, {"TAVO3", a}, {"Faktor1", 0.5}, {"Faktor2", 0.5}, {"Faktor3", 0.5}});
         QVERIFY(one.next());
         QCOMPARE(one.record().fieldName(2), QStringLiteral("Volksschüler"));
         QCOMPARE(one.value(0).toInt(), 1);
@@ -293,20 +349,25 @@ private Q_SLOTS:
         QCOMPARE(one.value(3).toDouble(), 2.0);
         QVERIFY(one.next());
         QVERIFY(!one.next());
-        QSqlQuery group = Sql::storedQuery(db.user(), QStringLiteral("Bewohner_bBvB_Projekt"),
-                                           {{"Projekt1", "Nord"}, {"Projekt2", "Nord"}, {"Projekt3", "Nord"},
-                                            {"Faktor1", 1.0}, {"Faktor2", 1.0}, {"Faktor3", 1.0}});
+        QSqlQuery group = population(QStringLiteral("Bewohner_bBvB_Projekt"), {{"Projekt1", "Nord"},
+                                                                               {"Projekt2", "Nord"},
+                                                                               {"Projekt3", "Nord"},
+                                                                               {"Faktor1", 1.0},
+                                                                               {"Faktor2", 1.0},
+                                                                               {"Faktor3", 1.0}});
         QVERIFY(group.next());
         QCOMPARE(group.value(3).toDouble(), 12.0);
 
+        // The program's own text runs, whatever the stored copy holds or whether there is one.
         Sql::exec(db.user(), QStringLiteral("DELETE FROM TAVO_Abfragen WHERE Name = 'Bewohner_gBvB'"));
-        try {
-            Sql::storedQuery(db.user(), QStringLiteral("Bewohner_gBvB"), {});
-            QFAIL("missing stored query must be reported");
-        } catch (const TavoError& e) {
-            QVERIFY(e.message().contains(QStringLiteral("Bewohner_gBvB")));
-        }
+        db.insertRow(QStringLiteral("gBvB"), {{"PG", 301}, {"Alter", 5}, {"Jahr", 3}, {"Bewohner", 7.0}});
+        QSqlQuery forecast =
+            population(QStringLiteral("Bewohner_gBvB"), {{"PG1", 301}, {"PG2", 301}, {"PG3", 301}});
+        QVERIFY(forecast.next());
+        QCOMPARE(forecast.value(0).toInt(), 3);
+        QCOMPARE(forecast.value(1).toDouble(), 7.0);
     }
+
     void filesThatAreNoUserDatabaseStayUntouched() {
         TestDb db;
         const QString master = db.masterPath();
@@ -333,7 +394,7 @@ private Q_SLOTS:
                     args << QStringLiteral("--view") << QStringLiteral("saldo");
                 QCOMPARE(runCli(args, &err), 2);
                 QVERIFY2(err.contains(QFileInfo(path).absoluteFilePath() +
-                                      QStringLiteral(" ist keine TAVO-Benutzerdatenbank.")),
+                                      QStringLiteral(" ist keine (vollständige) TAVO-Benutzerdatenbank: ")),
                          qPrintable(err));
             }
             QCOMPARE(fileHash(path), before);

@@ -95,6 +95,7 @@ private Q_SLOTS:
     void duplicateAndDelete();
     void mainWindowsAreReused();
     void closingAsksAboutPendingEdits();
+    void readOnlyFileIsShownButNotSaved();
     void comparisonOfTheMarkedProjects();
 };
 
@@ -516,6 +517,41 @@ void ProjectsGuiTest::closingAsksAboutPendingEdits() {
     CLICK(window->closeButton());
     QVERIFY(!window->isVisible());
     QCOMPARE(questions.size(), 3);
+}
+
+// A file the planner may only read opens for reading; saving is refused with the file's message and the
+// file stays as it was.
+void ProjectsGuiTest::readOnlyFileIsShownButNotSaved() {
+    TestDb db;
+    db.insertProject({{QStringLiteral("Beschreibung"), QStringLiteral("nur lesen")}});
+    QFile::setPermissions(db.userPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    const QByteArray before = [&db] {
+        QFile file(db.userPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    auto window = std::make_unique<ProjectListWindow>(
+        std::make_unique<Databases>(db.masterPath(), db.userPath(), Databases::Access::WriteIfAllowed));
+    window->show();
+    QVERIFY(window->databases().isReadOnly());
+    QCOMPARE(cell(window->projectList(), 0, 3), QStringLiteral("nur lesen"));
+    CLICK(window->okButton());
+    MainWindow* main = window->mainWindows().first();
+    QCOMPARE(main->record().value(QStringLiteral("Beschreibung")).toString(), QStringLiteral("nur lesen"));
+    main->record().setValue(QStringLiteral("Beschreibung"), QStringLiteral("geändert"));
+    QString refusal;
+    onModal<QMessageBox>([&refusal](QMessageBox* question) {
+        QTest::mouseClick(question->button(QMessageBox::Yes), Qt::LeftButton);
+        onModal<QMessageBox>([&refusal](QMessageBox* box) {
+            refusal = box->text();
+            box->done(QMessageBox::Ok);
+        });
+    });
+    main->close();
+    QTRY_VERIFY(!refusal.isEmpty());
+    QVERIFY2(refusal.contains(db.userPath() + QStringLiteral(" ist schreibgeschützt.")), qPrintable(refusal));
+    QFile file(db.userPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
 }
 
 QTEST_MAIN(ProjectsGuiTest)

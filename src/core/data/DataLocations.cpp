@@ -61,12 +61,13 @@ QString DataLocations::configuredUserDatabase() {
     return settings.value(UserDatabaseSetting).toString().trimmed();
 }
 
-Databases DataLocations::open(const QString& masterOverride, const QString& userOverride) const {
+Databases DataLocations::open(const QString& masterOverride, const QString& userOverride,
+                              Databases::Access access) const {
     const QString master = masterOverride.isEmpty() ? masterPath() : masterOverride;
     // A user database named in the settings (a shared server, say) counts as if given by --user.
     if (userOverride.isEmpty() && !configuredUserDatabase().isEmpty()) {
         try {
-            return open(masterOverride, configuredUserDatabase());
+            return open(masterOverride, configuredUserDatabase(), access);
         } catch (const TavoError& e) {
             const QSettings settings(QStringLiteral("TAVO"), QStringLiteral("TAVO"));
             throw TavoError(QStringLiteral("%1\n\nDie Benutzerdatenbank ist in den Einstellungen „%2“ "
@@ -90,5 +91,5 @@ Databases DataLocations::open(const QString& masterOverride, const QString& user
         }
         return dbs;
     }
-    return Databases(master, user);
+    return Databases(master, user, access);
 }

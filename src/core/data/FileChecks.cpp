@@ -7,6 +7,7 @@
 #include "core/data/Sql.h"
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
+#include "core/data/UserSchema.h"
 
 namespace FileChecks {
 namespace {
@@ -34,6 +35,30 @@ QStringList columnsOf(const QSqlDatabase& db, const QString& table, const QStrin
     while (query.next())
         names << query.value(0).toString();
     return names;
+}
+
+// The columns of a table in the server's current schema, also when the role may not read the table;
+// empty when there is no such table.
+QStringList serverColumnsOf(const QSqlDatabase& db, const QString& table) {
+    QStringList names;
+    QSqlQuery query =
+        Sql::exec(db,
+                  QStringLiteral("SELECT attname FROM pg_attribute WHERE attrelid = "
+                                 "to_regclass(format('%I.%I', current_schema(), CAST(? AS text))) "
+                                 "AND attnum > 0 AND NOT attisdropped"),
+                  {table});
+    while (query.next())
+        names << query.value(0).toString();
+    return names;
+}
+
+bool mayRead(const QSqlDatabase& db, const QString& table) {
+    return Sql::scalar(
+               db,
+               QStringLiteral("SELECT has_table_privilege(to_regclass(format('%I.%I', current_schema(), "
+                              "CAST(? AS text))), 'SELECT')"),
+               {table})
+        .toBool();
 }
 
 bool hasTable(const QSqlDatabase& db, const QString& table) {
@@ -76,11 +101,14 @@ void requireMasterTables(const QSqlDatabase& master, const QString& path) {
     }
 }
 
-void requireWritable(const QString& path) {
+bool isWritable(const QString& path) {
     const QFileInfo file(path);
-    const QFileInfo folder(file.absolutePath());
-    if (!writable(file) || !writable(folder))
-        throw TavoError(QStringLiteral("%1 ist schreibgeschützt.").arg(file.absoluteFilePath()));
+    return writable(file) && writable(QFileInfo(file.absolutePath()));
+}
+
+void requireWritable(const QString& path) {
+    if (!isWritable(path))
+        throw TavoError(readOnlyMessage(path));
 }
 
 bool isTavoUserDatabase(const QSqlDatabase& db) {
@@ -93,10 +121,31 @@ bool isTavoUserDatabase(const QSqlDatabase& db) {
            columns.contains(QStringLiteral("PG"), Qt::CaseInsensitive);
 }
 
-void requireTavoUserDatabase(const QSqlDatabase& db, const QString& path) {
-    if (!isTavoUserDatabase(db))
-        throw TavoError(
-            QStringLiteral("%1 ist keine TAVO-Benutzerdatenbank.").arg(QFileInfo(path).absoluteFilePath()));
+QString readOnlyMessage(const QString& path) {
+    return QStringLiteral("%1 ist schreibgeschützt.").arg(QFileInfo(path).absoluteFilePath());
+}
+
+void requireCompleteUserDatabase(const QSqlDatabase& db, const QString& location) {
+    const bool server = SqlDialect::isPostgres(db);
+    const QString name = server ? location : QFileInfo(location).absoluteFilePath();
+    const QString role =
+        server ? Sql::scalar(db, QStringLiteral("SELECT current_user")).toString() : QString();
+    for (const UserSchema::RequiredTable& table : UserSchema::requiredTables()) {
+        const QStringList columns =
+            server ? serverColumnsOf(db, table.name) : columnsOf(db, table.name, location);
+        const QString incomplete =
+            QStringLiteral("%1 ist keine (vollständige) TAVO-Benutzerdatenbank: ").arg(name);
+        if (columns.isEmpty())
+            throw TavoError(incomplete + QStringLiteral("Tabelle %1 fehlt.").arg(table.name));
+        for (const QString& column : table.keyColumns)
+            if (!columns.contains(column, Qt::CaseInsensitive))
+                throw TavoError(incomplete +
+                                QStringLiteral("Spalte %1 der Tabelle %2 fehlt.").arg(column, table.name));
+        if (server && !mayRead(db, table.name))
+            throw TavoError(
+                QStringLiteral("Keine Berechtigung für Tabelle „%1“ (Rolle „%2“) in der Datenbank „%3“.")
+                    .arg(table.name, role, location));
+    }
 }
 
 } // namespace FileChecks

@@ -6,6 +6,9 @@
 #include <QSqlError>
 #include <QSqlRecord>
 
+#include <libpq-fe.h>
+
+#include "core/data/FileChecks.h"
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 
@@ -37,17 +40,6 @@ QString lostConnectionText(const QString& detail) {
     return text;
 }
 
-// The message of a failed statement. A server connection that broke (server stopped or restarted,
-// network gone) leaves the driver closed, and Qt then refuses every statement without an error text
-// of its own: that is said in words the planner understands.
-QString failureText(const QSqlQuery& query) {
-    if (query.driver() && SqlDialect::isPostgres(query.driver()) && !query.driver()->isOpen()) {
-        const QSqlError error = query.lastError();
-        return lostConnectionText(error.databaseText().isEmpty() ? error.driverText() : error.databaseText());
-    }
-    return driverText(query.lastError());
-}
-
 // A server connection that broke is opened anew before its next statement, so a window left open
 // over a restart of the server goes on working. Not while a Transaction is under way on it: the
 // server has rolled that transaction back, and its remaining statements must fail with it instead
@@ -66,6 +58,25 @@ void reopenIfLost(const QSqlDatabase& db) {
     QSqlQuery(handle).exec(QStringLiteral("SET client_min_messages = warning"));
 }
 
+// SQLite's primary result code 8: a write refused by a read-only connection or file.
+bool isReadOnlyRefusal(const QSqlError& error) {
+    const QString code = error.nativeErrorCode();
+    return !code.isEmpty() && code.size() < 5 && (code.toInt() & 0xff) == 8;
+}
+
+// A statement the server refused for want of a right: the table and the role, as the planner asks the
+// administrator for it.
+QString permissionText(const QSqlDriver* driver, const QString& detail) {
+    static const QRegularExpression table(QStringLiteral("(?:table|relation|sequence) \"?([^\"\\s]+)"));
+    const QRegularExpressionMatch match = table.match(detail);
+    QString role;
+    const auto* connection = static_cast<const PGconn*>(serverHandle(driver));
+    if (connection && PQuser(connection))
+        role = QString::fromUtf8(PQuser(connection));
+    return QStringLiteral("Keine Berechtigung für Tabelle „%1“ (Rolle „%2“).")
+        .arg(match.hasMatch() ? match.captured(1) : detail.simplified(), role);
+}
+
 // The connection a query was made on, found by its driver; looked up only when that broke.
 QSqlDatabase connectionOf(const QSqlQuery& query) {
     for (const QString& name : QSqlDatabase::connectionNames()) {
@@ -76,7 +87,42 @@ QSqlDatabase connectionOf(const QSqlQuery& query) {
     return QSqlDatabase();
 }
 
+// The message of a failed statement. A server connection that broke (server stopped or restarted,
+// network gone) leaves the driver closed, and Qt then refuses every statement without an error text
+// of its own: that is said in words the planner understands.
+QString failureText(const QSqlQuery& query) {
+    const QSqlError error = query.lastError();
+    if (query.driver() && SqlDialect::isPostgres(query.driver())) {
+        if (!query.driver()->isOpen())
+            return lostConnectionText(error.databaseText().isEmpty() ? error.driverText()
+                                                                     : error.databaseText());
+        if (error.nativeErrorCode() == QLatin1String("42501"))
+            return permissionText(query.driver(), error.databaseText());
+    } else if (query.driver() && isReadOnlyRefusal(error)) {
+        const QString path = connectionOf(query).databaseName();
+        if (!path.isEmpty())
+            return FileChecks::readOnlyMessage(path);
+    }
+    return driverText(error);
+}
+
 } // namespace
+
+void* serverHandle(const QSqlDriver* driver) {
+    if (!driver || !SqlDialect::isPostgres(driver))
+        return nullptr;
+    // Qt names the type after libpq's typedef or its struct, depending on how it was registered.
+    const QVariant handle = driver->handle();
+    if (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0)
+        return nullptr;
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
+QString busyText() {
+    return QStringLiteral(
+        "Die Daten sind gerade von einem anderen Arbeitsplatz gesperrt; bitte später erneut "
+        "versuchen.");
+}
 
 QString errorMessage(const QSqlError& error, const QString& context) {
     QString text = error.databaseText();
@@ -95,11 +141,16 @@ QString errorMessage(const QSqlError& error, const QString& context) {
     if (postgres && state == QLatin1String("25006"))
         return QStringLiteral("Die Datenbank ist schreibgeschützt. (%1)").arg(text);
     if (postgres && state == QLatin1String("55P03"))
-        return QStringLiteral("Die Daten sind gerade von einem anderen Arbeitsplatz gesperrt; bitte "
-                              "später erneut versuchen. (%1)")
-            .arg(text);
+        return busyText();
+    if (postgres && state == QLatin1String("57014"))
+        return QStringLiteral(
+            "Der Datenbankserver hat den Schritt nach 60 Sekunden abgebrochen; nichts davon "
+            "wurde gespeichert. Bitte später erneut versuchen.");
     bool numeric = false;
     const int code = postgres ? 0 : state.toInt(&numeric) & 0xff;
+    // SQLite's 5 and 6: another program held the file locked for the whole busy timeout.
+    if ((numeric && (code == 5 || code == 6)) || text.contains(QLatin1String("database is locked")))
+        return busyText();
     if ((numeric && code == 13) || text.contains(QLatin1String("database or disk is full")))
         return QStringLiteral("Nicht genug Speicherplatz: die Datenbank kann nicht geschrieben werden, "
                               "die Änderung wird verworfen. (%1)")
@@ -160,96 +211,6 @@ QVariant scalar(const QSqlDatabase& db, const QString& sql, const QVariantList& 
     return QVariant();
 }
 
-QString storedQueryText(const QSqlDatabase& userDb, const QString& name) {
-    reopenIfLost(userDb);
-    QSqlQuery query(userDb);
-    query.prepare(SqlDialect::forDatabase(userDb, QStringLiteral("SELECT SQL FROM TAVO_Abfragen WHERE Name = ?")));
-    query.addBindValue(name);
-    if (!query.exec() && !userDb.isOpen())
-        throw TavoError(failureText(query));
-    if (!query.isActive() || !query.next())
-        throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ fehlt in der Benutzerdatenbank.").arg(name));
-    return query.value(0).toString();
-}
-
-QSqlQuery storedQuery(const QSqlDatabase& userDb, const QString& name, const QVariantMap& params) {
-    return execStoredText(userDb, name, storedQueryText(userDb, name), params);
-}
-
-namespace {
-
-// The first word of a statement after blanks and comments, in upper case.
-QString firstKeyword(const QString& sql) {
-    static const QRegularExpression leading(QStringLiteral("^(?:\\s+|--[^\\n]*(?:\\n|$)|/\\*.*?\\*/)*"),
-                                            QRegularExpression::DotMatchesEverythingOption);
-    const QString rest = sql.mid(leading.match(sql).capturedLength());
-    static const QRegularExpression word(QStringLiteral("^[A-Za-z]+"));
-    return word.match(rest).captured(0).toUpper();
-}
-
-// The connection refuses every write while this lives.
-class QueryOnly {
-public:
-    // PostgreSQL: every transaction begun from here on is read-only; a statement outside a transaction
-    // is a transaction of its own.
-    explicit QueryOnly(const QSqlDatabase& db) : m_db(db), m_postgres(SqlDialect::isPostgres(db)) {
-        QSqlQuery(m_db).exec(m_postgres ? QStringLiteral("SET default_transaction_read_only = on")
-                                        : QStringLiteral("PRAGMA query_only = ON"));
-    }
-    ~QueryOnly() {
-        QSqlQuery(m_db).exec(m_postgres ? QStringLiteral("SET default_transaction_read_only = off")
-                                        : QStringLiteral("PRAGMA query_only = OFF"));
-    }
-    QueryOnly(const QueryOnly&) = delete;
-    QueryOnly& operator=(const QueryOnly&) = delete;
-
-private:
-    QSqlDatabase m_db;
-    bool m_postgres;
-};
-
-// SQLite's primary result code 8 or PostgreSQL's state 25006: a write refused by a read-only
-// connection or transaction.
-bool isReadOnlyRefusal(const QSqlError& error) {
-    const QString code = error.nativeErrorCode();
-    if (code == QLatin1String("25006"))
-        return true;
-    return code.size() < 5 && (code.toInt() & 0xff) == 8;
-}
-
-} // namespace
-
-QSqlQuery execStoredText(const QSqlDatabase& db, const QString& name, const QString& sql,
-                         const QVariantMap& params, bool forwardOnly) {
-    const QString refused =
-        QStringLiteral("Die gespeicherte Abfrage „%1“ darf die Datenbank nur lesen, nicht ändern.").arg(name);
-    const QString keyword = firstKeyword(sql);
-    if (keyword != QLatin1String("SELECT") && keyword != QLatin1String("WITH") &&
-        keyword != QLatin1String("VALUES"))
-        throw TavoError(refused);
-    reopenIfLost(db);
-    const QueryOnly guard(db);
-    QSqlQuery query(db);
-    query.setForwardOnly(readsRowByRow(db, forwardOnly));
-    if (!query.prepare(SqlDialect::forDatabase(db, sql)))
-        throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ ist fehlerhaft: %2")
-                            .arg(name, query.lastError().databaseText()));
-    for (auto it = params.constBegin(); it != params.constEnd(); ++it) {
-        const QRegularExpression used(QStringLiteral(":%1\\b").arg(QRegularExpression::escape(it.key())));
-        if (sql.contains(used))
-            query.bindValue(QLatin1Char(':') + it.key(), it.value());
-    }
-    if (!query.exec()) {
-        const QString detail = query.lastError().databaseText();
-        if (isReadOnlyRefusal(query.lastError()))
-            throw TavoError(QStringLiteral("%1 (%2)").arg(refused, detail));
-        throw TavoError(QStringLiteral("Die gespeicherte Abfrage „%1“ ist fehlerhaft: %2").arg(name, detail));
-    }
-    if (!query.isSelect())
-        throw TavoError(refused);
-    return query;
-}
-
 QStringList columnNames(const QSqlDatabase& db, const QString& table) {
     QStringList names;
     // PostgreSQL folds an unquoted table name to lower case; the user tables keep their case there.
@@ -272,6 +233,8 @@ Transaction::Transaction(QSqlDatabase db) : m_db(std::move(db)) {
     // SQLite takes the write lock at once, so two writers queue on the busy timeout instead of one of
     // them failing when it turns its read lock into a write lock.
     if (m_db.driverName() == QLatin1String("QSQLITE")) {
+        if (m_db.connectOptions().contains(QLatin1String("QSQLITE_OPEN_READONLY")))
+            throw TavoError(FileChecks::readOnlyMessage(m_db.databaseName()));
         QSqlQuery begin(m_db);
         if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
             throw TavoError(Sql::errorMessage(begin.lastError(),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
@@ -29,25 +30,18 @@ void execPrepared(QSqlQuery& query);
 // Prepares sql on query; throws on failure.
 void prepare(QSqlQuery& query, const QString& sql);
 
-// The SQL text of a stored query of the user database, looked up by name. Throws a German message
-// naming the query when it is missing.
-QString storedQueryText(const QSqlDatabase& userDb, const QString& name);
-
-// Prepares the stored query `name` of the user database, binds params by name and executes it.
-QSqlQuery storedQuery(const QSqlDatabase& userDb, const QString& name, const QVariantMap& params);
-
-// Executes sql, the text of the stored query `name`, with params bound by name, so that it cannot
-// change the database: one statement that begins as a query, run while the connection refuses every
-// write, and reported by the driver as a select. Otherwise throws a German message naming the query.
-QSqlQuery execStoredText(const QSqlDatabase& db, const QString& name, const QString& sql,
-                         const QVariantMap& params, bool forwardOnly = true);
-
 // Column names of a table in their order, as the database declares them.
 QStringList columnNames(const QSqlDatabase& db, const QString& table);
 
 // The German message for a database error: a full disk and a read-only database in words of their
 // own, any other error as context followed by the driver's text.
 QString errorMessage(const QSqlError& error, const QString& context);
+
+// The client library's connection behind a server connection (a PGconn of libpq); null for a file.
+void* serverHandle(const QSqlDriver* driver);
+
+// The message when another program holds the data locked longer than the program waits.
+QString busyText();
 
 // Quotes an identifier for SQL text ("Alter" -> "\"Alter\"").
 QString quoted(const QString& identifier);

@@ -6,6 +6,7 @@
 
 #include "core/data/Sql.h"
 #include "core/data/SqlDialect.h"
+#include "core/data/TavoError.h"
 #include "core/projects/CalculationState.h"
 
 namespace UserSchema {
@@ -212,23 +213,29 @@ QString populationSelect(const QString& source, const QString& where, bool scale
         .arg(f1, f2, f3, source, where, sum, order);
 }
 
+// The program's own population queries, each in the form SQLite reads (for a server without its names
+// quoted yet).
+QString builtInPopulationQuery(const QString& name, bool postgres) {
+    if (name.compare(QLatin1String("Bewohner_bBvB"), Qt::CaseInsensitive) == 0)
+        return populationSelect(QStringLiteral("bBvB"), QStringLiteral("TAVO IN (:TAVO1, :TAVO2, :TAVO3)"),
+                                true, postgres);
+    if (name.compare(QLatin1String("Bewohner_bBvB_Projekt"), Qt::CaseInsensitive) == 0)
+        return populationSelect(QStringLiteral("bBvB"),
+                                QStringLiteral("TAVO IN (SELECT ID FROM TAVO WHERE Coalesce(Projekt, '') "
+                                               "IN (:Projekt1, :Projekt2, :Projekt3))"),
+                                true, postgres);
+    if (name.compare(QLatin1String("Bewohner_gBvB"), Qt::CaseInsensitive) == 0)
+        return populationSelect(QStringLiteral("gBvB"), QStringLiteral("PG IN (:PG1, :PG2, :PG3)"), false,
+                                postgres);
+    return QString();
+}
+
+// The stored copies of the population queries: the program never runs them, but older versions of it
+// read them from the file, so a new database still holds them.
 void createStoredQueries(const QSqlDatabase& db) {
-    const bool pg = SqlDialect::isPostgres(db);
-    const QList<QPair<QString, QString>> queries = {
-        {QStringLiteral("Bewohner_bBvB"),
-         populationSelect(QStringLiteral("bBvB"), QStringLiteral("TAVO IN (:TAVO1, :TAVO2, :TAVO3)"), true, pg)},
-        {QStringLiteral("Bewohner_bBvB_Projekt"),
-         populationSelect(QStringLiteral("bBvB"),
-                          QStringLiteral("TAVO IN (SELECT ID FROM TAVO WHERE Coalesce(Projekt, '') "
-                                         "IN (:Projekt1, :Projekt2, :Projekt3))"),
-                          true, pg)},
-        {QStringLiteral("Bewohner_gBvB"),
-         populationSelect(QStringLiteral("gBvB"), QStringLiteral("PG IN (:PG1, :PG2, :PG3)"), false, pg)},
-    };
-    // Stored in the dialect of the database they are kept in.
-    for (const auto& q : queries)
+    for (const QString& name : storedQueryNames())
         Sql::exec(db, QStringLiteral("INSERT INTO TAVO_Abfragen (Name, SQL) VALUES (?, ?)"),
-                  {q.first, pg ? SqlDialect::forPostgres(q.second) : q.second});
+                  {name, populationQuery(db, name)});
 }
 
 // The tables that hold what a run writes. On PostgreSQL each gets a column rowid numbering its rows in
@@ -282,6 +289,31 @@ bool probeSucceeds(const QSqlDatabase& db, const QString& probe) {
 } // namespace
 
 const std::vector<Column>& projectColumns() { return kProjectColumns; }
+
+QString populationQuery(const QSqlDatabase& db, const QString& name) {
+    const bool postgres = SqlDialect::isPostgres(db);
+    const QString sql = builtInPopulationQuery(name, postgres);
+    if (sql.isEmpty())
+        throw TavoError(QStringLiteral("Unbekannte Bevölkerungsabfrage: %1").arg(name));
+    return postgres ? SqlDialect::forPostgres(sql) : sql;
+}
+
+QStringList divergingStoredQueries(const QSqlDatabase& db) {
+    QStringList names;
+    QSqlQuery query(db);
+    // A file from before the stored queries, or a role that may not read them: nothing to compare.
+    if (!query.exec(
+            SqlDialect::forDatabase(db, QStringLiteral("SELECT Name, SQL FROM TAVO_Abfragen ORDER BY Name"))))
+        return names;
+    while (query.next()) {
+        const QString name = query.value(0).toString();
+        if (builtInPopulationQuery(name, false).isEmpty())
+            continue;
+        if (query.value(1).toString().trimmed() != populationQuery(db, name))
+            names << name;
+    }
+    return names;
+}
 
 QStringList numericProjectColumns() {
     QStringList names;
@@ -338,6 +370,37 @@ void create(const QSqlDatabase& db) {
     }
     createStoredQueries(db);
     tx.commit();
+}
+
+const QList<RequiredTable>& requiredTables() {
+    static const QList<RequiredTable> tables = {
+        {QStringLiteral("TAVO"), {QStringLiteral("ID"), QStringLiteral("PG")}},
+        {QStringLiteral("Bebauung"), {QStringLiteral("ID"), QStringLiteral("TAVO")}},
+        {QStringLiteral("Besiedelung"),
+         {QStringLiteral("ID"), QStringLiteral("TAVO"), QStringLiteral("Jahr")}},
+        {QStringLiteral("Sonderausgaben"), {QStringLiteral("TAVO"), QStringLiteral("Jahr")}},
+        {QStringLiteral("Auswertung"), {QStringLiteral("TAVO"), QStringLiteral("Jahr")}},
+        {QStringLiteral("bWvB"), {QStringLiteral("TAVO"), QStringLiteral("Jahr")}},
+        {QStringLiteral("bBvB"), {QStringLiteral("TAVO"), QStringLiteral("Alter"), QStringLiteral("Jahr")}},
+        {QStringLiteral("gBvB"), {QStringLiteral("PG"), QStringLiteral("Alter"), QStringLiteral("Jahr")}},
+    };
+    return tables;
+}
+
+bool needsUpgrade(const QSqlDatabase& db) {
+    const bool postgres = SqlDialect::isPostgres(db);
+    const auto hasTable = [&](const QString& table) {
+        return postgres ? hasServerTable(db, table) : db.tables().contains(table, Qt::CaseInsensitive);
+    };
+    const QStringList project = Sql::columnNames(db, QStringLiteral("TAVO"));
+    for (const char* column : {"Bezugsjahr", "ifKoEhNahwärme", "Version"})
+        if (!project.contains(QString::fromUtf8(column), Qt::CaseInsensitive))
+            return true;
+    if (!hasTable(QStringLiteral("Berechnungsstand")))
+        return true;
+    return !postgres && (!hasTable(QStringLiteral("Szenarien")) ||
+                         !Sql::columnNames(db, QStringLiteral("Sonderausgaben"))
+                              .contains(QStringLiteral("ID"), Qt::CaseInsensitive));
 }
 
 void checkFieldBezugsjahr(const QSqlDatabase& db) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -39,12 +40,32 @@ void addVersionColumn(const QSqlDatabase& db);
 // The column checks in their order, then the key of Sonderausgaben.
 void upgrade(const QSqlDatabase& db);
 
+// A table that every user database any version of TAVO wrote holds, with the columns that make it
+// one of ours. Columns and tables that upgrade() adds are not among them.
+struct RequiredTable {
+    QString name;
+    QStringList keyColumns;
+};
+const QList<RequiredTable>& requiredTables();
+
+// Whether upgrade() would change the schema of the database: a file from an older version. Only reads.
+// The missing index of older files does not count: it makes reading slower, not wrong.
+bool needsUpgrade(const QSqlDatabase& db);
+
 // The tables of the user database, the project table first.
 QStringList tableNames();
 
 // Every table and column name of the user database and the column aliases of the program's queries,
 // in their exact case: on PostgreSQL they are created and addressed quoted.
 QStringList identifiers();
+
+// The program's own text of a population query (one of storedQueryNames()) in the dialect of db, as
+// a new database stores it. The population views always run this text, never a stored one.
+QString populationQuery(const QSqlDatabase& db, const QString& name);
+
+// The stored population queries whose text differs from the program's own: they are not used, and the
+// planner is told once when the database is opened. Only reads; empty when there are no stored ones.
+QStringList divergingStoredQueries(const QSqlDatabase& db);
 
 // The names of the stored population queries.
 inline const QStringList storedQueryNames() {

@@ -10,6 +10,7 @@
 #include "core/data/Sql.h"
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
+#include "core/data/UserSchema.h"
 
 namespace ResultQueries {
 namespace {
@@ -81,12 +82,13 @@ Query buildBalanceQuery(const FilterItems& items, const FinanceChoice& choice, i
     return q;
 }
 
-// The population query from a stored query with its parameters of one kind and the three factors.
+// The population query of that name with its parameters of one kind and the three factors. The text
+// is the program's own: a copy stored in the database is never run, since it would run with the rights
+// of whoever opens the project, whoever wrote it.
 Query storedPopulationQuery(const QSqlDatabase& userDb, const QString& name, const QString& keyName,
                             const QVariant& key, const QVariant& factor) {
     Query q;
-    q.sql = Sql::storedQueryText(userDb, name);
-    q.storedName = name;
+    q.sql = UserSchema::populationQuery(userDb, name);
     for (int i = 1; i <= 3; ++i) {
         q.params.insert(keyName + QString::number(i), key);
         if (factor.isValid())
@@ -248,8 +250,6 @@ QString sqlFor(const QSqlDatabase& db, const Query& query) {
 }
 
 QSqlQuery execute(const QSqlDatabase& db, const Query& query) {
-    if (!query.storedName.isEmpty())
-        return Sql::execStoredText(db, query.storedName, query.sql, query.params, false);
     QSqlQuery q(db);
     Sql::prepare(q, sqlFor(db, query));
     for (auto it = query.params.constBegin(); it != query.params.constEnd(); ++it) {

@@ -19,7 +19,6 @@ QString noRestrictionItem(); // "keine Einschränkung"
 struct Query {
     QString sql;
     QVariantMap params;
-    QString storedName = {}; // the stored query the text comes from; such a text may only read
     bool ledger = false;     // a view of the ledger Auswertung, whose sums and order depend on the database
 };
 

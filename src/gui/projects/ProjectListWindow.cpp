@@ -114,7 +114,8 @@ ProjectListWindow::~ProjectListWindow() {
 // Opens the databases (unless given), builds the window and reads the project list.
 void ProjectListWindow::setUpWindow() {
     if (!m_databases)
-        m_databases = std::make_unique<Databases>(DataLocations::ofRunningProgram().open());
+        m_databases = std::make_unique<Databases>(
+            DataLocations::ofRunningProgram().open(QString(), QString(), Databases::Access::WriteIfAllowed));
     setObjectName(QStringLiteral("frmAuswahl"));
     setWindowTitle(QString::fromUtf8(kCaption));
 
