@@ -138,12 +138,7 @@ void TestUserFilesCli::incompleteFilesStayByteIdentical() {
     };
     for (const QStringList& command : commands) {
         const Output run = runCli(command);
-        // szenarien and breakeven still end a refused file with 1; the common exit-code rule of the
-        // commands makes it 2.
-        const bool oldRule =
-            command.first() == QLatin1String("szenarien") || command.first() == QLatin1String("breakeven");
-        const bool refused = run.exitCode == 2 || (oldRule && run.exitCode == 1);
-        QVERIFY2(refused, qPrintable(command.first() + QLatin1Char(' ') + run.err));
+        QVERIFY2(run.exitCode == 2, qPrintable(command.first() + QLatin1Char(' ') + run.err));
         // init refuses any file that is there.
         if (command.first() != QLatin1String("init"))
             QVERIFY2(run.err.contains(path +
