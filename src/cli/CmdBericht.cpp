@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "cli/CheckedInputs.h"
 #include "cli/Commands.h"
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
@@ -38,6 +39,8 @@ int cmdBericht(const QStringList& args) {
     std::unique_ptr<CouncilReport> report;
     try {
         Databases dbs(master, user);
+        if (!printCheckedInputs(dbs, id))
+            return ExitFailed;
         report = std::make_unique<CouncilReport>(ReportData::load(dbs, id));
     } catch (const TavoError& e) {
         printError(e.message());

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "cli/CheckedInputs.h"
 #include "cli/Commands.h"
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
@@ -56,6 +57,7 @@ QString parseArguments(const QStringList& args, Request& request) {
 BreakEven::Result search(const Request& request) {
     const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
     requireCostBearer(dbs.master(), request.search.figures.costBearer);
+    requireCheckedInputs(dbs, request.project);
     return BreakEven::find(EngineInput::load(dbs, request.project), request.search);
 }
 

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "cli/CheckedInputs.h"
 #include "cli/Commands.h"
 #include "cli/KeyFigureJson.h"
 #include "core/data/DataLocations.h"
@@ -166,6 +167,8 @@ int cmdKennzahlen(const QStringList& args) {
         const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
         requireCostBearer(dbs.master(), request.options.costBearer);
         for (int id : request.projects) {
+            if (!printCheckedInputs(dbs, id))
+                return ExitFailed;
             figures << computeKeyFigures(dbs.user(), id, request.options);
             if (!figures.last().hasResults)
                 throw TavoError(

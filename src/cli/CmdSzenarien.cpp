@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "cli/CheckedInputs.h"
 #include "cli/Commands.h"
 #include "cli/KeyFigureJson.h"
 #include "core/data/DataLocations.h"
@@ -162,6 +163,7 @@ QString textTable(const Request& request, const Outcome& o) {
 Outcome calculateOutcome(const Request& request) {
     const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
     requireCostBearer(dbs.master(), request.options.figures.costBearer);
+    requireCheckedInputs(dbs, request.project);
     const EngineInput base = EngineInput::load(dbs, request.project);
     Outcome o;
     o.settings = Scenarios::loadSettings(dbs.user(), request.project);

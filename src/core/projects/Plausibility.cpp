@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include <QHash>
-#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
@@ -187,8 +186,8 @@ QHash<QString, double> largestListValues(const QSqlDatabase& master) {
         Sql::exec(master, QStringLiteral("SELECT Feld, Wert FROM FeldWerte WHERE Tabelle = 'TAVO'"));
     while (q.next()) {
         bool ok = false;
-        const double value = QLocale::c().toDouble(q.value(1).toString().trimmed(), &ok);
-        if (!ok || !std::isfinite(value))
+        const double value = NumberFormat::neutral(q.value(1).toString(), &ok);
+        if (!ok)
             continue;
         const QString field = q.value(0).toString();
         const auto it = largest.constFind(field);
