@@ -12,7 +12,7 @@ namespace {
 const QString kGwb = QStringLiteral("GWB");
 
 [[noreturn]] void unknownType(const QString& buildingType) {
-    throw TavoError(QStringLiteral("Unbekannter Bebauungstyp: ") + buildingType);
+    throw TavoError(QStringLiteral("Unbekannter Bebauungstyp: ") + NumberFormat::excerpt(buildingType));
 }
 
 bool isHouseType(const QString& buildingType) {

@@ -274,6 +274,9 @@ int maxTextLength(const QString& column) {
 Findings check(const Databases& dbs, int projectId) {
     const StoredInputs inputs = readInputs(dbs.user(), projectId);
     Findings findings = checkStored(inputs, projectId);
+    // What is refused is not calculated, so nothing is to be warned about.
+    if (!findings.refusals.isEmpty())
+        findings.warnings.clear();
     if (!inputs.found || !findings.refusals.isEmpty())
         return findings;
     Checker check(projectId, findings);

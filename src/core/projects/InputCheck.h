@@ -39,9 +39,9 @@ struct Findings {
 // year that is empty or no whole number, a text longer than its maximum. Warnings: a stored reference
 // year that is no number (the run stamps it anew), a settlement year outside 1 to 20, a building
 // class that is no Roman numeral I to X, a special expenditure whose type or cost bearer is not in
-// the reference data; then the plausibility warnings (see Plausibility::warnings) when there is no
-// refusal. An unknown project gives no finding (the run reports it). Throws TavoError on a database
-// error.
+// the reference data; then the plausibility warnings (see Plausibility::warnings). Warnings are given
+// only when nothing is refused. An unknown project gives no finding (the run reports it). Throws TavoError on
+// a database error.
 Findings check(const Databases& dbs, int projectId);
 
 // The refusals alone, without reading the reference data: what every calculation run checks first.
