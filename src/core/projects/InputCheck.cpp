@@ -12,6 +12,7 @@
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
 #include "core/projects/Plausibility.h"
+#include "core/projects/StoredInputs.h"
 #include "core/results/KeyFigures.h"
 
 namespace {
@@ -30,40 +31,6 @@ const QStringList& romanClasses() {
                                      QStringLiteral("VII"), QStringLiteral("VIII"), QStringLiteral("IX"),
                                      QStringLiteral("X")};
     return classes;
-}
-
-// The stored inputs of one project, read once: its row and its detail rows in the order of entry.
-struct StoredInputs {
-    bool found = false;
-    QSqlRecord project;
-    QList<QSqlRecord> buildings;
-    QList<QSqlRecord> settlements;
-    QList<QSqlRecord> specials;
-};
-
-QList<QSqlRecord> detailRows(const QSqlDatabase& user, const QString& table, const QString& columns, int id) {
-    QSqlQuery query = Sql::exec(
-        user, QStringLiteral("SELECT %1 FROM %2 WHERE TAVO = ? ORDER BY ID").arg(columns, table), {id});
-    QList<QSqlRecord> rows;
-    while (query.next())
-        rows << query.record();
-    return rows;
-}
-
-StoredInputs readInputs(const QSqlDatabase& user, int id) {
-    StoredInputs inputs;
-    QSqlQuery project = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {id});
-    inputs.found = project.next();
-    if (!inputs.found)
-        return inputs;
-    inputs.project = project.record();
-    inputs.buildings =
-        detailRows(user, QStringLiteral("Bebauung"), QStringLiteral("bbTyp, bbBauklasse, bbAnteil"), id);
-    inputs.settlements = detailRows(user, QStringLiteral("Besiedelung"),
-                                    QStringLiteral("Jahr, EFHg, EFHk, RHg, RHk, GWB"), id);
-    inputs.specials = detailRows(user, QStringLiteral("Sonderausgaben"),
-                                 QStringLiteral("Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe"), id);
-    return inputs;
 }
 
 bool isBlank(const QVariant& value) {
@@ -272,7 +239,7 @@ int maxTextLength(const QString& column) {
 }
 
 Findings check(const Databases& dbs, int projectId) {
-    const StoredInputs inputs = readInputs(dbs.user(), projectId);
+    const StoredInputs inputs = StoredInputs::read(dbs.user(), projectId);
     Findings findings = checkStored(inputs, projectId);
     // What is refused is not calculated, so nothing is to be warned about.
     if (!findings.refusals.isEmpty())
@@ -281,12 +248,12 @@ Findings check(const Databases& dbs, int projectId) {
         return findings;
     Checker check(projectId, findings);
     checkSpecialsAgainstMaster(dbs.master(), inputs.specials, check);
-    findings.warnings << Plausibility::warnings(dbs, projectId);
+    findings.warnings << Plausibility::warnings(dbs.master(), inputs);
     return findings;
 }
 
 QStringList refusals(const Databases& dbs, int projectId) {
-    return checkStored(readInputs(dbs.user(), projectId), projectId).refusals;
+    return checkStored(StoredInputs::read(dbs.user(), projectId), projectId).refusals;
 }
 
 void requireNoRefusal(const QStringList& refusals) {
