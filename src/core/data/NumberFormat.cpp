@@ -136,7 +136,10 @@ double toDouble(const QVariant& value) {
     return ok ? number : 0.0;
 }
 
-int toInt(const QVariant& value) { return static_cast<int>(std::trunc(toDouble(value))); }
+int toInt(const QVariant& value) {
+    const double number = std::trunc(toDouble(value));
+    return number >= -2147483648.0 && number <= 2147483647.0 ? static_cast<int>(number) : 0;
+}
 
 bool isWholeNumber(const QVariant& value) {
     switch (value.typeId()) {

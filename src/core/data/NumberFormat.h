@@ -67,7 +67,8 @@ double storedNumberOrThrow(const QVariant& value, const QString& field, const QS
 // read as 0.
 double toDouble(const QVariant& value);
 
-// Reads an integer database value; NULL and empty read as 0. Fractions are truncated toward zero.
+// Reads an integer database value; NULL, empty and a value outside the range of an int read as 0.
+// Fractions are truncated toward zero.
 int toInt(const QVariant& value);
 
 // Whether a value read from the database is a whole number, a floating-point number, or either:
