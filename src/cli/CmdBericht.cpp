@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "cli/CheckedInputs.h"
 #include "cli/Commands.h"
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
@@ -49,6 +50,8 @@ int cmdBericht(const QStringList& args) {
                 throw TavoError(
                     QStringLiteral("Das Projekt %1 hat keine Ergebnisse. Bitte zuerst berechnen.").arg(id));
         });
+        if (!printCheckedInputs(dbs, id))
+            return ExitFailed;
         CouncilReport report(ReportData::load(dbs, id));
         report.writePdf(cli.value(QStringLiteral("out")));
     } catch (const TavoError& e) {

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "cli/CheckedInputs.h"
 #include "cli/Commands.h"
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
@@ -58,6 +59,7 @@ BreakEven::Result search(const Request& request) {
         asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read); });
     asUsage([&] { requireCostBearer(dbs.master(), request.search.figures.costBearer); });
     requireProject(dbs.user(), request.project);
+    requireCheckedInputs(dbs, request.project);
     return BreakEven::find(EngineInput::load(dbs, request.project), request.search);
 }
 

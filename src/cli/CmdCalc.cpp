@@ -11,7 +11,7 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
-#include "core/projects/Plausibility.h"
+#include "core/projects/InputCheck.h"
 
 namespace {
 
@@ -31,15 +31,16 @@ QList<int> allProjects(const Databases& dbs) {
     return ids;
 }
 
-// The plausibility warnings go to stderr before the run; the project is calculated all the same,
-// so that scripts keep working. prefix names the project when several are calculated; a progress
-// line on the terminal is ended first.
+// The warnings of the input check go to stderr before the run; the project is calculated all the
+// same, so that scripts keep working. Refusals are thrown: the project is not calculated. prefix
+// names the project when several are calculated; a progress line on the terminal is ended first.
 void printWarnings(const Databases& dbs, int id, const QString& prefix, bool endProgressLine = false) {
-    const QStringList warnings = Plausibility::warnings(dbs, id);
-    if (endProgressLine && !warnings.isEmpty())
+    const InputCheck::Findings findings = InputCheck::check(dbs, id);
+    if (endProgressLine && !findings.warnings.isEmpty())
         std::fputs("\n", stderr);
-    for (const QString& warning : warnings)
+    for (const QString& warning : findings.warnings)
         printError(prefix + QStringLiteral("Warnung: ") + warning);
+    InputCheck::requireNoRefusal(findings.refusals);
 }
 
 bool projectExists(const Databases& dbs, int id) {

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "cli/CheckedInputs.h"
 #include "cli/Commands.h"
 #include "cli/KeyFigureJson.h"
 #include "core/data/DataLocations.h"
@@ -167,6 +168,8 @@ int cmdKennzahlen(const QStringList& args) {
         if (!request.out.isEmpty())
             checkOut(request.out, dbs);
         for (int id : request.projects) {
+            if (!printCheckedInputs(dbs, id))
+                return ExitFailed;
             figures << computeKeyFigures(dbs.user(), id, request.options);
             if (!figures.last().hasResults)
                 throw UsageError(

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "cli/CheckedInputs.h"
 #include "cli/Commands.h"
 #include "cli/KeyFigureJson.h"
 #include "core/data/DataLocations.h"
@@ -170,6 +171,7 @@ Outcome calculateOutcome(const Request& request) {
         asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read); });
     asUsage([&] { requireCostBearer(dbs.master(), request.options.figures.costBearer); });
     requireProject(dbs.user(), request.project);
+    requireCheckedInputs(dbs, request.project);
     const EngineInput base = EngineInput::load(dbs, request.project);
     Outcome o;
     o.settings = Scenarios::loadSettings(dbs.user(), request.project);

@@ -1,5 +1,6 @@
 #include "report/ReportHtml.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/data/NumberFormat.h"
@@ -8,8 +9,52 @@
 namespace ReportHtml {
 namespace {
 
+// Qt lays out a word that is longer than a line anew for every line it fills, so the time for an
+// unbroken run of characters grows with the square of its length (a 256 KB word took 17 s). A
+// zero-width space after every kRun characters of such a run gives the layout a place to break and
+// keeps the time linear; the text looks the same, and ordinary words are far shorter.
+QString breakable(const QString& text) {
+    constexpr int kRun = 64;
+    QString out;
+    out.reserve(text.size() + text.size() / kRun);
+    int run = 0;
+    for (const QChar c : text) {
+        if (c.isSpace())
+            run = 0;
+        else if (++run > kRun && !c.isLowSurrogate()) {
+            out += QChar(0x200B);
+            run = 1;
+        }
+        out += c;
+    }
+    return out;
+}
+
 QString esc(const QString& text) {
-    return text.toHtmlEscaped();
+    return breakable(text).toHtmlEscaped();
+}
+
+// A text as paragraphs of the given style. The layout draws a paragraph anew for every page it
+// touches, so one paragraph spanning many pages costs time growing with the square of its length; a
+// text longer than kBlock characters is therefore set as consecutive paragraphs without space
+// between them, each ended at a blank where there is one.
+QString paragraphs(const QString& text, const QString& style) {
+    constexpr int kBlock = 2000;
+    if (text.size() <= kBlock)
+        return QStringLiteral("<p style=\"%1\">%2</p>").arg(style, esc(text));
+    QString html;
+    for (int from = 0; from < text.size();) {
+        int end = std::min<int>(from + kBlock, text.size());
+        const int blank = text.lastIndexOf(QLatin1Char(' '), end - 1);
+        if (end < text.size() && blank > from)
+            end = blank + 1;
+        else if (end < text.size() && text.at(end).isLowSurrogate())
+            --end;
+        html += QStringLiteral("<p style=\"%1 margin-top: 0; margin-bottom: 0;\">%2</p>")
+                    .arg(style, esc(text.mid(from, end - from)));
+        from = end;
+    }
+    return html;
 }
 
 QString euro(double value) {
@@ -64,7 +109,7 @@ QString titlePage(const ReportData& d, const QDate& date) {
                            "eines Baugebiets</p>");
     html += QStringLiteral("<p style=\"font-size: 16pt; margin-top: 20px;\">%1</p>").arg(esc(name));
     if (!d.beschreibung.isEmpty())
-        html += QStringLiteral("<p style=\"font-size: 12pt;\">%1</p>").arg(esc(d.beschreibung));
+        html += paragraphs(d.beschreibung, QStringLiteral("font-size: 12pt;"));
     html += QStringLiteral("<p style=\"font-size: 12pt; margin-top: 20px;\">Gemeinde: %1 (Gemeindenummer %2)</p>")
                 .arg(esc(d.pgName.isEmpty() ? QStringLiteral("–") : d.pgName))
                 .arg(d.pg);

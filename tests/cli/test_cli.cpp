@@ -123,8 +123,8 @@ void TestEngineCli::calculatesAllAndGoesOnAfterFailure() {
 void TestEngineCli::warnsAboutImplausibleInputsAndCalculates() {
     TestDb db;
     const int good = insertRealisticProject(db);
-    // No building mix, 10^23 m² gross land, 583 % settled in year 1.
-    const int bad = db.insertProject({{"PG", 301}, {"bgFlBaulandBrutto", 1e23}});
+    // No building mix, 10^11 m² gross land, 583 % settled in year 1.
+    const int bad = db.insertProject({{"PG", 301}, {"bgFlBaulandBrutto", 1e11}});
     insertSettlement(db, bad, 1, {{"EFHg", 583}});
     const QStringList files{"--master", db.masterPath(), "--user", db.userPath()};
     CliResult result = runCli(files + QStringList{"--project", QString::number(good)});

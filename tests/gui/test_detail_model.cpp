@@ -74,6 +74,33 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(TavoError, record.setValue("PG", 301));
     }
 
+    void gridsRefuseWhatIsNoNumberOrTooLong_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("text");
+        for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::German, QLocale::Austria)})
+            for (const char* text : {"inf", "-inf", "nan", "Infinity", "1e999", "0x1p3"})
+                QTest::addRow("%s %s", qPrintable(locale.name()), text) << locale << QString::fromUtf8(text);
+    }
+
+    void gridsRefuseWhatIsNoNumberOrTooLong() {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, text);
+        QLocale::setDefault(locale);
+        TestDb db;
+        const int id = db.insertProject({{"PG", 301}});
+        DetailModel model(db.user(), "Bebauung", bebauungColumns());
+        model.load(id);
+        const int row = model.appendRow();
+        QVERIFY(model.setData(model.index(row, 2), "40"));
+        QVERIFY(!model.setData(model.index(row, 2), text));
+        QVERIFY(!model.setData(model.index(row, 2), QVariant(std::numeric_limits<double>::infinity())));
+        QCOMPARE(model.index(row, 2).data(Qt::EditRole).toInt(), 40);
+        // A text column takes 200 characters, not one more.
+        QVERIFY(model.setData(model.index(row, 1), QString(200, QLatin1Char('I'))));
+        QVERIFY(!model.setData(model.index(row, 1), QString(201, QLatin1Char('I'))));
+        QCOMPARE(model.index(row, 1).data(Qt::EditRole).toString().size(), 200);
+    }
+
     void detailRowsAreWrittenTogetherOrNotAtAll() {
         TestDb db;
         const int id = db.insertProject({{"Beschreibung", "A"}});

@@ -53,11 +53,38 @@ double parse(const QString& text, bool* ok) {
     return good ? value : 0.0;
 }
 
+double neutral(const QString& text, bool* ok) {
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool good = false;
+    const double value = c.toDouble(text.trimmed(), &good);
+    good = good && std::isfinite(value);
+    if (ok)
+        *ok = good;
+    return good ? value : 0.0;
+}
+
+double parseTyped(const QString& text, bool* ok) {
+    bool good = false;
+    double value = parse(text, &good);
+    if (!good)
+        value = neutral(text, &good);
+    if (ok)
+        *ok = good;
+    return value;
+}
+
+QString excerpt(const QString& text, int maxChars) {
+    if (text.size() <= maxChars)
+        return text;
+    return text.left(maxChars - 1) + QChar(0x2026);
+}
+
 double parseOrThrow(const QString& text, const QString& fieldCaption) {
     bool ok = false;
     const double value = parse(text, &ok);
     if (!ok)
-        throw TavoError(QStringLiteral("'%1' ist keine gültige Zahl (%2).").arg(text, fieldCaption));
+        throw TavoError(QStringLiteral("'%1' ist keine gültige Zahl (%2).").arg(excerpt(text), fieldCaption));
     return value;
 }
 
@@ -86,8 +113,11 @@ double storedNumber(const QVariant& value, bool* ok) {
     case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
-    case QMetaType::Bool:
-        return value.toDouble();
+    case QMetaType::Bool: {
+        const double number = value.toDouble();
+        *ok = std::isfinite(number);
+        return *ok ? number : 0.0;
+    }
     case QMetaType::QString:
         break;
     default:
@@ -99,19 +129,12 @@ double storedNumber(const QVariant& value, bool* ok) {
         return 0.0;
     // Text stored by another tool is read in one notation for everybody, never in the desktop's locale,
     // so that a result does not depend on the machine it was calculated on.
-    QLocale neutral = QLocale::c();
-    neutral.setNumberOptions(QLocale::RejectGroupSeparator);
-    const double number = neutral.toDouble(text, ok);
-    if (!*ok || !std::isfinite(number)) {
-        *ok = false;
-        return 0.0;
-    }
-    return number;
+    return neutral(text, ok);
 }
 
 void throwNotANumber(const QVariant& value, const QString& field, const QString& owner) {
-    throw TavoError(
-        QStringLiteral("Der Wert „%1“ im Feld %2 (%3) ist keine Zahl.").arg(value.toString(), field, owner));
+    throw TavoError(QStringLiteral("Der Wert „%1“ im Feld %2 (%3) ist keine Zahl.")
+                        .arg(excerpt(value.toString()), field, owner));
 }
 
 double storedNumberOrThrow(const QVariant& value, const QString& field, const QString& owner) {
@@ -128,7 +151,10 @@ double toDouble(const QVariant& value) {
     return ok ? number : 0.0;
 }
 
-int toInt(const QVariant& value) { return static_cast<int>(std::trunc(toDouble(value))); }
+int toInt(const QVariant& value) {
+    const double number = std::trunc(toDouble(value));
+    return number >= -2147483648.0 && number <= 2147483647.0 ? static_cast<int>(number) : 0;
+}
 
 bool isWholeNumber(const QVariant& value) {
     switch (value.typeId()) {

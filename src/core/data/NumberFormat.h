@@ -41,6 +41,19 @@ public:
 // separators are accepted. Returns false in *ok (when given) for an empty or invalid text.
 double parse(const QString& text, bool* ok = nullptr);
 
+// Reads a number in the locale-neutral notation of stored text, value lists and reference data
+// ("2.5", "-3e2"; no group separators). Only a finite number counts: "inf", "nan", "Infinity",
+// "1e999", hex floats and any other text set *ok to false and read 0.
+double neutral(const QString& text, bool* ok);
+
+// A number typed, pasted or picked by the user: the user's locale first, then the locale-neutral
+// notation of the value lists. Only finite numbers count, as in parse() and neutral().
+double parseTyped(const QString& text, bool* ok);
+
+// A value for a message: at most maxChars characters of its text, ending in "…" when shortened, so
+// that a huge stored value never makes a huge message.
+QString excerpt(const QString& text, int maxChars = 80);
+
 // Like parse(), but throws TavoError with a German message naming the field when the text is no number.
 double parseOrThrow(const QString& text, const QString& fieldCaption);
 
@@ -58,7 +71,8 @@ inline QString money(double value) { return fixed(value, 2); }
 
 // Reads a numeric database value the same under every locale: a stored number as it is, NULL and a
 // blank text as 0, any other text in the locale-neutral notation ("2.5"). A text that is no finite
-// number ("abc", "2,5", "inf") and any other kind of value set *ok to false and read 0.
+// number ("abc", "2,5", "inf"), a stored floating-point value that is infinite or NaN (a server keeps
+// those) and any other kind of value set *ok to false and read 0.
 double storedNumber(const QVariant& value, bool* ok);
 
 // storedNumber() for a value of the user's data; a text that is no number throws TavoError naming
@@ -73,7 +87,8 @@ double storedNumberOrThrow(const QVariant& value, const QString& field, const QS
 // read as 0.
 double toDouble(const QVariant& value);
 
-// Reads an integer database value; NULL and empty read as 0. Fractions are truncated toward zero.
+// Reads an integer database value; NULL, empty and a value outside the range of an int read as 0.
+// Fractions are truncated toward zero.
 int toInt(const QVariant& value);
 
 // Whether a value read from the database is a whole number, a floating-point number, or either:

@@ -12,7 +12,7 @@ namespace {
 const QString kGwb = QStringLiteral("GWB");
 
 [[noreturn]] void unknownType(const QString& buildingType) {
-    throw TavoError(QStringLiteral("Unbekannter Bebauungstyp: ") + buildingType);
+    throw TavoError(QStringLiteral("Unbekannter Bebauungstyp: ") + NumberFormat::excerpt(buildingType));
 }
 
 bool isHouseType(const QString& buildingType) {
@@ -64,13 +64,20 @@ QString plotAreaField(const QString& buildingType) {
 }
 
 double divideByField(double numerator, double divisor, const QString& field, const QString& buildingType) {
-    if (divisor == 0) {
+    const auto named = [&field] {
         const QString caption = fieldCaption(field);
-        const QString named = caption.isEmpty() ? field : QStringLiteral("%1 (%2)").arg(field, caption);
+        return caption.isEmpty() ? field : QStringLiteral("%1 (%2)").arg(field, caption);
+    };
+    if (divisor == 0)
         throw TavoError(
-            QStringLiteral("Division durch 0: %1 ist 0 für Bebauungstyp %2").arg(named, buildingType));
-    }
-    return numerator / divisor;
+            QStringLiteral("Division durch 0: %1 ist 0 für Bebauungstyp %2").arg(named(), buildingType));
+    const double quotient = numerator / divisor;
+    // A vanishing divisor (1e-320) gives no 0 but an infinite quotient: named like the 0.
+    if (!std::isfinite(quotient))
+        throw TavoError(QStringLiteral("Division durch eine verschwindend kleine Zahl: %1 ist %2 für "
+                                       "Bebauungstyp %3, das Ergebnis ist keine endliche Zahl.")
+                            .arg(named(), NumberFormat::general(divisor), buildingType));
+    return quotient;
 }
 
 double settlementShare(const EngineContext& ctx, int year, const QString& buildingType) {

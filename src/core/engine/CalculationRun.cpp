@@ -4,7 +4,6 @@
 #include <cmath>
 #include <thread>
 
-#include <QLocale>
 #include <QSqlQuery>
 
 #include "core/data/Databases.h"
@@ -13,10 +12,11 @@
 #include "core/data/Sql.h"
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
-#include "core/projects/CalculationState.h"
 #include "core/engine/EngineContext.h"
 #include "core/engine/ResultWriter.h"
 #include "core/engine/Steps.h"
+#include "core/projects/CalculationState.h"
+#include "core/projects/InputCheck.h"
 
 namespace {
 
@@ -94,6 +94,8 @@ void lockProject(const QSqlDatabase& user, int projectId) {
 void calculateAndWrite(const Databases& dbs, int projectId) {
     const QSqlDatabase user = dbs.user();
     lockProject(user, projectId);
+    // Inputs that cannot be calculated stop the run before anything is written, whoever started it.
+    InputCheck::requireNoRefusal(InputCheck::refusals(dbs, projectId));
     Sql::exec(user, QStringLiteral("UPDATE TAVO SET Bezugsjahr = ? WHERE ID = ?"),
               {referenceYear(dbs.master()), projectId});
     const int pg = municipalityOf(user, projectId);
@@ -105,6 +107,56 @@ void calculateAndWrite(const Databases& dbs, int projectId) {
     // on its own.
     const EngineResult result = calculate(input);
     ResultWriter::write(user, result);
+}
+
+// The largest amount of the run, for the message when the amounts leave the range of a double.
+struct LargestBooking {
+    double amount = -1.0;
+    QString bezeichnung;
+    QString typ;
+    int jahr = 0;
+
+    void consider(double value, const QString& name, const QString& type, int year) {
+        if (std::fabs(value) > amount)
+            *this = {std::fabs(value), name, type, year};
+    }
+};
+
+// Every booking on its own is a finite number; their sums (in the views, key figures and reports)
+// must be too. A run whose amounts or population would add up beyond the range of a double stops
+// here, naming the booking that drives it, instead of handing on inf or NaN.
+void requireFiniteResult(const EngineResult& result) {
+    double total = 0.0;
+    LargestBooking largest;
+    for (const LedgerEntry& row : result.ledger) {
+        total += std::fabs(row.ausgabe) + std::fabs(row.einnahme);
+        largest.consider(row.ausgabe + row.einnahme, row.bezeichnung, row.typ, row.jahr);
+    }
+    for (const SpecialEntry& row : result.special) {
+        total += std::fabs(row.ausgabe);
+        largest.consider(row.ausgabe, row.stored.bezeichnung.toString(), row.stored.typ.toString(), row.jahr);
+    }
+    if (!std::isfinite(total))
+        throw TavoError(
+            QStringLiteral("Die Beträge von Projekt %1 übersteigen zusammen den Zahlenbereich: die "
+                           "größte Buchung ist „%2“ (%3, Jahr %4) mit %5 €. Bitte die Eingaben "
+                           "dieser Buchung prüfen, etwa eine verschwindend kleine Fläche.")
+                .arg(result.projectId)
+                .arg(NumberFormat::excerpt(largest.bezeichnung), largest.typ)
+                .arg(largest.jahr)
+                .arg(NumberFormat::general(largest.amount)));
+    double people = 0.0;
+    for (const auto& year : result.units)
+        for (double units : year)
+            people += std::fabs(units);
+    for (const auto& age : result.inhabitants)
+        for (double inhabitants : age)
+            people += std::fabs(inhabitants);
+    if (!std::isfinite(people))
+        throw TavoError(QStringLiteral("Die Wohneinheiten und Bewohner von Projekt %1 sind keine endlichen "
+                                       "Zahlen. Bitte Flächen, Bebauung und Besiedelung prüfen, etwa eine "
+                                       "verschwindend kleine Grundstücksgröße oder Wohnnutzfläche.")
+                            .arg(result.projectId));
 }
 
 } // namespace
@@ -129,9 +181,10 @@ int referenceYear(const QSqlDatabase& master) {
     if (value.isNull() || value.toString().trimmed().isEmpty())
         return 0;
     bool ok = false;
-    const double year = QLocale::c().toDouble(value.toString().trimmed(), &ok);
-    if (!ok || !std::isfinite(year) || std::fabs(year) > 1e9)
-        throw TavoError(QStringLiteral("Ungültiges Bezugsjahr in den Feldwerten: %1").arg(value.toString()));
+    const double year = NumberFormat::neutral(value.toString(), &ok);
+    if (!ok || std::fabs(year) > 1e9)
+        throw TavoError(QStringLiteral("Ungültiges Bezugsjahr in den Feldwerten: %1")
+                            .arg(NumberFormat::excerpt(value.toString())));
     return static_cast<int>(std::trunc(year));
 }
 
@@ -162,5 +215,7 @@ void runCalculation(const Databases& dbs, int projectId) {
 EngineResult calculate(const EngineInput& input) {
     EngineContext ctx(input);
     runSteps(ctx);
-    return ctx.takeResult();
+    EngineResult result = ctx.takeResult();
+    requireFiniteResult(result);
+    return result;
 }

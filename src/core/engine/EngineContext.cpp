@@ -101,7 +101,7 @@ void EngineContext::bookAmount(int projectId, int year, const QString& typ, cons
         throw TavoError(types.error);
     const auto found = types.shares.find(typ);
     if (found == types.shares.end())
-        throw TavoError(QStringLiteral("Unbekannter Typ ") + typ);
+        throw TavoError(QStringLiteral("Unbekannter Typ ") + NumberFormat::excerpt(typ));
     // A value that is no finite number would corrupt every sum over the ledger; refuse it instead.
     if (!std::isfinite(amount) || !std::isfinite(ownSharePercent))
         throw TavoError(QStringLiteral("Ungültiger Betrag für „%1“ im Jahr %2: keine endliche Zahl.")

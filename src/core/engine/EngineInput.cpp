@@ -253,9 +253,9 @@ void ProjectInputs::append(const QString& name, const QVariant& raw, int project
     m_names << name;
     m_raw.push_back(raw);
     m_number.push_back(value);
-    m_state.push_back(!isNumber               ? State::NotANumber
-                      : !std::isfinite(value) ? State::NotFinite
-                                              : State::Number);
+    // A stored floating-point value that is infinite (or NaN on a server) is a number, but no finite one.
+    const bool infinite = NumberFormat::isFloatingNumber(raw) && !std::isfinite(raw.toDouble());
+    m_state.push_back(infinite ? State::NotFinite : !isNumber ? State::NotANumber : State::Number);
 }
 
 int ProjectInputs::indexOf(const QString& name) const {

@@ -1,9 +1,10 @@
 #include "core/projects/Plausibility.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <QHash>
-#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
@@ -12,9 +13,9 @@
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
-#include "core/data/SqlDialect.h"
 #include "core/data/UserSchema.h"
 #include "core/projects/InputTables.h"
+#include "core/projects/StoredInputs.h"
 
 namespace {
 
@@ -59,10 +60,17 @@ QString shown(double value) {
     return NumberFormat::general(value);
 }
 
-// Detail rows by year, rows without year first and those of one year in the order of entry, on a server
-// as in the file.
-QString byYear(const QSqlDatabase& user) {
-    return SqlDialect::orderBy(user, {QStringLiteral("Jahr"), QStringLiteral("ID")});
+// Detail rows by year, rows without year first and those of one year in the order of entry, as the
+// database orders them (numbers before text).
+QList<QSqlRecord> byYear(QList<QSqlRecord> rows) {
+    const auto key = [](const QSqlRecord& row) {
+        const QVariant year = row.value(QStringLiteral("Jahr"));
+        const int kind = year.isNull() ? 0 : NumberFormat::isNumber(year) ? 1 : 2;
+        return std::make_pair(kind, kind == 1 ? year.toDouble() : 0.0);
+    };
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&key](const QSqlRecord& a, const QSqlRecord& b) { return key(a) < key(b); });
+    return rows;
 }
 
 QString yearList(const QList<int>& years) {
@@ -74,22 +82,18 @@ QString yearList(const QList<int>& years) {
 }
 
 // The types that get a share of the mix; a warning when the shares do not add up to 100 %.
-QSet<QString> checkBuildingMix(const QSqlDatabase& user, int id, QStringList& warnings) {
-    QSqlQuery q =
-        Sql::exec(user, QStringLiteral("SELECT bbTyp, bbAnteil FROM Bebauung WHERE TAVO = ?"), {id});
+QSet<QString> checkBuildingMix(const QList<QSqlRecord>& rows, QStringList& warnings) {
     QSet<QString> types;
     double sum = 0;
-    int rows = 0;
-    while (q.next()) {
-        ++rows;
+    for (const QSqlRecord& row : rows) {
         double share = 0;
-        if (storedNumber(q.value(1), &share)) {
+        if (storedNumber(row.value(QStringLiteral("bbAnteil")), &share)) {
             sum += share;
             if (share > 0)
-                types.insert(q.value(0).toString());
+                types.insert(row.value(QStringLiteral("bbTyp")).toString());
         }
     }
-    if (rows == 0)
+    if (rows.isEmpty())
         warnings << QStringLiteral("Die Bebauung ist leer: die Anteile ergeben 0 % statt 100 %.");
     else if (std::abs(sum - 100.0) > kTolerance)
         warnings
@@ -99,21 +103,15 @@ QSet<QString> checkBuildingMix(const QSqlDatabase& user, int id, QStringList& wa
 
 // Per type: values outside 0 to 100 % in a year, and a column of a type in the mix whose years do
 // not add up to 100 %.
-void checkSettlement(const QSqlDatabase& user, int id, const QSet<QString>& typesInMix,
-                     QStringList& warnings) {
-    QSqlQuery q = Sql::exec(
-        user,
-        QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ") +
-            byYear(user),
-        {id});
+void checkSettlement(const QList<QSqlRecord>& rows, const QSet<QString>& typesInMix, QStringList& warnings) {
     const int typeCount = int(std::size(kTypes));
     QList<QList<int>> outside(typeCount);
     QList<double> sums(typeCount, 0.0);
-    while (q.next()) {
-        const int year = NumberFormat::toInt(q.value(0));
+    for (const QSqlRecord& row : byYear(rows)) {
+        const int year = NumberFormat::toInt(row.value(QStringLiteral("Jahr")));
         for (int t = 0; t < typeCount; ++t) {
             double value = 0;
-            if (!storedNumber(q.value(t + 1), &value))
+            if (!storedNumber(row.value(QLatin1String(kTypes[t])), &value))
                 continue;
             sums[t] += value;
             if (value < 0 || value > 100)
@@ -157,25 +155,20 @@ void checkMunicipality(const QSqlDatabase& master, const QSqlRecord& project, QS
         warnings << QStringLiteral("Die Gemeinde %1 fehlt in der Tabelle PG.").arg(shown(pg));
 }
 
-void checkSpecialExpenditures(const QSqlDatabase& user, int id, QStringList& warnings) {
-    QSqlQuery q = Sql::exec(
-        user,
-        QStringLiteral("SELECT Jahr, Bezeichnung, Ausgabe FROM Sonderausgaben WHERE TAVO = ? ORDER BY ") +
-            byYear(user),
-        {id});
-    while (q.next()) {
-        QString name = q.value(1).toString().trimmed();
+void checkSpecialExpenditures(const QList<QSqlRecord>& rows, QStringList& warnings) {
+    for (const QSqlRecord& row : byYear(rows)) {
+        QString name = row.value(QStringLiteral("Bezeichnung")).toString().trimmed();
         name = name.isEmpty() ? QStringLiteral("Sonderausgabe ohne Bezeichnung")
                               : QStringLiteral("Sonderausgabe „%1“").arg(name);
         double year = 0;
-        if (!storedNumber(q.value(0), &year))
+        if (!storedNumber(row.value(QStringLiteral("Jahr")), &year))
             warnings << QStringLiteral("%1: es ist kein Jahr eingetragen.").arg(name);
         else if (year < 1 || year > kLastYear)
             warnings << QStringLiteral("%1: das Jahr %2 liegt außerhalb von 1 bis %3.")
                             .arg(name, shown(year))
                             .arg(kLastYear);
         double amount = 0;
-        if (storedNumber(q.value(2), &amount) && amount < 0)
+        if (storedNumber(row.value(QStringLiteral("Ausgabe")), &amount) && amount < 0)
             warnings << QStringLiteral("%1: die Ausgabe %2 ist negativ.").arg(name, shown(amount));
     }
 }
@@ -187,8 +180,8 @@ QHash<QString, double> largestListValues(const QSqlDatabase& master) {
         Sql::exec(master, QStringLiteral("SELECT Feld, Wert FROM FeldWerte WHERE Tabelle = 'TAVO'"));
     while (q.next()) {
         bool ok = false;
-        const double value = QLocale::c().toDouble(q.value(1).toString().trimmed(), &ok);
-        if (!ok || !std::isfinite(value))
+        const double value = NumberFormat::neutral(q.value(1).toString(), &ok);
+        if (!ok)
             continue;
         const QString field = q.value(0).toString();
         const auto it = largest.constFind(field);
@@ -222,17 +215,19 @@ void checkValueRanges(const QSqlDatabase& master, const QSqlRecord& project, QSt
 namespace Plausibility {
 
 QStringList warnings(const Databases& dbs, int projectId) {
+    return warnings(dbs.master(), StoredInputs::read(dbs.user(), projectId));
+}
+
+QStringList warnings(const QSqlDatabase& master, const StoredInputs& inputs) {
     QStringList found;
-    QSqlQuery q = Sql::exec(dbs.user(), QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {projectId});
-    if (!q.next())
+    if (!inputs.found)
         return found;
-    const QSqlRecord project = q.record();
-    const QSet<QString> typesInMix = checkBuildingMix(dbs.user(), projectId, found);
-    checkSettlement(dbs.user(), projectId, typesInMix, found);
-    checkArea(project, found);
-    checkMunicipality(dbs.master(), project, found);
-    checkSpecialExpenditures(dbs.user(), projectId, found);
-    checkValueRanges(dbs.master(), project, found);
+    const QSet<QString> typesInMix = checkBuildingMix(inputs.buildings, found);
+    checkSettlement(inputs.settlements, typesInMix, found);
+    checkArea(inputs.project, found);
+    checkMunicipality(master, inputs.project, found);
+    checkSpecialExpenditures(inputs.specials, found);
+    checkValueRanges(master, inputs.project, found);
     return found;
 }
 

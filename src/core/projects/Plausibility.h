@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
 class Databases;
+struct StoredInputs;
 
 // The plausibility check run before a calculation: inputs that the calculation accepts but that
 // make its result meaningless. The caller shows the warnings and lets the user decide; nothing here
@@ -17,5 +19,8 @@ namespace Plausibility {
 // above ten times the largest entry of their value list. Empty when nothing is found. Stored text
 // that is no number is left to the calculation, which names it. Throws TavoError on a database error.
 QStringList warnings(const Databases& dbs, int projectId);
+
+// The same over inputs read before (the input check reads them once for all its findings).
+QStringList warnings(const QSqlDatabase& master, const StoredInputs& inputs);
 
 } // namespace Plausibility

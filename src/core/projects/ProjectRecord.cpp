@@ -3,7 +3,6 @@
 #include <cmath>
 #include <utility>
 
-#include <QLocale>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -25,14 +24,14 @@ const QHash<QString, UserSchema::ColumnType>& typesByColumn() {
     return types;
 }
 
-// A number given as text: the user's locale first, then the locale-neutral form of the value lists.
+// A number given as text: the user's locale first, then the locale-neutral form of the value lists;
+// "inf", "nan" and other text that is no finite number are refused like any other text.
 double numberFromText(const QString& column, const QString& text) {
     bool ok = false;
-    double number = NumberFormat::parse(text, &ok);
+    const double number = NumberFormat::parseTyped(text, &ok);
     if (!ok)
-        number = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok)
-        throw TavoError(QStringLiteral("'%1' ist kein gültiger Wert für %2.").arg(text, column));
+        throw TavoError(
+            QStringLiteral("'%1' ist kein gültiger Wert für %2.").arg(NumberFormat::excerpt(text), column));
     return number;
 }
 
@@ -102,6 +101,8 @@ QVariant ProjectRecord::converted(const QString& column, const QVariant& value) 
     if (type == T::Text)
         return value.toString();
     const double number = isText ? numberFromText(column, value.toString()) : value.toDouble();
+    if (!std::isfinite(number))
+        throw TavoError(QStringLiteral("'%1' ist kein gültiger Wert für %2.").arg(value.toString(), column));
     if (type == T::Integer || type == T::Identity)
         return QVariant(static_cast<qlonglong>(std::trunc(number)));
     return QVariant(number);

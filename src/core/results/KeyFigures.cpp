@@ -106,11 +106,24 @@ void readPopulation(const QSqlDatabase& userDb, KeyFigures& figures) {
 }
 
 // The balances per dwelling unit and per inhabitant, where there are any.
+// A vanishing number of units or inhabitants (from a vanishing area) would give an infinite balance
+// per unit: stopped with the name of the divisor instead.
 void derivePerUnitFigures(KeyFigures& figures) {
-    if (figures.wohneinheiten != 0.0)
-        figures.saldoJeWohneinheit = figures.saldo / figures.wohneinheiten;
-    if (figures.bewohner != 0.0)
-        figures.saldoJeBewohner = figures.saldo / figures.bewohner;
+    const auto perUnit = [&figures](double count, const QString& caption) -> std::optional<double> {
+        if (count == 0.0)
+            return std::nullopt;
+        const double quotient = figures.saldo / count;
+        if (!std::isfinite(quotient))
+            throw TavoError(QStringLiteral("Der Saldo je %1 von Projekt %2 ist keine endliche Zahl: die Zahl "
+                                           "der %3 (%4) ist verschwindend klein. Bitte die Flächen des "
+                                           "Projekts prüfen und neu berechnen.")
+                                .arg(caption.section(QLatin1Char('/'), 0, 0))
+                                .arg(figures.projectId)
+                                .arg(caption.section(QLatin1Char('/'), 1, 1), NumberFormat::general(count)));
+        return quotient;
+    };
+    figures.saldoJeWohneinheit = perUnit(figures.wohneinheiten, QStringLiteral("Wohneinheit/Wohneinheiten"));
+    figures.saldoJeBewohner = perUnit(figures.bewohner, QStringLiteral("Bewohner/Bewohner"));
 }
 
 // Expenditure and revenue in total, per evaluation type and per year, added up row by row.
@@ -129,6 +142,34 @@ struct LedgerSums {
         einnahmen[jahr] += einnahme;
     }
 };
+
+// Stored results beyond the range of a double (written by hand or by an older version) would show as
+// inf, or as null in JSON: such figures are refused with the name of the figure instead.
+void requireFinite(const KeyFigures& figures) {
+    const auto check = [&figures](double value, const QString& caption) {
+        if (!std::isfinite(value))
+            throw TavoError(
+                QStringLiteral("Die Kennzahl „%1“ von Projekt %2 ist keine endliche Zahl: die "
+                               "gespeicherten Ergebnisse übersteigen den Zahlenbereich. Bitte die "
+                               "Eingaben prüfen und neu berechnen.")
+                    .arg(caption)
+                    .arg(figures.projectId));
+    };
+    check(figures.ausgaben, QStringLiteral("Ausgaben"));
+    check(figures.einnahmen, QStringLiteral("Einnahmen"));
+    check(figures.saldo, QStringLiteral("Saldo"));
+    for (const TypeTotals& t : figures.jeTyp)
+        check(t.ausgaben + t.einnahmen + t.saldo, QStringLiteral("Saldo %1").arg(t.typ));
+    for (int j = 1; j <= KeyFigures::Years; ++j) {
+        check(figures.saldoJeJahr[j], QStringLiteral("Saldo Jahr %1").arg(j));
+        check(figures.kumuliert[j], QStringLiteral("kumuliert Jahr %1").arg(j));
+    }
+    check(figures.barwert, QStringLiteral("Barwert"));
+    check(figures.wohneinheiten, QStringLiteral("Wohneinheiten"));
+    check(figures.bewohner, QStringLiteral("Bewohner"));
+    check(figures.saldoJeWohneinheit.value_or(0.0), QStringLiteral("Saldo je Wohneinheit"));
+    check(figures.saldoJeBewohner.value_or(0.0), QStringLiteral("Saldo je Bewohner"));
+}
 
 } // namespace
 
@@ -175,6 +216,7 @@ KeyFigures computeKeyFigures(const QSqlDatabase& userDb, int projectId, const Ke
     deriveYearFigures(figures);
     readPopulation(userDb, figures);
     derivePerUnitFigures(figures);
+    requireFinite(figures);
     return figures;
 }
 

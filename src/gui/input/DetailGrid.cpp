@@ -16,6 +16,7 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/projects/InputCheck.h"
 #include "gui/common/GridFooter.h"
 
 namespace {
@@ -43,6 +44,9 @@ public:
         // while the user means to move between rows, and which keeps only two decimals.
         auto* edit = new QLineEdit(parent);
         edit->setFrame(false);
+        if (model && model->column(index.column()).kind == DetailColumn::Text)
+            edit->setMaxLength(
+                InputCheck::maxTextLength(QString::fromUtf8(model->column(index.column()).field)));
         return edit;
     }
 
@@ -70,8 +74,9 @@ public:
         }
         if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
             if (!model->setData(index, edit->text()))
-                QMessageBox::warning(edit->window(), QString::fromUtf8(kCaption),
-                                     QStringLiteral("'%1' ist keine gültige Zahl.").arg(edit->text()));
+                QMessageBox::warning(
+                    edit->window(), QString::fromUtf8(kCaption),
+                    QStringLiteral("'%1' ist keine gültige Zahl.").arg(NumberFormat::excerpt(edit->text())));
             return;
         }
         QStyledItemDelegate::setModelData(editor, model, index);

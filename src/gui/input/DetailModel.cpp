@@ -3,12 +3,12 @@
 #include <cmath>
 
 #include <QFont>
-#include <QLocale>
 #include <QSqlQuery>
 
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/projects/InputCheck.h"
 
 DetailModel::DetailModel(QSqlDatabase db, const QString& table, std::vector<DetailColumn> columns,
                          QObject* parent)
@@ -145,7 +145,7 @@ QString DetailModel::displayText(int row, int column) const {
     if (!keys.isEmpty()) {
         const bool numeric = m_columns[static_cast<size_t>(column)].kind != DetailColumn::Text;
         for (int i = 0; i < keys.size(); ++i) {
-            const bool same = numeric ? QLocale::c().toDouble(keys[i]) == NumberFormat::toDouble(value)
+            const bool same = numeric ? NumberFormat::toDouble(keys[i]) == NumberFormat::toDouble(value)
                                       : keys[i] == value.toString();
             if (same)
                 return m_picks.value(column).value(i);
@@ -203,18 +203,18 @@ bool DetailModel::stored(int column, const QVariant& value, QVariant* out) const
     if (isText && value.toString().trimmed().isEmpty())
         return true;
     if (c.kind == DetailColumn::Text) {
+        // A longer text (pasted) is refused like the editor refuses it: the input check would.
+        if (value.toString().size() > InputCheck::maxTextLength(QString::fromUtf8(c.field)))
+            return false;
         *out = value.toString();
         return true;
     }
-    double number = value.toDouble();
-    if (isText) {
-        bool ok = false;
-        number = NumberFormat::parse(value.toString(), &ok);
-        if (!ok)
-            number = QLocale::c().toDouble(value.toString().trimmed(), &ok);
-        if (!ok)
-            return false;
-    }
+    // Typed text in the user's locale or the neutral notation of the value lists; whatever is no
+    // finite number ("inf", "nan", "1e999") is refused like any other text.
+    bool ok = false;
+    const double number = isText ? NumberFormat::parseTyped(value.toString(), &ok) : value.toDouble(&ok);
+    if (!ok || !std::isfinite(number))
+        return false;
     *out = c.kind == DetailColumn::Integer ? QVariant(static_cast<qlonglong>(std::trunc(number)))
                                            : QVariant(number);
     return true;

@@ -9,6 +9,7 @@
 
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
+#include "core/projects/InputCheck.h"
 #include "core/projects/ProjectRecord.h"
 
 namespace {
@@ -53,6 +54,9 @@ ProjectEdit::ProjectEdit(ProjectRecord& record, const QString& column, bool nume
         setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         const bool integer = ProjectRecord::columnType(column) == UserSchema::ColumnType::Integer;
         setValidator(new LocaleNumberValidator(integer, this));
+    } else {
+        // Names and descriptions have a maximum length, which the input check enforces on reading.
+        setMaxLength(InputCheck::maxTextLength(column));
     }
     connect(this, &QLineEdit::textEdited, this, [this] {
         m_modified = true;
@@ -90,7 +94,7 @@ bool ProjectEdit::commit() {
         const double value = NumberFormat::parse(text(), &parsed);
         const bool integer = ProjectRecord::columnType(m_column) == UserSchema::ColumnType::Integer;
         if (!parsed)
-            message = QStringLiteral("'%1' ist keine gültige Zahl.").arg(text());
+            message = QStringLiteral("'%1' ist keine gültige Zahl.").arg(NumberFormat::excerpt(text()));
         else if (integer && std::trunc(value) != value)
             message = QStringLiteral("'%1' ist keine gültige ganze Zahl.").arg(text());
     }

@@ -1,7 +1,6 @@
 #include "gui/input/ValueListCombo.h"
 
 #include <QLineEdit>
-#include <QLocale>
 #include <QSignalBlocker>
 
 #include "core/data/NumberFormat.h"
@@ -19,7 +18,7 @@ namespace {
 // column never depends on the user's decimal separator.
 QVariant wertAsValue(const QString& wert) {
     bool ok = false;
-    const double number = QLocale::c().toDouble(wert.trimmed(), &ok);
+    const double number = NumberFormat::neutral(wert, &ok);
     return ok ? QVariant(number) : QVariant(wert);
 }
 
@@ -73,11 +72,11 @@ int ValueListCombo::indexOfValue(const QVariant& value) const {
         return -1;
     bool isNumber = false;
     const double number = value.typeId() == QMetaType::QString
-                              ? QLocale::c().toDouble(value.toString(), &isNumber)
-                              : value.toDouble(&isNumber);
+                              ? NumberFormat::neutral(value.toString(), &isNumber)
+                              : NumberFormat::storedNumber(value, &isNumber);
     for (int i = 0; i < m_values.size(); ++i) {
         bool ok = false;
-        const double wert = QLocale::c().toDouble(m_values.at(i).trimmed(), &ok);
+        const double wert = NumberFormat::neutral(m_values.at(i), &ok);
         if (isNumber && ok ? wert == number
                            : m_values.at(i).compare(value.toString(), Qt::CaseInsensitive) == 0)
             return i;

@@ -6,11 +6,11 @@
 
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
-#include "core/projects/Plausibility.h"
-#include "gui/common/Questions.h"
-#include "gui/mainwindow/MainWindow.h"
-#include "gui/input/ProjectEdit.h"
+#include "core/projects/InputCheck.h"
 #include "core/projects/ProjectRecord.h"
+#include "gui/common/Questions.h"
+#include "gui/input/ProjectEdit.h"
+#include "gui/mainwindow/MainWindow.h"
 
 CalculationAction::CalculationAction(MainWindow& window) : QObject(&window), m_window(window) {
     setObjectName(QStringLiteral("calculationAction"));
@@ -55,16 +55,25 @@ void CalculationAction::refreshAfterRun(QString* error) {
 }
 
 bool CalculationAction::confirmPlausibility() {
-    QStringList warnings;
+    InputCheck::Findings findings;
     try {
-        warnings = Plausibility::warnings(m_window.databases(), m_window.record().id());
+        findings = InputCheck::check(m_window.databases(), m_window.record().id());
     } catch (const TavoError&) {
         // A database that cannot be read is reported by the run itself.
     }
-    if (warnings.isEmpty())
+    if (!findings.refusals.isEmpty()) {
+        // Inputs that cannot be calculated: no run, and the message names every field to correct.
+        QApplication::restoreOverrideCursor();
+        QMessageBox::critical(&m_window, QStringLiteral("TAVO - Tavorechner"),
+                              QStringLiteral("Das Projekt kann nicht berechnet werden:\n\n• ") +
+                                  findings.refusals.join(QStringLiteral("\n• ")));
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        return false;
+    }
+    if (findings.warnings.isEmpty())
         return true;
     QApplication::restoreOverrideCursor();
-    const bool calculate = Questions::calculateDespite(&m_window, warnings);
+    const bool calculate = Questions::calculateDespite(&m_window, findings.warnings);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     return calculate;
 }

@@ -27,7 +27,8 @@ private:
     // Writes the typed input, the detail grids and the project row; false when something could
     // not be saved (the message is in *error, or was shown by the input itself).
     bool saveInputs(QString* error);
-    // The plausibility warnings of the saved inputs, if any, in one question; true to calculate.
+    // The input check of the saved inputs: refusals in a message (false), warnings in one question
+    // (true to calculate despite them).
     bool confirmPlausibility();
     // The refresh at the end of every run; a failure is kept in *error unless one is there.
     void refreshAfterRun(QString* error);
