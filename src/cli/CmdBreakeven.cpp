@@ -11,6 +11,7 @@
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/scenarios/BreakEven.h"
 
@@ -56,7 +57,11 @@ QString parseArguments(const QStringList& args, Request& request) {
 BreakEven::Result search(const Request& request) {
     const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
     requireCostBearer(dbs.master(), request.search.figures.costBearer);
-    return BreakEven::find(EngineInput::load(dbs, request.project), request.search);
+    // The project row and its detail rows from one state of the database.
+    ReadTransaction read(dbs.user());
+    const EngineInput input = EngineInput::load(dbs, request.project);
+    read.finish();
+    return BreakEven::find(input, request.search);
 }
 
 QJsonValue optionalJson(const std::optional<double>& value) {

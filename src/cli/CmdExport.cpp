@@ -14,6 +14,7 @@
 #include "cli/Commands.h"
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
+#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/results/DatasetText.h"
 #include "core/results/ExportTable.h"
@@ -184,8 +185,11 @@ int cmdExport(const QStringList& args) {
     try {
         const Databases dbs = DataLocations::ofRunningProgram().open(cli.value(QStringLiteral("master")),
                                                                      cli.value(QStringLiteral("user")));
+        // The rows of every view and the project's state from one state of the database.
+        const ReadTransaction read(dbs.user());
         if (!projectExists(dbs.user(), *projectId))
             throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(*projectId));
+        warnIfOutdated(dbs.user(), *projectId);
         if (cli.has(QStringLiteral("alles"))) {
             const FilterItems items = loadFilterItems(dbs.master());
             ProjectWorkbook::write(dbs, *projectId, financeChoice(items, cli), areaPosition(cli),

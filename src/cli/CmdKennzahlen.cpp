@@ -15,10 +15,11 @@
 #include "cli/KeyFigureJson.h"
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
+#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/results/CsvWriter.h"
-#include "core/results/KeyFigureText.h"
 #include "core/results/ExportTable.h"
+#include "core/results/KeyFigureText.h"
 #include "core/results/KeyFigures.h"
 #include "core/results/XlsxWorkbook.h"
 
@@ -165,8 +166,12 @@ int cmdKennzahlen(const QStringList& args) {
     try {
         const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
         requireCostBearer(dbs.master(), request.options.costBearer);
+        // Every project's figures and its state from one state of the database.
+        const ReadTransaction read(dbs.user());
         for (int id : request.projects) {
             figures << computeKeyFigures(dbs.user(), id, request.options);
+            if (figures.last().hasResults)
+                warnIfOutdated(dbs.user(), id);
             if (!figures.last().hasResults)
                 throw TavoError(
                     QStringLiteral(

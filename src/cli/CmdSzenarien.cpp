@@ -14,6 +14,7 @@
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/engine/EngineInput.h"
 #include "core/scenarios/MonteCarlo.h"
@@ -162,9 +163,12 @@ QString textTable(const Request& request, const Outcome& o) {
 Outcome calculateOutcome(const Request& request) {
     const Databases dbs = DataLocations::ofRunningProgram().open(request.master, request.user);
     requireCostBearer(dbs.master(), request.options.figures.costBearer);
+    // The inputs and the scenario settings from one state of the database.
+    ReadTransaction read(dbs.user());
     const EngineInput base = EngineInput::load(dbs, request.project);
     Outcome o;
     o.settings = Scenarios::loadSettings(dbs.user(), request.project);
+    read.finish();
     static_cast<ScenarioComparison&>(o) = compareScenarios(base, o.settings, request.options);
     return o;
 }

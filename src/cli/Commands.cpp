@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 
 #include "core/data/TavoError.h"
+#include "core/projects/CalculationState.h"
 
 #ifdef Q_OS_WIN
 #include <fcntl.h>
@@ -16,7 +17,8 @@
 
 const QList<CliCommand>& cliCommands() {
     static const QList<CliCommand> commands = {
-        {"init", "init [--master DATEI] --user DATEI|postgresql://benutzer@server:port/datenbank [--leer]", cmdInit},
+        {"init", "init [--master DATEI] --user DATEI|postgresql://benutzer@server:port/datenbank [--leer]",
+         cmdInit},
         {"calc", "calc [--master DATEI] [--user DATEI] (--project ID | --all)", cmdCalc},
         {"export",
          "export [--master DATEI] [--user DATEI] --project ID (--view "
@@ -37,7 +39,8 @@ const QList<CliCommand>& cliCommands() {
          "breakeven [--master DATEI] [--user DATEI] --project ID --feld SPALTE [--ziel saldo|barwert]\n"
          "                  [--kostentraeger NAME|alle] [--format text|json]",
          cmdBreakeven},
-        {"bericht", "bericht [--master DATEI] [--user DATEI] --project ID --out DATEI.pdf", cmdBericht},
+        {"bericht", "bericht [--master DATEI] [--user DATEI] --project ID [--berechnen] --out DATEI.pdf",
+         cmdBericht},
         {"kopieren", "kopieren [--master DATEI] --von QUELLE --nach ZIEL [--project ID ...]", cmdKopieren},
     };
     return commands;
@@ -69,6 +72,18 @@ void writeStdout(const QByteArray& bytes) {
 #endif
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
     std::fflush(stdout);
+}
+
+QString outdatedWarning(int projectId) {
+    return QStringLiteral(
+               "Warnung: Projekt %1 wurde seit der letzten Berechnung geändert; die Ergebnisse sind "
+               "veraltet. Neu berechnen mit tavo-cli calc --project %1.")
+        .arg(projectId);
+}
+
+void warnIfOutdated(const QSqlDatabase& user, int projectId) {
+    if (CalculationState::of(user, projectId) == CalculationState::State::Changed)
+        printError(outdatedWarning(projectId));
 }
 
 void prepareConsole() {
