@@ -69,6 +69,8 @@ private:
         QWidget* modal = QApplication::activeModalWidget();
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             texts << box->text();
+            if (!qEnvironmentVariableIsEmpty("TAVO_SCREENSHOTS"))
+                box->grab().save(QStringLiteral("/tmp/tavo_bericht_frage.png"));
             const QString caption = m_captions.isEmpty() ? QStringLiteral("?") : m_captions.takeFirst();
             for (QAbstractButton* button : box->buttons())
                 if (button->text().remove(QLatin1Char('&')) == caption) {

@@ -241,6 +241,7 @@ void ResultFinancePanel::onFilterChanged() {
 }
 
 void ResultFinancePanel::updateResultFooters() {
+    const ReadTransaction read(m_dbs.user());
     for (const auto& [kind, field] : kTotals) {
         ResultGrid* target = grid(kind);
         const QString name = QString::fromUtf8(field);
