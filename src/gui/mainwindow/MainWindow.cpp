@@ -549,6 +549,11 @@ void MainWindow::onProjectCalculated(int projectId, const QObject* origin) {
         return;
     try {
         refreshResultViews();
+        // The stamped reference year and the rows as the run left them, unless the user is editing.
+        if (!hasUnsavedChanges() && !m_record->isEditing()) {
+            m_record->load(m_projectId);
+            reloadDetailGrids();
+        }
     } catch (const TavoError& e) {
         showError(e.message());
     }
