@@ -8,6 +8,7 @@
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
+#include "core/projects/Plausibility.h"
 #include "core/results/ResultQueries.h"
 #include "report/CouncilReport.h"
 #include "report/ReportData.h"
@@ -49,9 +50,12 @@ int cmdBericht(const QStringList& args) {
         printError(e.message());
         return ExitUsage;
     }
-    // --berechnen: the report shows the results of the inputs as they are now.
+    // --berechnen: the report shows the results of the inputs as they are now. The plausibility
+    // warnings come first, as with calc, and the project is calculated all the same.
     if (cli.has(QStringLiteral("berechnen"))) {
         try {
+            for (const QString& warning : Plausibility::warnings(*dbs, id))
+                printError(QStringLiteral("Warnung: ") + warning);
             runCalculation(*dbs, id);
         } catch (const TavoError& e) {
             printError(e.message());

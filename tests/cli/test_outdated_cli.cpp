@@ -123,7 +123,7 @@ void TestOutdatedCli::berechnenCalculatesFirst() {
     const CliResult r =
         runCli(db, "bericht", {"--project", QString::number(id), "--berechnen", "--out", pdf});
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
-    QVERIFY2(!r.err.contains(QStringLiteral("Warnung")), qPrintable(r.err));
+    QVERIFY2(!r.err.contains(QStringLiteral("seit der letzten Berechnung")), qPrintable(r.err));
     QCOMPARE(CalculationState::of(db.user(), id), CalculationState::State::Current);
     const QString text = pdfText(pdf);
     QVERIFY(!text.contains(QStringLiteral("veraltet")));
