@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <memory>
 #include <thread>
 
 #include <QJsonArray>
@@ -17,7 +18,9 @@
 #include "core/data/Sql.h"
 #include "core/engine/CalculationRun.h"
 #include "core/projects/CalculationState.h"
+#include "core/projects/ExampleProject.h"
 #include "support/EngineFixture.h"
+#include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
 namespace {
@@ -28,14 +31,19 @@ struct CliResult {
     QString err;
 };
 
-CliResult runCli(const TestDb& db, const QString& command, const QStringList& args) {
+CliResult runCli(const QString& master, const QString& user, const QString& command,
+                 const QStringList& args) {
     QProcess process;
     process.start(QStringLiteral(TAVO_TEST_CLI),
-                  QStringList{command, "--master", db.masterPath(), "--user", db.userPath()} + args);
+                  QStringList{command, "--master", master, "--user", user} + args);
     if (!process.waitForFinished(120000))
         return {};
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+CliResult runCli(const TestDb& db, const QString& command, const QStringList& args) {
+    return runCli(db.masterPath(), db.userPath(), command, args);
 }
 
 QString pdfText(const QString& pdf) {
@@ -55,6 +63,7 @@ class TestOutdatedCli : public QObject {
 private Q_SLOTS:
     void outdatedResultsAreMarked();
     void berechnenCalculatesFirst();
+    void oneAnswerWhileAColleagueCalculates_data();
     void oneAnswerWhileAColleagueCalculates();
 };
 
@@ -140,32 +149,53 @@ void TestOutdatedCli::berechnenCalculatesFirst() {
 
 // While a second connection (a colleague's program) recalculates the project again and again with
 // alternating inputs, each answer of kennzahlen is one calculation's: its balance is the sum of its
-// years, its last cumulative balance and its net present value follow from the same years.
+// years, its last cumulative balance and its net present value follow from the same years. On a
+// file and on a server.
+void TestOutdatedCli::oneAnswerWhileAColleagueCalculates_data() {
+    QTest::addColumn<bool>("server");
+    QTest::newRow("Datei") << false;
+    QTest::newRow("Server") << true;
+}
+
 void TestOutdatedCli::oneAnswerWhileAColleagueCalculates() {
+    QFETCH(bool, server);
+    if (server && !PgTestDatabase::available())
+        QSKIP("kein PostgreSQL-Testserver (TAVO_TEST_PG)");
     TestDb db;
-    const int id = EngineFixture::insertRealisticProject(db);
-    runCalculation(db.dbs(), id);
+    std::unique_ptr<PgTestDatabase> pg;
+    std::unique_ptr<Databases> serverDbs;
+    QString user = db.userPath();
+    int id = 0;
+    if (server) {
+        pg = std::make_unique<PgTestDatabase>();
+        user = pg->url();
+        Databases::createUserDatabase(user);
+        serverDbs = std::make_unique<Databases>(db.masterPath(), user);
+        id = ExampleProject::create(*serverDbs);
+    } else {
+        id = EngineFixture::insertRealisticProject(db);
+        runCalculation(db.dbs(), id);
+    }
     std::atomic<bool> stop{false};
     std::atomic<int> runs{0};
     std::thread colleague([&] {
-        {
-            const Databases other(db.masterPath(), db.userPath());
-            for (int i = 0; !stop; ++i) {
-                try {
-                    Sql::exec(other.user(), QStringLiteral("UPDATE TAVO SET gsHebesatz = ? WHERE ID = ?"),
-                              {i % 2 ? 500.0 : 300.0, id});
-                    runCalculation(other, id);
-                    ++runs;
-                } catch (const std::exception&) {
-                    // A lock not granted in time: the next round tries again.
-                }
+        const Databases other(db.masterPath(), user);
+        for (int i = 0; !stop; ++i) {
+            try {
+                Sql::exec(other.user(), QStringLiteral("UPDATE TAVO SET gsHebesatz = ? WHERE ID = ?"),
+                          {i % 2 ? 500.0 : 300.0, id});
+                runCalculation(other, id);
+                ++runs;
+            } catch (const std::exception&) {
+                // A lock not granted in time: the next round tries again.
             }
         }
     });
     int checked = 0;
     QStringList mixed;
     for (int n = 0; n < 60; ++n) {
-        const CliResult r = runCli(db, "kennzahlen", {"--project", QString::number(id), "--format", "json"});
+        const CliResult r = runCli(db.masterPath(), user, "kennzahlen",
+                                   {"--project", QString::number(id), "--format", "json"});
         if (r.exitCode != 0)
             continue; // a lock not granted in time ends an answer, but never mixes one
         const QJsonObject f =
