@@ -1,4 +1,6 @@
-// tavo-cli bericht: the council report of a calculated project as an A4 PDF file.
+// tavo-cli bericht: the council report of a calculated project as an A4 PDF file. A project changed
+// since its calculation gives a report marked as outdated and a warning, unless --berechnen
+// calculates it first.
 
 #include <QDir>
 
@@ -6,6 +8,7 @@
 #include "cli/Commands.h"
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
+#include "core/engine/CalculationRun.h"
 #include "core/projects/CalculationState.h"
 #include "core/results/ResultQueries.h"
 #include "report/CouncilReport.h"
@@ -14,15 +17,16 @@
 namespace {
 
 const QString kUsage = QStringLiteral(
-    "Aufruf: tavo-cli bericht [--master DATEI] [--user DATEI] --project ID --out DATEI.pdf");
+    "Aufruf: tavo-cli bericht [--master DATEI] [--user DATEI] --project ID [--berechnen] --out DATEI.pdf");
 
 } // namespace
 
 int cmdBericht(const QStringList& args) {
     QString error;
-    const CliArgs cli = CliArgs::parse(args, {QStringLiteral("master"), QStringLiteral("user"), QStringLiteral("project"),
-                                              QStringLiteral("out")},
-                                       {}, &error);
+    const CliArgs cli = CliArgs::parse(
+        args,
+        {QStringLiteral("master"), QStringLiteral("user"), QStringLiteral("project"), QStringLiteral("out")},
+        {QStringLiteral("berechnen")}, &error);
     if (error.isEmpty() && !cli.has(QStringLiteral("project")))
         error = QStringLiteral("Es fehlt --project.");
     if (error.isEmpty() && cli.value(QStringLiteral("out")).isEmpty())
@@ -39,20 +43,32 @@ int cmdBericht(const QStringList& args) {
     const QString master = cli.value(QStringLiteral("master"), QDir(dir).filePath(Databases::MasterFileName));
     const QString user = cli.value(QStringLiteral("user"), QDir(dir).filePath(Databases::UserFileName));
     try {
-        Databases dbs = asUsage([&] { return Databases(master, user, Databases::Access::Read); });
+        const bool calculateFirst = cli.has(QStringLiteral("berechnen"));
+        Databases dbs = asUsage([&] {
+            return Databases(master, user, calculateFirst ? Databases::Access::Write : Databases::Access::Read);
+        });
         checkOut(cli.value(QStringLiteral("out")), dbs);
-        // An unknown project and one without results are wrong use; what fails while the report is
-        // made (data that cannot be calculated, a lost server, the write) is a failed run.
         asUsage([&] {
             if (!ResultQueries::projectExists(dbs.user(), id))
                 throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(id));
+        });
+        // The input check's warnings come first, as with calc; a refusal stops the report. With
+        // --berechnen the report shows the results of the inputs as they are now.
+        if (!printCheckedInputs(dbs, id))
+            return ExitFailed;
+        if (calculateFirst)
+            runCalculation(dbs, id);
+        // A project without results is wrong use; what fails while the report is made (data that
+        // cannot be calculated, a lost server, the write) is a failed run.
+        asUsage([&] {
             if (CalculationState::of(dbs.user(), id) == CalculationState::State::NotCalculated)
                 throw TavoError(
                     QStringLiteral("Das Projekt %1 hat keine Ergebnisse. Bitte zuerst berechnen.").arg(id));
         });
-        if (!printCheckedInputs(dbs, id))
-            return ExitFailed;
-        CouncilReport report(ReportData::load(dbs, id));
+        ReportData data = ReportData::load(dbs, id);
+        if (data.outdated)
+            printError(outdatedWarning(id));
+        CouncilReport report(std::move(data));
         report.writePdf(cli.value(QStringLiteral("out")));
     } catch (const TavoError& e) {
         return reportFailure(e);

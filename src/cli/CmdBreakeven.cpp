@@ -12,6 +12,7 @@
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/scenarios/BreakEven.h"
 
@@ -55,12 +56,17 @@ QString parseArguments(const QStringList& args, Request& request) {
 }
 
 BreakEven::Result search(const Request& request) {
-    const Databases dbs =
-        asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read); });
+    const Databases dbs = asUsage([&] {
+        return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read);
+    });
     asUsage([&] { requireCostBearer(dbs.master(), request.search.figures.costBearer); });
+    // The project row and its detail rows from one state of the database.
+    ReadTransaction read(dbs.user());
     requireProject(dbs.user(), request.project);
     requireCheckedInputs(dbs, request.project);
-    return BreakEven::find(EngineInput::load(dbs, request.project), request.search);
+    const EngineInput input = EngineInput::load(dbs, request.project);
+    read.finish();
+    return BreakEven::find(input, request.search);
 }
 
 QJsonValue optionalJson(const std::optional<double>& value) {

@@ -16,6 +16,7 @@
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
 #include "core/data/OutputFile.h"
+#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/results/DatasetText.h"
 #include "core/results/ExportTable.h"
@@ -184,10 +185,13 @@ int cmdExport(const QStringList& args) {
                                                           cli.value(QStringLiteral("user")),
                                                           Databases::Access::Read);
         });
+        // The rows of every view and the project's state from one state of the database.
+        const ReadTransaction read(dbs.user());
         if (!asUsage([&] { return projectExists(dbs.user(), *projectId); }))
             throw UsageError(QStringLiteral("Unbekanntes Projekt: %1").arg(*projectId));
         if (cli.has(QStringLiteral("out")))
             checkOut(cli.value(QStringLiteral("out")), dbs);
+        warnIfOutdated(dbs.user(), *projectId);
         if (cli.has(QStringLiteral("alles"))) {
             const auto [choice, area] = asUsage([&] {
                 return std::pair{financeChoice(loadFilterItems(dbs.master()), cli), areaPosition(cli)};

@@ -16,6 +16,7 @@
 #include "cli/KeyFigureJson.h"
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
+#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/results/CsvWriter.h"
 #include "core/results/ExportTable.h"
@@ -160,9 +161,12 @@ int cmdKennzahlen(const QStringList& args) {
     }
     QList<KeyFigures> figures;
     try {
-        const Databases dbs =
-            asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read); });
+        const Databases dbs = asUsage([&] {
+            return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read);
+        });
         asUsage([&] { requireCostBearer(dbs.master(), request.options.costBearer); });
+        // Every project's figures and its state from one state of the database.
+        const ReadTransaction read(dbs.user());
         for (int id : request.projects)
             requireProject(dbs.user(), id);
         if (!request.out.isEmpty())
@@ -171,6 +175,8 @@ int cmdKennzahlen(const QStringList& args) {
             if (!printCheckedInputs(dbs, id))
                 return ExitFailed;
             figures << computeKeyFigures(dbs.user(), id, request.options);
+            if (figures.last().hasResults)
+                warnIfOutdated(dbs.user(), id);
             if (!figures.last().hasResults)
                 throw UsageError(
                     QStringLiteral(

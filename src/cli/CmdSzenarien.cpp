@@ -15,6 +15,7 @@
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/engine/EngineInput.h"
 #include "core/scenarios/MonteCarlo.h"
@@ -167,14 +168,18 @@ QString textTable(const Request& request, const Outcome& o) {
 }
 
 Outcome calculateOutcome(const Request& request) {
-    const Databases dbs =
-        asUsage([&] { return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read); });
+    const Databases dbs = asUsage([&] {
+        return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read);
+    });
     asUsage([&] { requireCostBearer(dbs.master(), request.options.figures.costBearer); });
+    // The inputs and the scenario settings from one state of the database.
+    ReadTransaction read(dbs.user());
     requireProject(dbs.user(), request.project);
     requireCheckedInputs(dbs, request.project);
     const EngineInput base = EngineInput::load(dbs, request.project);
     Outcome o;
     o.settings = Scenarios::loadSettings(dbs.user(), request.project);
+    read.finish();
     // Ctrl+C stops the range between two runs; nothing has been printed then.
     stopOnCtrlC();
     ProgressLine progress(QStringLiteral("Szenarien:"), QStringLiteral("Läufen"));

@@ -11,6 +11,7 @@
 #include "core/data/Interruption.h"
 #include "core/data/OutputFile.h"
 #include "core/results/ResultQueries.h"
+#include "core/projects/CalculationState.h"
 
 #ifdef Q_OS_WIN
 #include <fcntl.h>
@@ -44,7 +45,8 @@ const QList<CliCommand>& cliCommands() {
          "breakeven [--master DATEI] [--user DATEI] --project ID --feld SPALTE [--ziel saldo|barwert]\n"
          "                  [--kostentraeger NAME|alle] [--format text|json]",
          cmdBreakeven},
-        {"bericht", "bericht [--master DATEI] [--user DATEI] --project ID --out DATEI.pdf", cmdBericht},
+        {"bericht", "bericht [--master DATEI] [--user DATEI] --project ID [--berechnen] --out DATEI.pdf",
+         cmdBericht},
         {"kopieren", "kopieren [--master DATEI] --von QUELLE --nach ZIEL [--project ID ...]", cmdKopieren},
     };
     return commands;
@@ -55,7 +57,11 @@ QString cliUsage() {
     for (const CliCommand& command : cliCommands())
         text += QStringLiteral("  tavo-cli %1\n").arg(QString::fromUtf8(command.usage));
     text += QStringLiteral("  tavo-cli BEFEHL --help          zeigt den Aufruf eines Befehls\n"
-                           "  tavo-cli --help | --version\n\n");
+                           "  tavo-cli --help | --version\n");
+    text += QStringLiteral(
+        "\nSind die Eingaben eines Projekts seit seiner letzten Berechnung geändert, geben export,\n"
+        "kennzahlen und bericht die gespeicherten Ergebnisse mit einer Warnung auf stderr aus\n"
+        "(Rückgabewert 0); bericht --berechnen berechnet das Projekt vorher.\n\n");
     return text + exitCodeText();
 }
 
@@ -157,6 +163,18 @@ void ProgressLine::finish() {
     std::fputs(("\r" + QString(m_width, QLatin1Char(' ')) + "\r").toUtf8().constData(), stderr);
     std::fflush(stderr);
     m_shownPercent = -1;
+}
+
+QString outdatedWarning(int projectId) {
+    return QStringLiteral(
+               "Warnung: Projekt %1 wurde seit der letzten Berechnung geändert; die Ergebnisse sind "
+               "veraltet. Neu berechnen mit tavo-cli calc --project %1.")
+        .arg(projectId);
+}
+
+void warnIfOutdated(const QSqlDatabase& user, int projectId) {
+    if (CalculationState::of(user, projectId) == CalculationState::State::Changed)
+        printError(outdatedWarning(projectId));
 }
 
 void prepareConsole() {

@@ -140,6 +140,14 @@ QString readFigureOptions(const CliArgs& parsed, ProjectFigureOptions& options);
 // (exit 0); its failure goes to stderr as the German message, with the exit code of reportFailure().
 int printProduced(const std::function<QByteArray()>& produce);
 
+// For commands that hand on stored results: when the project's inputs were changed after its last
+// calculation, prints "Warnung: Projekt N wurde seit der letzten Berechnung geändert; …" on stderr.
+// The answer goes on (exit 0). Call it inside the answer's read transaction, so the warning speaks of
+// the results that are handed on. Throws TavoError on a database error.
+void warnIfOutdated(const QSqlDatabase& user, int projectId);
+// The text of that warning.
+QString outdatedWarning(int projectId);
+
 // Prepares the console before anything is printed: a Windows console is switched to UTF-8, the
 // encoding every text of tavo-cli is written in, so umlauts come out right.
 void prepareConsole();

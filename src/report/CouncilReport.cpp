@@ -46,6 +46,20 @@ PageGeometry a4Geometry() {
     return {210 * mm, 297 * mm, 20 * mm, 22 * mm};
 }
 
+// The head of every page of a report from outdated results: a red line above the text.
+void paintOutdatedHeader(QPainter& painter, const QFont& font) {
+    const PageGeometry g = a4Geometry();
+    QFont bold = font;
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.setPen(QColor(192, 0, 0));
+    const QRectF head(g.margin, g.margin * 0.35, g.width - 2 * g.margin, g.margin * 0.45);
+    painter.drawText(head, Qt::AlignLeft | Qt::AlignBottom,
+                     QStringLiteral("Ergebnisse veraltet: Eingaben seit der letzten Berechnung geändert"));
+    painter.setPen(QPen(QColor(192, 0, 0), 0.6));
+    painter.drawLine(QPointF(g.margin, g.margin * 0.82), QPointF(g.width - g.margin, g.margin * 0.82));
+}
+
 } // namespace
 
 CouncilReport::CouncilReport(ReportData data, const QDate& date) : m_data(std::move(data)), m_date(date) {}
@@ -158,6 +172,8 @@ int CouncilReport::render(QPagedPaintDevice& device) {
         painter.drawText(foot, Qt::AlignLeft | Qt::AlignTop, footerTitle);
         painter.drawText(foot, Qt::AlignRight | Qt::AlignTop,
                          QStringLiteral("Seite %1 von %2").arg(page + 1).arg(pages));
+        if (m_data.outdated)
+            paintOutdatedHeader(painter, footerFont);
         painter.restore();
     }
     if (!painter.end())

@@ -16,7 +16,8 @@ class QTextDocument;
 // sentence each and the two charts, every assumption (inputs as on the input pages, building mix,
 // settlement pace, special expenditures), the balance by year and type for the municipality, the
 // totals by cost bearer, the population, notes on the method, the disclaimer and the sources of the
-// defaults used. "Seite x von y" stands at the foot of every page.
+// defaults used. "Seite x von y" stands at the foot of every page; a report from outdated results
+// (inputs changed since the calculation) says so on its title page and at the head of every page.
 class CouncilReport {
 public:
     explicit CouncilReport(ReportData data, const QDate& date = QDate::currentDate());

@@ -13,9 +13,10 @@
 #include "core/data/Sql.h"
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
-#include "core/results/ResultQueries.h"
-#include "core/projects/InputTables.h"
 #include "core/engine/EngineInput.h"
+#include "core/projects/CalculationState.h"
+#include "core/projects/InputTables.h"
+#include "core/results/ResultQueries.h"
 #include "core/scenarios/BreakEven.h"
 
 namespace {
@@ -274,6 +275,7 @@ ReportData ReportData::load(Databases& dbs, int projectId) {
     // The texts of the report's tables are those of the document: Austrian German numbers.
     const NumberFormat::DocumentScope documentFormat;
     const QSqlDatabase user = dbs.user();
+    const ReadTransaction read(user);
     QSqlQuery project = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {projectId});
     if (!project.next())
         throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(projectId));
@@ -286,6 +288,7 @@ ReportData ReportData::load(Databases& dbs, int projectId) {
     data.pg = NumberFormat::toInt(record.value(QStringLiteral("PG")));
     data.pgName = record.value(QStringLiteral("PG_Name")).toString();
     data.bezugsjahr = NumberFormat::toInt(record.value(QStringLiteral("Bezugsjahr")));
+    data.outdated = CalculationState::of(user, projectId) == CalculationState::State::Changed;
 
     KeyFigureOptions options;
     options.costBearer = reportCostBearer();
@@ -327,7 +330,8 @@ ReportData ReportData::load(Databases& dbs, int projectId) {
         {-1, -1, -1, -1, 2});
     data.balanceByYearAndType = balanceTable(user, data.municipality);
     data.population = populationTable(user, projectId);
-    data.breakEven = breakEvenTable(dbs, projectId);
+    if (!data.outdated)
+        data.breakEven = breakEvenTable(dbs, projectId);
     data.sources = sourcesOf(dbs.master(), reader);
     return data;
 }

@@ -46,6 +46,10 @@ struct ReportData {
     int pg = 0;
     QString pgName;
     int bezugsjahr = 0;
+    // The inputs were changed after the calculation: the results belong to earlier inputs. Such a
+    // report says so on every page, and its break-even table is left out (it would be calculated
+    // from the new inputs and not fit the stored results beside it).
+    bool outdated = false;
 
     KeyFigures municipality;      // cost bearer "Gemeinde", 3 %
     QList<KeyFigures> byBearer;   // every cost bearer, then all together
@@ -55,11 +59,14 @@ struct ReportData {
     Table specialExpenditures;    // Sonderausgaben
     Table balanceByYearAndType;   // Gemeinde, years 1..20 x evaluation types
     Table population;             // dwelling units, inhabitants, children, per year
-    Table breakEven;              // the rates at which the Gemeinde's 20-year balance would be 0
+    Table breakEven;              // the rates at which the Gemeinde's 20-year balance would be 0;
+                                  // empty for an outdated report
     QList<Source> sources;
 
-    // Reads the project. Throws TavoError "Unbekanntes Projekt: N" for a missing project record and
-    // "Das Projekt N hat keine Ergebnisse. …" for a project never calculated.
+    // Reads the project, everything in one read transaction of the user database, so that all
+    // parts show one state even while the project is being calculated elsewhere. Throws TavoError
+    // "Unbekanntes Projekt: N" for a missing project record and "Das Projekt N hat keine
+    // Ergebnisse. …" for a project never calculated.
     static ReportData load(Databases& dbs, int projectId);
 };
 

@@ -113,7 +113,12 @@ QString titlePage(const ReportData& d, const QDate& date) {
     html += QStringLiteral("<p style=\"font-size: 12pt; margin-top: 20px;\">Gemeinde: %1 (Gemeindenummer %2)</p>")
                 .arg(esc(d.pgName.isEmpty() ? QStringLiteral("–") : d.pgName))
                 .arg(d.pg);
-    html += QStringLiteral("<p style=\"font-size: 150pt;\">&nbsp;</p>");
+    if (d.outdated)
+        html += QStringLiteral(
+                    "<p style=\"font-size: 14pt; font-weight: bold; color: #c00000; margin-top: 20px;\">"
+                    "Ergebnisse veraltet</p><p style=\"font-size: 11pt; color: #c00000;\">%1</p>")
+                    .arg(esc(outdatedText()));
+    html += QStringLiteral("<p style=\"font-size: %1pt;\">&nbsp;</p>").arg(d.outdated ? 90 : 150);
     html += QStringLiteral("<p style=\"font-size: 10pt;\">Projektnummer: %1<br/>"
                            "Bezugsjahr der Vorgabewerte: %2<br/>Erstellt am %3 mit TAVO Version %4</p>")
                 .arg(d.projectId)
@@ -140,6 +145,9 @@ QString contentsPage(const Contents& contents) {
 
 QString summaryPage(const ReportData& d, double textWidth) {
     QString html = pageBreakHeading(QStringLiteral("Zusammenfassung"));
+    if (d.outdated)
+        html += para(QStringLiteral("<span style=\"color: #c00000;\"><b>Veraltet:</b> %1</span>")
+                         .arg(esc(outdatedText())));
     html += para(QStringLiteral("Die Kennzahlen gelten für den Kostenträger <b>Gemeinde</b> über die Projektjahre 1 bis "
                                 "20; der Barwert ist mit 3 % pro Jahr abgezinst."));
     html += kTable;
@@ -212,7 +220,13 @@ QString resultsChapter(const ReportData& d) {
     html += para(QStringLiteral("Der Wert, bei dem der Saldo der Gemeinde über die Jahre 1 bis 20 genau 0 wäre, wenn "
                                 "alle anderen Eingaben blieben, wie sie sind; „nicht erreichbar“, wenn kein Wert in "
                                 "einem plausiblen Bereich das schafft."));
-    html += table(d.breakEven, 1);
+    if (d.outdated)
+        html += para(
+            QStringLiteral("<b>Entfällt, weil die Ergebnisse veraltet sind:</b> diese Werte würden aus den "
+                           "geänderten Eingaben berechnet und passten nicht zu den übrigen Ergebnissen "
+                           "dieses Berichts. Nach „Berechnen“ steht die Tabelle wieder im Bericht."));
+    else
+        html += table(d.breakEven, 1);
     return html;
 }
 
@@ -289,6 +303,12 @@ QString sourcesChapter(const ReportData& d) {
 }
 
 } // namespace
+
+QString outdatedText() {
+    return QStringLiteral(
+        "Die Eingaben des Projekts wurden nach der letzten Berechnung geändert. Die Ergebnisse "
+        "in diesem Bericht gehören zu den früheren Eingaben; die Annahmen zeigen die geänderten.");
+}
 
 QString cumulativeChartUrl() {
     return QStringLiteral("tavo://kumulierter-saldo.png");

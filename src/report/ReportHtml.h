@@ -29,6 +29,9 @@ struct Explained {
 };
 QList<Explained> summary(const KeyFigures& figures);
 
+// What the title page and the summary of an outdated report say about its results.
+QString outdatedText();
+
 // The addresses of the two charts the document refers to (added to it as image resources).
 QString cumulativeChartUrl();
 QString typeChartUrl();

@@ -288,3 +288,38 @@ void Transaction::rollback() {
     end();
     m_db.rollback();
 }
+
+ReadTransaction::ReadTransaction(QSqlDatabase db) : m_db(std::move(db)) {
+    if (Sql::t_transactions.value(m_db.connectionName()) > 0)
+        return;
+    Sql::reopenIfLost(m_db);
+    const bool postgres = SqlDialect::isPostgres(m_db);
+    QSqlQuery begin(m_db);
+    if (!begin.exec(postgres ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
+                             : QStringLiteral("BEGIN DEFERRED"))) {
+        if (postgres && !m_db.isOpen())
+            throw TavoError(Sql::lostConnectionText(begin.lastError().text()));
+        throw TavoError(Sql::errorMessage(
+            begin.lastError(),
+            QStringLiteral("Datenbankfehler: Lesetransaktion konnte nicht begonnen werden")));
+    }
+    m_open = true;
+    ++Sql::t_transactions[m_db.connectionName()];
+}
+
+ReadTransaction::~ReadTransaction() {
+    finish();
+}
+
+void ReadTransaction::finish() {
+    if (!m_open)
+        return;
+    m_open = false;
+    const QString name = m_db.connectionName();
+    if (--Sql::t_transactions[name] <= 0)
+        Sql::t_transactions.remove(name);
+    // COMMIT, not ROLLBACK: nothing was written, and a file's statements still being read (a grid's
+    // rows) go on instead of being aborted. A broken server connection has nothing left to end.
+    if (m_db.isOpen())
+        QSqlQuery(m_db).exec(QStringLiteral("COMMIT"));
+}

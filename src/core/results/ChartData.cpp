@@ -86,6 +86,8 @@ SeriesSet load(const QSqlDatabase& user, int projectId, Quantity quantity, Group
     const bool byCostBearer = grouping == Grouping::CostBearer;
     const QString column = byCostBearer ? QStringLiteral("Kostenträger") : QStringLiteral("Typ");
     const QString expression = valueExpression(quantity);
+    // Every series from one state of the ledger.
+    const ReadTransaction read(user);
     SeriesSet set;
     for (const QString& name : names) {
         if (set.series.size() == MaxSeries) {

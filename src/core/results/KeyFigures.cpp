@@ -205,6 +205,8 @@ KeyFigures computeKeyFigures(const QSqlDatabase& userDb, int projectId, const Ke
     figures.projectId = projectId;
     figures.costBearer = options.costBearer;
     figures.discountRate = options.discountRate;
+    // Every figure from one state of the database, also while a colleague calculates the project.
+    const ReadTransaction read(userDb);
     readProject(userDb, figures);
     figures.hasResults =
         Sql::scalar(userDb, QStringLiteral("SELECT EXISTS (SELECT 1 FROM Auswertung WHERE TAVO = ?)"),

@@ -75,7 +75,7 @@ struct KeyFigures {
 
 // Computes the key figures of a project from the user database. Throws TavoError "Unbekanntes
 // Projekt: N" when the project record is missing, and with the driver's text on a database error.
-// A project without results gives hasResults false.
+// A project without results gives hasResults false. All figures are read in one read transaction.
 KeyFigures computeKeyFigures(const QSqlDatabase& userDb, int projectId, const KeyFigureOptions& options);
 
 // The same figures from a calculation in memory (see calculate()), without any database: the project's

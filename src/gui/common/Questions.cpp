@@ -86,4 +86,29 @@ bool calculateDespite(QWidget* parent, const QStringList& warnings) {
     return box.clickedButton() == calculate;
 }
 
+OutdatedReportChoice reportOutdated(QWidget* parent) {
+    QMessageBox box(
+        QMessageBox::Warning, QString::fromUtf8(kCaption),
+        QStringLiteral("Die Eingaben wurden seit der letzten Berechnung geändert; die gespeicherten "
+                       "Ergebnisse sind veraltet."),
+        QMessageBox::NoButton, parent);
+    box.setInformativeText(
+        QStringLiteral("„Jetzt berechnen“ rechnet mit den geänderten Eingaben und erstellt "
+                       "dann den Bericht. „Trotzdem“ erstellt ihn aus den alten Ergebnissen; "
+                       "jede Seite trägt dann den Vermerk „veraltet“."));
+    QPushButton* calculate = addNamedButton(box, QStringLiteral("Jetzt berechnen"), QMessageBox::AcceptRole,
+                                            QStringLiteral("btJetztBerechnen"));
+    QPushButton* outdated =
+        addNamedButton(box, QStringLiteral("Trotzdem (als veraltet markiert)"), QMessageBox::DestructiveRole,
+                       QStringLiteral("btTrotzdemVeraltet"));
+    addCancelButton(box);
+    box.setDefaultButton(calculate);
+    box.exec();
+    if (box.clickedButton() == calculate)
+        return OutdatedReportChoice::Calculate;
+    if (box.clickedButton() == outdated)
+        return OutdatedReportChoice::MarkOutdated;
+    return OutdatedReportChoice::Cancel;
+}
+
 } // namespace Questions

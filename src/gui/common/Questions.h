@@ -27,4 +27,10 @@ bool confirm(QWidget* parent, const QString& question);
 // "Abbrechen" (the default); true when the user calculates all the same.
 bool calculateDespite(QWidget* parent, const QStringList& warnings);
 
+// What to do about a report of a project changed since its calculation.
+enum class OutdatedReportChoice { Calculate, MarkOutdated, Cancel };
+
+// "Jetzt berechnen" (the default), "Trotzdem (als veraltet markiert)" and "Abbrechen" (also for Escape).
+OutdatedReportChoice reportOutdated(QWidget* parent);
+
 } // namespace Questions

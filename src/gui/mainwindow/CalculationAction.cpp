@@ -8,6 +8,7 @@
 #include "core/engine/CalculationRun.h"
 #include "core/projects/InputCheck.h"
 #include "core/projects/ProjectRecord.h"
+#include "gui/common/CalculationNotifier.h"
 #include "gui/common/Questions.h"
 #include "gui/input/ProjectEdit.h"
 #include "gui/mainwindow/MainWindow.h"
@@ -97,12 +98,17 @@ void CalculationAction::calculate() {
         return;
     }
     m_window.setEnabled(false);
+    bool calculated = false;
     try {
         runCalculation(m_window.databases(), record.id());
+        calculated = true;
     } catch (const TavoError& e) {
         error = e.message();
     }
     refreshAfterRun(&error);
+    // Other windows showing the project read its new results (this one has just done so).
+    if (calculated)
+        CalculationNotifier::announce(record.id(), &m_window);
     QApplication::beep();
     QApplication::beep();
     m_window.setEnabled(true);

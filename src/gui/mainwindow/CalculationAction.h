@@ -9,7 +9,8 @@ class MainWindow;
 // warnings of the inputs for the user to confirm or cancel, runs the calculation of the
 // project with the window disabled under the hourglass cursor, and afterwards (also after an error)
 // refreshes the result views and the project row, beeps twice, enables the window again and only
-// then shows the error, if any.
+// then shows the error, if any. A complete run is announced to the other windows
+// (CalculationNotifier).
 class CalculationAction : public QObject {
     Q_OBJECT
 public:

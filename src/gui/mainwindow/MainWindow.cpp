@@ -37,6 +37,7 @@
 #include "gui/results/ScenarioPanel.h"
 #include "gui/common/AboutDialog.h"
 #include "gui/common/Artwork.h"
+#include "gui/common/CalculationNotifier.h"
 #include "gui/common/Help.h"
 #include "gui/common/Questions.h"
 #include "core/projects/ProjectRecords.h"
@@ -190,6 +191,15 @@ void MainWindow::buildWindow() {
                                         m_keyFiguresPage);
     m_pages->addTab(m_scenarioPanel = new ScenarioPanel(m_dbs), QStringLiteral("Szenarien"));
     m_pages->setCurrentIndex(0);
+    connect(m_resultPages, &ResultPagesHost::calculateRequested, this,
+            [this] { button(QStringLiteral("btBerechnen"))->click(); });
+    // A result page that comes into view shows whether its results still belong to the saved inputs.
+    connect(m_pages, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index >= static_cast<int>(InputTables::inputPages().size()) && m_record->isActive())
+            m_resultPages->checkStateQuietly();
+    });
+    connect(&CalculationNotifier::instance(), &CalculationNotifier::projectCalculated, this,
+            &MainWindow::onProjectCalculated);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
@@ -234,6 +244,7 @@ void MainWindow::updateTitle() {
         title += QStringLiteral(" (%1)").arg(municipality);
     setWindowTitle(title + QStringLiteral(" [*]"));
     setWindowModified(m_record->isEditing() || m_detailsChanged);
+    m_resultPages->setUnsavedInputs(m_record->isModified() || m_detailsChanged);
 }
 
 void MainWindow::markDetailsChanged() {
@@ -352,6 +363,8 @@ void MainWindow::writeEdits(ProjectRecord::WriteMode mode) {
     postDetailGrids();
     m_detailsChanged = false;
     updateTitle();
+    // What was saved may differ from the inputs of the results, or match them again.
+    m_resultPages->checkStateQuietly();
 }
 
 bool MainWindow::resolveConflict(const QString& message) {
@@ -528,6 +541,22 @@ void MainWindow::onCancelClicked() {
 void MainWindow::refreshResultViews() {
     m_resultPages->refresh();
     m_scenarioPanel->showProject(m_projectId);
+}
+
+void MainWindow::onProjectCalculated(int projectId, const QObject* origin) {
+    // The window's own run has refreshed it already; a hidden window reads everything when shown.
+    if (origin == this || projectId != m_projectId || !isVisible() || !m_record->isActive())
+        return;
+    try {
+        refreshResultViews();
+        // The stamped reference year and the rows as the run left them, unless the user is editing.
+        if (!hasUnsavedChanges() && !m_record->isEditing()) {
+            m_record->load(m_projectId);
+            reloadDetailGrids();
+        }
+    } catch (const TavoError& e) {
+        showError(e.message());
+    }
 }
 
 void MainWindow::onAboutClicked() {

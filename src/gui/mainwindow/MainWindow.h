@@ -96,6 +96,8 @@ public:
 
     // Leaving the PG input: looks up PG_Name while the row is in edit state.
     void onMunicipalityNumberEntered();
+    // A run of a project anywhere in the program: the window showing it reads its results again.
+    void onProjectCalculated(int projectId, const QObject* origin);
 
 Q_SIGNALS:
     // Emitted when the window is closed (it is only hidden).

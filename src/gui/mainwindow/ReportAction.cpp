@@ -10,7 +10,10 @@
 
 #include "core/data/OutputFile.h"
 #include "core/data/TavoError.h"
+#include "core/projects/CalculationState.h"
 #include "core/projects/ProjectRecord.h"
+#include "gui/common/Questions.h"
+#include "gui/mainwindow/CalculationAction.h"
 #include "gui/mainwindow/MainWindow.h"
 #include "report/CouncilReport.h"
 #include "report/ReportData.h"
@@ -40,8 +43,37 @@ bool ReportAction::saveInputs() {
     }
 }
 
+bool ReportAction::settleOutdatedResults() {
+    const int id = m_window.record().id();
+    try {
+        if (CalculationState::of(m_window.databases().user(), id) != CalculationState::State::Changed)
+            return true;
+    } catch (const TavoError& e) {
+        QMessageBox::critical(&m_window, kTitle, e.message());
+        return false;
+    }
+    switch (Questions::reportOutdated(&m_window)) {
+    case Questions::OutdatedReportChoice::MarkOutdated:
+        return true;
+    case Questions::OutdatedReportChoice::Calculate:
+        break;
+    case Questions::OutdatedReportChoice::Cancel:
+        return false;
+    }
+    // The window's own calculation (plausibility question, refresh, error message included); the
+    // report follows only when it has made the results current.
+    if (auto* calculation = m_window.findChild<CalculationAction*>())
+        calculation->calculate();
+    try {
+        return CalculationState::of(m_window.databases().user(), id) == CalculationState::State::Current;
+    } catch (const TavoError& e) {
+        QMessageBox::critical(&m_window, kTitle, e.message());
+        return false;
+    }
+}
+
 void ReportAction::showPreview() {
-    if (!m_window.record().isActive() || !saveInputs())
+    if (!m_window.record().isActive() || !saveInputs() || !settleOutdatedResults())
         return;
     std::unique_ptr<CouncilReport> report;
     try {
@@ -68,7 +100,7 @@ void ReportAction::showPreview() {
 }
 
 void ReportAction::savePdf() {
-    if (!m_window.record().isActive() || !saveInputs())
+    if (!m_window.record().isActive() || !saveInputs() || !settleOutdatedResults())
         return;
     const int id = m_window.record().id();
     try {

@@ -7,7 +7,9 @@ class QMenu;
 
 // The button "Bericht..." of the main window: the council report of the project, shown in a print
 // preview (from which it is printed) or saved as a PDF file. Pending inputs are saved first; a
-// project without results asks for "Berechnen" instead.
+// project without results asks for "Berechnen" instead. For a project changed since its calculation
+// the user chooses "Jetzt berechnen" (calculate, then the report), "Trotzdem (als veraltet markiert)"
+// (the old results, marked on every page) or "Abbrechen".
 class ReportAction : public QObject {
     Q_OBJECT
 public:
@@ -21,6 +23,9 @@ public:
 private:
     // Saves the inputs; false (after a message) when that fails.
     bool saveInputs();
+    // Asks about results older than the inputs, calculating when the user chooses so; true when the
+    // report is to be made.
+    bool settleOutdatedResults();
 
     MainWindow& m_window;
     QMenu* m_menu = nullptr;

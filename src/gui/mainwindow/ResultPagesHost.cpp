@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 
+#include <QBoxLayout>
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QImage>
@@ -11,12 +12,15 @@
 #include <QStandardItemModel>
 #include <QWidget>
 
+#include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
+#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/projects/ProjectRecord.h"
 #include "gui/chart/FinanceChartWindow.h"
 #include "gui/print/PrintDialog.h"
 #include "gui/results/KeyFiguresPanel.h"
+#include "gui/results/OutdatedBar.h"
 #include "gui/results/ResultFinancePanel.h"
 #include "gui/results/ResultGrid.h"
 #include "gui/results/ResultPopulationPanel.h"
@@ -79,6 +83,12 @@ ResultPagesHost::ResultPagesHost(Databases& dbs, ProjectRecord& record, QWidget*
     m_keyFigures->setObjectName(QStringLiteral("KeyFiguresPanel"));
     keyFiguresPage->layout()->addWidget(m_keyFigures);
     m_zoom = new ResultZoom(m_finance);
+    QWidget* const pages[] = {financePage, populationPage, keyFiguresPage};
+    for (int i = 0; i < 3; ++i) {
+        m_bars[i] = new OutdatedBar(pages[i]);
+        static_cast<QBoxLayout*>(pages[i]->layout())->insertWidget(0, m_bars[i]);
+        connect(m_bars[i], &OutdatedBar::calculateRequested, this, &ResultPagesHost::calculateRequested);
+    }
 
     connect(m_zoom, &ResultZoom::printRequested, this, &ResultPagesHost::printGrid);
     connect(m_zoom, &ResultZoom::chartRequested, this, &ResultPagesHost::showFinanceChart);
@@ -88,9 +98,13 @@ ResultPagesHost::ResultPagesHost(Databases& dbs, ProjectRecord& record, QWidget*
 }
 
 void ResultPagesHost::openProjectData(int projectId) {
+    m_projectId = projectId;
+    // All pages and their marks show one state, also while the project is calculated elsewhere.
+    const ReadTransaction read(m_dbs.user());
     m_finance->setProject(projectId);
     m_population->setProject(projectId);
     m_keyFigures->setProject(projectId);
+    readState();
 }
 
 void ResultPagesHost::closeProjectData() {
@@ -98,12 +112,49 @@ void ResultPagesHost::closeProjectData() {
     m_population->closeProjectData();
     m_keyFigures->closeProjectData();
     m_zoom->unzoomResultGrid();
+    m_projectId = 0;
+    m_state = CalculationState::State::NotCalculated;
+    m_unsavedInputs = false;
+    showOutdatedMarks();
 }
 
 void ResultPagesHost::refresh() {
+    const ReadTransaction read(m_dbs.user());
     m_finance->onFilterChanged();
     m_population->onAreaFilterChanged();
     m_keyFigures->refresh();
+    readState();
+}
+
+void ResultPagesHost::readState() {
+    m_state = m_projectId > 0 ? CalculationState::of(m_dbs.user(), m_projectId)
+                              : CalculationState::State::NotCalculated;
+    showOutdatedMarks();
+}
+
+void ResultPagesHost::checkStateQuietly() {
+    try {
+        readState();
+    } catch (const TavoError&) {
+        // The marks are read again with the next refresh.
+    }
+}
+
+void ResultPagesHost::setUnsavedInputs(bool unsaved) {
+    if (unsaved == m_unsavedInputs)
+        return;
+    m_unsavedInputs = unsaved;
+    showOutdatedMarks();
+}
+
+bool ResultPagesHost::isOutdated() const {
+    using State = CalculationState::State;
+    return m_state == State::Changed || (m_state == State::Current && m_unsavedInputs);
+}
+
+void ResultPagesHost::showOutdatedMarks() {
+    for (OutdatedBar* bar : m_bars)
+        bar->setVisible(isOutdated());
 }
 
 void ResultPagesHost::updateFootersQuietly() {

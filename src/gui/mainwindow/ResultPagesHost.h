@@ -1,7 +1,10 @@
 #pragma once
 
+#include <array>
+
 #include <QObject>
 
+#include "core/projects/CalculationState.h"
 #include "core/results/ResultQueries.h"
 #include "gui/print/PrintDialog.h"
 
@@ -10,6 +13,7 @@ class ProjectRecord;
 class QWidget;
 class ResultFinancePanel;
 class KeyFiguresPanel;
+class OutdatedBar;
 class ResultGrid;
 class ResultPopulationPanel;
 class ResultZoom;
@@ -17,7 +21,8 @@ class ResultZoom;
 // The result pages of a main window: puts the finance and population panels on their pages, opens
 // and closes their views with the project, and carries out what their buttons ask for: printing
 // through the window's one print dialog (created on first use and kept, so its settings stay), the
-// finance chart of the zoomed view, and the zoom itself.
+// finance chart of the zoomed view, and the zoom itself. Above each page stands the bar that marks
+// results older than the inputs (saved or still being edited); its "Berechnen" is passed on.
 class ResultPagesHost : public QObject {
     Q_OBJECT
 public:
@@ -27,13 +32,22 @@ public:
     ResultPagesHost(Databases& dbs, ProjectRecord& record, QWidget* window, QWidget* financePage,
                     QWidget* populationPage, QWidget* keyFiguresPage);
 
-    // Opens the result views of this project (openProjectData of both pages). Throws TavoError.
+    // Opens the result views of this project (openProjectData of both pages) and reads the state of
+    // its results, all in one read transaction. Throws TavoError.
     void openProjectData(int projectId);
     // Closes every view and ends a zoom (the window closes).
     void closeProjectData();
-    // The refresh after a calculation run: the finance views, the population views, then the key
-    // figures. Throws TavoError.
+    // The refresh after a calculation run: the finance views, the population views, the key figures
+    // and the state of the results, in one read transaction. Throws TavoError.
     void refresh();
+    // Reads the state of the results again (after a save); a database error leaves the marks as they are.
+    void checkStateQuietly();
+    // Whether the window holds input changes not yet saved; they make shown results outdated too.
+    void setUnsavedInputs(bool unsaved);
+    // True while the pages show results that belong to other inputs (their bars are shown).
+    bool isOutdated() const;
+    // The bars of the finance, population and key-figure pages.
+    const std::array<OutdatedBar*, 3>& outdatedBars() const { return m_bars; }
     // Writes the finance footers again; errors are ignored (project-row change notification).
     void updateFootersQuietly();
 
@@ -53,7 +67,13 @@ public:
     void printKeyFigures();
     void saveKeyFiguresPdf();
 
+Q_SIGNALS:
+    // The "Berechnen" of a bar was clicked.
+    void calculateRequested();
+
 private:
+    void readState();
+    void showOutdatedMarks();
     PrintJob keyFiguresJob();
     QString recordText(const char* column) const;
 
@@ -65,4 +85,8 @@ private:
     KeyFiguresPanel* m_keyFigures = nullptr;
     ResultZoom* m_zoom = nullptr;
     PrintDialog* m_printDialog = nullptr; // owned by the window
+    std::array<OutdatedBar*, 3> m_bars{};
+    int m_projectId = 0;
+    CalculationState::State m_state = CalculationState::State::NotCalculated;
+    bool m_unsavedInputs = false;
 };

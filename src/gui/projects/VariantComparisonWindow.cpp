@@ -26,6 +26,7 @@
 #include "core/engine/CalculationRun.h"
 #include "core/projects/InputTables.h"
 #include "core/results/KeyFigureText.h"
+#include "gui/common/CalculationNotifier.h"
 #include "gui/print/PrintDialog.h"
 #include "gui/results/KeyFigureCharts.h"
 
@@ -87,6 +88,17 @@ VariantComparisonWindow::VariantComparisonWindow(Databases& dbs, const QList<int
     setWindowTitle(QStringLiteral("TAVO - Tavorechner: Varianten vergleichen"));
     buildLayout();
     resize(1000, 700);
+    // A variant calculated in another window is shown with its new figures.
+    connect(&CalculationNotifier::instance(), &CalculationNotifier::projectCalculated, this,
+            [this](int projectId, const QObject* origin) {
+                if (origin == this || !m_ids.contains(projectId))
+                    return;
+                try {
+                    reload();
+                } catch (const TavoError& e) {
+                    QMessageBox::critical(this, kTitle, e.message());
+                }
+            });
     try {
         reload();
     } catch (const TavoError& e) {
@@ -173,6 +185,8 @@ void VariantComparisonWindow::addRow(const QString& text, const QStringList& cel
 
 void VariantComparisonWindow::reload() {
     const QSqlDatabase user = m_dbs.user();
+    // The states, inputs and figures of all variants from one state of the database.
+    const ReadTransaction read(user);
     m_states.clear();
     m_figures.clear();
     for (int id : m_ids) {
@@ -309,6 +323,8 @@ void VariantComparisonWindow::calculateOutdated() {
             error = e.message();
             break;
         }
+        // An open main window of the project shows the new results.
+        CalculationNotifier::announce(m_ids[i], this);
     }
     try {
         reload();

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "core/data/Databases.h"
+#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/results/ExportTable.h"
 #include "gui/common/Settings.h"
@@ -214,6 +215,8 @@ void ResultFinancePanel::openViews() {
 }
 
 void ResultFinancePanel::openProjectData() {
+    // The three grids and their footers from one state of the database.
+    const ReadTransaction read(m_dbs.user());
     closeProjectData();
     buildResultQueries();
     openViews();
@@ -229,6 +232,7 @@ void ResultFinancePanel::closeProjectData() {
 void ResultFinancePanel::onFilterChanged() {
     if (!m_prepared)
         return;
+    const ReadTransaction read(m_dbs.user());
     closeProjectData();
     buildResultQueries();
     openViews();
@@ -237,6 +241,7 @@ void ResultFinancePanel::onFilterChanged() {
 }
 
 void ResultFinancePanel::updateResultFooters() {
+    const ReadTransaction read(m_dbs.user());
     for (const auto& [kind, field] : kTotals) {
         ResultGrid* target = grid(kind);
         const QString name = QString::fromUtf8(field);

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "core/data/Databases.h"
+#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "gui/common/Settings.h"
 #include "gui/results/ResultGrid.h"
@@ -150,6 +151,8 @@ void ResultPopulationPanel::buildPopulationQueries() {
 void ResultPopulationPanel::onAreaFilterChanged() {
     if (m_projectId <= 0)
         return;
+    // Both grids from one state of the database.
+    const ReadTransaction read(m_dbs.user());
     buildPopulationQueries();
     m_gridBeV->model()->setQuery(execute(m_dbs.user(), m_queryBeV));
     m_gridWE->model()->setQuery(execute(m_dbs.user(), m_queryWE));

@@ -295,6 +295,8 @@ void ScenarioPanel::showProject(int projectId) {
     clear();
     m_projectId = projectId;
     try {
+        // The inputs and the settings of the scenarios from one state of the database.
+        const ReadTransaction read(m_dbs.user());
         const bool calculated =
             Sql::scalar(m_dbs.user(), QStringLiteral("SELECT EXISTS (SELECT 1 FROM Auswertung WHERE TAVO = ?)"),
                         {projectId})
