@@ -8,47 +8,10 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "support/CliRun.h"
 #include "support/TestDb.h"
 
-#ifdef Q_OS_LINUX
-#include <csignal>
-#include <sys/resource.h>
-#endif
-
 namespace {
-
-struct Output {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
-struct Options {
-    QString stdoutFile;     // stdout goes into this file instead of a pipe
-    qint64 fileSizeMax = 0; // > 0: no file of the process may grow beyond this many bytes
-};
-
-Output run(const QStringList& args, const Options& options = {}) {
-    QProcess process;
-    if (!options.stdoutFile.isEmpty())
-        process.setStandardOutputFile(options.stdoutFile);
-#ifdef Q_OS_LINUX
-    if (options.fileSizeMax > 0) {
-        const rlim_t limit = static_cast<rlim_t>(options.fileSizeMax);
-        // A full disk for the child: a write beyond the limit fails with EFBIG instead of a signal.
-        process.setChildProcessModifier([limit] {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit size{limit, limit};
-            setrlimit(RLIMIT_FSIZE, &size);
-        });
-    }
-#endif
-    process.start(QStringLiteral(TAVO_TEST_CLI), args);
-    if (!process.waitForFinished(120000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
-}
 
 QByteArray fileHash(const QString& path) {
     QFile file(path);
@@ -98,7 +61,7 @@ void TestCliOutput::initTestCase() {
     m_user = m_dir.filePath("TAVO_User.db");
     QVERIFY(QFile::copy(TestDb::generatedMaster(), m_master));
     // The calculated example project (ID 1).
-    const Output init = run({"init", "--master", m_master, "--user", m_user});
+    const CliOutput init = runCli({"init", "--master", m_master, "--user", m_user});
     QVERIFY2(init.exitCode == 0, qPrintable(init.err));
     QVERIFY(QDir(m_dir.path()).mkpath("unter"));
     QVERIFY(QFile::link(m_user, m_dir.filePath("verweis.db")));
@@ -129,14 +92,14 @@ void TestCliOutput::outNamingADatabaseIsRefused() {
     QFETCH(QString, target);
     const QByteArray user = fileHash(m_user);
     const QByteArray master = fileHash(m_master);
-    const Output result = run(args + files() + QStringList{"--out", m_dir.filePath(target)});
+    const CliOutput result = runCli(args + files() + QStringList{"--out", m_dir.filePath(target)});
     QCOMPARE(result.exitCode, 2);
     QVERIFY2(result.err.contains(QStringLiteral("wird nicht überschrieben")), qPrintable(result.err));
     QCOMPARE(fileHash(m_user), user);
     QCOMPARE(fileHash(m_master), master);
     QVERIFY(!QFile::exists(m_dir.filePath("TAVO_User.db-journal")));
     // The database still answers.
-    QCOMPARE(run(QStringList{"kennzahlen", "--project", "1"} + files()).exitCode, 0);
+    QCOMPARE(runCli(QStringList{"kennzahlen", "--project", "1"} + files()).exitCode, 0);
 }
 
 void TestCliOutput::writeFailuresEndNonZero_data() {
@@ -159,10 +122,10 @@ void TestCliOutput::writeFailuresEndNonZero() {
     if (!QFile::exists("/dev/full"))
         QSKIP("Dieses System hat kein /dev/full.");
     const bool usesFiles = args.first() != QLatin1String("--help");
-    Options options;
+    CliRunOptions options;
     if (toStdout)
         options.stdoutFile = "/dev/full";
-    const Output result = run(args + (usesFiles ? files() : QStringList()), options);
+    const CliOutput result = runCli(args + (usesFiles ? files() : QStringList()), options);
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.err.contains(QStringLiteral("kein Platz mehr auf dem Datenträger")),
              qPrintable(result.err));
@@ -194,9 +157,9 @@ void TestCliOutput::failedWriteKeepsThePreviousFile() {
         previous.write("voriger Inhalt");
     }
     // The export holds many kilobytes; 4 KiB is the whole disk.
-    Options full;
+    CliRunOptions full;
     full.fileSizeMax = 4096;
-    const Output result = run(args + files() + QStringList{"--out", path}, full);
+    const CliOutput result = runCli(args + files() + QStringList{"--out", path}, full);
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.err.contains(QStringLiteral("„%1“").arg(path)), qPrintable(result.err));
     QVERIFY2(onlyGerman(result.err), qPrintable(result.err));
@@ -204,7 +167,7 @@ void TestCliOutput::failedWriteKeepsThePreviousFile() {
     // No half file beside it.
     QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
     // With room the file is replaced.
-    QCOMPARE(run(args + files() + QStringList{"--out", path}).exitCode, 0);
+    QCOMPARE(runCli(args + files() + QStringList{"--out", path}).exitCode, 0);
     QVERIFY(fileBytes(path).size() > 4096);
 #endif
 }
@@ -221,7 +184,7 @@ void TestCliOutput::unknownProjectIsWrongUse_data() {
 
 void TestCliOutput::unknownProjectIsWrongUse() {
     QFETCH(QStringList, args);
-    const Output result = run(args + files() + QStringList{"--project", "999"});
+    const CliOutput result = runCli(args + files() + QStringList{"--project", "999"});
     QCOMPARE(result.exitCode, 2);
     QVERIFY2(result.err.contains("999"), qPrintable(result.err));
     QVERIFY(result.out.isEmpty());
@@ -229,15 +192,16 @@ void TestCliOutput::unknownProjectIsWrongUse() {
 
 void TestCliOutput::extraArgumentsAndTooManyRuns() {
     for (const QStringList& args : QList<QStringList>{{"--version", "extra"}, {"--help", "calc"}}) {
-        const Output result = run(args);
+        const CliOutput result = runCli(args);
         QVERIFY2(result.exitCode == 2, qPrintable(args.join(' ')));
         QVERIFY(result.out.isEmpty());
     }
-    const Output tooMany = run(QStringList{"szenarien", "--project", "1", "--laeufe", "100001"} + files());
+    const CliOutput tooMany =
+        runCli(QStringList{"szenarien", "--project", "1", "--laeufe", "100001"} + files());
     QCOMPARE(tooMany.exitCode, 2);
     QVERIFY2(tooMany.err.contains(QStringLiteral("1 bis 100000")), qPrintable(tooMany.err));
     // The help states the exit-code rule.
-    const Output help = run({"--help"});
+    const CliOutput help = runCli({"--help"});
     QCOMPARE(help.exitCode, 0);
     QVERIFY(help.out.contains("130 mit Strg+C abgebrochen"));
 }

@@ -11,29 +11,10 @@
 
 #include "core/data/Sql.h"
 #include "core/results/XlsxWorkbook.h"
+#include "support/CliRun.h"
 #include "support/TestDb.h"
 
 namespace {
-
-struct Output {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
-// Runs tavo-cli; environment entries in env ("LC_ALL=de_AT.UTF-8") replace those of the test.
-Output run(const QStringList& args, const QStringList& env = {}) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString& entry : env)
-        environment.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(TAVO_TEST_CLI), args);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), QString::fromLocal8Bit(process.readAllStandardError())};
-}
 
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
@@ -58,7 +39,7 @@ private Q_SLOTS:
         db.book(id, 1, "Kanal", "Anschlussgebühr", "Gemeinde", 0, 900);
         const QStringList base = {"export",    "--master",          db.masterPath(), "--user",  db.userPath(),
                                   "--project", QString::number(id), "--view",        "ausgaben"};
-        const Output csv = run(base + QStringList{"--format", "csv"});
+        const CliOutput csv = runCli(base + QStringList{"--format", "csv"});
         QCOMPARE(csv.exitCode, 0);
         const QByteArray expected = "\xEF\xBB\xBF"
                                     "Jahr;Typ;Bezeichnung;Kostenträger;Ausgabe\r\n"
@@ -68,14 +49,14 @@ private Q_SLOTS:
 
         // --out writes the same bytes into the file, for CSV and for the tab-separated default.
         const QString csvFile = db.dir() + "/ausgaben.csv";
-        QCOMPARE(run(base + QStringList{"--format", "csv", "--out", csvFile}).exitCode, 0);
+        QCOMPARE(runCli(base + QStringList{"--format", "csv", "--out", csvFile}).exitCode, 0);
         QCOMPARE(fileBytes(csvFile), expected);
-        const Output tsv = run(base);
+        const CliOutput tsv = runCli(base);
         QCOMPARE(tsv.exitCode, 0);
         QVERIFY(tsv.out.startsWith("Jahr\tTyp\tBezeichnung"));
-        QCOMPARE(run(base + QStringList{"--format", "tsv"}).out, tsv.out);
+        QCOMPARE(runCli(base + QStringList{"--format", "tsv"}).out, tsv.out);
         const QString tsvFile = db.dir() + "/ausgaben.txt";
-        QCOMPARE(run(base + QStringList{"--out", tsvFile}).exitCode, 0);
+        QCOMPARE(runCli(base + QStringList{"--out", tsvFile}).exitCode, 0);
         QCOMPARE(fileBytes(tsvFile), tsv.out);
     }
 
@@ -92,17 +73,17 @@ private Q_SLOTS:
             {"--alles", "--view", "saldo", "--format", "xlsx", "--out", file},
         };
         for (const QStringList& args : wrong) {
-            const Output result = run(base + args);
+            const CliOutput result = runCli(base + args);
             QVERIFY2(result.exitCode == 2, qPrintable(args.join(' ')));
             QVERIFY(!result.err.trimmed().isEmpty());
             QVERIFY(result.out.isEmpty());
             QVERIFY(!QFile::exists(file));
         }
-        const Output figures = run({"kennzahlen", "--master", db.masterPath(), "--user", db.userPath(),
-                                    "--project", "1", "--format", "xlsx"});
+        const CliOutput figures = runCli({"kennzahlen", "--master", db.masterPath(), "--user", db.userPath(),
+                                          "--project", "1", "--format", "xlsx"});
         QCOMPARE(figures.exitCode, 2);
         // A folder that does not exist: a German message, exit code 2.
-        const Output missing = run(
+        const CliOutput missing = runCli(
             base + QStringList{"--view", "saldo", "--format", "xlsx", "--out", db.dir() + "/fehlt/x.xlsx"});
         QCOMPARE(missing.exitCode, 2);
         QVERIFY2(missing.err.contains("gibt es nicht"), qPrintable(missing.err));
@@ -118,7 +99,7 @@ private Q_SLOTS:
         std::setlocale(LC_NUMERIC, previous.constData());
         QTemporaryDir dir;
         const QString user = dir.filePath("user.db");
-        QCOMPARE(run({"init", "--master", TestDb::generatedMaster(), "--user", user}).exitCode, 0);
+        QCOMPARE(runCli({"init", "--master", TestDb::generatedMaster(), "--user", user}).exitCode, 0);
         const QStringList base = {"--master", TestDb::generatedMaster(), "--user", user, "--project", "1"};
         const QList<QStringList> workbooks = {
             QStringList{"export", "--view", "saldo", "--format", "xlsx"} + base,
@@ -129,9 +110,10 @@ private Q_SLOTS:
             QByteArray first;
             for (const char* locale : {"de_AT.UTF-8", "C.UTF-8"}) {
                 const QString file = dir.filePath(QStringLiteral("%1.xlsx").arg(QLatin1String(locale)));
-                const Output made = run(args + QStringList{"--out", file},
-                                        {QStringLiteral("LC_ALL=%1").arg(QLatin1String(locale)),
-                                         QStringLiteral("SOURCE_DATE_EPOCH=1767225600")});
+                CliRunOptions options;
+                options.env = {QStringLiteral("LC_ALL=%1").arg(QLatin1String(locale)),
+                               QStringLiteral("SOURCE_DATE_EPOCH=1767225600")};
+                const CliOutput made = runCli(args + QStringList{"--out", file}, options);
                 QVERIFY2(made.exitCode == 0, qPrintable(made.err));
                 const QByteArray bytes = fileBytes(file);
                 QVERIFY(bytes.startsWith("PK"));
@@ -160,7 +142,7 @@ private Q_SLOTS:
     void initCreatesTheCalculatedExampleProject() {
         QTemporaryDir dir;
         const QString path = dir.filePath("neu.db");
-        const Output init = run({"init", "--master", TestDb::generatedMaster(), "--user", path});
+        const CliOutput init = runCli({"init", "--master", TestDb::generatedMaster(), "--user", path});
         QVERIFY2(init.exitCode == 0, qPrintable(init.err));
         {
             const Databases dbs(TestDb::generatedMaster(), path);
@@ -200,18 +182,19 @@ private Q_SLOTS:
                     number(user, QString("SELECT Total(%1) FROM Besiedelung WHERE TAVO = ?").arg(type), {id}),
                     100.0);
         }
-        const Output figures = run({"kennzahlen", "--master", TestDb::generatedMaster(), "--user", path,
-                                    "--project", "1", "--format", "csv"});
+        const CliOutput figures = runCli({"kennzahlen", "--master", TestDb::generatedMaster(), "--user", path,
+                                          "--project", "1", "--format", "csv"});
         QVERIFY2(figures.exitCode == 0, qPrintable(figures.err));
 
         // Without a master database no example: exit code 2, no file left behind.
         const QString orphan = dir.filePath("ohne.db");
-        const Output noMaster = run({"init", "--master", dir.filePath("fehlt.db"), "--user", orphan});
+        const CliOutput noMaster = runCli({"init", "--master", dir.filePath("fehlt.db"), "--user", orphan});
         QCOMPARE(noMaster.exitCode, 2);
         QVERIFY(!QFile::exists(orphan));
 
         const QString empty = dir.filePath("leer.db");
-        QCOMPARE(run({"init", "--master", TestDb::generatedMaster(), "--user", empty, "--leer"}).exitCode, 0);
+        QCOMPARE(runCli({"init", "--master", TestDb::generatedMaster(), "--user", empty, "--leer"}).exitCode,
+                 0);
         const Databases dbs(TestDb::generatedMaster(), empty);
         QCOMPARE(Sql::scalar(dbs.user(), "SELECT count(*) FROM TAVO").toInt(), 0);
     }

@@ -10,6 +10,7 @@
 #include "core/data/Sql.h"
 #include "core/engine/CalculationRun.h"
 #include "core/projects/CalculationState.h"
+#include "support/CliRun.h"
 #include "support/EngineFixture.h"
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
@@ -17,21 +18,6 @@
 using namespace EngineFixture;
 
 namespace {
-
-struct Output {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
-Output runCli(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(TAVO_TEST_CLI), args);
-    if (!process.waitForFinished(120000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
-}
 
 // The views of tavo-cli export: each finance view, one grouping more, and the inhabitants of every area.
 QList<QStringList> everyView() {
@@ -46,7 +32,7 @@ QList<QStringList> everyView() {
 
 // A project's view as tavo-cli export writes it; an error as its message, which no view equals.
 QByteArray exported(const QString& user, int id, const QStringList& view, const QStringList& master) {
-    const Output out =
+    const CliOutput out =
         runCli(QStringList{"export", "--user", user, "--project", QString::number(id)} + master + view);
     return out.exitCode == 0 && !out.out.isEmpty() ? out.out : QByteArray("Fehler: ") + out.err.toUtf8();
 }
@@ -125,7 +111,7 @@ void addProjects(TestDb& source) {
     Sql::exec(source.user(), "UPDATE TAVO SET Version = 5");
 }
 
-Output kopieren(const QString& from, const QString& to, const QStringList& more, const TestDb& source) {
+CliOutput kopieren(const QString& from, const QString& to, const QStringList& more, const TestDb& source) {
     return runCli(QStringList{"kopieren", "--master", source.masterPath(), "--von", from, "--nach", to} +
                   more);
 }
@@ -156,7 +142,7 @@ void TestKopierenCli::copiesProjectsBothWays() {
     QCOMPARE(runCli(QStringList{"init", "--user", target} + master).exitCode, 0);
 
     // Project 1 of the target (the example) takes the first ID: both copies get new ones.
-    Output copy = kopieren(source.userPath(), target, {"--project", "1", "--project", "2"}, source);
+    CliOutput copy = kopieren(source.userPath(), target, {"--project", "1", "--project", "2"}, source);
     QCOMPARE(copy.exitCode, 0);
     QCOMPARE(QString::fromUtf8(copy.out),
              QString("Projekt 1 → 2: %1\nProjekt 2 → 3: %1\n").arg(beschreibung));
@@ -227,7 +213,7 @@ void TestKopierenCli::refusesOrCopiesNothing() {
     runCalculation(source.dbs(), insertRealisticProject(source, examplePg));
     const QStringList before = wholeDatabase(target);
 
-    Output out = kopieren(source.userPath(), target, {"--project", "1", "--project", "7"}, source);
+    CliOutput out = kopieren(source.userPath(), target, {"--project", "1", "--project", "7"}, source);
     QCOMPARE(out.exitCode, 2);
     QVERIFY2(out.err.contains("ID 7") && out.out.isEmpty(), qPrintable(out.err));
     QCOMPARE(wholeDatabase(target), before);
@@ -262,7 +248,7 @@ void TestKopierenCli::copiesThroughAServer() {
     QCOMPARE(runCli(QStringList{"init", "--leer", "--user", server.url()} + master).exitCode, 0);
     QCOMPARE(runCli(QStringList{"init", "--user", file} + master).exitCode, 0);
 
-    Output copy = kopieren(source.userPath(), server.url(), {}, source);
+    CliOutput copy = kopieren(source.userPath(), server.url(), {}, source);
     QCOMPARE(copy.out.count('\n'), 2);
     QVERIFY(copy.out.startsWith("Projekt 1 → 1: ") && copy.out.contains("\nProjekt 2 → 2: "));
     for (const QStringList& view : everyView())
@@ -296,7 +282,9 @@ void TestKopierenCli::copiesThroughAServer() {
     QVERIFY(copy.out.startsWith("Projekt 2 → 4: "));
     {
         const Databases onServer(source.masterPath(), server.url());
-        QCOMPARE(Sql::scalar(onServer.user(), "SELECT ifLfmWasserleitung FROM TAVO WHERE ID = 4").toLongLong(), 33);
+        QCOMPARE(
+            Sql::scalar(onServer.user(), "SELECT ifLfmWasserleitung FROM TAVO WHERE ID = 4").toLongLong(),
+            33);
         QCOMPARE(Sql::scalar(onServer.user(), "SELECT gsHebesatz FROM TAVO WHERE ID = 4").toDouble(), 437.5);
         runCalculation(onServer, 4);
     }
@@ -305,12 +293,14 @@ void TestKopierenCli::copiesThroughAServer() {
         QCOMPARE(exported(server.url(), 4, view, master), exported(source.userPath(), 2, view, master));
     // Text that is no number, or a fraction in a whole-number column (which the calculation reads as
     // it is, but the server would round), stops the copy; nothing reaches the server.
-    for (const char* change : {"UPDATE TAVO SET gsHebesatz = 'viel' WHERE ID = 2",
-                               "UPDATE TAVO SET gsHebesatz = 437.5, ifLfmWasserleitung = 33.5 WHERE ID = 2"}) {
+    for (const char* change :
+         {"UPDATE TAVO SET gsHebesatz = 'viel' WHERE ID = 2",
+          "UPDATE TAVO SET gsHebesatz = 437.5, ifLfmWasserleitung = 33.5 WHERE ID = 2"}) {
         Sql::exec(source.user(), change);
         copy = kopieren(source.userPath(), server.url(), {"--project", "2"}, source);
         QCOMPARE(copy.exitCode, 1);
-        QVERIFY(copy.err.contains(QString::fromLatin1(change).contains("viel") ? "gsHebesatz" : "ifLfmWasserleitung"));
+        QVERIFY(copy.err.contains(QString::fromLatin1(change).contains("viel") ? "gsHebesatz"
+                                                                               : "ifLfmWasserleitung"));
     }
     const Databases onServer(source.masterPath(), server.url());
     QCOMPARE(Sql::scalar(onServer.user(), "SELECT count(*) FROM TAVO").toInt(), 4);

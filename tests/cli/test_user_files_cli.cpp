@@ -22,29 +22,15 @@
 #include "core/engine/CalculationRun.h"
 #include "core/projects/ProjectRecord.h"
 #include "core/projects/ProjectRecords.h"
+#include "support/CliRun.h"
 #include "support/TestDb.h"
 
 namespace {
 
-struct Output {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
-// Runs tavo-cli, as the user nobody when asNobody (the test then runs as root).
-Output runCli(const QStringList& args, bool asNobody = false) {
-    QProcess process;
-    if (asNobody)
-        process.start(
-            QStringLiteral("setpriv"),
-            QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", TAVO_TEST_CLI} + args);
-    else
-        process.start(QStringLiteral(TAVO_TEST_CLI), args);
-    if (!process.waitForFinished(120000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+CliRunOptions asUser(bool nobody) {
+    CliRunOptions options;
+    options.asNobody = nobody;
+    return options;
 }
 
 QByteArray fileHash(const QString& path) {
@@ -70,7 +56,7 @@ void runStatements(const QString& path, const QStringList& statements) {
 // A new user database with the calculated example project.
 QString exampleFile(const QString& folder, const QString& master) {
     const QString path = QDir(folder).filePath(QStringLiteral("TAVO_User.db"));
-    const Output init = runCli({"init", "--master", master, "--user", path});
+    const CliOutput init = runCli({"init", "--master", master, "--user", path});
     if (init.exitCode != 0)
         qFatal("init: %s", qPrintable(init.err));
     return path;
@@ -137,7 +123,7 @@ void TestUserFilesCli::incompleteFilesStayByteIdentical() {
         QStringList{"init", "--master", db.masterPath(), "--user", path},
     };
     for (const QStringList& command : commands) {
-        const Output run = runCli(command);
+        const CliOutput run = runCli(command);
         QVERIFY2(run.exitCode == 2, qPrintable(command.first() + QLatin1Char(' ') + run.err));
         // init refuses any file that is there.
         if (command.first() != QLatin1String("init"))
@@ -203,20 +189,20 @@ void TestUserFilesCli::readOnlyFilesAreRead() {
     }
     const QByteArray before = fileHash(user);
     for (int i = 0; i < reading.size(); ++i) {
-        const Output run = runCli(reading.at(i), asNobody);
+        const CliOutput run = runCli(reading.at(i), asUser(asNobody));
         QVERIFY2(run.exitCode == 0, qPrintable(reading.at(i).first() + QLatin1Char(' ') + run.err));
         QCOMPARE(run.out, expected.at(i));
     }
-    const Output report = runCli(
+    const CliOutput report = runCli(
         QStringList{"bericht", "--project", "1", "--out", QDir(out).filePath(QStringLiteral("b.pdf"))} +
             files,
-        asNobody);
+        asUser(asNobody));
     QVERIFY2(report.exitCode == 0, qPrintable(report.err));
     // Writing commands are refused before they start.
     for (const QStringList& command :
          {QStringList{"calc", "--project", "1"} + files,
           QStringList{"kopieren", "--master", master, "--von", other, "--nach", user}}) {
-        const Output run = runCli(command, asNobody);
+        const CliOutput run = runCli(command, asUser(asNobody));
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.contains(user + QStringLiteral(" ist schreibgeschützt.")), qPrintable(run.err));
     }

@@ -7,6 +7,7 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/projects/ExampleProject.h"
+#include "support/CliRun.h"
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
@@ -56,21 +57,6 @@ private:
     QString m_name;
 };
 
-struct Output {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
-Output runCli(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(TAVO_TEST_CLI), args);
-    if (!process.waitForFinished(120000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
-}
-
 } // namespace
 
 class TestPgHardening : public QObject {
@@ -94,7 +80,7 @@ void TestPgHardening::storedQueryOfAnotherPlannerNeverRuns() {
     }
     const QStringList exportPopulation{"export",    "--master", master,   "--user",  server.url(),
                                        "--project", "1",        "--view", "bewohner"};
-    const Output before = runCli(exportPopulation);
+    const CliOutput before = runCli(exportPopulation);
     QCOMPARE(before.exitCode, 0);
     QVERIFY(before.out.count('\n') > 10);
 
@@ -112,7 +98,7 @@ void TestPgHardening::storedQueryOfAnotherPlannerNeverRuns() {
                       "off; COMMIT; DROP TABLE \"Szenarien\"")});
     }
     // The owner (here a superuser) exports: the real population, the table stays, two warnings.
-    const Output after = runCli(exportPopulation);
+    const CliOutput after = runCli(exportPopulation);
     QVERIFY2(after.exitCode == 0, qPrintable(after.err));
     QCOMPARE(after.out, before.out);
     QVERIFY(Sql::scalar(admin, QStringLiteral("SELECT to_regclass('\"Szenarien\"') IS NOT NULL")).toBool());
