@@ -207,11 +207,11 @@ private Q_SLOTS:
         };
         const std::vector<std::vector<const char*>> expected = {
             {"Fläche:", "Bebauung:", "Gesamtfläche (m2):", "Anteil öffentliche Grünflächen (%):",
-             "Fläche Bauland (m2):", "Bebaungsdichte großvol. Wohnbau (%):",
-             "Grundstücksgöße Einfamilienhaus klein (m2):", "durchschn. Wandstärke von Gebäuden (m):"},
+             "Fläche Bauland (m2):", "Bebauungsdichte großvol. Wohnbau (%):",
+             "Grundstücksgröße Einfamilienhaus klein (m2):", "durchschn. Wandstärke von Gebäuden (m):"},
             {"Innenerschließung:", "Außenerschließung:", "Berechnungsfaktor Leitungslängen:",
              "Kanal Str-Entwässerung (Lfm):", "Straßenoberbau in Jahr:", "Errichtungskosten (€):",
-             "Erhaltungskonsten/Jahr (€):", "Straßenunterbau (m2):", "Straßenbel. (Lfm):",
+             "Erhaltungskosten/Jahr (€):", "Straßenunterbau (m2):", "Straßenbel. (Lfm):",
              "Datenleitung(Lfm):", "Nahwärmeltg. (Lfm):"},
             {"Besiedelung (Fertigstellung in %)", "Hebes. Aufschl.-Abgabe:", "Gemeindeförderung (%):",
              "Einheitssatz Kanal Schmutzw.:", "Anteil Zuzug aus and. Gem.(%):", "alle Werte auf 0",
@@ -221,7 +221,7 @@ private Q_SLOTS:
             {"Kindergarten:", "Volksschule:",
              "sonst. Institutionen (Gemeindeverbände/vereine, Rettungswesen, Feuerwehr):",
              "Kosten pro Kind (€):", "Kosten pro EW (€):"},
-            {"Eigenmittelanteile:", "Sonderausgaben:", "Errichtungskosten (%):", "Erhaltungskonsten (%):",
+            {"Eigenmittelanteile:", "Sonderausgaben:", "Errichtungskosten (%):", "Erhaltungskosten (%):",
              "öffentliches Gut:", "Effektivzinssatz Soll (%):", "Effektivzinssatz Haben (%):",
              "Nahwärmeleitung:"}};
         for (int page = 0; page < int(expected.size()); ++page) {
