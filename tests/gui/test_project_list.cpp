@@ -186,7 +186,7 @@ void ProjectsGuiTest::layoutAndEmptyList() {
     }
     QVERIFY(glyphs[0] != glyphs[3]);
     QVERIFY(window->duplicateButton()->isDefault());
-    QCOMPARE(window->closeButton()->text(), QStringLiteral("&Beenden"));
+    QCOMPARE(window->closeButton()->text(), QStringLiteral("B&eenden"));
     QCOMPARE(window->newButton()->text(), QStringLiteral("neuer Datensatz..."));
     QCOMPARE(window->okButton()->text(), QStringLiteral("Datensatz bearbeiten"));
     QCOMPARE(window->duplicateButton()->text(), QStringLiteral("Datensatz duplizieren"));
@@ -322,7 +322,7 @@ void ProjectsGuiTest::chooserSearchesBeginningOfName() {
         if (label->buddy() == chooser.nameEdit())
             searchLabel = label;
     QVERIFY(searchLabel);
-    QCOMPARE(searchLabel->text(), QStringLiteral("PG_Name_Suche:"));
+    QCOMPARE(searchLabel->text(), QStringLiteral("Gemeinde &suchen:"));
     QCOMPARE(chooser.okButton()->text(), QStringLiteral("OK"));
     QCOMPARE(chooser.findChild<QPushButton*>(QStringLiteral("btAbbrechen"))->text(),
              QStringLiteral("Abbruch"));

@@ -152,6 +152,16 @@ void MainWindow::buildWindow() {
     m_buildingMixGrid->setMinimumHeight(110);
     m_settlementGrid->setMinimumHeight(230);
     m_specialExpenditureGrid->setMinimumHeight(110);
+    const std::pair<DetailGrid*, const char*> gridNames[] = {
+        {m_buildingMixGrid, "Bebauung: Gebäudetyp, Bauklasse und Anteil in Prozent je Zeile"},
+        {m_settlementGrid, "Besiedelung: je Jahr der Anteil jedes Gebäudetyps in Prozent, der bezogen ist"},
+        {m_specialExpenditureGrid,
+         "Sonderausgaben: Jahr, Typ, Bezeichnung, Kostenträger und Betrag in Euro"}};
+    for (const auto& [grid, description] : gridNames) {
+        const QString text = QString::fromUtf8(description);
+        grid->view()->setAccessibleName(text.section(QLatin1Char(':'), 0, 0));
+        grid->view()->setAccessibleDescription(text);
+    }
 
     auto* presets = new QWidget;
     auto* presetColumn = new QVBoxLayout(presets);
@@ -201,11 +211,22 @@ void MainWindow::buildWindow() {
     connect(&CalculationNotifier::instance(), &CalculationNotifier::projectCalculated, this,
             &MainWindow::onProjectCalculated);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(buildHeader());
     layout->addWidget(m_pages, 1);
     layout->addWidget(buildButtonRow());
+    // On a small screen or at a large scale factor the window may be smaller than its contents need;
+    // they scroll then, so that the buttons stay reachable instead of lying beyond the screen's edge.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("saFenster"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
 
     for (ProjectEdit* edit : builder.inputs())
         registerInput(edit);
@@ -233,11 +254,7 @@ void MainWindow::updateTitle() {
         setWindowTitle(QString::fromUtf8(kCaption));
         return;
     }
-    QString project = m_record->value(QStringLiteral("Beschreibung")).toString().trimmed();
-    if (project.isEmpty())
-        project = m_record->value(QStringLiteral("Projekt")).toString().trimmed();
-    if (project.isEmpty())
-        project = QStringLiteral("Projekt %1").arg(m_record->id());
+    const QString project = m_record->displayName();
     const QString municipality = m_record->value(QStringLiteral("PG_Name")).toString().trimmed();
     QString title = QStringLiteral("TAVO – ") + project;
     if (!municipality.isEmpty())
@@ -477,7 +494,7 @@ bool MainWindow::settleUnsavedChanges() {
         return true;
     raise();
     activateWindow();
-    switch (Questions::saveChanges(this)) {
+    switch (Questions::saveChanges(this, m_record->displayName())) {
     case QMessageBox::Yes:
         try {
             // Reloaded or kept editing after someone else's save: the window stays open.

@@ -10,6 +10,7 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 
+#include "core/data/NumberFormat.h"
 
 namespace KeyFigureCharts {
 namespace {
@@ -19,6 +20,14 @@ QFont labelFont() {
     QFont font;
     font.setPointSizeF(7);
     return font;
+}
+
+// A chart whose axis labels follow the user's locale with grouped thousands.
+QChart* localizedChart() {
+    auto* chart = new QChart;
+    chart->setLocalizeNumbers(true);
+    chart->setLocale(NumberFormat::groupedLocale());
+    return chart;
 }
 
 QValueAxis* yearAxis() {
@@ -59,7 +68,7 @@ QScatterSeries* marker(const QString& name, const QColor& colour, int jahr, doub
 } // namespace
 
 QChart* cumulativeChart(const QList<KeyFigures>& projects, const QStringList& names) {
-    auto* chart = new QChart;
+    auto* chart = localizedChart();
     chart->setTitle(QStringLiteral("Kumulierter Saldo (€)"));
     double low = 0;
     double high = 0;
@@ -97,7 +106,7 @@ QChart* cumulativeChart(const QList<KeyFigures>& projects, const QStringList& na
 }
 
 QChart* typeBalanceChart(const KeyFigures& figures) {
-    auto* chart = new QChart;
+    auto* chart = localizedChart();
     chart->setTitle(QStringLiteral("Saldo nach Typ, Jahre 1–%1 (€)").arg(KeyFigures::Years));
     auto* set = new QBarSet(QStringLiteral("Saldo"));
     QStringList categories;
