@@ -114,14 +114,16 @@ void InputPageBuilder::addRows(QGridLayout* grid, const Group& group, int from, 
         grid->addWidget(label, line, CaptionCol);
         // A screen reader names each field by its caption, a field of a two-field row also by the
         // heading of its column; the caption is the buddy of the row's first field.
-        QString caption = QString::fromUtf8(row.caption).simplified();
-        if (caption.endsWith(QLatin1Char(':')))
-            caption.chop(1);
+        const auto plain = [](const char* text) {
+            QString t = QString::fromUtf8(text).simplified();
+            if (t.endsWith(QLatin1Char(':')))
+                t.chop(1);
+            return t;
+        };
+        const QString caption = plain(row.caption);
         const bool twoFields = row.first.column && row.second.column && group.headingFirst;
         const auto name = [&](const char* heading) {
-            return twoFields && heading
-                       ? QStringLiteral("%1 – %2").arg(caption, QString::fromUtf8(heading).simplified())
-                       : caption;
+            return twoFields && heading ? QStringLiteral("%1 – %2").arg(caption, plain(heading)) : caption;
         };
         if (QWidget* first = addCell(grid, line, FirstCol, row.first, name(group.headingFirst)))
             label->setBuddy(first);

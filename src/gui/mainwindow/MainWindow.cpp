@@ -62,7 +62,7 @@ struct HeaderField {
 const HeaderField kHeader[] = {
     {"ID:", "ID", true, true, 0, 3, 1},
     {"Projekt:", "Projekt", false, false, 0, 0, 2},
-    {"PG/PG_Name:", "PG", true, false, 1, 0, 1},
+    {"Gemeinde-Nr./Name:", "PG", true, false, 1, 0, 1},
     {nullptr, "PG_Name", false, true, 1, 1, 3},
     {"Beschreibung:", "Beschreibung", false, false, 2, 0, 2},
     {"Bezugsj.:", "Bezugsjahr", true, true, 2, 3, 1},
@@ -299,14 +299,19 @@ QWidget* MainWindow::buildHeader() {
             palette.setColor(QPalette::Base, palette.color(QPalette::Window));
             edit->setPalette(palette);
         }
-        if (f.caption)
-            grid->addWidget(new QLabel(QString::fromUtf8(f.caption)), f.line, f.gridColumn);
+        if (f.caption) {
+            auto* label = new QLabel(QString::fromUtf8(f.caption));
+            label->setBuddy(edit);
+            grid->addWidget(label, f.line, f.gridColumn);
+            edit->setAccessibleName(label->text().chopped(1));
+        }
         grid->addWidget(edit, f.line, f.gridColumn + 1, 1, f.span);
         if (f.numeric)
             edit->setFixedWidth(72);
         registerInput(edit);
     }
     inputFor(QStringLiteral("PG_Name"))->setObjectName(QStringLiteral("edPG_Name"));
+    inputFor(QStringLiteral("PG_Name"))->setAccessibleName(QStringLiteral("Name der Gemeinde"));
     connect(inputFor(QStringLiteral("PG")), &ProjectEdit::exited, this,
             &MainWindow::onMunicipalityNumberEntered);
     grid->setColumnStretch(2, 1);
