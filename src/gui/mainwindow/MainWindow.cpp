@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <utility>
