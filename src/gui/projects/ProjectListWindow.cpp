@@ -581,8 +581,10 @@ void ProjectListWindow::deleteCurrentProject() {
     QMessageBox question(QMessageBox::Question, QStringLiteral("Bestätigen"),
                          QStringLiteral("Datensatz löschen?"), QMessageBox::Yes | QMessageBox::No, this);
     question.setDefaultButton(QMessageBox::No);
+    const QString municipality = cell(2).trimmed();
     question.setInformativeText(
-        QStringLiteral("Projekt: %1 (%2)").arg(ProjectRecord::displayName(cell(3), cell(4), id), cell(2)));
+        QStringLiteral("Projekt: ") + ProjectRecord::displayName(cell(3), cell(4), id) +
+        (municipality.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(municipality)));
     if (question.exec() != QMessageBox::Yes)
         return;
     try {

@@ -126,7 +126,7 @@ void VariantComparisonWindow::buildLayout() {
     m_chart->setObjectName(QStringLiteral("ChartVergleich"));
     m_table->setAccessibleName(QStringLiteral("Variantenvergleich"));
     m_table->setAccessibleDescription(QStringLiteral("Je Zeile eine Angabe, je Spalte eine Variante; der "
-                                                     "beste Wert einer Zeile ist mit einem Stern markiert"));
+                                                     "beste Wert einer Zeile ist hervorgehoben"));
     m_chart->setAccessibleName(QStringLiteral("Diagramm kumulierter Saldo der Varianten"));
     m_chart->setAccessibleDescription(
         QStringLiteral("Der über die Projektjahre aufsummierte Saldo jeder berechneten Variante in Euro"));
