@@ -1,12 +1,13 @@
 // "Varianten vergleichen": differing inputs, the best value of each line, the state of each project's
 // results and the calculation of the outdated ones from the window.
 
-#include <QChart>
 #include <QApplication>
+#include <QChart>
 #include <QChartView>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QValueAxis>
 #include <QtTest>
 
 #include "core/data/NumberFormat.h"
@@ -227,6 +228,15 @@ void VariantComparisonTest::chartAmountsGroupThousands() {
     const QChart* chart = window.chartView()->chart();
     QVERIFY(chart->localizeNumbers());
     QCOMPARE(chart->locale().toString(-2000000.0, 'f', 0), label);
+    // Localized labels are drawn only for a format with a precision; "%d" leaves an axis without labels.
+    const QRegularExpression localizable(QStringLiteral("^[^%]*%\\.\\d+[defgiEG]"));
+    const QList<QAbstractAxis*> axes = chart->axes();
+    QCOMPARE(axes.size(), 2);
+    for (QAbstractAxis* axis : axes) {
+        auto* values = qobject_cast<QValueAxis*>(axis);
+        QVERIFY(values);
+        QVERIFY2(localizable.match(values->labelFormat()).hasMatch(), qPrintable(values->labelFormat()));
+    }
 }
 
 QTEST_MAIN(VariantComparisonTest)

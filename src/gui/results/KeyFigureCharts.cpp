@@ -35,7 +35,8 @@ QValueAxis* yearAxis() {
     // Ticks at 0, 5, 10, 15 and 20, so the labels stay readable in a narrow chart.
     axis->setRange(0, KeyFigures::Years);
     axis->setTickCount(5);
-    axis->setLabelFormat(QStringLiteral("%d"));
+    // With localized numbers the charts read only formats with a precision ("%d" would show nothing).
+    axis->setLabelFormat(QStringLiteral("%.0f"));
     axis->setTitleText(QStringLiteral("Projektjahr"));
     axis->setLabelsFont(labelFont());
     axis->setTitleFont(labelFont());
