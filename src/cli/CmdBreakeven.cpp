@@ -100,14 +100,17 @@ QString text(const Request& request, const BreakEven::Result& r) {
                        "ist?\n\n")
             .arg(r.field, figure, bearer.isEmpty() ? QStringLiteral("alle") : bearer)
             .arg(KeyFigures::Years);
-    out += QStringLiteral("Derzeit:  %1 (%2 %3 €)\n")
-               .arg(NumberFormat::general(r.currentValue), figure, NumberFormat::money(r.currentFigure));
+    const QString unit = BreakEven::unit(r.field);
+    out +=
+        QStringLiteral("Derzeit:  %1 %4 (%2 %3 €)\n")
+            .arg(NumberFormat::general(r.currentValue), figure, NumberFormat::money(r.currentFigure), unit);
     if (r.value)
-        out += QStringLiteral("Nötig:    %1 (%2 %3 €)\n")
-                   .arg(NumberFormat::fixed(*r.value, 2), figure, NumberFormat::money(*r.figureAtValue));
+        out +=
+            QStringLiteral("Nötig:    %1 %4 (%2 %3 €)\n")
+                .arg(NumberFormat::fixed(*r.value, 2), figure, NumberFormat::money(*r.figureAtValue), unit);
     else
-        out += QStringLiteral("Nötig:    nicht erreichbar (gesucht von %1 bis %2)\n")
-                   .arg(NumberFormat::general(r.rangeLow), NumberFormat::general(r.rangeHigh));
+        out += QStringLiteral("Nötig:    nicht erreichbar (gesucht von %1 %3 bis %2 %3)\n")
+                   .arg(NumberFormat::general(r.rangeLow), NumberFormat::general(r.rangeHigh), unit);
     return out;
 }
 

@@ -8,6 +8,7 @@
 #include "core/data/Interruption.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/data/UserSchema.h"
 #include "core/engine/CalculationRun.h"
 #include "core/projects/CalculationState.h"
 #include "support/EngineFixture.h"
@@ -99,6 +100,7 @@ private Q_SLOTS:
     void storedTextIsReadTheSameUnderEveryLocale();
     void olderSpecialExpendituresWithoutKey();
     void lastYearAndOldestAgeCount();
+    void misspeltDesignationsOfOlderResults();
 };
 
 void TestEngineRun::populationTablesAndReferenceYear() {
@@ -437,3 +439,36 @@ void TestEngineRun::lastYearAndOldestAgeCount() {
 
 QTEST_GUILESS_MAIN(TestEngineRun)
 #include "test_engine_run.moc"
+
+// Results an earlier version wrote carry two designations misspelt. Opening the file corrects them,
+// also when only reading is asked for, and the results stay current: only their text changed.
+void TestEngineRun::misspeltDesignationsOfOlderResults() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    Sql::exec(db.user(), "UPDATE TAVO SET ifLfmAnschlStromleitung = 200 WHERE ID = ?", {id});
+    runCalculation(db.dbs(), id);
+    const QString connection = "Errichtung Anschlussstromleitung";
+    const QString levy = "Umlage Jugendwohlfahrt";
+    const double connectionSum = ledgerSum(db, id, "Ausgabe", connection);
+    const double levySum = ledgerSum(db, id, "Ausgabe", levy);
+    QVERIFY(connectionSum > 0 && levySum > 0);
+    const int rows = ledgerRows(db, id);
+    // The spelling of the earlier version, as its files hold it.
+    Sql::exec(db.user(),
+              "UPDATE Auswertung SET Bezeichnung = 'Errichtung Anschlssstromleitung' "
+              "WHERE Bezeichnung = ?",
+              {connection});
+    Sql::exec(db.user(),
+              "UPDATE Auswertung SET Bezeichnung = 'Umnlage Jugendwohlfahrt' WHERE Bezeichnung = ?", {levy});
+    QCOMPARE(ledgerSum(db, id, "Ausgabe", connection), 0.0);
+    QVERIFY(UserSchema::hasOldDesignations(db.user()));
+    {
+        const Databases reading(db.masterPath(), db.userPath(), Databases::Access::Read);
+        QVERIFY(!reading.isReadOnly());
+    }
+    QVERIFY(!UserSchema::hasOldDesignations(db.user()));
+    QCOMPARE(ledgerSum(db, id, "Ausgabe", connection), connectionSum);
+    QCOMPARE(ledgerSum(db, id, "Ausgabe", levy), levySum);
+    QCOMPARE(ledgerRows(db, id), rows);
+    QCOMPARE(CalculationState::of(db.user(), id), CalculationState::State::Current);
+}

@@ -254,7 +254,7 @@ void TestEngineSteps::otherUtilityLines() {
     QCOMPARE(ledgerSum(db, id, A, "Erhaltung Stromleitung", 7), 1000.0);
     QCOMPARE(ledgerSum(db, id, A, "Erhaltung Stromleitung", 7, "Energieversorger"), 800.0);
     QCOMPARE(yearsOf(db, id, "Errichtung Stromleitung"), QList<int>{1});
-    QCOMPARE(ledgerSum(db, id, A, "Errichtung Anschlssstromleitung", 1), 10000.0);
+    QCOMPARE(ledgerSum(db, id, A, "Errichtung Anschlussstromleitung", 1), 10000.0);
     QCOMPARE(ledgerSum(db, id, A, "Erhaltung Anschlussstromleitung", 2), 200.0);
     QCOMPARE(ledgerSum(db, id, A, "Erhaltung AnschlussNahwärmeleitung", 20), 200.0);
     QCOMPARE(ledgerSum(db, id, A, "Errichtung Anschlussnahwärmeleitung", 1), 20000.0);
@@ -348,7 +348,7 @@ void TestEngineSteps::fiscalEqualisation() {
     QCOMPARE(ledgerSum(db, id, E, "Ertragsanteile", 5), 32000.0);
     QVERIFY(near(ledgerSum(db, id, E, "Sekundäre Transfers", 5),
                  masterValue(db, "FA_Sekundäre_Transfers", 5) * 40));
-    QVERIFY(near(ledgerSum(db, id, A, "Umnlage Jugendwohlfahrt", 5),
+    QVERIFY(near(ledgerSum(db, id, A, "Umlage Jugendwohlfahrt", 5),
                  masterValue(db, "Umlage_Jugendwohlfahrt", 5) * 40));
     QVERIFY(
         near(ledgerSum(db, id, A, "Umlage Sozialhilfe", 5), masterValue(db, "Umlage_Sozialhilfe", 5) * 40));

@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -207,11 +209,11 @@ private Q_SLOTS:
         };
         const std::vector<std::vector<const char*>> expected = {
             {"Fläche:", "Bebauung:", "Gesamtfläche (m2):", "Anteil öffentliche Grünflächen (%):",
-             "Fläche Bauland (m2):", "Bebaungsdichte großvol. Wohnbau (%):",
-             "Grundstücksgöße Einfamilienhaus klein (m2):", "durchschn. Wandstärke von Gebäuden (m):"},
+             "Fläche Bauland (m2):", "Bebauungsdichte großvol. Wohnbau (%):",
+             "Grundstücksgröße Einfamilienhaus klein (m2):", "durchschn. Wandstärke von Gebäuden (m):"},
             {"Innenerschließung:", "Außenerschließung:", "Berechnungsfaktor Leitungslängen:",
              "Kanal Str-Entwässerung (Lfm):", "Straßenoberbau in Jahr:", "Errichtungskosten (€):",
-             "Erhaltungskonsten/Jahr (€):", "Straßenunterbau (m2):", "Straßenbel. (Lfm):",
+             "Erhaltungskosten/Jahr (€):", "Straßenunterbau (m2):", "Straßenbel. (Lfm):",
              "Datenleitung(Lfm):", "Nahwärmeltg. (Lfm):"},
             {"Besiedelung (Fertigstellung in %)", "Hebes. Aufschl.-Abgabe:", "Gemeindeförderung (%):",
              "Einheitssatz Kanal Schmutzw.:", "Anteil Zuzug aus and. Gem.(%):", "alle Werte auf 0",
@@ -221,7 +223,7 @@ private Q_SLOTS:
             {"Kindergarten:", "Volksschule:",
              "sonst. Institutionen (Gemeindeverbände/vereine, Rettungswesen, Feuerwehr):",
              "Kosten pro Kind (€):", "Kosten pro EW (€):"},
-            {"Eigenmittelanteile:", "Sonderausgaben:", "Errichtungskosten (%):", "Erhaltungskonsten (%):",
+            {"Eigenmittelanteile:", "Sonderausgaben:", "Errichtungskosten (%):", "Erhaltungskosten (%):",
              "öffentliches Gut:", "Effektivzinssatz Soll (%):", "Effektivzinssatz Haben (%):",
              "Nahwärmeleitung:"}};
         for (int page = 0; page < int(expected.size()); ++page) {
@@ -229,7 +231,7 @@ private Q_SLOTS:
             for (const char* text : expected[size_t(page)])
                 QVERIFY2(texts.contains(QString::fromUtf8(text)), text);
         }
-        const QStringList header = {"ID:", "Projekt:", "PG/PG_Name:", "Beschreibung:", "Bezugsj.:"};
+        const QStringList header = {"ID:", "Projekt:", "Gemeinde-Nr./Name:", "Beschreibung:", "Bezugsj.:"};
         QStringList headerTexts;
         for (QLabel* label : m_window->findChildren<QLabel*>())
             if (!tabs->isAncestorOf(label))
@@ -239,6 +241,93 @@ private Q_SLOTS:
         QVERIFY(m_window->inputFor("auGemFörderungAufschl")->isReadOnly());
         QVERIFY(!m_window->comboFor("auGemFörderungAufschl"));
         QCOMPARE(m_window->inputFor("auAntGemFörderungAufschl")->decimals(), 0);
+    }
+
+    // Every row caption of the input pages is the buddy of its row's first field, every field carries a
+    // name for assistive technology, and the Tab key goes through a group row by row, left to right.
+    void captionsLeadToFieldsInReadingOrder() {
+        openWindow();
+        QTabWidget* tabs = m_window->pages();
+        int captions = 0;
+        for (int page = 0; page < int(InputTables::inputPages().size()); ++page) {
+            QWidget* content = tabs->widget(page);
+            tabs->setCurrentIndex(page);
+            for (QGridLayout* grid : content->findChildren<QGridLayout*>()) {
+                QList<QWidget*> fields;
+                for (int i = 0; i < grid->count(); ++i) {
+                    QWidget* widget = grid->itemAt(i)->widget();
+                    int row, column, rows, columns;
+                    grid->getItemPosition(i, &row, &column, &rows, &columns);
+                    if (auto* label = qobject_cast<QLabel*>(widget); label && column == 0) {
+                        ++captions;
+                        QVERIFY2(label->buddy(), qPrintable(label->text()));
+                        const int at = grid->indexOf(label->buddy());
+                        int buddyRow, buddyColumn;
+                        grid->getItemPosition(at, &buddyRow, &buddyColumn, &rows, &columns);
+                        QVERIFY2(at >= 0 && buddyRow == row, qPrintable(label->text()));
+                        // The first field of the row: nothing focusable stands between caption and buddy.
+                        for (int c = 1; c < buddyColumn; ++c)
+                            QVERIFY(!grid->itemAtPosition(row, c) || !grid->itemAtPosition(row, c)->widget());
+                    }
+                    if (widget && widget->focusPolicy() & Qt::TabFocus && widget->isEnabled() &&
+                        !qobject_cast<QLabel*>(widget)) {
+                        QVERIFY2(!widget->accessibleName().isEmpty() || qobject_cast<QPushButton*>(widget),
+                                 qPrintable(widget->objectName()));
+                        fields << widget;
+                    }
+                }
+                // Follow the Tab key from the group's first field: the fields come in reading order.
+                std::sort(fields.begin(), fields.end(), [grid](QWidget* a, QWidget* b) {
+                    int ra, ca, rb, cb, rs, cs;
+                    grid->getItemPosition(grid->indexOf(a), &ra, &ca, &rs, &cs);
+                    grid->getItemPosition(grid->indexOf(b), &rb, &cb, &rs, &cs);
+                    return std::pair(ra, ca) < std::pair(rb, cb);
+                });
+                for (int i = 0; i + 1 < fields.size(); ++i) {
+                    fields[i]->setFocus(Qt::TabFocusReason);
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                    QWidget* now = QApplication::focusWidget();
+                    // The line edit inside an editable list counts as the list.
+                    if (now && fields[i + 1]->isAncestorOf(now))
+                        now = fields[i + 1];
+                    QVERIFY2(now == fields[i + 1],
+                             qPrintable(fields[i]->accessibleName() + QStringLiteral(" → ") +
+                                        (now ? now->metaObject()->className() + QStringLiteral(" ") +
+                                                   now->accessibleName()
+                                             : QStringLiteral("nichts")) +
+                                        QStringLiteral(" statt ") + fields[i + 1]->accessibleName()));
+                }
+            }
+        }
+        QVERIFY(captions > 60);
+        QLabel* rate = nullptr;
+        for (QLabel* label : tabs->widget(3)->findChildren<QLabel*>())
+            if (label->text() == QStringLiteral("Hebesatz:"))
+                rate = label;
+        QVERIFY(rate);
+        QCOMPARE(rate->buddy(), m_window->comboFor(QStringLiteral("gsHebesatz"))
+                                    ? static_cast<QWidget*>(m_window->comboFor(QStringLiteral("gsHebesatz")))
+                                    : m_window->inputFor(QStringLiteral("gsHebesatz")));
+        // The second field of a two-field row is named with its column's heading.
+        QCOMPARE(m_window->inputFor(QStringLiteral("fiEigAntEhKanal"))->accessibleName(),
+                 QStringLiteral("Kanal – Erhaltungskosten (%)"));
+    }
+
+    // At QT_SCALE_FACTOR=2 a 1280 x 800 screen offers 640 x 400: the window fits, and its buttons are
+    // reached by scrolling instead of lying beyond the screen's edge.
+    void windowFitsAHalfSizeScreen() {
+        openWindow();
+        QVERIFY(m_window->minimumSizeHint().width() <= 640);
+        QVERIFY(m_window->minimumSizeHint().height() <= 400);
+        m_window->resize(620, 380);
+        QCOMPARE(m_window->size(), QSize(620, 380));
+        auto* scroll = m_window->findChild<QScrollArea*>(QStringLiteral("saFenster"));
+        QVERIFY(scroll);
+        QPushButton* exit = m_window->findChild<QPushButton*>(QStringLiteral("btExit"));
+        scroll->ensureWidgetVisible(exit);
+        QApplication::processEvents();
+        const QRect shown = QRect(exit->mapTo(m_window.get(), QPoint(0, 0)), exit->size());
+        QVERIFY2(m_window->rect().contains(shown), qPrintable(QStringLiteral("%1,%2").arg(shown.bottom()).arg(shown.right())));
     }
 
     void comboChooseTypeAndShowMatchingEntry() {

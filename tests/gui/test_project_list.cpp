@@ -2,12 +2,15 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTableWidget>
@@ -17,6 +20,7 @@
 
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "gui/common/AboutDialog.h"
 #include "gui/input/ValueListCombo.h"
 #include "gui/mainwindow/MainWindow.h"
 #include "core/projects/ProjectRecord.h"
@@ -97,6 +101,7 @@ private Q_SLOTS:
     void closingAsksAboutPendingEdits();
     void readOnlyFileIsShownButNotSaved();
     void comparisonOfTheMarkedProjects();
+    void usableFromTheKeyboard();
 };
 
 void ProjectsGuiTest::comparisonOfTheMarkedProjects() {
@@ -186,7 +191,7 @@ void ProjectsGuiTest::layoutAndEmptyList() {
     }
     QVERIFY(glyphs[0] != glyphs[3]);
     QVERIFY(window->duplicateButton()->isDefault());
-    QCOMPARE(window->closeButton()->text(), QStringLiteral("&Beenden"));
+    QCOMPARE(window->closeButton()->text(), QStringLiteral("B&eenden"));
     QCOMPARE(window->newButton()->text(), QStringLiteral("neuer Datensatz..."));
     QCOMPARE(window->okButton()->text(), QStringLiteral("Datensatz bearbeiten"));
     QCOMPARE(window->duplicateButton()->text(), QStringLiteral("Datensatz duplizieren"));
@@ -322,7 +327,7 @@ void ProjectsGuiTest::chooserSearchesBeginningOfName() {
         if (label->buddy() == chooser.nameEdit())
             searchLabel = label;
     QVERIFY(searchLabel);
-    QCOMPARE(searchLabel->text(), QStringLiteral("PG_Name_Suche:"));
+    QCOMPARE(searchLabel->text(), QStringLiteral("Gemeinde &suchen:"));
     QCOMPARE(chooser.okButton()->text(), QStringLiteral("OK"));
     QCOMPARE(chooser.findChild<QPushButton*>(QStringLiteral("btAbbrechen"))->text(),
              QStringLiteral("Abbruch"));
@@ -556,3 +561,65 @@ void ProjectsGuiTest::readOnlyFileIsShownButNotSaved() {
 
 QTEST_MAIN(ProjectsGuiTest)
 #include "test_project_list.moc"
+
+// Alt+letter reaches one thing each; Enter opens the current project; Hilfe -> Info names the database
+// files; the question before deleting names the project.
+void ProjectsGuiTest::usableFromTheKeyboard() {
+    TestDb db;
+    for (const char* name : {"Am Bach", "Auf der Höhe"})
+        db.insertProject({{QStringLiteral("Beschreibung"), QString::fromUtf8(name)}, {QStringLiteral("PG"), 305}});
+    auto window = makeWindow(db);
+
+    QStringList taken;
+    const auto mnemonic = [](QString text) {
+        text.replace(QStringLiteral("&&"), QString());
+        const int at = text.indexOf(QLatin1Char('&'));
+        return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toLower() : QChar();
+    };
+    for (QAction* menu : window->findChild<QMenuBar*>()->actions())
+        taken << mnemonic(menu->text());
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        if (button->isVisible())
+            taken << mnemonic(button->text());
+    taken.removeAll(QString(QChar()));
+    QVERIFY(taken.size() >= 4);
+    QCOMPARE(QSet<QString>(taken.begin(), taken.end()).size(), taken.size());
+
+    QTableView* list = window->projectList();
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(1, 0));
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(window->mainWindows().size(), 1);
+    MainWindow* main = window->mainWindows().first();
+    QCOMPARE(main->projectId(), 2);
+    QVERIFY(main->isVisible());
+    // Closing it with a change asks about saving, naming the project.
+    main->record().setValue(QStringLiteral("Projekt"), QStringLiteral("Hang"));
+    QString saveDetail;
+    onModal<QMessageBox>([&saveDetail](QMessageBox* box) {
+        saveDetail = box->informativeText();
+        QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+    });
+    main->close();
+    QVERIFY(!main->isVisible());
+    QVERIFY2(saveDetail.contains(QStringLiteral("Auf der Höhe")), qPrintable(saveDetail));
+
+    QString files;
+    onModal<AboutDialog>([&files](AboutDialog* about) {
+        files = about->lbDateien ? about->lbDateien->text() : QStringLiteral("keine");
+        about->accept();
+    });
+    window->findChild<QAction*>(QStringLiteral("actInfo"))->trigger();
+    QVERIFY2(files.contains(QDir::toNativeSeparators(db.userPath())), qPrintable(files));
+    QVERIFY2(files.contains(QDir::toNativeSeparators(db.masterPath())), qPrintable(files));
+
+    QString detail;
+    onModal<QMessageBox>([&detail](QMessageBox* box) {
+        detail = box->informativeText();
+        QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+    });
+    list->setCurrentIndex(list->model()->index(1, 0));
+    CLICK(window->navigatorButton(Nav::Delete));
+    QVERIFY2(detail.contains(QStringLiteral("Auf der Höhe")), qPrintable(detail));
+    QCOMPARE(list->model()->rowCount(), 2);
+}

@@ -6,9 +6,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTableView>
 #include <QToolButton>
@@ -33,7 +36,8 @@ QByteArray fileBytes(const QString& path) {
 }
 
 // Answers the next file dialog: the filter and the file name, or cancel when fileName is empty.
-void answerFileDialog(const QString& filter, const QString& fileName, QStringList* offered = nullptr) {
+void answerFileDialog(const QString& filter, const QString& fileName, QStringList* offered = nullptr,
+                      QString* suggested = nullptr) {
     onNextModal([=](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         if (!dialog) {
@@ -42,6 +46,8 @@ void answerFileDialog(const QString& filter, const QString& fileName, QStringLis
         }
         if (offered)
             *offered = dialog->nameFilters();
+        if (suggested)
+            *suggested = dialog->selectedFiles().value(0);
         if (fileName.isEmpty()) {
             dialog->reject();
             return;
@@ -115,12 +121,20 @@ private Q_SLOTS:
             qPrintable(html));
         QCOMPARE(html.count("<tr>"), 3);
 
-        // CSV chosen, the name typed without its ending: the file gets ".csv".
+        // CSV chosen, the name typed without its ending: the file gets ".csv". The name offered starts
+        // with the project's, without what a file name may not hold; a notice tells where the file went.
         const QString base = db.dir() + "/ausgaben";
         QStringList offered;
-        answerFileDialog(ResultExport::csvFilter(), base, &offered);
+        QString suggested;
+        grid->setExportFilePrefix(QStringLiteral("Nord/Süd: Teil 1"));
+        answerFileDialog(ResultExport::csvFilter(), base, &offered, &suggested);
         QVERIFY(grid->exportDataset());
         QCOMPARE(offered, (QStringList{ResultExport::excelFilter(), ResultExport::csvFilter()}));
+        QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("Nord Süd Teil 1 Ausgaben.xlsx"));
+        auto* notice = panel.findChild<QMessageBox*>(QStringLiteral("msgGespeichert"));
+        QVERIFY(notice && notice->isVisible());
+        QVERIFY2(notice->text().contains(QDir::toNativeSeparators(base + ".csv")), qPrintable(notice->text()));
+        notice->close();
         QCOMPARE(fileBytes(base + ".csv"),
                  QByteArray("\xEF\xBB\xBF"
                             "Jahr;Typ;Bezeichnung;Kostenträger;Ausgabe\r\n"

@@ -1,13 +1,16 @@
 // "Varianten vergleichen": differing inputs, the best value of each line, the state of each project's
 // results and the calculation of the outdated ones from the window.
 
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QValueAxis>
 #include <QtTest>
 
+#include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/engine/CalculationRun.h"
 #include "core/projects/CalculationState.h"
@@ -26,6 +29,24 @@ int rowOf(QTableWidget* table, const QString& caption) {
     return -1;
 }
 
+// How far apart two colours are in lightness (0 to 255).
+int lightnessGap(const QColor& a, const QColor& b) {
+    return std::abs(a.lightness() - b.lightness());
+}
+
+QPalette themePalette(bool dark) {
+    QPalette palette;
+    const QColor window = dark ? QColor(0x2b, 0x2b, 0x2b) : QColor(0xef, 0xef, 0xef);
+    const QColor text = dark ? QColor(0xf0, 0xf0, 0xf0) : QColor(0x10, 0x10, 0x10);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, dark ? QColor(0x1e, 0x1e, 0x1e) : Qt::white);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Button, dark ? QColor(0x3c, 0x3c, 0x3c) : QColor(0xe0, 0xe0, 0xe0));
+    palette.setColor(QPalette::ButtonText, text);
+    return palette;
+}
+
 bool isBest(QTableWidget* table, int row, int column) {
     return table->item(row, column)->background().color() == VariantComparisonWindow::bestColour();
 }
@@ -42,6 +63,10 @@ private Q_SLOTS:
     void fingerprintFollowsTheInputs();
     void bestValuesDifferingInputsAndStates();
     void calculatesTheOutdatedProjects();
+    void readableUnderLightAndDarkThemes_data();
+    void readableUnderLightAndDarkThemes();
+    void chartAmountsGroupThousands_data();
+    void chartAmountsGroupThousands();
 };
 
 void VariantComparisonTest::fingerprintFollowsTheInputs() {
@@ -143,6 +168,75 @@ void VariantComparisonTest::calculatesTheOutdatedProjects() {
     QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT count(*) FROM Auswertung WHERE TAVO = ?"), {a}).toInt(), 1);
     QVERIFY(EngineFixture::ledgerRows(db, c) > 0);
     QCOMPARE(window.chartView()->chart()->series().size(), 2);
+}
+
+void VariantComparisonTest::readableUnderLightAndDarkThemes_data() {
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("hell") << false;
+    QTest::newRow("dunkel") << true;
+}
+
+// Every cell with a colour of its own (section rows, best values, outdated states) keeps its text
+// clearly lighter or darker than its background under either theme.
+void VariantComparisonTest::readableUnderLightAndDarkThemes() {
+    QFETCH(bool, dark);
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(themePalette(dark));
+    TestDb db;
+    const int a = db.insertProject({{"PG", 301}, {"Beschreibung", "A"}, {"fiZinsenSoll", 3.5}});
+    const int b = db.insertProject({{"PG", 301}, {"Beschreibung", "B"}, {"fiZinsenSoll", 4}});
+    db.book(a, 1, "Kanal", "Bau", "Gemeinde", 1000, 0);
+    db.book(b, 1, "Kanal", "Bau", "Gemeinde", 2000, 0);
+    CalculationState::store(db.user(), a);
+    VariantComparisonWindow window(db.dbs(), {a, b});
+    QTableWidget* table = window.table();
+    const QColor plainText = table->palette().color(QPalette::Text);
+    int coloured = 0;
+    for (int r = 0; r < table->rowCount(); ++r)
+        for (int c = 0; c < table->columnCount(); ++c) {
+            const QTableWidgetItem* item = table->item(r, c);
+            if (!item || item->background().style() == Qt::NoBrush)
+                continue;
+            ++coloured;
+            const QColor text =
+                item->foreground().style() == Qt::NoBrush ? plainText : item->foreground().color();
+            QVERIFY2(lightnessGap(text, item->background().color()) >= 100,
+                     qPrintable(QStringLiteral("%1/%2 %3").arg(r).arg(c).arg(item->text())));
+        }
+    QApplication::setPalette(before);
+    // Section rows, the best values and B's outdated state are among them.
+    QVERIFY(coloured >= 6);
+}
+
+void VariantComparisonTest::chartAmountsGroupThousands_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("de_AT") << QLocale(QLocale::German, QLocale::Austria) << QStringLiteral("-2.000.000");
+    QTest::newRow("C") << QLocale::c() << QStringLiteral("-2,000,000");
+}
+
+// The axis of the amounts reads "-2.000.000", not "-2000000", also where the user's locale groups none.
+void VariantComparisonTest::chartAmountsGroupThousands() {
+    QFETCH(QLocale, locale);
+    QFETCH(QString, label);
+    QLocale::setDefault(NumberFormat::localeFor(locale));
+    TestDb db;
+    const int a = db.insertProject({{"PG", 301}, {"Beschreibung", "A"}});
+    db.book(a, 1, "Kanal", "Bau", "Gemeinde", 2000000, 0);
+    CalculationState::store(db.user(), a);
+    VariantComparisonWindow window(db.dbs(), {a});
+    const QChart* chart = window.chartView()->chart();
+    QVERIFY(chart->localizeNumbers());
+    QCOMPARE(chart->locale().toString(-2000000.0, 'f', 0), label);
+    // Localized labels are drawn only for a format with a precision; "%d" leaves an axis without labels.
+    const QRegularExpression localizable(QStringLiteral("^[^%]*%\\.\\d+[defgiEG]"));
+    const QList<QAbstractAxis*> axes = chart->axes();
+    QCOMPARE(axes.size(), 2);
+    for (QAbstractAxis* axis : axes) {
+        auto* values = qobject_cast<QValueAxis*>(axis);
+        QVERIFY(values);
+        QVERIFY2(localizable.match(values->labelFormat()).hasMatch(), qPrintable(values->labelFormat()));
+    }
 }
 
 QTEST_MAIN(VariantComparisonTest)

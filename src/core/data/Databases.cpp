@@ -272,7 +272,10 @@ void Databases::openUserFile(Access access) {
     bool readOnly = access == Access::Read || !writable;
     QSqlDatabase db = openConnection(m_userName, m_userPath, QStringLiteral("Benutzerdatenbank"), readOnly);
     FileChecks::requireCompleteUserDatabase(db, m_userPath);
-    if (readOnly && UserSchema::needsUpgrade(db)) {
+    // Misspelt designations of earlier results are corrected whenever the file may be written; a
+    // file that may not keeps them, it is readable all the same.
+    const bool schemaOld = readOnly && UserSchema::needsUpgrade(db);
+    if (schemaOld || (readOnly && writable && UserSchema::hasOldDesignations(db))) {
         if (!writable)
             throw TavoError(
                 QStringLiteral("%1 Sie stammt von einer älteren Version von TAVO und muss einmal mit "

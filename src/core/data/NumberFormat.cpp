@@ -25,6 +25,12 @@ void install() { QLocale::setDefault(localeFor(QLocale::system())); }
 
 QLocale locale() { return documentScopes > 0 ? documentLocale() : QLocale(); }
 
+QLocale groupedLocale() {
+    QLocale grouped = locale();
+    grouped.setNumberOptions(grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
+    return grouped;
+}
+
 QLocale dateLocale() { return documentScopes > 0 ? QLocale(QLocale::German, QLocale::Austria) : QLocale(); }
 
 QLocale documentLocale() { return localeFor(QLocale(QLocale::German, QLocale::Austria)); }

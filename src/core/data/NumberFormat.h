@@ -19,6 +19,10 @@ QLocale localeFor(const QLocale& system);
 // a thread inside a DocumentScope.
 QLocale locale();
 
+// The locale of chart axes: locale() with the thousands always grouped, also where the user's locale
+// leaves them ungrouped (C), so that "-2.000.000" reads as an amount.
+QLocale groupedLocale();
+
 // The locale of dates: the user's locale in the windows, Austrian German ("9. Jänner 2027",
 // "09.01.27") inside a DocumentScope.
 QLocale dateLocale();

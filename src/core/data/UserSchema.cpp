@@ -481,6 +481,37 @@ void addSonderausgabenKey(const QSqlDatabase& db) {
     Sql::exec(db, QStringLiteral("PRAGMA foreign_keys = ON"));
 }
 
+namespace {
+
+// Booking designations that earlier versions wrote misspelt, each with its correct spelling.
+const QList<std::pair<QString, QString>>& respelledDesignations() {
+    static const QList<std::pair<QString, QString>> pairs = {
+        {QStringLiteral("Errichtung Anschlssstromleitung"),
+         QStringLiteral("Errichtung Anschlussstromleitung")},
+        {QStringLiteral("Umnlage Jugendwohlfahrt"), QStringLiteral("Umlage Jugendwohlfahrt")},
+    };
+    return pairs;
+}
+
+} // namespace
+
+bool hasOldDesignations(const QSqlDatabase& db) {
+    return !Sql::scalar(db, QStringLiteral("SELECT 1 FROM Auswertung WHERE Bezeichnung IN (?, ?) LIMIT 1"),
+                        {respelledDesignations().at(0).first, respelledDesignations().at(1).first})
+                .isNull();
+}
+
+void respellDesignations(const QSqlDatabase& db) {
+    // Only a file that holds them is written to, so that an ordinary open takes no write lock.
+    if (!hasOldDesignations(db))
+        return;
+    Transaction tx(db);
+    for (const auto& [old, corrected] : respelledDesignations())
+        Sql::exec(db, QStringLiteral("UPDATE Auswertung SET Bezeichnung = ? WHERE Bezeichnung = ?"),
+                  {corrected, old});
+    tx.commit();
+}
+
 void upgrade(const QSqlDatabase& db) {
     // The fingerprints of the calculated inputs; older files get the table empty, so their results
     // count as changed until the next run. On a server the table is only made when it is missing: a
@@ -491,6 +522,9 @@ void upgrade(const QSqlDatabase& db) {
     checkFieldBezugsjahr(db);
     checkFieldNahwaerme(db);
     addVersionColumn(db);
+    // Results of earlier versions carry two designations misspelt; the results count, not their
+    // inputs, so the calculation state stays as it was.
+    respellDesignations(db);
     // A database on a server was made with the keys, the stored queries, the scenarios and the
     // indexes; the rest brings old files up to date.
     if (SqlDialect::isPostgres(db))

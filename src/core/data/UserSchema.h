@@ -37,6 +37,13 @@ void addSonderausgabenKey(const QSqlDatabase& db);
 // newer stored state is refused. Added as the last column of TAVO when missing; no input column.
 void addVersionColumn(const QSqlDatabase& db);
 
+// Whether the results hold booking designations in the misspelt form earlier versions wrote. Only reads.
+bool hasOldDesignations(const QSqlDatabase& db);
+
+// Rewrites those designations to their correct spelling in one transaction; writes nothing when
+// there are none.
+void respellDesignations(const QSqlDatabase& db);
+
 // The column checks in their order, then the key of Sonderausgaben.
 void upgrade(const QSqlDatabase& db);
 

@@ -23,7 +23,7 @@ const PerCapitaItem kTransfers[] = {
 };
 
 const PerCapitaItem kLevies[] = {
-    {"Umlage_Jugendwohlfahrt", "Umnlage Jugendwohlfahrt", false},
+    {"Umlage_Jugendwohlfahrt", "Umlage Jugendwohlfahrt", false},
     {"Umlage_Sozialhilfe", "Umlage Sozialhilfe", false},
     {"Umlage_TLKAS", "Umlage TLKAS", false},
 };

@@ -12,7 +12,7 @@ using Engine::PlanningYears;
 const BookingItem kConstruction[] = {
     {"Errichtung Stromleitung", "sonstige Leitungen", "ifLfmStromleitung", "ifKoErStromleitung",
      "fiEigAntErStromleitung", 1, 1},
-    {"Errichtung Anschlssstromleitung", "sonstige Leitungen", "ifLfmAnschlStromleitung", "ifKoErStromleitung",
+    {"Errichtung Anschlussstromleitung", "sonstige Leitungen", "ifLfmAnschlStromleitung", "ifKoErStromleitung",
      "fiEigAntErStromleitung", 1, 1},
     {"Errichtung Datenleitung", "sonstige Leitungen", "ifLfmDatenleitung", "ifKoErDatenleitung",
      "fiEigAntErDatenleitung", 1, 1},

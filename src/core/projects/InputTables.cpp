@@ -22,9 +22,9 @@ Cell shown(const char* column, int decimals = -1) {
 }
 
 const char* const kEr = "Errichtungskosten (€):";
-const char* const kEh = "Erhaltungskonsten/Jahr (€):";
+const char* const kEh = "Erhaltungskosten/Jahr (€):";
 const char* const kErPct = "Errichtungskosten (%):";
-const char* const kEhPct = "Erhaltungskonsten (%):";
+const char* const kEhPct = "Erhaltungskosten (%):";
 
 Page baugebiet() {
     return {
@@ -51,9 +51,9 @@ Page baugebiet() {
            {"Wohnnutzfläche Reihenhaus groß (m2):", num("bgNutzFl_RHg", 1)},
            {"Wohnnutzfläche Reihenhaus klein (m2):", num("bgNutzFl_RHk", 1)},
            {"Wohnnutzfläche großvol. Wohnbau (m2):", num("bgNutzFl_GWB", 1)},
-           {"Bebaungsdichte großvol. Wohnbau (%):", num("bgBebDichte_GWB", 1)},
+           {"Bebauungsdichte großvol. Wohnbau (%):", num("bgBebDichte_GWB", 1)},
            {"Grundstücksgröße Einfamilienhaus groß (m2):", num("bgGstFl_EFHg", 0)},
-           {"Grundstücksgöße Einfamilienhaus klein (m2):", num("bgGstFl_EFHk", 0)},
+           {"Grundstücksgröße Einfamilienhaus klein (m2):", num("bgGstFl_EFHk", 0)},
            {"Grundstücksgröße Reihenhaus groß (m2):", num("bgGstFl_RHg", 0)},
            {"Grundstücksgröße Reihenhaus klein (m2):", num("bgGstFl_RHk", 0)},
            {"Grundstücksgröße großvol. Wohnbau (m2):", num("bgGstFl_GWB", 0)},

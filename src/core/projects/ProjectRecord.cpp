@@ -85,6 +85,18 @@ bool ProjectRecord::edit() {
     return true;
 }
 
+QString ProjectRecord::displayName() const {
+    return displayName(value(QStringLiteral("Beschreibung")).toString(),
+                       value(QStringLiteral("Projekt")).toString(), m_id);
+}
+
+QString ProjectRecord::displayName(const QString& description, const QString& project, int id) {
+    for (const QString& text : {description.simplified(), project.simplified()})
+        if (!text.isEmpty())
+            return text;
+    return QStringLiteral("Projekt %1").arg(id);
+}
+
 bool ProjectRecord::isNull(const QString& column) const {
     const QVariant v = m_values.value(column);
     return v.isNull() || !v.isValid();

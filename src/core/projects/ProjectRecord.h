@@ -41,6 +41,9 @@ public:
     bool edit();
 
     QVariant value(const QString& column) const { return m_values.value(column); }
+    // The project's name for the planner: its description, else its project text, else "Projekt <ID>".
+    QString displayName() const;
+    static QString displayName(const QString& description, const QString& project, int id);
     bool isNull(const QString& column) const;
     // Sets a column (entering edit state) converted to the column's type: numbers in text form use
     // the user's locale or '.'; an empty text or invalid variant stores NULL. Throws TavoError for

@@ -79,6 +79,17 @@ QStringList fields() {
     return names;
 }
 
+QString unit(const QString& field) {
+    if (field == QLatin1String("auHebesatzAufschl"))
+        return QStringLiteral("€ je m");
+    if (field.startsWith(QLatin1String("auEinheitssatz")))
+        return QStringLiteral("€ je m²");
+    if (field.startsWith(QLatin1String("bgGstFl")))
+        return QStringLiteral("m²");
+    // The property-tax multiplier, the own-funds shares and the density are percentages.
+    return QStringLiteral("%");
+}
+
 std::pair<double, double> plausibleRange(const QString& field, double current) {
     if (isOwnShare(field))
         return {0.0, 100.0};

@@ -35,6 +35,9 @@ struct Result {
 // building densities (density of the multi-storey housing, plot area per dwelling unit).
 QStringList fields();
 
+// The unit of a field's value as shown after it ("%", "€ je m", "€ je m²", "m²").
+QString unit(const QString& field);
+
 // The plausible range of a field for a project whose current value is `current`.
 std::pair<double, double> plausibleRange(const QString& field, double current);
 

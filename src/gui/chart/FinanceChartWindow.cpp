@@ -22,6 +22,7 @@
 #include <QValueAxis>
 
 #include "core/data/Databases.h"
+#include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 
 namespace {
@@ -80,12 +81,15 @@ void FinanceChartWindow::buildLayout() {
 
     auto* chart = new QChart;
     chart->setLocalizeNumbers(true);
-    chart->setLocale(QLocale());
+    chart->setLocale(NumberFormat::groupedLocale());
     chart->legend()->setVisible(true);
     // On the right the legend lists the series one below the other, so long type names stay whole.
     chart->legend()->setAlignment(Qt::AlignRight);
     m_view = new QChartView(chart);
     m_view->setObjectName(QStringLiteral("Chart"));
+    m_view->setAccessibleName(QStringLiteral("Diagramm"));
+    m_view->setAccessibleDescription(
+        QStringLiteral("Die gewählte Größe je Projektjahr in Euro, je Kostenträger oder Typ eine Reihe"));
     m_view->setRenderHint(QPainter::Antialiasing);
     m_view->setMinimumSize(400, 250);
 

@@ -5,12 +5,11 @@
 #include <QMenuBar>
 #include <QWidget>
 
-#include "gui/common/AboutDialog.h"
 #include "gui/common/Help.h"
 
 namespace HelpMenu {
 
-QMenu* add(QMenuBar* bar, QWidget* window) {
+QMenu* add(QMenuBar* bar, QWidget* window, const std::function<void()>& showAbout) {
     QMenu* menu = bar->addMenu(QStringLiteral("&Hilfe"));
     menu->setObjectName(QStringLiteral("menuHilfe"));
     QAction* manual =
@@ -18,10 +17,7 @@ QMenu* add(QMenuBar* bar, QWidget* window) {
     manual->setObjectName(QStringLiteral("actHandbuch"));
     manual->setShortcut(QKeySequence::HelpContents);
     manual->setShortcutContext(Qt::WindowShortcut);
-    QAction* about = menu->addAction(QStringLiteral("&Info..."), window, [window] {
-        AboutDialog dialog(window);
-        dialog.exec();
-    });
+    QAction* about = menu->addAction(QStringLiteral("&Info..."), window, showAbout);
     about->setObjectName(QStringLiteral("actInfo"));
     return menu;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QMenu;
 class QMenuBar;
 class QWidget;
@@ -7,7 +9,8 @@ class QWidget;
 // The menu "Hilfe" both windows share: the manual (F1) and the about box.
 namespace HelpMenu {
 
-// Adds the menu to bar; the manual and the about box open over window.
-QMenu* add(QMenuBar* bar, QWidget* window);
+// Adds the menu to bar; the manual opens over window, "Info..." calls showAbout (the window's about
+// box with its database files).
+QMenu* add(QMenuBar* bar, QWidget* window, const std::function<void()>& showAbout);
 
 } // namespace HelpMenu

@@ -1,5 +1,6 @@
 #include "gui/common/Questions.h"
 
+#include <QDir>
 #include <QPushButton>
 
 namespace {
@@ -31,10 +32,11 @@ QPushButton* addCancelButton(QMessageBox& box) {
 
 namespace Questions {
 
-QMessageBox::StandardButton saveChanges(QWidget* parent) {
+QMessageBox::StandardButton saveChanges(QWidget* parent, const QString& project) {
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(kCaption),
                     QStringLiteral("Änderungen speichern?"),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setInformativeText(QStringLiteral("Projekt: %1").arg(project));
     setCaption(box, QMessageBox::Yes, QStringLiteral("Ja"));
     setCaption(box, QMessageBox::No, QStringLiteral("Nein"));
     setCaption(box, QMessageBox::Cancel, QStringLiteral("Abbrechen"));
@@ -109,6 +111,18 @@ OutdatedReportChoice reportOutdated(QWidget* parent) {
     if (box.clickedButton() == outdated)
         return OutdatedReportChoice::MarkOutdated;
     return OutdatedReportChoice::Cancel;
+}
+
+QMessageBox* announceSaved(QWidget* parent, const QString& path) {
+    auto* box = new QMessageBox(QMessageBox::Information, QString::fromUtf8(kCaption),
+                                QStringLiteral("Gespeichert unter:\n%1").arg(QDir::toNativeSeparators(path)),
+                                QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("msgGespeichert"));
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+    return box;
 }
 
 } // namespace Questions

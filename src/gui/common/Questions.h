@@ -10,8 +10,9 @@ class QWidget;
 // button captions whatever translation of the toolkit is installed.
 namespace Questions {
 
-// "Änderungen speichern?" with Ja, Nein and Abbrechen; Yes, No or Cancel (also for Escape).
-QMessageBox::StandardButton saveChanges(QWidget* parent);
+// "Änderungen speichern?" with Ja, Nein and Abbrechen; Yes, No or Cancel (also for Escape). The
+// project whose changes they are is named below the question.
+QMessageBox::StandardButton saveChanges(QWidget* parent, const QString& project);
 
 // What to do about a save refused because someone else saved the project meanwhile.
 enum class ConflictChoice { Reload, Overwrite, Cancel };
@@ -32,5 +33,9 @@ enum class OutdatedReportChoice { Calculate, MarkOutdated, Cancel };
 
 // "Jetzt berechnen" (the default), "Trotzdem (als veraltet markiert)" and "Abbrechen" (also for Escape).
 OutdatedReportChoice reportOutdated(QWidget* parent);
+
+// Tells where a file just written went: a notice over parent that does not block the window, closed
+// with OK. Returns the notice (it deletes itself when closed).
+QMessageBox* announceSaved(QWidget* parent, const QString& path);
 
 } // namespace Questions

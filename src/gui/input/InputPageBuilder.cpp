@@ -110,9 +110,24 @@ void InputPageBuilder::addRows(QGridLayout* grid, const Group& group, int from, 
     for (int i = from; i < to; ++i) {
         const Row& row = group.rows[static_cast<size_t>(i)];
         const int line = firstLine + i - from;
-        grid->addWidget(new QLabel(QString::fromUtf8(row.caption)), line, CaptionCol);
-        addCell(grid, line, FirstCol, row.first);
-        addCell(grid, line, SecondCol, row.second);
+        auto* label = new QLabel(QString::fromUtf8(row.caption));
+        grid->addWidget(label, line, CaptionCol);
+        // A screen reader names each field by its caption, a field of a two-field row also by the
+        // heading of its column; the caption is the buddy of the row's first field.
+        const auto plain = [](const char* text) {
+            QString t = QString::fromUtf8(text).simplified();
+            if (t.endsWith(QLatin1Char(':')))
+                t.chop(1);
+            return t;
+        };
+        const QString caption = plain(row.caption);
+        const bool twoFields = row.first.column && row.second.column && group.headingFirst;
+        const auto name = [&](const char* heading) {
+            return twoFields && heading ? QStringLiteral("%1 – %2").arg(caption, plain(heading)) : caption;
+        };
+        if (QWidget* first = addCell(grid, line, FirstCol, row.first, name(group.headingFirst)))
+            label->setBuddy(first);
+        addCell(grid, line, SecondCol, row.second, name(group.headingSecond));
         if (row.button.objectName) {
             auto* button = new QPushButton(QString::fromUtf8(row.button.caption));
             button->setObjectName(QString::fromUtf8(row.button.objectName));
@@ -124,12 +139,14 @@ void InputPageBuilder::addRows(QGridLayout* grid, const Group& group, int from, 
     }
 }
 
-void InputPageBuilder::addCell(QGridLayout* grid, int line, int column, const Cell& cell) {
+QWidget* InputPageBuilder::addCell(QGridLayout* grid, int line, int column, const Cell& cell,
+                                   const QString& caption) {
     if (!cell.column)
-        return;
+        return nullptr;
     auto* edit =
         new ProjectEdit(m_record, QString::fromUtf8(cell.column), !(cell.flags & Text), cell.decimals);
     edit->setFixedWidth(kInputWidth);
+    edit->setAccessibleName(caption);
     if (cell.flags & ReadOnly) {
         edit->setReadOnly(true);
         edit->setEnabled(false);
@@ -137,11 +154,15 @@ void InputPageBuilder::addCell(QGridLayout* grid, int line, int column, const Ce
     m_inputs << edit;
     grid->addWidget(edit, line, column + 1);
     if (!(cell.flags & ValueList))
-        return;
+        return edit;
     auto* combo = new ValueListCombo(m_record, edit);
+    combo->setAccessibleName(caption + QStringLiteral(" – Auswahlliste"));
+    combo->setAccessibleDescription(QStringLiteral("Der gewählte Eintrag setzt den Wert im Feld daneben"));
     // As wide as its longest entry once the list is loaded, never narrower than this.
     combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     combo->setMinimumWidth(kComboWidth);
     m_combos << combo;
     grid->addWidget(combo, line, column);
+    // The list stands left of its input: it is the field the caption leads to first.
+    return combo;
 }

@@ -41,7 +41,10 @@ public:
 private:
     QGroupBox* buildGroup(const InputTables::Group& group);
     void addRows(QGridLayout* grid, const InputTables::Group& group, int from, int to, int firstLine);
-    void addCell(QGridLayout* grid, int line, int column, const InputTables::Cell& cell);
+    // Adds a cell's input (and its value list) named caption for assistive technology; returns the
+    // widget that comes first in reading order, null for an empty cell.
+    QWidget* addCell(QGridLayout* grid, int line, int column, const InputTables::Cell& cell,
+                     const QString& caption);
     QWidget* gridFor(InputTables::GridSlot slot) const;
 
     ProjectRecord& m_record;

@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -62,7 +63,7 @@ struct HeaderField {
 const HeaderField kHeader[] = {
     {"ID:", "ID", true, true, 0, 3, 1},
     {"Projekt:", "Projekt", false, false, 0, 0, 2},
-    {"PG/PG_Name:", "PG", true, false, 1, 0, 1},
+    {"Gemeinde-Nr./Name:", "PG", true, false, 1, 0, 1},
     {nullptr, "PG_Name", false, true, 1, 1, 3},
     {"Beschreibung:", "Beschreibung", false, false, 2, 0, 2},
     {"Bezugsj.:", "Bezugsjahr", true, true, 2, 3, 1},
@@ -152,6 +153,16 @@ void MainWindow::buildWindow() {
     m_buildingMixGrid->setMinimumHeight(110);
     m_settlementGrid->setMinimumHeight(230);
     m_specialExpenditureGrid->setMinimumHeight(110);
+    const std::pair<DetailGrid*, const char*> gridNames[] = {
+        {m_buildingMixGrid, "Bebauung: Gebäudetyp, Bauklasse und Anteil in Prozent je Zeile"},
+        {m_settlementGrid, "Besiedelung: je Jahr der Anteil jedes Gebäudetyps in Prozent, der bezogen ist"},
+        {m_specialExpenditureGrid,
+         "Sonderausgaben: Jahr, Typ, Bezeichnung, Kostenträger und Betrag in Euro"}};
+    for (const auto& [grid, description] : gridNames) {
+        const QString text = QString::fromUtf8(description);
+        grid->view()->setAccessibleName(text.section(QLatin1Char(':'), 0, 0));
+        grid->view()->setAccessibleDescription(text);
+    }
 
     auto* presets = new QWidget;
     auto* presetColumn = new QVBoxLayout(presets);
@@ -201,11 +212,22 @@ void MainWindow::buildWindow() {
     connect(&CalculationNotifier::instance(), &CalculationNotifier::projectCalculated, this,
             &MainWindow::onProjectCalculated);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(buildHeader());
     layout->addWidget(m_pages, 1);
     layout->addWidget(buildButtonRow());
+    // On a small screen or at a large scale factor the window may be smaller than its contents need;
+    // they scroll then, so that the buttons stay reachable instead of lying beyond the screen's edge.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("saFenster"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
 
     for (ProjectEdit* edit : builder.inputs())
         registerInput(edit);
@@ -233,11 +255,7 @@ void MainWindow::updateTitle() {
         setWindowTitle(QString::fromUtf8(kCaption));
         return;
     }
-    QString project = m_record->value(QStringLiteral("Beschreibung")).toString().trimmed();
-    if (project.isEmpty())
-        project = m_record->value(QStringLiteral("Projekt")).toString().trimmed();
-    if (project.isEmpty())
-        project = QStringLiteral("Projekt %1").arg(m_record->id());
+    const QString project = m_record->displayName();
     const QString municipality = m_record->value(QStringLiteral("PG_Name")).toString().trimmed();
     QString title = QStringLiteral("TAVO – ") + project;
     if (!municipality.isEmpty())
@@ -282,14 +300,19 @@ QWidget* MainWindow::buildHeader() {
             palette.setColor(QPalette::Base, palette.color(QPalette::Window));
             edit->setPalette(palette);
         }
-        if (f.caption)
-            grid->addWidget(new QLabel(QString::fromUtf8(f.caption)), f.line, f.gridColumn);
+        if (f.caption) {
+            auto* label = new QLabel(QString::fromUtf8(f.caption));
+            label->setBuddy(edit);
+            grid->addWidget(label, f.line, f.gridColumn);
+            edit->setAccessibleName(label->text().chopped(1));
+        }
         grid->addWidget(edit, f.line, f.gridColumn + 1, 1, f.span);
         if (f.numeric)
             edit->setFixedWidth(72);
         registerInput(edit);
     }
     inputFor(QStringLiteral("PG_Name"))->setObjectName(QStringLiteral("edPG_Name"));
+    inputFor(QStringLiteral("PG_Name"))->setAccessibleName(QStringLiteral("Name der Gemeinde"));
     connect(inputFor(QStringLiteral("PG")), &ProjectEdit::exited, this,
             &MainWindow::onMunicipalityNumberEntered);
     grid->setColumnStretch(2, 1);
@@ -477,7 +500,7 @@ bool MainWindow::settleUnsavedChanges() {
         return true;
     raise();
     activateWindow();
-    switch (Questions::saveChanges(this)) {
+    switch (Questions::saveChanges(this, m_record->displayName())) {
     case QMessageBox::Yes:
         try {
             // Reloaded or kept editing after someone else's save: the window stays open.

@@ -83,7 +83,7 @@ MainWindowMenu::MainWindowMenu(MainWindow& window) : QObject(&window), m_window(
     connect(addAction(edit, "actBerechnen", QStringLiteral("&Berechnen"), QKeySequence(Qt::Key_F9)),
             &QAction::triggered, this, [this] { clickButton("btBerechnen"); });
 
-    HelpMenu::add(m_bar, &window);
+    HelpMenu::add(m_bar, &window, [this] { clickButton("btAbout"); });
     window.layout()->setMenuBar(m_bar);
 
     connect(window.pages(), &QTabWidget::currentChanged, this, &MainWindowMenu::updatePrintAction);

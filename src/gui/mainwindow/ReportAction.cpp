@@ -115,6 +115,7 @@ void ReportAction::savePdf() {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         report.writePdf(file);
         QApplication::restoreOverrideCursor();
+        Questions::announceSaved(&m_window, file);
     } catch (const TavoError& e) {
         QApplication::restoreOverrideCursor();
         QMessageBox::critical(&m_window, kTitle, e.message());

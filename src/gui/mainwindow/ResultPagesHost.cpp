@@ -18,6 +18,7 @@
 #include "core/data/TavoError.h"
 #include "core/projects/ProjectRecord.h"
 #include "gui/chart/FinanceChartWindow.h"
+#include "gui/common/Questions.h"
 #include "gui/print/PrintDialog.h"
 #include "gui/results/KeyFiguresPanel.h"
 #include "gui/results/OutdatedBar.h"
@@ -103,6 +104,10 @@ void ResultPagesHost::openProjectData(int projectId) {
     const ReadTransaction read(m_dbs.user());
     m_finance->setProject(projectId);
     m_population->setProject(projectId);
+    for (ResultGrid* grid :
+         {m_finance->grid(ResultKind::Expenditure), m_finance->grid(ResultKind::Revenue),
+          m_finance->grid(ResultKind::Balance), m_population->gridWE(), m_population->gridBeV()})
+        grid->setExportFilePrefix(m_record.displayName());
     m_keyFigures->setProject(projectId);
     readState();
 }
@@ -227,6 +232,7 @@ void ResultPagesHost::saveKeyFiguresPdf() {
     m_printDialog->setJob(keyFiguresJob());
     try {
         m_printDialog->writePdf(file, QPageLayout::Portrait);
+        Questions::announceSaved(m_window, file);
     } catch (const TavoError& e) {
         QMessageBox::critical(m_window, QStringLiteral("TAVO - Tavorechner"), e.message());
     }

@@ -41,13 +41,16 @@ MunicipalityDialog::MunicipalityDialog(const QSqlDatabase& master, QWidget* pare
     tahoma.setPointSize(8);
     setFont(tahoma);
 
-    auto* label = new QLabel(QStringLiteral("PG_Name_Suche:"), this);
+    auto* label = new QLabel(QStringLiteral("Gemeinde &suchen:"), this);
     m_nameEdit = new QLineEdit(this);
     m_nameEdit->setObjectName(QStringLiteral("edPG_Name"));
     label->setBuddy(m_nameEdit);
 
     m_municipalityList = new QTableView(this);
     m_municipalityList->setObjectName(QStringLiteral("GridPG_Name"));
+    m_municipalityList->setAccessibleName(QStringLiteral("Gemeinden"));
+    m_municipalityList->setAccessibleDescription(
+        QStringLiteral("Die politischen Gemeinden, eingeschränkt auf die gesuchte Namensfolge"));
     m_municipalityList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_municipalityList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_municipalityList->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -23,14 +23,16 @@
 #include "core/data/DataLocations.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
-#include "gui/mainwindow/MainWindow.h"
+#include "core/projects/ProjectRecord.h"
+#include "core/projects/ProjectRecords.h"
+#include "gui/common/AboutDialog.h"
 #include "gui/common/Artwork.h"
 #include "gui/common/HelpMenu.h"
 #include "gui/common/ListModel.h"
 #include "gui/common/Settings.h"
+#include "gui/mainwindow/MainWindow.h"
 #include "gui/projects/MunicipalityDialog.h"
 #include "gui/projects/VariantComparisonWindow.h"
-#include "core/projects/ProjectRecords.h"
 #include "report/Disclaimer.h"
 
 namespace {
@@ -195,7 +197,11 @@ QWidget* ProjectListWindow::buildGrid() {
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     m_projectList->setPalette(palette);
-    connect(m_projectList, &QTableView::doubleClicked, this, &ProjectListWindow::onListDoubleClicked);
+    m_projectList->setAccessibleName(QStringLiteral("Projekte"));
+    m_projectList->setAccessibleDescription(
+        QStringLiteral("Die gespeicherten Projekte; Eingabetaste oder Doppelklick öffnet das markierte"));
+    // A double click and the Enter key both activate a row.
+    connect(m_projectList, &QTableView::activated, this, &ProjectListWindow::onListDoubleClicked);
     return m_projectList;
 }
 
@@ -228,7 +234,10 @@ QMenuBar* ProjectListWindow::buildMenuBar() {
     edit->setObjectName(QStringLiteral("menuBearbeiten"));
     add(edit, "actLoeschen", QStringLiteral("&Löschen..."), QKeySequence(),
         navigatorButton(Navigator::Delete));
-    HelpMenu::add(bar, this);
+    HelpMenu::add(bar, this, [this] {
+        AboutDialog about(this, m_databases->masterPath(), m_databases->userPath());
+        about.exec();
+    });
     return bar;
 }
 
@@ -269,7 +278,8 @@ QWidget* ProjectListWindow::buildButtonRow() {
     m_compareButton = new QPushButton(QStringLiteral("Varianten vergleichen"), row);
     m_compareButton->setObjectName(QStringLiteral("btVergleichen"));
     m_compareButton->setToolTip(QStringLiteral("2 bis 6 markierte Projekte nebeneinander"));
-    m_closeButton = new QPushButton(QStringLiteral("&Beenden"), row);
+    // Alt+B opens the menu Bearbeiten, so the button is reached with Alt+E.
+    m_closeButton = new QPushButton(QStringLiteral("B&eenden"), row);
     m_closeButton->setObjectName(QStringLiteral("btSchliessen"));
     layout->addWidget(m_duplicateButton);
     layout->addWidget(m_newButton);
@@ -564,10 +574,19 @@ void ProjectListWindow::deleteCurrentProject() {
     const int id = currentProjectId();
     if (id <= 0)
         return;
-    if (QMessageBox::question(this, QStringLiteral("Bestätigen"), QStringLiteral("Datensatz löschen?"),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
-        return;
     const int row = m_projectList->currentIndex().row();
+    const auto cell = [this, row](int column) {
+        return m_projects->data(m_projects->index(row, column)).toString();
+    };
+    QMessageBox question(QMessageBox::Question, QStringLiteral("Bestätigen"),
+                         QStringLiteral("Datensatz löschen?"), QMessageBox::Yes | QMessageBox::No, this);
+    question.setDefaultButton(QMessageBox::No);
+    const QString municipality = cell(2).trimmed();
+    question.setInformativeText(
+        QStringLiteral("Projekt: ") + ProjectRecord::displayName(cell(3), cell(4), id) +
+        (municipality.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(municipality)));
+    if (question.exec() != QMessageBox::Yes)
+        return;
     try {
         Sql::exec(m_databases->user(), QStringLiteral("DELETE FROM TAVO WHERE ID = ?"), {id});
         closeWindowsOf(id);

@@ -27,6 +27,7 @@
 #include "core/projects/InputTables.h"
 #include "core/results/KeyFigureText.h"
 #include "gui/common/CalculationNotifier.h"
+#include "gui/common/Questions.h"
 #include "gui/print/PrintDialog.h"
 #include "gui/results/KeyFigureCharts.h"
 
@@ -123,6 +124,12 @@ void VariantComparisonWindow::buildLayout() {
     m_table->setTextElideMode(Qt::ElideRight);
     m_chart = new QChartView;
     m_chart->setObjectName(QStringLiteral("ChartVergleich"));
+    m_table->setAccessibleName(QStringLiteral("Variantenvergleich"));
+    m_table->setAccessibleDescription(QStringLiteral("Je Zeile eine Angabe, je Spalte eine Variante; der "
+                                                     "beste Wert einer Zeile ist hervorgehoben"));
+    m_chart->setAccessibleName(QStringLiteral("Diagramm kumulierter Saldo der Varianten"));
+    m_chart->setAccessibleDescription(
+        QStringLiteral("Der über die Projektjahre aufsummierte Saldo jeder berechneten Variante in Euro"));
     m_chart->setRenderHint(QPainter::Antialiasing);
     m_chart->setMinimumHeight(200);
     auto* split = new QSplitter(Qt::Vertical);
@@ -167,18 +174,24 @@ void VariantComparisonWindow::addRow(const QString& text, const QStringList& cel
     m_table->insertRow(row);
     auto* first = new QTableWidgetItem(text);
     first->setToolTip(text);
+    // Section rows in the colours of a button, which stay readable under light and dark themes.
+    const QBrush sectionBackground = m_table->palette().brush(QPalette::Button);
+    const QBrush sectionText = m_table->palette().brush(QPalette::ButtonText);
     if (heading) {
         QFont bold = first->font();
         bold.setBold(true);
         first->setFont(bold);
-        first->setBackground(QColor(221, 230, 239));
+        first->setBackground(sectionBackground);
+        first->setForeground(sectionText);
     }
     m_table->setItem(row, 0, first);
     for (int c = 0; c < m_ids.size(); ++c) {
         auto* item = new QTableWidgetItem(cells.value(c));
         item->setToolTip(cells.value(c));
-        if (heading)
-            item->setBackground(QColor(221, 230, 239));
+        if (heading) {
+            item->setBackground(sectionBackground);
+            item->setForeground(sectionText);
+        }
         m_table->setItem(row, c + 1, item);
     }
 }
@@ -218,7 +231,9 @@ void VariantComparisonWindow::reload() {
     bool outdated = false;
     for (int i = 0; i < m_states.size(); ++i)
         if (m_states[i] != CalculationState::State::Current) {
-            m_table->item(m_table->rowCount() - 1, i + 1)->setBackground(outdatedColour());
+            QTableWidgetItem* item = m_table->item(m_table->rowCount() - 1, i + 1);
+            item->setBackground(outdatedColour());
+            item->setForeground(QColor(Qt::black));
             outdated = true;
         }
     m_calculate->setEnabled(outdated);
@@ -304,6 +319,8 @@ void VariantComparisonWindow::addFigureRows() {
         for (int best : KeyFigureText::best(line)) {
             QTableWidgetItem* item = m_table->item(row, best + 1);
             item->setBackground(bestColour());
+            // The marking colour is light under every theme, so its text is dark.
+            item->setForeground(QColor(Qt::black));
             QFont bold = item->font();
             bold.setBold(true);
             item->setFont(bold);
@@ -404,6 +421,7 @@ void VariantComparisonWindow::savePdf() {
     m_printDialog->setJob(printJob());
     try {
         m_printDialog->writePdf(file, QPageLayout::Landscape);
+        Questions::announceSaved(this, file);
     } catch (const TavoError& e) {
         QMessageBox::critical(this, kTitle, e.message());
     }

@@ -10,6 +10,7 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 
+#include "core/data/NumberFormat.h"
 
 namespace KeyFigureCharts {
 namespace {
@@ -21,12 +22,21 @@ QFont labelFont() {
     return font;
 }
 
+// A chart whose axis labels follow the user's locale with grouped thousands.
+QChart* localizedChart() {
+    auto* chart = new QChart;
+    chart->setLocalizeNumbers(true);
+    chart->setLocale(NumberFormat::groupedLocale());
+    return chart;
+}
+
 QValueAxis* yearAxis() {
     auto* axis = new QValueAxis;
     // Ticks at 0, 5, 10, 15 and 20, so the labels stay readable in a narrow chart.
     axis->setRange(0, KeyFigures::Years);
     axis->setTickCount(5);
-    axis->setLabelFormat(QStringLiteral("%d"));
+    // With localized numbers the charts read only formats with a precision ("%d" would show nothing).
+    axis->setLabelFormat(QStringLiteral("%.0f"));
     axis->setTitleText(QStringLiteral("Projektjahr"));
     axis->setLabelsFont(labelFont());
     axis->setTitleFont(labelFont());
@@ -59,7 +69,7 @@ QScatterSeries* marker(const QString& name, const QColor& colour, int jahr, doub
 } // namespace
 
 QChart* cumulativeChart(const QList<KeyFigures>& projects, const QStringList& names) {
-    auto* chart = new QChart;
+    auto* chart = localizedChart();
     chart->setTitle(QStringLiteral("Kumulierter Saldo (€)"));
     double low = 0;
     double high = 0;
@@ -97,7 +107,7 @@ QChart* cumulativeChart(const QList<KeyFigures>& projects, const QStringList& na
 }
 
 QChart* typeBalanceChart(const KeyFigures& figures) {
-    auto* chart = new QChart;
+    auto* chart = localizedChart();
     chart->setTitle(QStringLiteral("Saldo nach Typ, Jahre 1–%1 (€)").arg(KeyFigures::Years));
     auto* set = new QBarSet(QStringLiteral("Saldo"));
     QStringList categories;

@@ -66,6 +66,15 @@ KeyFiguresPanel::KeyFiguresPanel(Databases& dbs, QWidget* parent) : QWidget(pare
     m_table->setMinimumWidth(330);
     m_cumulative = chartView(QStringLiteral("ChartKumuliert"));
     m_byType = chartView(QStringLiteral("ChartSaldoTyp"));
+    m_table->setAccessibleName(QStringLiteral("Kennzahlen"));
+    m_table->setAccessibleDescription(
+        QStringLiteral("Die Kennzahlen des Projekts, je Zeile Bezeichnung und Wert"));
+    m_cumulative->setAccessibleName(QStringLiteral("Diagramm kumulierter Saldo"));
+    m_cumulative->setAccessibleDescription(QStringLiteral(
+        "Der über die Projektjahre aufsummierte Saldo in Euro; die Werte stehen in der Tabelle Kennzahlen"));
+    m_byType->setAccessibleName(QStringLiteral("Diagramm Saldo nach Typ"));
+    m_byType->setAccessibleDescription(
+        QStringLiteral("Der Saldo der Jahre 1 bis 20 je Typ in Euro als Balken"));
     m_printModel = new QStandardItemModel(this);
 
     m_content = new QWidget;

@@ -4,12 +4,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSqlQueryModel>
 
 #include "core/data/OutputFile.h"
 #include "core/data/TavoError.h"
 #include "core/results/ExportTable.h"
 #include "core/results/XlsxWorkbook.h"
+#include "gui/common/Questions.h"
 
 namespace ResultExport {
 
@@ -30,11 +32,17 @@ void writeTable(const QString& path, const ExportTable& table) {
     OutputFile::write(path, table.csv());
 }
 
+QString fileNameOf(const QString& text) {
+    static const QRegularExpression forbidden(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]+"));
+    return QString(text).replace(forbidden, QStringLiteral(" ")).simplified();
+}
+
 bool saveDataset(QWidget* parent, const QSqlQueryModel& dataset, const QString& name,
-                 const QStringList& totalFields) {
+                 const QStringList& totalFields, const QString& fileName) {
     QString filter = excelFilter();
+    const QString suggested = fileNameOf(fileName.isEmpty() ? name : fileName);
     QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Exportieren"),
-                                                QDir::home().filePath(name + QStringLiteral(".xlsx")),
+                                                QDir::home().filePath(suggested + QStringLiteral(".xlsx")),
                                                 excelFilter() + QStringLiteral(";;") + csvFilter(), &filter);
     if (path.isEmpty())
         return false;
@@ -48,6 +56,7 @@ bool saveDataset(QWidget* parent, const QSqlQueryModel& dataset, const QString& 
         QMessageBox::critical(parent, QStringLiteral("TAVO"), e.message());
         return false;
     }
+    Questions::announceSaved(parent, path);
     return true;
 }
 

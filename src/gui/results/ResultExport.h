@@ -15,11 +15,15 @@ namespace ResultExport {
 QString excelFilter(); // "Excel-Arbeitsmappe (*.xlsx)"
 QString csvFilter();   // "CSV für Tabellenkalkulation (*.csv)"
 
-// Asks for a file and writes the dataset there (sheet and suggested file named name; totals under
-// the columns named in totalFields). Returns false when the user cancels; a failing write is shown
-// in a message box and also returns false.
+// Asks for a file and writes the dataset there (sheet named name, file suggested as fileName, or
+// name when that is empty; totals under the columns named in totalFields), then tells where the file
+// went. Returns false when the user cancels; a failing write is shown in a message box and also
+// returns false.
 bool saveDataset(QWidget* parent, const QSqlQueryModel& dataset, const QString& name,
-                 const QStringList& totalFields);
+                 const QStringList& totalFields, const QString& fileName = QString());
+
+// The suggested file name of an export: the text without the characters a file name may not hold.
+QString fileNameOf(const QString& text);
 
 // Writes the table to path in one piece: a workbook when path ends in ".xlsx", CSV otherwise. A
 // path naming a database the program has open is refused. Throws TavoError.

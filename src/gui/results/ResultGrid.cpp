@@ -118,6 +118,7 @@ ResultGrid::ResultGrid(const QList<ResultColumn>& columns, bool withFooter, QWid
     for (int i = 0; i < columns.size(); ++i) {
         m_view->setColumnWidth(i, columns.at(i).width);
         m_wanted << columns.at(i).width;
+        m_textNeed << 0;
     }
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -144,12 +145,17 @@ ResultGrid::ResultGrid(const QList<ResultColumn>& columns, bool withFooter, QWid
 void ResultGrid::setExportName(const QString& name, const QStringList& totalFields) {
     m_exportName = name;
     m_totalFields = totalFields;
+    m_view->setAccessibleName(name);
+    m_view->setAccessibleDescription(
+        QStringLiteral("Ergebnistabelle %1; Kopieren und Exportieren im Kontextmenü").arg(name));
 }
 
 bool ResultGrid::exportDataset() {
     if (!m_model->isOpen())
         return false;
-    return ResultExport::saveDataset(window(), m_model->queryModel(), m_exportName, m_totalFields);
+    const QString fileName =
+        m_exportFilePrefix.isEmpty() ? m_exportName : m_exportFilePrefix + QLatin1Char(' ') + m_exportName;
+    return ResultExport::saveDataset(window(), m_model->queryModel(), m_exportName, m_totalFields, fileName);
 }
 
 // The widths are laid out for a compact font; where a number or total does not fit its column in the
@@ -172,12 +178,13 @@ void ResultGrid::widenNumberColumns() {
         for (int row = 0; columns.at(c).format != CellFormat::Plain && row < m_model->rowCount(); ++row)
             needed = qMax(needed, cells.horizontalAdvance(cellText(c, m_model->index(row, c).data())) + 12);
         // A text column grows to its longest entry, up to twice its designed width; what is longer
-        // is cut short and shows in full as its tooltip.
+        // is cut short and shows in full as its tooltip, unless the grid has room to spare.
+        int longest = 0;
         for (int row = 0; columns.at(c).format == CellFormat::Plain && row < m_model->rowCount(); ++row)
-            needed =
-                qMax(needed, qMin(2 * columns.at(c).width,
-                                  cells.horizontalAdvance(cellText(c, m_model->index(row, c).data())) + 12));
+            longest = qMax(longest, cells.horizontalAdvance(cellText(c, m_model->index(row, c).data())) + 12);
+        needed = qMax(needed, qMin(2 * columns.at(c).width, longest));
         m_wanted[c] = qMax(m_wanted[c], needed);
+        m_textNeed[c] = qMax(m_textNeed[c], longest);
     }
     fitColumns();
 }
@@ -207,10 +214,17 @@ void ResultGrid::fitColumns() {
             shrinkable += m_wanted[c] - least[c];
     }
     const int excess = qBound(0, total - room, shrinkable);
+    // Room left over goes to text columns still cut, left to right, so nothing is cut while it is free.
+    int spare = qMax(0, room - total);
     for (int c = 0; c < columns.size(); ++c) {
         int width = m_wanted[c];
         if (excess > 0 && columns.at(c).format == CellFormat::Plain)
             width -= excess * (width - least[c]) / shrinkable;
+        if (spare > 0 && !m_view->isColumnHidden(c) && m_textNeed[c] > width) {
+            const int grow = qMin(spare, m_textNeed[c] - width);
+            width += grow;
+            spare -= grow;
+        }
         m_view->setColumnWidth(c, width);
     }
 }

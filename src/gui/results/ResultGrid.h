@@ -83,6 +83,8 @@ public:
     // totals row there.
     void setExportName(const QString& name, const QStringList& totalFields = {});
     QString exportName() const { return m_exportName; }
+    // What the suggested file name of an export starts with (the project's name), empty for none.
+    void setExportFilePrefix(const QString& prefix) { m_exportFilePrefix = prefix; }
     // The context-menu entries; both do nothing while the grid shows no dataset.
     QAction* copyAction() const { return m_copyAction; }
     QAction* exportAction() const { return m_exportAction; }
@@ -106,7 +108,9 @@ private:
     ResultGridModel* m_model = nullptr;
     GridFooter* m_footer = nullptr;
     QList<int> m_wanted; // per column: the designed width, grown to what its contents need
+    QList<int> m_textNeed; // per text column: the width of its longest entry, uncapped
     QString m_exportName = QStringLiteral("Tabelle");
+    QString m_exportFilePrefix;
     QStringList m_totalFields;
     QAction* m_copyAction = nullptr;
     QAction* m_exportAction = nullptr;

@@ -96,7 +96,7 @@ ScenarioPanel::ScenarioPanel(Databases& dbs, QWidget* parent) : QWidget(parent),
     grid->addWidget(buildParameters(), 1, 1);
     auto* chart = new QChart;
     chart->setLocalizeNumbers(true);
-    chart->setLocale(NumberFormat::locale());
+    chart->setLocale(NumberFormat::groupedLocale());
     chart->setTitle(QStringLiteral("Kumulierter Saldo mit Bandbreite P10–P90"));
     m_baseSeries = new QLineSeries;
     m_baseSeries->setName(QStringLiteral("Basis"));
@@ -128,6 +128,10 @@ ScenarioPanel::ScenarioPanel(Databases& dbs, QWidget* parent) : QWidget(parent),
     chart->legend()->setAlignment(Qt::AlignBottom);
     m_chartView = new QChartView(chart);
     m_chartView->setRenderHint(QPainter::Antialiasing);
+    m_chartView->setAccessibleName(QStringLiteral("Diagramm Bandbreite"));
+    m_chartView->setAccessibleDescription(
+        QStringLiteral("Der kumulierte Saldo je Projektjahr für Basis, optimistisch und pessimistisch, dazu "
+                       "das Band P10 bis P90"));
     m_chartView->setMinimumHeight(240);
     grid->addWidget(m_chartView, 1, 0);
     grid->addWidget(buildBreakEven(), 2, 0, 1, 2);
@@ -191,6 +195,9 @@ QWidget* ScenarioPanel::buildFigures() {
 
     m_figureTable = new QTableWidget(FigureRowCount, FigureColumnCount);
     m_figureTable->setObjectName(QStringLiteral("grSzenarioKennzahlen"));
+    m_figureTable->setAccessibleName(QStringLiteral("Kennzahlen der Szenarien"));
+    m_figureTable->setAccessibleDescription(
+        QStringLiteral("Saldo und Barwert für Basis, optimistisch, pessimistisch und die Perzentile"));
     m_figureTable->setHorizontalHeaderLabels({QStringLiteral("Basis"), QStringLiteral("optimistisch"),
                                               QStringLiteral("pessimistisch"), QStringLiteral("P10"),
                                               QStringLiteral("P50"), QStringLiteral("P90")});
@@ -218,6 +225,10 @@ QWidget* ScenarioPanel::buildParameters() {
     const QStringList names = Scenarios::parameterNames();
     m_parameterTable = new QTableWidget(names.size(), 2);
     m_parameterTable->setObjectName(QStringLiteral("grSzenarioParameter"));
+    m_parameterTable->setAccessibleName(QStringLiteral("Annahmen der Szenarien"));
+    m_parameterTable->setAccessibleDescription(
+        QStringLiteral("Je Annahme der Wert im optimistischen und im pessimistischen Szenario; die Zellen "
+                       "sind bearbeitbar"));
     m_parameterTable->setHorizontalHeaderLabels({QStringLiteral("optimistisch"), QStringLiteral("pessimistisch")});
     QStringList captions;
     for (const QString& name : names)
@@ -247,8 +258,7 @@ QWidget* ScenarioPanel::buildBreakEven() {
     m_breakEvenField->setObjectName(QStringLiteral("cbAusgleichFeld"));
     for (const QString& field : BreakEven::fields()) {
         const QString caption = inputCaption(field);
-        m_breakEvenField->addItem(caption.isEmpty() ? field : QStringLiteral("%1 (%2)").arg(caption, field),
-                                  field);
+        m_breakEvenField->addItem(caption.isEmpty() ? field : caption, field);
     }
     m_breakEvenTarget = new QComboBox;
     m_breakEvenTarget->setObjectName(QStringLiteral("cbAusgleichZiel"));
@@ -509,13 +519,14 @@ void ScenarioPanel::onBreakEvenClicked() {
     request.figures = figureOptions();
     try {
         const BreakEven::Result result = BreakEven::find(*m_base, request);
-        m_breakEvenResult->setText(
-            result.value ? QStringLiteral("%1 (derzeit %2)")
-                               .arg(NumberFormat::fixed(*result.value, 2), NumberFormat::general(result.currentValue))
-                         : QStringLiteral("nicht erreichbar"));
-        m_breakEvenResult->setToolTip(QStringLiteral("Gesucht zwischen %1 und %2")
-                                          .arg(NumberFormat::general(result.rangeLow),
-                                               NumberFormat::general(result.rangeHigh)));
+        const QString unit = BreakEven::unit(result.field);
+        m_breakEvenResult->setText(result.value ? QStringLiteral("%1 %3 (derzeit %2 %3)")
+                                                      .arg(NumberFormat::fixed(*result.value, 2),
+                                                           NumberFormat::general(result.currentValue), unit)
+                                                : QStringLiteral("nicht erreichbar"));
+        m_breakEvenResult->setToolTip(
+            QStringLiteral("Gesucht zwischen %1 %3 und %2 %3")
+                .arg(NumberFormat::general(result.rangeLow), NumberFormat::general(result.rangeHigh), unit));
         m_message->clear();
     } catch (const TavoError& e) {
         m_breakEvenResult->clear();
