@@ -63,11 +63,25 @@ QString reportUnit(const QString& column, QString unit) {
             unit = QStringLiteral("‰");
         else if (column == QLatin1String("gsHebesatz"))
             unit = QStringLiteral("%");
+        else if (column.endsWith(QLatin1String("InJahr")))
+            unit = QStringLiteral("Projektjahr");
     }
     static const QRegularExpression squareMetre(QStringLiteral("\\bm2\\b"));
     unit.replace(squareMetre, QStringLiteral("m²"));
     unit.replace(QStringLiteral("€/"), QStringLiteral("€ je "));
     return unit;
+}
+
+// A number as the input pages show it, with thousands separators: "5.000" for "5000".
+QString withThousands(const QString& text) {
+    static const QRegularExpression plain(QStringLiteral("^(-?)(\\d{4,})(,\\d+)?$"));
+    const QRegularExpressionMatch m = plain.match(text);
+    if (!m.hasMatch())
+        return text;
+    QString digits = m.captured(2);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(i, QLatin1Char('.'));
+    return m.captured(1) + digits + m.captured(3);
 }
 
 class InputReader {
@@ -124,11 +138,12 @@ private:
         input.caption = caption;
         input.unit = reportUnit(column, unit);
         const QVariant value = m_project.value(column);
-        input.value = InputTables::displayText(value, cell);
+        input.value = withThousands(InputTables::displayText(value, cell));
         if (m_defaults.contains(column)) {
             bool ok = false;
             const double standard = NumberFormat::storedNumber(m_defaults.value(column), &ok);
-            input.standard = ok ? InputTables::displayText(standard, cell) : m_defaults.value(column);
+            input.standard =
+                ok ? withThousands(InputTables::displayText(standard, cell)) : m_defaults.value(column);
             input.differs =
                 !ok || value.isNull() || std::abs(NumberFormat::toDouble(value) - standard) > 1e-9;
             if (input.differs)

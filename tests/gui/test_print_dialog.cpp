@@ -187,7 +187,7 @@ void GuiOutputPrint::longTablePrintsOnSeveralPages() {
         QVERIFY(!text.contains(QStringLiteral("&[")));
         QVERIFY(text.contains(QStringLiteral("Bezeichnung"))); // titles repeat on every page
         QCOMPARE(text.contains(QStringLiteral("Wohnanlage Sonnenhang")), page == 1);
-        QCOMPARE(text.contains(QStringLiteral("301 Talheim")), page == 1);
+        QVERIFY(text.contains(QStringLiteral("301 Talheim"))); // in the header of every page
         QCOMPARE(text.contains(QStringLiteral("Summe:")), page == pages);
         rowsSeen += text.count(QRegularExpression(QStringLiteral("Zeile \\d+\\b")));
     }
