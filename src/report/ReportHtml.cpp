@@ -183,10 +183,9 @@ QString summaryPage(const ReportData& d, double textWidth) {
         html += para(QStringLiteral("<span style=\"color: #c00000;\"><b>Veraltet:</b> %1</span>")
                          .arg(esc(outdatedText())));
     html += para(
-        QStringLiteral("Die Kennzahlen gelten für %1 <b>%2</b> über die Projektjahre 1 bis 20; der Barwert "
+        QStringLiteral("Die Kennzahlen gelten für %1<b>%2</b> über die Projektjahre 1 bis 20; der Barwert "
                        "ist mit %3 pro Jahr abgezinst.")
-            .arg(d.options.costBearer.isEmpty() ? QStringLiteral("die Kostenträger")
-                                                : QStringLiteral("den Kostenträger"),
+            .arg(d.options.costBearer.isEmpty() ? QString() : QStringLiteral("den Kostenträger "),
                  esc(reportBearerName(d.options.costBearer)), rateText(d.options.discountRate)));
     html += kTable;
     for (const Explained& e : summary(d.municipality))
