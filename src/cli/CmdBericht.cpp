@@ -1,6 +1,7 @@
 // tavo-cli bericht: the council report of a calculated project as an A4 PDF file. A project changed
 // since its calculation gives a report marked as outdated and a warning, unless --berechnen
-// calculates it first.
+// calculates it first. --kostentraeger and --zinssatz choose whose figures it shows and the rate of
+// their net present value, as with kennzahlen.
 
 #include <QDir>
 
@@ -10,6 +11,7 @@
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
 #include "core/projects/CalculationState.h"
+#include "core/results/KeyFigures.h"
 #include "core/results/ResultQueries.h"
 #include "report/CouncilReport.h"
 #include "report/ReportData.h"
@@ -17,16 +19,32 @@
 namespace {
 
 const QString kUsage = QStringLiteral(
-    "Aufruf: tavo-cli bericht [--master DATEI] [--user DATEI] --project ID [--berechnen] --out DATEI.pdf");
+    "Aufruf: tavo-cli bericht [--master DATEI] [--user DATEI] --project ID [--berechnen]\n"
+    "                         [--kostentraeger NAME|alle] [--zinssatz PROZENT] --out DATEI.pdf");
+
+// Reads --kostentraeger and --zinssatz into options; a German error text, empty when they are well.
+QString readReportOptions(const CliArgs& cli, ReportOptions& options) {
+    const QString bearer = cli.value(QStringLiteral("kostentraeger"), options.costBearer);
+    options.costBearer = bearer == QLatin1String("alle") ? QString() : bearer;
+    if (cli.has(QStringLiteral("zinssatz"))) {
+        const auto rate = parseRate(cli.value(QStringLiteral("zinssatz")));
+        if (!rate)
+            return QStringLiteral("Ungültiger Zinssatz: %1 (eine Zahl in Prozent, z. B. 3 oder 3,5)")
+                .arg(cli.value(QStringLiteral("zinssatz")));
+        options.discountRate = *rate;
+    }
+    return QString();
+}
 
 } // namespace
 
 int cmdBericht(const QStringList& args) {
     QString error;
-    const CliArgs cli = CliArgs::parse(
-        args,
-        {QStringLiteral("master"), QStringLiteral("user"), QStringLiteral("project"), QStringLiteral("out")},
-        {QStringLiteral("berechnen")}, &error);
+    const CliArgs cli =
+        CliArgs::parse(args,
+                       {QStringLiteral("master"), QStringLiteral("user"), QStringLiteral("project"),
+                        QStringLiteral("out"), QStringLiteral("kostentraeger"), QStringLiteral("zinssatz")},
+                       {QStringLiteral("berechnen")}, &error);
     if (error.isEmpty() && !cli.has(QStringLiteral("project")))
         error = QStringLiteral("Es fehlt --project.");
     if (error.isEmpty() && cli.value(QStringLiteral("out")).isEmpty())
@@ -35,6 +53,9 @@ int cmdBericht(const QStringList& args) {
     const int id = cli.value(QStringLiteral("project")).trimmed().toInt(&ok);
     if (error.isEmpty() && (!ok || id < 1))
         error = QStringLiteral("Ungültige Projektnummer: %1").arg(cli.value(QStringLiteral("project")));
+    ReportOptions options;
+    if (error.isEmpty())
+        error = readReportOptions(cli, options);
     if (!error.isEmpty()) {
         printError(error + QLatin1Char('\n') + kUsage);
         return ExitUsage;
@@ -45,9 +66,11 @@ int cmdBericht(const QStringList& args) {
     try {
         const bool calculateFirst = cli.has(QStringLiteral("berechnen"));
         Databases dbs = asUsage([&] {
-            return Databases(master, user, calculateFirst ? Databases::Access::Write : Databases::Access::Read);
+            return Databases(master, user,
+                             calculateFirst ? Databases::Access::Write : Databases::Access::Read);
         });
         checkOut(cli.value(QStringLiteral("out")), dbs);
+        asUsage([&] { requireCostBearer(dbs.master(), options.costBearer); });
         asUsage([&] {
             if (!ResultQueries::projectExists(dbs.user(), id))
                 throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(id));
@@ -65,7 +88,7 @@ int cmdBericht(const QStringList& args) {
                 throw TavoError(
                     QStringLiteral("Das Projekt %1 hat keine Ergebnisse. Bitte zuerst berechnen.").arg(id));
         });
-        ReportData data = ReportData::load(dbs, id);
+        ReportData data = ReportData::load(dbs, id, options);
         if (data.outdated)
             printError(outdatedWarning(id));
         CouncilReport report(std::move(data));

@@ -43,17 +43,6 @@ struct Request {
     QString out; // the workbook's file (xlsx only)
 };
 
-// A rate as typed: "3", "3,5" or "3.5". Below -100 % the discounting makes no sense.
-std::optional<double> parseRate(const QString& text) {
-    QString plain = text.trimmed();
-    plain.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double rate = plain.toDouble(&ok);
-    if (!ok || !std::isfinite(rate) || rate <= -100.0)
-        return std::nullopt;
-    return rate;
-}
-
 // Reads the arguments into request; returns a German message on a usage error.
 QString parseArguments(const QStringList& args, Request& request) {
     QCommandLineParser parser;
@@ -162,7 +151,8 @@ int cmdKennzahlen(const QStringList& args) {
     QList<KeyFigures> figures;
     try {
         const Databases dbs = asUsage([&] {
-            return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read);
+            return DataLocations::ofRunningProgram().open(request.master, request.user,
+                                                          Databases::Access::Read);
         });
         asUsage([&] { requireCostBearer(dbs.master(), request.options.costBearer); });
         // Every project's figures and its state from one state of the database.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 
@@ -10,8 +11,8 @@
 #include "core/data/Databases.h"
 #include "core/data/Interruption.h"
 #include "core/data/OutputFile.h"
-#include "core/results/ResultQueries.h"
 #include "core/projects/CalculationState.h"
+#include "core/results/ResultQueries.h"
 
 #ifdef Q_OS_WIN
 #include <fcntl.h>
@@ -45,7 +46,9 @@ const QList<CliCommand>& cliCommands() {
          "breakeven [--master DATEI] [--user DATEI] --project ID --feld SPALTE [--ziel saldo|barwert]\n"
          "                  [--kostentraeger NAME|alle] [--format text|json]",
          cmdBreakeven},
-        {"bericht", "bericht [--master DATEI] [--user DATEI] --project ID [--berechnen] --out DATEI.pdf",
+        {"bericht",
+         "bericht [--master DATEI] [--user DATEI] --project ID [--berechnen]\n"
+         "                  [--kostentraeger NAME|alle] [--zinssatz PROZENT] --out DATEI.pdf",
          cmdBericht},
         {"kopieren", "kopieren [--master DATEI] --von QUELLE --nach ZIEL [--project ID ...]", cmdKopieren},
     };
@@ -256,6 +259,16 @@ QString readFigureOptions(const CliArgs& parsed, ProjectFigureOptions& options) 
     options.master = parsed.value(QStringLiteral("master"));
     options.user = parsed.value(QStringLiteral("user"));
     return QString();
+}
+
+std::optional<double> parseRate(const QString& text) {
+    QString plain = text.trimmed();
+    plain.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double rate = plain.toDouble(&ok);
+    if (!ok || !std::isfinite(rate) || rate <= -100.0)
+        return std::nullopt;
+    return rate;
 }
 
 int printProduced(const std::function<QByteArray()>& produce) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <functional>
 
 #include <QList>
@@ -135,6 +137,10 @@ QString readProjectOption(const CliArgs& parsed, ProjectFigureOptions& options);
 // Reads --kostentraeger, --format, --master and --user into options; a German error text, empty
 // when they are well.
 QString readFigureOptions(const CliArgs& parsed, ProjectFigureOptions& options);
+
+// A discount rate in percent as typed: "3", "3,5" or "3.5"; none for anything else and for rates
+// of -100 % and below, at which the discounting makes no sense.
+std::optional<double> parseRate(const QString& text);
 
 // Runs produce, which opens the databases and calculates, and writes the bytes it returns to stdout
 // (exit 0); its failure goes to stderr as the German message, with the exit code of reportFailure().

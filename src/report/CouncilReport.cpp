@@ -12,8 +12,11 @@
 #include <QPdfWriter>
 #include <QScreen>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
 #include <QUrl>
 
 #include "core/data/NumberFormat.h"
@@ -60,6 +63,81 @@ void paintOutdatedHeader(QPainter& painter, const QFont& font) {
     painter.drawLine(QPointF(g.margin, g.margin * 0.82), QPointF(g.width - g.margin, g.margin * 0.82));
 }
 
+// A table of fewer rows than this is never split over two pages.
+constexpr int kSmallTable = 10;
+
+int pageOf(double y, double pageHeight) {
+    return static_cast<int>(std::floor(y / pageHeight));
+}
+
+// Starts a new page before the heading and notes its text; false when it already does or already
+// stands at a page top.
+bool breakBefore(QTextBlock block, double pageHeight, QStringList& moved) {
+    QTextBlockFormat format = block.blockFormat();
+    if (format.headingLevel() < 1 || format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        return false;
+    const double top = block.document()->documentLayout()->blockBoundingRect(block).top();
+    if (top - pageOf(top, pageHeight) * pageHeight < a4Geometry().margin * 1.5)
+        return false;
+    format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    QTextCursor(block).setBlockFormat(format);
+    moved << block.text().trimmed();
+    return true;
+}
+
+// A heading whose following text or table starts only on the next page: the heading moves there.
+bool moveLonelyHeading(QTextDocument& document, double pageHeight, QStringList& moved) {
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextBlock next = block.next();
+        if (block.blockFormat().headingLevel() < 1 || !next.isValid())
+            continue;
+        const double headingTop = layout->blockBoundingRect(block).top();
+        const QRectF nextRect = layout->blockBoundingRect(next);
+        const double firstLine = next.layout() && next.layout()->lineCount() > 0
+                                     ? next.layout()->lineAt(0).height()
+                                     : nextRect.height();
+        if (pageOf(headingTop, pageHeight) != pageOf(nextRect.top() + firstLine - 1, pageHeight) &&
+            breakBefore(block, pageHeight, moved))
+            return true;
+    }
+    return false;
+}
+
+// A small table split over two pages moves to the next page with the heading and the short text
+// just above it.
+bool moveSplitTable(QTextDocument& document, double pageHeight, QStringList& moved) {
+    QAbstractTextDocumentLayout* layout = document.documentLayout();
+    for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+        auto* table = qobject_cast<QTextTable*>(frame);
+        if (!table || table->rows() >= kSmallTable)
+            continue;
+        const QRectF rect = layout->frameBoundingRect(table);
+        if (pageOf(rect.top(), pageHeight) == pageOf(rect.bottom() - 1, pageHeight))
+            continue;
+        // The heading up to three blocks above goes along with the table.
+        QTextBlock candidate = document.findBlock(table->firstPosition()).previous();
+        for (int i = 0; i < 3 && candidate.isValid(); ++i, candidate = candidate.previous())
+            if (candidate.blockFormat().headingLevel() > 0) {
+                if (breakBefore(candidate, pageHeight, moved))
+                    return true;
+                break;
+            }
+    }
+    return false;
+}
+
+// Moves headings (with a small table below them) to the next page until none stands alone at a
+// page foot and no small table is split; returns the texts of the headings moved.
+QStringList keepTogether(QTextDocument& document) {
+    const double pageHeight = document.pageSize().height();
+    QStringList moved;
+    for (int moves = 0; moves < 40; ++moves)
+        if (!moveLonelyHeading(document, pageHeight, moved) && !moveSplitTable(document, pageHeight, moved))
+            break;
+    return moved;
+}
+
 } // namespace
 
 CouncilReport::CouncilReport(ReportData data, const QDate& date) : m_data(std::move(data)), m_date(date) {}
@@ -83,7 +161,12 @@ std::unique_ptr<QTextDocument> CouncilReport::buildDocument(const QList<Entry>& 
     for (const Entry& e : contents)
         list << ReportHtml::ContentsLine{e.heading, e.page};
     const double textWidth = g.width - 2 * g.margin;
-    document->setHtml(ReportHtml::document(m_data, m_date, list, textWidth));
+    // Lines break between words only: a number or a word is never split, and a table column is
+    // as wide as its widest value.
+    QTextOption option = document->defaultTextOption();
+    option.setWrapMode(QTextOption::WordWrap);
+    document->setDefaultTextOption(option);
+    document->setHtml(ReportHtml::document(m_data, m_date, list, textWidth, m_pageBreaks));
     // The margins of the root frame are those of every page (setHtml resets them).
     QTextFrameFormat root = document->rootFrame()->frameFormat();
     root.setMargin(0);
@@ -98,7 +181,30 @@ std::unique_ptr<QTextDocument> CouncilReport::buildDocument(const QList<Entry>& 
                           ReportCharts::cumulativeBalance({m_data.municipality}, {title()}, chartSize));
     document->addResource(QTextDocument::ImageResource, QUrl(ReportHtml::typeChartUrl()),
                           ReportCharts::balanceByType(m_data.municipality, QSize(1600, 560)));
+    if (m_data.scenarios) {
+        const ScenarioComparison& s = *m_data.scenarios;
+        document->addResource(
+            QTextDocument::ImageResource, QUrl(ReportHtml::bandChartUrl()),
+            ReportCharts::cumulativeBalance(
+                {s.basis, s.optimistic, s.pessimistic},
+                {QStringLiteral("Basis"), QStringLiteral("optimistisch"), QStringLiteral("pessimistisch")},
+                chartSize, &s.range.kumuliert));
+    }
     document->documentLayout(); // lays the text out now, with the pictures in place
+    return document;
+}
+
+std::unique_ptr<QTextDocument> CouncilReport::layOut(const QList<Entry>& contents) {
+    std::unique_ptr<QTextDocument> document = buildDocument(contents);
+    // The layout of a document changed after it was made is painted incompletely: the headings
+    // found to need a new page are made to start one in a new document.
+    for (int round = 0; round < 3; ++round) {
+        const QStringList moved = keepTogether(*document);
+        if (moved.isEmpty())
+            break;
+        m_pageBreaks << moved;
+        document = buildDocument(contents);
+    }
     return document;
 }
 
@@ -125,10 +231,11 @@ int CouncilReport::render(QPagedPaintDevice& device) {
     device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     // The contents list needs the page numbers of the headings, which it shifts itself; a second
     // layout with the numbers of the first settles them (the list keeps its length).
-    std::unique_ptr<QTextDocument> document = buildDocument({});
+    m_pageBreaks.clear();
+    std::unique_ptr<QTextDocument> document = layOut({});
     m_contents = findHeadings(*document);
     for (int pass = 0; pass < 2; ++pass) {
-        document = buildDocument(m_contents);
+        document = layOut(m_contents);
         const QList<Entry> found = findHeadings(*document);
         bool same = found.size() == m_contents.size();
         for (int i = 0; same && i < found.size(); ++i)

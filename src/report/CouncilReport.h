@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "report/ReportData.h"
 
@@ -43,9 +44,12 @@ public:
 
 private:
     std::unique_ptr<QTextDocument> buildDocument(const QList<Entry>& contents) const;
+    // The document with its headings kept with what follows and small tables on one page.
+    std::unique_ptr<QTextDocument> layOut(const QList<Entry>& contents);
     QList<Entry> findHeadings(QTextDocument& document) const;
 
     ReportData m_data;
     QDate m_date;
     QList<Entry> m_contents;
+    QStringList m_pageBreaks; // headings that start a new page, so as not to stand alone
 };

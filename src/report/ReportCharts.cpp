@@ -13,8 +13,8 @@
 namespace ReportCharts {
 namespace {
 
-const QList<QColor> kLineColours = {QColor(31, 119, 180), QColor(255, 127, 14), QColor(44, 160, 44),
-                                    QColor(148, 103, 189), QColor(140, 86, 75), QColor(227, 119, 194)};
+const QList<QColor> kLineColours = {QColor(31, 119, 180),  QColor(255, 127, 14), QColor(44, 160, 44),
+                                    QColor(148, 103, 189), QColor(140, 86, 75),  QColor(227, 119, 194)};
 const QColor kLow(200, 30, 30);
 const QColor kPayback(20, 140, 40);
 
@@ -70,7 +70,8 @@ Scale amountScale(double low, double high) {
 
 } // namespace
 
-QImage cumulativeBalance(const QList<KeyFigures>& projects, const QStringList& names, const QSize& size) {
+QImage cumulativeBalance(const QList<KeyFigures>& projects, const QStringList& names, const QSize& size,
+                         const Band* band) {
     QImage image = blank(size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -85,14 +86,22 @@ QImage cumulativeBalance(const QList<KeyFigures>& projects, const QStringList& n
             low = std::min(low, f.kumuliert[j]);
             high = std::max(high, f.kumuliert[j]);
         }
+    if (band)
+        for (int j = 1; j <= KeyFigures::Years; ++j) {
+            low = std::min(low, (*band)[j].p10);
+            high = std::max(high, (*band)[j].p90);
+        }
     const Scale s = amountScale(low, high);
     double labelWidth = 0;
     for (double v = s.low; v <= s.high + s.step / 2; v += s.step)
         labelWidth = std::max(labelWidth, fm.horizontalAdvance(axisAmount(v, s.step)));
-    const double legendHeight = fm.height() * 1.6 * ((projects.size() + 2) / 3);
+    const int legendItems = static_cast<int>(projects.size()) + (band ? 1 : 0);
+    const double legendHeight = fm.height() * 1.6 * ((legendItems + 2) / 3);
     const QRectF plot(labelWidth + fm.height(), fm.height(), size.width() - labelWidth - 2 * fm.height(),
                       size.height() - 3.2 * fm.height() - legendHeight);
-    const auto xOf = [&](double jahr) { return plot.left() + (jahr - 1) / (KeyFigures::Years - 1) * plot.width(); };
+    const auto xOf = [&](double jahr) {
+        return plot.left() + (jahr - 1) / (KeyFigures::Years - 1) * plot.width();
+    };
     const auto yOf = [&](double v) { return plot.bottom() - (v - s.low) / (s.high - s.low) * plot.height(); };
 
     // Grid lines and amount labels; the zero line stronger.
@@ -100,18 +109,33 @@ QImage cumulativeBalance(const QList<KeyFigures>& projects, const QStringList& n
         p.setPen(QPen(std::abs(v) < s.step / 2 ? QColor(90, 90, 90) : QColor(220, 220, 220), 1));
         p.drawLine(QPointF(plot.left(), yOf(v)), QPointF(plot.right(), yOf(v)));
         p.setPen(Qt::black);
-        p.drawText(QRectF(0, yOf(v) - fm.height() / 2, labelWidth, fm.height()), Qt::AlignRight | Qt::AlignVCenter,
-                   axisAmount(std::abs(v) < s.step / 2 ? 0.0 : v, s.step));
+        p.drawText(QRectF(0, yOf(v) - fm.height() / 2, labelWidth, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, axisAmount(std::abs(v) < s.step / 2 ? 0.0 : v, s.step));
     }
     for (int j = 1; j <= KeyFigures::Years; ++j) {
         p.setPen(Qt::black);
-        p.drawText(QRectF(xOf(j) - 20, plot.bottom() + 2, 40, fm.height()), Qt::AlignCenter, QString::number(j));
+        p.drawText(QRectF(xOf(j) - 20, plot.bottom() + 2, 40, fm.height()), Qt::AlignCenter,
+                   QString::number(j));
     }
     p.drawText(QRectF(plot.left(), plot.bottom() + fm.height(), plot.width(), fm.height()), Qt::AlignCenter,
                QStringLiteral("Projektjahr"));
     p.setPen(QPen(Qt::black, 1));
     p.drawRect(plot);
 
+    // The band from P10 to P90 behind the lines.
+    const QColor bandColour(31, 119, 180, 60);
+    if (band) {
+        QPainterPath area;
+        area.moveTo(xOf(1), yOf((*band)[1].p90));
+        for (int j = 2; j <= KeyFigures::Years; ++j)
+            area.lineTo(xOf(j), yOf((*band)[j].p90));
+        for (int j = KeyFigures::Years; j >= 1; --j)
+            area.lineTo(xOf(j), yOf((*band)[j].p10));
+        area.closeSubpath();
+        p.setPen(QPen(bandColour.darker(150), 1));
+        p.setBrush(bandColour);
+        p.drawPath(area);
+    }
     const double penWidth = std::max(2.0, size.height() / 250.0);
     for (int i = 0; i < projects.size(); ++i) {
         QPainterPath path;
@@ -127,7 +151,9 @@ QImage cumulativeBalance(const QList<KeyFigures>& projects, const QStringList& n
     QList<std::pair<QString, QColor>> legend;
     for (int i = 0; i < projects.size(); ++i)
         legend << std::pair{names.value(i), kLineColours[i % kLineColours.size()]};
-    if (projects.size() == 1) {
+    if (band)
+        legend << std::pair{QStringLiteral("Bandbreite P10–P90"), bandColour};
+    if (projects.size() == 1 && !band) {
         const KeyFigures& f = projects.first();
         const double r = fm.height() * 0.35;
         p.setPen(Qt::NoPen);
@@ -155,8 +181,8 @@ QImage cumulativeBalance(const QList<KeyFigures>& projects, const QStringList& n
         p.drawRect(QRectF(x, y + fm.height() * 0.3, fm.height() * 1.2, fm.height() * 0.45));
         p.setPen(Qt::black);
         p.drawText(QRectF(x + fm.height() * 1.6, y, columnWidth - fm.height() * 2, fm.height() * 1.2),
-                   Qt::AlignLeft | Qt::AlignVCenter, fm.elidedText(legend[i].first, Qt::ElideRight,
-                                                                   columnWidth - fm.height() * 2));
+                   Qt::AlignLeft | Qt::AlignVCenter,
+                   fm.elidedText(legend[i].first, Qt::ElideRight, columnWidth - fm.height() * 2));
     }
     return image;
 }
@@ -178,7 +204,8 @@ QImage balanceByType(const KeyFigures& figures, const QSize& size) {
     for (const TypeTotals& t : types) {
         low = std::min(low, t.saldo);
         high = std::max(high, t.saldo);
-        nameWidth = std::max(nameWidth, fm.horizontalAdvance(t.typ.isEmpty() ? QStringLiteral("ohne Typ") : t.typ));
+        nameWidth =
+            std::max(nameWidth, fm.horizontalAdvance(t.typ.isEmpty() ? QStringLiteral("ohne Typ") : t.typ));
     }
     const Scale s = amountScale(low, high);
     const QRectF plot(nameWidth + fm.height(), fm.height() * 0.5, size.width() - nameWidth - 4 * fm.height(),
@@ -209,9 +236,11 @@ QImage balanceByType(const KeyFigures& figures, const QSize& size) {
         const double w = fm.horizontalAdvance(amount) + 8;
         const bool positive = t.saldo >= 0;
         const bool outside = positive ? bar.right() + w <= plot.right() : bar.left() - w >= plot.left();
-        QRectF label = positive ? QRectF(bar.right() + 4, top, w, band) : QRectF(bar.left() - w, top, w - 4, band);
+        QRectF label =
+            positive ? QRectF(bar.right() + 4, top, w, band) : QRectF(bar.left() - w, top, w - 4, band);
         if (!outside)
-            label = positive ? QRectF(bar.right() - w, top, w - 4, band) : QRectF(bar.left() + 4, top, w, band);
+            label =
+                positive ? QRectF(bar.right() - w, top, w - 4, band) : QRectF(bar.left() + 4, top, w, band);
         p.setPen(outside ? Qt::black : Qt::white);
         p.drawText(label, (positive == outside ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, amount);
     }

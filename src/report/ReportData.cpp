@@ -1,6 +1,8 @@
 #include "report/ReportData.h"
 
+#include <array>
 #include <cmath>
+#include <optional>
 #include <set>
 
 #include <QHash>
@@ -18,6 +20,7 @@
 #include "core/projects/InputTables.h"
 #include "core/results/ResultQueries.h"
 #include "core/scenarios/BreakEven.h"
+#include "core/scenarios/ScenarioComparison.h"
 
 namespace {
 
@@ -40,12 +43,45 @@ std::pair<QString, QString> splitCaption(const char* text) {
 // The defaults of the value lists of the project table: column -> default Wert (locale-neutral text).
 QHash<QString, QString> valueListDefaults(const QSqlDatabase& master) {
     QHash<QString, QString> defaults;
-    QSqlQuery q = Sql::exec(master,
-                      QStringLiteral("SELECT Feld, Wert FROM FeldWerte WHERE Tabelle = 'TAVO' AND \"Default\" <> 0"),
-                      {});
+    QSqlQuery q = Sql::exec(
+        master,
+        QStringLiteral("SELECT Feld, Wert FROM FeldWerte WHERE Tabelle = 'TAVO' AND \"Default\" <> 0"), {});
     while (q.next())
         defaults.insert(q.value(0).toString(), q.value(1).toString());
     return defaults;
+}
+
+// The unit as the report prints it: "m²" for "m2", "€ je m²" for "€/m2", and the units the
+// input captions leave out (levy rate, unit rates, tax-rate figures, multiplier).
+QString reportUnit(const QString& column, QString unit) {
+    if (unit.isEmpty()) {
+        if (column == QLatin1String("auHebesatzAufschl"))
+            unit = QStringLiteral("€ je m");
+        else if (column.startsWith(QLatin1String("auEinheitssatz")))
+            unit = QStringLiteral("€ je m²");
+        else if (column.startsWith(QLatin1String("gsSteuermesszahl")))
+            unit = QStringLiteral("‰");
+        else if (column == QLatin1String("gsHebesatz"))
+            unit = QStringLiteral("%");
+        else if (column.endsWith(QLatin1String("InJahr")))
+            unit = QStringLiteral("Projektjahr");
+    }
+    static const QRegularExpression squareMetre(QStringLiteral("\\bm2\\b"));
+    unit.replace(squareMetre, QStringLiteral("m²"));
+    unit.replace(QStringLiteral("€/"), QStringLiteral("€ je "));
+    return unit;
+}
+
+// A number as the input pages show it, with thousands separators: "5.000" for "5000".
+QString withThousands(const QString& text) {
+    static const QRegularExpression plain(QStringLiteral("^(-?)(\\d{4,})(,\\d+)?$"));
+    const QRegularExpressionMatch m = plain.match(text);
+    if (!m.hasMatch())
+        return text;
+    QString digits = m.captured(2);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(i, QLatin1Char('.'));
+    return m.captured(1) + digits + m.captured(3);
 }
 
 class InputReader {
@@ -62,9 +98,10 @@ public:
                 ReportData::InputGroup g;
                 if (group.title)
                     g.title = splitCaption(group.title).first;
+                const bool twoColumns = group.headingFirst && group.headingSecond;
                 for (const InputTables::Row& row : group.rows) {
-                    addCell(g, row, row.first, group.headingFirst, false);
-                    addCell(g, row, row.second, group.headingSecond, true);
+                    addCell(g, row, row.first, group.headingFirst, false, twoColumns);
+                    addCell(g, row, row.second, group.headingSecond, true, twoColumns);
                 }
                 if (!g.inputs.isEmpty())
                     out.groups << g;
@@ -76,7 +113,7 @@ public:
 
 private:
     void addCell(ReportData::InputGroup& group, const InputTables::Row& row, const InputTables::Cell& cell,
-                 const char* heading, bool second) {
+                 const char* heading, bool second, bool twoColumns) {
         if (!cell.column)
             return;
         const QString column = QString::fromUtf8(cell.column);
@@ -85,7 +122,8 @@ private:
             return;
         m_listed.insert(column);
         auto [caption, unit] = splitCaption(row.caption);
-        if (heading && row.second.column) { // the column headings name the two inputs of a row
+        // The column headings name the inputs of a row, also where a row has only the first.
+        if (heading && (row.second.column || twoColumns)) {
             const auto [what, headingUnit] = splitCaption(heading);
             caption = QStringLiteral("%1: %2").arg(caption, what);
             if (!headingUnit.isEmpty())
@@ -94,18 +132,20 @@ private:
                            : QStringLiteral("%1 je %2").arg(headingUnit, unit);
         } else if (second) {
             caption += QStringLiteral(" (ergibt)");
-            unit = column.startsWith(QLatin1String("bgFl")) ? QStringLiteral("m2") : QStringLiteral("€");
+            unit = column.startsWith(QLatin1String("bgFl")) ? QStringLiteral("m²") : QStringLiteral("€");
         }
         ReportData::Input input;
         input.caption = caption;
-        input.unit = unit;
+        input.unit = reportUnit(column, unit);
         const QVariant value = m_project.value(column);
-        input.value = InputTables::displayText(value, cell);
+        input.value = withThousands(InputTables::displayText(value, cell));
         if (m_defaults.contains(column)) {
             bool ok = false;
             const double standard = NumberFormat::storedNumber(m_defaults.value(column), &ok);
-            input.standard = ok ? InputTables::displayText(standard, cell) : m_defaults.value(column);
-            input.differs = !ok || value.isNull() || std::abs(NumberFormat::toDouble(value) - standard) > 1e-9;
+            input.standard =
+                ok ? withThousands(InputTables::displayText(standard, cell)) : m_defaults.value(column);
+            input.differs =
+                !ok || value.isNull() || std::abs(NumberFormat::toDouble(value) - standard) > 1e-9;
             if (input.differs)
                 m_changed.insert(column);
             else
@@ -127,8 +167,8 @@ private:
     std::set<QString> m_listed;
 };
 
-ReportData::Table simpleTable(const QSqlDatabase& db, const QString& sql, int projectId, const QStringList& header,
-                              const QList<int>& decimals) {
+ReportData::Table simpleTable(const QSqlDatabase& db, const QString& sql, int projectId,
+                              const QStringList& header, const QList<int>& decimals) {
     ReportData::Table table;
     table.header = header;
     QSqlQuery q = Sql::exec(db, sql, {projectId});
@@ -159,12 +199,18 @@ ReportData::Table balanceTable(const QSqlDatabase& user, const KeyFigures& figur
     }
     table.header << QStringLiteral("Summe");
     QHash<QString, double> cells;
+    // No cost bearer named: the rows of every cost bearer together.
+    const bool all = figures.costBearer.isEmpty();
+    QVariantList parameters{figures.projectId};
+    if (!all)
+        parameters << figures.costBearer;
     QSqlQuery q = Sql::exec(user,
-                      QStringLiteral("SELECT Jahr, COALESCE(Typ, ''), %1 - %2 FROM Auswertung "
-                                     "WHERE TAVO = ? AND Kostenträger = ? AND Jahr BETWEEN 1 AND 20 GROUP BY 1, 2")
-                          .arg(SqlDialect::ledgerTotal(user, QStringLiteral("Einnahme")),
-                               SqlDialect::ledgerTotal(user, QStringLiteral("Ausgabe"))),
-                      {figures.projectId, figures.costBearer});
+                            QStringLiteral("SELECT Jahr, COALESCE(Typ, ''), %1 - %2 FROM Auswertung "
+                                           "WHERE TAVO = ? %3AND Jahr BETWEEN 1 AND 20 GROUP BY 1, 2")
+                                .arg(SqlDialect::ledgerTotal(user, QStringLiteral("Einnahme")),
+                                     SqlDialect::ledgerTotal(user, QStringLiteral("Ausgabe")),
+                                     all ? QString() : QStringLiteral("AND Kostenträger = ? ")),
+                            parameters);
     while (q.next())
         cells.insert(QStringLiteral("%1|%2").arg(q.value(0).toInt()).arg(q.value(1).toString()),
                      q.value(2).toDouble());
@@ -186,11 +232,13 @@ ReportData::Table balanceTable(const QSqlDatabase& user, const KeyFigures& figur
 ReportData::Table populationTable(const QSqlDatabase& user, int projectId) {
     ReportData::Table table;
     table.header = {QStringLiteral("Jahr"), QStringLiteral("Wohneinheiten"), QStringLiteral("Bewohner"),
-                    QStringLiteral("Kinder 3–6 Jahre (Kindergarten)"), QStringLiteral("Kinder 7–10 Jahre (Volksschule)")};
+                    QStringLiteral("Kinder 3–6 Jahre (Kindergarten)"),
+                    QStringLiteral("Kinder 7–10 Jahre (Volksschule)")};
     QHash<int, double> units;
     QSqlQuery we = ResultQueries::execute(user, ResultQueries::buildDwellingQuery(projectId));
     while (we.next())
-        units.insert(we.value(QStringLiteral("Jahr")).toInt(), we.value(QStringLiteral("Wohneinheiten")).toDouble());
+        units.insert(we.value(QStringLiteral("Jahr")).toInt(),
+                     we.value(QStringLiteral("Wohneinheiten")).toDouble());
     const ResultQueries::PopulationSource source = ResultQueries::readPopulationSource(user, projectId);
     // Position 1 of the area filter: every inhabitant of the building area.
     QSqlQuery bev = ResultQueries::execute(user, ResultQueries::buildPopulationQueries(user, 1, source));
@@ -213,11 +261,13 @@ QList<ReportData::Source> sourcesOf(const QSqlDatabase& master, const InputReade
     // Source ID -> the captions of the used defaults that rest on it, in field order.
     QList<ReportData::Source> result;
     QHash<QString, int> index;
-    QSqlQuery q = Sql::exec(master,
-                      QStringLiteral("SELECT f.Feld, q.ID, q.Titel, q.Herausgeber, q.Jahr, q.Fundstelle "
-                                     "FROM FeldQuellen f JOIN Quellen q ON ';' || f.Quellen || ';' LIKE '%;' || q.ID || ';%' "
-                                     "WHERE f.Tabelle = 'TAVO' ORDER BY q.ID, f.Feld"),
-                      {});
+    QSqlQuery q = Sql::exec(
+        master,
+        QStringLiteral(
+            "SELECT f.Feld, q.ID, q.Titel, q.Herausgeber, q.Jahr, q.Fundstelle "
+            "FROM FeldQuellen f JOIN Quellen q ON ';' || f.Quellen || ';' LIKE '%;' || q.ID || ';%' "
+            "WHERE f.Tabelle = 'TAVO' ORDER BY q.ID, f.Feld"),
+        {});
     while (q.next()) {
         const QString field = q.value(0).toString();
         if (!inputs.m_used.count(field))
@@ -239,39 +289,62 @@ QList<ReportData::Source> sourcesOf(const QSqlDatabase& master, const InputReade
     return result;
 }
 
-// For each rate the municipality sets: its value now and the value at which the Gemeinde's
-// 20-year balance would be 0, over the calculation in memory.
-ReportData::Table breakEvenTable(Databases& dbs, int projectId) {
-    static const std::pair<const char*, const char*> kRates[] = {
-        {"auHebesatzAufschl", "Aufschließungsabgabe: Einheitssatz"},
-        {"auEinheitssatzKanalSchmutz", "Kanalanschlussgebühr Trennsystem: Einheitssatz"},
-        {"auEinheitssatzKanalMisch", "Kanalanschlussgebühr Mischsystem: Einheitssatz"},
-        {"auEinheitssatzWasser", "Wasseranschlussgebühr: Einheitssatz"},
-        {"gsHebesatz", "Grundsteuer: Hebesatz (%)"},
+// For each rate the municipality sets: its value now and the value at which the chosen cost
+// bearer's 20-year balance would be 0, over the calculation in memory.
+ReportData::Table breakEvenTable(const EngineInput& base, const ReportOptions& options) {
+    static const std::array<const char*, 4> kRates[] = {
+        {"auHebesatzAufschl", "Aufschließungsabgabe: Einheitssatz", "€ je m", "2"},
+        {"auEinheitssatzKanalSchmutz", "Kanalanschlussgebühr Trennsystem: Einheitssatz", "€ je m²", "2"},
+        {"auEinheitssatzKanalMisch", "Kanalanschlussgebühr Mischsystem: Einheitssatz", "€ je m²", "2"},
+        {"auEinheitssatzWasser", "Wasseranschlussgebühr: Einheitssatz", "€ je m²", "2"},
+        {"gsHebesatz", "Grundsteuer: Hebesatz", "%", "0"},
     };
     ReportData::Table table;
-    table.header = {QStringLiteral("Eingabe"), QStringLiteral("derzeit"), QStringLiteral("nötig für Saldo 0")};
+    table.header = {QStringLiteral("Eingabe"), QStringLiteral("Einheit"), QStringLiteral("derzeit"),
+                    QStringLiteral("nötig für Saldo 0")};
     // The report stands without this table: inputs the calculation refuses leave a note instead.
     try {
-        const EngineInput base = EngineInput::load(dbs, projectId);
-        for (const auto& [field, caption] : kRates) {
+        for (const auto& [field, caption, unit, decimals] : kRates) {
             BreakEven::Request request;
             request.field = QString::fromUtf8(field);
-            request.figures.costBearer = reportCostBearer();
+            request.figures.costBearer = options.costBearer;
+            request.figures.discountRate = options.discountRate;
+            const int places = QByteArray(decimals).toInt();
             const BreakEven::Result result = BreakEven::find(base, request);
-            table.rows << QStringList{QString::fromUtf8(caption), NumberFormat::fixed(result.currentValue, 2),
-                                      result.value ? NumberFormat::fixed(*result.value, 2)
+            table.rows << QStringList{QString::fromUtf8(caption), QString::fromUtf8(unit),
+                                      NumberFormat::fixed(result.currentValue, places),
+                                      result.value ? NumberFormat::fixed(*result.value, places)
                                                    : QStringLiteral("nicht erreichbar")};
         }
     } catch (const TavoError& e) {
-        table.rows = {QStringList{QStringLiteral("nicht berechenbar: %1").arg(e.message()), QString(), QString()}};
+        table.rows = {QStringList{QStringLiteral("nicht berechenbar: %1").arg(e.message()), QString(),
+                                  QString(), QString()}};
     }
     return table;
 }
 
+// The project as it is, optimistic, pessimistic and the Monte Carlo range between them, from the
+// same inputs as the rest of the report.
+void loadScenarios(ReportData& data, const QSqlDatabase& user, const EngineInput& base) {
+    try {
+        const Scenarios::Settings settings = Scenarios::loadSettings(user, data.projectId);
+        MonteCarlo::Options options;
+        options.runs = data.options.scenarioRuns;
+        options.figures.costBearer = data.options.costBearer;
+        options.figures.discountRate = data.options.discountRate;
+        data.scenarios = compareScenarios(base, settings, options);
+    } catch (const TavoError& e) {
+        data.scenarioNote = QStringLiteral("nicht berechenbar: %1").arg(e.message());
+    }
+}
+
 } // namespace
 
-ReportData ReportData::load(Databases& dbs, int projectId) {
+QString reportBearerName(const QString& costBearer) {
+    return costBearer.isEmpty() ? QStringLiteral("alle Kostenträger zusammen") : costBearer;
+}
+
+ReportData ReportData::load(Databases& dbs, int projectId, const ReportOptions& reportOptions) {
     // The texts of the report's tables are those of the document: Austrian German numbers.
     const NumberFormat::DocumentScope documentFormat;
     const QSqlDatabase user = dbs.user();
@@ -283,6 +356,7 @@ ReportData ReportData::load(Databases& dbs, int projectId) {
 
     ReportData data;
     data.projectId = projectId;
+    data.options = reportOptions;
     data.projekt = record.value(QStringLiteral("Projekt")).toString();
     data.beschreibung = record.value(QStringLiteral("Beschreibung")).toString();
     data.pg = NumberFormat::toInt(record.value(QStringLiteral("PG")));
@@ -291,10 +365,12 @@ ReportData ReportData::load(Databases& dbs, int projectId) {
     data.outdated = CalculationState::of(user, projectId) == CalculationState::State::Changed;
 
     KeyFigureOptions options;
-    options.costBearer = reportCostBearer();
+    options.costBearer = reportOptions.costBearer;
+    options.discountRate = reportOptions.discountRate;
     data.municipality = computeKeyFigures(user, projectId, options);
     if (!data.municipality.hasResults)
-        throw TavoError(QStringLiteral("Das Projekt %1 hat keine Ergebnisse. Bitte zuerst berechnen.").arg(projectId));
+        throw TavoError(
+            QStringLiteral("Das Projekt %1 hat keine Ergebnisse. Bitte zuerst berechnen.").arg(projectId));
     QStringList bearers = keyFigureCostBearers(dbs.master());
     bearers << QString();
     for (const QString& bearer : bearers) {
@@ -304,10 +380,11 @@ ReportData ReportData::load(Databases& dbs, int projectId) {
 
     InputReader reader(record, dbs.master());
     data.inputs = reader.pages();
-    data.buildingMix = simpleTable(user,
-                                   QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
-                                   projectId, {QStringLiteral("Bebauungstyp"), QStringLiteral("Bauklasse"), QStringLiteral("Anteil (%)")},
-                                   {-1, -1, 0});
+    data.buildingMix = simpleTable(
+        user, QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
+        projectId,
+        {QStringLiteral("Bebauungstyp"), QStringLiteral("Bauklasse"), QStringLiteral("Anteil (%)")},
+        {-1, -1, 0});
     // Rows without year first, rows of one year in the order of entry, on a server as in the file.
     const QString byYear = SqlDialect::orderBy(user, {QStringLiteral("Jahr"), QStringLiteral("ID")});
     data.settlement = simpleTable(
@@ -330,8 +407,23 @@ ReportData ReportData::load(Databases& dbs, int projectId) {
         {-1, -1, -1, -1, 2});
     data.balanceByYearAndType = balanceTable(user, data.municipality);
     data.population = populationTable(user, projectId);
-    if (!data.outdated)
-        data.breakEven = breakEvenTable(dbs, projectId);
+    // Both tables are calculated from the inputs as they are now, which an outdated report's
+    // stored results do not belong to.
+    if (!data.outdated) {
+        std::optional<EngineInput> base;
+        try {
+            base = EngineInput::load(dbs, projectId);
+        } catch (const TavoError& e) {
+            data.breakEven.header = {QStringLiteral("Eingabe"), QString(), QString(), QString()};
+            data.breakEven.rows = {QStringList{QStringLiteral("nicht berechenbar: %1").arg(e.message()),
+                                               QString(), QString(), QString()}};
+            data.scenarioNote = QStringLiteral("nicht berechenbar: %1").arg(e.message());
+        }
+        if (base) {
+            data.breakEven = breakEvenTable(*base, reportOptions);
+            loadScenarios(data, user, *base);
+        }
+    }
     data.sources = sourcesOf(dbs.master(), reader);
     return data;
 }

@@ -66,23 +66,39 @@ QString pageBreakHeading(const QString& text) {
         .arg(esc(text));
 }
 
+const QString kSubHeadingStyle = QStringLiteral("font-size: 11pt; color: #1f4e79; margin-top: 12px;");
+
 QString subHeading(const QString& text) {
-    return QStringLiteral("<h2 style=\"font-size: 11pt; color: #1f4e79; margin-top: 12px;\">%1</h2>").arg(esc(text));
+    return QStringLiteral("<h2 style=\"%1\">%2</h2>").arg(kSubHeadingStyle, esc(text));
 }
 
 QString para(const QString& text) {
     return QStringLiteral("<p style=\"margin-bottom: 6px;\">%1</p>").arg(text);
 }
 
-const QString kTable = QStringLiteral(
-    "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\" border=\"1\" "
-    "style=\"border-collapse: collapse; border-color: #999999; font-size: 8pt;\">");
+// The start of a table in the given type size. Words and numbers never break inside (the
+// document wraps at word boundaries only), so every column is at least as wide as its widest value.
+QString tableStart(double points) {
+    return QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\" border=\"1\" "
+                          "style=\"border-collapse: collapse; border-color: #999999; font-size: %1pt;\">")
+        .arg(points);
+}
+
+const QString kTable = tableStart(8);
+
+// Smaller type for tables with many columns, so that their widest values fit on an A4 page.
+double tablePoints(int columns) {
+    return columns <= 6 ? 8 : columns <= 9 ? 7 : columns <= 12 ? 6 : 5;
+}
 
 // A table of cells already formatted; the columns from firstNumeric on are right-aligned numbers.
 QString table(const ReportData::Table& t, int firstNumeric, bool lastRowBold = false) {
-    QString html = kTable + QStringLiteral("<thead><tr>");
+    const double points = tablePoints(static_cast<int>(t.header.size()));
+    QString html = tableStart(points) + QStringLiteral("<thead><tr>");
     for (const QString& h : t.header)
-        html += QStringLiteral("<th bgcolor=\"#dde6ef\" align=\"left\" style=\"font-size: 7pt;\">%1</th>").arg(esc(h));
+        html += QStringLiteral("<th bgcolor=\"#dde6ef\" align=\"left\" style=\"font-size: %1pt;\">%2</th>")
+                    .arg(points - 1)
+                    .arg(esc(h));
     html += QStringLiteral("</tr></thead>");
     for (int r = 0; r < t.rows.size(); ++r) {
         const bool bold = lastRowBold && r == t.rows.size() - 1;
@@ -98,33 +114,50 @@ QString table(const ReportData::Table& t, int firstNumeric, bool lastRowBold = f
 }
 
 QString bearerName(const KeyFigures& f) {
-    return f.costBearer.isEmpty() ? QStringLiteral("alle Kostenträger zusammen") : f.costBearer;
+    return reportBearerName(f.costBearer);
+}
+
+// "der Gemeinde", "des Kostenträgers Land", "aller Kostenträger zusammen": whose figures these are.
+QString whose(const ReportData& d) {
+    const QString bearer = d.options.costBearer;
+    if (bearer.isEmpty())
+        return QStringLiteral("aller Kostenträger zusammen");
+    if (bearer == reportCostBearer())
+        return QStringLiteral("der Gemeinde");
+    return QStringLiteral("des Kostenträgers %1").arg(bearer);
+}
+
+QString rateText(double rate) {
+    return NumberFormat::general(rate) + QStringLiteral(" %");
 }
 
 QString titlePage(const ReportData& d, const QDate& date) {
     const QString name = d.projekt.isEmpty() ? QStringLiteral("Projekt %1").arg(d.projectId) : d.projekt;
     QString html = QStringLiteral("<p style=\"font-size: 90pt;\">&nbsp;</p>"
                                   "<p style=\"font-size: 11pt; color: #555555;\">TAVO – Tavorechner</p>");
-    html += QStringLiteral("<p style=\"font-size: 24pt; font-weight: bold; color: #1f4e79;\">Kosten und Einnahmen "
-                           "eines Baugebiets</p>");
+    html += QStringLiteral(
+        "<p style=\"font-size: 24pt; font-weight: bold; color: #1f4e79;\">Kosten und Einnahmen "
+        "eines Baugebiets</p>");
     html += QStringLiteral("<p style=\"font-size: 16pt; margin-top: 20px;\">%1</p>").arg(esc(name));
     if (!d.beschreibung.isEmpty())
         html += paragraphs(d.beschreibung, QStringLiteral("font-size: 12pt;"));
-    html += QStringLiteral("<p style=\"font-size: 12pt; margin-top: 20px;\">Gemeinde: %1 (Gemeindenummer %2)</p>")
-                .arg(esc(d.pgName.isEmpty() ? QStringLiteral("–") : d.pgName))
-                .arg(d.pg);
+    html +=
+        QStringLiteral("<p style=\"font-size: 12pt; margin-top: 20px;\">Gemeinde: %1 (Gemeindenummer %2)</p>")
+            .arg(esc(d.pgName.isEmpty() ? QStringLiteral("–") : d.pgName))
+            .arg(d.pg);
     if (d.outdated)
         html += QStringLiteral(
                     "<p style=\"font-size: 14pt; font-weight: bold; color: #c00000; margin-top: 20px;\">"
                     "Ergebnisse veraltet</p><p style=\"font-size: 11pt; color: #c00000;\">%1</p>")
                     .arg(esc(outdatedText()));
     html += QStringLiteral("<p style=\"font-size: %1pt;\">&nbsp;</p>").arg(d.outdated ? 90 : 150);
-    html += QStringLiteral("<p style=\"font-size: 10pt;\">Projektnummer: %1<br/>"
-                           "Bezugsjahr der Vorgabewerte: %2<br/>Erstellt am %3 mit TAVO Version %4</p>")
-                .arg(d.projectId)
-                .arg(d.bezugsjahr > 0 ? QString::number(d.bezugsjahr) : QStringLiteral("–"))
-                .arg(QLocale(QLocale::German, QLocale::Austria).toString(date, QStringLiteral("d. MMMM yyyy")))
-                .arg(QStringLiteral(TAVO_VERSION));
+    html +=
+        QStringLiteral("<p style=\"font-size: 10pt;\">Projektnummer: %1<br/>"
+                       "Bezugsjahr der Vorgabewerte: %2<br/>Erstellt am %3 mit TAVO Version %4</p>")
+            .arg(d.projectId)
+            .arg(d.bezugsjahr > 0 ? QString::number(d.bezugsjahr) : QStringLiteral("–"))
+            .arg(QLocale(QLocale::German, QLocale::Austria).toString(date, QStringLiteral("d. MMMM yyyy")))
+            .arg(QStringLiteral(TAVO_VERSION));
     return html;
 }
 
@@ -134,11 +167,12 @@ QString contentsPage(const Contents& contents) {
     html += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\">");
     for (const ContentsLine& line : contents) {
         const bool sub = line.heading.startsWith(QLatin1Char(' '));
-        html += QStringLiteral("<tr><td style=\"padding-left: %1px;%2\">%3</td><td align=\"right\">%4</td></tr>")
-                    .arg(sub ? 24 : 0)
-                    .arg(sub ? QString() : QStringLiteral(" font-weight: bold;"))
-                    .arg(esc(line.heading.trimmed()))
-                    .arg(line.page > 0 ? QString::number(line.page) : QString());
+        html +=
+            QStringLiteral("<tr><td style=\"padding-left: %1px;%2\">%3</td><td align=\"right\">%4</td></tr>")
+                .arg(sub ? 24 : 0)
+                .arg(sub ? QString() : QStringLiteral(" font-weight: bold;"))
+                .arg(esc(line.heading.trimmed()))
+                .arg(line.page > 0 ? QString::number(line.page) : QString());
     }
     return html + QStringLiteral("</table>");
 }
@@ -148,8 +182,11 @@ QString summaryPage(const ReportData& d, double textWidth) {
     if (d.outdated)
         html += para(QStringLiteral("<span style=\"color: #c00000;\"><b>Veraltet:</b> %1</span>")
                          .arg(esc(outdatedText())));
-    html += para(QStringLiteral("Die Kennzahlen gelten für den Kostenträger <b>Gemeinde</b> über die Projektjahre 1 bis "
-                                "20; der Barwert ist mit 3 % pro Jahr abgezinst."));
+    html += para(
+        QStringLiteral("Die Kennzahlen gelten für %1<b>%2</b> über die Projektjahre 1 bis 20; der Barwert "
+                       "ist mit %3 pro Jahr abgezinst.")
+            .arg(d.options.costBearer.isEmpty() ? QString() : QStringLiteral("den Kostenträger "),
+                 esc(reportBearerName(d.options.costBearer)), rateText(d.options.discountRate)));
     html += kTable;
     for (const Explained& e : summary(d.municipality))
         html += QStringLiteral("<tr><td width=\"24%\"><b>%1</b></td><td width=\"20%\" align=\"right\">%2</td>"
@@ -157,35 +194,41 @@ QString summaryPage(const ReportData& d, double textWidth) {
                     .arg(esc(e.caption), esc(e.value), esc(e.sentence));
     html += QStringLiteral("</table>");
     const int w = static_cast<int>(textWidth);
-    html += QStringLiteral("<p style=\"margin-top: 10px;\"><b>Kumulierter Saldo der Gemeinde</b><br/>"
+    html += QStringLiteral("<p style=\"margin-top: 10px;\"><b>Kumulierter Saldo %4</b><br/>"
                            "<img src=\"%1\" width=\"%2\" height=\"%3\"/></p>")
                 .arg(cumulativeChartUrl())
                 .arg(w)
-                .arg(w * 2 / 5);
-    html += QStringLiteral("<p><b>Saldo der Gemeinde nach Auswertungstyp (Jahre 1–20)</b><br/>"
+                .arg(w * 2 / 5)
+                .arg(whose(d));
+    html += QStringLiteral("<p><b>Saldo %4 nach Auswertungstyp (Jahre 1–20)</b><br/>"
                            "<img src=\"%1\" width=\"%2\" height=\"%3\"/></p>")
                 .arg(typeChartUrl())
                 .arg(w)
-                .arg(w * 560 / 1600);
+                .arg(w * 560 / 1600)
+                .arg(whose(d));
     return html;
 }
 
 QString inputsChapter(const ReportData& d) {
     QString html = pageBreakHeading(QStringLiteral("Annahmen"));
-    html += para(QStringLiteral("Alle Eingaben des Projekts, geordnet wie auf den Eingabeseiten des Programms. "
-                                "<b>Fett</b> gedruckte Werte weichen vom Vorgabewert ihrer Werteliste ab; der "
-                                "Vorgabewert steht dann daneben."));
+    html +=
+        para(QStringLiteral("Alle Eingaben des Projekts, geordnet wie auf den Eingabeseiten des Programms. "
+                            "<b>Fett</b> gedruckte Werte weichen vom Vorgabewert ihrer Werteliste ab; der "
+                            "Vorgabewert steht dann daneben."));
     for (const ReportData::InputPage& page : d.inputs) {
         html += subHeading(QStringLiteral("Eingabeseite „%1“").arg(page.title));
-        html += kTable + QStringLiteral("<thead><tr><th bgcolor=\"#dde6ef\" align=\"left\" width=\"58%\">Eingabe</th>"
-                                        "<th bgcolor=\"#dde6ef\" align=\"left\">Einheit</th>"
-                                        "<th bgcolor=\"#dde6ef\" align=\"right\">Wert</th>"
-                                        "<th bgcolor=\"#dde6ef\" align=\"right\">Vorgabe</th></tr></thead>");
+        html += kTable +
+                QStringLiteral("<thead><tr><th bgcolor=\"#dde6ef\" align=\"left\" width=\"58%\">Eingabe</th>"
+                               "<th bgcolor=\"#dde6ef\" align=\"left\">Einheit</th>"
+                               "<th bgcolor=\"#dde6ef\" align=\"right\">Wert</th>"
+                               "<th bgcolor=\"#dde6ef\" align=\"right\">Vorgabe</th></tr></thead>");
         for (const ReportData::InputGroup& group : page.groups) {
             if (!group.title.isEmpty())
-                html += QStringLiteral("<tr><td colspan=\"4\" bgcolor=\"#f2f2f2\"><i>%1</i></td></tr>").arg(esc(group.title));
+                html += QStringLiteral("<tr><td colspan=\"4\" bgcolor=\"#f2f2f2\"><i>%1</i></td></tr>")
+                            .arg(esc(group.title));
             for (const ReportData::Input& in : group.inputs)
-                html += QStringLiteral("<tr><td>%1</td><td>%2</td><td align=\"right\">%3</td><td align=\"right\">%4</td></tr>")
+                html += QStringLiteral("<tr><td>%1</td><td>%2</td><td align=\"right\">%3</td><td "
+                                       "align=\"right\">%4</td></tr>")
                             .arg(esc(in.caption), esc(in.unit),
                                  in.differs ? QStringLiteral("<b>%1</b>").arg(esc(in.value)) : esc(in.value),
                                  in.differs ? esc(in.standard) : QString());
@@ -196,7 +239,8 @@ QString inputsChapter(const ReportData& d) {
     html += d.buildingMix.rows.isEmpty() ? para(QStringLiteral("Keine Bebauung eingetragen."))
                                          : table(d.buildingMix, 2);
     html += subHeading(QStringLiteral("Besiedelung (Fertigstellung in % je Jahr und Bebauungstyp)"));
-    html += d.settlement.rows.isEmpty() ? para(QStringLiteral("Keine Besiedelung eingetragen.")) : table(d.settlement, 1);
+    html += d.settlement.rows.isEmpty() ? para(QStringLiteral("Keine Besiedelung eingetragen."))
+                                        : table(d.settlement, 1);
     html += subHeading(QStringLiteral("Sonderausgaben"));
     html += d.specialExpenditures.rows.isEmpty() ? para(QStringLiteral("Keine Sonderausgaben."))
                                                  : table(d.specialExpenditures, 4);
@@ -205,35 +249,110 @@ QString inputsChapter(const ReportData& d) {
 
 QString resultsChapter(const ReportData& d) {
     QString html = pageBreakHeading(QStringLiteral("Ergebnisse"));
-    html += subHeading(QStringLiteral("Saldo der Gemeinde nach Jahr und Auswertungstyp"));
-    html += para(QStringLiteral("Einnahmen minus Ausgaben in Euro, gerundet; negative Beträge sind Fehlbeträge."));
+    html += subHeading(QStringLiteral("Saldo %1 nach Jahr und Auswertungstyp").arg(whose(d)));
+    html += para(
+        QStringLiteral("Einnahmen minus Ausgaben in Euro, gerundet; negative Beträge sind Fehlbeträge."));
     html += table(d.balanceByYearAndType, 1, true);
     html += subHeading(QStringLiteral("Summen der Jahre 1–20 nach Kostenträger"));
     ReportData::Table bearers;
-    bearers.header = {QStringLiteral("Kostenträger"), QStringLiteral("Ausgaben (€)"), QStringLiteral("Einnahmen (€)"),
-                      QStringLiteral("Saldo (€)"), QStringLiteral("Barwert 3 % (€)")};
+    bearers.header = {QStringLiteral("Kostenträger"), QStringLiteral("Ausgaben (€)"),
+                      QStringLiteral("Einnahmen (€)"), QStringLiteral("Saldo (€)"),
+                      QStringLiteral("Barwert %1 (€)").arg(rateText(d.options.discountRate))};
     for (const KeyFigures& f : d.byBearer)
-        bearers.rows << QStringList{bearerName(f), NumberFormat::fixed(f.ausgaben, 0), NumberFormat::fixed(f.einnahmen, 0),
-                                    NumberFormat::fixed(f.saldo, 0), NumberFormat::fixed(f.barwert, 0)};
+        bearers.rows << QStringList{bearerName(f), NumberFormat::fixed(f.ausgaben, 0),
+                                    NumberFormat::fixed(f.einnahmen, 0), NumberFormat::fixed(f.saldo, 0),
+                                    NumberFormat::fixed(f.barwert, 0)};
     html += table(bearers, 1, true);
     html += subHeading(QStringLiteral("Was müssten Abgaben und Grundsteuer betragen?"));
-    html += para(QStringLiteral("Der Wert, bei dem der Saldo der Gemeinde über die Jahre 1 bis 20 genau 0 wäre, wenn "
-                                "alle anderen Eingaben blieben, wie sie sind; „nicht erreichbar“, wenn kein Wert in "
-                                "einem plausiblen Bereich das schafft."));
+    html += para(
+        QStringLiteral("Der Wert, bei dem der Saldo %1 über die Jahre 1 bis 20 genau 0 wäre, wenn "
+                       "alle anderen Eingaben blieben, wie sie sind; „nicht erreichbar“, wenn kein Wert in "
+                       "einem plausiblen Bereich das schafft.")
+            .arg(whose(d)));
     if (d.outdated)
         html += para(
             QStringLiteral("<b>Entfällt, weil die Ergebnisse veraltet sind:</b> diese Werte würden aus den "
                            "geänderten Eingaben berechnet und passten nicht zu den übrigen Ergebnissen "
                            "dieses Berichts. Nach „Berechnen“ steht die Tabelle wieder im Bericht."));
     else
-        html += table(d.breakEven, 1);
+        html += table(d.breakEven, 2);
     return html;
+}
+
+QString yearText(const std::optional<int>& year) {
+    return year ? QString::number(*year) : QStringLiteral("nicht erreicht");
+}
+
+QString rangeChapter(const ReportData& d) {
+    QString html = pageBreakHeading(QStringLiteral("Bandbreite"));
+    html += para(
+        QStringLiteral("Wie sicher sind die Ergebnisse? Die Szenarien rechnen das Projekt mit den "
+                       "optimistischen und den pessimistischen Werten seiner Szenarioeinstellungen; die "
+                       "Bandbreite P10–P90 stammt aus vielen Rechnungen, in denen jeder Wert zufällig "
+                       "zwischen beiden liegt: 10 % der Rechnungen ergeben weniger als P10 und 10 % mehr "
+                       "als P90; die Zahlen sind die %1, der Barwert ist mit %2 abgezinst.")
+            .arg(whose(d), rateText(d.options.discountRate)));
+    if (d.outdated) {
+        html += para(
+            QStringLiteral("<b>Entfällt, weil die Ergebnisse veraltet sind:</b> die Szenarien würden aus "
+                           "den geänderten Eingaben berechnet und passten nicht zu den übrigen Ergebnissen "
+                           "dieses Berichts. Nach „Berechnen“ steht die Bandbreite wieder im Bericht."));
+        return html;
+    }
+    if (!d.scenarios) {
+        html += para(esc(d.scenarioNote));
+        return html;
+    }
+    const ScenarioComparison& s = *d.scenarios;
+    const MonteCarlo::Distribution& r = s.range;
+    ReportData::Table t;
+    t.header = {QStringLiteral("Kennzahl"),      QStringLiteral("Einheit"),
+                QStringLiteral("Basis"),         QStringLiteral("optimistisch"),
+                QStringLiteral("pessimistisch"), QStringLiteral("P10"),
+                QStringLiteral("P50"),           QStringLiteral("P90")};
+    const auto money = [](double v) { return NumberFormat::fixed(v, 0); };
+    t.rows << QStringList{QStringLiteral("Saldo Jahre 1–20"),
+                          QStringLiteral("€"),
+                          money(s.basis.saldo),
+                          money(s.optimistic.saldo),
+                          money(s.pessimistic.saldo),
+                          money(r.saldo.p10),
+                          money(r.saldo.p50),
+                          money(r.saldo.p90)};
+    t.rows << QStringList{QStringLiteral("Barwert (%1)").arg(rateText(d.options.discountRate)),
+                          QStringLiteral("€"),
+                          money(s.basis.barwert),
+                          money(s.optimistic.barwert),
+                          money(s.pessimistic.barwert),
+                          money(r.barwert.p10),
+                          money(r.barwert.p50),
+                          money(r.barwert.p90)};
+    t.rows << QStringList{QStringLiteral("Amortisationsjahr"),       QStringLiteral("Projektjahr"),
+                          yearText(s.basis.amortisationsjahr),       yearText(s.optimistic.amortisationsjahr),
+                          yearText(s.pessimistic.amortisationsjahr), yearText(r.amortisationsjahr[0]),
+                          yearText(r.amortisationsjahr[1]),          yearText(r.amortisationsjahr[2])};
+    html += table(t, 2);
+    html += para(QStringLiteral("Die Bandbreite stammt aus %1 Rechnungen mit dem Startwert 1 und ist bei "
+                                "gleichen Eingaben stets gleich.")
+                     .arg(NumberFormat::fixed(r.runs, 0)));
+    return html;
+}
+
+QString rangeChart(double textWidth) {
+    const int w = static_cast<int>(textWidth);
+    return QStringLiteral(
+               "<p style=\"margin-top: 10px;\"><b>Kumulierter Saldo mit Bandbreite P10–P90</b><br/>"
+               "<img src=\"%1\" width=\"%2\" height=\"%3\"/></p>")
+        .arg(bandChartUrl())
+        .arg(w)
+        .arg(w * 2 / 5);
 }
 
 QString populationChapter(const ReportData& d) {
     QString html = pageBreakHeading(QStringLiteral("Bevölkerung"));
-    html += para(QStringLiteral("Wohneinheiten und Bewohner des Baugebiets am Ende jedes Projektjahres, mit den Kindern im "
-                                "Kindergarten- und Volksschulalter."));
+    html += para(QStringLiteral(
+        "Wohneinheiten und Bewohner des Baugebiets am Ende jedes Projektjahres, mit den Kindern im "
+        "Kindergarten- und Volksschulalter."));
     html += table(d.population, 1);
     return html;
 }
@@ -241,41 +360,52 @@ QString populationChapter(const ReportData& d) {
 QString methodChapter() {
     const QList<std::pair<QString, QString>> notes = {
         {QStringLiteral("Wohneinheiten und Bewohner"),
-         QStringLiteral("Aus der Fläche des Baulands, der Bebauung und den Grundstücks- und Nutzflächen ergibt sich "
-                        "die Zahl der Wohneinheiten je Bebauungstyp. Die Besiedelung legt fest, welcher Anteil davon in "
-                        "welchem Jahr bezogen wird. Die Bewohner je Altersjahr folgen aus Belegungswerten je "
-                        "Wohneinheit aus den Stammdaten.")},
+         QStringLiteral(
+             "Aus der Fläche des Baulands, der Bebauung und den Grundstücks- und Nutzflächen ergibt sich "
+             "die Zahl der Wohneinheiten je Bebauungstyp. Die Besiedelung legt fest, welcher Anteil davon in "
+             "welchem Jahr bezogen wird. Die Bewohner je Altersjahr folgen aus Belegungswerten je "
+             "Wohneinheit aus den Stammdaten.")},
         {QStringLiteral("Straßen, Leitungen und Grünflächen"),
-         QStringLiteral("Errichtungskosten sind Länge oder Fläche mal Kosten je Einheit und fallen im Jahr 1 bzw. im Jahr "
-                        "des Straßenoberbaus an. Erhaltungskosten werden ab dem Folgejahr jährlich gleich hoch gebucht.")},
+         QStringLiteral("Errichtungskosten sind Länge oder Fläche mal Kosten je Einheit und fallen im Jahr 1 "
+                        "bzw. im Jahr "
+                        "des Straßenoberbaus an. Erhaltungskosten werden ab dem Folgejahr jährlich gleich "
+                        "hoch gebucht.")},
         {QStringLiteral("Abgaben und Gebühren"),
-         QStringLiteral("Aufschließungsabgabe und Anschlussgebühren für Kanal und Wasser werden in dem Jahr eingenommen, "
-                        "in dem die Gebäude bezogen werden; eine Förderung durch die Gemeinde mindert die Abgabe.")},
+         QStringLiteral(
+             "Aufschließungsabgabe und Anschlussgebühren für Kanal und Wasser werden in dem Jahr "
+             "eingenommen, "
+             "in dem die Gebäude bezogen werden; eine Förderung durch die Gemeinde mindert die Abgabe.")},
         {QStringLiteral("Grundsteuer und Finanzausgleich"),
-         QStringLiteral("Die Grundsteuer wächst mit den bezogenen Gebäuden. Für zuziehende Bewohner erhält die Gemeinde "
-                        "zwei Jahre später Ertragsanteile und Transfers und zahlt Umlagen, nach den Werten der "
-                        "Gemeinde in den Stammdaten.")},
+         QStringLiteral(
+             "Die Grundsteuer wächst mit den bezogenen Gebäuden. Für zuziehende Bewohner erhält die Gemeinde "
+             "zwei Jahre später Ertragsanteile und Transfers und zahlt Umlagen, nach den Werten der "
+             "Gemeinde in den Stammdaten.")},
         {QStringLiteral("Soziale Infrastruktur"),
-         QStringLiteral("Für zuziehende Kinder von 3 bis 6 und von 7 bis 10 Jahren und für alle zuziehenden Bewohner "
-                        "fallen jährliche Kosten je Kind bzw. je Einwohner an.")},
+         QStringLiteral(
+             "Für zuziehende Kinder von 3 bis 6 und von 7 bis 10 Jahren und für alle zuziehenden Bewohner "
+             "fallen jährliche Kosten je Kind bzw. je Einwohner an.")},
         {QStringLiteral("Zinsen und Sonderausgaben"),
-         QStringLiteral("Der laufende Saldo jedes Auswertungstyps wird im Folgejahr mit dem Soll- oder Habenzinssatz "
-                        "verzinst; der aus Eigenmitteln gedeckte Teil trägt keine Zinsen. Sonderausgaben werden "
-                        "unverändert übernommen.")},
+         QStringLiteral(
+             "Der laufende Saldo jedes Auswertungstyps wird im Folgejahr mit dem Soll- oder Habenzinssatz "
+             "verzinst; der aus Eigenmitteln gedeckte Teil trägt keine Zinsen. Sonderausgaben werden "
+             "unverändert übernommen.")},
         {QStringLiteral("Kostenträger"),
-         QStringLiteral("Jeder Betrag wird nach den Anteilen seines Auswertungstyps auf die Kostenträger (Gemeinde, "
-                        "Verbände, Versorger, Land) aufgeteilt.")},
+         QStringLiteral(
+             "Jeder Betrag wird nach den Anteilen seines Auswertungstyps auf die Kostenträger (Gemeinde, "
+             "Verbände, Versorger, Land) aufgeteilt.")},
         {QStringLiteral("Kennzahlen"),
-         QStringLiteral("Der Saldo eines Jahres ist Einnahmen minus Ausgaben; der kumulierte Saldo ist die laufende "
-                        "Summe ab Jahr 1. Der Tiefpunkt ist sein kleinster Wert, das Amortisationsjahr das erste Jahr, "
-                        "ab dem er bis Jahr 20 nicht mehr negativ wird. Der Barwert zinst den Saldo jedes Jahres j mit "
-                        "(1 + Zinssatz)^j ab.")},
+         QStringLiteral(
+             "Der Saldo eines Jahres ist Einnahmen minus Ausgaben; der kumulierte Saldo ist die laufende "
+             "Summe ab Jahr 1. Der Tiefpunkt ist sein kleinster Wert, das Amortisationsjahr das erste Jahr, "
+             "ab dem er bis Jahr 20 nicht mehr negativ wird. Der Barwert zinst den Saldo jedes Jahres j mit "
+             "(1 + Zinssatz)^j ab.")},
     };
     QString html = pageBreakHeading(QStringLiteral("Berechnungsmethode und Hinweise"));
     html += para(QStringLiteral("Alle Jahre sind Projektjahre 1 bis 20, keine Kalenderjahre. Beträge werden "
                                 "ungerundet berechnet und erst in der Anzeige gerundet."));
     for (const auto& [heading, text] : notes)
-        html += QStringLiteral("<p style=\"margin-bottom: 6px;\"><b>%1.</b> %2</p>").arg(esc(heading), esc(text));
+        html +=
+            QStringLiteral("<p style=\"margin-bottom: 6px;\"><b>%1.</b> %2</p>").arg(esc(heading), esc(text));
     html += subHeading(QStringLiteral("Haftungsausschluss"));
     QStringList paragraphs{QString()};
     for (const QString& line : disclaimerLines()) {
@@ -291,12 +421,14 @@ QString methodChapter() {
 
 QString sourcesChapter(const ReportData& d) {
     QString html = pageBreakHeading(QStringLiteral("Quellen der Vorgabewerte"));
-    html += para(QStringLiteral("Die Vorgabewerte, die das Projekt unverändert verwendet, stützen sich auf diese "
-                                "veröffentlichten Quellen."));
+    html +=
+        para(QStringLiteral("Die Vorgabewerte, die das Projekt unverändert verwendet, stützen sich auf diese "
+                            "veröffentlichten Quellen."));
     if (d.sources.isEmpty())
         return html + para(QStringLiteral("Das Projekt verwendet keinen Vorgabewert mit Quellenangabe."));
-    html += kTable + QStringLiteral("<thead><tr><th bgcolor=\"#dde6ef\" align=\"left\" width=\"45%\">Quelle</th>"
-                                    "<th bgcolor=\"#dde6ef\" align=\"left\">verwendet für</th></tr></thead>");
+    html +=
+        kTable + QStringLiteral("<thead><tr><th bgcolor=\"#dde6ef\" align=\"left\" width=\"45%\">Quelle</th>"
+                                "<th bgcolor=\"#dde6ef\" align=\"left\">verwendet für</th></tr></thead>");
     for (const ReportData::Source& s : d.sources)
         html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>").arg(esc(s.text), esc(s.fields));
     return html + QStringLiteral("</table>");
@@ -318,31 +450,38 @@ QString typeChartUrl() {
     return QStringLiteral("tavo://saldo-je-typ.png");
 }
 
+QString bandChartUrl() {
+    return QStringLiteral("tavo://bandbreite.png");
+}
+
 QList<Explained> summary(const KeyFigures& f) {
     QList<Explained> lines;
     lines << Explained{QStringLiteral("Ausgaben"), euro(f.ausgaben),
                        QStringLiteral("So viel gibt die Gemeinde in den 20 Jahren für das Baugebiet aus.")};
-    lines << Explained{QStringLiteral("Einnahmen"), euro(f.einnahmen),
-                       QStringLiteral("So viel nimmt die Gemeinde in derselben Zeit durch das Baugebiet ein.")};
+    lines << Explained{
+        QStringLiteral("Einnahmen"), euro(f.einnahmen),
+        QStringLiteral("So viel nimmt die Gemeinde in derselben Zeit durch das Baugebiet ein.")};
     lines << Explained{QStringLiteral("Saldo"), euro(f.saldo),
                        f.saldo >= 0 ? QStringLiteral("Nach 20 Jahren bleibt der Gemeinde ein Überschuss.")
                                     : QStringLiteral("Nach 20 Jahren bleibt der Gemeinde ein Fehlbetrag.")};
-    lines << Explained{QStringLiteral("Tiefpunkt"), euro(f.tiefpunkt.betrag),
-                       f.tiefpunkt.betrag < 0
-                           ? QStringLiteral("Am tiefsten im Minus ist die Gemeinde im Jahr %1; so viel muss sie bis "
-                                            "dahin vorfinanzieren.")
-                                 .arg(f.tiefpunkt.jahr)
-                           : QStringLiteral("Die Gemeinde gerät in keinem Jahr ins Minus; der niedrigste Stand ist im "
-                                            "Jahr %1.")
-                                 .arg(f.tiefpunkt.jahr)};
+    lines << Explained{
+        QStringLiteral("Tiefpunkt"), euro(f.tiefpunkt.betrag),
+        f.tiefpunkt.betrag < 0
+            ? QStringLiteral("Am tiefsten im Minus ist die Gemeinde im Jahr %1; so viel muss sie bis "
+                             "dahin vorfinanzieren.")
+                  .arg(f.tiefpunkt.jahr)
+            : QStringLiteral("Die Gemeinde gerät in keinem Jahr ins Minus; der niedrigste Stand ist im "
+                             "Jahr %1.")
+                  .arg(f.tiefpunkt.jahr)};
     lines << Explained{
         QStringLiteral("Amortisationsjahr"),
         f.amortisationsjahr ? QString::number(*f.amortisationsjahr) : QStringLiteral("nicht erreicht"),
         f.amortisationsjahr
             ? QStringLiteral("Ab diesem Jahr bleibt der kumulierte Saldo bis zum Jahr 20 im Plus.")
             : QStringLiteral("Innerhalb von 20 Jahren holt die Gemeinde ihre Ausgaben nicht wieder herein.")};
-    lines << Explained{QStringLiteral("Barwert (%1 %)").arg(NumberFormat::general(f.discountRate)), euro(f.barwert),
-                       QStringLiteral("Der Saldo aller Jahre auf heute abgezinst: spätere Beträge zählen weniger.")};
+    lines << Explained{
+        QStringLiteral("Barwert (%1 %)").arg(NumberFormat::general(f.discountRate)), euro(f.barwert),
+        QStringLiteral("Der Saldo aller Jahre auf heute abgezinst: spätere Beträge zählen weniger.")};
     lines << Explained{QStringLiteral("Wohneinheiten"), NumberFormat::fixed(f.wohneinheiten, 1),
                        QStringLiteral("So viele Wohneinheiten zählt das Baugebiet im Jahr 20.")};
     lines << Explained{QStringLiteral("Bewohner"), NumberFormat::fixed(f.bewohner, 1),
@@ -356,16 +495,24 @@ QList<Explained> summary(const KeyFigures& f) {
     return lines;
 }
 
-QString document(const ReportData& data, const QDate& date, const Contents& contents, double textWidth) {
+QString document(const ReportData& data, const QDate& date, const Contents& contents, double textWidth,
+                 const QStringList& breakBefore) {
     QString html = QStringLiteral("<html><body>");
     html += titlePage(data, date);
     html += contentsPage(contents);
     html += summaryPage(data, textWidth);
     html += inputsChapter(data);
     html += resultsChapter(data);
+    html += rangeChapter(data);
+    if (data.scenarios)
+        html += rangeChart(textWidth);
     html += populationChapter(data);
     html += methodChapter();
     html += sourcesChapter(data);
+    for (const QString& heading : breakBefore)
+        html.replace(subHeading(heading),
+                     QStringLiteral("<h2 style=\"page-break-before: always; %1\">%2</h2>")
+                         .arg(kSubHeadingStyle, esc(heading)));
     return html + QStringLiteral("</body></html>");
 }
 

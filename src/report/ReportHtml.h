@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "report/ReportData.h"
 
@@ -18,8 +19,9 @@ using Contents = QList<ContentsLine>;
 
 // The whole report. contents: the headings with their pages (empty on the first layout, which
 // leaves the page column blank); textWidth: the width of the text on the page, in the document's
-// units, for the pictures.
-QString document(const ReportData& data, const QDate& date, const Contents& contents, double textWidth);
+// units, for the pictures; breakBefore: the texts of level-2 headings that start a new page.
+QString document(const ReportData& data, const QDate& date, const Contents& contents, double textWidth,
+                 const QStringList& breakBefore = {});
 
 // The sentence under a key figure in the summary, for the municipality's figures.
 struct Explained {
@@ -32,8 +34,9 @@ QList<Explained> summary(const KeyFigures& figures);
 // What the title page and the summary of an outdated report say about its results.
 QString outdatedText();
 
-// The addresses of the two charts the document refers to (added to it as image resources).
+// The addresses of the charts the document refers to (added to it as image resources).
 QString cumulativeChartUrl();
 QString typeChartUrl();
+QString bandChartUrl(); // the scenarios' band, present when ReportData::scenarios is
 
 } // namespace ReportHtml

@@ -1,19 +1,25 @@
 // tavo-cli bericht: the PDF of a hand-made project read back with poppler's pdfinfo and pdftotext,
-// and the refusals for a project that does not exist or has no results.
+// the refusals for a project that does not exist or has no results, and the example project's
+// report for another cost bearer and rate, with its range and every number whole.
+
+#include <cmath>
+#include <cstdlib>
 
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 
 #include "support/TestDb.h"
 
 namespace {
 
-int runCli(const TestDb& db, const QStringList& args, QString* err = nullptr) {
+int runCli(const QString& master, const QString& user, const QStringList& args, QString* err = nullptr) {
     QProcess process;
     process.start(QStringLiteral(TAVO_TEST_CLI),
-                  QStringList{"bericht", "--master", db.masterPath(), "--user", db.userPath()} + args);
+                  QStringList{"bericht", "--master", master, "--user", user} + args);
     if (!process.waitForFinished(60000))
         return -1;
     if (err)
@@ -21,11 +27,38 @@ int runCli(const TestDb& db, const QStringList& args, QString* err = nullptr) {
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
+int runCli(const TestDb& db, const QStringList& args, QString* err = nullptr) {
+    return runCli(db.masterPath(), db.userPath(), args, err);
+}
+
 QString tool(const QString& program, const QStringList& args) {
     QProcess process;
     process.start(program, args);
     process.waitForFinished(60000);
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// A whole number as a council reads it: "-1.234.567".
+QString grouped(double value) {
+    const qint64 whole = qRound64(value);
+    QString digits = QString::number(std::llabs(whole));
+    for (int i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, QLatin1Char('.'));
+    return (whole < 0 ? QStringLiteral("-") : QString()) + digits;
+}
+
+// The pages of pdftotext's text from the page with `first` up to the one before `end`.
+QStringList pagesBetween(const QString& text, const QString& first, const QString& end) {
+    QStringList pages;
+    bool inside = false;
+    for (const QString& page : text.split(QLatin1Char('\f'))) {
+        if (page.contains(end) && inside)
+            break;
+        inside = inside || page.contains(first);
+        if (inside)
+            pages << page;
+    }
+    return pages;
 }
 
 } // namespace
@@ -36,6 +69,7 @@ class TestBerichtCli : public QObject {
 private Q_SLOTS:
     void reportOfAHandMadeProject();
     void refusesWhatItCannotReport();
+    void exampleReportWithOptions();
 };
 
 void TestBerichtCli::reportOfAHandMadeProject() {
@@ -70,9 +104,11 @@ void TestBerichtCli::reportOfAHandMadeProject() {
     QVERIFY(info.contains(QStringLiteral("Title:           Bericht: Am Hang")));
     QVERIFY(info.contains(QStringLiteral("Creator:         TAVO")));
 
-    const QString text = tool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    const QString text =
+        tool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     for (int page : {1, n})
-        QVERIFY2(text.contains(QStringLiteral("Seite %1 von %2").arg(page).arg(n)), qPrintable(text.left(2000)));
+        QVERIFY2(text.contains(QStringLiteral("Seite %1 von %2").arg(page).arg(n)),
+                 qPrintable(text.left(2000)));
     QCOMPARE(text.count(QStringLiteral(" von %1").arg(n)), n);
     QVERIFY(text.contains(QStringLiteral("Variante Nord")));
     QVERIFY(text.contains(QStringLiteral("Talheim")));
@@ -109,6 +145,90 @@ void TestBerichtCli::refusesWhatItCannotReport() {
     QCOMPARE(runCli(db, {"--project", QString::number(never)}, &err), 2);
     QVERIFY(err.contains(QStringLiteral("--out")));
     QVERIFY(!QFile::exists(pdf));
+}
+
+void TestBerichtCli::exampleReportWithOptions() {
+    TestDb db;
+    const QString user = db.dir() + QStringLiteral("/beispiel.db");
+    QProcess init;
+    init.start(QStringLiteral(TAVO_TEST_CLI), {"init", "--master", db.masterPath(), "--user", user});
+    QVERIFY(init.waitForFinished(60000));
+    QCOMPARE(init.exitCode(), 0);
+    // The expected figures straight from the example project's ledger.
+    double saldoJeJahr[21] = {};
+    double landSaldo = 0;
+    {
+        QSqlDatabase ledger =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("beispiel"));
+        ledger.setDatabaseName(user);
+        QVERIFY(ledger.open());
+        QSqlQuery q(ledger);
+        QVERIFY(q.exec(
+            QStringLiteral("SELECT Jahr, Kostenträger, Total(Einnahme) - Total(Ausgabe) FROM Auswertung "
+                           "WHERE TAVO = 1 AND Jahr BETWEEN 1 AND 20 GROUP BY 1, 2")));
+        while (q.next()) {
+            if (q.value(1).toString() == QLatin1String("Gemeinde"))
+                saldoJeJahr[q.value(0).toInt()] += q.value(2).toDouble();
+            if (q.value(1).toString() == QLatin1String("Land"))
+                landSaldo += q.value(2).toDouble();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("beispiel"));
+    double barwert = 0;
+    for (int j = 1; j <= 20; ++j)
+        barwert += saldoJeJahr[j] / std::pow(1.05, j);
+
+    const QString pdf = db.dir() + QStringLiteral("/beispiel.pdf");
+    QString err;
+    QCOMPARE(runCli(db.masterPath(), user, {"--project", "1", "--zinssatz", "5", "--out", pdf}, &err), 0);
+    const QString text =
+        tool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QVERIFY2(QRegularExpression(QStringLiteral("Barwert \\(5 %\\)\\s+%1 €").arg(grouped(barwert)))
+                 .match(text)
+                 .hasMatch(),
+             qPrintable(grouped(barwert)));
+    QVERIFY(text.contains(QStringLiteral("Barwert 5 % (€)")));
+    // The range of the scenarios, with its table and chart.
+    const QStringList range =
+        pagesBetween(text, QStringLiteral("Bandbreite\n"), QStringLiteral("Bevölkerung\n"));
+    QVERIFY2(!range.isEmpty(), qPrintable(text.left(3000)));
+    for (const char* column : {"Basis", "optimistisch", "pessimistisch", "P10", "P50", "P90"})
+        QVERIFY2(range.join(QString()).contains(QLatin1String(column)), column);
+
+    // Every number on the pages of results, range and population stands whole on its line, as a
+    // German number: no "1." at a line's end with "462.843" on the next, no "5000".
+    const QRegularExpression number(QStringLiteral("-?\\d[\\d.,]*"));
+    const QRegularExpression german(QStringLiteral("^-?\\d{1,3}(\\.\\d{3})*(,\\d+)?$"));
+    const QStringList results =
+        pagesBetween(text, QStringLiteral("Ergebnisse\n"), QStringLiteral("Berechnungsmethode"));
+    QVERIFY(results.size() >= 3);
+    int amounts = 0;
+    for (const QString& page : results)
+        for (const QRegularExpressionMatch& m : number.globalMatch(page)) {
+            QVERIFY2(german.match(m.captured()).hasMatch(),
+                     qPrintable(m.captured() + QStringLiteral(" in\n") + page));
+            ++amounts;
+        }
+    QVERIFY(amounts > 200);
+
+    // The figures of another cost bearer; all together; a wrong rate or cost bearer is wrong use.
+    QCOMPARE(runCli(db.masterPath(), user, {"--project", "1", "--kostentraeger", "Land", "--out", pdf}, &err),
+             0);
+    const QString land =
+        tool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QVERIFY(land.contains(QStringLiteral("den Kostenträger Land")));
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("Saldo\\s+%1 €").arg(grouped(landSaldo))).match(land).hasMatch(),
+        qPrintable(grouped(landSaldo)));
+    QCOMPARE(runCli(db.masterPath(), user, {"--project", "1", "--kostentraeger", "alle", "--out", pdf}, &err),
+             0);
+    QVERIFY(tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")})
+                .contains(QStringLiteral("alle Kostenträger zusammen")));
+    QCOMPARE(runCli(db.masterPath(), user, {"--project", "1", "--zinssatz", "drei", "--out", pdf}, &err), 2);
+    QVERIFY(err.contains(QStringLiteral("Ungültiger Zinssatz: drei")));
+    QCOMPARE(runCli(db.masterPath(), user, {"--project", "1", "--kostentraeger", "Mond", "--out", pdf}, &err),
+             2);
+    QVERIFY(err.contains(QStringLiteral("Mond")));
 }
 
 QTEST_MAIN(TestBerichtCli)

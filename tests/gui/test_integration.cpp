@@ -399,13 +399,15 @@ void IntegrationTest::printDialogIsKeptAndHeadedByTheProject() {
     const QString text = pdfText(pdf);
     for (const QString& expected :
          {QStringLiteral("Nordhang"), QStringLiteral("301 Talheim"), QStringLiteral("Bilanz"),
-          QStringLiteral("Summe:"), QStringLiteral("Seite: 1"), saldo->footerText("Saldo")})
+          QStringLiteral("Summe:"), QStringLiteral("Seite 1 von 1"), saldo->footerText("Saldo"),
+          QStringLiteral("Kostenträger: "), QStringLiteral("Typ: "),
+          QStringLiteral("Gruppierung: ")})
         QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" not in:\n") + text));
     // Every amount printed whole, none cut short.
     QVERIFY2(!text.contains(QChar(0x2026)), qPrintable(text));
     verifyZoomButtons(false);
 
-    // The inhabitants' print button uses the same dialog, with the settings as they were left.
+    // The inhabitants' print button uses the same dialog, its texts naming the new table.
     QString kept;
     PrintTable bevTable;
     {
@@ -421,7 +423,7 @@ void IntegrationTest::printDialogIsKeptAndHeadedByTheProject() {
         QTest::mouseClick(population()->printInhabitantsButton(), Qt::LeftButton);
     }
     QCOMPARE(m_window->resultPages()->printDialog(), first);
-    QCOMPARE(kept, QStringLiteral("Bilanz"));
+    QCOMPARE(kept, QStringLiteral("Bewohner"));
     QCOMPARE(bevTable.columns.size(), 4);
     QCOMPARE(bevTable.columns.at(3).title, QStringLiteral("Bewohner"));
     QVERIFY(bevTable.footer.isEmpty());

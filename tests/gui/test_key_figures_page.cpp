@@ -23,6 +23,7 @@
 #include "core/projects/ProjectRecord.h"
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/mainwindow/ReportAction.h"
+#include "gui/mainwindow/ReportOptionsDialog.h"
 #include "gui/mainwindow/ResultPagesHost.h"
 #include "gui/results/KeyFiguresPanel.h"
 #include "support/EngineFixture.h"
@@ -187,11 +188,20 @@ void KeyFiguresPageTest::hintBeforeTheFirstCalculationAndRefreshAfterIt() {
     auto* report = window.findChild<ReportAction*>();
     QVERIFY(report);
     int previewPages = 0;
-    onNextModal([&previewPages](QWidget* modal) {
+    const auto showPages = [&previewPages](QWidget* modal) {
         if (auto* preview = qobject_cast<QPrintPreviewDialog*>(modal)) {
             if (auto* widget = preview->findChild<QPrintPreviewWidget*>())
                 previewPages = widget->pageCount();
             preview->reject();
+        }
+    };
+    // First the choice of cost bearer and rate, then the preview.
+    onNextModal([showPages](QWidget* modal) {
+        if (auto* options = qobject_cast<ReportOptionsDialog*>(modal)) {
+            onNextModal(showPages);
+            options->accept();
+        } else {
+            showPages(modal);
         }
     });
     report->showPreview();

@@ -16,6 +16,7 @@
 #include "core/projects/ProjectRecord.h"
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/mainwindow/ReportAction.h"
+#include "gui/mainwindow/ReportOptionsDialog.h"
 #include "gui/mainwindow/ResultPagesHost.h"
 #include "gui/projects/VariantComparisonWindow.h"
 #include "gui/results/KeyFiguresPanel.h"
@@ -79,6 +80,8 @@ private:
                 }
             texts << QStringLiteral("kein Knopf ") + caption;
             box->reject();
+        } else if (auto* options = qobject_cast<ReportOptionsDialog*>(modal)) {
+            options->accept(); // the report with the offered cost bearer and rate
         } else if (auto* preview = qobject_cast<QPrintPreviewDialog*>(modal)) {
             if (auto* widget = preview->findChild<QPrintPreviewWidget*>())
                 previewPages = widget->pageCount();

@@ -12,9 +12,11 @@
 #include "core/data/TavoError.h"
 #include "core/projects/CalculationState.h"
 #include "core/projects/ProjectRecord.h"
+#include "core/results/KeyFigures.h"
 #include "gui/common/Questions.h"
 #include "gui/mainwindow/CalculationAction.h"
 #include "gui/mainwindow/MainWindow.h"
+#include "gui/mainwindow/ReportOptionsDialog.h"
 #include "report/CouncilReport.h"
 #include "report/ReportData.h"
 
@@ -72,12 +74,28 @@ bool ReportAction::settleOutdatedResults() {
     }
 }
 
+bool ReportAction::chooseOptions() {
+    QStringList bearers;
+    try {
+        bearers = keyFigureCostBearers(m_window.databases().master());
+    } catch (const TavoError& e) {
+        QMessageBox::critical(&m_window, kTitle, e.message());
+        return false;
+    }
+    ReportOptionsDialog dialog(bearers, m_options, &m_window);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    m_options = dialog.options();
+    return true;
+}
+
 void ReportAction::showPreview() {
-    if (!m_window.record().isActive() || !saveInputs() || !settleOutdatedResults())
+    if (!m_window.record().isActive() || !saveInputs() || !settleOutdatedResults() || !chooseOptions())
         return;
     std::unique_ptr<CouncilReport> report;
     try {
-        report = std::make_unique<CouncilReport>(ReportData::load(m_window.databases(), m_window.record().id()));
+        report = std::make_unique<CouncilReport>(
+            ReportData::load(m_window.databases(), m_window.record().id(), m_options));
     } catch (const TavoError& e) {
         QMessageBox::critical(&m_window, kTitle, e.message());
         return;
@@ -100,15 +118,14 @@ void ReportAction::showPreview() {
 }
 
 void ReportAction::savePdf() {
-    if (!m_window.record().isActive() || !saveInputs() || !settleOutdatedResults())
+    if (!m_window.record().isActive() || !saveInputs() || !settleOutdatedResults() || !chooseOptions())
         return;
     const int id = m_window.record().id();
     try {
-        CouncilReport report(ReportData::load(m_window.databases(), id));
-        const QString file =
-            QFileDialog::getSaveFileName(&m_window, QStringLiteral("Bericht als PDF speichern"),
-                                         QStringLiteral("Bericht_Projekt_%1.pdf").arg(id),
-                                         QStringLiteral("PDF-Dateien (*.pdf)"));
+        CouncilReport report(ReportData::load(m_window.databases(), id, m_options));
+        const QString file = QFileDialog::getSaveFileName(
+            &m_window, QStringLiteral("Bericht als PDF speichern"),
+            QStringLiteral("Bericht_Projekt_%1.pdf").arg(id), QStringLiteral("PDF-Dateien (*.pdf)"));
         if (file.isEmpty())
             return;
         OutputFile::checkTarget(file, OutputFile::databasesInUse());

@@ -7,8 +7,10 @@
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QWidget>
 
@@ -174,10 +176,49 @@ QString ResultPagesHost::recordText(const char* column) const {
     return m_record.value(QString::fromUtf8(column)).toString();
 }
 
+namespace {
+
+// "Kostenträger: Gemeinde" from the group "Filter: Kostenträger" and its chosen item.
+QString filterText(const ResultRadioGroup* group) {
+    QString caption = group->title();
+    caption.remove(QStringLiteral("Filter:"));
+    caption = caption.trimmed();
+    if (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    return QStringLiteral("%1: %2").arg(caption, group->itemText());
+}
+
+// A grid's caption without its unit and colon: "Ausgaben" for "Ausgaben (€):".
+QString tableName(const QString& caption) {
+    QString name = caption;
+    name.remove(QRegularExpression(QStringLiteral("\\s*\\([^()]*\\)\\s*:?\\s*$|:\\s*$")));
+    return name.trimmed();
+}
+
+} // namespace
+
+void ResultPagesHost::describeGrid(const ResultGrid* grid, PrintJob& job) const {
+    using Kind = ResultQueries::ResultKind;
+    for (Kind kind : {Kind::Expenditure, Kind::Revenue, Kind::Balance}) {
+        if (m_finance->grid(kind) != grid)
+            continue;
+        job.table = tableName(m_finance->caption(kind)->text());
+        job.filters << filterText(m_finance->costBearerGroup()) << filterText(m_finance->typeGroup());
+        if (kind == Kind::Balance)
+            job.filters << QStringLiteral("Gruppierung: %1").arg(m_finance->groupingGroup()->itemText());
+        return;
+    }
+    job.table = grid == m_population->gridWE() ? QStringLiteral("Wohneinheiten") : QStringLiteral("Bewohner");
+    if (grid == m_population->gridBeV())
+        job.filters << filterText(m_population->areaGroup());
+}
+
 void ResultPagesHost::printGrid(ResultGrid* grid) {
     if (!m_printDialog)
         m_printDialog = new PrintDialog(m_window);
     PrintJob job;
+    describeGrid(grid, job);
+    job.projekt = recordText("Projekt");
     job.model = grid->model();
     job.columns = printColumnsFitting(*grid);
     job.footer = grid->hasFooter() ? grid->footerCells() : QStringList();
@@ -206,12 +247,17 @@ PrintJob ResultPagesHost::keyFiguresJob() {
     job.id = recordText("ID");
     job.pg = recordText("PG");
     job.pgName = recordText("PG_Name");
+    job.projekt = recordText("Projekt");
+    job.table = QStringLiteral("Kennzahlen");
     const KeyFigureOptions options = m_keyFigures->options();
-    job.beschreibung = QStringLiteral("%1 – Kennzahlen für %2, Zinssatz %3 %")
-                           .arg(recordText("Beschreibung"),
-                                options.costBearer.isEmpty() ? QStringLiteral("alle Kostenträger")
-                                                             : options.costBearer,
-                                NumberFormat::general(options.discountRate));
+    job.filters << QStringLiteral("Kostenträger: %1")
+                       .arg(options.costBearer.isEmpty() ? QStringLiteral("alle") : options.costBearer)
+                << QStringLiteral("Zinssatz: %1 %").arg(NumberFormat::general(options.discountRate));
+    job.beschreibung =
+        QStringLiteral("%1 – Kennzahlen für %2, Zinssatz %3 %")
+            .arg(recordText("Beschreibung"),
+                 options.costBearer.isEmpty() ? QStringLiteral("alle Kostenträger") : options.costBearer,
+                 NumberFormat::general(options.discountRate));
     return job;
 }
 
@@ -222,9 +268,10 @@ void ResultPagesHost::printKeyFigures() {
 }
 
 void ResultPagesHost::saveKeyFiguresPdf() {
-    const QString file = QFileDialog::getSaveFileName(
-        m_window, QStringLiteral("Kennzahlen als PDF speichern"),
-        QStringLiteral("Kennzahlen_Projekt_%1.pdf").arg(recordText("ID")), QStringLiteral("PDF-Dateien (*.pdf)"));
+    const QString file =
+        QFileDialog::getSaveFileName(m_window, QStringLiteral("Kennzahlen als PDF speichern"),
+                                     QStringLiteral("Kennzahlen_Projekt_%1.pdf").arg(recordText("ID")),
+                                     QStringLiteral("PDF-Dateien (*.pdf)"));
     if (file.isEmpty())
         return;
     if (!m_printDialog)

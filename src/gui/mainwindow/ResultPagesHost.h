@@ -76,6 +76,8 @@ private:
     void showOutdatedMarks();
     PrintJob keyFiguresJob();
     QString recordText(const char* column) const;
+    // The table name and active filters of a result grid, for the printout's header.
+    void describeGrid(const ResultGrid* grid, PrintJob& job) const;
 
     Databases& m_dbs;
     ProjectRecord& m_record;

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,18 +18,31 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
+#include "core/data/NumberFormat.h"
 #include "core/data/OutputFile.h"
-#include "gui/common/Settings.h"
 #include "core/data/TavoError.h"
+#include "gui/common/Settings.h"
 
 namespace {
 
-// The grid printout's classic font; where it is not installed the sans-serif fallback takes over.
+// The system's general font in the given size: what the desktop uses, present on every system.
 QFont printFont(int points) {
-    QFont font(QStringLiteral("MS Sans Serif"), points);
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSize(points);
     return font;
 }
+
+// A font remembered by an earlier version, which named a Windows font Linux does not have, gives
+// way to the system's.
+QFont restoredFont(const QString& saved, const QFont& fallback) {
+    QFont font;
+    if (saved.isEmpty() || !font.fromString(saved) || font.family() == QLatin1String("MS Sans Serif"))
+        return fallback;
+    return font;
+}
+
+// The page number on every page's foot, right.
+const QString kPageNumber = QStringLiteral("Seite &[Page] von &[Pages]");
 
 QLineEdit* addTextRow(QGridLayout* grid, int row, const QString& caption, const QString& name,
                       const QString& text) {
@@ -57,28 +71,19 @@ PrintDialog::PrintDialog(QWidget* parent)
     restoreSettings();
 }
 
-// The texts, fonts and the fit option as the user left them at the last print, also in an earlier
-// session of the program.
+// The fonts and the fit option as the user left them at the last print, also in an earlier session
+// of the program. The texts belong to each printout and are not kept.
 void PrintDialog::restoreSettings() {
     Settings::Store settings;
     settings.beginGroup(QStringLiteral("Druck"));
-    const auto text = [&settings](QLineEdit* edit) {
-        edit->setText(settings.value(edit->objectName(), edit->text()).toString());
-    };
-    for (QLineEdit* edit :
-         {m_headerLeft, m_headerCentre, m_headerRight, m_footerLeft, m_footerCentre, m_footerRight})
-        text(edit);
-    m_headerFont.fromString(settings.value(QStringLiteral("KopfFont"), m_headerFont.toString()).toString());
-    m_footerFont.fromString(settings.value(QStringLiteral("FussFont"), m_footerFont.toString()).toString());
+    m_headerFont = restoredFont(settings.value(QStringLiteral("KopfFont")).toString(), m_headerFont);
+    m_footerFont = restoredFont(settings.value(QStringLiteral("FussFont")).toString(), m_footerFont);
     m_fitColumns->setChecked(settings.value(QStringLiteral("AufEineSeite"), false).toBool());
 }
 
 void PrintDialog::saveSettings() const {
     Settings::Store settings;
     settings.beginGroup(QStringLiteral("Druck"));
-    for (QLineEdit* edit :
-         {m_headerLeft, m_headerCentre, m_headerRight, m_footerLeft, m_footerCentre, m_footerRight})
-        settings.setValue(edit->objectName(), edit->text());
     settings.setValue(QStringLiteral("KopfFont"), m_headerFont.toString());
     settings.setValue(QStringLiteral("FussFont"), m_footerFont.toString());
     settings.setValue(QStringLiteral("AufEineSeite"), m_fitColumns->isChecked());
@@ -92,23 +97,24 @@ void PrintDialog::done(int result) {
 void PrintDialog::buildLayout() {
     auto* header = new QGroupBox(QStringLiteral("Kopfzeile:"));
     auto* headerGrid = new QGridLayout(header);
-    m_headerLeft = addTextRow(headerGrid, 0, QStringLiteral("links:"), QStringLiteral("edKLinks"),
-                          QStringLiteral("&[Date]"));
+    m_headerLeft = addTextRow(headerGrid, 0, QStringLiteral("links:"), QStringLiteral("edKLinks"), QString());
     m_headerCentre =
         addTextRow(headerGrid, 1, QStringLiteral("mitte:"), QStringLiteral("edKMitte"), QString());
-    m_headerRight = addTextRow(headerGrid, 2, QStringLiteral("rechts:"), QStringLiteral("edKRechts"),
-                           QStringLiteral("Seite: &[Page]"));
+    m_headerRight =
+        addTextRow(headerGrid, 2, QStringLiteral("rechts:"), QStringLiteral("edKRechts"), QString());
     auto* headerFontButton = fontButton(QStringLiteral("btKFont"));
     headerGrid->addWidget(headerFontButton, 0, 2);
 
     auto* footer = new QGroupBox(QStringLiteral("Fußzeile:"));
     auto* footerGrid = new QGridLayout(footer);
-    m_footerLeft = addTextRow(footerGrid, 0, QStringLiteral("links:"), QStringLiteral("edFLinks"),
-                          QStringLiteral("TAVO"));
+    m_footerLeft = addTextRow(footerGrid, 0, QStringLiteral("links:"), QStringLiteral("edFLinks"), QString());
     m_footerCentre =
         addTextRow(footerGrid, 1, QStringLiteral("mitte:"), QStringLiteral("edFMitte"), QString());
     m_footerRight =
         addTextRow(footerGrid, 2, QStringLiteral("rechts:"), QStringLiteral("edFRechts"), QString());
+    // The page number is counted on every page; the field shows the first page's.
+    m_footerRight->setReadOnly(true);
+    m_footerRight->setToolTip(QStringLiteral("Die Seitenzahl steht auf jeder Seite."));
     auto* footerFontButton = fontButton(QStringLiteral("btFFont"));
     footerGrid->addWidget(footerFontButton, 0, 2);
 
@@ -144,6 +150,36 @@ void PrintDialog::buildLayout() {
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void PrintDialog::setJob(const PrintJob& job) {
+    m_job = job;
+    fillTexts();
+}
+
+void PrintDialog::fillTexts() {
+    // The texts as printed: numbers and dates in Austrian German, whatever the desktop's locale.
+    const NumberFormat::DocumentScope documentFormat;
+    QString project = m_job.id.isEmpty() ? m_job.projekt
+                      : m_job.projekt.isEmpty()
+                          ? QStringLiteral("Projekt %1").arg(m_job.id)
+                          : QStringLiteral("%1 (Projekt %2)").arg(m_job.projekt, m_job.id);
+    const QString municipality = QStringLiteral("%1 %2").arg(m_job.pg, m_job.pgName).trimmed();
+    if (!municipality.isEmpty())
+        project += (project.isEmpty() ? QStringLiteral("Gemeinde %1") : QStringLiteral(", Gemeinde %1"))
+                       .arg(municipality);
+    m_headerLeft->setText(project);
+    m_headerCentre->setText(m_job.table);
+    m_headerRight->setText(NumberFormat::dateLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+    m_footerLeft->setText(m_job.filters.join(QStringLiteral("; ")));
+    m_footerCentre->setText(QStringLiteral("TAVO – Tavorechner"));
+    int pages = 1;
+    if (m_job.model) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        pages = TablePrinter(printTable(), printOptions()).pageCount(&printer);
+    }
+    m_footerRight->setText(TablePrinter::expandMacros(kPageNumber, 1, pages, QDateTime::currentDateTime()));
+}
+
 void PrintDialog::printModel(const PrintJob& job) {
     setJob(job);
     exec();
@@ -152,7 +188,7 @@ void PrintDialog::printModel(const PrintJob& job) {
 PrintOptions PrintDialog::printOptions() const {
     PrintOptions options;
     options.header = {m_headerLeft->text(), m_headerCentre->text(), m_headerRight->text(), m_headerFont};
-    options.footer = {m_footerLeft->text(), m_footerCentre->text(), m_footerRight->text(), m_footerFont};
+    options.footer = {m_footerLeft->text(), m_footerCentre->text(), kPageNumber, m_footerFont};
     options.fitToPageWidth = m_fitColumns->isChecked();
     return options;
 }
@@ -163,6 +199,11 @@ PrintTable PrintDialog::printTable() const {
     table.columns = m_job.columns;
     table.footer = m_job.footer;
     table.beforeGrid = TablePrinter::projectHeading(m_job.id, m_job.pg, m_job.pgName, m_job.beschreibung);
+    // The table's name and its filters above the rows, under the project.
+    if (!m_job.table.isEmpty())
+        table.beforeGrid.insert(1, m_job.table);
+    if (!m_job.filters.isEmpty())
+        table.beforeGrid.insert(table.beforeGrid.size() - 1, m_job.filters.join(QStringLiteral("; ")));
     table.beforeGridFont = printFont(12);
     table.tableFont = printFont(8);
     return table;

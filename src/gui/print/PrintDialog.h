@@ -11,7 +11,9 @@ class QLineEdit;
 class QPrinter;
 
 // What a print request hands to the print dialog: the dataset as shown by its grid (model, columns
-// with titles, widths, formats and alignments, footer cells) and the project the printout belongs to.
+// with titles, widths, formats and alignments, footer cells), the project the printout belongs to,
+// the name of the table ("Ausgaben", "Bewohner", ...) and its active filters ("Kostenträger:
+// Gemeinde", ...), which the printout names on every page.
 struct PrintJob {
     QPointer<QAbstractItemModel> model;
     QList<PrintColumn> columns;
@@ -20,11 +22,16 @@ struct PrintJob {
     QString pg;
     QString pgName;
     QString beschreibung;
+    QString projekt;
+    QString table;
+    QStringList filters;
 };
 
 // The print dialog "drucke Auswahl": page header and footer texts and fonts, fitting to the page
-// width, preview and print (also to a PDF file). Created once per main window and kept, so the
-// settings stay as the user left them.
+// width, preview and print (also to a PDF file). Each job fills the texts with what the printout
+// shows, as it will be printed: table, project and municipality, the date, the filters and "Seite 1
+// von N" (the page number counts on every page); the user may change them for this printout.
+// Created once per main window and kept, so the fonts and the fit option stay as the user left them.
 class PrintDialog : public QDialog {
     Q_OBJECT
 public:
@@ -33,8 +40,8 @@ public:
     // Shows the dialog modally for this job.
     void printModel(const PrintJob& job);
 
-    // Sets the job without showing the dialog.
-    void setJob(const PrintJob& job) { m_job = job; }
+    // Sets the job and the texts it is named by, without showing the dialog.
+    void setJob(const PrintJob& job);
 
     // The dialog's settings as a printout: before-grid text from the project, header and footer texts
     // and fonts, the fit option.
@@ -65,6 +72,7 @@ private:
     void onHeaderFontClicked();
     void onFooterFontClicked();
     bool chooseFont(QFont& font);
+    void fillTexts();
 
     QLineEdit* m_headerLeft = nullptr;
     QLineEdit* m_headerCentre = nullptr;

@@ -401,6 +401,7 @@ PrintJob VariantComparisonWindow::printJob() {
         job.columns << column;
     }
     job.beschreibung = QStringLiteral("Varianten vergleichen (* = bester Wert der Zeile)");
+    job.table = QStringLiteral("Variantenvergleich");
     return job;
 }
 
