@@ -16,6 +16,7 @@
 #include "core/engine/EngineInput.h"
 #include "core/projects/CalculationState.h"
 #include "core/projects/InputTables.h"
+#include "core/projects/Plausibility.h"
 #include "core/results/ResultQueries.h"
 #include "core/scenarios/BreakEven.h"
 
@@ -318,6 +319,7 @@ ReportData ReportData::load(Databases& dbs, int projectId) {
         {QStringLiteral("Jahr"), QStringLiteral("EFHg (%)"), QStringLiteral("EFHk (%)"),
          QStringLiteral("RHg (%)"), QStringLiteral("RHk (%)"), QStringLiteral("GWB (%)")},
         {-1, 1, 1, 1, 1, 1});
+    data.unbuiltNote = Plausibility::unbuiltNote(user, projectId);
     data.specialExpenditures = simpleTable(
         user,
         QStringLiteral(
