@@ -89,7 +89,8 @@ private Q_SLOTS:
         for (const char* type : {"EFHg", "EFHk", "RHg", "RHk", "GWB"}) {
             const double sum =
                 Sql::scalar(m_db->user(),
-                            QStringLiteral("SELECT SUM(%1) FROM Besiedelung WHERE TAVO = ?").arg(type), {preset})
+                            QStringLiteral("SELECT SUM(%1) FROM Besiedelung WHERE TAVO = ?").arg(type),
+                            {preset})
                     .toDouble();
             QVERIFY2(sum > 50 && sum < 99.5, type);
         }
@@ -140,10 +141,12 @@ private Q_SLOTS:
         set(id, "bgFlGrünflächen", -5);
         QCOMPARE(
             warnings(id),
-            (QStringList{QStringLiteral("„Gesamtfläche (m2)“ (bgFlBaulandBrutto) ist 1e+23, mehr als das Zehnfache des größten "
-                                        "Listenwerts %1.")
-                             .arg(top),
-                         "„Effektivzinssatz Soll (%)“ (fiZinsenSoll) ist -0.25, kleiner als 0."}));
+            (QStringList{
+                QStringLiteral(
+                    "„Gesamtfläche (m2)“ (bgFlBaulandBrutto) ist 1e+23, mehr als das Zehnfache des größten "
+                    "Listenwerts %1.")
+                    .arg(top),
+                "„Effektivzinssatz Soll (%)“ (fiZinsenSoll) ist -0.25, kleiner als 0."}));
     }
 };
 

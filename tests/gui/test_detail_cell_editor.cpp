@@ -91,36 +91,66 @@ void TestDetailCellEditor::typedNumbers_data() {
 
     const QString de = QStringLiteral("de_AT"), c = QStringLiteral("C");
     // The building mix holds 60 before; its list offers 10 % … 100 %.
-    QTest::newRow("share 35") << de << "Bebauung" << "bbAnteil" << "35" << QVariant(35) << "";
-    QTest::newRow("share 35 %") << c << "Bebauung" << "bbAnteil" << "35 %" << QVariant(35) << "";
-    QTest::newRow("share 0") << c << "Bebauung" << "bbAnteil" << "0" << QVariant(0) << "";
-    QTest::newRow("share list entry") << de << "Bebauung" << "bbAnteil" << "30 %" << QVariant(30) << "";
-    QTest::newRow("share 3") << de << "Bebauung" << "bbAnteil" << "3" << QVariant(3) << "";
-    QTest::newRow("share 300") << de << "Bebauung" << "bbAnteil" << "300" << QVariant(60)
-                               << "'300' liegt nicht zwischen 0 und 100.";
-    QTest::newRow("share -5") << c << "Bebauung" << "bbAnteil" << "-5" << QVariant(60)
-                              << "'-5' liegt nicht zwischen 0 und 100.";
-    QTest::newRow("share text") << de << "Bebauung" << "bbAnteil" << "viel" << QVariant(60)
-                                << "'viel' ist keine gültige Zahl.";
-    QTest::newRow("share fraction") << de << "Bebauung" << "bbAnteil" << "35,5" << QVariant(60)
-                                    << "'35,5' ist keine ganze Zahl.";
+    QTest::newRow("share 35") << de << "Bebauung"
+                              << "bbAnteil"
+                              << "35" << QVariant(35) << "";
+    QTest::newRow("share 35 %") << c << "Bebauung"
+                                << "bbAnteil"
+                                << "35 %" << QVariant(35) << "";
+    QTest::newRow("share 0") << c << "Bebauung"
+                             << "bbAnteil"
+                             << "0" << QVariant(0) << "";
+    QTest::newRow("share list entry") << de << "Bebauung"
+                                      << "bbAnteil"
+                                      << "30 %" << QVariant(30) << "";
+    QTest::newRow("share 3") << de << "Bebauung"
+                             << "bbAnteil"
+                             << "3" << QVariant(3) << "";
+    QTest::newRow("share 300") << de << "Bebauung"
+                               << "bbAnteil"
+                               << "300" << QVariant(60) << "'300' liegt nicht zwischen 0 und 100.";
+    QTest::newRow("share -5") << c << "Bebauung"
+                              << "bbAnteil"
+                              << "-5" << QVariant(60) << "'-5' liegt nicht zwischen 0 und 100.";
+    QTest::newRow("share text") << de << "Bebauung"
+                                << "bbAnteil"
+                                << "viel" << QVariant(60) << "'viel' ist keine gültige Zahl.";
+    QTest::newRow("share fraction") << de << "Bebauung"
+                                    << "bbAnteil"
+                                    << "35,5" << QVariant(60) << "'35,5' ist keine ganze Zahl.";
     // The settlement holds 25 in year 1; percentages take decimals in either notation.
-    QTest::newRow("settled de") << de << "Besiedelung" << "EFHg" << "12,5" << QVariant(12.5) << "";
-    QTest::newRow("settled neutral") << de << "Besiedelung" << "EFHg" << "12.5" << QVariant(12.5) << "";
-    QTest::newRow("settled C") << c << "Besiedelung" << "EFHg" << "7.25" << QVariant(7.25) << "";
-    QTest::newRow("settled 100.5") << c << "Besiedelung" << "EFHg" << "100.5" << QVariant(25)
-                                   << "'100.5' liegt nicht zwischen 0 und 100.";
-    QTest::newRow("settled inf") << c << "Besiedelung" << "EFHg" << "inf" << QVariant(25)
-                                 << "'inf' ist keine gültige Zahl.";
-    QTest::newRow("year 21") << de << "Besiedelung" << "Jahr" << "21" << QVariant(1)
-                             << "'21' liegt nicht zwischen 1 und 20.";
+    QTest::newRow("settled de") << de << "Besiedelung"
+                                << "EFHg"
+                                << "12,5" << QVariant(12.5) << "";
+    QTest::newRow("settled neutral") << de << "Besiedelung"
+                                     << "EFHg"
+                                     << "12.5" << QVariant(12.5) << "";
+    QTest::newRow("settled C") << c << "Besiedelung"
+                               << "EFHg"
+                               << "7.25" << QVariant(7.25) << "";
+    QTest::newRow("settled 100.5") << c << "Besiedelung"
+                                   << "EFHg"
+                                   << "100.5" << QVariant(25) << "'100.5' liegt nicht zwischen 0 und 100.";
+    QTest::newRow("settled inf") << c << "Besiedelung"
+                                 << "EFHg"
+                                 << "inf" << QVariant(25) << "'inf' ist keine gültige Zahl.";
+    QTest::newRow("year 21") << de << "Besiedelung"
+                             << "Jahr"
+                             << "21" << QVariant(1) << "'21' liegt nicht zwischen 1 und 20.";
     // The special expenditure holds 1000 in year 3.
-    QTest::newRow("amount de") << de << "Sonderausgaben" << "Ausgabe" << "1234,5" << QVariant(1234.5) << "";
-    QTest::newRow("amount negative") << c << "Sonderausgaben" << "Ausgabe" << "-20" << QVariant(-20.0) << "";
-    QTest::newRow("amount huge") << c << "Sonderausgaben" << "Ausgabe" << "2e12" << QVariant(1000.0)
+    QTest::newRow("amount de") << de << "Sonderausgaben"
+                               << "Ausgabe"
+                               << "1234,5" << QVariant(1234.5) << "";
+    QTest::newRow("amount negative") << c << "Sonderausgaben"
+                                     << "Ausgabe"
+                                     << "-20" << QVariant(-20.0) << "";
+    QTest::newRow("amount huge") << c << "Sonderausgaben"
+                                 << "Ausgabe"
+                                 << "2e12" << QVariant(1000.0)
                                  << "'2e12' liegt nicht zwischen -1000000000000 und 1000000000000.";
-    QTest::newRow("expenditure year 0") << c << "Sonderausgaben" << "Jahr" << "0" << QVariant(3)
-                                        << "'0' liegt nicht zwischen 1 und 20.";
+    QTest::newRow("expenditure year 0") << c << "Sonderausgaben"
+                                        << "Jahr"
+                                        << "0" << QVariant(3) << "'0' liegt nicht zwischen 1 und 20.";
 }
 
 void TestDetailCellEditor::typedNumbers() {
@@ -135,7 +165,8 @@ void TestDetailCellEditor::typedNumbers() {
     const int id = db.insertProject({{"Beschreibung", "Tippen"}});
     db.insertRow("Bebauung", {{"TAVO", id}, {"bbTyp", "EFHg"}, {"bbBauklasse", "II"}, {"bbAnteil", 60}});
     db.insertRow("Besiedelung", {{"TAVO", id}, {"Jahr", 1}, {"EFHg", 25.0}});
-    db.insertRow("Sonderausgaben", {{"TAVO", id}, {"Jahr", 3}, {"Bezeichnung", "Brücke"}, {"Ausgabe", 1000.0}});
+    db.insertRow("Sonderausgaben",
+                 {{"TAVO", id}, {"Jahr", 3}, {"Bezeichnung", "Brücke"}, {"Ausgabe", 1000.0}});
     std::unique_ptr<DetailGrid> grid;
     if (table == QLatin1String("Bebauung")) {
         auto* mix = new BuildingMixGrid(db.user());
