@@ -18,6 +18,7 @@
 #include "core/engine/EngineInput.h"
 #include "core/projects/CalculationState.h"
 #include "core/projects/InputTables.h"
+#include "core/projects/Plausibility.h"
 #include "core/results/ResultQueries.h"
 #include "core/scenarios/BreakEven.h"
 #include "core/scenarios/ScenarioComparison.h"
@@ -395,6 +396,7 @@ ReportData ReportData::load(Databases& dbs, int projectId, const ReportOptions& 
         {QStringLiteral("Jahr"), QStringLiteral("EFHg (%)"), QStringLiteral("EFHk (%)"),
          QStringLiteral("RHg (%)"), QStringLiteral("RHk (%)"), QStringLiteral("GWB (%)")},
         {-1, 1, 1, 1, 1, 1});
+    data.unbuiltNote = Plausibility::unbuiltNote(user, projectId);
     data.specialExpenditures = simpleTable(
         user,
         QStringLiteral(

@@ -75,6 +75,7 @@ struct ReportData {
     QList<InputPage> inputs;    // as on the input pages
     Table buildingMix;          // Bebauung
     Table settlement;           // Besiedelung
+    QString unbuiltNote;        // how much is not yet built by year 20; empty when everything is
     Table specialExpenditures;  // Sonderausgaben
     Table balanceByYearAndType; // Gemeinde, years 1..20 x evaluation types
     Table population;           // dwelling units, inhabitants, children, per year

@@ -241,6 +241,8 @@ QString inputsChapter(const ReportData& d) {
     html += subHeading(QStringLiteral("Besiedelung (Fertigstellung in % je Jahr und Bebauungstyp)"));
     html += d.settlement.rows.isEmpty() ? para(QStringLiteral("Keine Besiedelung eingetragen."))
                                         : table(d.settlement, 1);
+    if (!d.unbuiltNote.isEmpty())
+        html += para(esc(d.unbuiltNote));
     html += subHeading(QStringLiteral("Sonderausgaben"));
     html += d.specialExpenditures.rows.isEmpty() ? para(QStringLiteral("Keine Sonderausgaben."))
                                                  : table(d.specialExpenditures, 4);

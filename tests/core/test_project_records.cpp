@@ -175,6 +175,10 @@ void ProjectsTest::duplicateCopiesRowAndDetails() {
     db.insertRow(
         QStringLiteral("Sonderausgaben"),
         {{QStringLiteral("TAVO"), p}, {QStringLiteral("Jahr"), 3}, {QStringLiteral("Ausgabe"), 1000.0}});
+    db.insertRow(QStringLiteral("Szenarien"), {{QStringLiteral("TAVO"), p},
+                                               {QStringLiteral("Szenario"), QStringLiteral("optimistisch")},
+                                               {QStringLiteral("Parameter"), QStringLiteral("Zinssatz")},
+                                               {QStringLiteral("Wert"), 2.5}});
     db.insertRow(QStringLiteral("Auswertung"), {{QStringLiteral("TAVO"), p}, {QStringLiteral("Jahr"), 1}});
 
     const int copy = duplicateProject(db.dbs(), p);
@@ -208,8 +212,20 @@ void ProjectsTest::duplicateCopiesRowAndDetails() {
     }
     QCOMPARE(bebRows, QStringList({QStringLiteral("EFHg/II/70"), QStringLiteral("RHk/III/30")}));
     QCOMPARE(settlementRows(db.user(), copy), settlementRows(db.user(), p));
-    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Sonderausgaben WHERE TAVO = ?"), {copy}),
-             0);
+    // A full copy: special expenditures and scenario sets too, results not.
+    QCOMPARE(Sql::scalar(db.user(),
+                         QStringLiteral("SELECT Ausgabe FROM Sonderausgaben WHERE TAVO = ? AND Jahr = 3"),
+                         {copy})
+                 .toDouble(),
+             1000.0);
+    QCOMPARE(
+        Sql::scalar(db.user(),
+                    QStringLiteral("SELECT Wert FROM Szenarien WHERE TAVO = ? AND Szenario = 'optimistisch' "
+                                   "AND Parameter = 'Zinssatz'"),
+                    {copy})
+            .toDouble(),
+        2.5);
+    QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Szenarien WHERE TAVO = ?"), {p}), 1);
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Auswertung WHERE TAVO = ?"), {copy}), 0);
     QCOMPARE(count(db.user(), QStringLiteral("SELECT count(*) FROM Bebauung WHERE TAVO = ?"), {p}), 2);
 

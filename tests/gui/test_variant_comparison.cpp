@@ -14,6 +14,7 @@
 #include "core/data/Sql.h"
 #include "core/engine/CalculationRun.h"
 #include "core/projects/CalculationState.h"
+#include "core/projects/ProjectRecords.h"
 #include "gui/projects/VariantComparisonWindow.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
@@ -67,6 +68,8 @@ private Q_SLOTS:
     void readableUnderLightAndDarkThemes();
     void chartAmountsGroupThousands_data();
     void chartAmountsGroupThousands();
+    void rowsCarryTheirOwnCaptions();
+    void duplicateComparesEqual();
 };
 
 void VariantComparisonTest::fingerprintFollowsTheInputs() {
@@ -77,7 +80,8 @@ void VariantComparisonTest::fingerprintFollowsTheInputs() {
     QCOMPARE(CalculationState::of(db.user(), id), State::Current);
     // A settlement row, then the project row: each makes the results out of date; the next run
     // brings them up to date again.
-    Sql::exec(db.user(), QStringLiteral("UPDATE Besiedelung SET EFHg = EFHg + 1 WHERE TAVO = ? AND Jahr = 2"), {id});
+    Sql::exec(db.user(), QStringLiteral("UPDATE Besiedelung SET EFHg = EFHg + 1 WHERE TAVO = ? AND Jahr = 2"),
+              {id});
     QCOMPARE(CalculationState::of(db.user(), id), State::Changed);
     runCalculation(db.dbs(), id);
     QCOMPARE(CalculationState::of(db.user(), id), State::Current);
@@ -91,12 +95,15 @@ void VariantComparisonTest::fingerprintFollowsTheInputs() {
 
 void VariantComparisonTest::bestValuesDifferingInputsAndStates() {
     TestDb db;
-    const int a = db.insertProject({{"PG", 301}, {"Projekt", "Hang"}, {"Beschreibung", "A"}, {"fiZinsenSoll", 3.5},
+    const int a = db.insertProject({{"PG", 301},
+                                    {"Projekt", "Hang"},
+                                    {"Beschreibung", "A"},
+                                    {"fiZinsenSoll", 3.5},
                                     {"gsHebesatz", 500}});
-    const int b = db.insertProject({{"PG", 301}, {"Projekt", "Hang"}, {"Beschreibung", "B"}, {"fiZinsenSoll", 4},
-                                    {"gsHebesatz", 500}});
-    const int c = db.insertProject({{"PG", 301}, {"Projekt", "Hang"}, {"Beschreibung", "C"}, {"fiZinsenSoll", 4},
-                                    {"gsHebesatz", 500}});
+    const int b = db.insertProject(
+        {{"PG", 301}, {"Projekt", "Hang"}, {"Beschreibung", "B"}, {"fiZinsenSoll", 4}, {"gsHebesatz", 500}});
+    const int c = db.insertProject(
+        {{"PG", 301}, {"Projekt", "Hang"}, {"Beschreibung", "C"}, {"fiZinsenSoll", 4}, {"gsHebesatz", 500}});
     // A: spends 1000, earns 1100 (balance 100); B: spends 2000, earns 2250 (balance 250); C never calculated.
     db.book(a, 1, "Kanal", "Bau", "Gemeinde", 1000, 0);
     db.book(a, 2, "Kanal", "Gebühr", "Gemeinde", 0, 1100);
@@ -165,7 +172,9 @@ void VariantComparisonTest::calculatesTheOutdatedProjects() {
     QCOMPARE(window.states(), (QList<State>{State::Current, State::Current}));
     QVERIFY(!window.calculateButton()->isEnabled());
     // The current project was left alone: its hand-made ledger is still its only row.
-    QCOMPARE(Sql::scalar(db.user(), QStringLiteral("SELECT count(*) FROM Auswertung WHERE TAVO = ?"), {a}).toInt(), 1);
+    QCOMPARE(
+        Sql::scalar(db.user(), QStringLiteral("SELECT count(*) FROM Auswertung WHERE TAVO = ?"), {a}).toInt(),
+        1);
     QVERIFY(EngineFixture::ledgerRows(db, c) > 0);
     QCOMPARE(window.chartView()->chart()->series().size(), 2);
 }
@@ -237,6 +246,89 @@ void VariantComparisonTest::chartAmountsGroupThousands() {
         QVERIFY(values);
         QVERIFY2(localizable.match(values->labelFormat()).hasMatch(), qPrintable(values->labelFormat()));
     }
+
+void VariantComparisonTest::rowsCarryTheirOwnCaptions() {
+    TestDb db;
+    const int a = db.insertProject({{"PG", 301},
+                                    {"bgAntGrünflächen", 8},
+                                    {"bgFlGrünflächen", 3600},
+                                    {"auAntGemFörderungWasser", 10},
+                                    {"ifKoEhStraße", 2.5},
+                                    {"ifLfmKanalStrEntwässerung", 100},
+                                    {"ifLfmAnschlKanalStrEntwässerung", 40}});
+    const int b = db.insertProject({{"PG", 301},
+                                    {"bgAntGrünflächen", 8},
+                                    {"bgFlGrünflächen", 4000},
+                                    {"auAntGemFörderungWasser", 20},
+                                    {"ifKoEhStraße", 3},
+                                    {"ifLfmKanalStrEntwässerung", 100},
+                                    {"ifLfmAnschlKanalStrEntwässerung", 50}});
+    EngineFixture::insertBuilding(db, a, "EFHg", "II", 60);
+    EngineFixture::insertBuilding(db, a, "RHk", "III", 40);
+    EngineFixture::insertBuilding(db, b, "EFHg", "II", 35);
+    EngineFixture::insertBuilding(db, b, "RHk", "III", 40);
+    EngineFixture::insertBuilding(db, b, "GWB", "IV", 25);
+    EngineFixture::insertSettlement(db, a, 1, {{"EFHg", 50}, {"RHk", 30}});
+    EngineFixture::insertSettlement(db, b, 1, {{"EFHg", 40}, {"RHk", 30}});
+    db.insertRow("Sonderausgaben", {{"TAVO", a},
+                                    {"Jahr", 3},
+                                    {"Typ", "Kanal"},
+                                    {"Bezeichnung", "Brücke"},
+                                    {"Kostenträger", "Gemeinde"},
+                                    {"Ausgabe", 1000.5}});
+
+    VariantComparisonWindow window(db.dbs(), {a, b});
+    QTableWidget* table = window.table();
+    const auto cells = [table](const QString& caption) {
+        const int row = rowOf(table, caption);
+        return row < 0 ? QStringList{QStringLiteral("fehlt: ") + caption}
+                       : QStringList{table->item(row, 1)->text(), table->item(row, 2)->text()};
+    };
+    // The area beside a share is listed as an area; the share, equal in both, not at all.
+    QCOMPARE(cells("Baugebiet/Bebauung: Fläche öffentliche Grünflächen (m2)"),
+             (QStringList{"3.600", "4.000"}));
+    QCOMPARE(rowOf(table, "Baugebiet/Bebauung: Anteil öffentliche Grünflächen (%)"), -1);
+    QCOMPARE(cells("Besiedelung: Gemeindeförderung Wasserleitung (%)"), (QStringList{"10", "20"}));
+    // A cost per running metre under the heading of maintenance costs.
+    QCOMPARE(cells("techn. Infrastruktur: Straßenoberbau, Erhaltungskonsten/Jahr (€ je m2)"),
+             (QStringList{"2,5", "3,0"}));
+    // The outer development's line is told apart from the inner one's, which is equal.
+    QCOMPARE(cells("techn. Infrastruktur, Außenerschließung: Kanal Str-Entwässerung (Lfm)"),
+             (QStringList{"40", "50"}));
+    QCOMPARE(rowOf(table, "techn. Infrastruktur, Innenerschließung: Kanal Str-Entwässerung (Lfm)"), -1);
+    // Detail rows by type and class, year and type, designation.
+    QCOMPARE(cells("Bebauung EFHg, Bauklasse II: Anteil (%)"), (QStringList{"60", "35"}));
+    QCOMPARE(cells("Bebauung GWB, Bauklasse IV: Anteil (%)"), (QStringList{"–", "25"}));
+    QCOMPARE(rowOf(table, "Bebauung RHk, Bauklasse III: Anteil (%)"), -1);
+    QCOMPARE(cells("Besiedelung Jahr 1: EFHg (%)"), (QStringList{"50", "40"}));
+    QCOMPARE(rowOf(table, "Besiedelung Jahr 1: RHk (%)"), -1);
+    QCOMPARE(cells("Sonderausgabe Jahr 3: Brücke (Kanal, Gemeinde) (€)"), (QStringList{"1.000,50", "–"}));
+    QCOMPARE(cells("Sonderausgaben: Summe (€)"), (QStringList{"1.000,50", "0,00"}));
+}
+
+void VariantComparisonTest::duplicateComparesEqual() {
+    TestDb db;
+    const int original = EngineFixture::insertRealisticProject(db);
+    Sql::exec(db.user(),
+              "INSERT INTO Szenarien (TAVO, Szenario, Parameter, Wert) VALUES (?, 'pessimistisch', "
+              "'Zinssatz', 5)",
+              {original});
+    QVERIFY(Sql::scalar(db.user(), "SELECT count(*) FROM Sonderausgaben WHERE TAVO = ?", {original}).toInt() >
+            0);
+    const int copy = duplicateProject(db.dbs(), original);
+    runCalculation(db.dbs(), original);
+    runCalculation(db.dbs(), copy);
+
+    VariantComparisonWindow window(db.dbs(), {original, copy});
+    QTableWidget* table = window.table();
+    const int inputs = rowOf(table, "Eingaben, in denen sich die Varianten unterscheiden");
+    const int figures = rowOf(table, "Kennzahlen (Gemeinde, Zinssatz 3 %)");
+    // No input differs, and every figure is the same in both.
+    QCOMPARE(figures, inputs + 1);
+    QVERIFY(table->rowCount() > figures + 5);
+    for (int r = figures + 1; r < table->rowCount(); ++r)
+        QCOMPARE(table->item(r, 2)->text(), table->item(r, 1)->text());
+    QVERIFY(table->item(rowOf(table, "Ausgaben"), 1)->text() != QStringLiteral("–"));
 }
 
 QTEST_MAIN(VariantComparisonTest)

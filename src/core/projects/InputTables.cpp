@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+
+#include <QRegularExpression>
 
 #include "core/data/NumberFormat.h"
 
@@ -21,6 +24,24 @@ Cell shown(const char* column, int decimals = -1) {
     return {column, decimals, ReadOnly};
 }
 
+// A cell with a caption of its own.
+Cell labelled(Cell cell, const char* label) {
+    cell.label = label;
+    return cell;
+}
+
+// A caption as "Fläche Straße (m2):" splits into "Fläche Straße" and the unit "m2".
+std::pair<QString, QString> splitCaption(const char* text) {
+    QString caption = QString::fromUtf8(text).trimmed();
+    if (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    static const QRegularExpression unit(QStringLiteral("\\s*\\(([^()]*)\\)\\s*$"));
+    const QRegularExpressionMatch m = unit.match(caption);
+    if (!m.hasMatch())
+        return {caption.trimmed(), QString()};
+    return {caption.left(m.capturedStart()).trimmed(), m.captured(1)};
+}
+
 const char* const kEr = "Errichtungskosten (€):";
 const char* const kEh = "Erhaltungskosten/Jahr (€):";
 const char* const kErPct = "Errichtungskosten (%):";
@@ -36,8 +57,10 @@ Page baugebiet() {
           false,
           GridSlot::None,
           {{"Gesamtfläche (m2):", num("bgFlBaulandBrutto", 0)},
-           {"Anteil öffentliche Grünflächen (%):", num("bgAntGrünflächen", 1), bare("bgFlGrünflächen", 0)},
-           {"Anteil Verkehrsfläche (%):", num("bgAntVerkehrsflächen", 1), bare("bgFlVerkehrsflächen", 0)},
+           {"Anteil öffentliche Grünflächen (%):", num("bgAntGrünflächen", 1),
+            labelled(bare("bgFlGrünflächen", 0), "Fläche öffentliche Grünflächen (m2)")},
+           {"Anteil Verkehrsfläche (%):", num("bgAntVerkehrsflächen", 1),
+            labelled(bare("bgFlVerkehrsflächen", 0), "Fläche Verkehrsfläche (m2)")},
            {"Fläche Bauland (m2):", shown("bgFlBaulandNetto", 0)}}},
          {"Bebauung:", nullptr, nullptr, 0, false, GridSlot::Bebauung, {}},
          {nullptr,
@@ -130,16 +153,26 @@ Page besiedelung() {
               0,
               false,
               GridSlot::None,
-              {{"Hebes. Aufschl.-Abgabe:", num("auHebesatzAufschl")},
-               {"Gemeindeförderung (%):", num("auAntGemFörderungAufschl", 0), shown("auGemFörderungAufschl")},
-               {"Einheitssatz Wasserl.:", num("auEinheitssatzWasser")},
-               {"Gemeindeförderung (%):", num("auAntGemFörderungWasser", 0), shown("auGemFörderungWasser")},
-               {"Einheitssatz Kanal Schmutzw.:", num("auEinheitssatzKanalSchmutz")},
-               {"Gemeindeförderung (%):", num("auAntGemFörderungKanalSchmutz", 0),
-                shown("auGemFörderungKanalSchmutz")},
-               {"Einheitssatz Kanal Mischw.:", num("auEinheitssatzKanalMisch")},
-               {"Gemeindeförderung (%):", num("auAntGemFörderungKanalMisch", 0),
-                shown("auGemFörderungKanalMisch")}}},
+              {{"Hebes. Aufschl.-Abgabe:",
+                labelled(num("auHebesatzAufschl"), "Hebesatz Aufschließungsabgabe (€ je m)")},
+               {"Gemeindeförderung (%):",
+                labelled(num("auAntGemFörderungAufschl", 0), "Gemeindeförderung Aufschließungsabgabe (%)"),
+                labelled(shown("auGemFörderungAufschl"), "Gemeindeförderung Aufschließungsabgabe (€ je m)")},
+               {"Einheitssatz Wasserl.:",
+                labelled(num("auEinheitssatzWasser"), "Einheitssatz Wasserleitung (€ je m2)")},
+               {"Gemeindeförderung (%):",
+                labelled(num("auAntGemFörderungWasser", 0), "Gemeindeförderung Wasserleitung (%)"),
+                labelled(shown("auGemFörderungWasser"), "Gemeindeförderung Wasserleitung (€ je m2)")},
+               {"Einheitssatz Kanal Schmutzw.:",
+                labelled(num("auEinheitssatzKanalSchmutz"), "Einheitssatz Kanal Schmutzwasser (€ je m2)")},
+               {"Gemeindeförderung (%):",
+                labelled(num("auAntGemFörderungKanalSchmutz", 0), "Gemeindeförderung Kanal Schmutzwasser (%)"),
+                labelled(shown("auGemFörderungKanalSchmutz"), "Gemeindeförderung Kanal Schmutzwasser (€ je m2)")},
+               {"Einheitssatz Kanal Mischw.:",
+                labelled(num("auEinheitssatzKanalMisch"), "Einheitssatz Kanal Mischwasser (€ je m2)")},
+               {"Gemeindeförderung (%):",
+                labelled(num("auAntGemFörderungKanalMisch", 0), "Gemeindeförderung Kanal Mischwasser (%)"),
+                labelled(shown("auGemFörderungKanalMisch"), "Gemeindeförderung Kanal Mischwasser (€ je m2)")}}},
              {"Besiedelung (Fertigstellung in %)",
               nullptr,
               nullptr,
@@ -254,6 +287,28 @@ std::vector<const char*> boundColumns() {
                 add(row.second.column);
             }
     return columns;
+}
+
+QString inputCaption(const Group& group, const Row& row, bool second) {
+    const Cell& cell = second ? row.second : row.first;
+    if (cell.label)
+        return QString::fromUtf8(cell.label);
+    const auto [name, unit] = splitCaption(row.caption);
+    const char* heading = second ? group.headingSecond : group.headingFirst;
+    const QString whole = unit.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, unit);
+    if (!heading)
+        return whole;
+    const auto [what, headingUnit] = splitCaption(heading);
+    if (unit == headingUnit)
+        return whole;
+    // An amount per row unit: "€" under a row "(m2)" is "€ je m2".
+    QString combined = headingUnit;
+    if (headingUnit.isEmpty())
+        combined = unit;
+    else if (!unit.isEmpty() && headingUnit != QLatin1String("%"))
+        combined = QStringLiteral("%1 je %2").arg(headingUnit, unit);
+    return combined.isEmpty() ? QStringLiteral("%1, %2").arg(name, what)
+                              : QStringLiteral("%1, %2 (%3)").arg(name, what, combined);
 }
 
 QString displayText(const QVariant& value, const Cell& cell) {

@@ -20,6 +20,9 @@ struct Cell {
     const char* column = nullptr; // nullptr: no input in this place
     int decimals = -1;            // -1: the general number format
     unsigned flags = ValueList;
+    // The input's own caption with its unit, where the row's caption names another input or
+    // repeats on the page ("Gemeindeförderung (%):" four times); nullptr: taken from row and heading.
+    const char* label = nullptr;
 };
 
 // A button placed after the row's inputs; its handler is connected elsewhere.
@@ -59,6 +62,12 @@ const std::vector<Page>& inputPages();
 
 // Every project column that an input of the pages edits or shows, without duplicates.
 std::vector<const char*> boundColumns();
+
+// The caption of one input of a row as a list names it on its own, with its unit in brackets: the
+// cell's label, else the row's caption joined with the group's column heading of the cell ("Kanal,
+// Errichtungskosten (%)", "Straßenoberbau, Errichtungskosten (€ je m2)"); the heading is left out
+// where the row names the same unit itself. No trailing colon.
+QString inputCaption(const Group& group, const Row& row, bool second);
 
 // A stored input as a comparison or a report shows it: "–" when empty, text as it is, a number with
 // the cell's decimals (or the general format) in the user's locale.

@@ -28,7 +28,11 @@ QString fieldLabel(const QString& column) {
                 if ((row.first.column && column == QLatin1String(row.first.column)) ||
                     (row.second.column && column == QLatin1String(row.second.column)))
                     return row.caption && *row.caption
-                               ? QStringLiteral("„%1“ (%2)").arg(QString::fromUtf8(row.caption).trimmed().remove(QRegularExpression(QStringLiteral(":$"))), column)
+                               ? QStringLiteral("„%1“ (%2)")
+                                     .arg(QString::fromUtf8(row.caption)
+                                              .trimmed()
+                                              .remove(QRegularExpression(QStringLiteral(":$"))),
+                                          column)
                                : column;
     return column;
 }
@@ -101,8 +105,8 @@ QSet<QString> checkBuildingMix(const QList<QSqlRecord>& rows, QStringList& warni
     return types;
 }
 
-// Per type: values outside 0 to 100 % in a year, and a column of a type in the mix whose years do
-// not add up to 100 %.
+// Per type: values outside 0 to 100 % in a year, and a column of a type in the mix whose years add
+// up to more than 100 %. Less is legitimate: part of the area is not yet built by year 20.
 void checkSettlement(const QList<QSqlRecord>& rows, const QSet<QString>& typesInMix, QStringList& warnings) {
     const int typeCount = int(std::size(kTypes));
     QList<QList<int>> outside(typeCount);
@@ -123,7 +127,7 @@ void checkSettlement(const QList<QSqlRecord>& rows, const QSet<QString>& typesIn
         if (!outside[t].isEmpty())
             warnings << QStringLiteral("Besiedelung %1: Werte außerhalb von 0 bis 100 % %2.")
                             .arg(type, yearList(outside[t]));
-        if (typesInMix.contains(type) && std::abs(sums[t] - 100.0) > kTolerance)
+        if (typesInMix.contains(type) && sums[t] - 100.0 > kTolerance)
             warnings << QStringLiteral("Die Besiedelung %1 ergibt zusammen %2 % statt 100 %.")
                             .arg(type, shown(sums[t]));
     }
@@ -210,9 +214,44 @@ void checkValueRanges(const QSqlDatabase& master, const QSqlRecord& project, QSt
     }
 }
 
+// The settled percent of every type of the mix over the project years 1 to 20, in the settlement
+// grid's column order.
+QList<std::pair<QString, double>> settledShares(const StoredInputs& inputs) {
+    QStringList discard;
+    const QSet<QString> typesInMix = checkBuildingMix(inputs.buildings, discard);
+    QList<std::pair<QString, double>> shares;
+    for (const char* type : kTypes) {
+        if (!typesInMix.contains(QLatin1String(type)))
+            continue;
+        double sum = 0;
+        for (const QSqlRecord& row : inputs.settlements) {
+            const int year = NumberFormat::toInt(row.value(QStringLiteral("Jahr")));
+            double value = 0;
+            if (year >= 1 && year <= kLastYear && storedNumber(row.value(QLatin1String(type)), &value))
+                sum += value;
+        }
+        shares.append({QString::fromLatin1(type), sum});
+    }
+    return shares;
+}
+
 } // namespace
 
 namespace Plausibility {
+
+QString unbuiltNote(const QSqlDatabase& user, int projectId) {
+    QStringList parts;
+    for (const auto& [type, settled] : settledShares(StoredInputs::read(user, projectId)))
+        if (100.0 - settled > kTolerance)
+            parts << QStringLiteral("%1 %2 %").arg(type, NumberFormat::general(100.0 - settled));
+    if (parts.isEmpty())
+        return QString();
+    return QStringLiteral("Bis zum Jahr %1 ist nicht alles gebaut: noch nicht fertiggestellt sind %2 der "
+                          "Wohneinheiten dieser Bebauungstypen. Ihre Kosten und Einnahmen liegen nach dem "
+                          "Betrachtungszeitraum und fehlen in diesem Bericht.")
+        .arg(kLastYear)
+        .arg(parts.join(QStringLiteral(", ")));
+}
 
 QStringList warnings(const Databases& dbs, int projectId) {
     return warnings(dbs.master(), StoredInputs::read(dbs.user(), projectId));

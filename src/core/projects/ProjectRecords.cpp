@@ -63,9 +63,10 @@ void replaceSettlementRows(const QSqlDatabase& user, int projectId, QSqlQuery& p
     copyDetailRows(preset, user, QStringLiteral("Besiedelung"), projectId, QStringLiteral("TAVO"));
 }
 
-void copyDetailTable(const QSqlDatabase& user, const QString& table, int oldId, int newId) {
-    QSqlQuery source =
-        Sql::exec(user, QStringLiteral("Select * from %1 where TAVO = ? order by ID").arg(table), {oldId});
+void copyDetailTable(const QSqlDatabase& user, const QString& table, int oldId, int newId,
+                     const QString& order = QStringLiteral("ID")) {
+    QSqlQuery source = Sql::exec(
+        user, QStringLiteral("Select * from %1 where TAVO = ? order by %2").arg(table, order), {oldId});
     copyDetailRows(source, user, table, newId, QStringLiteral("TAVO"));
 }
 
@@ -132,6 +133,10 @@ int duplicateProject(const Databases& dbs, int projectId) {
         lastInsertedId(Sql::exec(user, insertStatement(QStringLiteral("TAVO"), columns), values));
     copyDetailTable(user, QStringLiteral("Bebauung"), projectId, newId);
     copyDetailTable(user, QStringLiteral("Besiedelung"), projectId, newId);
+    // Everything the calculation reads is copied, so that the copy calculates the same figures.
+    copyDetailTable(user, QStringLiteral("Sonderausgaben"), projectId, newId);
+    copyDetailTable(user, QStringLiteral("Szenarien"), projectId, newId,
+                    QStringLiteral("Szenario, Parameter"));
     transaction.commit();
     return newId;
 }

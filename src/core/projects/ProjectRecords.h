@@ -27,8 +27,9 @@ const QStringList& settlementPresetNames();
 void applySettlementPreset(const Databases& dbs, int projectId, const QString& presetName);
 
 // Copies a project row (every column except ID, Beschreibung prefixed with "Kopie von ") with its
-// Bebauung and Besiedelung rows in one transaction and returns the new ID. Special expenditures and
-// results are not copied.
+// Bebauung, Besiedelung and Sonderausgaben rows and its scenario sets (Szenarien) in one transaction
+// and returns the new ID: a full copy that calculates the same figures. Results are not copied; the
+// copy has none until it is calculated.
 int duplicateProject(const Databases& dbs, int projectId);
 
 // Creates a new project row for the municipality pg with its name, an empty description and the

@@ -38,6 +38,13 @@ public:
             const QStringList keys = model->keys(index.column());
             for (int i = 0; i < picks.size(); ++i)
                 combo->addItem(picks[i], keys.value(i));
+            // A number is typed freely; its list only suggests. No completion: typing 3 must not
+            // turn into the 30 of the list.
+            if (model->column(index.column()).kind != DetailColumn::Text) {
+                combo->setEditable(true);
+                combo->setInsertPolicy(QComboBox::NoInsert);
+                combo->setCompleter(nullptr);
+            }
             return combo;
         }
         // Numbers too: Qt's own editor of a number is a spin box, whose arrow keys change the value
@@ -53,7 +60,12 @@ public:
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         const auto* model = qobject_cast<const DetailModel*>(index.model());
         if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-            combo->setCurrentIndex(combo->findText(model->displayText(index.row(), index.column())));
+            const QString shown = model->displayText(index.row(), index.column());
+            combo->setCurrentIndex(combo->findText(shown));
+            if (combo->isEditable()) {
+                combo->setEditText(shown);
+                combo->lineEdit()->selectAll();
+            }
             return;
         }
         if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
@@ -68,18 +80,41 @@ public:
 
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
         if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-            if (combo->currentIndex() >= 0)
-                model->setData(index, combo->currentData());
+            if (!combo->isEditable()) {
+                if (combo->currentIndex() >= 0)
+                    model->setData(index, combo->currentData());
+                return;
+            }
+            // An entry of the list ("35 %" as shown, case aside) stores its key; any other text is a
+            // typed number, a trailing "%" allowed.
+            const QString text = combo->currentText().trimmed();
+            const int entry = combo->findText(text, Qt::MatchFixedString);
+            QString typed = text;
+            if (typed.endsWith(QLatin1Char('%')))
+                typed = typed.chopped(1).trimmed();
+            storeTyped(combo, model, index, entry >= 0 ? combo->itemData(entry) : QVariant(typed));
             return;
         }
         if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
-            if (!model->setData(index, edit->text()))
-                QMessageBox::warning(
-                    edit->window(), QString::fromUtf8(kCaption),
-                    QStringLiteral("'%1' ist keine gültige Zahl.").arg(NumberFormat::excerpt(edit->text())));
+            storeTyped(edit, model, index, edit->text());
             return;
         }
         QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+private:
+    // Stores value, or names why the column refuses it; the cell keeps its previous value then.
+    static void storeTyped(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index,
+                           const QVariant& value) {
+        const auto* detail = qobject_cast<const DetailModel*>(model);
+        const QString refusal = detail ? detail->refusal(index.column(), value) : QString();
+        if (refusal.isEmpty() && model->setData(index, value))
+            return;
+        QMessageBox::warning(
+            editor->window(), QString::fromUtf8(kCaption),
+            refusal.isEmpty()
+                ? QStringLiteral("'%1' ist keine gültige Zahl.").arg(NumberFormat::excerpt(value.toString()))
+                : refusal);
     }
 };
 
@@ -215,6 +250,11 @@ bool DetailGrid::isModified() const {
     const auto editors = m_view->viewport()->findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly);
     for (const QLineEdit* editor : editors)
         if (editor->isVisible() && editor->isModified())
+            return true;
+    // A number typed into a share's drop-down.
+    const auto combos = m_view->viewport()->findChildren<QComboBox*>(QString(), Qt::FindDirectChildrenOnly);
+    for (const QComboBox* combo : combos)
+        if (combo->isVisible() && combo->isEditable() && combo->lineEdit()->isModified())
             return true;
     return false;
 }

@@ -4,34 +4,39 @@
 #include <QTimer>
 
 #include "core/data/Sql.h"
+#include "core/projects/InputCheck.h"
 #include "gui/input/DetailGrid.h"
 
 namespace {
 
 using K = DetailColumn;
 
+// Rows are booked in the project years 1 to 20.
+const int kLastYear = 20;
+
 //                      field          title                 width kind        dec  1000s  bold   sum
 std::vector<DetailColumn> bebauungColumns() {
     return {{"bbTyp", "Bebauungstyp", 163, K::Text, -1, false, false, false},
             {"bbBauklasse", "Bauklasse", 100, K::Text, -1, false, false, false},
-            {"bbAnteil", "Anteil (%)", 50, K::Integer, -1, false, false, true}};
+            {"bbAnteil", "Anteil (%)", 50, K::Integer, -1, false, false, true, 0, 100}};
 }
 
 std::vector<DetailColumn> besiedelungColumns() {
-    return {{"Jahr", nullptr, 32, K::Integer, -1, false, true, false},
-            {"EFHg", "Einfam. Haus groß", 95, K::Number, -1, false, false, true},
-            {"EFHk", "Einfam. Haus klein", 95, K::Number, -1, false, false, true},
-            {"RHg", "Reihenhaus groß", 95, K::Number, -1, false, false, true},
-            {"RHk", "Reihenhaus klein", 95, K::Number, -1, false, false, true},
-            {"GWB", "großvol. Wohnbau", 95, K::Number, -1, false, false, true}};
+    return {{"Jahr", nullptr, 32, K::Integer, -1, false, true, false, 1, kLastYear},
+            {"EFHg", "Einfam. Haus groß", 95, K::Number, -1, false, false, true, 0, 100},
+            {"EFHk", "Einfam. Haus klein", 95, K::Number, -1, false, false, true, 0, 100},
+            {"RHg", "Reihenhaus groß", 95, K::Number, -1, false, false, true, 0, 100},
+            {"RHk", "Reihenhaus klein", 95, K::Number, -1, false, false, true, 0, 100},
+            {"GWB", "großvol. Wohnbau", 95, K::Number, -1, false, false, true, 0, 100}};
 }
 
 std::vector<DetailColumn> sonderausgabenColumns() {
-    return {{"Jahr", nullptr, 25, K::Integer, -1, false, false, false},
+    return {{"Jahr", nullptr, 25, K::Integer, -1, false, false, false, 1, kLastYear},
             {"Typ", nullptr, 85, K::Text, -1, false, false, false},
             {"Bezeichnung", nullptr, 265, K::Text, -1, false, false, false},
             {"Kostenträger", nullptr, 90, K::Text, -1, false, false, false},
-            {"Ausgabe", nullptr, 80, K::Number, 2, true, false, false}};
+            {"Ausgabe", nullptr, 80, K::Number, 2, true, false, false, -InputCheck::MaxMagnitude,
+             InputCheck::MaxMagnitude}};
 }
 
 const QLatin1String kSharePrefix("Anteil_");

@@ -194,30 +194,42 @@ QVariant DetailModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-bool DetailModel::stored(int column, const QVariant& value, QVariant* out) const {
+QString DetailModel::stored(int column, const QVariant& value, QVariant* out) const {
     *out = QVariant();
     if (!value.isValid() || value.isNull())
-        return true;
+        return QString();
     const DetailColumn& c = m_columns[static_cast<size_t>(column)];
     const bool isText = value.typeId() == QMetaType::QString;
     if (isText && value.toString().trimmed().isEmpty())
-        return true;
+        return QString();
+    const QString shown = NumberFormat::excerpt(value.toString());
     if (c.kind == DetailColumn::Text) {
         // A longer text (pasted) is refused like the editor refuses it: the input check would.
-        if (value.toString().size() > InputCheck::maxTextLength(QString::fromUtf8(c.field)))
-            return false;
+        const int longest = InputCheck::maxTextLength(QString::fromUtf8(c.field));
+        if (value.toString().size() > longest)
+            return QStringLiteral("'%1' ist länger als %2 Zeichen.").arg(shown).arg(longest);
         *out = value.toString();
-        return true;
+        return QString();
     }
     // Typed text in the user's locale or the neutral notation of the value lists; whatever is no
     // finite number ("inf", "nan", "1e999") is refused like any other text.
     bool ok = false;
     const double number = isText ? NumberFormat::parseTyped(value.toString(), &ok) : value.toDouble(&ok);
     if (!ok || !std::isfinite(number))
-        return false;
-    *out = c.kind == DetailColumn::Integer ? QVariant(static_cast<qlonglong>(std::trunc(number)))
-                                           : QVariant(number);
-    return true;
+        return QStringLiteral("'%1' ist keine gültige Zahl.").arg(shown);
+    if (number < c.minimum || number > c.maximum)
+        return QStringLiteral("'%1' liegt nicht zwischen %2 und %3.")
+            .arg(shown, NumberFormat::general(c.minimum), NumberFormat::general(c.maximum));
+    // A whole-number column would cut a fraction off without a word.
+    if (c.kind == DetailColumn::Integer && std::trunc(number) != number)
+        return QStringLiteral("'%1' ist keine ganze Zahl.").arg(shown);
+    *out = c.kind == DetailColumn::Integer ? QVariant(static_cast<qlonglong>(number)) : QVariant(number);
+    return QString();
+}
+
+QString DetailModel::refusal(int column, const QVariant& value) const {
+    QVariant unused;
+    return column < 0 || column >= columnCount() ? QString() : stored(column, value, &unused);
 }
 
 bool DetailModel::setData(const QModelIndex& index, const QVariant& value, int role) {
@@ -225,7 +237,7 @@ bool DetailModel::setData(const QModelIndex& index, const QVariant& value, int r
         return false;
     Record& record = m_rows[static_cast<size_t>(index.row())];
     QVariant newValue;
-    if (!stored(index.column(), value, &newValue))
+    if (!stored(index.column(), value, &newValue).isEmpty())
         return false;
     QVariant& cell = record.values[static_cast<size_t>(index.column())];
     const bool unchanged =

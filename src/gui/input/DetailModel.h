@@ -21,6 +21,9 @@ struct DetailColumn {
     bool thousands; // numbers shown with thousands separators ("###,##0.00")
     bool bold;
     bool footerSum;
+    // The range a typed number must lie in; a value outside is refused.
+    double minimum = -1e12;
+    double maximum = 1e12;
 };
 
 // The detail rows (Bebauung, Besiedelung, Sonderausgaben) of one project, held in memory and
@@ -67,7 +70,11 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    // False (nothing changed) for a text that is no number in a numeric column.
+    // Why value cannot go into the column ("'abc' ist keine gültige Zahl."), or an empty text when it
+    // can: a numeric column takes a finite number (typed in the user's locale or the neutral notation)
+    // within the column's range, a whole one where it stores integers.
+    QString refusal(int column, const QVariant& value) const;
+    // False (nothing changed) for a value that refusal() refuses.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -82,8 +89,8 @@ private:
         std::vector<QVariant> values;
         bool dirty = false;
     };
-    // The value as the column stores it; false for a text that is no number in a numeric column.
-    bool stored(int column, const QVariant& value, QVariant* out) const;
+    // The value as the column stores it; a refusal's message when it cannot take it.
+    QString stored(int column, const QVariant& value, QVariant* out) const;
     void writeRecord(const Record& record);
 
     QSqlDatabase m_db;

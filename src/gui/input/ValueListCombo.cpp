@@ -6,8 +6,8 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
-#include "gui/input/ProjectEdit.h"
 #include "core/projects/ProjectRecord.h"
+#include "gui/input/ProjectEdit.h"
 
 const char* const ValueListCombo::valueListSql =
     "SELECT Beschreibung, Wert, \"Default\" FROM FeldWerte WHERE Tabelle = ? AND Feld = ? ORDER BY Nummer";
@@ -121,7 +121,7 @@ void ValueListCombo::textChosen(const QString& text) {
     // A typed number that is no entry is taken as typed; any other text would wipe the value, so
     // the field shows the entry of the value the input keeps.
     bool isNumber = false;
-    const double typed = index < 0 ? NumberFormat::parse(text, &isNumber) : 0.0;
+    const double typed = index < 0 ? NumberFormat::parseTyped(text, &isNumber) : 0.0;
     if ((index >= 0 || isNumber) && m_record.edit()) {
         try {
             m_record.setValue(m_pairedInput->column(), index >= 0 ? wertAsValue(m_values.at(index)) : typed);

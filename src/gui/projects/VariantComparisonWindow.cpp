@@ -21,10 +21,9 @@
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
-#include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
-#include "core/projects/InputTables.h"
+#include "core/projects/InputComparison.h"
 #include "core/results/KeyFigureText.h"
 #include "gui/common/CalculationNotifier.h"
 #include "gui/common/Questions.h"
@@ -35,55 +34,10 @@ namespace {
 
 const QString kTitle = QStringLiteral("TAVO - Tavorechner");
 
-QString caption(const char* text) {
-    QString c = QString::fromUtf8(text).trimmed();
-    if (c.endsWith(QLatin1Char(':')))
-        c.chop(1);
-    return c;
-}
-
-// The building mix of a project in one line: "EFHg II 60 %; GWB III 40 %".
-QString buildingMix(const QSqlDatabase& user, int id) {
-    QStringList parts;
-    QSqlQuery q = Sql::exec(user, QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
-                            {id});
-    while (q.next())
-        parts << QStringLiteral("%1 %2 %3 %").arg(q.value(0).toString(), q.value(1).toString(),
-                                                  NumberFormat::general(NumberFormat::toDouble(q.value(2))));
-    return parts.isEmpty() ? QStringLiteral("–") : parts.join(QStringLiteral("; "));
-}
-
-QString settlement(const QSqlDatabase& user, int id) {
-    QStringList parts;
-    // Rows without year first, rows of one year in the order of entry, on a server as in the file.
-    QSqlQuery q =
-        Sql::exec(user,
-                  QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? "
-                                 "ORDER BY ") +
-                      SqlDialect::orderBy(user, {QStringLiteral("Jahr"), QStringLiteral("ID")}),
-                  {id});
-    while (q.next()) {
-        QStringList cells;
-        for (int c = 1; c <= 5; ++c)
-            cells << NumberFormat::general(NumberFormat::toDouble(q.value(c)));
-        parts << cells.join(QLatin1Char('/'));
-    }
-    return parts.join(QStringLiteral(" "));
-}
-
-QString specialExpenditures(const QSqlDatabase& user, int id) {
-    const double sum =
-        Sql::scalar(user,
-                    QStringLiteral("SELECT %1 FROM Sonderausgaben WHERE TAVO = ?")
-                        .arg(SqlDialect::orderedTotal(user, QStringLiteral("Ausgabe"), QStringLiteral("ID"))),
-                    {id})
-            .toDouble();
-    return NumberFormat::money(sum);
-}
-
 } // namespace
 
-VariantComparisonWindow::VariantComparisonWindow(Databases& dbs, const QList<int>& projectIds, QWidget* parent)
+VariantComparisonWindow::VariantComparisonWindow(Databases& dbs, const QList<int>& projectIds,
+                                                 QWidget* parent)
     : QDialog(parent), m_dbs(dbs), m_ids(projectIds) {
     setObjectName(QStringLiteral("frmVariantenvergleich"));
     setWindowTitle(QStringLiteral("TAVO - Tavorechner: Varianten vergleichen"));
@@ -163,7 +117,8 @@ void VariantComparisonWindow::buildLayout() {
     layout->addLayout(buttons);
 
     connect(m_calculate, &QPushButton::clicked, this, &VariantComparisonWindow::calculateOutdated);
-    connect(copy, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(clipboardText()); });
+    connect(copy, &QPushButton::clicked, this,
+            [this] { QApplication::clipboard()->setText(clipboardText()); });
     connect(print, &QPushButton::clicked, this, &VariantComparisonWindow::print);
     connect(pdf, &QPushButton::clicked, this, &VariantComparisonWindow::savePdf);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
@@ -250,7 +205,8 @@ void VariantComparisonWindow::reload() {
     for (const KeyFigures& f : m_figures)
         if (f.hasResults) {
             charted << f;
-            names << QStringLiteral("%1 (%2)").arg(f.projekt.isEmpty() ? QStringLiteral("Projekt") : f.projekt)
+            names << QStringLiteral("%1 (%2)")
+                         .arg(f.projekt.isEmpty() ? QStringLiteral("Projekt") : f.projekt)
                          .arg(f.beschreibung.isEmpty() ? QString::number(f.projectId) : f.beschreibung);
         }
     QChart* old = m_chart->chart();
@@ -259,51 +215,16 @@ void VariantComparisonWindow::reload() {
 }
 
 void VariantComparisonWindow::addInputRows() {
-    const QSqlDatabase user = m_dbs.user();
-    QList<QSqlRecord> records;
-    for (int id : m_ids) {
-        QSqlQuery q = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {id});
-        records << (q.next() ? q.record() : QSqlRecord());
-    }
     addRow(QStringLiteral("Eingaben, in denen sich die Varianten unterscheiden"), {}, true);
-    QStringList listed;
-    for (const InputTables::Page& page : InputTables::inputPages())
-        for (const InputTables::Group& group : page.groups)
-            for (const InputTables::Row& row : group.rows)
-                for (const auto& [cell, heading] :
-                     {std::pair{row.first, group.headingFirst}, std::pair{row.second, group.headingSecond}}) {
-                    if (!cell.column || listed.contains(QString::fromUtf8(cell.column)))
-                        continue;
-                    const QString column = QString::fromUtf8(cell.column);
-                    listed << column;
-                    QStringList values;
-                    for (const QSqlRecord& r : records)
-                        values << InputTables::displayText(r.value(column), cell);
-                    if (values.count(values.first()) == values.size())
-                        continue;
-                    QString text = caption(row.caption);
-                    // The column headings name the two inputs of a row that has two.
-                    if (heading && row.second.column)
-                        text += QStringLiteral(", ") + caption(heading);
-                    addRow(QStringLiteral("%1: %2").arg(QString::fromUtf8(page.title), text), values);
-                }
-    const QList<std::pair<QString, QString (*)(const QSqlDatabase&, int)>> details = {
-        {QStringLiteral("Bebauung"), buildingMix},
-        {QStringLiteral("Besiedelung (% je Jahr EFHg/EFHk/RHg/RHk/GWB)"), settlement},
-        {QStringLiteral("Sonderausgaben (Summe)"), specialExpenditures}};
-    for (const auto& [text, read] : details) {
-        QStringList values;
-        for (int id : m_ids)
-            values << read(user, id);
-        if (values.count(values.first()) != values.size())
-            addRow(text, values);
-    }
+    for (const InputComparison::Line& line : InputComparison::differingInputs(m_dbs.user(), m_ids))
+        addRow(line.caption, line.values);
 }
 
 void VariantComparisonWindow::addFigureRows() {
     using Section = KeyFigureLine::Section;
     addRow(QStringLiteral("Kennzahlen (Gemeinde, Zinssatz 3 %)"), {}, true);
-    QList<KeyFigureLine> lines = KeyFigureText::sections(keyFigureTable(m_figures), {Section::Figures, Section::ByType});
+    QList<KeyFigureLine> lines =
+        KeyFigureText::sections(keyFigureTable(m_figures), {Section::Figures, Section::ByType});
     for (KeyFigureLine& line : lines) {
         // A project without results has no figures to compare.
         for (int i = 0; i < m_figures.size(); ++i)
@@ -311,7 +232,8 @@ void VariantComparisonWindow::addFigureRows() {
                 line.values[i] = QVariant();
         QStringList cells;
         for (const QVariant& v : line.values)
-            cells << (m_figures.value(cells.size()).hasResults ? KeyFigureText::cell(line, v) : QStringLiteral("–"));
+            cells << (m_figures.value(cells.size()).hasResults ? KeyFigureText::cell(line, v)
+                                                               : QStringLiteral("–"));
         addRow(line.caption, cells);
         const int row = m_table->rowCount() - 1;
         for (int c = 1; c <= m_ids.size(); ++c)
@@ -395,7 +317,8 @@ PrintJob VariantComparisonWindow::printJob() {
     for (int c = 0; c < m_table->columnCount(); ++c) {
         PrintColumn column;
         column.modelColumn = c;
-        column.title = c == 0 ? QStringLiteral("Varianten vergleichen") : m_table->horizontalHeaderItem(c)->text();
+        column.title =
+            c == 0 ? QStringLiteral("Varianten vergleichen") : m_table->horizontalHeaderItem(c)->text();
         column.width = c == 0 ? 240 : 120;
         column.alignment = c == 0 ? Qt::AlignLeft : Qt::AlignRight;
         job.columns << column;
