@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -136,8 +137,9 @@ bool answersOnTerminal(int argc, char** argv) {
     return false;
 }
 
-// Answers --help, --version and --manpage (exit 0), or refuses a wrong call (exit 2).
-int answerOnTerminal(int argc, char** argv) {
+// Answers --help, --version and --manpage (exit 0), or refuses a wrong call (exit 2). Nothing when
+// the option was only the value of another one (--user --help): the window opens then.
+std::optional<int> answerOnTerminal(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     if (!parseOptions(parser, QCoreApplication::arguments()))
@@ -146,8 +148,10 @@ int answerOnTerminal(int argc, char** argv) {
         std::fputs(helpText().toUtf8().constData(), stdout);
     else if (parser.isSet(QStringLiteral("version")))
         std::printf("tavo %s\n", TAVO_VERSION);
-    else
+    else if (parser.isSet(QStringLiteral("manpage")))
         std::fputs(manPageText().toUtf8().constData(), stdout);
+    else
+        return std::nullopt;
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
 
@@ -155,7 +159,8 @@ int answerOnTerminal(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (answersOnTerminal(argc, argv))
-        return answerOnTerminal(argc, argv);
+        if (const std::optional<int> exitCode = answerOnTerminal(argc, argv))
+            return *exitCode;
     QApplication app(argc, argv);
     DataLocations::setApplicationIdentity();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/tavo.svg")));
