@@ -29,6 +29,65 @@ if(UNIX AND NOT APPLE)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 
+# The programs are hardened with the flags Debian builds its own packages with (dpkg-buildflags with
+# hardening=+all: stack protector, _FORTIFY_SOURCE, format checks, read-only relocations and
+# immediate binding; position-independent executables are the compiler's default on Debian).
+# Applied when dpkg-dev is installed; optimisation and debug information stay with the build type.
+option(TAVO_HARDENING "Build the programs with the hardening flags of dpkg-buildflags" ON)
+find_program(TAVO_DPKG_BUILDFLAGS dpkg-buildflags)
+if(TAVO_HARDENING AND TAVO_DPKG_BUILDFLAGS)
+    if(NOT DEFINED ENV{DEB_BUILD_MAINT_OPTIONS})
+        set(ENV{DEB_BUILD_MAINT_OPTIONS} "hardening=+all")
+    endif()
+    foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+        execute_process(COMMAND ${TAVO_DPKG_BUILDFLAGS} --get ${kind} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+                        OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE)
+        separate_arguments(flags UNIX_COMMAND "${flags}")
+        list(FILTER flags EXCLUDE REGEX "^-[Og]")
+        set(TAVO_HARDENING_${kind} ${flags})
+    endforeach()
+    if(CMAKE_BUILD_TYPE STREQUAL "Debug") # _FORTIFY_SOURCE works only with optimisation
+        list(FILTER TAVO_HARDENING_CPPFLAGS EXCLUDE REGEX "_FORTIFY_SOURCE")
+    endif()
+    foreach(target tavo_core tavo_report tavo_gui tavo tavo-cli)
+        target_compile_options(${target} PRIVATE ${TAVO_HARDENING_CPPFLAGS} ${TAVO_HARDENING_CXXFLAGS})
+    endforeach()
+    foreach(target tavo tavo-cli)
+        target_link_options(${target} PRIVATE ${TAVO_HARDENING_LDFLAGS})
+    endforeach()
+endif()
+
+# Debian documentation: the copyright file (machine-readable format), the changelog and the manual
+# pages of both programs, which each program writes from its own option and command tables (hidden
+# option --manpage), so the pages cannot fall behind --help. Compressed with gzip -9n.
+if(UNIX AND NOT APPLE)
+    find_program(TAVO_GZIP gzip REQUIRED)
+    set(TAVO_DOC_DIR ${CMAKE_BINARY_DIR}/packaging)
+    # The changelog's newest entry names the version being built.
+    file(STRINGS ${CMAKE_SOURCE_DIR}/packaging/changelog TAVO_CHANGELOG_TOP LIMIT_COUNT 1)
+    if(NOT TAVO_CHANGELOG_TOP MATCHES "^tavo \\(${PROJECT_VERSION}\\) ")
+        message(FATAL_ERROR "packaging/changelog beginnt nicht mit dem Eintrag für Version ${PROJECT_VERSION}")
+    endif()
+    add_custom_command(OUTPUT ${TAVO_DOC_DIR}/changelog.gz
+        COMMAND ${CMAKE_COMMAND} -DGZIP=${TAVO_GZIP} -DIN=${CMAKE_SOURCE_DIR}/packaging/changelog
+                -DOUT=${TAVO_DOC_DIR}/changelog.gz -P ${CMAKE_SOURCE_DIR}/cmake/PackageDoc.cmake
+        DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog ${CMAKE_SOURCE_DIR}/cmake/PackageDoc.cmake
+        COMMENT "Erzeuge changelog.gz" VERBATIM)
+    set(TAVO_PACKAGE_DOCS ${TAVO_DOC_DIR}/changelog.gz)
+    foreach(program tavo tavo-cli)
+        add_custom_command(OUTPUT ${TAVO_DOC_DIR}/${program}.1.gz
+            COMMAND ${CMAKE_COMMAND} -DGZIP=${TAVO_GZIP} -DTOOL=$<TARGET_FILE:${program}> -DQT_BIN=${TAVO_QT_BIN}
+                    -DOUT=${TAVO_DOC_DIR}/${program}.1.gz -P ${CMAKE_SOURCE_DIR}/cmake/PackageDoc.cmake
+            DEPENDS ${program} ${CMAKE_SOURCE_DIR}/cmake/PackageDoc.cmake
+            COMMENT "Erzeuge die Handbuchseite ${program}.1" VERBATIM)
+        list(APPEND TAVO_PACKAGE_DOCS ${TAVO_DOC_DIR}/${program}.1.gz)
+    endforeach()
+    add_custom_target(package_docs ALL DEPENDS ${TAVO_PACKAGE_DOCS})
+    install(FILES ${TAVO_DOC_DIR}/tavo.1.gz ${TAVO_DOC_DIR}/tavo-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${TAVO_DOC_DIR}/changelog.gz
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tavo)
+endif()
+
 # Windows and macOS have no system Qt: the install step copies Qt's libraries and plugins (the
 # platform plugin, the SQLite driver, the SVG image format, ...) beside the programs. On Linux the
 # distribution's Qt packages provide them, so nothing is copied there.
@@ -42,8 +101,7 @@ set(CPACK_PACKAGE_NAME tavo)
 set(CPACK_PACKAGE_VENDOR "TAVO")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "TAVO <tavo@example.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "TAVO - Tavorechner: Kosten und Erträge eines neuen Baugebiets für die Gemeinde")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Kosten und Erträge eines neuen Baugebiets für die Gemeinde")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "TAVO")
 set(CPACK_PACKAGE_EXECUTABLES "tavo;TAVO - Tavorechner")
 set(CPACK_STRIP_FILES ON)
@@ -72,7 +130,8 @@ else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
         "${TAVO_DEB_PLUGINS}, libqt6svg6 (>= 6.4), libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6charts6 (>= 6.4), libqt6printsupport6 (>= 6.4), libpq5, libstdc++6 (>= 12), libc6 (>= 2.34)")
 endif()
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# The German texts of Qt's own dialogs (Ja, Nein, Abbrechen, the print and file dialogs).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
 
 # Windows: an NSIS installer with a start-menu entry, or an MSI from WiX (same upgrade code for
 # every version, so a new version replaces the old one).

@@ -61,11 +61,15 @@ QString cliUsage() {
         text += QStringLiteral("  tavo-cli %1\n").arg(QString::fromUtf8(command.usage));
     text += QStringLiteral("  tavo-cli BEFEHL --help          zeigt den Aufruf eines Befehls\n"
                            "  tavo-cli --help | --version\n");
-    text += QStringLiteral(
-        "\nSind die Eingaben eines Projekts seit seiner letzten Berechnung geändert, geben export,\n"
-        "kennzahlen und bericht die gespeicherten Ergebnisse mit einer Warnung auf stderr aus\n"
-        "(Rückgabewert 0); bericht --berechnen berechnet das Projekt vorher.\n\n");
+    text += QLatin1Char('\n') + staleResultsText() + QLatin1Char('\n');
     return text + exitCodeText();
+}
+
+QString staleResultsText() {
+    return QStringLiteral(
+        "Sind die Eingaben eines Projekts seit seiner letzten Berechnung geändert, geben export,\n"
+        "kennzahlen und bericht die gespeicherten Ergebnisse mit einer Warnung auf stderr aus\n"
+        "(Rückgabewert 0); bericht --berechnen berechnet das Projekt vorher.\n");
 }
 
 QString exitCodeText() {

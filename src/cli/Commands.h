@@ -107,6 +107,14 @@ const QList<CliCommand>& cliCommands();
 // The usage text of tavo-cli: one line per subcommand, then --help and --version.
 QString cliUsage();
 
+// The paragraph of the usage text on results older than their project's inputs.
+QString staleResultsText();
+
+// The manual page of tavo-cli (groff), from the command table and the texts of the usage text
+// (hidden option --manpage; the build installs its output). Throws TavoError when a command of the
+// table has no description for the page.
+QString cliManPage();
+
 // Prints a message on stderr.
 void printError(const QString& message);
 

@@ -70,8 +70,12 @@ int main(int argc, char** argv) {
                                   QStringLiteral("zeigt den Aufruf"));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("zeigt die Version"));
+    // Writes the manual page the package installs; not shown in the usage text.
+    QCommandLineOption manPage(QStringLiteral("manpage"), QStringLiteral("schreibt die Handbuchseite"));
+    manPage.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(manPage);
     parser.addPositionalArgument(QStringLiteral("befehl"), QStringLiteral("init, calc oder export"));
     if (!parser.parse(app.arguments())) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -83,13 +87,20 @@ int main(int argc, char** argv) {
         return ExitUsage;
     }
     QStringList args = parser.positionalArguments();
-    if ((parser.isSet(help) || parser.isSet(version)) && !args.isEmpty()) {
+    if ((parser.isSet(help) || parser.isSet(version) || parser.isSet(manPage)) && !args.isEmpty()) {
         printError(QStringLiteral("Überzähliges Argument: %1").arg(args.first()));
         printText(cliUsage(), true);
         return ExitUsage;
     }
     if (parser.isSet(help))
         return printText(cliUsage()) ? ExitOk : ExitFailed;
+    if (parser.isSet(manPage)) {
+        try {
+            return printText(cliManPage()) ? ExitOk : ExitFailed;
+        } catch (const TavoError& e) {
+            return reportFailure(e);
+        }
+    }
     if (parser.isSet(version))
         return printText(QStringLiteral("tavo-cli %1\n").arg(QCoreApplication::applicationVersion()))
                    ? ExitOk

@@ -5,9 +5,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 #include "core/data/FileChecks.h"
 #include "core/data/Sql.h"
@@ -87,6 +90,17 @@ QVariantList ledgerTotals(const QString& path, int id) {
     return totals;
 }
 
+// The permission bits of a file or folder (0700, 0644, ...).
+unsigned modeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// A gzip-compressed file's text.
+QString gunzipped(const QString& path) {
+    return run("gzip", {"-dc", path}).out;
+}
+
 bool isUserDatabase(const QString& path) {
     bool result = false;
     {
@@ -134,7 +148,24 @@ void InstallTest::installedProgramsUseTheUsersOwnDatabase() {
     QCOMPARE(metainfo.size(), 1);
     QFile meta(share + "/metainfo/" + metainfo.first());
     QVERIFY(meta.open(QIODevice::ReadOnly));
-    QVERIFY(meta.readAll().contains(QString("<launchable type=\"desktop-id\">%1</launchable>").arg(entries.first()).toUtf8()));
+    QVERIFY(meta.readAll().contains(
+        QString("<launchable type=\"desktop-id\">%1</launchable>").arg(entries.first()).toUtf8()));
+
+    // The Debian documentation: copyright, changelog, and a manual page per program naming every
+    // command that tavo-cli --help lists.
+    QVERIFY(QFile(share + "/doc/tavo/copyright").size() > 0);
+    QVERIFY(gunzipped(share + "/doc/tavo/changelog.gz").startsWith("tavo (" TAVO_VERSION ") "));
+    QVERIFY(gunzipped(share + "/man/man1/tavo.1.gz").contains(".TH TAVO 1"));
+    const QString cliPage = gunzipped(share + "/man/man1/tavo-cli.1.gz");
+    QVERIFY(cliPage.contains(".TH TAVO\\-CLI 1"));
+    const QStringList commands = run(prefix + "/bin/tavo-cli", {"--help"})
+                                     .out.split('\n')
+                                     .filter(QRegularExpression("^  tavo-cli [a-z]+ "));
+    QVERIFY(commands.size() >= 8);
+    for (const QString& line : commands) {
+        const QString command = line.section(' ', 3, 3);
+        QVERIFY2(cliPage.contains(".TP\n.B " + command + "\n"), qPrintable(command));
+    }
 
     // A user with an empty home: the first start creates the user database in the user data folder.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -144,12 +175,28 @@ void InstallTest::installedProgramsUseTheUsersOwnDatabase() {
     const QString cli = prefix + "/bin/tavo-cli";
     const Run version = run(cli, {"--version"}, env);
     QCOMPARE(version.out.trimmed(), QStringLiteral("tavo-cli " TAVO_VERSION));
-    QCOMPARE(run(prefix + "/bin/tavo", {"--version"}, env).out.trimmed(), QStringLiteral("tavo " TAVO_VERSION));
+    // The desktop program answers --help and --version also where there is no display at all.
+    QProcessEnvironment noDisplay = env;
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        noDisplay.remove(name);
+    const Run tavoVersion = run(prefix + "/bin/tavo", {"--version"}, noDisplay);
+    QCOMPARE(tavoVersion.exitCode, 0);
+    QCOMPARE(tavoVersion.out.trimmed(), QStringLiteral("tavo " TAVO_VERSION));
+    const Run tavoHelp = run(prefix + "/bin/tavo", {"--help"}, noDisplay);
+    QCOMPARE(tavoHelp.exitCode, 0);
+    QVERIFY(tavoHelp.out.contains("--user DATEI"));
     const QString userDb = root.filePath("home/daten/TAVO/TAVO_User.db");
     QVERIFY(!QFileInfo::exists(userDb));
+    // Under the usual umask 022 the user data folder is still the user's alone (0700) and the
+    // new database readable by its owner only (0600).
+    const mode_t previousMask = ::umask(022);
     const Run first = run(cli, {"calc", "--all"}, env);
+    ::umask(previousMask);
     QVERIFY2(first.exitCode == 0, qPrintable(first.err));
     QVERIFY(isUserDatabase(userDb));
+    QCOMPARE(modeOf(root.filePath("home/daten/TAVO")), 0700u);
+    QCOMPARE(modeOf(userDb), 0600u);
+    QCOMPARE(modeOf(root.filePath("home/daten")), 0755u);
 
     // A project in that database calculates with the installed master database, to the same ledger
     // as the build's own program and master database give.

@@ -176,6 +176,8 @@ void TestUserFilesCli::readOnlyFilesAreRead() {
     };
     const QString other = dir.filePath(QStringLiteral("andere.db"));
     QVERIFY(QFile::copy(user, other));
+    // A new user database is its owner's only (0600); the source of the copy is opened to nobody.
+    QFile::setPermissions(other, kReadOnly | QFile::WriteOwner);
     QList<QByteArray> expected;
     for (const QStringList& command : reading)
         expected << runCli(command).out;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -12,6 +13,20 @@
 #ifndef TAVO_INSTALLED_DATA_RELATIVE
 #define TAVO_INSTALLED_DATA_RELATIVE "../share/tavo"
 #endif
+
+namespace {
+
+// Creates the folder (and the folders above it) unless it exists; the folder itself is open to its
+// owner only (0700), as it holds the user database with every project of its planner.
+bool makePrivateFolder(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir())
+        return true;
+    return QDir().mkpath(info.absolutePath()) &&
+           QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+} // namespace
 
 const QString DataLocations::InstalledDataRelative = QStringLiteral(TAVO_INSTALLED_DATA_RELATIVE);
 const QString DataLocations::UserDatabaseSetting = QStringLiteral("Datenbank/Benutzerdatenbank");
@@ -78,9 +93,10 @@ Databases DataLocations::open(const QString& masterOverride, const QString& user
     const QString user = userOverride.isEmpty() ? userPath() : userOverride;
     if (userOverride.isEmpty() && !userBesideProgram() && !QFileInfo::exists(user) &&
         QFileInfo::exists(master)) {
-        if (!QDir().mkpath(m_userDataDir))
-            throw TavoError(QStringLiteral("Der Ordner „%1“ für die Benutzerdatenbank kann nicht angelegt werden.")
-                                .arg(QDir::toNativeSeparators(m_userDataDir)));
+        if (!makePrivateFolder(m_userDataDir))
+            throw TavoError(
+                QStringLiteral("Der Ordner „%1“ für die Benutzerdatenbank kann nicht angelegt werden.")
+                    .arg(QDir::toNativeSeparators(m_userDataDir)));
         Databases::createUserDatabase(user);
         // A first start shows the calculated example project. A failure there must not stop the
         // start: the new file is usable without it.

@@ -47,9 +47,9 @@ public:
 
     // Opens both databases. A non-empty override is used as it is given and never created. Without
     // one the lookup above applies, and a missing user database in the user data folder is created
-    // first (with its folder), just as `tavo-cli init` creates one; that happens only when the master
-    // database is there, so a program without its master database leaves nothing behind. access: what
-    // the program means to do with the user database (Databases::Access).
+    // first (with its folder, which only its owner may open), just as `tavo-cli init` creates one; that
+    // happens only when the master database is there, so a program without its master database leaves nothing
+    // behind. access: what the program means to do with the user database (Databases::Access).
     Databases open(const QString& masterOverride = QString(), const QString& userOverride = QString(),
                    Databases::Access access = Databases::Access::Write) const;
 

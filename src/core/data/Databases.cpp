@@ -1,11 +1,13 @@
 #include "core/data/Databases.h"
 
 #include <atomic>
+#include <cerrno>
 
 #include <libpq-fe.h>
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -13,6 +15,7 @@
 #include <QSqlQuery>
 
 #include "core/data/FileChecks.h"
+#include "core/data/OutputFile.h"
 #include "core/data/ServerAddress.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
@@ -375,6 +378,18 @@ void Databases::createUserDatabase(const QString& path) {
     const QFileInfo info(path);
     if (info.exists())
         throw TavoError(QStringLiteral("Die Datei „%1“ existiert bereits.").arg(info.absoluteFilePath()));
+    // The file is made readable and writable by its owner only before SQLite fills it: a user
+    // database holds every project of its planner. SQLite gives its journal the same permissions.
+    {
+        QFile file(info.absoluteFilePath());
+        errno = 0;
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner)) {
+            const int error = errno;
+            throw TavoError(
+                QStringLiteral("Die Datei „%1“ kann nicht angelegt werden: %2.")
+                    .arg(info.absoluteFilePath(), error ? OutputFile::reason(error) : file.errorString()));
+        }
+    }
     const QString name = nextConnectionName(QStringLiteral("init"));
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);

@@ -62,7 +62,8 @@ public:
     // The user database: a file's full path or a server's address.
     QString userPath() const { return m_userPath; }
 
-    // Creates a new, empty user database with the full current schema at path. Throws if the file exists.
+    // Creates a new, empty user database with the full current schema at path, readable and writable
+    // by its owner only (0600). Throws if the file exists.
     // For a server address the (empty) database gets the tables; throws if it holds them already.
     static void createUserDatabase(const QString& path);
 
