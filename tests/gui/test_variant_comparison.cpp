@@ -246,6 +246,7 @@ void VariantComparisonTest::chartAmountsGroupThousands() {
         QVERIFY(values);
         QVERIFY2(localizable.match(values->labelFormat()).hasMatch(), qPrintable(values->labelFormat()));
     }
+}
 
 void VariantComparisonTest::rowsCarryTheirOwnCaptions() {
     TestDb db;
@@ -290,7 +291,7 @@ void VariantComparisonTest::rowsCarryTheirOwnCaptions() {
     QCOMPARE(rowOf(table, "Baugebiet/Bebauung: Anteil öffentliche Grünflächen (%)"), -1);
     QCOMPARE(cells("Besiedelung: Gemeindeförderung Wasserleitung (%)"), (QStringList{"10", "20"}));
     // A cost per running metre under the heading of maintenance costs.
-    QCOMPARE(cells("techn. Infrastruktur: Straßenoberbau, Erhaltungskonsten/Jahr (€ je m2)"),
+    QCOMPARE(cells("techn. Infrastruktur: Straßenoberbau, Erhaltungskosten/Jahr (€ je m2)"),
              (QStringList{"2,5", "3,0"}));
     // The outer development's line is told apart from the inner one's, which is equal.
     QCOMPARE(cells("techn. Infrastruktur, Außenerschließung: Kanal Str-Entwässerung (Lfm)"),
