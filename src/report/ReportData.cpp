@@ -29,18 +29,6 @@ QString money0(double value) {
     return NumberFormat::fixed(value, 0);
 }
 
-// A caption as "Fläche Straße (m2):" splits into "Fläche Straße" and the unit "m2".
-std::pair<QString, QString> splitCaption(const char* text) {
-    QString caption = QString::fromUtf8(text).trimmed();
-    if (caption.endsWith(QLatin1Char(':')))
-        caption.chop(1);
-    static const QRegularExpression unit(QStringLiteral("\\s*\\(([^()]*)\\)\\s*$"));
-    const QRegularExpressionMatch m = unit.match(caption);
-    if (!m.hasMatch())
-        return {caption.trimmed(), QString()};
-    return {caption.left(m.capturedStart()).trimmed(), m.captured(1)};
-}
-
 // The defaults of the value lists of the project table: column -> default Wert (locale-neutral text).
 QHash<QString, QString> valueListDefaults(const QSqlDatabase& master) {
     QHash<QString, QString> defaults;
@@ -98,7 +86,7 @@ public:
             for (const InputTables::Group& group : page.groups) {
                 ReportData::InputGroup g;
                 if (group.title)
-                    g.title = splitCaption(group.title).first;
+                    g.title = InputTables::splitCaption(group.title).first;
                 const bool twoColumns = group.headingFirst && group.headingSecond;
                 for (const InputTables::Row& row : group.rows) {
                     addCell(g, row, row.first, group.headingFirst, false, twoColumns);
@@ -122,10 +110,10 @@ private:
         if (m_listed.count(column) || (cell.flags & InputTables::ReadOnly && !second))
             return;
         m_listed.insert(column);
-        auto [caption, unit] = splitCaption(row.caption);
+        auto [caption, unit] = InputTables::splitCaption(row.caption);
         // The column headings name the inputs of a row, also where a row has only the first.
         if (heading && (row.second.column || twoColumns)) {
-            const auto [what, headingUnit] = splitCaption(heading);
+            const auto [what, headingUnit] = InputTables::splitCaption(heading);
             caption = QStringLiteral("%1: %2").arg(caption, what);
             if (!headingUnit.isEmpty())
                 unit = unit.isEmpty() || headingUnit == QLatin1String("%")

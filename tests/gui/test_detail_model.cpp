@@ -4,8 +4,8 @@
 
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
-#include "gui/input/DetailModel.h"
 #include "core/projects/ProjectRecord.h"
+#include "gui/input/DetailModel.h"
 #include "support/TestDb.h"
 
 // The in-memory project row and detail rows behind the main window, without the window.
@@ -115,7 +115,8 @@ private Q_SLOTS:
         QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.columnSum(2), 50.0);
         QCOMPARE(model.index(0, 2).data().toString(), QStringLiteral("30 %"));
-        QCOMPARE(model.index(1, 2).data().toString(), QStringLiteral("20")); // no pick entry: the value
+        // No pick entry: the value, with the unit the entries show.
+        QCOMPARE(model.index(1, 2).data().toString(), QStringLiteral("20 %"));
         QVERIFY(!model.isDirty());
 
         model.removeRows(0, 1);

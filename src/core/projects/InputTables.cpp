@@ -30,18 +30,6 @@ Cell labelled(Cell cell, const char* label) {
     return cell;
 }
 
-// A caption as "Fläche Straße (m2):" splits into "Fläche Straße" and the unit "m2".
-std::pair<QString, QString> splitCaption(const char* text) {
-    QString caption = QString::fromUtf8(text).trimmed();
-    if (caption.endsWith(QLatin1Char(':')))
-        caption.chop(1);
-    static const QRegularExpression unit(QStringLiteral("\\s*\\(([^()]*)\\)\\s*$"));
-    const QRegularExpressionMatch m = unit.match(caption);
-    if (!m.hasMatch())
-        return {caption.trimmed(), QString()};
-    return {caption.left(m.capturedStart()).trimmed(), m.captured(1)};
-}
-
 const char* const kEr = "Errichtungskosten (€):";
 const char* const kEh = "Erhaltungskosten/Jahr (€):";
 const char* const kErPct = "Errichtungskosten (%):";
@@ -263,6 +251,18 @@ Page finanzierung() {
 }
 
 } // namespace
+
+// A caption as "Fläche Straße (m2):" splits into "Fläche Straße" and the unit "m2".
+std::pair<QString, QString> splitCaption(const char* text) {
+    QString caption = QString::fromUtf8(text).trimmed();
+    if (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    static const QRegularExpression unit(QStringLiteral("\\s*\\(([^()]*)\\)\\s*$"));
+    const QRegularExpressionMatch m = unit.match(caption);
+    if (!m.hasMatch())
+        return {caption.trimmed(), QString()};
+    return {caption.left(m.capturedStart()).trimmed(), m.captured(1)};
+}
 
 const std::vector<Page>& inputPages() {
     static const std::vector<Page> pages = {baugebiet(),   infrastruktur(), besiedelung(),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include <QString>
@@ -59,6 +60,9 @@ struct Page {
 
 // The six input pages in their order.
 const std::vector<Page>& inputPages();
+
+// A caption as "Fläche Straße (m2):" splits into "Fläche Straße" and the unit "m2".
+std::pair<QString, QString> splitCaption(const char* text);
 
 // Every project column that an input of the pages edits or shows, without duplicates.
 std::vector<const char*> boundColumns();

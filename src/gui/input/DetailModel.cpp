@@ -137,6 +137,17 @@ double DetailModel::columnSum(int column) const {
     return sum;
 }
 
+// The unit the suggestions of a numeric column show after their number ("20 %" → " %"), so that a
+// typed value that is no suggestion reads like them ("35 %").
+QString DetailModel::unitOfPicks(int column) const {
+    const QStringList keys = m_keys.value(column);
+    const QStringList picks = m_picks.value(column);
+    if (keys.isEmpty() || picks.isEmpty())
+        return QString();
+    const QString number = NumberFormat::general(NumberFormat::toDouble(keys.first()));
+    return picks.first().startsWith(number) ? picks.first().mid(number.size()) : QString();
+}
+
 QString DetailModel::displayText(int row, int column) const {
     const QVariant value = m_rows[static_cast<size_t>(row)].values[static_cast<size_t>(column)];
     if (value.isNull() || !value.isValid())
@@ -156,7 +167,7 @@ QString DetailModel::displayText(int row, int column) const {
         return value.toString();
     const double number = NumberFormat::toDouble(value);
     if (c.decimals < 0)
-        return NumberFormat::general(number);
+        return NumberFormat::general(number) + unitOfPicks(column);
     return c.thousands ? NumberFormat::fixed(number, c.decimals)
                        : NumberFormat::plainFixed(number, c.decimals);
 }

@@ -92,6 +92,7 @@ private:
     // The value as the column stores it; a refusal's message when it cannot take it.
     QString stored(int column, const QVariant& value, QVariant* out) const;
     void writeRecord(const Record& record);
+    QString unitOfPicks(int column) const;
 
     QSqlDatabase m_db;
     QString m_table;
