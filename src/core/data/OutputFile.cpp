@@ -85,18 +85,25 @@ void refuseDatabase(const QString& path, const QString& database) {
     }
 }
 
+// Writes all of bytes, however many calls it takes; 0 when done, else the errno of the failed write.
+int writeAll(QFileDevice& file, const QByteArray& bytes) {
+    for (qint64 done = 0; done < bytes.size();) {
+        errno = 0;
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            return errno != 0 ? errno : EIO;
+        done += written;
+    }
+    return 0;
+}
+
 void writeDirectly(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw TavoError(writeFailure(path, errno));
-    for (qint64 done = 0; done < bytes.size();) {
-        errno = 0;
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0)
-            throw TavoError(writeFailure(path, errno));
-        done += written;
-    }
+    if (const int error = writeAll(file, bytes))
+        throw TavoError(writeFailure(path, error));
     errno = 0;
     if (!file.flush())
         throw TavoError(writeFailure(path, errno));
@@ -112,15 +119,9 @@ void writeAtomically(const QString& path, const QByteArray& bytes) {
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw TavoError(writeFailure(path, errno));
-    for (qint64 done = 0; done < bytes.size();) {
-        errno = 0;
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0) {
-            const int error = errno;
-            file.cancelWriting();
-            throw TavoError(writeFailure(path, error));
-        }
-        done += written;
+    if (const int error = writeAll(file, bytes)) {
+        file.cancelWriting();
+        throw TavoError(writeFailure(path, error));
     }
     errno = 0;
     if (!file.commit())
