@@ -22,7 +22,7 @@
 #include <QTimer>
 
 #include "core/data/NumberFormat.h"
-#include "core/projects/ExampleProject.h"
+#include "core/services/ExampleProject.h"
 #include "core/projects/InputTables.h"
 #include "gui/mainwindow/MainWindow.h"
 #include "support/TestDb.h"

@@ -12,7 +12,7 @@
 #include <QStringList>
 
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 

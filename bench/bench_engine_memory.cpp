@@ -12,7 +12,8 @@
 #include <QSqlQuery>
 
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
+#include "core/engine/Calculation.h"
+#include "core/services/CalculationRun.h"
 #include "core/engine/EngineInput.h"
 #include "core/scenarios/BreakEven.h"
 #include "core/scenarios/MonteCarlo.h"

@@ -13,7 +13,7 @@
 
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/results/KeyFigures.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"

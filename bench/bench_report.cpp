@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/InputCheck.h"
 #include "report/CouncilReport.h"
 #include "report/ReportData.h"

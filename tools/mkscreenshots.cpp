@@ -20,7 +20,7 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/ProjectRecord.h"
 #include "core/projects/ProjectRecords.h"
 #include "gui/mainwindow/MainWindow.h"

@@ -19,6 +19,7 @@
 #include "core/data/ManPage.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
+#include "core/services/ExampleProject.h"
 #include "gui/projects/ProjectListWindow.h"
 
 namespace {
@@ -163,6 +164,7 @@ int main(int argc, char** argv) {
             return *exitCode;
     QApplication app(argc, argv);
     DataLocations::setApplicationIdentity();
+    ExampleProject::addToNewUserDatabases();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/tavo.svg")));
     QApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
     NumberFormat::install();

@@ -9,7 +9,7 @@
 #include "cli/Commands.h"
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/CalculationState.h"
 #include "core/results/KeyFigures.h"
 #include "core/results/ResultQueries.h"

@@ -10,7 +10,7 @@
 #include "core/data/Interruption.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/InputCheck.h"
 
 namespace {

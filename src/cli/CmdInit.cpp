@@ -5,7 +5,7 @@
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
-#include "core/projects/ExampleProject.h"
+#include "core/services/ExampleProject.h"
 
 // tavo-cli init --user FILE: a new user database with the full current schema holding the calculated
 // example project, so a first start shows results; with --leer an empty one.

@@ -11,7 +11,7 @@
 #include "core/data/Databases.h"
 #include "core/data/ServerAddress.h"
 #include "core/data/TavoError.h"
-#include "core/projects/ProjectCopy.h"
+#include "core/services/ProjectCopy.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "core/data/DataLocations.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
+#include "core/services/ExampleProject.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
     QCoreApplication& app = *application;
     // The same name as the desktop program: both find the user database in the same user data folder.
     DataLocations::setApplicationIdentity();
+    ExampleProject::addToNewUserDatabases();
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
     NumberFormat::install();
     // What the planner should know about a database goes to stderr, once per opening.

@@ -8,7 +8,7 @@
 
 #include "core/data/Databases.h"
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/CalculationState.h"
 #include "support/CliRun.h"
 #include "support/EngineFixture.h"

@@ -16,9 +16,9 @@
 
 #include "core/data/Databases.h"
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/CalculationState.h"
-#include "core/projects/ExampleProject.h"
+#include "core/services/ExampleProject.h"
 #include "support/EngineFixture.h"
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"

@@ -19,7 +19,7 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/ProjectRecord.h"
 #include "core/projects/ProjectRecords.h"
 #include "support/CliRun.h"

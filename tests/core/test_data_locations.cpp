@@ -10,6 +10,7 @@
 #include "core/data/DataLocations.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/services/ExampleProject.h"
 #include "support/TestDb.h"
 
 namespace {
@@ -37,6 +38,8 @@ private Q_SLOTS:
     void installedLayoutCreatesTheUserDatabaseOnce();
     void filesBesideTheProgramWin();
     void missingFilesAreNamedAndNothingIsCreated();
+    void newUserDatabaseGetsTheExampleProjectOnce();
+    void cleanup() { DataLocations::setNewUserDatabaseStep(nullptr); }
 };
 
 // prefix/bin holds the program, prefix/share/tavo the master database and the manual.
@@ -156,6 +159,43 @@ void DataLocationsTest::missingFilesAreNamedAndNothingIsCreated() {
     touch(root.filePath("data"));
     message = openFailure(places, db.masterPath());
     QVERIFY2(message.contains(QDir::toNativeSeparators(data)), qPrintable(message));
+}
+
+// The programs' step for a new file: the calculated example project, in the file created on the
+// first start only; a failing step leaves the new file usable.
+void DataLocationsTest::newUserDatabaseGetsTheExampleProjectOnce() {
+    QTemporaryDir root;
+    const QString bin = root.filePath("bin");
+    QVERIFY(QDir().mkpath(bin));
+    QVERIFY(QFile::copy(TestDb::generatedMaster(), bin + "/TAVO_Master.db"));
+    const auto projects = [](const Databases& dbs) {
+        return Sql::scalar(dbs.user(), "SELECT count(*) FROM TAVO").toInt();
+    };
+
+    ExampleProject::addToNewUserDatabases();
+    const DataLocations first(bin, root.filePath("first/TAVO"));
+    {
+        const Databases dbs = first.open();
+        QCOMPARE(projects(dbs), 1);
+        QCOMPARE(Sql::scalar(dbs.user(), "SELECT Beschreibung FROM TAVO").toString(), ExampleProject::name());
+        QVERIFY(Sql::scalar(dbs.user(), "SELECT count(*) FROM Auswertung").toInt() > 0);
+    }
+    QCOMPARE(projects(first.open()), 1);
+
+    int calls = 0;
+    DataLocations::setNewUserDatabaseStep([&calls](const Databases& dbs) {
+        ++calls;
+        Sql::exec(dbs.user(), "INSERT INTO TAVO (ID, Beschreibung) VALUES (1, 'halb')");
+        throw TavoError(QStringLiteral("Schritt misslungen"));
+    });
+    const DataLocations second(bin, root.filePath("second/TAVO"));
+    QCOMPARE(projects(second.open()), 1);
+    QCOMPARE(projects(second.open()), 1);
+    QCOMPARE(calls, 1);
+    // A database named by the caller is never a new file of the program's.
+    TestDb named;
+    QCOMPARE(projects(second.open(QString(), named.userPath())), 0);
+    QCOMPARE(calls, 1);
 }
 
 QTEST_GUILESS_MAIN(DataLocationsTest)

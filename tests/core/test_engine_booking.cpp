@@ -11,6 +11,8 @@
 #include "core/data/TavoError.h"
 #include "core/engine/BuildingTypes.h"
 #include "core/engine/EngineContext.h"
+#include "core/engine/EngineResult.h"
+#include "core/engine/ResultWriter.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
@@ -24,7 +26,8 @@ struct Row {
     double ausgabe, einnahme;
 };
 
-QList<Row> ledger(TestDb& db, int id) {
+// The rows the result writer wrote for the project, in the order it wrote them.
+QList<Row> writtenLedger(TestDb& db, int id) {
     QList<Row> rows;
     QSqlQuery q = Sql::exec(db.user(),
                             "SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe, Einnahme FROM Auswertung "
@@ -65,35 +68,48 @@ void TestEngineBooking::splitsOverCostBearersWithOwnFunds() {
     TestDb db;
     setTypeShares(db, "Test6040", {60, 40, 0, QVariant(), 0});
     const int id = db.insertProject({{"PG", 301}});
-    EngineContext ctx(db.dbs(), id);
-    ctx.bookAmount(id, 3, "Test6040", "Posten", false, 1000, 25);
-    ctx.flushLedger();
-    QList<Row> rows = ledger(db, id);
-    QCOMPARE(rows.size(), 4);
-    // Per bearer in column order: the part, then its own-funds counter-row on the other side.
-    QCOMPARE(rows[0].bezeichnung, QString("Posten"));
-    QCOMPARE(rows[0].bearer, QString("Gemeinde"));
-    QCOMPARE(rows[0].ausgabe, 600.0);
-    QCOMPARE(rows[0].einnahme, 0.0);
-    QCOMPARE(rows[1].bezeichnung, QString("Eigenmittel"));
-    QCOMPARE(rows[1].bearer, QString("Gemeinde"));
-    QCOMPARE(rows[1].einnahme, 150.0);
-    QCOMPARE(rows[1].ausgabe, 0.0);
-    QCOMPARE(rows[2].bearer, QString("Abwasserverband"));
-    QCOMPARE(rows[2].ausgabe, 400.0);
-    QCOMPARE(rows[3].bezeichnung, QString("Eigenmittel"));
-    QCOMPARE(rows[3].einnahme, 100.0);
-    for (const Row& row : rows) {
-        QCOMPARE(row.jahr, 3);
-        QCOMPARE(row.typ, QString("Test6040"));
+    {
+        EngineRun run(db, id);
+        run.context.bookAmount(id, 3, "Test6040", "Posten", false, 1000, 25);
+        const std::vector<LedgerEntry>& rows = run.context.result().ledger;
+        QCOMPARE(rows.size(), std::size_t(4));
+        // Per bearer in column order: the part, then its own-funds counter-row on the other side.
+        QCOMPARE(rows[0].bezeichnung, QString("Posten"));
+        QCOMPARE(rows[0].kostentraeger, QString("Gemeinde"));
+        QCOMPARE(rows[0].ausgabe, 600.0);
+        QCOMPARE(rows[0].einnahme, 0.0);
+        QVERIFY(!rows[0].ownFunds);
+        QCOMPARE(rows[1].bezeichnung, QString("Eigenmittel"));
+        QCOMPARE(rows[1].kostentraeger, QString("Gemeinde"));
+        QCOMPARE(rows[1].einnahme, 150.0);
+        QCOMPARE(rows[1].ausgabe, 0.0);
+        QVERIFY(rows[1].ownFunds);
+        QCOMPARE(rows[2].kostentraeger, QString("Abwasserverband"));
+        QCOMPARE(rows[2].ausgabe, 400.0);
+        QCOMPARE(rows[3].bezeichnung, QString("Eigenmittel"));
+        QCOMPARE(rows[3].einnahme, 100.0);
+        for (const LedgerEntry& row : rows) {
+            QCOMPARE(row.jahr, 3);
+            QCOMPARE(row.typ, QString("Test6040"));
+        }
+
+        // The result writer stores the booked parts; the own-funds rows only serve the run.
+        ResultWriter::write(db.user(), run.context.result());
+        const QList<Row> written = writtenLedger(db, id);
+        QCOMPARE(written.size(), 2);
+        QCOMPARE(written[0].bearer, QString("Gemeinde"));
+        QCOMPARE(written[0].ausgabe, 600.0);
+        QCOMPARE(written[1].bearer, QString("Abwasserverband"));
+        QCOMPARE(written[1].ausgabe, 400.0);
+        QCOMPARE(written[1].jahr, 3);
+        QCOMPARE(written[1].bezeichnung, QString("Posten"));
     }
 
     // Revenue goes to Einnahme, its own-funds row to Ausgabe; a negative amount keeps its sign.
-    Sql::exec(db.user(), "DELETE FROM Auswertung");
-    ctx.bookAmount(id, 1, "Test6040", "Ertrag", true, -500, 10);
-    ctx.flushLedger();
-    rows = ledger(db, id);
-    QCOMPARE(rows.size(), 4);
+    EngineRun run(db, id);
+    run.context.bookAmount(id, 1, "Test6040", "Ertrag", true, -500, 10);
+    const std::vector<LedgerEntry>& rows = run.context.result().ledger;
+    QCOMPARE(rows.size(), std::size_t(4));
     QCOMPARE(rows[0].einnahme, -300.0);
     QCOMPARE(rows[0].ausgabe, 0.0);
     QCOMPARE(rows[1].ausgabe, -30.0);
@@ -106,24 +122,24 @@ void TestEngineBooking::skipsZeroPartsAndNonPositiveShares() {
     setTypeShares(db, "Leer", {0, -10, QVariant(), 0, 0});
     setTypeShares(db, "Halb", {50, 0, 0, 0, 50});
     const int id = db.insertProject({{"PG", 301}});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    EngineContext& ctx = run.context;
     ctx.bookAmount(id, 1, "Leer", "A", false, 1000, 50);
     ctx.bookAmount(id, 1, "Halb", "B", false, 0, 50);
-    ctx.flushLedger();
-    QCOMPARE(ledgerRows(db, id), 0);
+    QCOMPARE(ctx.result().ledger.size(), std::size_t(0));
     // Own share 0 or negative: no counter-rows.
     ctx.bookAmount(id, 1, "Halb", "C", false, 80, 0);
     ctx.bookAmount(id, 2, "Halb", "C", false, 80, -5);
-    ctx.flushLedger();
-    QCOMPARE(ledgerRows(db, id), 4);
-    QCOMPARE(ledgerCount(db, id, "Eigenmittel"), 0);
-    QCOMPARE(ledgerSum(db, id, "Ausgabe", "C", 1, "Land"), 40.0);
+    QCOMPARE(ctx.result().ledger.size(), std::size_t(4));
+    QCOMPARE(ledgerCount(ctx.result(), "Eigenmittel"), 0);
+    QCOMPARE(ledgerSum(ctx.result(), "Ausgabe", "C", 1, "Land"), 40.0);
 }
 
 void TestEngineBooking::rejectsUnknownTypeAndNonFiniteAmounts() {
     TestDb db;
     const int id = db.insertProject({{"PG", 301}});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    EngineContext& ctx = run.context;
     QCOMPARE(errorOf([&] { ctx.bookAmount(id, 1, "Gibtsnicht", "X", false, 10, 0); }),
              QString("Unbekannter Typ Gibtsnicht"));
     // The lookup is case-sensitive and also stops a zero amount.
@@ -133,8 +149,7 @@ void TestEngineBooking::rejectsUnknownTypeAndNonFiniteAmounts() {
         [&] { ctx.bookAmount(id, 1, "Kanal", "X", false, std::numeric_limits<double>::quiet_NaN(), 0); });
     QVERIFY2(nan.contains("keine endliche Zahl"), qPrintable(nan));
     QVERIFY(!errorOf([&] { ctx.bookAmount(id, 1, "Kanal", "X", true, INFINITY, 0); }).isEmpty());
-    ctx.flushLedger();
-    QCOMPARE(ledgerRows(db, id), 0);
+    QCOMPARE(ctx.result().ledger.size(), std::size_t(0));
 }
 
 void TestEngineBooking::readsProjectFields() {
@@ -146,7 +161,8 @@ void TestEngineBooking::readsProjectFields() {
                                      {"gsBodenwert", QVariant()},
                                      {"gsHebesatz", ""}});
     Sql::exec(db.user(), "UPDATE TAVO SET ifKoEhStraße = 1e999 WHERE ID = ?", {id});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    const EngineContext& ctx = run.context;
     QCOMPARE(ctx.projectField("bgWandstärke"), 0.35);
     QCOMPARE(ctx.projectField("gsBodenwert"), 0.0);
     QCOMPARE(ctx.projectField("gsHebesatz"), 0.0);
@@ -172,7 +188,8 @@ void TestEngineBooking::computesBuildingTypeQuantities() {
                                      {"bgNutzFl_RHk", 95},
                                      {"bgNutzFl_RHg", 120},
                                      {"bgGstFl_RHk", 250}});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    const EngineContext& ctx = run.context;
     QCOMPARE(BuildingTypes::dwellingUnits(ctx, "EFHg", 60), 7.5);
     QVERIFY(near(BuildingTypes::dwellingUnits(ctx, "GWB", 40), 40.0 / 100 * (80.0 / 100 * 10000 / 75)));
     QVERIFY(near(BuildingTypes::dwellingUnits(ctx, "GWB", 40), 42.666667));
@@ -196,7 +213,8 @@ void TestEngineBooking::settlementShareOfMissingRowsAndTypes() {
     insertSettlement(db, id, 1, {{"EFHg", 40}, {"GWB", 12.5}});
     insertSettlement(db, id, 3, {{"EFHg", 60}});
     insertSettlement(db, id, 3, {{"EFHg", 99}}); // a second row of a year is never reached
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    const EngineContext& ctx = run.context;
     QCOMPARE(BuildingTypes::settlementShare(ctx, 1, "EFHg"), 0.4);
     QCOMPARE(BuildingTypes::settlementShare(ctx, 1, "GWB"), 0.125);
     QCOMPARE(BuildingTypes::settlementShare(ctx, 1, "RHk"), 0.0);  // empty percentage
@@ -220,7 +238,8 @@ void TestEngineBooking::buildingClassTables() {
 void TestEngineBooking::divisionByZeroNamesInputAndType() {
     TestDb db;
     const int id = db.insertProject({{"PG", 301}, {"bgFlBaulandNetto", 10000}, {"bgBebDichte_GWB", 80}});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    const EngineContext& ctx = run.context;
     QCOMPARE(errorOf([&] { BuildingTypes::dwellingUnits(ctx, "EFHg", 50); }),
              QString("Division durch 0: bgGstFl_EFHg (Grundstücksgröße) ist 0 für Bebauungstyp EFHg"));
     QCOMPARE(errorOf([&] { BuildingTypes::dwellingUnits(ctx, "GWB", 50); }),

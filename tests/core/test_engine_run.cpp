@@ -9,7 +9,7 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/CalculationState.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"

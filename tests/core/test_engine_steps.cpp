@@ -7,6 +7,8 @@
 
 #include "core/data/Sql.h"
 #include "core/engine/EngineContext.h"
+#include "core/engine/EngineResult.h"
+#include "core/engine/ResultWriter.h"
 #include "core/engine/Steps.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
@@ -17,18 +19,6 @@ namespace {
 
 const QString A = QStringLiteral("Ausgabe");
 const QString E = QStringLiteral("Einnahme");
-
-// Years in which the project has ledger rows with the designation, ascending.
-QList<int> yearsOf(TestDb& db, int id, const QString& bezeichnung) {
-    QList<int> years;
-    QSqlQuery q = Sql::exec(db.user(),
-                            "SELECT DISTINCT Jahr FROM Auswertung WHERE TAVO = ? AND Bezeichnung = ? "
-                            "ORDER BY Jahr",
-                            {id, bezeichnung});
-    while (q.next())
-        years << q.value(0).toInt();
-    return years;
-}
 
 QList<int> range(int first, int last) {
     QList<int> years;
@@ -78,28 +68,28 @@ void TestEngineSteps::publicPropertyConstructionAndMaintenance() {
                                      {"ifKoEhGrünflächen", 2},
                                      {"ifLfmKanalStrEntwässerung", 100},
                                      {"ifKoErKanalStrEntwässerung", 300}});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    EngineContext& ctx = run.context;
     Steps::publicProperty(ctx);
-    ctx.flushLedger();
-    QCOMPARE(yearsOf(db, id, "Erhaltung Straße"), range(5, 20));
-    QCOMPARE(ledgerCount(db, id, "Erhaltung Straße"), 16);
-    QCOMPARE(ledgerSum(db, id, A, "Erhaltung Straße", 5, "Gemeinde"), 6000.0);
-    QCOMPARE(ledgerSum(db, id, A, "Erhaltung Straße", 20), 6000.0);
-    QCOMPARE(ledgerSum(db, id, A, "Errichtung Unterbau Straße", 1), 160000.0);
-    QCOMPARE(ledgerSum(db, id, A, "Errichtung Oberbau Straße", 4), 80000.0);
-    QCOMPARE(ledgerSum(db, id, A, "Errichtung Kanal Oberflächenenwässerung", 1), 30000.0);
+    QCOMPARE(ledgerYears(ctx.result(), "Erhaltung Straße"), range(5, 20));
+    QCOMPARE(ledgerCount(ctx.result(), "Erhaltung Straße"), 16);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Erhaltung Straße", 5, "Gemeinde"), 6000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Erhaltung Straße", 20), 6000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Errichtung Unterbau Straße", 1), 160000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Errichtung Oberbau Straße", 4), 80000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Errichtung Kanal Oberflächenenwässerung", 1), 30000.0);
     // Green areas follow the surface year of the connecting road although that road has no area.
-    QCOMPARE(yearsOf(db, id, "Errichtung Grünflächen"), QList<int>{2});
-    QCOMPARE(ledgerSum(db, id, A, "Errichtung Grünflächen"), 10000.0);
-    QCOMPARE(yearsOf(db, id, "Erhaltung Grünflächen"), range(3, 20));
-    QCOMPARE(ledgerCount(db, id, "Errichtung Unterbau Anschlussstraße"), 0);
-    QCOMPARE(ledgerCount(db, id, "Errichtung Oberbau Anschlussstraße"), 0);
-    QCOMPARE(ledgerCount(db, id, "Erhaltung Anschlussstraße"), 0);
+    QCOMPARE(ledgerYears(ctx.result(), "Errichtung Grünflächen"), QList<int>{2});
+    QCOMPARE(ledgerSum(ctx.result(), A, "Errichtung Grünflächen"), 10000.0);
+    QCOMPARE(ledgerYears(ctx.result(), "Erhaltung Grünflächen"), range(3, 20));
+    QCOMPARE(ledgerCount(ctx.result(), "Errichtung Unterbau Anschlussstraße"), 0);
+    QCOMPARE(ledgerCount(ctx.result(), "Errichtung Oberbau Anschlussstraße"), 0);
+    QCOMPARE(ledgerCount(ctx.result(), "Erhaltung Anschlussstraße"), 0);
     // Own funds of construction: 25 percent of each construction row; none for maintenance.
-    QCOMPARE(ledgerSum(db, id, E, "Eigenmittel", 1), 0.25 * (160000 + 30000));
-    QCOMPARE(ledgerSum(db, id, E, "Eigenmittel", 4), 0.25 * 80000);
-    QCOMPARE(ledgerSum(db, id, E, "Eigenmittel", 5), 0.0);
-    QCOMPARE(ledgerSum(db, id, A, "Eigenmittel"), 0.0);
+    QCOMPARE(ledgerSum(ctx.result(), E, "Eigenmittel", 1), 0.25 * (160000 + 30000));
+    QCOMPARE(ledgerSum(ctx.result(), E, "Eigenmittel", 4), 0.25 * 80000);
+    QCOMPARE(ledgerSum(ctx.result(), E, "Eigenmittel", 5), 0.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Eigenmittel"), 0.0);
 }
 
 void TestEngineSteps::publicPropertySurfaceYears() {
@@ -121,31 +111,27 @@ void TestEngineSteps::publicPropertySurfaceYears() {
     late.insert("ifOberflächeInJahr", 21);
     late.insert("ifAnschlOberflächeInJahr", 21);
     const int idLate = db.insertProject(late);
-    {
-        EngineContext ctx(db.dbs(), idZero);
-        Steps::publicProperty(ctx);
-        ctx.flushLedger();
-    }
-    {
-        EngineContext ctx(db.dbs(), idLate);
-        Steps::publicProperty(ctx);
-        ctx.flushLedger();
-    }
-    QCOMPARE(yearsOf(db, idZero, "Errichtung Oberbau Straße"), QList<int>{0});
-    QCOMPARE(yearsOf(db, idZero, "Errichtung Beleuchtung Straße"), QList<int>{0});
-    QCOMPARE(yearsOf(db, idZero, "Erhaltung Straße"), range(1, 20));
-    QCOMPARE(yearsOf(db, idZero, "Erhaltung Beleuchtung Straße"), range(1, 20));
-    QCOMPARE(ledgerSum(db, idZero, A, "Erhaltung Beleuchtung Straße", 1), 100.0);
+    EngineRun zeroRun(db, idZero);
+    Steps::publicProperty(zeroRun.context);
+    EngineRun lateRun(db, idLate);
+    Steps::publicProperty(lateRun.context);
+    const EngineResult& zeroResult = zeroRun.context.result();
+    const EngineResult& lateResult = lateRun.context.result();
+    QCOMPARE(ledgerYears(zeroResult, "Errichtung Oberbau Straße"), QList<int>{0});
+    QCOMPARE(ledgerYears(zeroResult, "Errichtung Beleuchtung Straße"), QList<int>{0});
+    QCOMPARE(ledgerYears(zeroResult, "Erhaltung Straße"), range(1, 20));
+    QCOMPARE(ledgerYears(zeroResult, "Erhaltung Beleuchtung Straße"), range(1, 20));
+    QCOMPARE(ledgerSum(zeroResult, A, "Erhaltung Beleuchtung Straße", 1), 100.0);
     // Connecting road surfaced in year 20: construction then, no maintenance.
-    QCOMPARE(yearsOf(db, idZero, "Errichtung Oberbau Anschlussstraße"), QList<int>{20});
-    QCOMPARE(ledgerSum(db, idZero, A, "Errichtung Oberbau Anschlussstraße"), 15000.0);
-    QCOMPARE(ledgerCount(db, idZero, "Erhaltung Anschlussstraße"), 0);
-    QCOMPARE(yearsOf(db, idZero, "Errichtung Unterbau Anschlussstraße"), QList<int>{1});
+    QCOMPARE(ledgerYears(zeroResult, "Errichtung Oberbau Anschlussstraße"), QList<int>{20});
+    QCOMPARE(ledgerSum(zeroResult, A, "Errichtung Oberbau Anschlussstraße"), 15000.0);
+    QCOMPARE(ledgerCount(zeroResult, "Erhaltung Anschlussstraße"), 0);
+    QCOMPARE(ledgerYears(zeroResult, "Errichtung Unterbau Anschlussstraße"), QList<int>{1});
 
-    QCOMPARE(yearsOf(db, idLate, "Errichtung Oberbau Straße"), QList<int>{21});
-    QCOMPARE(ledgerSum(db, idLate, A, "Errichtung Oberbau Straße"), 50000.0);
-    QCOMPARE(ledgerCount(db, idLate, "Erhaltung Straße"), 0);
-    QCOMPARE(ledgerCount(db, idLate, "Erhaltung Beleuchtung Straße"), 0);
+    QCOMPARE(ledgerYears(lateResult, "Errichtung Oberbau Straße"), QList<int>{21});
+    QCOMPARE(ledgerSum(lateResult, A, "Errichtung Oberbau Straße"), 50000.0);
+    QCOMPARE(ledgerCount(lateResult, "Erhaltung Straße"), 0);
+    QCOMPARE(ledgerCount(lateResult, "Erhaltung Beleuchtung Straße"), 0);
 }
 
 void TestEngineSteps::sewerAndWaterConstructionAndGwbFees() {
@@ -163,22 +149,22 @@ void TestEngineSteps::sewerAndWaterConstructionAndGwbFees() {
                                      {"fiEigAntErKanal", 10}});
     insertBuilding(db, id, "GWB", "III", 100);
     insertSettlement(db, id, 1, {{"GWB", 50}});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    EngineContext& ctx = run.context;
     Steps::sewerAndWater(ctx);
-    ctx.flushLedger();
     // P = 10,000, F = 5,000, U = 10,000 - 5,000 / 3 capped to 500.
     const double b = (5000.0 / 2 / 3 * 4 + 500.0 / 100 * 15) * 0.5;
-    QVERIFY(near(ledgerSum(db, id, E, "Anschlussgebühr Kanal", 1), b * 10));
-    QVERIFY(near(ledgerSum(db, id, E, "Anschlussgebühr Kanal", 1), 17041.666667));
-    QVERIFY(near(ledgerSum(db, id, E, "Anschlussgebühr Kanal", 1, "Abwasserverband"), 0.4 * b * 10));
-    QVERIFY(near(ledgerSum(db, id, E, "Anschlussgebühr Wasser", 1), 8520.833333));
-    QVERIFY(near(ledgerSum(db, id, E, "Anschlussgebühr Wasser", 1, "Wasserverband"), 0.3 * b * 5));
+    QVERIFY(near(ledgerSum(ctx.result(), E, "Anschlussgebühr Kanal", 1), b * 10));
+    QVERIFY(near(ledgerSum(ctx.result(), E, "Anschlussgebühr Kanal", 1), 17041.666667));
+    QVERIFY(near(ledgerSum(ctx.result(), E, "Anschlussgebühr Kanal", 1, "Abwasserverband"), 0.4 * b * 10));
+    QVERIFY(near(ledgerSum(ctx.result(), E, "Anschlussgebühr Wasser", 1), 8520.833333));
+    QVERIFY(near(ledgerSum(ctx.result(), E, "Anschlussgebühr Wasser", 1, "Wasserverband"), 0.3 * b * 5));
     // Years without settlement book no fees.
-    QCOMPARE(yearsOf(db, id, "Anschlussgebühr Kanal"), QList<int>{1});
-    QCOMPARE(ledgerSum(db, id, A, "Errichtung Kanal Trennsystem", 1), 50000.0);
-    QCOMPARE(ledgerSum(db, id, A, "Errichtung Anschlusswasserleitung", 1), 10000.0);
-    QCOMPARE(ledgerCount(db, id, "Errichtung Wasserleitung"), 0);
-    QCOMPARE(ledgerSum(db, id, E, "Eigenmittel", 1), 5000.0);
+    QCOMPARE(ledgerYears(ctx.result(), "Anschlussgebühr Kanal"), QList<int>{1});
+    QCOMPARE(ledgerSum(ctx.result(), A, "Errichtung Kanal Trennsystem", 1), 50000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Errichtung Anschlusswasserleitung", 1), 10000.0);
+    QCOMPARE(ledgerCount(ctx.result(), "Errichtung Wasserleitung"), 0);
+    QCOMPARE(ledgerSum(ctx.result(), E, "Eigenmittel", 1), 5000.0);
 }
 
 void TestEngineSteps::sewerFeesOfHouseTypes() {
@@ -196,9 +182,9 @@ void TestEngineSteps::sewerFeesOfHouseTypes() {
     insertBuilding(db, id, "EFHg", "XI", 50);
     insertBuilding(db, id, "RHk", "I", 20);
     insertSettlement(db, id, 2, {{"EFHg", 20}, {"RHk", 100}});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    EngineContext& ctx = run.context;
     Steps::sewerAndWater(ctx);
-    ctx.flushLedger();
     // EFHg, unknown class: 11 storeys; unbuilt 800 - 110.25 / 11 capped to 500 per plot; 10 plots.
     const double efh = (110.25 * 10 / 2 / 11 * 12 + 500.0 * 10 / 100 * 15) * (0.5 * 0.2);
     // RHk, class I, floor (9 + 0.5)² = 90.25: the built-over area exceeds the plot, the negative unbuilt area
@@ -206,9 +192,9 @@ void TestEngineSteps::sewerFeesOfHouseTypes() {
     const double plots = 8000.0 / 60;
     const double rh = (90.25 * plots / 2 / 1 * 2 + (60 - 90.25) * plots / 100 * 15) * (0.2 * 1.0);
     // No separate-system main: the combined-system rate applies.
-    QVERIFY(near(ledgerSum(db, id, E, "Anschlussgebühr Kanal", 2), (efh + rh) * 20));
-    QVERIFY(near(ledgerSum(db, id, E, "Anschlussgebühr Wasser", 2), (efh + rh) * 7));
-    QCOMPARE(yearsOf(db, id, "Anschlussgebühr Wasser"), QList<int>{2});
+    QVERIFY(near(ledgerSum(ctx.result(), E, "Anschlussgebühr Kanal", 2), (efh + rh) * 20));
+    QVERIFY(near(ledgerSum(ctx.result(), E, "Anschlussgebühr Wasser", 2), (efh + rh) * 7));
+    QCOMPARE(ledgerYears(ctx.result(), "Anschlussgebühr Wasser"), QList<int>{2});
 }
 
 void TestEngineSteps::developmentLevy() {
@@ -222,18 +208,16 @@ void TestEngineSteps::developmentLevy() {
     insertBuilding(db, id, "EFHg", "XI", 50);
     insertSettlement(db, id, 1, {{"EFHg", 25}});
     insertSettlement(db, id, 2, {{"EFHg", 0}});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    EngineContext& ctx = run.context;
     Steps::developmentLevy(ctx);
-    ctx.flushLedger();
     // First row: 10 plots, length 300, x = 75, L = 5 × 1.25 × 75; second row: factor 1.00.
-    QCOMPARE(ledgerCount(db, id, "Aufschließungsabgabe EFHg", 1), 2);
-    QCOMPARE(ledgerSum(db, id, E, "Aufschließungsabgabe EFHg", 1), 468.75 + 375.0);
-    QCOMPARE(ledgerSum(db, id, A, "Ermäßigung Aufschließungsabgabe EFHg", 1), 93.75 + 75.0);
-    QSqlQuery first =
-        Sql::exec(db.user(), "SELECT Einnahme FROM Auswertung WHERE TAVO = ? ORDER BY rowid LIMIT 1", {id});
-    QVERIFY(first.next());
-    QCOMPARE(first.value(0).toDouble(), 468.75);
-    QCOMPARE(yearsOf(db, id, "Aufschließungsabgabe EFHg"), QList<int>{1});
+    QCOMPARE(ledgerCount(ctx.result(), "Aufschließungsabgabe EFHg", 1), 2);
+    QCOMPARE(ledgerSum(ctx.result(), E, "Aufschließungsabgabe EFHg", 1), 468.75 + 375.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Ermäßigung Aufschließungsabgabe EFHg", 1), 93.75 + 75.0);
+    QVERIFY(!ctx.result().ledger.empty());
+    QCOMPARE(ctx.result().ledger.front().einnahme, 468.75);
+    QCOMPARE(ledgerYears(ctx.result(), "Aufschließungsabgabe EFHg"), QList<int>{1});
 }
 
 void TestEngineSteps::otherUtilityLines() {
@@ -247,28 +231,26 @@ void TestEngineSteps::otherUtilityLines() {
                                      {"ifKoEhNahwärme", 4},
                                      {"ifKoErNahwärme", 400},
                                      {"fiEigAntEhNahwärme", 100}});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    EngineContext& ctx = run.context;
     Steps::otherUtilityLines(ctx);
-    ctx.flushLedger();
-    QCOMPARE(yearsOf(db, id, "Erhaltung Stromleitung"), range(2, 20));
-    QCOMPARE(ledgerSum(db, id, A, "Erhaltung Stromleitung", 7), 1000.0);
-    QCOMPARE(ledgerSum(db, id, A, "Erhaltung Stromleitung", 7, "Energieversorger"), 800.0);
-    QCOMPARE(yearsOf(db, id, "Errichtung Stromleitung"), QList<int>{1});
-    QCOMPARE(ledgerSum(db, id, A, "Errichtung Anschlussstromleitung", 1), 10000.0);
-    QCOMPARE(ledgerSum(db, id, A, "Erhaltung Anschlussstromleitung", 2), 200.0);
-    QCOMPARE(ledgerSum(db, id, A, "Erhaltung AnschlussNahwärmeleitung", 20), 200.0);
-    QCOMPARE(ledgerSum(db, id, A, "Errichtung Anschlussnahwärmeleitung", 1), 20000.0);
-    QCOMPARE(ledgerCount(db, id, "Erhaltung Datenleitung"), 0);
+    QCOMPARE(ledgerYears(ctx.result(), "Erhaltung Stromleitung"), range(2, 20));
+    QCOMPARE(ledgerSum(ctx.result(), A, "Erhaltung Stromleitung", 7), 1000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Erhaltung Stromleitung", 7, "Energieversorger"), 800.0);
+    QCOMPARE(ledgerYears(ctx.result(), "Errichtung Stromleitung"), QList<int>{1});
+    QCOMPARE(ledgerSum(ctx.result(), A, "Errichtung Anschlussstromleitung", 1), 10000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Erhaltung Anschlussstromleitung", 2), 200.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Erhaltung AnschlussNahwärmeleitung", 20), 200.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Errichtung Anschlussnahwärmeleitung", 1), 20000.0);
+    QCOMPARE(ledgerCount(ctx.result(), "Erhaltung Datenleitung"), 0);
     // Own share 100 of the heating maintenance: an equal own-funds row for each of its rows.
-    QCOMPARE(ledgerSum(db, id, E, "Eigenmittel"), 19 * 200.0);
+    QCOMPARE(ledgerSum(ctx.result(), E, "Eigenmittel"), 19 * 200.0);
     // Network by network, each year main line before connection line.
-    QSqlQuery order = Sql::exec(db.user(),
-                                "SELECT Bezeichnung, Jahr FROM Auswertung WHERE TAVO = ? AND Bezeichnung "
-                                "LIKE 'Erhaltung%' AND Kostenträger = 'Gemeinde' ORDER BY rowid",
-                                {id});
     QStringList sequence;
-    while (order.next() && sequence.size() < 4)
-        sequence << order.value(0).toString() + QString::number(order.value(1).toInt());
+    for (const LedgerEntry& row : ctx.result().ledger)
+        if (row.bezeichnung.startsWith(QLatin1String("Erhaltung")) &&
+            row.kostentraeger == QLatin1String("Gemeinde") && sequence.size() < 4)
+            sequence << row.bezeichnung + QString::number(row.jahr);
     QCOMPARE(sequence, QStringList({"Erhaltung Stromleitung2", "Erhaltung Anschlussstromleitung2",
                                     "Erhaltung Stromleitung3", "Erhaltung Anschlussstromleitung3"}));
 }
@@ -294,25 +276,26 @@ void TestEngineSteps::propertyTaxAndReductions() {
     insertBuilding(db, id, "GWB", "IV", 100);
     insertSettlement(db, id, 1, {{"GWB", 40}});
     insertSettlement(db, id, 2, {{"GWB", 60}});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    EngineContext& ctx = run.context;
     Steps::propertyTax(ctx);
-    ctx.flushLedger();
     const double year1 = 1.5 / 1000 * ((120 * 4000.0 + 10 * 4000.0) * 1.35) * 500 / 100;
     const double year2 = year1 + 1.5 / 1000 * ((120 * 6000.0 + 10 * 6000.0) * 1.35) * 500 / 100;
-    QVERIFY(near(ledgerSum(db, id, E, "Grundsteuer", 1), year1));
-    QVERIFY(near(ledgerSum(db, id, E, "Grundsteuer", 2), year2));
-    QVERIFY(near(ledgerSum(db, id, E, "Grundsteuer", 20), year2));
-    QCOMPARE(ledgerCount(db, id, "Grundsteuer"), 20);
-    QCOMPARE(ledgerCount(db, id, "Reduktion Ertragsanteile(Grundsteuer)", 1), 0);
-    QVERIFY(near(ledgerSum(db, id, A, "Reduktion Ertragsanteile(Grundsteuer)", 2), year1 * 10 / 100));
-    QCOMPARE(ledgerSum(db, id, A, "Reduktion Ertragsanteile(Grundsteuer)", 3), 1000.0);
-    QCOMPARE(ledgerSum(db, id, A, "Reduktion Sekundäre Transfers(Grundsteuer)", 2), 50.0);
-    QVERIFY(near(ledgerSum(db, id, A, "Reduktion Sekundäre Transfers(Grundsteuer)", 3), year2 / 100 * 12));
+    QVERIFY(near(ledgerSum(ctx.result(), E, "Grundsteuer", 1), year1));
+    QVERIFY(near(ledgerSum(ctx.result(), E, "Grundsteuer", 2), year2));
+    QVERIFY(near(ledgerSum(ctx.result(), E, "Grundsteuer", 20), year2));
+    QCOMPARE(ledgerCount(ctx.result(), "Grundsteuer"), 20);
+    QCOMPARE(ledgerCount(ctx.result(), "Reduktion Ertragsanteile(Grundsteuer)", 1), 0);
+    QVERIFY(near(ledgerSum(ctx.result(), A, "Reduktion Ertragsanteile(Grundsteuer)", 2), year1 * 10 / 100));
+    QCOMPARE(ledgerSum(ctx.result(), A, "Reduktion Ertragsanteile(Grundsteuer)", 3), 1000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Reduktion Sekundäre Transfers(Grundsteuer)", 2), 50.0);
+    QVERIFY(
+        near(ledgerSum(ctx.result(), A, "Reduktion Sekundäre Transfers(Grundsteuer)", 3), year2 / 100 * 12));
     // Year 20 takes the master values as they are; the tax of year 20 causes no reduction.
     const double red20 = std::min(masterValue(db, "FA_Ertragsanteile_Red", 20) * year2 / 100,
                                   masterValue(db, "FA_Ertragsanteile_Red_Max", 20));
-    QVERIFY(near(ledgerSum(db, id, A, "Reduktion Ertragsanteile(Grundsteuer)", 20), red20));
-    QCOMPARE(ledgerCount(db, id, "Reduktion Ertragsanteile(Grundsteuer)", 21), 0);
+    QVERIFY(near(ledgerSum(ctx.result(), A, "Reduktion Ertragsanteile(Grundsteuer)", 20), red20));
+    QCOMPARE(ledgerCount(ctx.result(), "Reduktion Ertragsanteile(Grundsteuer)", 21), 0);
 
     // House type: usable area without walls, plot and floor per plot times the number of plots.
     const int house = db.insertProject({{"PG", 301},
@@ -326,12 +309,11 @@ void TestEngineSteps::propertyTaxAndReductions() {
                                         {"gsHebesatz", 500}});
     insertBuilding(db, house, "EFHg", "II", 50);
     insertSettlement(db, house, 1, {{"EFHg", 100}});
-    EngineContext houseCtx(db.dbs(), house);
-    Steps::propertyTax(houseCtx);
-    houseCtx.flushLedger();
+    EngineRun houseRun(db, house);
+    Steps::propertyTax(houseRun.context);
     const double tax = 1.0 / 1000 * ((150 * 140 * 20 * 0.5 + 10 * 800 * 20 * 0.5) * 1.35) * 500 / 100;
-    QVERIFY(near(ledgerSum(db, house, E, "Grundsteuer", 1), tax));
-    QVERIFY(near(ledgerSum(db, house, E, "Grundsteuer", 20), tax));
+    QVERIFY(near(ledgerSum(houseRun.context.result(), E, "Grundsteuer", 1), tax));
+    QVERIFY(near(ledgerSum(houseRun.context.result(), E, "Grundsteuer", 20), tax));
 }
 
 void TestEngineSteps::fiscalEqualisation() {
@@ -339,22 +321,23 @@ void TestEngineSteps::fiscalEqualisation() {
     setMunicipalityValue(db, "FA_Ertragsanteile", 301, 5, 800);
     db.reopen();
     const int id = db.insertProject({{"PG", 301}, {"auAnteilZuzug", 40}});
-    db.insertRow("bBvB", {{"TAVO", id}, {"Alter", 30}, {"Jahr", 3}, {"Bewohner", 60}});
-    db.insertRow("bBvB", {{"TAVO", id}, {"Alter", 31}, {"Jahr", 3}, {"Bewohner", 40}});
-    db.insertRow("bBvB", {{"TAVO", id}, {"Alter", 31}, {"Jahr", 19}, {"Bewohner", 10}});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    EngineContext& ctx = run.context;
+    // The inhabitants the population step would have computed.
+    ctx.result().inhabitants[30][3] = 60;
+    ctx.result().inhabitants[31][3] = 40;
+    ctx.result().inhabitants[31][19] = 10;
     Steps::fiscalEqualisation(ctx);
-    ctx.flushLedger();
-    QCOMPARE(ledgerSum(db, id, E, "Ertragsanteile", 5), 32000.0);
-    QVERIFY(near(ledgerSum(db, id, E, "Sekundäre Transfers", 5),
+    QCOMPARE(ledgerSum(ctx.result(), E, "Ertragsanteile", 5), 32000.0);
+    QVERIFY(near(ledgerSum(ctx.result(), E, "Sekundäre Transfers", 5),
                  masterValue(db, "FA_Sekundäre_Transfers", 5) * 40));
-    QVERIFY(near(ledgerSum(db, id, A, "Umlage Jugendwohlfahrt", 5),
+    QVERIFY(near(ledgerSum(ctx.result(), A, "Umlage Jugendwohlfahrt", 5),
                  masterValue(db, "Umlage_Jugendwohlfahrt", 5) * 40));
-    QVERIFY(
-        near(ledgerSum(db, id, A, "Umlage Sozialhilfe", 5), masterValue(db, "Umlage_Sozialhilfe", 5) * 40));
-    QVERIFY(near(ledgerSum(db, id, A, "Umlage TLKAS", 5), masterValue(db, "Umlage_TLKAS", 5) * 40));
+    QVERIFY(near(ledgerSum(ctx.result(), A, "Umlage Sozialhilfe", 5),
+                 masterValue(db, "Umlage_Sozialhilfe", 5) * 40));
+    QVERIFY(near(ledgerSum(ctx.result(), A, "Umlage TLKAS", 5), masterValue(db, "Umlage_TLKAS", 5) * 40));
     // Only year 5 receives rows: the inhabitants of year 19 would count in year 21.
-    QCOMPARE(ledgerRows(db, id), 5);
+    QCOMPARE(ctx.result().ledger.size(), std::size_t(5));
 }
 
 void TestEngineSteps::socialInfrastructure() {
@@ -364,49 +347,50 @@ void TestEngineSteps::socialInfrastructure() {
                                      {"siKoEhKindergarten", 2000},
                                      {"siKoEhVolksschule", 1000},
                                      {"siKoEhSonstige", 50}});
+    EngineRun run(db, id);
+    EngineContext& ctx = run.context;
+    // The inhabitants the population step would have computed.
     for (int age : {3, 4, 5, 6})
-        db.insertRow("bBvB", {{"TAVO", id}, {"Alter", age}, {"Jahr", 4}, {"Bewohner", 12.5}});
-    db.insertRow("bBvB", {{"TAVO", id}, {"Alter", 2}, {"Jahr", 4}, {"Bewohner", 7}});
-    db.insertRow("bBvB", {{"TAVO", id}, {"Alter", 7}, {"Jahr", 4}, {"Bewohner", 10}});
-    db.insertRow("bBvB", {{"TAVO", id}, {"Alter", 11}, {"Jahr", 4}, {"Bewohner", 3}});
-    EngineContext ctx(db.dbs(), id);
+        ctx.result().inhabitants[age][4] = 12.5;
+    ctx.result().inhabitants[2][4] = 7;
+    ctx.result().inhabitants[7][4] = 10;
+    ctx.result().inhabitants[11][4] = 3;
     Steps::socialInfrastructure(ctx);
-    ctx.flushLedger();
-    QCOMPARE(ledgerSum(db, id, A, "Erhaltung Kindergarten", 4), 60000.0);
-    QCOMPARE(ledgerSum(db, id, A, "Erhaltung Kindergarten", 4, "Gemeinde"), 42000.0);
-    QCOMPARE(ledgerSum(db, id, A, "Erhaltung Kindergarten", 4, "Land"), 18000.0);
-    QCOMPARE(ledgerSum(db, id, A, "Erhaltung Volksschule", 4), 6000.0);
-    QVERIFY(near(ledgerSum(db, id, A, "Erhaltung sonst. Einrichtungen", 4), 50 * 0.6 * (50 + 7 + 10 + 3)));
-    QCOMPARE(yearsOf(db, id, "Erhaltung Kindergarten"), QList<int>{4});
-    QVERIFY(near(ledgerSum(db, id, E, "Eigenmittel", 4), 60000 + 6000 + 50 * 0.6 * 70));
+    QCOMPARE(ledgerSum(ctx.result(), A, "Erhaltung Kindergarten", 4), 60000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Erhaltung Kindergarten", 4, "Gemeinde"), 42000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Erhaltung Kindergarten", 4, "Land"), 18000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Erhaltung Volksschule", 4), 6000.0);
+    QVERIFY(
+        near(ledgerSum(ctx.result(), A, "Erhaltung sonst. Einrichtungen", 4), 50 * 0.6 * (50 + 7 + 10 + 3)));
+    QCOMPARE(ledgerYears(ctx.result(), "Erhaltung Kindergarten"), QList<int>{4});
+    QVERIFY(near(ledgerSum(ctx.result(), E, "Eigenmittel", 4), 60000 + 6000 + 50 * 0.6 * 70));
 }
 
 void TestEngineSteps::interestIsSimpleAndSkipsOwnFunds() {
     TestDb db;
     const int id = db.insertProject({{"PG", 301}, {"fiZinsenSoll", 4}, {"fiZinsenHaben", 1}});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    EngineContext& ctx = run.context;
     ctx.bookAmount(id, 1, "öffentliches Gut", "Bau", false, 100000, 30);
     ctx.bookAmount(id, 1, "Finanzausgleich", "Ertrag", true, 10000, 0);
     ctx.bookAmount(id, 1, "Kanal", "Gedeckt", false, 5000, 100);
     Steps::interest(ctx);
-    ctx.flushLedger();
-    QCOMPARE(yearsOf(db, id, "Zinsen Vorjahr"), range(2, 20));
+    QCOMPARE(ledgerYears(ctx.result(), "Zinsen Vorjahr"), range(2, 20));
     for (int year = 2; year <= 20; ++year) {
-        QSqlQuery q = Sql::exec(db.user(),
-                                "SELECT Typ, Total(Ausgabe), Total(Einnahme) FROM Auswertung WHERE TAVO = ? "
-                                "AND Jahr = ? AND Bezeichnung = 'Zinsen Vorjahr' GROUP BY Typ ORDER BY Typ",
-                                {id, year});
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toString(), QString("Finanzausgleich"));
-        QCOMPARE(q.value(2).toDouble(), 100.0);
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toString(), QString("öffentliches Gut"));
-        QCOMPARE(q.value(1).toDouble(), 2800.0);
-        QVERIFY(!q.next()); // "Kanal" is fully covered by own funds
+        // Expenditure and revenue of the interest rows of the year by evaluation type.
+        QMap<QString, std::pair<double, double>> byType;
+        for (const LedgerEntry& row : ctx.result().ledger)
+            if (row.jahr == year && row.bezeichnung == QLatin1String("Zinsen Vorjahr")) {
+                byType[row.typ].first += row.ausgabe;
+                byType[row.typ].second += row.einnahme;
+            }
+        QCOMPARE(byType.keys(), QStringList({"Finanzausgleich", "öffentliches Gut"})); // "Kanal" is covered
+        QCOMPARE(byType["Finanzausgleich"].second, 100.0);
+        QCOMPARE(byType["öffentliches Gut"].first, 2800.0);
     }
     // Every interest row has its own-funds counterpart while the run lasts.
-    QCOMPARE(ledgerSum(db, id, E, "Eigenmittel") - 30000 - 5000, 19 * 2800.0);
-    QCOMPARE(ledgerSum(db, id, A, "Eigenmittel"), 19 * 100.0);
+    QCOMPARE(ledgerSum(ctx.result(), E, "Eigenmittel") - 30000 - 5000, 19 * 2800.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Eigenmittel"), 19 * 100.0);
 }
 
 void TestEngineSteps::interestBalanceAddsInLedgerOrder() {
@@ -415,21 +399,21 @@ void TestEngineSteps::interestBalanceAddsInLedgerOrder() {
     // expected interest: 1 + 1 is lost beside 1e16 when added after it, but not before it.
     TestDb db;
     const int id = db.insertProject({{"PG", 301}, {"fiZinsenSoll", 4}, {"fiZinsenHaben", 1}});
-    EngineContext ctx(db.dbs(), id);
+    EngineRun run(db, id);
+    EngineContext& ctx = run.context;
     ctx.bookAmount(id, 2, "Sonstiges", "Später", false, 1, 0);
     ctx.bookAmount(id, 2, "Sonstiges", "Später", false, 1, 0);
     ctx.bookAmount(id, 1, "Sonstiges", "Früher", false, 1e16, 0);
     Steps::interest(ctx);
-    ctx.flushLedger();
     const double interest2 = 1e16 * 4 / 100;
-    QCOMPARE(ledgerSum(db, id, A, "Zinsen Vorjahr", 2), interest2);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Zinsen Vorjahr", 2), interest2);
     // Year 1, then year 2 in row order: the two ones, the interest of year 2 and its own-funds row.
     const double byYear = ((1e16 + 1.0) + 1.0) + interest2;
     const double byBooking = ((1.0 + 1.0) + 1e16) + interest2;
     const double expected = std::fabs((interest2 - byYear) * 4 / 100);
     QVERIFY(expected != std::fabs((interest2 - byBooking) * 4 / 100));
     // Exact comparison: QCOMPARE on doubles would accept a difference in the last bits.
-    const double actual = ledgerSum(db, id, A, "Zinsen Vorjahr", 3);
+    const double actual = ledgerSum(ctx.result(), A, "Zinsen Vorjahr", 3);
     QVERIFY2(actual == expected, qPrintable(QString::number(actual, 'f', 4)));
 }
 
@@ -448,9 +432,10 @@ void TestEngineSteps::specialExpenditures() {
     special(21, "Sonstiges", "Zu spät", 99);
     special(0, "Unbekannt", "Ohne Prüfung", 7);
     special(3, "Sonstiges", "Ohne Betrag", QVariant());
-    EngineContext ctx(db.dbs(), id);
-    Steps::specialExpenditures(ctx);
-    ctx.flushLedger();
+    EngineRun run(db, id);
+    Steps::specialExpenditures(run.context);
+    // The rows as the result writer stores them.
+    ResultWriter::write(db.user(), run.context.result());
     QSqlQuery q = Sql::exec(db.user(),
                             "SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe, Einnahme FROM Auswertung "
                             "WHERE TAVO = ? ORDER BY rowid",

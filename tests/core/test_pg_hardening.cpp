@@ -6,7 +6,7 @@
 #include "core/data/Databases.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
-#include "core/projects/ExampleProject.h"
+#include "core/services/ExampleProject.h"
 #include "support/CliRun.h"
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"

@@ -6,9 +6,9 @@
 #include <QtTest>
 
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/CalculationState.h"
-#include "core/projects/ExampleProject.h"
+#include "core/services/ExampleProject.h"
 #include "core/results/KeyFigures.h"
 #include "support/EngineFixture.h"
 #include "support/PgTestDatabase.h"

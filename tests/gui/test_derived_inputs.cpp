@@ -17,7 +17,7 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "gui/mainwindow/CalculationAction.h"
 #include "gui/input/ValueListCombo.h"
 #include "gui/input/DerivedInputs.h"
@@ -174,35 +174,6 @@ private Q_SLOTS:
         m_window.reset();
         m_db.reset();
         QLocale::setDefault(QLocale::c());
-    }
-
-    void arithmeticTruncatesTowardZero() {
-        using namespace DerivedArithmetic;
-        AreaSplit split = splitAreas(10000, 12.5, 20, 0, 0);
-        QCOMPARE(split.green, 1250.0);
-        QCOMPARE(split.traffic, 2000.0);
-        QCOMPARE(split.net, 6750.0);
-        split = splitAreas(999.9, 10, 0, 0, 0); // gross read as 999
-        QCOMPARE(split.green, 99.0);
-        QCOMPARE(split.net, 900.0);
-        QCOMPARE(shareOfArea(750, 5000), 15.0);
-        // An area whose share was derived from it stays, also where B / 100 * share falls below it.
-        QCOMPARE(areaOfShare(1000, shareOfArea(333, 1000), 333), 333.0);
-        // An area from before a change of the gross land or the share is derived anew.
-        QCOMPARE(areaOfShare(2000, 15, 750), 300.0);
-        QCOMPARE(lineLength(12345, 0.05), 617.0);
-        QCOMPARE(runningMetres(1000, 8.5), 117.0);
-        QCOMPARE(runningMetres(-1000, 8.5), -117.0);
-        QVERIFY_THROWS_EXCEPTION(TavoError, runningMetres(1000, 0));
-        QCOMPARE(levySubsidy(12.5, 30), 3.0);
-        QCOMPARE(levySubsidy(-1290, 1), -12.0);
-        QCOMPARE(levySubsidy(1290, 1), 12.0);
-        const SewerLengths separate = sewerLengths(617, true);
-        QCOMPARE(QList<double>({separate.separate, separate.combined, separate.roadDrainage}),
-                 QList<double>({617, 0, 0}));
-        const SewerLengths combined = sewerLengths(617, false);
-        QCOMPARE(QList<double>({combined.separate, combined.combined, combined.roadDrainage}),
-                 QList<double>({0, 617, 617}));
     }
 
     void areasFollowGrossSharesAndTypedAreas() {

@@ -10,7 +10,7 @@
 #include <QtTest>
 
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/InputCheck.h"
 #include "gui/input/ProjectEdit.h"
 #include "gui/mainwindow/MainWindow.h"

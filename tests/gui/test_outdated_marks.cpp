@@ -11,7 +11,7 @@
 #include <QtTest>
 
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/CalculationState.h"
 #include "core/projects/ProjectRecord.h"
 #include "gui/mainwindow/MainWindow.h"

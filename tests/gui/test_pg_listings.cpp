@@ -12,8 +12,8 @@
 
 #include "core/data/Databases.h"
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
-#include "core/projects/ExampleProject.h"
+#include "core/services/CalculationRun.h"
+#include "core/services/ExampleProject.h"
 #include "core/projects/Plausibility.h"
 #include "core/projects/ProjectRecords.h"
 #include "core/results/DatasetText.h"

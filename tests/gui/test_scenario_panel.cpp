@@ -14,7 +14,7 @@
 #include <QtTest>
 
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/scenarios/Scenarios.h"
 #include "gui/results/ScenarioPanel.h"
 #include "support/EngineFixture.h"

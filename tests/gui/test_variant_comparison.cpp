@@ -12,7 +12,7 @@
 
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/CalculationState.h"
 #include "core/projects/ProjectRecords.h"
 #include "gui/projects/VariantComparisonWindow.h"

@@ -1,10 +1,12 @@
 #include "support/EngineFixture.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QSqlQuery>
 
 #include "core/data/Sql.h"
+#include "core/engine/EngineResult.h"
 #include "support/TestDb.h"
 
 namespace EngineFixture {
@@ -195,6 +197,46 @@ int ledgerCount(TestDb& db, int projectId, const QString& bezeichnung, int jahr)
 
 int ledgerRows(TestDb& db, int projectId) {
     return Sql::scalar(db.user(), "SELECT count(*) FROM Auswertung WHERE TAVO = ?", {projectId}).toInt();
+}
+
+EngineRun::EngineRun(TestDb& db, int projectId)
+    : input(EngineInput::load(db.dbs(), projectId)), context(input) {}
+
+namespace {
+
+// The ledger rows with the designation, in one year (jahr > -1000) or in all.
+QList<const LedgerEntry*> rowsOf(const EngineResult& result, const QString& bezeichnung, int jahr) {
+    QList<const LedgerEntry*> rows;
+    for (const LedgerEntry& row : result.ledger)
+        if (row.bezeichnung == bezeichnung && (jahr <= -1000 || row.jahr == jahr))
+            rows << &row;
+    return rows;
+}
+
+} // namespace
+
+double ledgerSum(const EngineResult& result, const QString& column, const QString& bezeichnung, int jahr,
+                 const QString& bearer) {
+    const bool revenue = column == QLatin1String("Einnahme");
+    Q_ASSERT(revenue || column == QLatin1String("Ausgabe"));
+    double sum = 0.0;
+    for (const LedgerEntry* row : rowsOf(result, bezeichnung, jahr))
+        if (bearer.isEmpty() || row->kostentraeger == bearer)
+            sum += revenue ? row->einnahme : row->ausgabe;
+    return sum;
+}
+
+int ledgerCount(const EngineResult& result, const QString& bezeichnung, int jahr) {
+    return static_cast<int>(rowsOf(result, bezeichnung, jahr).size());
+}
+
+QList<int> ledgerYears(const EngineResult& result, const QString& bezeichnung) {
+    QList<int> years;
+    for (const LedgerEntry* row : rowsOf(result, bezeichnung, -1000))
+        if (!years.contains(row->jahr))
+            years << row->jahr;
+    std::sort(years.begin(), years.end());
+    return years;
 }
 
 void setTypeShares(TestDb& db, const QString& typ, const QVariantList& shares) {

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
 
+#include "core/engine/EngineContext.h"
+#include "core/engine/EngineInput.h"
+
 class TestDb;
+struct EngineResult;
 
 // Projects and ledger queries for the engine's tests and benchmark.
 namespace EngineFixture {
@@ -32,6 +37,24 @@ int ledgerCount(TestDb& db, int projectId, const QString& bezeichnung, int jahr 
 
 // Total number of the project's ledger rows.
 int ledgerRows(TestDb& db, int projectId);
+
+// A calculation context over a project's inputs read into memory the way a run reads them, so that
+// steps can be run one by one.
+struct EngineRun {
+    EngineRun(TestDb& db, int projectId);
+    EngineRun(const EngineRun&) = delete;
+    EngineRun& operator=(const EngineRun&) = delete;
+
+    const EngineInput input;
+    EngineContext context;
+};
+
+// The same sums, counts and years over the ledger booked in memory so far, own-funds rows included
+// (they stay there until the run ends).
+double ledgerSum(const EngineResult& result, const QString& column, const QString& bezeichnung,
+                 int jahr = -1000, const QString& bearer = QString());
+int ledgerCount(const EngineResult& result, const QString& bezeichnung, int jahr = -1000);
+QList<int> ledgerYears(const EngineResult& result, const QString& bezeichnung);
 
 // Replaces (or adds) evaluation type typ in the master copy with the given shares of the five cost
 // bearers Gemeinde, Abwasserverband, Wasserverband, Energieversorger, Land, and reopens the databases.

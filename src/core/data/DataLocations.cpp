@@ -1,5 +1,7 @@
 #include "core/data/DataLocations.h"
 
+#include <utility>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -8,7 +10,6 @@
 #include <QStandardPaths>
 
 #include "core/data/TavoError.h"
-#include "core/projects/ExampleProject.h"
 
 #ifndef TAVO_INSTALLED_DATA_RELATIVE
 #define TAVO_INSTALLED_DATA_RELATIVE "../share/tavo"
@@ -26,7 +27,16 @@ bool makePrivateFolder(const QString& path) {
            QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+DataLocations::NewUserDatabaseStep& newUserDatabaseStep() {
+    static DataLocations::NewUserDatabaseStep step;
+    return step;
+}
+
 } // namespace
+
+void DataLocations::setNewUserDatabaseStep(NewUserDatabaseStep step) {
+    newUserDatabaseStep() = std::move(step);
+}
 
 const QString DataLocations::InstalledDataRelative = QStringLiteral(TAVO_INSTALLED_DATA_RELATIVE);
 const QString DataLocations::UserDatabaseSetting = QStringLiteral("Datenbank/Benutzerdatenbank");
@@ -98,12 +108,14 @@ Databases DataLocations::open(const QString& masterOverride, const QString& user
                 QStringLiteral("Der Ordner „%1“ für die Benutzerdatenbank kann nicht angelegt werden.")
                     .arg(QDir::toNativeSeparators(m_userDataDir)));
         Databases::createUserDatabase(user);
-        // A first start shows the calculated example project. A failure there must not stop the
-        // start: the new file is usable without it.
+        // A first start shows what the program puts into a new file. A failure there must not stop
+        // the start: the new file is usable without it.
         Databases dbs(master, user);
-        try {
-            ExampleProject::create(dbs);
-        } catch (const TavoError&) {
+        if (newUserDatabaseStep()) {
+            try {
+                newUserDatabaseStep()(dbs);
+            } catch (const TavoError&) {
+            }
         }
         return dbs;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QString>
 
 #include "core/data/Databases.h"
@@ -11,6 +13,13 @@
 // and the user database from the user's own data folder, created there on the first start.
 class DataLocations {
 public:
+    // What open() does with a user database it has just created in the user data folder before it
+    // hands it out; the programs put their calculated example project there (ExampleProject). A
+    // TavoError of the step does not stop the open: the new file is usable without it. Nothing by
+    // default; one step for the whole process, like Databases::setNoticeHandler.
+    using NewUserDatabaseStep = std::function<void(const Databases&)>;
+    static void setNewUserDatabaseStep(NewUserDatabaseStep step);
+
     // The share folder relative to the program folder ("../share/tavo" for a usual installation).
     static const QString InstalledDataRelative;
     static const QString ManualFileName; // "TAVO_Handbuch.pdf"

@@ -3,46 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include <QSqlQuery>
-
-#include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
-#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
-#include "core/engine/ResultWriter.h"
-#include "core/engine/RowWriter.h"
-
-EngineContext::EngineContext(const Databases& dbs, int projectId)
-    : ProjectId(projectId), m_ownInput(std::make_unique<EngineInput>(EngineInput::load(dbs, projectId))),
-      m_input(m_ownInput.get()), m_user(dbs.user()) {
-    m_result.projectId = projectId;
-    m_result.pg = m_input->pg;
-    seedInhabitants(dbs);
-    m_ledgerWriter = std::make_unique<RowWriter>(
-        dbs.user(), QStringLiteral("Auswertung"),
-        QStringList{QStringLiteral("TAVO"), QStringLiteral("Jahr"), QStringLiteral("Typ"),
-                    QStringLiteral("Bezeichnung"), QStringLiteral("Kostenträger"), QStringLiteral("Ausgabe"),
-                    QStringLiteral("Einnahme")});
-}
 
 EngineContext::EngineContext(const EngineInput& input) : ProjectId(input.projectId), m_input(&input) {
     m_result.projectId = input.projectId;
     m_result.pg = input.pg;
-}
-
-EngineContext::~EngineContext() = default;
-
-void EngineContext::seedInhabitants(const Databases& dbs) {
-    QSqlQuery rows = Sql::exec(dbs.user(),
-                               QStringLiteral("SELECT \"Alter\", Jahr, Bewohner FROM bBvB WHERE TAVO = ? "
-                                              "ORDER BY Jahr, \"Alter\", rowid"),
-                               {ProjectId});
-    while (rows.next()) {
-        const int age = NumberFormat::toInt(rows.value(0));
-        const int year = NumberFormat::toInt(rows.value(1));
-        if (age >= 0 && age <= Engine::OldestAge && year >= 1 && year <= Engine::PlanningYears)
-            m_result.inhabitants[age][year] += NumberFormat::toDouble(rows.value(2));
-    }
 }
 
 double EngineContext::projectField(const QString& name) const {
@@ -77,19 +43,6 @@ double EngineContext::balance(const QString& typ, int year) {
         expenditure += row.ausgabe;
     }
     return revenue - expenditure;
-}
-
-void EngineContext::flushLedger() {
-    if (!m_ledgerWriter)
-        return;
-    for (; m_flushed < m_result.ledger.size(); ++m_flushed) {
-        const LedgerEntry& row = m_result.ledger[m_flushed];
-        m_ledgerWriter->add(
-            {ProjectId, row.jahr, row.typ, row.bezeichnung, row.kostentraeger, row.ausgabe, row.einnahme});
-    }
-    m_ledgerWriter->flush();
-    ResultWriter::writeSpecial(m_user, m_result, m_specialFlushed);
-    m_specialFlushed = m_result.special.size();
 }
 
 void EngineContext::bookAmount(int projectId, int year, const QString& typ, const QString& bezeichnung,

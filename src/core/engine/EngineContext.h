@@ -1,31 +1,21 @@
 #pragma once
 
 #include <map>
-#include <memory>
 #include <vector>
 
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 
 #include "core/engine/EngineInput.h"
 #include "core/engine/EngineResult.h"
 
-class Databases;
-class RowWriter;
-
 // Everything a calculation run shares between its steps: the project's inputs and reference data
-// (an EngineInput, read before the run) and the results booked so far, all in memory. A context over
-// the databases reads its input from them and writes its ledger rows back on flushLedger(); a context
-// over an input never touches a database.
+// (an EngineInput, read before the run) and the results booked so far, all in memory. A context
+// never touches a database; what a run produced is written by ResultWriter.
 class EngineContext {
 public:
-    // Reads the project's inputs from the databases. The population tables start from the project's
-    // stored bBvB rows, so that a single step can be run on stored inhabitants.
-    EngineContext(const Databases& dbs, int projectId);
     // A run over inputs read before; the input must outlive the context.
     explicit EngineContext(const EngineInput& input);
-    ~EngineContext();
     EngineContext(const EngineContext&) = delete;
     EngineContext& operator=(const EngineContext&) = delete;
 
@@ -52,10 +42,6 @@ public:
     // and expenditure are each added up in the order a query over the ledger visits the rows (by
     // year, within a year in booking order), as the sum depends on the order in its last bits.
     double balance(const QString& typ, int year);
-
-    // A context over the databases writes the ledger rows booked since the last call (own-funds rows
-    // included); a context over an input does nothing.
-    void flushLedger();
 
     // The project's Bebauung and Besiedelung rows in ascending ID order.
     const std::vector<BuildingRow>& buildingRows() const { return m_input->buildings; }
@@ -85,14 +71,7 @@ private:
         std::vector<int> byYear; // ledger positions, ordered by year, then booking order
     };
 
-    void seedInhabitants(const Databases& dbs);
-
-    std::unique_ptr<EngineInput> m_ownInput;
     const EngineInput* m_input = nullptr;
     EngineResult m_result;
     std::map<QString, TypeRows> m_typeRows;
-    std::unique_ptr<RowWriter> m_ledgerWriter;
-    std::size_t m_flushed = 0;
-    std::size_t m_specialFlushed = 0;
-    QSqlDatabase m_user;
 };

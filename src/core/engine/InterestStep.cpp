@@ -47,7 +47,6 @@ void specialExpenditures(EngineContext& ctx) {
         const int jahr = static_cast<int>(std::max(std::trunc(year), -2147483648.0));
         ctx.result().special.push_back({row, jahr, amount});
     }
-    ctx.flushLedger();
 }
 
 } // namespace Steps

@@ -28,11 +28,6 @@ void addRows(QCryptographicHash& hash, QSqlQuery& query, const QString& skipFiel
 
 } // namespace
 
-QString createTableSql() {
-    return QStringLiteral("CREATE TABLE IF NOT EXISTS Berechnungsstand (TAVO INTEGER PRIMARY KEY "
-                          "REFERENCES TAVO(ID) ON DELETE CASCADE, Fingerabdruck TEXT NOT NULL)");
-}
-
 QByteArray fingerprint(const QSqlDatabase& userDb, int projectId) {
     QCryptographicHash hash(QCryptographicHash::Sha1);
     const QList<std::pair<QString, QString>> sources = {

@@ -6,7 +6,8 @@
 
 // Whether the results of a project belong to its current inputs. Every calculation run stores a
 // fingerprint of the inputs it calculated (table Berechnungsstand); a later change of the project
-// row or of its Bebauung, Besiedelung or Sonderausgaben rows gives another fingerprint.
+// row or of its Bebauung, Besiedelung or Sonderausgaben rows gives another fingerprint. The table
+// itself belongs to the user database's schema (UserSchema).
 namespace CalculationState {
 
 enum class State {
@@ -14,9 +15,6 @@ enum class State {
     Changed,       // results of other inputs (or of a run that stored no fingerprint)
     Current        // results of the inputs as they are
 };
-
-// The table that keeps the fingerprints; created with the user database and added to older files.
-QString createTableSql();
 
 // A SHA-1 over the input columns of the project row (all but its version) and the columns of its
 // detail rows (in key order, without their keys), as hex.

@@ -13,7 +13,6 @@
 #include "core/data/UserSchema.h"
 #include "core/projects/Plausibility.h"
 #include "core/projects/StoredInputs.h"
-#include "core/results/KeyFigures.h"
 
 namespace {
 
@@ -202,8 +201,11 @@ void checkSpecialsAgainstMaster(const QSqlDatabase& master, const QList<QSqlReco
     QSqlQuery query = Sql::exec(master, QStringLiteral("SELECT Typ FROM Auswertung_Typen"));
     while (query.next())
         types.insert(query.value(0).toString());
-    const QStringList bearerList = keyFigureCostBearers(master);
-    const QSet<QString> bearers(bearerList.begin(), bearerList.end());
+    // The cost bearers are the columns Anteil_<bearer> of the same table.
+    QSet<QString> bearers;
+    for (const QString& column : Sql::columnNames(master, QStringLiteral("Auswertung_Typen")))
+        if (column.startsWith(QLatin1String("Anteil_")))
+            bearers.insert(column.mid(7));
     for (const QSqlRecord& row : rows) {
         const QString typ = row.value(1).toString();
         if (!types.contains(typ))

@@ -5,7 +5,7 @@
 
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
-#include "core/engine/CalculationRun.h"
+#include "core/engine/Calculation.h"
 
 namespace BreakEven {
 namespace {

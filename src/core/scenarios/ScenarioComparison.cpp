@@ -1,6 +1,6 @@
 #include "core/scenarios/ScenarioComparison.h"
 
-#include "core/engine/CalculationRun.h"
+#include "core/engine/Calculation.h"
 
 KeyFigures scenarioFigures(const EngineInput& base, const Scenarios::Parameters& parameters,
                            const KeyFigureOptions& options) {

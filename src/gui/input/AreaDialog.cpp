@@ -13,14 +13,7 @@
 
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
-#include "gui/input/DerivedInputs.h"
-
-namespace {
-
-// The usual width of a connecting road in metres.
-const double kDefaultWidth = 8.5;
-
-} // namespace
+#include "core/projects/DerivedInputs.h"
 
 AreaDialog::AreaDialog(QWidget* parent)
     : QDialog(parent,
@@ -41,7 +34,7 @@ AreaDialog::AreaDialog(QWidget* parent)
 
     // setUpWindow: the width in the user's locale, so that it converts under every locale.
     m_runningMetresEdit->setText(QStringLiteral("0"));
-    m_widthEdit->setText(NumberFormat::general(kDefaultWidth));
+    m_widthEdit->setText(NumberFormat::general(DerivedArithmetic::DefaultRoadWidth));
     m_areaEdit->setText(QStringLiteral("0"));
 }
 
@@ -94,8 +87,9 @@ bool AreaDialog::updateArea() {
     bool widthOk = false;
     const double metres = NumberFormat::parse(m_runningMetresEdit->text(), &metresOk);
     const double width = NumberFormat::parse(m_widthEdit->text(), &widthOk);
-    const double area = metres * width;
-    const bool valid = metresOk && widthOk && std::isfinite(area);
+    bool areaOk = false;
+    const double area = DerivedArithmetic::roadArea(metres, width, &areaOk);
+    const bool valid = metresOk && widthOk && areaOk;
     // An area that does not belong to the values shown is never shown, nor can OK write it.
     m_areaEdit->setText(valid ? NumberFormat::general(area) : QString());
     m_ok->setEnabled(valid);

@@ -12,62 +12,15 @@
 
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
-#include "gui/input/ValueListCombo.h"
-#include "gui/input/DetailGrid.h"
-#include "gui/input/AreaDialog.h"
-#include "gui/mainwindow/MainWindow.h"
-#include "gui/input/ProjectEdit.h"
+#include "core/projects/DerivedInputs.h"
 #include "core/projects/ProjectRecord.h"
 #include "core/projects/ProjectRecords.h"
 #include "gui/common/Questions.h"
-
-namespace DerivedArithmetic {
-
-double wholeGross(double gross) {
-    return std::trunc(gross);
-}
-
-double shareOfArea(double area, double gross) {
-    return static_cast<double>(static_cast<long double>(area) / (wholeGross(gross) / 100.0L));
-}
-
-double areaOfShare(double gross, double percent, double currentArea) {
-    const long double b = wholeGross(gross);
-    if (b > 0 && shareOfArea(currentArea, gross) == percent)
-        return currentArea;
-    return static_cast<double>(std::trunc(b / 100.0L * static_cast<long double>(percent)));
-}
-
-AreaSplit splitAreas(double gross, double greenPercent, double trafficPercent, double currentGreen,
-                     double currentTraffic) {
-    AreaSplit split{};
-    split.green = areaOfShare(gross, greenPercent, currentGreen);
-    split.traffic = areaOfShare(gross, trafficPercent, currentTraffic);
-    split.net = wholeGross(gross) - std::trunc(split.green) - std::trunc(split.traffic);
-    return split;
-}
-
-double lineLength(double gross, double factor) {
-    return static_cast<double>(std::trunc(static_cast<long double>(wholeGross(gross)) * factor));
-}
-
-SewerLengths sewerLengths(double length, bool separateSystem) {
-    if (separateSystem)
-        return {length, 0.0, 0.0};
-    return {0.0, length, length};
-}
-
-double runningMetres(double area, double width) {
-    if (width == 0)
-        throw TavoError(QStringLiteral("Die Breite darf nicht 0 sein."));
-    return static_cast<double>(std::trunc(static_cast<long double>(area) / width));
-}
-
-double levySubsidy(double rate, double percent) {
-    return static_cast<double>(std::trunc(static_cast<long double>(rate) / 100.0L * percent));
-}
-
-} // namespace DerivedArithmetic
+#include "gui/input/AreaDialog.h"
+#include "gui/input/DetailGrid.h"
+#include "gui/input/ProjectEdit.h"
+#include "gui/input/ValueListCombo.h"
+#include "gui/mainwindow/MainWindow.h"
 
 using namespace DerivedArithmetic;
 
@@ -85,30 +38,6 @@ const char* const kNet = "bgFlBaulandNetto";
 QString col(const char* name) {
     return QString::fromUtf8(name);
 }
-
-// The lines that get the whole length, in the order they are written.
-const char* const kInnerLines[] = {"ifLfmStraßenbeleuchtung", "ifLfmStromleitung", "ifLfmDatenleitung",
-                                   "ifLfmGasleitung", "ifLfmNahwärme"};
-const char* const kConnectingLines[] = {"ifLfmAnschlWasserleitung", "ifLfmAnschlStraßenbeleuchtung",
-                                        "ifLfmAnschlStromleitung",  "ifLfmAnschlDatenleitung",
-                                        "ifLfmAnschlGasleitung",    "ifLfmAnschlNahwärme"};
-
-// A levy: the derived subsidy per unit, its rate and its subsidy percentage.
-struct LevyRow {
-    const char* derived;
-    const char* rate;
-    const char* percent;
-    const char* rateCaption;
-};
-
-const LevyRow kLevyRows[] = {
-    {"auGemFörderungAufschl", "auHebesatzAufschl", "auAntGemFörderungAufschl", "Hebes. Aufschl.-Abgabe"},
-    {"auGemFörderungWasser", "auEinheitssatzWasser", "auAntGemFörderungWasser", "Einheitssatz Wasserl."},
-    {"auGemFörderungKanalSchmutz", "auEinheitssatzKanalSchmutz", "auAntGemFörderungKanalSchmutz",
-     "Einheitssatz Kanal Schmutzw."},
-    {"auGemFörderungKanalMisch", "auEinheitssatzKanalMisch", "auAntGemFörderungKanalMisch",
-     "Einheitssatz Kanal Mischw."},
-};
 
 // The preset buttons beside the settlement grid and the presets they load.
 struct PresetButton {
@@ -157,13 +86,14 @@ void DerivedInputs::connectLevies() {
     void (DerivedInputs::*const handlers[])() = {
         &DerivedInputs::calculateLevySubsidy, &DerivedInputs::calculateWaterSubsidy,
         &DerivedInputs::calculateSeparateSewerSubsidy, &DerivedInputs::calculateCombinedSewerSubsidy};
+    const QList<DerivedColumns::Levy>& levies = DerivedColumns::levies();
     for (int i = 0; i < 4; ++i) {
-        for (const char* column : {kLevyRows[i].rate, kLevyRows[i].percent})
-            if (ProjectEdit* edit = m_window.inputFor(col(column)))
+        for (const QString& column : {levies[i].rate, levies[i].percent})
+            if (ProjectEdit* edit = m_window.inputFor(column))
                 connect(edit, &ProjectEdit::exited, this, handlers[i]);
     }
     // The value-list field of the development levy's percentage: leaving it derives as well.
-    if (ValueListCombo* combo = m_window.comboFor(col(kLevyRows[0].percent))) {
+    if (ValueListCombo* combo = m_window.comboFor(levies[0].percent)) {
         combo->installEventFilter(this);
         if (combo->lineEdit())
             combo->lineEdit()->installEventFilter(this);
@@ -266,14 +196,8 @@ void DerivedInputs::onLineLengthsClicked() {
     if (!record.edit())
         return;
     try {
-        const double length = lineLength(gross(), number(QStringLiteral("ifFaktorLeitungslängen")));
-        record.setValue(QStringLiteral("ifLfmWasserleitung"), length);
-        const SewerLengths sewer = sewerLengths(length, askSeparateSystem());
-        record.setValue(QStringLiteral("ifLfmKanalTrennsystem"), sewer.separate);
-        record.setValue(QStringLiteral("ifLfmKanalMischsystem"), sewer.combined);
-        record.setValue(QStringLiteral("ifLfmKanalStrEntwässerung"), sewer.roadDrainage);
-        for (const char* line : kInnerLines)
-            record.setValue(col(line), length);
+        const double factor = number(QStringLiteral("ifFaktorLeitungslängen"));
+        setValues(DerivedColumns::innerLines(gross(), factor, askSeparateSystem()));
     } catch (const TavoError& e) {
         showError(e.message());
     }
@@ -291,16 +215,16 @@ void DerivedInputs::onAreaClicked() {
     try {
         record.edit();
         record.setValue(QStringLiteral("ifFlAnschlStraße"), std::trunc(dialog.area()));
-        const double length = std::trunc(dialog.runningMetres());
-        const SewerLengths sewer = sewerLengths(length, askSeparateSystem());
-        record.setValue(QStringLiteral("ifLfmAnschlKanalTrennsystem"), sewer.separate);
-        record.setValue(QStringLiteral("ifLfmAnschlKanalMischsystem"), sewer.combined);
-        record.setValue(QStringLiteral("ifLfmAnschlKanalStrEntwässerung"), sewer.roadDrainage);
-        for (const char* line : kConnectingLines)
-            record.setValue(col(line), length);
+        setValues(DerivedColumns::connectingLines(dialog.runningMetres(), askSeparateSystem()));
     } catch (const TavoError& e) {
         showError(e.message());
     }
+}
+
+void DerivedInputs::setValues(const DerivedColumns::Values& values) {
+    ProjectRecord& record = m_window.record();
+    for (const auto& [column, value] : values)
+        record.setValue(column, value);
 }
 
 void DerivedInputs::calculateLevySubsidy() {
@@ -323,17 +247,17 @@ void DerivedInputs::deriveLevy(int row) {
     ProjectRecord& record = m_window.record();
     if (!record.isEditing())
         return;
-    const LevyRow& levy = kLevyRows[row];
-    const ProjectEdit* rateEdit = m_window.inputFor(col(levy.rate));
-    const ProjectEdit* percentEdit = m_window.inputFor(col(levy.percent));
+    const DerivedColumns::Levy& levy = DerivedColumns::levies()[row];
+    const ProjectEdit* rateEdit = m_window.inputFor(levy.rate);
+    const ProjectEdit* percentEdit = m_window.inputFor(levy.percent);
     if (!rateEdit || !percentEdit)
         return;
     // The texts the two inputs show; an empty or invalid one leaves the subsidy as it is.
     try {
-        const double rate = NumberFormat::parseOrThrow(rateEdit->text(), col(levy.rateCaption));
+        const double rate = NumberFormat::parseOrThrow(rateEdit->text(), levy.rateCaption);
         const double percent =
             NumberFormat::parseOrThrow(percentEdit->text(), QStringLiteral("Gemeindeförderung (%)"));
-        record.setValue(col(levy.derived), levySubsidy(rate, percent));
+        record.setValue(levy.derived, levySubsidy(rate, percent));
     } catch (const TavoError& e) {
         showError(e.message());
     }

@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "core/data/TavoError.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/InputCheck.h"
 #include "core/projects/ProjectRecord.h"
 #include "gui/common/CalculationNotifier.h"

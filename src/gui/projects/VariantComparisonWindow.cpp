@@ -22,7 +22,7 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/projects/InputComparison.h"
 #include "core/results/KeyFigureText.h"
 #include "gui/common/CalculationNotifier.h"

@@ -2,9 +2,6 @@
 
 #include <QSqlDatabase>
 
-#include "core/engine/EngineInput.h"
-#include "core/engine/EngineResult.h"
-
 class Databases;
 
 // Calculates project projectId: stamps the reference year, deletes the project's previous results
@@ -24,7 +21,3 @@ void lockMunicipalityRows(const QSqlDatabase& user, int pg);
 // The reference year of the reference data: the integer of the first FeldWerte entry (lowest
 // Nummer) of table "TAVO", field "Bezugsjahr"; 2012 when there is none.
 int referenceYear(const QSqlDatabase& master);
-
-// Calculates the project of input in memory, without touching a database: the results the run above
-// writes. Throws TavoError with the run's German messages. Safe to call on several threads at once.
-EngineResult calculate(const EngineInput& input);

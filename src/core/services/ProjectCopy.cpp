@@ -1,4 +1,4 @@
-#include "core/projects/ProjectCopy.h"
+#include "core/services/ProjectCopy.h"
 
 #include <cmath>
 
@@ -13,7 +13,7 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/SqlDialect.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "core/data/TavoError.h"
 #include "core/projects/CalculationState.h"
 

@@ -17,4 +17,8 @@ QString name();
 // its ID. Throws TavoError.
 int create(const Databases& dbs);
 
+// Makes DataLocations::open() put the example project into every user database it creates in the
+// user data folder. Both programs call it at their start.
+void addToNewUserDatabases();
+
 } // namespace ExampleProject

@@ -1,14 +1,15 @@
-#include "core/projects/ExampleProject.h"
+#include "core/services/ExampleProject.h"
 
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
 
+#include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
 #include "core/projects/ProjectRecords.h"
+#include "core/services/CalculationRun.h"
 
 namespace ExampleProject {
 namespace {
@@ -155,6 +156,10 @@ int create(const Databases& dbs) {
     }
     runCalculation(dbs, id);
     return id;
+}
+
+void addToNewUserDatabases() {
+    DataLocations::setNewUserDatabaseStep([](const Databases& dbs) { create(dbs); });
 }
 
 } // namespace ExampleProject
