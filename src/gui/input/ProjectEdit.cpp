@@ -11,6 +11,7 @@
 #include "core/data/TavoError.h"
 #include "core/projects/InputCheck.h"
 #include "core/projects/ProjectRecord.h"
+#include "core/projects/TypedNumber.h"
 
 namespace {
 
@@ -89,15 +90,8 @@ bool ProjectEdit::commit() {
     m_committing = true;
     bool ok = true;
     QString message;
-    if (m_numeric && !text().trimmed().isEmpty()) {
-        bool parsed = false;
-        const double value = NumberFormat::parse(text(), &parsed);
-        const bool integer = ProjectRecord::columnType(m_column) == UserSchema::ColumnType::Integer;
-        if (!parsed)
-            message = QStringLiteral("'%1' ist keine gültige Zahl.").arg(NumberFormat::excerpt(text()));
-        else if (integer && std::trunc(value) != value)
-            message = QStringLiteral("'%1' ist keine gültige ganze Zahl.").arg(text());
-    }
+    if (m_numeric)
+        message = typedNumberRefusal(m_column, text());
     if (message.isEmpty()) {
         try {
             m_record.setValue(m_column, text());
