@@ -52,7 +52,7 @@ ProjectEdit::ProjectEdit(ProjectRecord& record, const QString& column, bool nume
     setToolTip(column);
     if (numeric) {
         setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        const bool integer = ProjectRecord::columnType(column) == UserSchema::ColumnType::Integer;
+        const bool integer = ProjectRecord::isIntegerColumn(column);
         setValidator(new LocaleNumberValidator(integer, this));
     } else {
         // Names and descriptions have a maximum length, which the input check enforces on reading.
@@ -92,7 +92,7 @@ bool ProjectEdit::commit() {
     if (m_numeric && !text().trimmed().isEmpty()) {
         bool parsed = false;
         const double value = NumberFormat::parse(text(), &parsed);
-        const bool integer = ProjectRecord::columnType(m_column) == UserSchema::ColumnType::Integer;
+        const bool integer = ProjectRecord::isIntegerColumn(m_column);
         if (!parsed)
             message = QStringLiteral("'%1' ist keine gültige Zahl.").arg(NumberFormat::excerpt(text()));
         else if (integer && std::trunc(value) != value)

@@ -12,7 +12,6 @@
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QSplashScreen>
-#include <QSqlQuery>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -20,28 +19,28 @@
 
 #include <utility>
 
-#include "core/data/Sql.h"
+#include "core/data/MasterData.h"
 #include "core/data/TavoError.h"
-#include "gui/mainwindow/CalculationAction.h"
-#include "gui/mainwindow/ReportAction.h"
-#include "gui/mainwindow/MainWindowMenu.h"
-#include "gui/common/Settings.h"
-#include "gui/input/ValueListCombo.h"
-#include "gui/input/DerivedInputs.h"
-#include "gui/input/DetailGrid.h"
-#include "gui/input/InputPageBuilder.h"
 #include "core/projects/InputTables.h"
-#include "gui/input/ProjectEdit.h"
 #include "core/projects/ProjectRecord.h"
+#include "core/projects/ProjectRecords.h"
 #include "core/projects/RecordConflict.h"
-#include "gui/mainwindow/ResultPagesHost.h"
-#include "gui/results/ScenarioPanel.h"
 #include "gui/common/AboutDialog.h"
 #include "gui/common/Artwork.h"
 #include "gui/common/CalculationNotifier.h"
 #include "gui/common/Help.h"
 #include "gui/common/Questions.h"
-#include "core/projects/ProjectRecords.h"
+#include "gui/common/Settings.h"
+#include "gui/input/DerivedInputs.h"
+#include "gui/input/DetailGrid.h"
+#include "gui/input/InputPageBuilder.h"
+#include "gui/input/ProjectEdit.h"
+#include "gui/input/ValueListCombo.h"
+#include "gui/mainwindow/CalculationAction.h"
+#include "gui/mainwindow/MainWindowMenu.h"
+#include "gui/mainwindow/ReportAction.h"
+#include "gui/mainwindow/ResultPagesHost.h"
+#include "gui/results/ScenarioPanel.h"
 
 namespace {
 
@@ -100,11 +99,10 @@ MainWindow::MainWindow(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Wi
     m_record = new ProjectRecord(dbs.user(), this);
     try {
         buildWindow();
-        QSqlQuery feldWerte(dbs.master());
-        Sql::prepare(feldWerte, QString::fromUtf8(ValueListCombo::valueListSql));
+        MasterData::ValueLists valueLists(dbs.master());
         for (ValueListCombo* combo : m_comboOrder)
-            combo->loadValueList(QStringLiteral("TAVO"), feldWerte);
-        m_buildingMixGrid->loadPickLists(feldWerte);
+            combo->loadValueList(QStringLiteral("TAVO"), valueLists);
+        m_buildingMixGrid->loadPickLists(valueLists);
         m_specialExpenditureGrid->loadPickLists(dbs.master());
     } catch (const TavoError& e) {
         showError(e.message());
