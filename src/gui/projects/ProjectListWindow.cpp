@@ -311,7 +311,7 @@ void ProjectListWindow::loadList(int selectId, int fallbackRow) {
     QStringList columns;
     for (const ListColumn& column : kListColumns)
         columns << QString::fromUtf8(column.name);
-    m_projects->setQuery(projectList(m_databases->user(), columns));
+    m_projects->setQuery(::projectList(m_databases->user(), columns));
     while (m_projects->canFetchMore())
         m_projects->fetchMore();
 
