@@ -13,8 +13,8 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/SqlDialect.h"
-#include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
+#include "core/data/TavoError.h"
 #include "core/projects/CalculationState.h"
 #include "core/projects/ProjectRecords.h"
 
