@@ -11,6 +11,7 @@
 #include "core/data/TavoError.h"
 #include "core/services/CalculationRun.h"
 #include "core/projects/CalculationState.h"
+#include "core/projects/ProjectRecords.h"
 #include "core/results/KeyFigures.h"
 #include "core/results/ResultQueries.h"
 #include "report/CouncilReport.h"
@@ -72,7 +73,7 @@ int cmdBericht(const QStringList& args) {
         checkOut(cli.value(QStringLiteral("out")), dbs);
         asUsage([&] { requireCostBearer(dbs.master(), options.costBearer); });
         asUsage([&] {
-            if (!ResultQueries::projectExists(dbs.user(), id))
+            if (!projectExists(dbs.user(), id))
                 throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(id));
         });
         // The input check's warnings come first, as with calc; a refusal stops the report. With

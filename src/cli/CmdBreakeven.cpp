@@ -12,8 +12,8 @@
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
-#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/data/Transaction.h"
 #include "core/scenarios/BreakEven.h"
 
 namespace {

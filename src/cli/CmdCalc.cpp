@@ -8,10 +8,10 @@
 #include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
 #include "core/data/Interruption.h"
-#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/services/CalculationRun.h"
 #include "core/projects/InputCheck.h"
+#include "core/projects/ProjectRecords.h"
 
 namespace {
 
@@ -21,14 +21,6 @@ const QString kUsage =
 std::unique_ptr<Databases> openDatabases(const CliArgs& cli) {
     return std::make_unique<Databases>(
         DataLocations::ofRunningProgram().open(cli.value(QStringLiteral("master")), cli.value(QStringLiteral("user"))));
-}
-
-QList<int> allProjects(const Databases& dbs) {
-    QList<int> ids;
-    QSqlQuery query = Sql::exec(dbs.user(), QStringLiteral("SELECT ID FROM TAVO ORDER BY ID"));
-    while (query.next())
-        ids << query.value(0).toInt();
-    return ids;
 }
 
 // The warnings of the input check go to stderr before the run; the project is calculated all the
@@ -43,13 +35,8 @@ void printWarnings(const Databases& dbs, int id, const QString& prefix, bool end
     InputCheck::requireNoRefusal(findings.refusals);
 }
 
-bool projectExists(const Databases& dbs, int id) {
-    return Sql::scalar(dbs.user(), QStringLiteral("SELECT count(*) FROM TAVO WHERE ID = ?"), {id}).toInt() >
-           0;
-}
-
 int calculateOne(const Databases& dbs, int id) {
-    if (!projectExists(dbs, id)) {
+    if (!projectExists(dbs.user(), id)) {
         printError(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(id));
         return ExitUsage;
     }
@@ -63,7 +50,7 @@ int calculateOne(const Databases& dbs, int id) {
 }
 
 int calculateAll(const Databases& dbs) {
-    const QList<int> ids = allProjects(dbs);
+    const QList<int> ids = projectIds(dbs.user());
     const bool showProgress = stderrIsTerminal();
     int failed = 0;
     for (int i = 0; i < ids.size(); ++i) {

@@ -12,6 +12,7 @@
 #include "core/data/Interruption.h"
 #include "core/data/OutputFile.h"
 #include "core/projects/CalculationState.h"
+#include "core/projects/ProjectRecords.h"
 #include "core/results/ResultQueries.h"
 
 #ifdef Q_OS_WIN
@@ -121,7 +122,7 @@ int reportFailure(const TavoError& error) {
 }
 
 void requireProject(const QSqlDatabase& user, int id) {
-    if (!asUsage([&] { return ResultQueries::projectExists(user, id); }))
+    if (!asUsage([&] { return projectExists(user, id); }))
         throw UsageError(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(id));
 }
 

@@ -11,14 +11,16 @@
 #include <QSqlRecord>
 
 #include "core/data/Databases.h"
+#include "core/data/MasterData.h"
 #include "core/data/NumberFormat.h"
-#include "core/data/Sql.h"
-#include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
+#include "core/data/Transaction.h"
 #include "core/engine/EngineInput.h"
 #include "core/projects/CalculationState.h"
+#include "core/projects/DetailRows.h"
 #include "core/projects/InputTables.h"
 #include "core/projects/Plausibility.h"
+#include "core/projects/ProjectRecords.h"
 #include "core/results/ResultQueries.h"
 #include "core/scenarios/BreakEven.h"
 #include "core/scenarios/ScenarioComparison.h"
@@ -27,17 +29,6 @@ namespace {
 
 QString money0(double value) {
     return NumberFormat::fixed(value, 0);
-}
-
-// The defaults of the value lists of the project table: column -> default Wert (locale-neutral text).
-QHash<QString, QString> valueListDefaults(const QSqlDatabase& master) {
-    QHash<QString, QString> defaults;
-    QSqlQuery q = Sql::exec(
-        master,
-        QStringLiteral("SELECT Feld, Wert FROM FeldWerte WHERE Tabelle = 'TAVO' AND \"Default\" <> 0"), {});
-    while (q.next())
-        defaults.insert(q.value(0).toString(), q.value(1).toString());
-    return defaults;
 }
 
 // The unit as the report prints it: "m²" for "m2", "€ je m²" for "€/m2", and the units the
@@ -76,7 +67,7 @@ QString withThousands(const QString& text) {
 class InputReader {
 public:
     InputReader(const QSqlRecord& project, const QSqlDatabase& master)
-        : m_project(project), m_defaults(valueListDefaults(master)) {}
+        : m_project(project), m_defaults(MasterData::valueListDefaults(master, QStringLiteral("TAVO"))) {}
 
     QList<ReportData::InputPage> pages() {
         QList<ReportData::InputPage> result;
@@ -156,15 +147,17 @@ private:
     std::set<QString> m_listed;
 };
 
-ReportData::Table simpleTable(const QSqlDatabase& db, const QString& sql, int projectId,
-                              const QStringList& header, const QList<int>& decimals) {
+// The detail rows of a project, every input column of the table under its header.
+ReportData::Table detailTable(const QSqlDatabase& db, const QString& source, DetailRows::Order order,
+                              int projectId, const QStringList& header, const QList<int>& decimals) {
     ReportData::Table table;
     table.header = header;
-    QSqlQuery q = Sql::exec(db, sql, {projectId});
+    // The row's key comes first.
+    QSqlQuery q = DetailRows::select(db, source, projectId, order);
     while (q.next()) {
         QStringList row;
         for (int c = 0; c < header.size(); ++c) {
-            const QVariant v = q.value(c);
+            const QVariant v = q.value(c + 1);
             // An empty number reads "0" as text when the driver gives it the column's type.
             if (v.isNull())
                 row << QString();
@@ -189,20 +182,9 @@ ReportData::Table balanceTable(const QSqlDatabase& user, const KeyFigures& figur
     table.header << QStringLiteral("Summe");
     QHash<QString, double> cells;
     // No cost bearer named: the rows of every cost bearer together.
-    const bool all = figures.costBearer.isEmpty();
-    QVariantList parameters{figures.projectId};
-    if (!all)
-        parameters << figures.costBearer;
-    QSqlQuery q = Sql::exec(user,
-                            QStringLiteral("SELECT Jahr, COALESCE(Typ, ''), %1 - %2 FROM Auswertung "
-                                           "WHERE TAVO = ? %3AND Jahr BETWEEN 1 AND 20 GROUP BY 1, 2")
-                                .arg(SqlDialect::ledgerTotal(user, QStringLiteral("Einnahme")),
-                                     SqlDialect::ledgerTotal(user, QStringLiteral("Ausgabe")),
-                                     all ? QString() : QStringLiteral("AND Kostenträger = ? ")),
-                            parameters);
-    while (q.next())
-        cells.insert(QStringLiteral("%1|%2").arg(q.value(0).toInt()).arg(q.value(1).toString()),
-                     q.value(2).toDouble());
+    for (const ResultQueries::YearTypeBalance& cell :
+         ResultQueries::balanceByYearAndType(user, figures.projectId, figures.costBearer))
+        cells.insert(QStringLiteral("%1|%2").arg(cell.year).arg(cell.type), cell.balance);
     for (int j = 1; j <= KeyFigures::Years; ++j) {
         QStringList row{QString::number(j)};
         for (const QString& typ : types)
@@ -250,23 +232,16 @@ QList<ReportData::Source> sourcesOf(const QSqlDatabase& master, const InputReade
     // Source ID -> the captions of the used defaults that rest on it, in field order.
     QList<ReportData::Source> result;
     QHash<QString, int> index;
-    QSqlQuery q = Sql::exec(
-        master,
-        QStringLiteral(
-            "SELECT f.Feld, q.ID, q.Titel, q.Herausgeber, q.Jahr, q.Fundstelle "
-            "FROM FeldQuellen f JOIN Quellen q ON ';' || f.Quellen || ';' LIKE '%;' || q.ID || ';%' "
-            "WHERE f.Tabelle = 'TAVO' ORDER BY q.ID, f.Feld"),
-        {});
-    while (q.next()) {
-        const QString field = q.value(0).toString();
+    for (const MasterData::FieldSource& source : MasterData::fieldSources(master, QStringLiteral("TAVO"))) {
+        const QString& field = source.field;
         if (!inputs.m_used.count(field))
             continue;
-        const QString id = q.value(1).toString();
+        const QString& id = source.sourceId;
         if (!index.contains(id)) {
             QStringList parts;
-            for (int c = 2; c <= 5; ++c)
-                if (!q.value(c).toString().trimmed().isEmpty())
-                    parts << q.value(c).toString().trimmed();
+            for (const QString& detail : source.details)
+                if (!detail.trimmed().isEmpty())
+                    parts << detail.trimmed();
             index.insert(id, result.size());
             result << ReportData::Source{QString(), parts.join(QStringLiteral(", "))};
         }
@@ -338,10 +313,10 @@ ReportData ReportData::load(Databases& dbs, int projectId, const ReportOptions& 
     const NumberFormat::DocumentScope documentFormat;
     const QSqlDatabase user = dbs.user();
     const ReadTransaction read(user);
-    QSqlQuery project = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {projectId});
-    if (!project.next())
+    const std::optional<QSqlRecord> project = readProjectRow(user, projectId);
+    if (!project)
         throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(projectId));
-    const QSqlRecord record = project.record();
+    const QSqlRecord record = *project;
 
     ReportData data;
     data.projectId = projectId;
@@ -369,32 +344,22 @@ ReportData ReportData::load(Databases& dbs, int projectId, const ReportOptions& 
 
     InputReader reader(record, dbs.master());
     data.inputs = reader.pages();
-    data.buildingMix = simpleTable(
-        user, QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
-        projectId,
+    data.buildingMix = detailTable(
+        user, QStringLiteral("Bebauung"), DetailRows::Order::Entry, projectId,
         {QStringLiteral("Bebauungstyp"), QStringLiteral("Bauklasse"), QStringLiteral("Anteil (%)")},
         {-1, -1, 0});
     // Rows without year first, rows of one year in the order of entry, on a server as in the file.
-    const QString byYear = SqlDialect::orderBy(user, {QStringLiteral("Jahr"), QStringLiteral("ID")});
-    data.settlement = simpleTable(
-        user,
-        QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ") +
-            byYear,
-        projectId,
-        {QStringLiteral("Jahr"), QStringLiteral("EFHg (%)"), QStringLiteral("EFHk (%)"),
-         QStringLiteral("RHg (%)"), QStringLiteral("RHk (%)"), QStringLiteral("GWB (%)")},
-        {-1, 1, 1, 1, 1, 1});
+    data.settlement =
+        detailTable(user, QStringLiteral("Besiedelung"), DetailRows::Order::YearOfEntry, projectId,
+                    {QStringLiteral("Jahr"), QStringLiteral("EFHg (%)"), QStringLiteral("EFHk (%)"),
+                     QStringLiteral("RHg (%)"), QStringLiteral("RHk (%)"), QStringLiteral("GWB (%)")},
+                    {-1, 1, 1, 1, 1, 1});
     data.unbuiltNote = Plausibility::unbuiltNote(user, projectId);
-    data.specialExpenditures = simpleTable(
-        user,
-        QStringLiteral(
-            "SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe FROM Sonderausgaben WHERE TAVO = ? "
-            "ORDER BY ") +
-            byYear,
-        projectId,
-        {QStringLiteral("Jahr"), QStringLiteral("Typ"), QStringLiteral("Bezeichnung"),
-         QStringLiteral("Kostenträger"), QStringLiteral("Ausgabe (€)")},
-        {-1, -1, -1, -1, 2});
+    data.specialExpenditures =
+        detailTable(user, QStringLiteral("Sonderausgaben"), DetailRows::Order::YearOfEntry, projectId,
+                    {QStringLiteral("Jahr"), QStringLiteral("Typ"), QStringLiteral("Bezeichnung"),
+                     QStringLiteral("Kostenträger"), QStringLiteral("Ausgabe (€)")},
+                    {-1, -1, -1, -1, 2});
     data.balanceByYearAndType = balanceTable(user, data.municipality);
     data.population = populationTable(user, projectId);
     // Both tables are calculated from the inputs as they are now, which an outdated report's

@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "core/data/MasterData.h"
 #include "core/data/Sql.h"
 #include "gui/input/DetailGrid.h"
 #include "gui/input/DetailModel.h"
@@ -170,9 +171,8 @@ void TestDetailCellEditor::typedNumbers() {
     std::unique_ptr<DetailGrid> grid;
     if (table == QLatin1String("Bebauung")) {
         auto* mix = new BuildingMixGrid(db.user());
-        QSqlQuery feldWerte(db.master());
-        QVERIFY(feldWerte.prepare(QString::fromUtf8(ValueListCombo::valueListSql)));
-        mix->loadPickLists(feldWerte);
+        MasterData::ValueLists valueLists(db.master());
+        mix->loadPickLists(valueLists);
         grid.reset(mix);
     } else if (table == QLatin1String("Besiedelung")) {
         grid.reset(new SettlementGrid(db.user()));

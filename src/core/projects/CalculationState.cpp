@@ -50,12 +50,17 @@ void store(const QSqlDatabase& userDb, int projectId) {
               {projectId, QString::fromLatin1(fingerprint(userDb, projectId))});
 }
 
+bool hasResults(const QSqlDatabase& userDb, int projectId) {
+    return Sql::scalar(
+               userDb,
+               QStringLiteral(
+                   "SELECT count(*) FROM (SELECT 1 FROM Auswertung WHERE TAVO = ? LIMIT 1) AS Ergebnis"),
+               {projectId})
+               .toInt() > 0;
+}
+
 State of(const QSqlDatabase& userDb, int projectId) {
-    const bool results =
-        Sql::scalar(userDb, QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM Auswertung WHERE TAVO = ? LIMIT 1) AS Ergebnis"),
-                    {projectId})
-            .toInt() > 0;
-    if (!results)
+    if (!hasResults(userDb, projectId))
         return State::NotCalculated;
     const QVariant stored =
         Sql::scalar(userDb, QStringLiteral("SELECT Fingerabdruck FROM Berechnungsstand WHERE TAVO = ?"), {projectId});

@@ -23,6 +23,9 @@ QByteArray fingerprint(const QSqlDatabase& userDb, int projectId);
 // Stores the fingerprint of the project's current inputs (the end of a calculation run).
 void store(const QSqlDatabase& userDb, int projectId);
 
+// Whether the project has any result row (the ledger Auswertung). Throws TavoError on a database error.
+bool hasResults(const QSqlDatabase& userDb, int projectId);
+
 // The state of a project's results. Throws TavoError on a database error.
 State of(const QSqlDatabase& userDb, int projectId);
 

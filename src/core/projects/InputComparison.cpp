@@ -4,12 +4,12 @@
 
 #include <QHash>
 #include <QSet>
-#include <QSqlQuery>
 #include <QSqlRecord>
 
 #include "core/data/NumberFormat.h"
-#include "core/data/Sql.h"
+#include "core/projects/DetailRows.h"
 #include "core/projects/InputTables.h"
+#include "core/projects/ProjectRecords.h"
 
 namespace {
 
@@ -58,8 +58,7 @@ QString percent(double value) {
 void projectFields(const QSqlDatabase& user, const QList<int>& ids, QList<InputComparison::Line>& lines) {
     QList<QSqlRecord> records;
     for (int id : ids) {
-        QSqlQuery q = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {id});
-        records << (q.next() ? q.record() : QSqlRecord());
+        records << readProjectRow(user, id).value_or(QSqlRecord());
     }
     QSet<QString> listed;
     for (const InputTables::Page& page : InputTables::inputPages()) {
@@ -96,11 +95,7 @@ void projectFields(const QSqlDatabase& user, const QList<int>& ids, QList<InputC
 void buildingMix(const QSqlDatabase& user, const QList<int>& ids, QList<InputComparison::Line>& lines) {
     KeyedValues shares(int(ids.size()));
     for (int p = 0; p < ids.size(); ++p) {
-        QSqlQuery q = Sql::exec(
-            user,
-            QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
-            {ids[p]});
-        while (q.next()) {
+        for (const QSqlRecord& q : DetailRows::records(user, QStringLiteral("Bebauung"), ids[p])) {
             const QString type = q.value(0).toString().trimmed();
             const QString klasse = q.value(1).toString().trimmed();
             const QString what =
@@ -117,12 +112,7 @@ void settlement(const QSqlDatabase& user, const QList<int>& ids, QList<InputComp
     std::map<std::pair<int, int>, QString> captions;
     KeyedValues values(int(ids.size()));
     for (int p = 0; p < ids.size(); ++p) {
-        QSqlQuery q = Sql::exec(
-            user,
-            QStringLiteral(
-                "SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ID"),
-            {ids[p]});
-        while (q.next()) {
+        for (const QSqlRecord& q : DetailRows::records(user, QStringLiteral("Besiedelung"), ids[p])) {
             const bool noYear = q.value(0).isNull() || q.value(0).toString().trimmed().isEmpty();
             const int year = noYear ? -1 : NumberFormat::toInt(q.value(0));
             for (int t = 0; t < int(std::size(kTypes)); ++t) {
@@ -154,11 +144,7 @@ void specialExpenditures(const QSqlDatabase& user, const QList<int>& ids,
     const QString sum = QStringLiteral("Sonderausgaben: Summe (€)");
     for (int p = 0; p < ids.size(); ++p) {
         total.add(sum, p, 0.0);
-        QSqlQuery q = Sql::exec(user,
-                                QStringLiteral("SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe FROM "
-                                               "Sonderausgaben WHERE TAVO = ? ORDER BY ID"),
-                                {ids[p]});
-        while (q.next()) {
+        for (const QSqlRecord& q : DetailRows::records(user, QStringLiteral("Sonderausgaben"), ids[p])) {
             const QString name = q.value(2).toString().trimmed();
             const QString when = q.value(0).isNull() || q.value(0).toString().trimmed().isEmpty()
                                      ? QStringLiteral("ohne Jahr")

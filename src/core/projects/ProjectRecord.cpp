@@ -43,6 +43,10 @@ UserSchema::ColumnType ProjectRecord::columnType(const QString& column) {
     return typesByColumn().value(column, UserSchema::ColumnType::Text);
 }
 
+bool ProjectRecord::isIntegerColumn(const QString& column) {
+    return columnType(column) == UserSchema::ColumnType::Integer;
+}
+
 bool ProjectRecord::isProjectColumn(const QString& column) {
     return typesByColumn().contains(column);
 }

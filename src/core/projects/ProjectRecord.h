@@ -70,6 +70,8 @@ public:
 
     static UserSchema::ColumnType columnType(const QString& column);
     static bool isProjectColumn(const QString& column);
+    // Whether the column stores whole numbers.
+    static bool isIntegerColumn(const QString& column);
 
 Q_SIGNALS:
     void valueChanged(const QString& column);

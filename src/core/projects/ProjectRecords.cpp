@@ -5,6 +5,8 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/data/UserSchema.h"
+#include "core/projects/DetailRows.h"
 
 namespace {
 
@@ -51,8 +53,12 @@ QSqlQuery readPreset(const QSqlDatabase& master, const QString& presetName) {
     if (!settlementPresetNames().contains(presetName))
         throw TavoError(QStringLiteral("Unbekannte Besiedelungsvorgabe: %1").arg(presetName));
     QSqlQuery query(master);
-    Sql::prepare(query, QStringLiteral("Select Jahr, EFHg, EFHk, RHg, RHk, GWB\nfrom %1\norder by Jahr")
-                            .arg(Sql::quoted(QStringLiteral("Besiedelung_") + presetName)));
+    QStringList columns;
+    for (const QString& column : DetailRows::columns(QStringLiteral("Besiedelung")))
+        columns << Sql::quoted(column);
+    Sql::prepare(query, QStringLiteral("SELECT %1 FROM %2 ORDER BY \"Jahr\"")
+                            .arg(columns.join(QStringLiteral(", ")),
+                                 Sql::quoted(QStringLiteral("Besiedelung_") + presetName)));
     Sql::execPrepared(query);
     return query;
 }
@@ -166,4 +172,63 @@ QVariant lookupMunicipalityName(const QSqlDatabase& master, const QString& numbe
     if (!query.next())
         return QVariant();
     return query.value(0).toString();
+}
+
+namespace {
+
+// Column names go into the statement's text: only those of the project table are taken.
+void requireProjectColumn(const QString& column) {
+    for (const UserSchema::Column& known : UserSchema::projectColumns())
+        if (column == QString::fromUtf8(known.name))
+            return;
+    throw TavoError(QStringLiteral("Die Projekttabelle hat keine Spalte „%1“.").arg(column));
+}
+
+} // namespace
+
+bool projectExists(const QSqlDatabase& user, int projectId) {
+    return Sql::scalar(user, QStringLiteral("SELECT count(*) FROM \"TAVO\" WHERE \"ID\" = ?"), {projectId})
+               .toInt() > 0;
+}
+
+QList<int> projectIds(const QSqlDatabase& user) {
+    QSqlQuery query = Sql::exec(user, QStringLiteral("SELECT \"ID\" FROM \"TAVO\" ORDER BY \"ID\""));
+    QList<int> ids;
+    while (query.next())
+        ids << query.value(0).toInt();
+    return ids;
+}
+
+std::optional<QSqlRecord> readProjectRow(const QSqlDatabase& user, int projectId) {
+    QSqlQuery query = Sql::exec(user, QStringLiteral("SELECT * FROM \"TAVO\" WHERE \"ID\" = ?"), {projectId});
+    if (!query.next())
+        return std::nullopt;
+    return query.record();
+}
+
+QVariant projectValue(const QSqlDatabase& user, int projectId, const QString& column) {
+    requireProjectColumn(column);
+    return Sql::scalar(user,
+                       QStringLiteral("SELECT %1 FROM \"TAVO\" WHERE \"ID\" = ?").arg(Sql::quoted(column)),
+                       {projectId});
+}
+
+QSqlQuery projectList(const QSqlDatabase& user, const QStringList& columns) {
+    QStringList quoted;
+    for (const QString& column : columns) {
+        requireProjectColumn(column);
+        quoted << Sql::quoted(column);
+    }
+    QSqlQuery query(user);
+    Sql::prepare(
+        query,
+        QStringLiteral("SELECT %1 FROM \"TAVO\" ORDER BY \"ID\"").arg(quoted.join(QStringLiteral(", "))));
+    Sql::execPrepared(query);
+    return query;
+}
+
+void deleteProject(const QSqlDatabase& user, int projectId) {
+    Transaction transaction(user);
+    Sql::exec(user, QStringLiteral("DELETE FROM \"TAVO\" WHERE \"ID\" = ?"), {projectId});
+    transaction.commit();
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <optional>
+
+#include <QList>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -39,3 +43,25 @@ int createProject(const Databases& dbs, int pg);
 // The name of the municipality with the given number from table PG of the master database, or a
 // null QVariant when the text is not an integer or no municipality has that number.
 QVariant lookupMunicipalityName(const QSqlDatabase& master, const QString& number);
+
+// Whether the project table holds a project with this key.
+bool projectExists(const QSqlDatabase& user, int projectId);
+
+// The keys of every project in ascending order.
+QList<int> projectIds(const QSqlDatabase& user);
+
+// The whole project row, or nothing when there is no such project.
+std::optional<QSqlRecord> readProjectRow(const QSqlDatabase& user, int projectId);
+
+// One column of a project row; a null QVariant when there is no such project. Throws TavoError
+// for a column that is no column of the project table.
+QVariant projectValue(const QSqlDatabase& user, int projectId, const QString& column);
+
+// The given columns of every project in the order of their keys, as an executed forward and
+// backward readable query for a list. Throws TavoError for a column that is no project column.
+QSqlQuery projectList(const QSqlDatabase& user, const QStringList& columns);
+
+// Deletes a project with everything that belongs to it: its detail rows, results, scenario sets and
+// the fingerprint of its calculation go with it (the tables refer to the project with ON DELETE
+// CASCADE), in one transaction. Deleting a project that is not there changes nothing.
+void deleteProject(const QSqlDatabase& user, int projectId);

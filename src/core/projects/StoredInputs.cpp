@@ -1,35 +1,18 @@
 #include "core/projects/StoredInputs.h"
 
-#include <QSqlQuery>
-
-#include "core/data/Sql.h"
-
-namespace {
-
-QList<QSqlRecord> detailRows(const QSqlDatabase& user, const QString& table, const QString& columns, int id) {
-    QSqlQuery query = Sql::exec(
-        user, QStringLiteral("SELECT %1 FROM %2 WHERE TAVO = ? ORDER BY ID").arg(columns, table), {id});
-    QList<QSqlRecord> rows;
-    while (query.next())
-        rows << query.record();
-    return rows;
-}
-
-} // namespace
+#include "core/projects/DetailRows.h"
+#include "core/projects/ProjectRecords.h"
 
 StoredInputs StoredInputs::read(const QSqlDatabase& user, int projectId) {
     StoredInputs inputs;
     inputs.projectId = projectId;
-    QSqlQuery project = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {projectId});
-    inputs.found = project.next();
+    const std::optional<QSqlRecord> project = readProjectRow(user, projectId);
+    inputs.found = project.has_value();
     if (!inputs.found)
         return inputs;
-    inputs.project = project.record();
-    inputs.buildings = detailRows(user, QStringLiteral("Bebauung"),
-                                  QStringLiteral("bbTyp, bbBauklasse, bbAnteil"), projectId);
-    inputs.settlements = detailRows(user, QStringLiteral("Besiedelung"),
-                                    QStringLiteral("Jahr, EFHg, EFHk, RHg, RHk, GWB"), projectId);
-    inputs.specials = detailRows(user, QStringLiteral("Sonderausgaben"),
-                                 QStringLiteral("Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe"), projectId);
+    inputs.project = *project;
+    inputs.buildings = DetailRows::records(user, QStringLiteral("Bebauung"), projectId);
+    inputs.settlements = DetailRows::records(user, QStringLiteral("Besiedelung"), projectId);
+    inputs.specials = DetailRows::records(user, QStringLiteral("Sonderausgaben"), projectId);
     return inputs;
 }

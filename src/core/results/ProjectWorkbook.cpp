@@ -9,7 +9,9 @@
 #include "core/data/Sql.h"
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
+#include "core/projects/DetailRows.h"
 #include "core/projects/InputTables.h"
+#include "core/projects/ProjectRecords.h"
 #include "core/results/KeyFigures.h"
 #include "core/results/ResultQueries.h"
 #include "core/results/XlsxWorkbook.h"
@@ -134,14 +136,16 @@ QList<ExportTable> tables(const Databases& dbs, int projectId, const FinanceChoi
     if (figures.hasResults)
         result << keyFigureExportTable({figures});
     result << inputTable(dbs.user(), projectId);
-    result << detailTable(dbs.user(), QStringLiteral("Bebauung"),
-                          QStringLiteral("bbTyp, bbBauklasse, bbAnteil"), QStringLiteral("ID"), projectId);
-    result << detailTable(dbs.user(), QStringLiteral("Besiedelung"),
-                          QStringLiteral("Jahr, EFHg, EFHk, RHg, RHk, GWB"), QStringLiteral("Jahr, ID"),
-                          projectId);
+    const auto columnsOf = [](const QString& table) {
+        return DetailRows::columns(table).join(QStringLiteral(", "));
+    };
+    result << detailTable(dbs.user(), QStringLiteral("Bebauung"), columnsOf(QStringLiteral("Bebauung")),
+                          QStringLiteral("ID"), projectId);
+    result << detailTable(dbs.user(), QStringLiteral("Besiedelung"), columnsOf(QStringLiteral("Besiedelung")),
+                          QStringLiteral("Jahr, ID"), projectId);
     result << detailTable(dbs.user(), QStringLiteral("Sonderausgaben"),
-                          QStringLiteral("Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe"),
-                          QStringLiteral("Jahr, ID"), projectId, {QStringLiteral("Ausgabe")});
+                          columnsOf(QStringLiteral("Sonderausgaben")), QStringLiteral("Jahr, ID"), projectId,
+                          {QStringLiteral("Ausgabe")});
     return result;
 }
 

@@ -183,9 +183,23 @@ QStringList areaItems() {
             QStringLiteral("Prognose ÖROK")};
 }
 
-bool projectExists(const QSqlDatabase& userDb, int projectId) {
-    return Sql::scalar(userDb, QStringLiteral("SELECT count(*) FROM TAVO WHERE ID = ?"), {projectId})
-               .toInt() > 0;
+QList<YearTypeBalance> balanceByYearAndType(const QSqlDatabase& userDb, int projectId,
+                                            const QString& costBearer) {
+    const bool all = costBearer.isEmpty();
+    QVariantList parameters{projectId};
+    if (!all)
+        parameters << costBearer;
+    QSqlQuery q = Sql::exec(userDb,
+                            QStringLiteral("SELECT Jahr, COALESCE(Typ, ''), %1 - %2 FROM Auswertung "
+                                           "WHERE TAVO = ? %3AND Jahr BETWEEN 1 AND 20 GROUP BY 1, 2")
+                                .arg(SqlDialect::ledgerTotal(userDb, QStringLiteral("Einnahme")),
+                                     SqlDialect::ledgerTotal(userDb, QStringLiteral("Ausgabe")),
+                                     all ? QString() : QStringLiteral("AND Kostenträger = ? ")),
+                            parameters);
+    QList<YearTypeBalance> balances;
+    while (q.next())
+        balances << YearTypeBalance{q.value(0).toInt(), q.value(1).toString(), q.value(2).toDouble()};
+    return balances;
 }
 
 PopulationSource readPopulationSource(const QSqlDatabase& userDb, int projectId) {

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include <QList>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -77,8 +78,17 @@ struct PopulationSource {
 // and a German message naming the field when PG or auAnteilZuzug is no (finite) number.
 PopulationSource readPopulationSource(const QSqlDatabase& userDb, int projectId);
 
-// True when the project record exists.
-bool projectExists(const QSqlDatabase& userDb, int projectId);
+// The balance (Einnahme minus Ausgabe) of a project's ledger in one project year 1..20 for one type.
+struct YearTypeBalance {
+    int year = 0;
+    QString type; // empty for the rows without type
+    double balance = 0.0;
+};
+
+// The balances of a project per year and type over the rows of one cost bearer, or of every cost
+// bearer together when costBearer is empty; summed as the ledger views sum on either database.
+QList<YearTypeBalance> balanceByYearAndType(const QSqlDatabase& userDb, int projectId,
+                                            const QString& costBearer);
 
 // The population query for the chosen area position 0..4 (the stored query's text with its named
 // parameters). Throws TavoError "ungültiges Gebiet!" for any other position.

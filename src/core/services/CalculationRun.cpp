@@ -17,15 +17,11 @@
 #include "core/engine/ResultWriter.h"
 #include "core/projects/CalculationState.h"
 #include "core/projects/InputCheck.h"
+#include "core/projects/ProjectRecords.h"
 
 namespace {
 
 constexpr int kDefaultReferenceYear = 2012;
-
-bool projectExists(const QSqlDatabase& user, int projectId) {
-    return Sql::scalar(user, QStringLiteral("SELECT count(*) FROM TAVO WHERE ID = ?"), {projectId}).toInt() >
-           0;
-}
 
 // Deletes what the previous run of the project wrote; gBvB belongs to the municipality and is
 // written again by the first step.

@@ -16,6 +16,7 @@
 #include "core/services/CalculationRun.h"
 #include "core/data/TavoError.h"
 #include "core/projects/CalculationState.h"
+#include "core/projects/ProjectRecords.h"
 
 namespace ProjectCopy {
 namespace {
@@ -152,10 +153,6 @@ void copyRows(const QSqlDatabase& source, const QSqlDatabase& target, const QStr
                                                    columns.target.at(i), key));
         Sql::execPrepared(insert);
     }
-}
-
-bool projectExists(const QSqlDatabase& db, int id) {
-    return Sql::scalar(db, QStringLiteral("SELECT count(*) FROM TAVO WHERE ID = ?"), {id}).toInt() > 0;
 }
 
 QString unknownProjectMessage(int id) {

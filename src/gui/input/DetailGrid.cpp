@@ -14,8 +14,8 @@
 #include <QVBoxLayout>
 
 #include "core/data/NumberFormat.h"
-#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/data/Transaction.h"
 #include "core/projects/InputCheck.h"
 #include "gui/common/GridFooter.h"
 

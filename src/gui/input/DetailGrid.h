@@ -3,11 +3,14 @@
 #include <vector>
 
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QWidget>
 
 #include "gui/input/DetailModel.h"
+
+namespace MasterData {
+class ValueLists;
+}
 
 class QTableView;
 class QToolButton;
@@ -74,7 +77,7 @@ public:
     static const char* const SumMessage;
     explicit BuildingMixGrid(QSqlDatabase userDb, QWidget* parent = nullptr);
     // Fills the pick lists from the prepared value-list query (table "Bebauung"). Throws TavoError.
-    void loadPickLists(QSqlQuery& feldWerte);
+    void loadPickLists(MasterData::ValueLists& valueLists);
     // After the footer sum was recomputed: reports a sum above 100.
     void reportSumAbove100();
 

@@ -1,10 +1,9 @@
 #include <QMessageBox>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTimer>
 
-#include "core/data/Sql.h"
+#include "core/data/MasterData.h"
 #include "core/projects/InputCheck.h"
+#include "core/results/ChartData.h"
 #include "gui/input/DetailGrid.h"
 
 namespace {
@@ -39,8 +38,6 @@ std::vector<DetailColumn> sonderausgabenColumns() {
              InputCheck::MaxMagnitude}};
 }
 
-const QLatin1String kSharePrefix("Anteil_");
-
 } // namespace
 
 const char* const BuildingMixGrid::SumMessage = "Summe der Anteile darf den Wert 100 nicht überschreiten!";
@@ -48,16 +45,13 @@ const char* const BuildingMixGrid::SumMessage = "Summe der Anteile darf den Wert
 BuildingMixGrid::BuildingMixGrid(QSqlDatabase userDb, QWidget* parent)
     : DetailGrid(userDb, QStringLiteral("Bebauung"), bebauungColumns(), true, parent) {}
 
-void BuildingMixGrid::loadPickLists(QSqlQuery& feldWerte) {
+void BuildingMixGrid::loadPickLists(MasterData::ValueLists& valueLists) {
     for (int c = 0; c < model()->columnCount(); ++c) {
         QStringList picks, keys;
-        feldWerte.finish();
-        feldWerte.bindValue(0, model()->table());
-        feldWerte.bindValue(1, QString::fromUtf8(model()->column(c).field));
-        Sql::execPrepared(feldWerte);
-        while (feldWerte.next()) {
-            picks << feldWerte.value(0).toString();
-            keys << feldWerte.value(1).toString();
+        for (const MasterData::ValueListEntry& entry :
+             valueLists.entries(model()->table(), QString::fromUtf8(model()->column(c).field))) {
+            picks << entry.description;
+            keys << entry.value;
         }
         model()->setPickList(c, picks, keys);
     }
@@ -89,15 +83,8 @@ SpecialExpenditureGrid::SpecialExpenditureGrid(QSqlDatabase userDb, QWidget* par
     : DetailGrid(userDb, QStringLiteral("Sonderausgaben"), sonderausgabenColumns(), true, parent) {}
 
 void SpecialExpenditureGrid::loadPickLists(const QSqlDatabase& master) {
-    QSqlQuery query = Sql::exec(master, QStringLiteral("SELECT * FROM Auswertung_Typen"));
-    QStringList bearers;
-    const QSqlRecord columns = query.record();
-    for (int i = 0; i < columns.count(); ++i)
-        if (columns.fieldName(i).startsWith(kSharePrefix))
-            bearers << columns.fieldName(i).mid(kSharePrefix.size());
-    QStringList types;
-    while (query.next())
-        types << query.value(QStringLiteral("Typ")).toString();
+    const QStringList bearers = ChartData::costBearers(master);
+    const QStringList types = ChartData::evaluationTypes(master);
     model()->setPickList(model()->columnIndex(QStringLiteral("Typ")), types, types);
     model()->setPickList(model()->columnIndex(QStringLiteral("Kostenträger")), bearers, bearers);
 }

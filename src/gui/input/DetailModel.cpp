@@ -4,10 +4,12 @@
 
 #include <QFont>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include "core/data/NumberFormat.h"
-#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/data/Transaction.h"
+#include "core/projects/DetailRows.h"
 #include "core/projects/InputCheck.h"
 
 DetailModel::DetailModel(QSqlDatabase db, const QString& table, std::vector<DetailColumn> columns,
@@ -32,13 +34,11 @@ void DetailModel::setPickList(int column, const QStringList& picks, const QStrin
 }
 
 void DetailModel::load(int projectId) {
-    QStringList fields;
+    QSqlQuery query = DetailRows::select(m_db, m_table, projectId);
+    // The key first, then the grid's columns by name.
+    std::vector<int> positions;
     for (const DetailColumn& c : m_columns)
-        fields << Sql::quoted(QString::fromUtf8(c.field));
-    QSqlQuery query = Sql::exec(
-        m_db,
-        QStringLiteral("SELECT ID, %1 FROM %2 WHERE TAVO = ? ORDER BY ID").arg(fields.join(','), m_table),
-        {projectId});
+        positions.push_back(query.record().indexOf(QString::fromUtf8(c.field)));
     beginResetModel();
     m_projectId = projectId;
     m_rows.clear();
@@ -48,8 +48,8 @@ void DetailModel::load(int projectId) {
         record.id = query.value(0);
         // An empty value is an empty cell whatever the column's type: the PostgreSQL driver gives it the
         // column's type, which would open a number editor showing 0 and write that 0 back.
-        for (int i = 0; i < static_cast<int>(m_columns.size()); ++i)
-            record.values.push_back(query.value(i + 1).isNull() ? QVariant() : query.value(i + 1));
+        for (const int position : positions)
+            record.values.push_back(query.value(position).isNull() ? QVariant() : query.value(position));
         m_rows.push_back(std::move(record));
     }
     endResetModel();
@@ -70,26 +70,15 @@ bool DetailModel::isRowDirty(int row) const {
 
 void DetailModel::writeRecord(const Record& record) {
     QStringList fields;
-    QVariantList params;
+    QVariantList values;
     for (size_t i = 0; i < m_columns.size(); ++i) {
-        fields << Sql::quoted(QString::fromUtf8(m_columns[i].field));
-        params << record.values[i];
+        fields << QString::fromUtf8(m_columns[i].field);
+        values << record.values[i];
     }
-    if (record.id.isNull()) {
-        QStringList marks;
-        for (int i = 0; i <= params.size(); ++i)
-            marks << QStringLiteral("?");
-        params.prepend(m_projectId);
-        Sql::exec(m_db,
-                  QStringLiteral("INSERT INTO %1 (TAVO, %2) VALUES (%3)")
-                      .arg(m_table, fields.join(','), marks.join(',')),
-                  params);
-        return;
-    }
-    for (QString& f : fields)
-        f += QStringLiteral(" = ?");
-    params << record.id;
-    Sql::exec(m_db, QStringLiteral("UPDATE %1 SET %2 WHERE ID = ?").arg(m_table, fields.join(',')), params);
+    if (record.id.isNull())
+        DetailRows::insert(m_db, m_table, m_projectId, fields, values);
+    else
+        DetailRows::update(m_db, m_table, record.id, fields, values);
 }
 
 void DetailModel::submitAll() {
@@ -99,7 +88,7 @@ void DetailModel::submitAll() {
         m_beforeWrite();
     Transaction transaction(m_db);
     for (const QVariant& id : m_deletedIds)
-        Sql::exec(m_db, QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(m_table), {id});
+        DetailRows::remove(m_db, m_table, id);
     for (const Record& record : m_rows)
         if (record.dirty)
             writeRecord(record);

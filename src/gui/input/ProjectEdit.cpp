@@ -53,7 +53,7 @@ ProjectEdit::ProjectEdit(ProjectRecord& record, const QString& column, bool nume
     setToolTip(column);
     if (numeric) {
         setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        const bool integer = ProjectRecord::columnType(column) == UserSchema::ColumnType::Integer;
+        const bool integer = ProjectRecord::isIntegerColumn(column);
         setValidator(new LocaleNumberValidator(integer, this));
     } else {
         // Names and descriptions have a maximum length, which the input check enforces on reading.

@@ -3,14 +3,11 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include "core/data/MasterData.h"
 #include "core/data/NumberFormat.h"
-#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/projects/ProjectRecord.h"
 #include "gui/input/ProjectEdit.h"
-
-const char* const ValueListCombo::valueListSql =
-    "SELECT Beschreibung, Wert, \"Default\" FROM FeldWerte WHERE Tabelle = ? AND Feld = ? ORDER BY Nummer";
 
 namespace {
 
@@ -40,7 +37,7 @@ ValueListCombo::ValueListCombo(ProjectRecord& record, ProjectEdit* pairedInput, 
     });
 }
 
-void ValueListCombo::loadValueList(const QString& tableName, QSqlQuery& query) {
+void ValueListCombo::loadValueList(const QString& tableName, MasterData::ValueLists& valueLists) {
     if (m_prepared)
         return;
     if (!m_pairedInput) {
@@ -52,15 +49,12 @@ void ValueListCombo::loadValueList(const QString& tableName, QSqlQuery& query) {
     clear();
     m_values.clear();
     setEditText(QString());
-    query.finish();
-    query.bindValue(0, tableName.isEmpty() ? QStringLiteral("TAVO") : tableName);
-    query.bindValue(1, m_pairedInput->column());
-    Sql::execPrepared(query);
-    while (query.next()) {
-        addItem(query.value(0).toString());
-        m_values << query.value(1).toString();
-        if (query.value(2).toBool())
-            m_default = query.value(0).toString();
+    const QString table = tableName.isEmpty() ? QStringLiteral("TAVO") : tableName;
+    for (const MasterData::ValueListEntry& entry : valueLists.entries(table, m_pairedInput->column())) {
+        addItem(entry.description);
+        m_values << entry.value;
+        if (entry.isDefault)
+            m_default = entry.description;
     }
     setEditText(QString());
     setVisible(count() > 0);

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QComboBox>
-#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
+namespace MasterData {
+class ValueLists;
+}
 class ProjectEdit;
 class ProjectRecord;
 
@@ -15,18 +17,16 @@ class ProjectRecord;
 class ValueListCombo : public QComboBox {
     Q_OBJECT
 public:
-    // The value-list statement the window prepares once and hands to every Init.
-    static const char* const valueListSql;
-
     ValueListCombo(ProjectRecord& record, ProjectEdit* pairedInput, QWidget* parent = nullptr);
 
     ProjectEdit* pairedInput() const { return m_pairedInput; }
     const QStringList& values() const { return m_values; }
     bool isLoaded() const { return m_prepared; }
 
-    // Loads the list once: tableName (or "TAVO" when empty) and the paired input's column are bound
-    // to the prepared value-list query. Hidden when the list is empty. Throws TavoError.
-    void loadValueList(const QString& tableName, QSqlQuery& query);
+    // Loads the list of tableName (or "TAVO" when empty) for the paired input's column once, from the
+    // value lists the window reads through one prepared statement. Hidden when the list is empty.
+    // Throws TavoError.
+    void loadValueList(const QString& tableName, MasterData::ValueLists& valueLists);
     // Shows the entry that matches the column's current value (empty when none matches).
     void showCurrentValue();
     // Writes the default entry's value into the column (nothing when the list has no default).

@@ -12,7 +12,6 @@
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QSplashScreen>
-#include <QSqlQuery>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -20,7 +19,7 @@
 
 #include <utility>
 
-#include "core/data/Sql.h"
+#include "core/data/MasterData.h"
 #include "core/data/TavoError.h"
 #include "gui/mainwindow/CalculationAction.h"
 #include "gui/mainwindow/ReportAction.h"
@@ -100,11 +99,10 @@ MainWindow::MainWindow(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Wi
     m_record = new ProjectRecord(dbs.user(), this);
     try {
         buildWindow();
-        QSqlQuery feldWerte(dbs.master());
-        Sql::prepare(feldWerte, QString::fromUtf8(ValueListCombo::valueListSql));
+        MasterData::ValueLists valueLists(dbs.master());
         for (ValueListCombo* combo : m_comboOrder)
-            combo->loadValueList(QStringLiteral("TAVO"), feldWerte);
-        m_buildingMixGrid->loadPickLists(feldWerte);
+            combo->loadValueList(QStringLiteral("TAVO"), valueLists);
+        m_buildingMixGrid->loadPickLists(valueLists);
         m_specialExpenditureGrid->loadPickLists(dbs.master());
     } catch (const TavoError& e) {
         showError(e.message());

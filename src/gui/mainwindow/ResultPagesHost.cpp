@@ -16,8 +16,8 @@
 
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
-#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/data/Transaction.h"
 #include "core/projects/ProjectRecord.h"
 #include "gui/chart/FinanceChartWindow.h"
 #include "gui/common/Questions.h"

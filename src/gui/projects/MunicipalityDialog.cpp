@@ -14,22 +14,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/data/Sql.h"
+#include "core/data/MasterData.h"
 #include "core/data/TavoError.h"
 #include "gui/common/ListModel.h"
-
-namespace {
-
-// The search text as the beginning of a LIKE pattern: its own % and _ match only themselves.
-QString prefixPattern(const QString& text) {
-    QString escaped = text;
-    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    escaped.replace(QLatin1Char('%'), QStringLiteral("\\%"));
-    escaped.replace(QLatin1Char('_'), QStringLiteral("\\_"));
-    return escaped + QLatin1Char('%');
-}
-
-} // namespace
 
 MunicipalityDialog::MunicipalityDialog(const QSqlDatabase& master, QWidget* parent)
     : QDialog(parent), m_master(master) {
@@ -107,22 +94,12 @@ MunicipalityDialog::~MunicipalityDialog() {
 
 // Runs the search for the names that begin with the typed text, ordered by name, first row selected.
 void MunicipalityDialog::onNameEdited() {
-    const QString text = m_nameEdit->text();
-    QSqlQuery query(m_master);
     try {
-        if (text.isEmpty()) {
-            Sql::prepare(query, QStringLiteral("SELECT * from PG\nORDER BY PG_Name"));
-        } else {
-            Sql::prepare(query, QStringLiteral(
-                                    "SELECT * from PG\nWHERE PG_Name like ? ESCAPE '\\'\nORDER BY PG_Name"));
-            query.addBindValue(prefixPattern(text));
-        }
-        Sql::execPrepared(query);
+        m_municipalities->setQuery(MasterData::municipalities(m_master, m_nameEdit->text()));
     } catch (const TavoError& e) {
         QMessageBox::critical(this, windowTitle(), e.message());
         return;
     }
-    m_municipalities->setQuery(std::move(query));
     while (m_municipalities->canFetchMore())
         m_municipalities->fetchMore();
     if (m_municipalities->rowCount() > 0)

@@ -21,7 +21,6 @@
 #include <QVBoxLayout>
 
 #include "core/data/DataLocations.h"
-#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/projects/ProjectRecord.h"
 #include "core/projects/ProjectRecords.h"
@@ -311,12 +310,8 @@ void ProjectListWindow::loadList(int selectId, int fallbackRow) {
 
     QStringList columns;
     for (const ListColumn& column : kListColumns)
-        columns << Sql::quoted(QString::fromUtf8(column.name));
-    QSqlQuery query(m_databases->user());
-    Sql::prepare(query,
-                 QStringLiteral("SELECT %1 FROM TAVO ORDER BY ID").arg(columns.join(QStringLiteral(", "))));
-    Sql::execPrepared(query);
-    m_projects->setQuery(std::move(query));
+        columns << QString::fromUtf8(column.name);
+    m_projects->setQuery(::projectList(m_databases->user(), columns));
     while (m_projects->canFetchMore())
         m_projects->fetchMore();
 
@@ -538,7 +533,7 @@ void ProjectListWindow::onNewClicked() {
         }
         if (newId > 0) {
             try {
-                Sql::exec(m_databases->user(), QStringLiteral("DELETE FROM TAVO WHERE ID = ?"), {newId});
+                deleteProject(m_databases->user(), newId);
             } catch (const TavoError&) {
                 // The first message is the one the user needs; the list shows what remained.
             }
@@ -588,7 +583,7 @@ void ProjectListWindow::deleteCurrentProject() {
     if (question.exec() != QMessageBox::Yes)
         return;
     try {
-        Sql::exec(m_databases->user(), QStringLiteral("DELETE FROM TAVO WHERE ID = ?"), {id});
+        deleteProject(m_databases->user(), id);
         closeWindowsOf(id);
         loadList(0, row);
     } catch (const TavoError& e) {

@@ -20,10 +20,11 @@
 
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
-#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/data/Transaction.h"
 #include "core/services/CalculationRun.h"
 #include "core/projects/InputComparison.h"
+#include "core/projects/ProjectRecords.h"
 #include "core/results/KeyFigureText.h"
 #include "gui/common/CalculationNotifier.h"
 #include "gui/common/Questions.h"
@@ -173,8 +174,7 @@ void VariantComparisonWindow::reload() {
     for (int i = 0; i < m_ids.size(); ++i) {
         const KeyFigures& f = m_figures[i];
         projekt << f.projekt;
-        const QString name =
-            Sql::scalar(user, QStringLiteral("SELECT PG_Name FROM TAVO WHERE ID = ?"), {m_ids[i]}).toString();
+        const QString name = projectValue(user, m_ids[i], QStringLiteral("PG_Name")).toString();
         gemeinde << QStringLiteral("%1 %2").arg(f.pg).arg(name).trimmed();
         beschreibung << f.beschreibung;
         stand << CalculationState::text(m_states[i]);

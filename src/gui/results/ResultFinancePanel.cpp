@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "core/data/Databases.h"
-#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/data/Transaction.h"
 #include "core/results/ExportTable.h"
 #include "gui/common/Settings.h"
 #include "gui/results/ResultGrid.h"

@@ -21,9 +21,10 @@
 
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
-#include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/data/Transaction.h"
 #include "core/engine/EngineInput.h"
+#include "core/projects/CalculationState.h"
 #include "core/projects/InputTables.h"
 #include "core/scenarios/BreakEven.h"
 #include "core/scenarios/ScenarioComparison.h"
@@ -307,11 +308,7 @@ void ScenarioPanel::showProject(int projectId) {
     try {
         // The inputs and the settings of the scenarios from one state of the database.
         const ReadTransaction read(m_dbs.user());
-        const bool calculated =
-            Sql::scalar(m_dbs.user(), QStringLiteral("SELECT EXISTS (SELECT 1 FROM Auswertung WHERE TAVO = ?)"),
-                        {projectId})
-                .toBool();
-        if (!calculated)
+        if (!CalculationState::hasResults(m_dbs.user(), projectId))
             return;
         m_settings = Scenarios::loadSettings(m_dbs.user(), projectId);
         m_base = std::make_unique<EngineInput>(EngineInput::load(m_dbs, projectId));

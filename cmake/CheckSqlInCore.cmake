@@ -1,0 +1,51 @@
+# Fails when a file outside the core writes SQL or reaches for the SQL helpers: the tables have their
+# owners in src/core, and windows, report, command line and program call them.
+#   SOURCE_ROOT the folder that holds gui/, report/, cli/ and app/ (src of the tree)
+# A violation is a string literal holding one of the statement words (in any case) as a word of its
+# own (standing at the start, after a blank, a bracket or a line break; "nav-delete" is none), an include of
+# core/data/Sql.h, core/data/SqlDialect.h or core/data/UserSchema.h, or a call into their namespaces.
+set(folders gui report cli app)
+set(helpers "core/data/Sql\\.h|core/data/SqlDialect\\.h|core/data/UserSchema\\.h")
+set(keywords "SELECT|INSERT|UPDATE|DELETE|CREATE|PRAGMA")
+
+set(sources "")
+foreach(folder ${folders})
+    file(GLOB_RECURSE found "${SOURCE_ROOT}/${folder}/*.h" "${SOURCE_ROOT}/${folder}/*.cpp")
+    list(APPEND sources ${found})
+endforeach()
+list(LENGTH sources count)
+if(count EQUAL 0)
+    message(FATAL_ERROR "Keine Quelldateien unter '${SOURCE_ROOT}'")
+endif()
+
+set(violations "")
+foreach(source ${sources})
+    file(RELATIVE_PATH rel "${SOURCE_ROOT}" "${source}")
+    file(STRINGS "${source}" lines)
+    set(number 0)
+    foreach(line IN LISTS lines)
+        math(EXPR number "${number} + 1")
+        # Comments may name statements; only code counts.
+        if(line MATCHES "^[ \t]*(//|/?\\*)")
+            continue()
+        endif()
+        if(line MATCHES "#[ \t]*include[ \t]*[\"<](${helpers})[\">]")
+            string(APPEND violations "  ${rel}:${number}: bindet ${CMAKE_MATCH_1} ein\n")
+        endif()
+        if(line MATCHES "(^|[^A-Za-z0-9_])(Sql|SqlDialect|UserSchema)::")
+            string(APPEND violations "  ${rel}:${number}: ruft ${CMAKE_MATCH_2}:: auf\n")
+        endif()
+        string(REGEX MATCHALL "\"([^\"\\\\]|\\\\.)*\"" literals "${line}")
+        foreach(literal IN LISTS literals)
+            string(TOUPPER "${literal}" upper)
+            if(upper MATCHES "(^\"|[ \t(]|\\\\N)(${keywords})([ \t(*\"]|\\\\N)")
+                string(APPEND violations "  ${rel}:${number}: SQL-Text ${literal}\n")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
+if(violations)
+    message(FATAL_ERROR "SQL außerhalb von src/core:\n${violations}")
+endif()
+message(STATUS "${count} Dateien unter gui, report, cli und app ohne SQL")

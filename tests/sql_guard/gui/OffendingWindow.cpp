@@ -1,0 +1,3 @@
+void load() {
+    query.exec(QStringLiteral("Select ID\nfrom TAVO"));
+}
