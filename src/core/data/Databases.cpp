@@ -253,6 +253,7 @@ void Databases::openServer(const QString& location, Access access) {
                                        "„tavo-cli init --user %1“.")
                             .arg(m_userPath));
     FileChecks::requireCompleteUserDatabase(db, m_userPath);
+    UserSchema::requireKnownVersion(db, m_userPath);
     if (readOnly && UserSchema::needsUpgrade(db)) {
         // An older database is brought up to date first, as any writing command would.
         readOnly = false;
@@ -275,6 +276,7 @@ void Databases::openUserFile(Access access) {
     bool readOnly = access == Access::Read || !writable;
     QSqlDatabase db = openConnection(m_userName, m_userPath, QStringLiteral("Benutzerdatenbank"), readOnly);
     FileChecks::requireCompleteUserDatabase(db, m_userPath);
+    UserSchema::requireKnownVersion(db, m_userPath);
     // Misspelt designations of earlier results are corrected whenever the file may be written; a
     // file that may not keeps them, it is readable all the same.
     const bool schemaOld = readOnly && UserSchema::needsUpgrade(db);
