@@ -34,9 +34,11 @@ QString nextConnectionName(const QString& kind) {
 void requireFile(const QString& path, const QString& what) {
     const QFileInfo info(path);
     if (!info.exists())
-        throw TavoError(QStringLiteral("Die %1 „%2“ wurde nicht gefunden.").arg(what, info.absoluteFilePath()));
+        throw TavoError(
+            QStringLiteral("Die %1 „%2“ wurde nicht gefunden.").arg(what, info.absoluteFilePath()));
     if (!info.isFile() || !info.isReadable())
-        throw TavoError(QStringLiteral("Die %1 „%2“ kann nicht gelesen werden.").arg(what, info.absoluteFilePath()));
+        throw TavoError(
+            QStringLiteral("Die %1 „%2“ kann nicht gelesen werden.").arg(what, info.absoluteFilePath()));
 }
 
 // How long a statement waits for another program's lock on a file before it gives up: as long as a
@@ -92,17 +94,19 @@ ServerAddress actualAddress(const QSqlDatabase& db, ServerAddress address) {
 }
 
 // Why the client library could not connect, in German where the cause is a usual one; else its own text.
+// A server set up in German reports its causes in German.
 QString connectionFailure(const QString& detail) {
     static const QList<QPair<QRegularExpression, QString>> causes = {
         {QRegularExpression(QStringLiteral("password authentication failed|no password supplied|"
-                                           "authentication failed")),
+                                           "authentication failed|Authentifizierung .* fehlgeschlagen")),
          QStringLiteral(
              "der Server hat die Anmeldung abgelehnt (Kennwort in ~/.pgpass oder PGPASSWORD prüfen)")},
-        {QRegularExpression(QStringLiteral("no pg_hba\\.conf entry")),
+        {QRegularExpression(QStringLiteral("no pg_hba\\.conf entry|kein pg_hba\\.conf-Eintrag")),
          QStringLiteral("der Server lässt diese Anmeldung nicht zu (pg_hba.conf des Servers)")},
-        {QRegularExpression(QStringLiteral("database \"[^\"]*\" does not exist")),
+        {QRegularExpression(
+             QStringLiteral("database \"[^\"]*\" does not exist|Datenbank »[^«]*« existiert nicht")),
          QStringLiteral("diese Datenbank gibt es auf dem Server nicht")},
-        {QRegularExpression(QStringLiteral("role \"[^\"]*\" does not exist")),
+        {QRegularExpression(QStringLiteral("role \"[^\"]*\" does not exist|Rolle »[^«]*« existiert nicht")),
          QStringLiteral("diese Rolle gibt es auf dem Server nicht")},
         {QRegularExpression(QStringLiteral("could not translate host name")),
          QStringLiteral("den Server gibt es unter diesem Namen nicht")},
@@ -201,9 +205,13 @@ void closeConnection(const QString& name) {
 
 } // namespace
 
-bool Databases::isServerLocation(const QString& location) { return ServerAddress::isServerAddress(location); }
+bool Databases::isServerLocation(const QString& location) {
+    return ServerAddress::isServerAddress(location);
+}
 
-QString Databases::programDir() { return QCoreApplication::applicationDirPath(); }
+QString Databases::programDir() {
+    return QCoreApplication::applicationDirPath();
+}
 
 Databases Databases::openBesideProgram() {
     const QDir dir(programDir());
@@ -350,9 +358,13 @@ void Databases::removeNewUserDatabase(const QString& location) {
     closeConnection(name);
 }
 
-QSqlDatabase Databases::master() const { return QSqlDatabase::database(m_masterName, false); }
+QSqlDatabase Databases::master() const {
+    return QSqlDatabase::database(m_masterName, false);
+}
 
-QSqlDatabase Databases::user() const { return QSqlDatabase::database(m_userName, false); }
+QSqlDatabase Databases::user() const {
+    return QSqlDatabase::database(m_userName, false);
+}
 
 void Databases::createUserDatabase(const QString& path) {
     if (path.trimmed().isEmpty())

@@ -248,6 +248,14 @@ bool hasEveryDescribedColumn(const QSqlDatabase& db) {
     return true;
 }
 
+// A planner's own role on a server may read and write the tables without the right to create any;
+// a database that lacks only the version table stays readable and writable for it as it is.
+bool mayCreateTables(const QSqlDatabase& db) {
+    return !SqlDialect::isPostgres(db) ||
+           Sql::scalar(db, QStringLiteral("SELECT has_schema_privilege(current_schema(), 'CREATE')"))
+               .toBool();
+}
+
 void writeVersion(const QSqlDatabase& db) {
     if (!hasTable(db, kVersionTable))
         createTable(db, kVersionTable);
@@ -327,7 +335,7 @@ void upgrade(const QSqlDatabase& db) {
     const int from = version(db);
     if (from > currentVersion())
         throw TavoError(newerVersionMessage(db.databaseName(), from));
-    if (from < currentVersion())
+    if (from < currentVersion() || (!hasTable(db, kVersionTable) && mayCreateTables(db)))
         runSteps(db, from);
     // Results copied from an older file may still carry the misspelt designations.
     respellDesignations(db);
