@@ -34,11 +34,9 @@ QString nextConnectionName(const QString& kind) {
 void requireFile(const QString& path, const QString& what) {
     const QFileInfo info(path);
     if (!info.exists())
-        throw TavoError(
-            QStringLiteral("Die %1 „%2“ wurde nicht gefunden.").arg(what, info.absoluteFilePath()));
+        throw TavoError(QStringLiteral("Die %1 „%2“ wurde nicht gefunden.").arg(what, info.absoluteFilePath()));
     if (!info.isFile() || !info.isReadable())
-        throw TavoError(
-            QStringLiteral("Die %1 „%2“ kann nicht gelesen werden.").arg(what, info.absoluteFilePath()));
+        throw TavoError(QStringLiteral("Die %1 „%2“ kann nicht gelesen werden.").arg(what, info.absoluteFilePath()));
 }
 
 // How long a statement waits for another program's lock on a file before it gives up: as long as a
@@ -205,13 +203,9 @@ void closeConnection(const QString& name) {
 
 } // namespace
 
-bool Databases::isServerLocation(const QString& location) {
-    return ServerAddress::isServerAddress(location);
-}
+bool Databases::isServerLocation(const QString& location) { return ServerAddress::isServerAddress(location); }
 
-QString Databases::programDir() {
-    return QCoreApplication::applicationDirPath();
-}
+QString Databases::programDir() { return QCoreApplication::applicationDirPath(); }
 
 Databases Databases::openBesideProgram() {
     const QDir dir(programDir());
@@ -358,13 +352,9 @@ void Databases::removeNewUserDatabase(const QString& location) {
     closeConnection(name);
 }
 
-QSqlDatabase Databases::master() const {
-    return QSqlDatabase::database(m_masterName, false);
-}
+QSqlDatabase Databases::master() const { return QSqlDatabase::database(m_masterName, false); }
 
-QSqlDatabase Databases::user() const {
-    return QSqlDatabase::database(m_userName, false);
-}
+QSqlDatabase Databases::user() const { return QSqlDatabase::database(m_userName, false); }
 
 void Databases::createUserDatabase(const QString& path) {
     if (path.trimmed().isEmpty())

@@ -9,12 +9,8 @@
 namespace SqlDialect {
 namespace {
 
-bool isIdentifierStart(QChar c) {
-    return c.isLetter() || c == QLatin1Char('_');
-}
-bool isIdentifierPart(QChar c) {
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
-}
+bool isIdentifierStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
+bool isIdentifierPart(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$'); }
 
 // The known names by their lower-case form.
 const QHash<QString, QString>& knownNames() {
@@ -29,11 +25,10 @@ const QHash<QString, QString>& knownNames() {
 
 // Words after AS that are no alias: type names of CAST and of identity columns.
 bool isTypeWord(const QString& word) {
-    static const QStringList types = {
-        QStringLiteral("integer"),  QStringLiteral("bigint"), QStringLiteral("int"),
-        QStringLiteral("real"),     QStringLiteral("double"), QStringLiteral("text"),
-        QStringLiteral("numeric"),  QStringLiteral("float8"), QStringLiteral("varchar"),
-        QStringLiteral("identity"), QStringLiteral("boolean")};
+    static const QStringList types = {QStringLiteral("integer"), QStringLiteral("bigint"), QStringLiteral("int"),
+                                      QStringLiteral("real"),    QStringLiteral("double"), QStringLiteral("text"),
+                                      QStringLiteral("numeric"), QStringLiteral("float8"), QStringLiteral("varchar"),
+                                      QStringLiteral("identity"), QStringLiteral("boolean")};
     return types.contains(word.toLower());
 }
 
@@ -65,9 +60,7 @@ bool isPostgres(const QSqlDriver* driver) {
     return driver && driver->dbmsType() == QSqlDriver::PostgreSQL;
 }
 
-bool isPostgres(const QSqlDatabase& db) {
-    return isPostgres(db.driver());
-}
+bool isPostgres(const QSqlDatabase& db) { return isPostgres(db.driver()); }
 
 QString forPostgres(const QString& sql) {
     QString out;
