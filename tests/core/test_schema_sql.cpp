@@ -252,5 +252,15 @@ void TestSchemaSql::sumsAndOrderings() {
                  QStringLiteral("SELECT 1 AS \"x\", \"%1\"").arg(alias));
 }
 
-QTEST_GUILESS_MAIN(TestSchemaSql)
+// `test_schema_sql --names` prints the names statements write quoted, one a line, for
+// scripts/quote-sql.py; without it the tests run.
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc == 2 && qstrcmp(argv[1], "--names") == 0) {
+        QTextStream(stdout) << Schema::identifiers().join(QLatin1Char('\n')) << '\n';
+        return 0;
+    }
+    TestSchemaSql test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_schema_sql.moc"
