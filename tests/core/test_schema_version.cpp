@@ -15,6 +15,7 @@
 #include "core/data/UserSchema.h"
 #include "core/engine/CalculationRun.h"
 #include "support/EngineFixture.h"
+#include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
 namespace {
@@ -98,6 +99,7 @@ private Q_SLOTS:
     void newerVersionIsRefusedUntouched();
     void shareBecomesDecimalKeepingRows();
     void decimalShareCalculates();
+    void serverShareBecomesDecimal();
 };
 
 void TestSchemaVersion::olderLayoutsAreClassifiedAndUpgraded_data() {
@@ -234,6 +236,43 @@ void TestSchemaVersion::decimalShareCalculates() {
     QCOMPARE(half, 1.5625);
     QCOMPARE(thirteen, 1.625);
     QVERIFY(twelve < half && half < thirteen);
+}
+
+// A server database written before versions were kept, its share a whole-number column: classified
+// by probing, the column changed in place, the version stored.
+void TestSchemaVersion::serverShareBecomesDecimal() {
+    if (!PgTestDatabase::available())
+        QSKIP("kein PostgreSQL-Testserver (TAVO_TEST_PG)");
+    PgTestDatabase server;
+    Databases::createUserDatabase(server.url());
+    {
+        QSqlDatabase db = server.open();
+        QSqlQuery q(db);
+        for (const char* statement :
+             {"DROP TABLE \"Schemaversion\"",
+              "ALTER TABLE \"Bebauung\" ALTER COLUMN \"bbAnteil\" TYPE BIGINT",
+              "INSERT INTO \"TAVO\" (\"ID\") VALUES (5)",
+              "INSERT INTO \"Bebauung\" (\"ID\", \"TAVO\", \"bbAnteil\") VALUES (7, 5, 40)"})
+            QVERIFY2(q.exec(QString::fromUtf8(statement)), statement);
+        QCOMPARE(UserSchema::version(db), 10);
+        QVERIFY(!UserSchema::needsUpgrade(db));
+    }
+    const Databases dbs(TestDb::generatedMaster(), server.url());
+    const QSqlDatabase user = dbs.user();
+    QCOMPARE(Sql::scalar(
+                 user, QStringLiteral("SELECT data_type FROM information_schema.columns WHERE table_schema = "
+                                      "current_schema() AND table_name = 'Bebauung' AND column_name = "
+                                      "'bbAnteil'"))
+                 .toString(),
+             QStringLiteral("double precision"));
+    QCOMPARE(Sql::scalar(user, QStringLiteral("SELECT \"Version\" FROM \"Schemaversion\"")).toInt(), 11);
+    QCOMPARE(Sql::scalar(user, QStringLiteral("SELECT \"bbAnteil\" FROM \"Bebauung\" WHERE \"ID\" = 7"))
+                 .toDouble(),
+             40.0);
+    Sql::exec(user, QStringLiteral("UPDATE \"Bebauung\" SET \"bbAnteil\" = ? WHERE \"ID\" = 7"), {12.5});
+    QCOMPARE(Sql::scalar(user, QStringLiteral("SELECT \"bbAnteil\" FROM \"Bebauung\" WHERE \"ID\" = 7"))
+                 .toDouble(),
+             12.5);
 }
 
 QTEST_GUILESS_MAIN(TestSchemaVersion)
