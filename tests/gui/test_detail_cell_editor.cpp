@@ -118,7 +118,10 @@ void TestDetailCellEditor::typedNumbers_data() {
                                 << "viel" << QVariant(60) << "'viel' ist keine gültige Zahl.";
     QTest::newRow("share fraction") << de << "Bebauung"
                                     << "bbAnteil"
-                                    << "35,5" << QVariant(60) << "'35,5' ist keine ganze Zahl.";
+                                    << "35,5" << QVariant(35.5) << "";
+    QTest::newRow("share fraction neutral") << c << "Bebauung"
+                                            << "bbAnteil"
+                                            << "12.5" << QVariant(12.5) << "";
     // The settlement holds 25 in year 1; percentages take decimals in either notation.
     QTest::newRow("settled de") << de << "Besiedelung"
                                 << "EFHg"

@@ -92,17 +92,19 @@ ServerAddress actualAddress(const QSqlDatabase& db, ServerAddress address) {
 }
 
 // Why the client library could not connect, in German where the cause is a usual one; else its own text.
+// A server set up in German reports its causes in German.
 QString connectionFailure(const QString& detail) {
     static const QList<QPair<QRegularExpression, QString>> causes = {
         {QRegularExpression(QStringLiteral("password authentication failed|no password supplied|"
-                                           "authentication failed")),
+                                           "authentication failed|Authentifizierung .* fehlgeschlagen")),
          QStringLiteral(
              "der Server hat die Anmeldung abgelehnt (Kennwort in ~/.pgpass oder PGPASSWORD prüfen)")},
-        {QRegularExpression(QStringLiteral("no pg_hba\\.conf entry")),
+        {QRegularExpression(QStringLiteral("no pg_hba\\.conf entry|kein pg_hba\\.conf-Eintrag")),
          QStringLiteral("der Server lässt diese Anmeldung nicht zu (pg_hba.conf des Servers)")},
-        {QRegularExpression(QStringLiteral("database \"[^\"]*\" does not exist")),
+        {QRegularExpression(
+             QStringLiteral("database \"[^\"]*\" does not exist|Datenbank »[^«]*« existiert nicht")),
          QStringLiteral("diese Datenbank gibt es auf dem Server nicht")},
-        {QRegularExpression(QStringLiteral("role \"[^\"]*\" does not exist")),
+        {QRegularExpression(QStringLiteral("role \"[^\"]*\" does not exist|Rolle »[^«]*« existiert nicht")),
          QStringLiteral("diese Rolle gibt es auf dem Server nicht")},
         {QRegularExpression(QStringLiteral("could not translate host name")),
          QStringLiteral("den Server gibt es unter diesem Namen nicht")},
@@ -253,6 +255,7 @@ void Databases::openServer(const QString& location, Access access) {
                                        "„tavo-cli init --user %1“.")
                             .arg(m_userPath));
     FileChecks::requireCompleteUserDatabase(db, m_userPath);
+    UserSchema::requireKnownVersion(db, m_userPath);
     if (readOnly && UserSchema::needsUpgrade(db)) {
         // An older database is brought up to date first, as any writing command would.
         readOnly = false;
@@ -275,6 +278,7 @@ void Databases::openUserFile(Access access) {
     bool readOnly = access == Access::Read || !writable;
     QSqlDatabase db = openConnection(m_userName, m_userPath, QStringLiteral("Benutzerdatenbank"), readOnly);
     FileChecks::requireCompleteUserDatabase(db, m_userPath);
+    UserSchema::requireKnownVersion(db, m_userPath);
     // Misspelt designations of earlier results are corrected whenever the file may be written; a
     // file that may not keeps them, it is readable all the same.
     const bool schemaOld = readOnly && UserSchema::needsUpgrade(db);

@@ -65,9 +65,10 @@ bool isReadOnlyRefusal(const QSqlError& error) {
 }
 
 // A statement the server refused for want of a right: the table and the role, as the planner asks the
-// administrator for it.
+// administrator for it. A server set up in German words its message in German.
 QString permissionText(const QSqlDriver* driver, const QString& detail) {
-    static const QRegularExpression table(QStringLiteral("(?:table|relation|sequence) \"?([^\"\\s]+)"));
+    static const QRegularExpression table(
+        QStringLiteral("(?:table|relation|sequence|Tabelle|Relation|Sequenz) [\"»]?([^\"«\\s]+)"));
     const QRegularExpressionMatch match = table.match(detail);
     QString role;
     const auto* connection = static_cast<const PGconn*>(serverHandle(driver));

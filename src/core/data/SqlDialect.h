@@ -12,7 +12,9 @@ class QSqlDriver;
 //   case, so every name the program knows is quoted the same way in each statement, and column
 //   aliases keep their case in the result (headers of copied and exported views read the same);
 // - everything else (strings, quoted names, placeholders, keywords, functions) stays as written.
-// A statement that really differs between the two is chosen with isPostgres().
+// A statement that really differs between the two is chosen with isPostgres(). Table definitions are
+// generated for each database from the description of the tables (SchemaDefinition); the sums and
+// orderings below are those of the database's SchemaDriver.
 namespace SqlDialect {
 
 bool isPostgres(const QSqlDatabase& db);
@@ -23,10 +25,6 @@ QString forPostgres(const QString& sql);
 
 // sql for the database it runs on: as written for a file, rewritten for a server.
 QString forDatabase(const QSqlDatabase& db, const QString& sql);
-
-// Table definitions written with SQLite's types, turned into PostgreSQL's: identity keys,
-// bigint, double precision, text compared byte by byte like SQLite does.
-QString definitionForPostgres(const QString& ddl);
 
 // A sum that reads no rows as 0, over the ledger's rows in the order SQLite adds them up (the order of
 // its per-project index), so both databases give the same sum to the last bit.

@@ -6,45 +6,50 @@
 #include <QStringList>
 #include <vector>
 
+#include "core/data/SchemaDefinition.h"
+
 // The tables of the user database and how an older file is brought up to date.
 namespace UserSchema {
 
-enum class ColumnType { Identity, Integer, Float, Text };
+using ColumnType = Schema::ColumnType;
+using Column = Schema::Column;
 
-struct Column {
-    const char* name;
-    ColumnType type;
-};
-
-// Columns of the project table TAVO in their order.
+// Columns of the project table TAVO that are inputs, in their order.
 const std::vector<Column>& projectColumns();
 
 // The project columns that are numeric inputs (Integer or Float, without ID).
 QStringList numericProjectColumns();
 
-// Creates every table, index and stored query of an empty user database.
+// Creates every table, index and stored query of an empty user database, at the current version.
 void create(const QSqlDatabase& db);
 
-// Adds the columns an older project table lacks. Runs at every open of a user database.
-void checkFieldBezugsjahr(const QSqlDatabase& db);
-void checkFieldNahwaerme(const QSqlDatabase& db);
-
-// Gives an older Sonderausgaben table without the key ID its key, numbering the rows in their stored
-// order; one transaction.
-void addSonderausgabenKey(const QSqlDatabase& db);
-
-// The project's version, raised by every save of the project from a window, so that a save over a
-// newer stored state is refused. Added as the last column of TAVO when missing; no input column.
-void addVersionColumn(const QSqlDatabase& db);
+// Creates the table of the stored population queries and stores them (for a file older than them).
+void createStoredQueriesTable(const QSqlDatabase& db);
 
 // Whether the results hold booking designations in the misspelt form earlier versions wrote. Only reads.
 bool hasOldDesignations(const QSqlDatabase& db);
 
 // Rewrites those designations to their correct spelling in one transaction; writes nothing when
-// there are none.
+// there are none. respellDesignationRows does it inside the caller's transaction.
 void respellDesignations(const QSqlDatabase& db);
+void respellDesignationRows(const QSqlDatabase& db);
 
-// The column checks in their order, then the key of Sonderausgaben.
+// The layout of the user database this program writes: version 1 is the oldest layout TAVO accepts,
+// every later version adds one change.
+int currentVersion();
+
+// The version of the user database: the one stored in the table Schemaversion; a database without
+// that table (written before versions were kept) is classified by probing for what each version
+// added. Only reads.
+int version(const QSqlDatabase& db);
+
+// Refuses a database from a newer version of TAVO (a higher version than currentVersion()), before
+// anything is read or written; location names it in the message.
+void requireKnownVersion(const QSqlDatabase& db, const QString& location);
+
+// Brings an older database up to the current version, one step per version, all in one transaction,
+// and stores the version at the end. Runs at every open of a user database that may be written and
+// writes nothing to a current one (apart from respelling designations copied from older results).
 void upgrade(const QSqlDatabase& db);
 
 // A table that every user database any version of TAVO wrote holds, with the columns that make it
@@ -55,8 +60,10 @@ struct RequiredTable {
 };
 const QList<RequiredTable>& requiredTables();
 
-// Whether upgrade() would change the schema of the database: a file from an older version. Only reads.
-// The missing index of older files does not count: it makes reading slower, not wrong.
+// Whether the database must be upgraded before it can be read: a versioned one older than the current
+// version; one without a version when it lacks a column or table that reading needs. The missing
+// index, the whole-number building-mix share and the version table of such a file do not count: they
+// make reading slower or less exact to store, not wrong. Only reads.
 bool needsUpgrade(const QSqlDatabase& db);
 
 // The tables of the user database, the project table first.

@@ -14,7 +14,7 @@ using Engine::PlanningYears;
 const QString kTyp = QStringLiteral("öffentliches Gut");
 
 // Plot length of a building row: every plot is charged for the side of a square of its area.
-double plotLength(const EngineContext& ctx, const QString& type, int sharePercent) {
+double plotLength(const EngineContext& ctx, const QString& type, double sharePercent) {
     const double plot = BuildingTypes::plotArea(ctx, type);
     const double plots = BuildingTypes::divideByField(ctx.projectField(QStringLiteral("bgFlBaulandNetto")),
                                                       plot, BuildingTypes::plotAreaField(type), type) *

@@ -50,6 +50,17 @@ QString masterValueError(const QVariant& raw, double value, bool isNumber, const
     return QString();
 }
 
+// A number column of a detail row; a value that is no finite number is rejected with a message naming
+// the column.
+double detailNumber(const QVariant& value, const QString& table, const QString& column, int projectId) {
+    const double number =
+        NumberFormat::storedNumberOrThrow(value, table + QLatin1Char('.') + column, projectName(projectId));
+    if (!std::isfinite(number))
+        throw TavoError(
+            QStringLiteral("Ungültiger Wert in %1, Spalte %2: %3").arg(table, column, value.toString()));
+    return number;
+}
+
 // An integer column of a detail row, truncated toward zero; a value that is no finite number or lies
 // outside the integer range is rejected with a message naming the column.
 int detailInt(const QVariant& value, const QString& table, const QString& column, int projectId) {
@@ -78,7 +89,7 @@ void loadDetailRows(const QSqlDatabase& user, EngineInput& input) {
     while (buildings.next()) {
         input.buildings.push_back(
             {buildings.value(0).toString(), buildings.value(1).toString(),
-             detailInt(buildings.value(2), QStringLiteral("Bebauung"), QStringLiteral("bbAnteil"), id)});
+             detailNumber(buildings.value(2), QStringLiteral("Bebauung"), QStringLiteral("bbAnteil"), id)});
     }
     QSqlQuery settlements = Sql::exec(
         user,

@@ -32,7 +32,7 @@ using YearValues = std::array<double, PlanningYears + 1>; // index 1..PlanningYe
 struct BuildingRow {
     QString bbTyp;
     QString bbBauklasse;
-    int bbAnteil = 0;
+    double bbAnteil = 0; // percent, decimals allowed
 };
 
 // One row of the project's settlement pace: the project year and the raw percentages per type.

@@ -17,7 +17,7 @@ const int kLastYear = 20;
 std::vector<DetailColumn> bebauungColumns() {
     return {{"bbTyp", "Bebauungstyp", 163, K::Text, -1, false, false, false},
             {"bbBauklasse", "Bauklasse", 100, K::Text, -1, false, false, false},
-            {"bbAnteil", "Anteil (%)", 50, K::Integer, -1, false, false, true, 0, 100}};
+            {"bbAnteil", "Anteil (%)", 50, K::Number, -1, false, false, true, 0, 100}};
 }
 
 std::vector<DetailColumn> besiedelungColumns() {
