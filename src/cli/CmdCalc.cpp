@@ -11,7 +11,6 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/engine/CalculationRun.h"
-#include "core/projects/InputCheck.h"
 
 namespace {
 
@@ -19,8 +18,8 @@ const QString kUsage =
     QStringLiteral("Aufruf: tavo-cli calc [--master DATEI] [--user DATEI] (--project ID | --all)");
 
 std::unique_ptr<Databases> openDatabases(const CliArgs& cli) {
-    return std::make_unique<Databases>(
-        DataLocations::ofRunningProgram().open(cli.value(QStringLiteral("master")), cli.value(QStringLiteral("user"))));
+    return std::make_unique<Databases>(DataLocations::ofRunningProgram().open(
+        cli.value(QStringLiteral("master")), cli.value(QStringLiteral("user"))));
 }
 
 QList<int> allProjects(const Databases& dbs) {
@@ -31,31 +30,24 @@ QList<int> allProjects(const Databases& dbs) {
     return ids;
 }
 
-// The warnings of the input check go to stderr before the run; the project is calculated all the
-// same, so that scripts keep working. Refusals are thrown: the project is not calculated. prefix
-// names the project when several are calculated; a progress line on the terminal is ended first.
-void printWarnings(const Databases& dbs, int id, const QString& prefix, bool endProgressLine = false) {
-    const InputCheck::Findings findings = InputCheck::check(dbs, id);
-    if (endProgressLine && !findings.warnings.isEmpty())
-        std::fputs("\n", stderr);
-    for (const QString& warning : findings.warnings)
-        printError(prefix + QStringLiteral("Warnung: ") + warning);
-    InputCheck::requireNoRefusal(findings.refusals);
-}
-
-bool projectExists(const Databases& dbs, int id) {
-    return Sql::scalar(dbs.user(), QStringLiteral("SELECT count(*) FROM TAVO WHERE ID = ?"), {id}).toInt() >
-           0;
+// The warnings of the input check go to stderr before anything is written; the project is calculated
+// all the same, so that scripts keep working. Refusals end the run: the project is not calculated.
+// prefix names the project when several are calculated; a progress line on the terminal is ended first.
+WarningsHandler printWarnings(const QString& prefix, bool endProgressLine = false) {
+    return [prefix, endProgressLine](const QStringList& warnings) {
+        if (endProgressLine)
+            std::fputs("\n", stderr);
+        for (const QString& warning : warnings)
+            printError(prefix + QStringLiteral("Warnung: ") + warning);
+    };
 }
 
 int calculateOne(const Databases& dbs, int id) {
-    if (!projectExists(dbs, id)) {
-        printError(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(id));
-        return ExitUsage;
-    }
     try {
-        printWarnings(dbs, id, QString());
-        runCalculation(dbs, id);
+        runCalculation(dbs, id, printWarnings(QString()));
+    } catch (const UnknownProject& e) {
+        printError(e.message());
+        return ExitUsage;
     } catch (const TavoError& e) {
         return reportFailure(e);
     }
@@ -74,8 +66,8 @@ int calculateAll(const Databases& dbs) {
         }
         try {
             Interruption::throwIfRequested();
-            printWarnings(dbs, ids[i], QStringLiteral("Projekt %1: ").arg(ids[i]), showProgress);
-            runCalculation(dbs, ids[i]);
+            runCalculation(dbs, ids[i],
+                           printWarnings(QStringLiteral("Projekt %1: ").arg(ids[i]), showProgress));
         } catch (const Interruption::Interrupted&) {
             if (showProgress)
                 std::fputs("\n", stderr);
