@@ -9,9 +9,8 @@
 #include "core/data/Databases.h"
 #include "core/data/Interruption.h"
 #include "core/data/TavoError.h"
-#include "core/services/CalculationRun.h"
-#include "core/projects/InputCheck.h"
 #include "core/projects/ProjectRecords.h"
+#include "core/services/CalculationRun.h"
 
 namespace {
 
@@ -19,30 +18,28 @@ const QString kUsage =
     QStringLiteral("Aufruf: tavo-cli calc [--master DATEI] [--user DATEI] (--project ID | --all)");
 
 std::unique_ptr<Databases> openDatabases(const CliArgs& cli) {
-    return std::make_unique<Databases>(
-        DataLocations::ofRunningProgram().open(cli.value(QStringLiteral("master")), cli.value(QStringLiteral("user"))));
+    return std::make_unique<Databases>(DataLocations::ofRunningProgram().open(
+        cli.value(QStringLiteral("master")), cli.value(QStringLiteral("user"))));
 }
 
-// The warnings of the input check go to stderr before the run; the project is calculated all the
-// same, so that scripts keep working. Refusals are thrown: the project is not calculated. prefix
-// names the project when several are calculated; a progress line on the terminal is ended first.
-void printWarnings(const Databases& dbs, int id, const QString& prefix, bool endProgressLine = false) {
-    const InputCheck::Findings findings = InputCheck::check(dbs, id);
-    if (endProgressLine && !findings.warnings.isEmpty())
-        std::fputs("\n", stderr);
-    for (const QString& warning : findings.warnings)
-        printError(prefix + QStringLiteral("Warnung: ") + warning);
-    InputCheck::requireNoRefusal(findings.refusals);
+// The warnings of the input check go to stderr before anything is written; the project is calculated
+// all the same, so that scripts keep working. Refusals end the run: the project is not calculated.
+// prefix names the project when several are calculated; a progress line on the terminal is ended first.
+WarningsHandler printWarnings(const QString& prefix, bool endProgressLine = false) {
+    return [prefix, endProgressLine](const QStringList& warnings) {
+        if (endProgressLine)
+            std::fputs("\n", stderr);
+        for (const QString& warning : warnings)
+            printError(prefix + QStringLiteral("Warnung: ") + warning);
+    };
 }
 
 int calculateOne(const Databases& dbs, int id) {
-    if (!projectExists(dbs.user(), id)) {
-        printError(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(id));
-        return ExitUsage;
-    }
     try {
-        printWarnings(dbs, id, QString());
-        runCalculation(dbs, id);
+        runCalculation(dbs, id, printWarnings(QString()));
+    } catch (const UnknownProject& e) {
+        printError(e.message());
+        return ExitUsage;
     } catch (const TavoError& e) {
         return reportFailure(e);
     }
@@ -61,8 +58,8 @@ int calculateAll(const Databases& dbs) {
         }
         try {
             Interruption::throwIfRequested();
-            printWarnings(dbs, ids[i], QStringLiteral("Projekt %1: ").arg(ids[i]), showProgress);
-            runCalculation(dbs, ids[i]);
+            runCalculation(dbs, ids[i],
+                           printWarnings(QStringLiteral("Projekt %1: ").arg(ids[i]), showProgress));
         } catch (const Interruption::Interrupted&) {
             if (showProgress)
                 std::fputs("\n", stderr);

@@ -12,19 +12,16 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+#include "support/CliRun.h"
 #include "support/TestDb.h"
 
 namespace {
 
 int runCli(const QString& master, const QString& user, const QStringList& args, QString* err = nullptr) {
-    QProcess process;
-    process.start(QStringLiteral(TAVO_TEST_CLI),
-                  QStringList{"bericht", "--master", master, "--user", user} + args);
-    if (!process.waitForFinished(60000))
-        return -1;
+    const CliOutput output = ::runCli(QStringList{"bericht", "--master", master, "--user", user} + args);
     if (err)
-        *err = QString::fromUtf8(process.readAllStandardError());
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        *err = output.err;
+    return output.exitCode;
 }
 
 int runCli(const TestDb& db, const QStringList& args, QString* err = nullptr) {

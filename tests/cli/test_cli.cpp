@@ -9,6 +9,7 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/services/CalculationRun.h"
+#include "support/CliRun.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
@@ -21,13 +22,9 @@ struct CliResult {
     QString err;
 };
 
-CliResult runCli(const QStringList& args, const QString& program = QStringLiteral(TAVO_TEST_CLI)) {
-    QProcess process;
-    process.start(program, QStringList{"calc"} + args);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromLocal8Bit(process.readAllStandardError())};
+CliResult runCalc(const QStringList& args) {
+    const CliOutput output = ::runCli(QStringList{"calc"} + args);
+    return {output.exitCode, output.err};
 }
 
 struct ProgramOutput {
@@ -67,14 +64,14 @@ void TestEngineCli::calculatesOneProject() {
     TestDb db;
     const int id = insertRealisticProject(db);
     const QStringList files{"--master", db.masterPath(), "--user", db.userPath()};
-    CliResult result = runCli(files + QStringList{"--project", QString::number(id)});
+    CliResult result = runCalc(files + QStringList{"--project", QString::number(id)});
     QCOMPARE(result.exitCode, 0);
     QVERIFY(ledgerRows(db, id) > 1000);
     QCOMPARE(ledgerCount(db, id, "Eigenmittel"), 0);
 
     const int bad = db.insertProject({{"PG", 301}, {"bgFlBaulandNetto", 1000}});
     insertBuilding(db, bad, "XYZ", "I", 10);
-    result = runCli(files + QStringList{"--project", QString::number(bad)});
+    result = runCalc(files + QStringList{"--project", QString::number(bad)});
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.err.contains("Unbekannter Bebauungstyp: XYZ"), qPrintable(result.err));
     // The failed run is rolled back: the population step's rows are gone with it.
@@ -86,15 +83,15 @@ void TestEngineCli::reportsUsageErrors() {
     TestDb db;
     const int id = insertRealisticProject(db);
     const QStringList files{"--master", db.masterPath(), "--user", db.userPath()};
-    CliResult result = runCli(files + QStringList{"--project", "999"});
+    CliResult result = runCalc(files + QStringList{"--project", "999"});
     QCOMPARE(result.exitCode, 2);
     QVERIFY2(result.err.contains("999"), qPrintable(result.err));
-    QCOMPARE(runCli(files).exitCode, 2);
-    QCOMPARE(runCli(files + QStringList{"--project", QString::number(id), "--all"}).exitCode, 2);
-    QCOMPARE(runCli(files + QStringList{"--project", "abc"}).exitCode, 2);
-    QCOMPARE(runCli(files + QStringList{"--project"}).exitCode, 2);
-    QCOMPARE(runCli(files + QStringList{"--bogus", "--all"}).exitCode, 2);
-    result = runCli({"--master", db.masterPath(), "--user", db.dir() + "/fehlt.db", "--all"});
+    QCOMPARE(runCalc(files).exitCode, 2);
+    QCOMPARE(runCalc(files + QStringList{"--project", QString::number(id), "--all"}).exitCode, 2);
+    QCOMPARE(runCalc(files + QStringList{"--project", "abc"}).exitCode, 2);
+    QCOMPARE(runCalc(files + QStringList{"--project"}).exitCode, 2);
+    QCOMPARE(runCalc(files + QStringList{"--bogus", "--all"}).exitCode, 2);
+    result = runCalc({"--master", db.masterPath(), "--user", db.dir() + "/fehlt.db", "--all"});
     QCOMPARE(result.exitCode, 2);
     QVERIFY2(result.err.contains("fehlt.db"), qPrintable(result.err));
     QVERIFY(!QFile::exists(db.dir() + "/fehlt.db"));
@@ -108,7 +105,7 @@ void TestEngineCli::calculatesAllAndGoesOnAfterFailure() {
     insertBuilding(db, bad, "EFHg", "I", 10); // plot area 0
     const int last = insertRealisticProject(db, 302);
     const QStringList files{"--master", db.masterPath(), "--user", db.userPath()};
-    CliResult result = runCli(files + QStringList{"--all"});
+    CliResult result = runCalc(files + QStringList{"--all"});
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.err.contains(QString::number(bad)) &&
                  result.err.contains("Division durch 0: bgGstFl_EFHg"),
@@ -117,7 +114,7 @@ void TestEngineCli::calculatesAllAndGoesOnAfterFailure() {
     QCOMPARE(ledgerRows(db, last), ledgerRows(db, first));
 
     Sql::exec(db.user(), "DELETE FROM TAVO WHERE ID = ?", {bad});
-    QCOMPARE(runCli(files + QStringList{"--all"}).exitCode, 0);
+    QCOMPARE(runCalc(files + QStringList{"--all"}).exitCode, 0);
 }
 
 void TestEngineCli::warnsAboutImplausibleInputsAndCalculates() {
@@ -127,11 +124,11 @@ void TestEngineCli::warnsAboutImplausibleInputsAndCalculates() {
     const int bad = db.insertProject({{"PG", 301}, {"bgFlBaulandBrutto", 1e11}});
     insertSettlement(db, bad, 1, {{"EFHg", 583}});
     const QStringList files{"--master", db.masterPath(), "--user", db.userPath()};
-    CliResult result = runCli(files + QStringList{"--project", QString::number(good)});
+    CliResult result = runCalc(files + QStringList{"--project", QString::number(good)});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.err, QString());
 
-    result = runCli(files + QStringList{"--project", QString::number(bad)});
+    result = runCalc(files + QStringList{"--project", QString::number(bad)});
     QCOMPARE(result.exitCode, 0);
     const QStringList lines = result.err.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 3);
@@ -145,7 +142,7 @@ void TestEngineCli::warnsAboutImplausibleInputsAndCalculates() {
     QCOMPARE(Sql::scalar(db.user(), "SELECT Bezugsjahr FROM TAVO WHERE ID = ?", {bad}).toInt(), 2024);
 
     // With --all each warning names its project.
-    result = runCli(files + QStringList{"--all"});
+    result = runCalc(files + QStringList{"--all"});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.err.count(QStringLiteral("Projekt %1: Warnung: ").arg(bad)), 3);
     QVERIFY(!result.err.contains(QStringLiteral("Projekt %1:").arg(good)));
@@ -161,7 +158,7 @@ void TestEngineCli::usesDatabasesBesideTheProgram() {
     QVERIFY(QFile::copy(db.masterPath(), programDir.filePath("TAVO_Master.db")));
     // A consistent copy of the user database, with the project but without results.
     Sql::exec(db.user(), "VACUUM INTO ?", {programDir.filePath("TAVO_User.db")});
-    QCOMPARE(runCli({"--project", QString::number(id)}, program).exitCode, 0);
+    QCOMPARE(runProgram(program, {"calc", "--project", QString::number(id)}).exitCode, 0);
     QCOMPARE(ledgerRows(db, id), 0);
     QSqlDatabase copy = QSqlDatabase::addDatabase("QSQLITE", "beside");
     copy.setDatabaseName(programDir.filePath("TAVO_User.db"));
@@ -178,7 +175,7 @@ void TestEngineCli::killedRunLeavesEachProjectComplete() {
     for (int i = 0; i < 24; ++i)
         ids << insertRealisticProject(db);
     const QStringList files{"--master", db.masterPath(), "--user", db.userPath()};
-    QCOMPARE(runCli(files + QStringList{"--all"}).exitCode, 0);
+    QCOMPARE(runCalc(files + QStringList{"--all"}).exitCode, 0);
     const int rows = ledgerRows(db, ids.first());
     const double oldCost = ledgerSum(db, ids.first(), "Ausgabe", "Errichtung Unterbau Straße");
     Sql::exec(db.user(), "UPDATE TAVO SET ifKoErStraßeUnterbau = 90");

@@ -3,27 +3,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
+#include "support/CliRun.h"
 #include "support/TestDb.h"
 
 namespace {
 
-struct CliResult {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
+using CliResult = CliOutput;
 
 CliResult runCli(const TestDb& db, const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(TAVO_TEST_CLI),
-                  QStringList{"kennzahlen", "--master", db.masterPath(), "--user", db.userPath()} + args);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), QString::fromLocal8Bit(process.readAllStandardError())};
+    return ::runCli(QStringList{"kennzahlen", "--master", db.masterPath(), "--user", db.userPath()} + args);
 }
 
 } // namespace
@@ -35,6 +25,8 @@ private Q_SLOTS:
     void jsonHoldsEveryFigure();
     void csvAndTextTables();
     void refusesWhatItCannotAnswer();
+    void refusesRateThatIsNoFiniteNumber_data();
+    void refusesRateThatIsNoFiniteNumber();
 };
 
 void TestKeyFiguresCli::jsonHoldsEveryFigure() {
@@ -146,6 +138,24 @@ void TestKeyFiguresCli::refusesWhatItCannotAnswer() {
                                                       {"--project", id, "--bogus"},
                                                       {"--project"}})
         QVERIFY2(runCli(db, args).exitCode == 2, qPrintable(args.join(' ')));
+}
+
+void TestKeyFiguresCli::refusesRateThatIsNoFiniteNumber_data() {
+    QTest::addColumn<QString>("rate");
+    for (const char* text : {"nan", "NaN", "inf", "-inf", "Infinity", "1e999", "-100", "drei"})
+        QTest::newRow(text) << QString::fromLatin1(text);
+}
+
+// A discount rate that is no finite number above -100 % would give a present value of inf or NaN.
+void TestKeyFiguresCli::refusesRateThatIsNoFiniteNumber() {
+    QFETCH(QString, rate);
+    TestDb db;
+    const int a = db.insertProject({{"PG", 301}});
+    db.book(a, 1, "Kanal", "Bau", "Gemeinde", 1, 0);
+    const CliResult r = runCli(db, {"--project", QString::number(a), "--zinssatz", rate});
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.err.contains(QStringLiteral("Ungültiger Zinssatz: %1").arg(rate)), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestKeyFiguresCli)

@@ -19,27 +19,18 @@
 #include "core/services/CalculationRun.h"
 #include "core/projects/CalculationState.h"
 #include "core/services/ExampleProject.h"
+#include "support/CliRun.h"
 #include "support/EngineFixture.h"
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
 namespace {
 
-struct CliResult {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
+using CliResult = CliOutput;
 
 CliResult runCli(const QString& master, const QString& user, const QString& command,
                  const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(TAVO_TEST_CLI),
-                  QStringList{command, "--master", master, "--user", user} + args);
-    if (!process.waitForFinished(120000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+    return ::runCli(QStringList{command, "--master", master, "--user", user} + args);
 }
 
 CliResult runCli(const TestDb& db, const QString& command, const QStringList& args) {

@@ -5,29 +5,19 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QtTest>
 
 #include "core/data/Sql.h"
+#include "support/CliRun.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
 namespace {
 
-struct CliResult {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
+using CliResult = CliOutput;
 
 CliResult runCli(const TestDb& db, const QString& command, const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(TAVO_TEST_CLI),
-                  QStringList{command, "--master", db.masterPath(), "--user", db.userPath()} + args);
-    if (!process.waitForFinished(120000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), QString::fromLocal8Bit(process.readAllStandardError())};
+    return ::runCli(QStringList{command, "--master", db.masterPath(), "--user", db.userPath()} + args);
 }
 
 QByteArray fileHash(const QString& path) {

@@ -40,6 +40,7 @@ private Q_SLOTS:
     void missingFilesAreNamedAndNothingIsCreated();
     void newUserDatabaseGetsTheExampleProjectOnce();
     void cleanup() { DataLocations::setNewUserDatabaseStep(nullptr); }
+    void emptyUserDataFolderGetsTheUserDatabase();
 };
 
 // prefix/bin holds the program, prefix/share/tavo the master database and the manual.
@@ -129,6 +130,29 @@ void DataLocationsTest::filesBesideTheProgramWin() {
     QVERIFY2(failure.contains("fehlt/TAVO_User.db") && failure.contains("TAVO.conf"), qPrintable(failure));
     QSettings(QStringLiteral("TAVO"), QStringLiteral("TAVO")).remove(DataLocations::UserDatabaseSetting);
     QCOMPARE(places.open().userPath(), bin + "/TAVO_User.db");
+}
+
+// A per-user data folder that exists but is empty (left by an uninstall, made by an administrator)
+// is used as it is: the first start creates the user database with the calculated example project.
+void DataLocationsTest::emptyUserDataFolderGetsTheUserDatabase() {
+    QTemporaryDir root;
+    const QString bin = root.filePath("prefix/bin");
+    const QString share = root.filePath("prefix/share/tavo");
+    const QString data = root.filePath("home/.local/share/TAVO");
+    QVERIFY(QDir().mkpath(bin));
+    QVERIFY(QDir().mkpath(share));
+    QVERIFY(QDir().mkpath(data));
+    QVERIFY(QFile::copy(TestDb::generatedMaster(), share + "/TAVO_Master.db"));
+    QCOMPARE(QDir(data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+
+    const DataLocations places(bin, data);
+    {
+        const Databases dbs = places.open();
+        QCOMPARE(dbs.userPath(), data + "/TAVO_User.db");
+        QCOMPARE(Sql::scalar(dbs.user(), "SELECT count(*) FROM TAVO").toInt(), 1);
+        QVERIFY(Sql::scalar(dbs.user(), "SELECT count(*) FROM Auswertung").toInt() > 0);
+    }
+    QCOMPARE(QDir(data).entryList(QDir::Files), QStringList{"TAVO_User.db"});
 }
 
 void DataLocationsTest::missingFilesAreNamedAndNothingIsCreated() {

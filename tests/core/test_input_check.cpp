@@ -2,7 +2,6 @@
 // calculated project and run through the check and through `tavo-cli calc`, which must refuse it
 // (or warn and calculate) and leave the stored results as they were.
 
-#include <QProcess>
 #include <QtTest>
 
 #include "core/data/NumberFormat.h"
@@ -12,6 +11,7 @@
 #include "core/services/CalculationRun.h"
 #include "core/projects/InputCheck.h"
 #include "core/projects/ProjectRecord.h"
+#include "support/CliRun.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
@@ -19,24 +19,12 @@ using namespace EngineFixture;
 
 namespace {
 
-struct CliResult {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
+using CliResult = CliOutput;
 
 // tavo-cli under a German locale: what it reads must not depend on the desktop's decimal comma.
 CliResult runCli(const TestDb& db, const QString& command, const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_AT.UTF-8"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(TAVO_TEST_CLI),
-                  QStringList{command, "--master", db.masterPath(), "--user", db.userPath()} + args);
-    if (!process.waitForFinished(120000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+    return ::runCli(QStringList{command, "--master", db.masterPath(), "--user", db.userPath()} + args,
+                    {{QStringLiteral("LC_ALL=de_AT.UTF-8")}});
 }
 
 // Everything a run writes for the project, as one text: ledger, population and dwelling units, the

@@ -68,6 +68,9 @@ void TestKeyFigures::lowPointAndPayback_data() {
     // Cumulative -30, -10, -30, 10: the low point ties in years 1 and 3.
     QTest::newRow("tie keeps the first year")
         << QList<Booking>{{1, 30, 0}, {2, 0, 20}, {3, 20, 0}, {4, 0, 40}} << 1 << -30.0 << 4 << 10.0;
+    // Cumulative -100 for 19 years, 0 in the last: paid back in exactly the last planning year.
+    QTest::newRow("reached in year 20")
+        << QList<Booking>{{1, 100, 0}, {20, 0, 100}} << 1 << -100.0 << 20 << 0.0;
     // Positive for 19 years, negative in the last.
     QTest::newRow("falls back in year 20")
         << QList<Booking>{{1, 0, 100}, {20, 101, 0}} << 20 << -1.0 << 0 << -1.0;

@@ -85,6 +85,8 @@ private Q_SLOTS:
     void storedSettings();
     void monteCarloIsReproducibleAndOrdered();
     void monteCarloReportsProgressAndStops();
+    void percentileAtFractionalRank_data();
+    void percentileAtFractionalRank();
     void breakEvenGivesZeroBalance();
 };
 
@@ -251,6 +253,32 @@ void TestScenarios::monteCarloIsReproducibleAndOrdered() {
     QCOMPARE(MonteCarlo::percentile(values, 10), 1.0);
     QCOMPARE(MonteCarlo::percentile(values, 50), 5.0);
     QCOMPARE(MonteCarlo::percentile(values, 90), 9.0);
+}
+
+void TestScenarios::percentileAtFractionalRank_data() {
+    QTest::addColumn<std::vector<double>>("values");
+    QTest::addColumn<double>("p");
+    QTest::addColumn<double>("expected");
+    // Nearest rank: the value at rank ceil(p / 100 * n) of the sorted values. Sorted 1, 1, 2, 3, 4, 5, 9.
+    const std::vector<double> seven{3, 1, 4, 1, 5, 9, 2};
+    QTest::newRow("n 7, p 10: rank 0.7 -> 1") << seven << 10.0 << 1.0;
+    QTest::newRow("n 7, p 50: rank 3.5 -> 4") << seven << 50.0 << 3.0;
+    QTest::newRow("n 7, p 90: rank 6.3 -> 7") << seven << 90.0 << 9.0;
+    std::vector<double> eleven;
+    for (int i = 11; i >= 1; --i)
+        eleven.push_back(i * 10.0);
+    QTest::newRow("n 11, p 10: rank 1.1 -> 2") << eleven << 10.0 << 20.0;
+    QTest::newRow("n 11, p 50: rank 5.5 -> 6") << eleven << 50.0 << 60.0;
+    QTest::newRow("n 11, p 90: rank 9.9 -> 10") << eleven << 90.0 << 100.0;
+    QTest::newRow("n 3, p 50: rank 1.5 -> 2") << std::vector<double>{30, -10, 20} << 50.0 << 20.0;
+    QTest::newRow("n 1, p 10: rank 0.1 -> 1") << std::vector<double>{-7.5} << 10.0 << -7.5;
+}
+
+void TestScenarios::percentileAtFractionalRank() {
+    QFETCH(std::vector<double>, values);
+    QFETCH(double, p);
+    QFETCH(double, expected);
+    QCOMPARE(MonteCarlo::percentile(values, p), expected);
 }
 
 void TestScenarios::monteCarloReportsProgressAndStops() {

@@ -13,7 +13,7 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "support/EngineFixture.h"
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"

@@ -34,9 +34,12 @@ QString yearColumn(int year) {
     return QStringLiteral("Jahr%1").arg(year);
 }
 
-// The message of a value of the reference data that is no finite number, or empty when it is one.
-QString masterValueError(const QVariant& raw, double value, bool isNumber, const QString& column,
-                         const QString& table) {
+// The message of a value of the reference data in column Jahr<year> that is no finite number, or
+// empty when it is one (the usual case, which builds no text: a run checks about 12,000 values).
+QString masterValueError(const QVariant& raw, double value, bool isNumber, int year, const QString& table) {
+    if (isNumber && std::isfinite(value))
+        return QString();
+    const QString column = yearColumn(year);
     if (!isNumber) {
         try {
             NumberFormat::throwNotANumber(raw, column, masterTable(table));
@@ -72,52 +75,45 @@ int detailInt(const QVariant& value, const QString& table, const QString& column
     return static_cast<int>(number);
 }
 
-void loadProject(const QSqlDatabase& user, EngineInput& input) {
-    QSqlQuery query = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {input.projectId});
-    if (!query.next())
-        throw TavoError(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(input.projectId));
-    const QSqlRecord record = query.record();
+QList<QSqlRecord> detailRows(const QSqlDatabase& user, const QString& sql, int id) {
+    QSqlQuery query = Sql::exec(user, sql, {id});
+    QList<QSqlRecord> rows;
+    while (query.next())
+        rows << query.record();
+    return rows;
+}
+
+void takeProject(const QSqlRecord& record, EngineInput& input) {
     for (int i = 0; i < record.count(); ++i)
         input.project.append(record.fieldName(i), record.value(i), input.projectId);
 }
 
-void loadDetailRows(const QSqlDatabase& user, EngineInput& input) {
+void takeDetailRows(const QList<QSqlRecord>& buildings, const QList<QSqlRecord>& settlements,
+                    const QList<QSqlRecord>& specials, EngineInput& input) {
     const int id = input.projectId;
-    QSqlQuery buildings = Sql::exec(
-        user, QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
-        {id});
-    while (buildings.next()) {
+    for (const QSqlRecord& row : buildings) {
         input.buildings.push_back(
-            {buildings.value(0).toString(), buildings.value(1).toString(),
-             detailNumber(buildings.value(2), QStringLiteral("Bebauung"), QStringLiteral("bbAnteil"), id)});
+            {row.value(0).toString(), row.value(1).toString(),
+             detailNumber(row.value(2), QStringLiteral("Bebauung"), QStringLiteral("bbAnteil"), id)});
     }
-    QSqlQuery settlements = Sql::exec(
-        user,
-        QStringLiteral("SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ID"),
-        {id});
-    while (settlements.next()) {
+    for (const QSqlRecord& stored : settlements) {
         SettlementRow row;
-        row.jahr = detailInt(settlements.value(0), QStringLiteral("Besiedelung"), QStringLiteral("Jahr"), id);
+        row.jahr = detailInt(stored.value(0), QStringLiteral("Besiedelung"), QStringLiteral("Jahr"), id);
         for (int i = 0; i < 5; ++i) {
             const QString code = QLatin1String(kBuildingTypeCodes[i]);
             // Checked here, so that every later reading of the percentage is a number.
             bool isNumber = false;
-            NumberFormat::storedNumber(settlements.value(i + 1), &isNumber);
+            NumberFormat::storedNumber(stored.value(i + 1), &isNumber);
             if (!isNumber)
-                NumberFormat::throwNotANumber(settlements.value(i + 1), QStringLiteral("Besiedelung.") + code,
+                NumberFormat::throwNotANumber(stored.value(i + 1), QStringLiteral("Besiedelung.") + code,
                                               projectName(id));
-            row.percent.insert(code, settlements.value(i + 1));
+            row.percent.insert(code, stored.value(i + 1));
         }
         input.settlements.push_back(std::move(row));
     }
-    QSqlQuery special = Sql::exec(user,
-                                  QStringLiteral("SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe FROM "
-                                                 "Sonderausgaben WHERE TAVO = ? ORDER BY ID"),
-                                  {id});
-    while (special.next()) {
+    for (const QSqlRecord& row : specials)
         input.specialExpenditures.push_back(
-            {special.value(0), special.value(1), special.value(2), special.value(3), special.value(4)});
-    }
+            {row.value(0), row.value(1), row.value(2), row.value(3), row.value(4)});
 }
 
 void loadEvaluationTypes(const QSqlDatabase& master, EvaluationTypeTable& types) {
@@ -164,7 +160,7 @@ MunicipalityYearTable loadYearTable(const QSqlDatabase& master, const QString& t
         bool isNumber = false;
         const double value = NumberFormat::storedNumber(record.value(index), &isNumber);
         result.values[year] = value;
-        result.error[year] = masterValueError(record.value(index), value, isNumber, yearColumn(year), table);
+        result.error[year] = masterValueError(record.value(index), value, isNumber, year, table);
     }
     return result;
 }
@@ -194,7 +190,7 @@ void loadMunicipalityPopulation(const QSqlDatabase& master, EngineInput& input) 
             const QVariant raw = query.value(index[year]);
             row.values[year] = NumberFormat::storedNumber(raw, &isNumber);
             input.municipalityPopulationError =
-                masterValueError(raw, row.values[year], isNumber, yearColumn(year), table);
+                masterValueError(raw, row.values[year], isNumber, year, table);
         }
         if (!input.municipalityPopulationError.isEmpty())
             return;
@@ -224,7 +220,7 @@ PerUnitInhabitants loadPerUnit(const QSqlDatabase& master, const QString& buildi
             bool isNumber = false;
             const QVariant raw = query.value(index[year]);
             row.perYear[year] = NumberFormat::storedNumber(raw, &isNumber);
-            entry.error = masterValueError(raw, row.perYear[year], isNumber, yearColumn(year), table);
+            entry.error = masterValueError(raw, row.perYear[year], isNumber, year, table);
         }
         entry.rows.push_back(row);
     }
@@ -313,10 +309,34 @@ const QStringList& EngineInput::municipalityTableNames() {
 }
 
 EngineInput EngineInput::load(const Databases& dbs, int projectId) {
+    const QSqlDatabase user = dbs.user();
+    QSqlQuery project = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {projectId});
+    if (!project.next())
+        throw TavoError(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(projectId));
+    return fromRows(
+        dbs.master(), projectId, project.record(),
+        detailRows(
+            user,
+            QStringLiteral("SELECT bbTyp, bbBauklasse, bbAnteil FROM Bebauung WHERE TAVO = ? ORDER BY ID"),
+            projectId),
+        detailRows(user,
+                   QStringLiteral(
+                       "SELECT Jahr, EFHg, EFHk, RHg, RHk, GWB FROM Besiedelung WHERE TAVO = ? ORDER BY ID"),
+                   projectId),
+        detailRows(
+            user,
+            QStringLiteral("SELECT Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe FROM Sonderausgaben WHERE "
+                           "TAVO = ? ORDER BY ID"),
+            projectId));
+}
+
+EngineInput EngineInput::fromRows(const QSqlDatabase& master, int projectId, const QSqlRecord& project,
+                                  const QList<QSqlRecord>& buildings, const QList<QSqlRecord>& settlements,
+                                  const QList<QSqlRecord>& specials) {
     EngineInput input;
     input.projectId = projectId;
-    loadProject(dbs.user(), input);
-    loadDetailRows(dbs.user(), input);
-    loadReferenceData(dbs.master(), input);
+    takeProject(project, input);
+    takeDetailRows(buildings, settlements, specials, input);
+    loadReferenceData(master, input);
     return input;
 }

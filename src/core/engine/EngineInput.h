@@ -5,6 +5,9 @@
 #include <vector>
 
 #include <QHash>
+#include <QList>
+#include <QSqlDatabase>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -143,6 +146,14 @@ struct EngineInput {
     // Reads the inputs of project projectId. Throws TavoError when the project does not exist, for a
     // detail row whose integer column is no integer, and with the driver's text on a database error.
     static EngineInput load(const Databases& dbs, int projectId);
+
+    // The same from rows the caller has read already: the project record (every column), its Bebauung
+    // (bbTyp, bbBauklasse, bbAnteil), Besiedelung (Jahr, EFHg, EFHk, RHg, RHk, GWB) and Sonderausgaben
+    // rows (Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe), each in ascending ID order; only the
+    // reference data is read. A calculation run reads the rows once for its input check and for this.
+    static EngineInput fromRows(const QSqlDatabase& master, int projectId, const QSqlRecord& project,
+                                const QList<QSqlRecord>& buildings, const QList<QSqlRecord>& settlements,
+                                const QList<QSqlRecord>& specials);
 
     // The per-municipality year tables the steps read.
     static const QStringList& municipalityTableNames();

@@ -4,62 +4,26 @@
 #include <QStringList>
 
 #include "core/data/Sql.h"
-#include "core/data/SqlDialect.h"
 #include "core/engine/RowWriter.h"
 
 namespace {
 
 using Engine::PlanningYears;
 
-// Writes the rows of one age for the years 1 to PlanningYears with one statement: the key (project
-// or municipality) and the age bound once, then one value per year. For a file; a server takes the
-// rows of many ages per statement (writePopulation).
-class AgeRowsWriter {
-public:
-    AgeRowsWriter(const QSqlDatabase& db, const QString& table, const QString& keyColumn) : m_query(db) {
-        QStringList rows;
-        for (int year = 1; year <= PlanningYears; ++year)
-            rows << QStringLiteral("(%1, ?)").arg(year);
-        Sql::prepare(m_query,
-                     QStringLiteral("INSERT INTO %1 (%2, \"Alter\", Jahr, Bewohner) SELECT ?, ?, column1, "
-                                    "column2 FROM (VALUES %3)")
-                         .arg(table, keyColumn, rows.join(QLatin1Char(','))));
-    }
-
-    void write(int key, int age, const Engine::YearValues& values) {
-        m_query.bindValue(0, key);
-        m_query.bindValue(1, age);
-        for (int year = 1; year <= PlanningYears; ++year)
-            m_query.bindValue(year + 1, values[year]);
-        Sql::execPrepared(m_query);
-    }
-
-private:
-    QSqlQuery m_query;
-};
-
+// The municipality's rows by age, each with the years 1 to 20; the project's ages 0 to 95, each with
+// the years 1 to 20: the order of the empty rows the sums are added to.
 void writePopulation(const QSqlDatabase& user, const EngineResult& result) {
-    if (SqlDialect::isPostgres(user)) {
-        const QStringList columns{QStringLiteral("Alter"), QStringLiteral("Jahr"), QStringLiteral("Bewohner")};
-        RowWriter municipality(user, QStringLiteral("gBvB"), QStringList{QStringLiteral("PG")} + columns);
-        for (const MunicipalityAgeRow& row : result.municipality)
-            for (int year = 1; year <= PlanningYears; ++year)
-                municipality.add({result.pg, row.age, year, row.values[year]});
-        municipality.flush();
-        RowWriter inhabitants(user, QStringLiteral("bBvB"), QStringList{QStringLiteral("TAVO")} + columns);
-        for (int age = 0; age <= Engine::OldestAge; ++age)
-            for (int year = 1; year <= PlanningYears; ++year)
-                inhabitants.add({result.projectId, age, year, result.inhabitants[age][year]});
-        inhabitants.flush();
-    } else {
-        AgeRowsWriter municipality(user, QStringLiteral("gBvB"), QStringLiteral("PG"));
-        for (const MunicipalityAgeRow& row : result.municipality)
-            municipality.write(result.pg, row.age, row.values);
-        // Ages 0 to 95, each with the years 1 to 20: the order of the empty rows the sums are added to.
-        AgeRowsWriter inhabitants(user, QStringLiteral("bBvB"), QStringLiteral("TAVO"));
-        for (int age = 0; age <= Engine::OldestAge; ++age)
-            inhabitants.write(result.projectId, age, result.inhabitants[age]);
-    }
+    const QStringList columns{QStringLiteral("Alter"), QStringLiteral("Jahr"), QStringLiteral("Bewohner")};
+    RowWriter municipality(user, QStringLiteral("gBvB"), QStringList{QStringLiteral("PG")} + columns);
+    for (const MunicipalityAgeRow& row : result.municipality)
+        for (int year = 1; year <= PlanningYears; ++year)
+            municipality.add({result.pg, row.age, year, row.values[year]});
+    municipality.flush();
+    RowWriter inhabitants(user, QStringLiteral("bBvB"), QStringList{QStringLiteral("TAVO")} + columns);
+    for (int age = 0; age <= Engine::OldestAge; ++age)
+        for (int year = 1; year <= PlanningYears; ++year)
+            inhabitants.add({result.projectId, age, year, result.inhabitants[age][year]});
+    inhabitants.flush();
     RowWriter units(user, QStringLiteral("bWvB"),
                     QStringList{QStringLiteral("TAVO"), QStringLiteral("Jahr"), QStringLiteral("EFHg"),
                                 QStringLiteral("EFHk"), QStringLiteral("RHg"), QStringLiteral("RHk"),

@@ -241,21 +241,28 @@ int maxTextLength(const QString& column) {
 }
 
 Findings check(const Databases& dbs, int projectId) {
-    const StoredInputs inputs = StoredInputs::read(dbs.user(), projectId);
-    Findings findings = checkStored(inputs, projectId);
+    return check(dbs.master(), StoredInputs::read(dbs.user(), projectId));
+}
+
+Findings check(const QSqlDatabase& master, const StoredInputs& inputs) {
+    Findings findings = checkStored(inputs, inputs.projectId);
     // What is refused is not calculated, so nothing is to be warned about.
     if (!findings.refusals.isEmpty())
         findings.warnings.clear();
     if (!inputs.found || !findings.refusals.isEmpty())
         return findings;
-    Checker check(projectId, findings);
-    checkSpecialsAgainstMaster(dbs.master(), inputs.specials, check);
-    findings.warnings << Plausibility::warnings(dbs.master(), inputs);
+    Checker check(inputs.projectId, findings);
+    checkSpecialsAgainstMaster(master, inputs.specials, check);
+    findings.warnings << Plausibility::warnings(master, inputs);
     return findings;
 }
 
 QStringList refusals(const Databases& dbs, int projectId) {
-    return checkStored(StoredInputs::read(dbs.user(), projectId), projectId).refusals;
+    return refusals(StoredInputs::read(dbs.user(), projectId));
+}
+
+QStringList refusals(const StoredInputs& inputs) {
+    return checkStored(inputs, inputs.projectId).refusals;
 }
 
 void requireNoRefusal(const QStringList& refusals) {

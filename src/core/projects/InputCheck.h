@@ -4,6 +4,8 @@
 #include <QStringList>
 
 class Databases;
+class QSqlDatabase;
+struct StoredInputs;
 
 // The one check of a project's inputs before anything is calculated from them: the window's
 // "Berechnen" and the variant comparison, tavo-cli calc, szenarien, breakeven, kennzahlen and
@@ -44,8 +46,12 @@ struct Findings {
 // a database error.
 Findings check(const Databases& dbs, int projectId);
 
+// The same over inputs read before (a calculation run reads them once for the check and the engine).
+Findings check(const QSqlDatabase& master, const StoredInputs& inputs);
+
 // The refusals alone, without reading the reference data: what every calculation run checks first.
 QStringList refusals(const Databases& dbs, int projectId);
+QStringList refusals(const StoredInputs& inputs);
 
 // Throws TavoError with the refusals (one per line) when there are any.
 void requireNoRefusal(const QStringList& refusals);

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include "core/data/Databases.h"
 #include "core/data/Interruption.h"
@@ -17,24 +18,23 @@
 #include "core/engine/ResultWriter.h"
 #include "core/projects/CalculationState.h"
 #include "core/projects/InputCheck.h"
-#include "core/projects/ProjectRecords.h"
+#include "core/projects/StoredInputs.h"
 
 namespace {
 
 constexpr int kDefaultReferenceYear = 2012;
 
-// Deletes what the previous run of the project wrote; gBvB belongs to the municipality and is
-// written again by the first step.
 // The project's municipality, which must be a whole number in the range of the keys.
-int municipalityOf(const QSqlDatabase& user, int projectId) {
-    const double pg = std::trunc(NumberFormat::toDouble(
-        Sql::scalar(user, QStringLiteral("SELECT PG FROM TAVO WHERE ID = ?"), {projectId})));
+int municipalityOf(const QSqlRecord& project) {
+    const double pg = std::trunc(NumberFormat::toDouble(project.value(QStringLiteral("PG"))));
     if (!std::isfinite(pg) || std::fabs(pg) > 2147483647.0)
         throw TavoError(
             QStringLiteral("Ungültiger Wert im Feld PG: keine ganze Zahl im zulässigen Bereich."));
     return static_cast<int>(pg);
 }
 
+// Deletes what the previous run of the project wrote; gBvB belongs to the municipality and is
+// written again by the first step.
 void deletePreviousResults(const QSqlDatabase& user, int projectId, int pg) {
     Sql::exec(user, QStringLiteral("DELETE FROM Auswertung WHERE TAVO = ?"), {projectId});
     Sql::exec(user, QStringLiteral("DELETE FROM bBvB WHERE TAVO = ?"), {projectId});
@@ -46,7 +46,8 @@ void deletePreviousResults(const QSqlDatabase& user, int projectId, int pg) {
 // after 20 seconds ends the step with busyMessage and leaves the transaction intact.
 void waitForServerLock(const QSqlDatabase& user, int kind, int key, const QString& busyMessage) {
     QSqlQuery lock(user);
-    Sql::prepare(lock, QStringLiteral("SELECT pg_try_advisory_xact_lock(CAST(? AS INTEGER), CAST(? AS INTEGER))"));
+    Sql::prepare(lock,
+                 QStringLiteral("SELECT pg_try_advisory_xact_lock(CAST(? AS INTEGER), CAST(? AS INTEGER))"));
     lock.addBindValue(kind);
     lock.addBindValue(key);
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -74,17 +75,40 @@ void lockProject(const QSqlDatabase& user, int projectId) {
                           .arg(projectId));
 }
 
-void calculateAndWrite(const Databases& dbs, int projectId) {
+// The project's stored inputs, read once for the input check and the engine; an unknown project
+// ends the run before anything is written.
+StoredInputs readInputs(const QSqlDatabase& user, int projectId) {
+    StoredInputs inputs = StoredInputs::read(user, projectId);
+    if (!inputs.found)
+        throw UnknownProject(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(projectId));
+    return inputs;
+}
+
+void checkInputs(const Databases& dbs, const StoredInputs& inputs, const WarningsHandler& onWarnings) {
+    if (!onWarnings) {
+        InputCheck::requireNoRefusal(InputCheck::refusals(inputs));
+        return;
+    }
+    const InputCheck::Findings findings = InputCheck::check(dbs.master(), inputs);
+    if (!findings.warnings.isEmpty())
+        onWarnings(findings.warnings);
+    InputCheck::requireNoRefusal(findings.refusals);
+}
+
+void calculateAndWrite(const Databases& dbs, int projectId, const WarningsHandler& onWarnings) {
     const QSqlDatabase user = dbs.user();
     lockProject(user, projectId);
+    StoredInputs inputs = readInputs(user, projectId);
     // Inputs that cannot be calculated stop the run before anything is written, whoever started it.
-    InputCheck::requireNoRefusal(InputCheck::refusals(dbs, projectId));
-    Sql::exec(user, QStringLiteral("UPDATE TAVO SET Bezugsjahr = ? WHERE ID = ?"),
-              {referenceYear(dbs.master()), projectId});
-    const int pg = municipalityOf(user, projectId);
+    checkInputs(dbs, inputs, onWarnings);
+    const int year = referenceYear(dbs.master());
+    Sql::exec(user, QStringLiteral("UPDATE TAVO SET Bezugsjahr = ? WHERE ID = ?"), {year, projectId});
+    inputs.project.setValue(QStringLiteral("Bezugsjahr"), year);
+    const int pg = municipalityOf(inputs.project);
     lockMunicipalityRows(user, pg);
     deletePreviousResults(user, projectId, pg);
-    const EngineInput input = EngineInput::load(dbs, projectId);
+    const EngineInput input = EngineInput::fromRows(dbs.master(), projectId, inputs.project, inputs.buildings,
+                                                    inputs.settlements, inputs.specials);
     // Computed completely before anything is written: after an error the run is rolled back, and after
     // a full disk SQLite may already have ended the transaction, so a further write would be committed
     // on its own.
@@ -121,15 +145,13 @@ int referenceYear(const QSqlDatabase& master) {
     return static_cast<int>(std::trunc(year));
 }
 
-void runCalculation(const Databases& dbs, int projectId) {
-    if (!projectExists(dbs.user(), projectId))
-        throw TavoError(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(projectId));
+void runCalculation(const Databases& dbs, int projectId, const WarningsHandler& onWarnings) {
     // A run is all or nothing: after an error the transaction is rolled back, so the ledger, the
     // population tables, the municipality's rows and the reference year stay as they were before the
     // run. A half-written ledger would be shown as if it were a result.
     Transaction transaction(dbs.user());
     try {
-        calculateAndWrite(dbs, projectId);
+        calculateAndWrite(dbs, projectId, onWarnings);
         // The inputs these results belong to, so that a later change of them can be seen.
         CalculationState::store(dbs.user(), projectId);
         // A stop requested meanwhile (Ctrl+C) takes the whole run back.
