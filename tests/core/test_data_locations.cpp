@@ -146,6 +146,7 @@ void DataLocationsTest::emptyUserDataFolderGetsTheUserDatabase() {
     QCOMPARE(QDir(data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 
     const DataLocations places(bin, data);
+    ExampleProject::addToNewUserDatabases();
     {
         const Databases dbs = places.open();
         QCOMPARE(dbs.userPath(), data + "/TAVO_User.db");
