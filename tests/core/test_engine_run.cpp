@@ -10,6 +10,7 @@
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
 #include "core/services/CalculationRun.h"
+#include "core/services/ProjectCopy.h"
 #include "core/projects/CalculationState.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
@@ -460,8 +461,18 @@ void TestEngineRun::misspeltDesignationsOfOlderResults() {
               {connection});
     Sql::exec(db.user(),
               "UPDATE Auswertung SET Bezeichnung = 'Umnlage Jugendwohlfahrt' WHERE Bezeichnung = ?", {levy});
+    // A file of that version has no version table.
+    Sql::exec(db.user(), "DROP TABLE Schemaversion");
     QCOMPARE(ledgerSum(db, id, "Ausgabe", connection), 0.0);
     QVERIFY(UserSchema::hasOldDesignations(db.user()));
+    // A copy out of such a file (one that may only be read) carries the corrected spelling.
+    {
+        TestDb target;
+        const QList<ProjectCopy::Copied> copied = ProjectCopy::copyProjects(db.user(), target.user(), {id});
+        QCOMPARE(copied.size(), 1);
+        QVERIFY(!UserSchema::hasOldDesignations(target.user()));
+        QCOMPARE(ledgerSum(target, copied.first().targetId, "Ausgabe", connection), connectionSum);
+    }
     {
         const Databases reading(db.masterPath(), db.userPath(), Databases::Access::Read);
         QVERIFY(!reading.isReadOnly());

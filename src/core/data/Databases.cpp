@@ -279,10 +279,11 @@ void Databases::openUserFile(Access access) {
     QSqlDatabase db = openConnection(m_userName, m_userPath, QStringLiteral("Benutzerdatenbank"), readOnly);
     FileChecks::requireCompleteUserDatabase(db, m_userPath);
     UserSchema::requireKnownVersion(db, m_userPath);
-    // Misspelt designations of earlier results are corrected whenever the file may be written; a
-    // file that may not keeps them, it is readable all the same.
+    // A file of an earlier layout is brought up to date whenever it may be written, also when only
+    // reading is asked for (its results may carry misspelt designations); a file that may not be
+    // written stays as it is if it can be read as it is.
     const bool schemaOld = readOnly && UserSchema::needsUpgrade(db);
-    if (schemaOld || (readOnly && writable && UserSchema::hasOldDesignations(db))) {
+    if (schemaOld || (readOnly && writable && UserSchema::version(db) < UserSchema::currentVersion())) {
         if (!writable)
             throw TavoError(
                 QStringLiteral("%1 Sie stammt von einer älteren Version von TAVO und muss einmal mit "

@@ -337,8 +337,6 @@ void upgrade(const QSqlDatabase& db) {
         throw TavoError(newerVersionMessage(db.databaseName(), from));
     if (from < currentVersion() || (!hasTable(db, kVersionTable) && mayCreateTables(db)))
         runSteps(db, from);
-    // Results copied from an older file may still carry the misspelt designations.
-    respellDesignations(db);
 }
 
 } // namespace UserSchema
@@ -368,6 +366,13 @@ void respellDesignationRows(const QSqlDatabase& db) {
     for (const auto& [old, corrected] : respelledDesignations())
         Sql::exec(db, QStringLiteral("UPDATE Auswertung SET Bezeichnung = ? WHERE Bezeichnung = ?"),
                   {corrected, old});
+}
+
+void respellProjectDesignations(const QSqlDatabase& db, int projectId) {
+    for (const auto& [old, corrected] : respelledDesignations())
+        Sql::exec(db,
+                  QStringLiteral("UPDATE Auswertung SET Bezeichnung = ? WHERE TAVO = ? AND Bezeichnung = ?"),
+                  {corrected, projectId, old});
 }
 
 void respellDesignations(const QSqlDatabase& db) {

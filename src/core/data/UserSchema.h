@@ -34,6 +34,10 @@ bool hasOldDesignations(const QSqlDatabase& db);
 void respellDesignations(const QSqlDatabase& db);
 void respellDesignationRows(const QSqlDatabase& db);
 
+// The same for the rows of one project, inside the caller's transaction: results copied from a file
+// that was never upgraded may carry the old spelling.
+void respellProjectDesignations(const QSqlDatabase& db, int projectId);
+
 // The layout of the user database this program writes: version 1 is the oldest layout TAVO accepts,
 // every later version adds one change.
 int currentVersion();
@@ -49,7 +53,7 @@ void requireKnownVersion(const QSqlDatabase& db, const QString& location);
 
 // Brings an older database up to the current version, one step per version, all in one transaction,
 // and stores the version at the end. Runs at every open of a user database that may be written and
-// writes nothing to a current one (apart from respelling designations copied from older results).
+// writes nothing to a current one.
 void upgrade(const QSqlDatabase& db);
 
 // A table that every user database any version of TAVO wrote holds, with the columns that make it

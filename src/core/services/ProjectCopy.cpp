@@ -12,6 +12,7 @@
 
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
+#include "core/data/UserSchema.h"
 #include "core/data/SqlDialect.h"
 #include "core/services/CalculationRun.h"
 #include "core/data/TavoError.h"
@@ -230,6 +231,7 @@ Copied copyProject(const QSqlDatabase& source, const QSqlDatabase& target, int i
     for (const ProjectTable& table : kProjectTables)
         copyRows(source, target, QString::fromLatin1(table.name), kProjectKey, id, copied.targetId,
                  QString::fromLatin1(table.order));
+    UserSchema::respellProjectDesignations(target, copied.targetId);
     const QVariant pg = Sql::scalar(source, QStringLiteral("SELECT PG FROM TAVO WHERE ID = ?"), {id});
     if (!pg.isNull() && !municipalities.contains(pg.toLongLong())) {
         municipalities.insert(pg.toLongLong());
