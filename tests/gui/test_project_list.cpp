@@ -20,13 +20,13 @@
 
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
+#include "core/projects/ProjectRecord.h"
 #include "gui/common/AboutDialog.h"
 #include "gui/input/ValueListCombo.h"
 #include "gui/mainwindow/MainWindow.h"
-#include "core/projects/ProjectRecord.h"
+#include "gui/projects/MunicipalityDialog.h"
 #include "gui/projects/ProjectListWindow.h"
 #include "gui/projects/VariantComparisonWindow.h"
-#include "gui/projects/MunicipalityDialog.h"
 #include "support/Modal.h"
 #include "support/TestDb.h"
 
@@ -102,17 +102,58 @@ private Q_SLOTS:
     void readOnlyFileIsShownButNotSaved();
     void comparisonOfTheMarkedProjects();
     void usableFromTheKeyboard();
+    void fitsAHalfSizeScreen();
 };
+
+// At QT_SCALE_FACTOR=2 a 1280 x 800 screen offers 640 x 400: the window takes a size within it, and
+// every button shows whole inside the window without scrolling sideways; at full size the buttons
+// stand in one row again.
+void ProjectsGuiTest::fitsAHalfSizeScreen() {
+    TestDb db;
+    auto window = makeWindow(db);
+    const QSize size = window->preferredSize(QRect(0, 0, 640, 400));
+    QVERIFY2(size.width() <= 640 && size.height() <= 400,
+             qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+    const auto buttons = [&] {
+        QList<QWidget*> all = {window->okButton(), window->newButton(), window->duplicateButton(),
+                               window->closeButton(), window->compareButton()};
+        for (auto which : {ProjectListWindow::Navigator::First, ProjectListWindow::Navigator::Delete})
+            all << window->navigatorButton(which);
+        return all;
+    };
+    window->resize(size);
+    QApplication::processEvents();
+    QCOMPARE(window->size(), size);
+    for (QWidget* button : buttons()) {
+        const QRect shown(button->mapTo(window.get(), QPoint(0, 0)), button->size());
+        QVERIFY2(button->isVisible() && window->rect().contains(shown),
+                 qPrintable(button->objectName() +
+                            QStringLiteral(" %1,%2").arg(shown.right()).arg(shown.bottom())));
+    }
+    QVERIFY(window->closeButton()->y() > window->duplicateButton()->y());
+    QVERIFY(window->projectList()->height() >=
+            3 * window->projectList()->verticalHeader()->defaultSectionSize());
+
+    window->resize(window->preferredSize(QRect(0, 0, 1280, 800)));
+    QApplication::processEvents();
+    QCOMPARE(window->closeButton()->mapTo(window.get(), QPoint(0, 0)).y(),
+             window->duplicateButton()->mapTo(window.get(), QPoint(0, 0)).y());
+    for (QWidget* button : buttons())
+        QVERIFY(window->rect().contains(QRect(button->mapTo(window.get(), QPoint(0, 0)), button->size())));
+}
 
 void ProjectsGuiTest::comparisonOfTheMarkedProjects() {
     TestDb db;
     QList<int> ids;
     for (const char* name : {"A", "B", "C"})
-        ids << db.insertProject({{QStringLiteral("Beschreibung"), QString::fromUtf8(name)}, {QStringLiteral("PG"), 301}});
+        ids << db.insertProject(
+            {{QStringLiteral("Beschreibung"), QString::fromUtf8(name)}, {QStringLiteral("PG"), 301}});
     auto window = makeWindow(db);
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QTableView* grid = window->projectList();
-    const auto rowCentre = [grid](int row) { return grid->visualRect(grid->model()->index(row, 1)).center(); };
+    const auto rowCentre = [grid](int row) {
+        return grid->visualRect(grid->model()->index(row, 1)).center();
+    };
     // One marked project: the window asks for more instead of comparing.
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rowCentre(0));
     QString message;
@@ -163,7 +204,7 @@ void ProjectsGuiTest::layoutAndEmptyList() {
     QCOMPARE(grid->model()->columnCount(), 6);
     const QStringList titles = {QStringLiteral("ID"),       QStringLiteral("PG-Nr."),
                                 QStringLiteral("Gemeinde"), QStringLiteral("Beschreibung"),
-                                QStringLiteral("Projekt"), QStringLiteral("Bezugsjahr")};
+                                QStringLiteral("Projekt"),  QStringLiteral("Bezugsjahr")};
     const QList<int> widths = {55, 55, 163, 260, 75, 55};
     for (int i = 0; i < 6; ++i) {
         QCOMPARE(grid->model()->headerData(i, Qt::Horizontal).toString(), titles[i]);
@@ -205,9 +246,12 @@ void ProjectsGuiTest::layoutAndEmptyList() {
                             "Das Land Talland und die beteiligten Firmen übernehmen keine Haftung für\n"
                             "die Richtigkeit der Berechnungen!"));
 
-    // The grid grows with the window; the buttons keep to the bottom corners.
+    // The grid grows with the window; the buttons keep to the bottom corners (in one row in a window
+    // as wide as this one).
+    window->resize(window->width() + 200, window->height());
+    QApplication::processEvents();
     const int gridHeight = grid->height();
-    window->resize(window->width() + 200, window->height() + 150);
+    window->resize(window->width(), window->height() + 150);
     QApplication::processEvents();
     QCOMPARE(grid->height(), gridHeight + 150);
     QVERIFY(window->closeButton()->mapTo(window.get(), QPoint(window->closeButton()->width(), 0)).x() >
@@ -567,7 +611,8 @@ QTEST_MAIN(ProjectsGuiTest)
 void ProjectsGuiTest::usableFromTheKeyboard() {
     TestDb db;
     for (const char* name : {"Am Bach", "Auf der Höhe"})
-        db.insertProject({{QStringLiteral("Beschreibung"), QString::fromUtf8(name)}, {QStringLiteral("PG"), 305}});
+        db.insertProject(
+            {{QStringLiteral("Beschreibung"), QString::fromUtf8(name)}, {QStringLiteral("PG"), 305}});
     auto window = makeWindow(db);
 
     QStringList taken;
