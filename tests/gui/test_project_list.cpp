@@ -20,13 +20,13 @@
 
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
-#include "core/projects/ProjectRecord.h"
 #include "gui/common/AboutDialog.h"
 #include "gui/input/ValueListCombo.h"
 #include "gui/mainwindow/MainWindow.h"
-#include "gui/projects/MunicipalityDialog.h"
+#include "core/projects/ProjectRecord.h"
 #include "gui/projects/ProjectListWindow.h"
 #include "gui/projects/VariantComparisonWindow.h"
+#include "gui/projects/MunicipalityDialog.h"
 #include "support/Modal.h"
 #include "support/TestDb.h"
 
@@ -146,14 +146,11 @@ void ProjectsGuiTest::comparisonOfTheMarkedProjects() {
     TestDb db;
     QList<int> ids;
     for (const char* name : {"A", "B", "C"})
-        ids << db.insertProject(
-            {{QStringLiteral("Beschreibung"), QString::fromUtf8(name)}, {QStringLiteral("PG"), 301}});
+        ids << db.insertProject({{QStringLiteral("Beschreibung"), QString::fromUtf8(name)}, {QStringLiteral("PG"), 301}});
     auto window = makeWindow(db);
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QTableView* grid = window->projectList();
-    const auto rowCentre = [grid](int row) {
-        return grid->visualRect(grid->model()->index(row, 1)).center();
-    };
+    const auto rowCentre = [grid](int row) { return grid->visualRect(grid->model()->index(row, 1)).center(); };
     // One marked project: the window asks for more instead of comparing.
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rowCentre(0));
     QString message;
@@ -204,7 +201,7 @@ void ProjectsGuiTest::layoutAndEmptyList() {
     QCOMPARE(grid->model()->columnCount(), 6);
     const QStringList titles = {QStringLiteral("ID"),       QStringLiteral("PG-Nr."),
                                 QStringLiteral("Gemeinde"), QStringLiteral("Beschreibung"),
-                                QStringLiteral("Projekt"),  QStringLiteral("Bezugsjahr")};
+                                QStringLiteral("Projekt"), QStringLiteral("Bezugsjahr")};
     const QList<int> widths = {55, 55, 163, 260, 75, 55};
     for (int i = 0; i < 6; ++i) {
         QCOMPARE(grid->model()->headerData(i, Qt::Horizontal).toString(), titles[i]);
@@ -611,8 +608,7 @@ QTEST_MAIN(ProjectsGuiTest)
 void ProjectsGuiTest::usableFromTheKeyboard() {
     TestDb db;
     for (const char* name : {"Am Bach", "Auf der Höhe"})
-        db.insertProject(
-            {{QStringLiteral("Beschreibung"), QString::fromUtf8(name)}, {QStringLiteral("PG"), 305}});
+        db.insertProject({{QStringLiteral("Beschreibung"), QString::fromUtf8(name)}, {QStringLiteral("PG"), 305}});
     auto window = makeWindow(db);
 
     QStringList taken;

@@ -290,7 +290,7 @@ QWidget* ProjectListWindow::buildButtonRow() {
     m_newButton = new QPushButton(QStringLiteral("neuer Datensatz..."), row);
     m_newButton->setObjectName(QStringLiteral("btNeu"));
     m_okButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                                 QStringLiteral("Datensatz bearbeiten"), row);
+                             QStringLiteral("Datensatz bearbeiten"), row);
     m_okButton->setObjectName(QStringLiteral("btOK"));
     m_compareButton = new QPushButton(QStringLiteral("Varianten vergleichen"), row);
     m_compareButton->setObjectName(QStringLiteral("btVergleichen"));
@@ -384,9 +384,8 @@ QList<int> ProjectListWindow::selectedProjectIds() const {
 void ProjectListWindow::onCompareClicked() {
     const QList<int> ids = selectedProjectIds();
     if (ids.size() < 2 || ids.size() > 6) {
-        QMessageBox::information(
-            this, QString::fromUtf8(kMessageTitle),
-            QStringLiteral("Bitte 2 bis 6 Projekte markieren (Strg- oder Umschalt-Klick)."));
+        QMessageBox::information(this, QString::fromUtf8(kMessageTitle),
+                                 QStringLiteral("Bitte 2 bis 6 Projekte markieren (Strg- oder Umschalt-Klick)."));
         return;
     }
     // Unsaved edits of open projects count in the comparison.

@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QSplitter>
 #include <QToolButton>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 #include "core/data/Databases.h"
