@@ -8,9 +8,9 @@
 #include <QSqlQueryModel>
 #include <QToolButton>
 
-#include "core/results/DatasetText.h"
 #include "gui/results/ResultFinancePanel.h"
 #include "gui/results/ResultGrid.h"
+#include "core/results/DatasetText.h"
 
 using ResultKind = ResultQueries::ResultKind;
 
