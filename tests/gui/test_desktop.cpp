@@ -6,10 +6,11 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QHeaderView>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QTabWidget>
@@ -17,6 +18,7 @@
 #include <QtTest>
 
 #include "core/data/Sql.h"
+#include "core/engine/CalculationRun.h"
 #include "gui/input/ProjectEdit.h"
 #include "gui/input/ValueListCombo.h"
 #include "gui/mainwindow/MainWindow.h"
@@ -204,6 +206,59 @@ private Q_SLOTS:
         QApplication::processEvents();
         for (ResultGrid* grid : {results->populationPanel()->gridWE(), results->populationPanel()->gridBeV()})
             QVERIFY(visibleRows(grid) >= 10);
+        window->close();
+    }
+
+    // At the size the window takes on a 1280 x 800 screen the finance grids show every amount whole
+    // and need no sideways scrolling; a text column is cut only where the grids together lack the
+    // room, and then the cut columns of the expenditure and the balance grid beside it share the same
+    // width (a type in the balance is not cut to "soz. …" while the designations beside it have
+    // room), wide enough for "öffentliches Gut".
+    void financeTextColumnsShareTheRoom() {
+        TestDb db;
+        const int id = EngineFixture::insertRealisticProject(db);
+        runCalculation(db.dbs(), id);
+        auto list = listWindow(db);
+        MainWindow* window = openProject(*list, id);
+        window->resize(window->preferredSize(QRect(0, 0, 1280, 800)));
+        window->pages()->setCurrentIndex(pageIndex(window->pages(), QStringLiteral("Auswertung Finanz")));
+        QApplication::processEvents();
+        ResultFinancePanel* finance = window->resultPages()->financePanel();
+        QList<int> cutWidths; // per grid the narrowest cut text column
+        int wholeTexts = 0;
+        for (ResultKind kind : {ResultKind::Expenditure, ResultKind::Revenue, ResultKind::Balance}) {
+            ResultGrid* grid = finance->grid(kind);
+            const QTableView* view = grid->view();
+            const QAbstractItemModel* rows = view->model();
+            QVERIFY(rows->rowCount() > 5);
+            QVERIFY(!view->horizontalScrollBar()->isVisible());
+            const QFontMetrics metrics = view->fontMetrics();
+            int narrowestCut = 10000;
+            for (int c = 0; c < rows->columnCount(); ++c) {
+                const auto alignment = Qt::Alignment(rows->index(0, c).data(Qt::TextAlignmentRole).toInt());
+                int widest = 0;
+                for (int row = 0; row < rows->rowCount(); ++row)
+                    widest = qMax(widest,
+                                  metrics.horizontalAdvance(grid->cellText(c, rows->index(row, c).data())));
+                const QString title = rows->headerData(c, Qt::Horizontal).toString();
+                if (alignment & Qt::AlignRight) { // the year and the amounts: always whole
+                    QVERIFY2(view->columnWidth(c) >= widest + 6, qPrintable(title));
+                    continue;
+                }
+                if (view->columnWidth(c) >= widest + 6)
+                    ++wholeTexts;
+                else
+                    narrowestCut = qMin(narrowestCut, view->columnWidth(c));
+            }
+            cutWidths << narrowestCut;
+        }
+        QVERIFY(wholeTexts >= 2); // the cost bearers at least
+        const int publicGood =
+            window->fontMetrics().horizontalAdvance(QStringLiteral("öffentliches Gut")) + 6;
+        QVERIFY2(qAbs(cutWidths[0] - cutWidths[2]) <= 2,
+                 qPrintable(QStringLiteral("%1 / %2").arg(cutWidths[0]).arg(cutWidths[2])));
+        for (int width : cutWidths)
+            QVERIFY2(width >= publicGood, qPrintable(QString::number(width)));
         window->close();
     }
 

@@ -319,6 +319,10 @@ private Q_SLOTS:
         openWindow();
         QVERIFY(m_window->minimumSizeHint().width() <= 640);
         QVERIFY(m_window->minimumSizeHint().height() <= 400);
+        // The first size leaves room for the desktop's title bar above the window.
+        const QSize first = m_window->preferredSize(QRect(0, 0, 640, 400));
+        QVERIFY2(first.width() <= 620 && first.height() <= 360,
+                 qPrintable(QStringLiteral("%1 x %2").arg(first.width()).arg(first.height())));
         m_window->resize(620, 380);
         QCOMPARE(m_window->size(), QSize(620, 380));
         auto* scroll = m_window->findChild<QScrollArea*>(QStringLiteral("saFenster"));

@@ -102,7 +102,45 @@ private Q_SLOTS:
     void readOnlyFileIsShownButNotSaved();
     void comparisonOfTheMarkedProjects();
     void usableFromTheKeyboard();
+    void fitsAHalfSizeScreen();
 };
+
+// At QT_SCALE_FACTOR=2 a 1280 x 800 screen offers 640 x 400: the window takes a size within it, and
+// every button shows whole inside the window without scrolling sideways; at full size the buttons
+// stand in one row again.
+void ProjectsGuiTest::fitsAHalfSizeScreen() {
+    TestDb db;
+    auto window = makeWindow(db);
+    const QSize size = window->preferredSize(QRect(0, 0, 640, 400));
+    QVERIFY2(size.width() <= 640 && size.height() <= 400,
+             qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+    const auto buttons = [&] {
+        QList<QWidget*> all = {window->okButton(), window->newButton(), window->duplicateButton(),
+                               window->closeButton(), window->compareButton()};
+        for (auto which : {ProjectListWindow::Navigator::First, ProjectListWindow::Navigator::Delete})
+            all << window->navigatorButton(which);
+        return all;
+    };
+    window->resize(size);
+    QApplication::processEvents();
+    QCOMPARE(window->size(), size);
+    for (QWidget* button : buttons()) {
+        const QRect shown(button->mapTo(window.get(), QPoint(0, 0)), button->size());
+        QVERIFY2(button->isVisible() && window->rect().contains(shown),
+                 qPrintable(button->objectName() +
+                            QStringLiteral(" %1,%2").arg(shown.right()).arg(shown.bottom())));
+    }
+    QVERIFY(window->closeButton()->y() > window->duplicateButton()->y());
+    QVERIFY(window->projectList()->height() >=
+            3 * window->projectList()->verticalHeader()->defaultSectionSize());
+
+    window->resize(window->preferredSize(QRect(0, 0, 1280, 800)));
+    QApplication::processEvents();
+    QCOMPARE(window->closeButton()->mapTo(window.get(), QPoint(0, 0)).y(),
+             window->duplicateButton()->mapTo(window.get(), QPoint(0, 0)).y());
+    for (QWidget* button : buttons())
+        QVERIFY(window->rect().contains(QRect(button->mapTo(window.get(), QPoint(0, 0)), button->size())));
+}
 
 void ProjectsGuiTest::comparisonOfTheMarkedProjects() {
     TestDb db;
@@ -205,9 +243,12 @@ void ProjectsGuiTest::layoutAndEmptyList() {
                             "Das Land Talland und die beteiligten Firmen übernehmen keine Haftung für\n"
                             "die Richtigkeit der Berechnungen!"));
 
-    // The grid grows with the window; the buttons keep to the bottom corners.
+    // The grid grows with the window; the buttons keep to the bottom corners (in one row in a window
+    // as wide as this one).
+    window->resize(window->width() + 200, window->height());
+    QApplication::processEvents();
     const int gridHeight = grid->height();
-    window->resize(window->width() + 200, window->height() + 150);
+    window->resize(window->width(), window->height() + 150);
     QApplication::processEvents();
     QCOMPARE(grid->height(), gridHeight + 150);
     QVERIFY(window->closeButton()->mapTo(window.get(), QPoint(window->closeButton()->width(), 0)).x() >

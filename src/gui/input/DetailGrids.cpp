@@ -31,7 +31,8 @@ std::vector<DetailColumn> besiedelungColumns() {
 
 std::vector<DetailColumn> sonderausgabenColumns() {
     return {{"Jahr", nullptr, 25, K::Integer, -1, false, false, false, 1, kLastYear},
-            {"Typ", nullptr, 85, K::Text, -1, false, false, false},
+            // As wide as the longest type, "soz. Infrastruktur Errichtung".
+            {"Typ", nullptr, 175, K::Text, -1, false, false, false},
             {"Bezeichnung", nullptr, 265, K::Text, -1, false, false, false},
             {"Kostenträger", nullptr, 90, K::Text, -1, false, false, false},
             {"Ausgabe", nullptr, 80, K::Number, 2, true, false, false, -InputCheck::MaxMagnitude,

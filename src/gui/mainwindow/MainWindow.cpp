@@ -130,7 +130,7 @@ QSize MainWindow::preferredSize(const QRect& available) const {
     width = qMax(width, qMin(available.width() - 40, 1240));
     // The window frame of the desktop takes some 30 pixels above and around the window.
     const int height = qBound(703, available.height() - 40, 780);
-    return {qMin(width, available.width() - 20), qMin(height, available.height())};
+    return {qMin(width, available.width() - 20), qMin(height, available.height() - 40)};
 }
 
 void MainWindow::placeOnScreen() {

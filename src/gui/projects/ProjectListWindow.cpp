@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,6 +13,9 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollArea>
 #include <QShowEvent>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
@@ -122,14 +126,26 @@ void ProjectListWindow::setUpWindow() {
 
     auto* bottom = new QHBoxLayout;
     bottom->setContentsMargins(0, 0, 0, 0);
-    bottom->addWidget(buildNavigator());
+    bottom->addWidget(buildNavigator(), 0, Qt::AlignTop);
     bottom->addWidget(buildButtonRow(), 1);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(buildMenuBar());
+    auto* content = new QWidget(this);
+    auto* layout = new QVBoxLayout(content);
     layout->addWidget(buildTopPanel());
     layout->addWidget(buildGrid(), 1);
     layout->addLayout(bottom);
+    // On a small screen or at a large scale factor the window may be smaller than its contents need;
+    // they scroll then, so that the buttons stay reachable instead of lying beyond the screen's edge.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("saAuswahl"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setMenuBar(buildMenuBar());
+    outer->addWidget(scroll);
+    m_wideWidth = content->minimumSizeHint().width();
 
     loadList(0, 0);
 }
@@ -170,6 +186,7 @@ QWidget* ProjectListWindow::buildTopPanel() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(memo, 1);
     layout->addWidget(picture, 0, Qt::AlignTop);
+    m_picture = picture;
     panel->setFixedHeight(qMax(97, textHeight));
     return panel;
 }
@@ -263,7 +280,7 @@ QWidget* ProjectListWindow::buildNavigator() {
 
 QWidget* ProjectListWindow::buildButtonRow() {
     auto* row = new QWidget(this);
-    auto* layout = new QHBoxLayout(row);
+    auto* layout = new QGridLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     m_duplicateButton = new QPushButton(QStringLiteral("Datensatz duplizieren"), row);
     m_duplicateButton->setObjectName(QStringLiteral("btDuplizieren"));
@@ -280,12 +297,18 @@ QWidget* ProjectListWindow::buildButtonRow() {
     // Alt+B opens the menu Bearbeiten, so the button is reached with Alt+E.
     m_closeButton = new QPushButton(QStringLiteral("B&eenden"), row);
     m_closeButton->setObjectName(QStringLiteral("btSchliessen"));
-    layout->addWidget(m_duplicateButton);
-    layout->addWidget(m_newButton);
-    layout->addWidget(m_compareButton);
-    layout->addStretch(1);
-    layout->addWidget(m_okButton);
-    layout->addWidget(m_closeButton);
+    layout->addWidget(m_duplicateButton, 0, 0);
+    layout->addWidget(m_newButton, 0, 1);
+    layout->addWidget(m_compareButton, 0, 2);
+    layout->setColumnStretch(3, 1);
+    // "Datensatz bearbeiten" and "Beenden" keep to the right, in a second row when the window is narrow.
+    m_rightButtons = new QWidget(row);
+    auto* right = new QHBoxLayout(m_rightButtons);
+    right->setContentsMargins(0, 0, 0, 0);
+    right->addWidget(m_okButton);
+    right->addWidget(m_closeButton);
+    layout->addWidget(m_rightButtons, 0, 4);
+    m_buttonGrid = layout;
 
     connect(m_duplicateButton, &QPushButton::clicked, this, &ProjectListWindow::onDuplicateClicked);
     connect(m_newButton, &QPushButton::clicked, this, &ProjectListWindow::onNewClicked);
@@ -438,12 +461,45 @@ void ProjectListWindow::onFirstShow() {
     m_projectList->setFocus();
     if (Settings::restoreWindow(this, QString::fromUtf8(kSettingsKey)))
         return;
+    const QScreen* screen = this->screen();
+    resize(preferredSize(screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800)));
+}
+
+QSize ProjectListWindow::preferredSize(const QRect& available) const {
+    // As wide as the grid with its columns and at least 455 pixels high, within the screen (the
+    // desktop's window frame takes some 30 pixels above and around the window).
+    const QWidget* content = findChild<QScrollArea*>(QStringLiteral("saAuswahl"))->widget();
     const int gridWidth = m_projectList->verticalHeader()->width() +
                           m_projectList->horizontalHeader()->length() + 2 * m_projectList->frameWidth() +
                           style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_projectList);
-    const QMargins margins = layout()->contentsMargins();
-    const int width = qMax(gridWidth + margins.left() + margins.right(), minimumSizeHint().width());
-    resize(width, qMax(455, minimumSizeHint().height()));
+    const QMargins margins = content->layout()->contentsMargins();
+    const QSize least = content->minimumSizeHint();
+    const int menuHeight = layout()->menuBar() ? layout()->menuBar()->sizeHint().height() : 0;
+    // The contents in one row, whichever arrangement the window shows now.
+    const int width = qMax(gridWidth + margins.left() + margins.right(), qMax(m_wideWidth, least.width()));
+    const int height = qMax(455, least.height() + menuHeight);
+    return {qMin(width, available.width() - 20), qMin(height, available.height() - 40)};
+}
+
+void ProjectListWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    arrangeForWidth(event->size().width());
+}
+
+// Narrower than its contents in one row (a small screen or a large scale factor), the window drops
+// the picture beside the notice and puts "Datensatz bearbeiten" and "Beenden" on a second row, so
+// that every button shows whole without scrolling sideways.
+void ProjectListWindow::arrangeForWidth(int width) {
+    const bool narrow = width < m_wideWidth;
+    if (narrow == m_narrow)
+        return;
+    m_narrow = narrow;
+    m_picture->setVisible(!narrow);
+    m_buttonGrid->removeWidget(m_rightButtons);
+    if (narrow)
+        m_buttonGrid->addWidget(m_rightButtons, 1, 0, 1, 5, Qt::AlignRight);
+    else
+        m_buttonGrid->addWidget(m_rightButtons, 0, 4);
 }
 
 void ProjectListWindow::closeEvent(QCloseEvent* event) {

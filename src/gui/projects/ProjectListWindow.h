@@ -8,8 +8,11 @@
 #include "core/data/Databases.h"
 
 class QCloseEvent;
+class QGridLayout;
+class QLabel;
 class QMenuBar;
 class QPushButton;
+class QResizeEvent;
 class QShowEvent;
 class QSqlQueryModel;
 class QTableView;
@@ -54,10 +57,14 @@ public:
     // The IDs of the marked projects, in list order.
     QList<int> selectedProjectIds() const;
     QToolButton* navigatorButton(Navigator which) const;
+    // The size of the first start on a screen offering available: as wide as the list's columns,
+    // never larger than the screen (the contents scroll where the window is smaller).
+    QSize preferredSize(const QRect& available) const;
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void setUpWindow();
@@ -69,6 +76,7 @@ private:
     QWidget* buildButtonRow();
     void loadList(int selectId, int fallbackRow);
     void updateButtons();
+    void arrangeForWidth(int width);
     void navigate(Navigator which);
     void openProject(int id);
 
@@ -94,4 +102,9 @@ private:
     QPushButton* m_okButton = nullptr;
     QPushButton* m_closeButton = nullptr;
     QPushButton* m_compareButton = nullptr;
+    QGridLayout* m_buttonGrid = nullptr;
+    QWidget* m_rightButtons = nullptr;
+    QLabel* m_picture = nullptr;
+    int m_wideWidth = 0; // the least width that shows the contents in one row
+    bool m_narrow = false;
 };

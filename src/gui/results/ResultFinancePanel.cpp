@@ -1,6 +1,7 @@
 #include "gui/results/ResultFinancePanel.h"
 
 #include <QEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -127,10 +128,42 @@ QWidget* ResultFinancePanel::buildGrids() {
     m_captions[0]->setStyleSheet(QStringLiteral("font-size: 13px;"));
     columns->setStretchFactor(0, 1);
     columns->setStretchFactor(1, 1);
+    m_columns = columns;
+    columns->installEventFilter(this);
+    // Once the user has moved the splitter, the split is theirs.
+    connect(columns, &QSplitter::splitterMoved, this, [this] { m_userSplit = true; });
     return columns;
 }
 
+// Splits the width between the left column and the balance so that both cut their text columns to
+// the same level: a type in the balance is not cut to "soz. …" while the designations beside it
+// have room to spare. What is left when everything shows whole is shared equally.
+void ResultFinancePanel::balanceColumns() {
+    if (m_userSplit || m_leftColumn->isHidden() || m_cells[2]->isHidden())
+        return;
+    const int room = m_columns->width() - m_columns->handleWidth();
+    if (room <= 0)
+        return;
+    const auto leftWidth = [this](int level) {
+        int width = 0;
+        for (int i = 0; i < 2; ++i)
+            if (!m_cells[i]->isHidden())
+                width = qMax(width, m_grids[i]->widthForLevel(level));
+        return width;
+    };
+    const auto both = [&](int level) { return leftWidth(level) + m_grids[2]->widthForLevel(level); };
+    const int level = ResultGrid::largestLevel(both, room);
+    const int left = leftWidth(level);
+    const int spare = qMax(0, room - both(level));
+    m_columns->setSizes({left + spare / 2, room - left - spare / 2});
+}
+
 bool ResultFinancePanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_columns && event->type() == QEvent::Resize) {
+        const bool handled = QWidget::eventFilter(watched, event);
+        balanceColumns();
+        return handled;
+    }
     if (event->type() == QEvent::HideToParent || event->type() == QEvent::ShowToParent) {
         for (int i = 0; i < 3; ++i)
             if (watched == m_grids[i])
@@ -144,9 +177,11 @@ QWidget* ResultFinancePanel::buildFilters() {
     auto* box = new QWidget(this);
     auto* column = new QVBoxLayout(box);
     column->setContentsMargins(0, 0, 0, 0);
-    m_toolRow = new QHBoxLayout;
-    m_toolRow->addStretch(1);
-    column->addLayout(m_toolRow);
+    // The tools stand two by two, so that the column of filters takes no more width than its
+    // longest type and the grids beside it keep the room.
+    m_tools = new QGridLayout;
+    m_tools->setColumnStretch(0, 1);
+    column->addLayout(m_tools);
     // The views as the menu of the export button; each entry saves what its grid shows.
     m_exportButton = new QToolButton(box);
     m_exportButton->setObjectName(QStringLiteral("btExportFinanz"));
@@ -221,6 +256,7 @@ void ResultFinancePanel::openProjectData() {
     buildResultQueries();
     openViews();
     updateResultFooters();
+    balanceColumns();
     Q_EMIT resultsRefreshed();
 }
 
@@ -237,6 +273,7 @@ void ResultFinancePanel::onFilterChanged() {
     buildResultQueries();
     openViews();
     updateResultFooters();
+    balanceColumns();
     Q_EMIT resultsRefreshed();
 }
 
@@ -249,6 +286,11 @@ void ResultFinancePanel::updateResultFooters() {
             target->model()->isOpen() ? sumColumnText(m_dbs.user(), query(kind), name) : formatTotal(0.0);
         target->setFooterText(name, text);
     }
+}
+
+void ResultFinancePanel::addTool(QToolButton* button) {
+    const int count = m_tools->count();
+    m_tools->addWidget(button, count / 2, 1 + count % 2);
 }
 
 ResultGrid* ResultFinancePanel::grid(ResultKind kind) const {

@@ -7,6 +7,7 @@
 #include "core/results/ResultQueries.h"
 
 class Databases;
+class QGridLayout;
 class QHBoxLayout;
 class QLabel;
 class QToolButton;
@@ -50,8 +51,9 @@ public:
     const QSqlQueryModel& dataset(ResultKind kind) const;
     QLabel* caption(ResultKind kind) const;
     QHBoxLayout* captionRow(ResultKind kind) const;
-    // The row at the top right above the filters, for the chart, copy, print and zoom-out buttons.
-    QHBoxLayout* toolRow() const { return m_toolRow; }
+    // Places a button at the top right above the filters (the chart, copy, print and zoom-out
+    // buttons, in the order added).
+    void addTool(QToolButton* button);
     // "Exportieren...": a menu of the three views, each saved through its grid's export.
     QToolButton* exportButton() const { return m_exportButton; }
     // The query a view was last built with (what it shows).
@@ -80,6 +82,7 @@ private:
     void buildResultQueries();
     void openViews();
     void refreshShowingErrors();
+    void balanceColumns();
     static int index(ResultKind kind) { return static_cast<int>(kind); }
 
     Databases& m_dbs;
@@ -88,9 +91,11 @@ private:
     std::array<ResultGrid*, 3> m_grids{};
     std::array<QLabel*, 3> m_captions{};
     std::array<QWidget*, 3> m_cells{};
+    QSplitter* m_columns = nullptr;
     QSplitter* m_leftColumn = nullptr;
+    bool m_userSplit = false;
     std::array<QHBoxLayout*, 3> m_captionRows{};
-    QHBoxLayout* m_toolRow = nullptr;
+    QGridLayout* m_tools = nullptr;
     QToolButton* m_exportButton = nullptr;
     ResultRadioGroup* m_costBearerGroup = nullptr;
     ResultRadioGroup* m_typeGroup = nullptr;

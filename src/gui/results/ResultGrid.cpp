@@ -1,5 +1,7 @@
 #include "gui/results/ResultGrid.h"
 
+#include <limits>
+
 #include <QAction>
 #include <QEvent>
 #include <QFontMetrics>
@@ -109,6 +111,8 @@ ResultGrid::ResultGrid(const QList<ResultColumn>& columns, bool withFooter, QWid
     m_view->setItemDelegate(new ResultCellDelegate(this));
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // A cut text keeps its start and its end ("soz. Infra…Erhaltung" against "…Errichtung").
+    m_view->setTextElideMode(Qt::ElideMiddle);
     m_view->verticalHeader()->hide();
     // Compact rows, so that a page shows many of them.
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 3);
@@ -194,39 +198,71 @@ void ResultGrid::resizeEvent(QResizeEvent* event) {
     fitColumns();
 }
 
+// The room a grid needs beyond its columns: its frame, a vertical scroll bar and a little slack, so
+// that no horizontal scroll bar appears for a few pixels.
+int ResultGrid::chromeWidth() const {
+    return 2 * m_view->frameWidth() + m_view->verticalScrollBar()->sizeHint().width() + 6;
+}
+
 void ResultGrid::fitColumns() {
+    const QList<int> widths = columnWidthsFor(textLevelFor(m_view->width() - chromeWidth()));
+    for (int c = 0; c < widths.size(); ++c)
+        m_view->setColumnWidth(c, widths[c]);
+}
+
+// Per column: an amount its wanted width; a text column what its longest entry needs, but no more
+// than level and no less than its least width (its title in sight).
+QList<int> ResultGrid::columnWidthsFor(int level) const {
     const auto& columns = m_model->columns();
-    // The room of the view less its frame, a vertical scroll bar and a little slack, so that no
-    // horizontal scroll bar appears for a few pixels.
-    const int room = m_view->width() - 2 * m_view->frameWidth() -
-                     m_view->verticalScrollBar()->sizeHint().width() - 6;
-    // A cut text column keeps at least its title in sight.
     const QFontMetrics titles = m_view->horizontalHeader()->fontMetrics();
-    QList<int> least;
-    int total = 0;
-    int shrinkable = 0;
+    QList<int> widths;
     for (int c = 0; c < columns.size(); ++c) {
-        least << qMin(m_wanted[c], qMax(40, titles.horizontalAdvance(QString::fromUtf8(columns.at(c).field)) + 12));
-        if (m_view->isColumnHidden(c))
+        if (columns.at(c).format != CellFormat::Plain) {
+            widths << m_wanted[c];
             continue;
-        total += m_wanted[c];
-        if (columns.at(c).format == CellFormat::Plain)
-            shrinkable += m_wanted[c] - least[c];
-    }
-    const int excess = qBound(0, total - room, shrinkable);
-    // Room left over goes to text columns still cut, left to right, so nothing is cut while it is free.
-    int spare = qMax(0, room - total);
-    for (int c = 0; c < columns.size(); ++c) {
-        int width = m_wanted[c];
-        if (excess > 0 && columns.at(c).format == CellFormat::Plain)
-            width -= excess * (width - least[c]) / shrinkable;
-        if (spare > 0 && !m_view->isColumnHidden(c) && m_textNeed[c] > width) {
-            const int grow = qMin(spare, m_textNeed[c] - width);
-            width += grow;
-            spare -= grow;
         }
-        m_view->setColumnWidth(c, width);
+        const int least = qMin(
+            m_wanted[c], qMax(40, titles.horizontalAdvance(QString::fromUtf8(columns.at(c).field)) + 12));
+        widths << qMax(least, qMin(qMax(m_wanted[c], m_textNeed[c]), level));
     }
+    return widths;
+}
+
+int ResultGrid::widthForLevel(int level) const {
+    const QList<int> widths = columnWidthsFor(level);
+    int sum = chromeWidth();
+    for (int c = 0; c < widths.size(); ++c)
+        if (!m_view->isColumnHidden(c))
+            sum += widths[c];
+    return sum;
+}
+
+int ResultGrid::fullWidth() const {
+    return widthForLevel(std::numeric_limits<int>::max());
+}
+
+// The widest a text column may be so that the visible columns fit room: text columns narrower than
+// that level show whole, only the longer ones are cut to it (never below their least width). Short
+// entries such as a type or a cost bearer thus stay readable while a long designation gives up
+// what is missing.
+int ResultGrid::textLevelFor(int room) const {
+    return largestLevel([this](int level) { return widthForLevel(level); }, room + chromeWidth());
+}
+
+int ResultGrid::largestLevel(const std::function<int(int)>& widthAt, int room) {
+    if (widthAt(std::numeric_limits<int>::max()) <= room)
+        return std::numeric_limits<int>::max();
+    // Halving: the width grows with the level.
+    int low = 0;
+    int high = 4096;
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        if (widthAt(middle) <= room)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return low;
 }
 
 void ResultGrid::buildFooter() {

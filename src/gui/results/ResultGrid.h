@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QSqlQuery>
@@ -91,23 +93,34 @@ public:
     // Asks for a file and saves the dataset there (ResultExport). False when cancelled or closed.
     bool exportDataset();
 
+    // Where a grid is too narrow for every column whole, its text columns are cut to one level (the
+    // widest a text column may be); shorter ones stay whole. The width the grid needs to show its
+    // visible columns with text cut at level, the width that shows every text whole, the level
+    // at which the grid fits room, and the largest level whose width (widthAt) fits room.
+    int widthForLevel(int level) const;
+    int fullWidth() const;
+    int textLevelFor(int room) const;
+    static int largestLevel(const std::function<int(int)>& widthAt, int room);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildFooter();
     void widenNumberColumns();
-    // Gives every column its wanted width; where the grid is too narrow for them all, the text
-    // columns give up the difference (cut short, full text as tooltip), so that the amounts stay
-    // in sight.
+    // Gives every column its wanted width, a text column what its longest entry needs where there is
+    // room; where the grid is too narrow for them all, the longest text columns give up the
+    // difference (cut short, full text as tooltip), so that the amounts and short texts stay in sight.
     void fitColumns();
+    QList<int> columnWidthsFor(int level) const;
+    int chromeWidth() const;
     // The position of the column showing field, or -1.
     int columnOf(const QString& field) const;
 
     QTableView* m_view = nullptr;
     ResultGridModel* m_model = nullptr;
     GridFooter* m_footer = nullptr;
-    QList<int> m_wanted; // per column: the designed width, grown to what its contents need
+    QList<int> m_wanted;   // per column: the designed width, grown to what its contents need
     QList<int> m_textNeed; // per text column: the width of its longest entry, uncapped
     QString m_exportName = QStringLiteral("Tabelle");
     QString m_exportFilePrefix;

@@ -45,7 +45,7 @@ ResultZoom::ResultZoom(ResultFinancePanel* panel) : QObject(panel), m_panel(pane
         makeButton("btDruckeZoomGrid", QStringLiteral("Drucken"), QStringLiteral("Drucke Tabelle"));
     m_zoomOutButton = makeButton("btZoomOut", QStringLiteral("Zoom aus"), QString());
     for (QToolButton* button : {m_chartButton, m_copyZoomButton, m_printZoomButton, m_zoomOutButton})
-        m_panel->toolRow()->addWidget(button);
+        m_panel->addTool(button);
     setZoomOnlyEnabled(false);
 
     connect(m_zoomOutButton, &QToolButton::clicked, this, &ResultZoom::unzoomResultGrid);
