@@ -18,7 +18,7 @@
 #include <QtTest>
 
 #include "core/data/Sql.h"
-#include "core/engine/CalculationRun.h"
+#include "core/services/CalculationRun.h"
 #include "gui/input/ProjectEdit.h"
 #include "gui/input/ValueListCombo.h"
 #include "gui/mainwindow/MainWindow.h"
