@@ -213,6 +213,17 @@ void GuiOutputWindows::aboutShowsVersionAndPicture() {
         QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("btSchliessen")), Qt::LeftButton);
     });
     QCOMPARE(about.exec(), int(QDialog::Accepted));
+
+    // On a screen 400 pixels high (1280 x 800 at scale factor 2, less the title bar) the picture
+    // shrinks in proportion and the window with its button fits; on a tinier one it is left out.
+    AboutDialog small(&owner, QStringLiteral("/m/TAVO_Master.db"), QStringLiteral("/u/TAVO_User.db"));
+    small.fitToHeight(360);
+    auto* shrunk = small.findChild<QLabel*>(QStringLiteral("imgAbout"));
+    QVERIFY2(small.height() <= 360, qPrintable(QString::number(small.height())));
+    QVERIFY(!shrunk->isHidden() && shrunk->height() < 280 && shrunk->height() >= 80);
+    QCOMPARE(qRound(shrunk->width() * 280.0 / shrunk->height()), 512);
+    small.fitToHeight(150);
+    QVERIFY(shrunk->isHidden());
 }
 
 // Receives the URLs the program hands to the desktop, instead of starting a PDF viewer.

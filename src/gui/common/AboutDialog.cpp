@@ -1,6 +1,10 @@
 #include "gui/common/AboutDialog.h"
 
+#include <algorithm>
+
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -10,6 +14,11 @@
 #include "gui/common/Artwork.h"
 
 namespace {
+
+// Room left for the window's title bar, which the dialog's own height does not include.
+constexpr int kTitleBarAllowance = 40;
+// A picture lower than this says nothing; it is left out instead.
+constexpr int kSmallestPicture = 80;
 
 const char* const aboutText =
     "TAVO - Tavorechner\n"
@@ -44,7 +53,7 @@ AboutDialog::AboutDialog(QWidget* parent, const QString& masterPath, const QStri
     tahoma.setPointSize(8);
     setFont(tahoma);
 
-    auto* picture = new QLabel;
+    auto* picture = m_picture = new QLabel;
     picture->setObjectName(QStringLiteral("imgAbout"));
     picture->setPixmap(Artwork::aboutPicture());
     picture->setFixedSize(512, 280);
@@ -83,10 +92,32 @@ AboutDialog::AboutDialog(QWidget* parent, const QString& masterPath, const QStri
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
-    layout->addWidget(picture);
+    layout->addWidget(picture, 0, Qt::AlignHCenter);
     layout->addWidget(meAbout);
     if (lbDateien)
         layout->addWidget(lbDateien);
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        fitToHeight(screen->availableGeometry().height() - kTitleBarAllowance);
+}
+
+void AboutDialog::fitToHeight(int height) {
+    const QSize full(512, 280);
+    const int rest = sizeHint().height() - m_picture->height();
+    const int pictureHeight = std::min(full.height(), height - rest);
+    if (pictureHeight >= full.height())
+        return;
+    if (pictureHeight < kSmallestPicture) {
+        m_picture->hide();
+    } else {
+        const QSize size = full.scaled(full.width(), pictureHeight, Qt::KeepAspectRatio);
+        // The picture is drawn for the screen's pixel ratio, which the scaled one keeps.
+        const QPixmap picture = Artwork::aboutPicture();
+        m_picture->setPixmap(picture.scaled(size * picture.devicePixelRatio(), Qt::KeepAspectRatio,
+                                            Qt::SmoothTransformation));
+        m_picture->setFixedSize(size);
+    }
+    layout()->activate();
+    adjustSize();
 }

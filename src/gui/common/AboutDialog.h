@@ -15,7 +15,15 @@ public:
     // "Version: " followed by the program's version.
     static QString versionText();
 
+    // Shrinks the picture, keeping its proportions, until the window is no taller than height (a
+    // small screen, a high scale factor), so that the text and the button stay on the screen; below
+    // a useful size the picture is left out. Called for the screen the window opens on.
+    void fitToHeight(int height);
+
     QLabel* lbVersion = nullptr;
     QLabel* lbDateien = nullptr; // the database files; null when none were given
+
+private:
+    QLabel* m_picture = nullptr;
 
 };
