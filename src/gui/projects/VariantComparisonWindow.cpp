@@ -7,10 +7,12 @@
 #include <QChartView>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -43,7 +45,12 @@ VariantComparisonWindow::VariantComparisonWindow(Databases& dbs, const QList<int
     setObjectName(QStringLiteral("frmVariantenvergleich"));
     setWindowTitle(QStringLiteral("TAVO - Tavorechner: Varianten vergleichen"));
     buildLayout();
-    resize(1000, 700);
+    // Within the screen it opens on, leaving room for the title bar: at a high scale factor the
+    // screen offers less than the usual size, and the buttons must stay reachable.
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    m_chart->setMinimumHeight(qMin(200, available.height() / 4));
+    resize(QSize(1000, 700).boundedTo(available.size() - QSize(20, 40)));
     // A variant calculated in another window is shown with its new figures.
     connect(&CalculationNotifier::instance(), &CalculationNotifier::projectCalculated, this,
             [this](int projectId, const QObject* origin) {
@@ -86,7 +93,6 @@ void VariantComparisonWindow::buildLayout() {
     m_chart->setAccessibleDescription(
         QStringLiteral("Der über die Projektjahre aufsummierte Saldo jeder berechneten Variante in Euro"));
     m_chart->setRenderHint(QPainter::Antialiasing);
-    m_chart->setMinimumHeight(200);
     auto* split = new QSplitter(Qt::Vertical);
     split->addWidget(m_table);
     split->addWidget(m_chart);
