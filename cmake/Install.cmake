@@ -16,6 +16,16 @@ target_compile_definitions(tavo_core PRIVATE TAVO_INSTALLED_DATA_RELATIVE="${TAV
 install(TARGETS tavo tavo-cli
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     BUNDLE DESTINATION .)
+# The report part of tavo-cli is no command of its own: it lives in the program's private folder.
+set(TAVO_REPORT_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/tavo)
+if(CMAKE_INSTALL_LIBDIR MATCHES "^lib/")
+    set(TAVO_REPORT_PROGRAM_DIR lib/tavo)
+endif()
+install(TARGETS tavo-bericht RUNTIME DESTINATION ${TAVO_REPORT_PROGRAM_DIR})
+file(RELATIVE_PATH TAVO_REPORT_RELATIVE /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${TAVO_REPORT_PROGRAM_DIR})
+target_compile_definitions(tavo-cli PRIVATE TAVO_REPORT_PROGRAM_RELATIVE="${TAVO_REPORT_RELATIVE}")
+file(RELATIVE_PATH TAVO_REPORT_TO_BIN /prefix/${TAVO_REPORT_PROGRAM_DIR} /prefix/${CMAKE_INSTALL_BINDIR})
+target_compile_definitions(tavo-bericht PRIVATE TAVO_REPORT_TO_PROGRAM_RELATIVE="${TAVO_REPORT_TO_BIN}")
 install(FILES ${TAVO_MASTER_DB} ${TAVO_MANUAL_PDF} DESTINATION ${TAVO_SHARE_DIR})
 
 if(UNIX AND NOT APPLE)
@@ -49,10 +59,10 @@ if(TAVO_HARDENING AND TAVO_DPKG_BUILDFLAGS)
     if(CMAKE_BUILD_TYPE STREQUAL "Debug") # _FORTIFY_SOURCE works only with optimisation
         list(FILTER TAVO_HARDENING_CPPFLAGS EXCLUDE REGEX "_FORTIFY_SOURCE")
     endif()
-    foreach(target tavo_core tavo_report tavo_gui tavo tavo-cli)
+    foreach(target tavo_core tavo_report tavo_gui tavo_cli_commands tavo tavo-cli tavo-bericht)
         target_compile_options(${target} PRIVATE ${TAVO_HARDENING_CPPFLAGS} ${TAVO_HARDENING_CXXFLAGS})
     endforeach()
-    foreach(target tavo tavo-cli)
+    foreach(target tavo tavo-cli tavo-bericht)
         target_link_options(${target} PRIVATE ${TAVO_HARDENING_LDFLAGS})
     endforeach()
 endif()

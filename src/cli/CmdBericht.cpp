@@ -7,6 +7,7 @@
 
 #include "cli/CheckedInputs.h"
 #include "cli/Commands.h"
+#include "core/data/DataLocations.h"
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
 #include "core/services/CalculationRun.h"
@@ -61,14 +62,14 @@ int cmdBericht(const QStringList& args) {
         printError(error + QLatin1Char('\n') + kUsage);
         return ExitUsage;
     }
-    const QString dir = Databases::programDir();
-    const QString master = cli.value(QStringLiteral("master"), QDir(dir).filePath(Databases::MasterFileName));
-    const QString user = cli.value(QStringLiteral("user"), QDir(dir).filePath(Databases::UserFileName));
     try {
         const bool calculateFirst = cli.has(QStringLiteral("berechnen"));
+        // The same databases as every other command: beside the program, else installed and in the
+        // planner's data folder, else those named in the settings.
         Databases dbs = asUsage([&] {
-            return Databases(master, user,
-                             calculateFirst ? Databases::Access::Write : Databases::Access::Read);
+            return DataLocations::ofRunningProgram().open(
+                cli.value(QStringLiteral("master")), cli.value(QStringLiteral("user")),
+                calculateFirst ? Databases::Access::Write : Databases::Access::Read);
         });
         checkOut(cli.value(QStringLiteral("out")), dbs);
         asUsage([&] { requireCostBearer(dbs.master(), options.costBearer); });

@@ -6,7 +6,11 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#ifdef TAVO_CLI_WITH_REPORT
 #include <QGuiApplication>
+#endif
 
 #include "cli/Commands.h"
 #include "core/data/DataLocations.h"
@@ -48,13 +52,21 @@ int main(int argc, char** argv) {
     prepareConsole();
     qInstallMessageHandler(dropQtWarnings);
     std::unique_ptr<QCoreApplication> application;
+#ifdef TAVO_CLI_WITH_REPORT
     if (needsGui(argc, argv)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         application = std::make_unique<QGuiApplication>(argc, argv);
-    } else {
-        application = std::make_unique<QCoreApplication>(argc, argv);
     }
+#endif
+    if (!application)
+        application = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication& app = *application;
+#if defined(TAVO_CLI_WITH_REPORT) && defined(TAVO_REPORT_TO_PROGRAM_RELATIVE)
+    // Installed in the program's private folder, the report part finds the data as tavo-cli does.
+    const QDir installedBin(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(TAVO_REPORT_TO_PROGRAM_RELATIVE)));
+    if (QFileInfo(installedBin.filePath(QStringLiteral("tavo-cli"))).isExecutable())
+        Databases::setProgramDir(QDir::cleanPath(installedBin.path()));
+#endif
     // The same name as the desktop program: both find the user database in the same user data folder.
     DataLocations::setApplicationIdentity();
     ExampleProject::addToNewUserDatabases();

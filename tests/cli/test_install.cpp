@@ -218,6 +218,13 @@ void InstallTest::installedProgramsUseTheUsersOwnDatabase() {
     const Run exported = run(cli, {"export", "--project", QString::number(installedId), "--view", "saldo"}, env);
     QVERIFY2(exported.exitCode == 0, qPrintable(exported.err));
     QVERIFY(exported.out.count("\r\n") >= 20);
+    // So does the council report, whose part lives in the program's private folder.
+    QVERIFY(QFileInfo(prefix + "/lib/tavo/tavo-bericht").isExecutable());
+    const QString pdf = root.filePath("bericht.pdf");
+    const Run report = run(cli, {"bericht", "--project", QString::number(installedId), "--out", pdf}, env);
+    QVERIFY2(report.exitCode == 0, qPrintable(report.err));
+    QFile written(pdf);
+    QVERIFY(written.open(QIODevice::ReadOnly) && written.read(5) == "%PDF-");
 
     // Nothing was written into the installation.
     QCOMPARE(QDir(prefix + "/bin").entryList(QDir::Files), QStringList({"tavo", "tavo-cli"}));

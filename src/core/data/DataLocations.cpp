@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "core/data/Databases.h"
 #include "core/data/TavoError.h"
 
 #ifndef TAVO_INSTALLED_DATA_RELATIVE
@@ -47,7 +48,7 @@ DataLocations::DataLocations(const QString& programDir, const QString& userDataD
       m_userDataDir(userDataDir.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(userDataDir).absoluteFilePath())) {}
 
 DataLocations DataLocations::ofRunningProgram() {
-    return DataLocations(QCoreApplication::applicationDirPath(),
+    return DataLocations(Databases::programDir(),
                          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 

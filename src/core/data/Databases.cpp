@@ -205,7 +205,18 @@ void closeConnection(const QString& name) {
 
 bool Databases::isServerLocation(const QString& location) { return ServerAddress::isServerAddress(location); }
 
-QString Databases::programDir() { return QCoreApplication::applicationDirPath(); }
+namespace {
+QString& programDirOverride() {
+    static QString dir;
+    return dir;
+}
+} // namespace
+
+QString Databases::programDir() {
+    return programDirOverride().isEmpty() ? QCoreApplication::applicationDirPath() : programDirOverride();
+}
+
+void Databases::setProgramDir(const QString& dir) { programDirOverride() = dir; }
 
 Databases Databases::openBesideProgram() {
     const QDir dir(programDir());

@@ -14,8 +14,10 @@ public:
     static const QString MasterFileName; // "TAVO_Master.db"
     static const QString UserFileName;   // "TAVO_User.db"
 
-    // The folder of the running executable, where both databases live.
+    // The folder of the running executable, where both databases live. A helper program installed
+    // in a private folder sets the folder of the program it works for instead.
     static QString programDir();
+    static void setProgramDir(const QString& dir);
 
     // Opens both files beside the executable.
     static Databases openBesideProgram();
