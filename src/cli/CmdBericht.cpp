@@ -17,6 +17,8 @@
 #include "report/CouncilReport.h"
 #include "report/ReportData.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kUsage = QStringLiteral(
@@ -99,3 +101,5 @@ int cmdBericht(const QStringList& args) {
     }
     return ExitOk;
 }
+
+} // namespace tavo

@@ -9,6 +9,8 @@
 
 #include "gui/common/Artwork.h"
 
+namespace tavo {
+
 namespace {
 
 const char* const aboutText =
@@ -90,3 +92,5 @@ AboutDialog::AboutDialog(QWidget* parent, const QString& masterPath, const QStri
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
+
+} // namespace tavo

@@ -31,6 +31,8 @@
 #include "gui/print/PrintDialog.h"
 #include "gui/results/KeyFigureCharts.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kTitle = QStringLiteral("TAVO - Tavorechner");
@@ -350,3 +352,5 @@ void VariantComparisonWindow::savePdf() {
         QMessageBox::critical(this, kTitle, e.message());
     }
 }
+
+} // namespace tavo
