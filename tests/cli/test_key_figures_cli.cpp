@@ -15,7 +15,8 @@ namespace {
 using CliResult = CliOutput;
 
 CliResult runCli(const TestDb& db, const QStringList& args) {
-    return tavo::runCli(QStringList{"kennzahlen", "--master", db.masterPath(), "--user", db.userPath()} + args);
+    return tavo::runCli(QStringList{"kennzahlen", "--master", db.masterPath(), "--user", db.userPath()} +
+                        args);
 }
 
 } // namespace
