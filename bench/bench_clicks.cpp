@@ -27,6 +27,8 @@
 #include "gui/mainwindow/MainWindow.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 // Handles events until none is left (a timer due later, such as a cursor blink, does not count).

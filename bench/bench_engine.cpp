@@ -16,6 +16,8 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 constexpr int kRuns = 30;

@@ -20,6 +20,8 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 constexpr int kMemoryRuns = 500;

@@ -18,6 +18,8 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 constexpr int kOtherProjects = 1000;

@@ -17,6 +17,8 @@
 #include "core/results/ResultQueries.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using namespace ResultQueries;
 
 namespace {

@@ -26,6 +26,8 @@
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/projects/ProjectListWindow.h"
 
+using namespace tavo;
+
 namespace {
 
 // The demo: a building area of 2.4 ha with houses, row houses and a block of flats; the rates are

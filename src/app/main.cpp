@@ -22,6 +22,8 @@
 #include "core/services/ExampleProject.h"
 #include "gui/projects/ProjectListWindow.h"
 
+using namespace tavo;
+
 namespace {
 
 // An option of the desktop program: its names, the name of its value (empty for a switch) and what

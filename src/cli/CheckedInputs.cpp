@@ -4,6 +4,8 @@
 #include "core/data/TavoError.h"
 #include "core/projects/InputCheck.h"
 
+namespace tavo {
+
 void requireCheckedInputs(const Databases& dbs, int projectId, const QString& prefix) {
     const InputCheck::Findings findings = InputCheck::check(dbs, projectId);
     for (const QString& warning : findings.warnings)
@@ -20,3 +22,5 @@ bool printCheckedInputs(const Databases& dbs, int projectId, const QString& pref
     }
     return true;
 }
+
+} // namespace tavo

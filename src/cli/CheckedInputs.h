@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace tavo {
+
 class Databases;
 
 // The input check of a project (InputCheck) as tavo-cli reports it before a command calculates or
@@ -14,3 +16,5 @@ void requireCheckedInputs(const Databases& dbs, int projectId, const QString& pr
 // The same for a command that ends itself: refusals are printed on stderr too, and false tells the
 // command to end with exit 1.
 bool printCheckedInputs(const Databases& dbs, int projectId, const QString& prefix = QString());
+
+} // namespace tavo

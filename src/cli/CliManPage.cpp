@@ -6,6 +6,8 @@
 #include "cli/Commands.h"
 #include "core/data/ManPage.h"
 
+namespace tavo {
+
 namespace {
 
 // What each command does, for the page. A command of the table without a line here stops the
@@ -97,3 +99,5 @@ QString cliManPage() {
     page.sections << ManPage::Section{QStringLiteral("SIEHE AUCH"), QStringLiteral("tavo(1)"), {}};
     return ManPage::render(page);
 }
+
+} // namespace tavo

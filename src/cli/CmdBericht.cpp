@@ -18,6 +18,8 @@
 #include "report/CouncilReport.h"
 #include "report/ReportData.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kUsage = QStringLiteral(
@@ -100,3 +102,5 @@ int cmdBericht(const QStringList& args) {
     }
     return ExitOk;
 }
+
+} // namespace tavo

@@ -16,6 +16,8 @@
 #include "core/data/Transaction.h"
 #include "core/scenarios/BreakEven.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kUsage = QStringLiteral(
@@ -129,3 +131,5 @@ int cmdBreakeven(const QStringList& args) {
                                                        : text(request, result).toUtf8();
     });
 }
+
+} // namespace tavo

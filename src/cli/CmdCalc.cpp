@@ -12,6 +12,8 @@
 #include "core/projects/ProjectRecords.h"
 #include "core/services/CalculationRun.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kUsage =
@@ -113,3 +115,5 @@ int cmdCalc(const QStringList& args) {
     stopOnCtrlC();
     return all ? calculateAll(*dbs) : calculateOne(*dbs, id);
 }
+
+} // namespace tavo

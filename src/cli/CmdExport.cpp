@@ -25,6 +25,8 @@
 #include "core/results/ResultQueries.h"
 #include "core/results/XlsxWorkbook.h"
 
+namespace tavo {
+
 using namespace ResultQueries;
 
 namespace {
@@ -206,3 +208,5 @@ int cmdExport(const QStringList& args) {
     }
     return ExitOk;
 }
+
+} // namespace tavo

@@ -7,6 +7,8 @@
 #include "core/data/TavoError.h"
 #include "core/services/ExampleProject.h"
 
+namespace tavo {
+
 // tavo-cli init --user FILE: a new user database with the full current schema holding the calculated
 // example project, so a first start shows results; with --leer an empty one.
 int cmdInit(const QStringList& args) {
@@ -44,3 +46,5 @@ int cmdInit(const QStringList& args) {
     }
     return ExitOk;
 }
+
+} // namespace tavo

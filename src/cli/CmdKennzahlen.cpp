@@ -24,6 +24,8 @@
 #include "core/results/KeyFigures.h"
 #include "core/results/XlsxWorkbook.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kUsage = QStringLiteral(
@@ -186,3 +188,5 @@ int cmdKennzahlen(const QStringList& args) {
                                                                       : textTable(figures).toUtf8();
     return writeStdout(bytes) ? ExitOk : ExitFailed;
 }
+
+} // namespace tavo

@@ -13,6 +13,8 @@
 #include "core/data/TavoError.h"
 #include "core/services/ProjectCopy.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kUsage =
@@ -119,3 +121,5 @@ int cmdKopieren(const QStringList& args) {
         printError(QStringLiteral("Die Quelle enthält kein Projekt; es wurde nichts kopiert."));
     return printText(report) ? ExitOk : ExitFailed;
 }
+
+} // namespace tavo

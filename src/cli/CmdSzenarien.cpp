@@ -22,6 +22,8 @@
 #include "core/scenarios/ScenarioComparison.h"
 #include "core/scenarios/Scenarios.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kUsage = QStringLiteral(
@@ -204,3 +206,5 @@ int cmdSzenarien(const QStringList& args) {
                                                        : textTable(request, outcome).toUtf8();
     });
 }
+
+} // namespace tavo

@@ -23,6 +23,8 @@
 #include <unistd.h>
 #endif
 
+namespace tavo {
+
 const QList<CliCommand>& cliCommands() {
     static const QList<CliCommand> commands = {
         {"init", "init [--master DATEI] --user DATEI|postgresql://benutzer@server:port/datenbank [--leer]",
@@ -288,3 +290,5 @@ int printProduced(const std::function<QByteArray()>& produce) {
     }
     return writeStdout(bytes) ? ExitOk : ExitFailed;
 }
+
+} // namespace tavo

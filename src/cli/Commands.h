@@ -12,6 +12,8 @@
 
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 class Databases;
 
 // Exit codes of tavo-cli, one rule for every command: 0 done; 1 the run failed (a calculation error,
@@ -177,3 +179,5 @@ int cmdSzenarien(const QStringList& args);
 int cmdBreakeven(const QStringList& args);
 int cmdBericht(const QStringList& args);
 int cmdKopieren(const QStringList& args);
+
+} // namespace tavo

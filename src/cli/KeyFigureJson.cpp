@@ -2,6 +2,8 @@
 
 #include <QJsonArray>
 
+namespace tavo {
+
 namespace {
 
 const QString kAll = QStringLiteral("alle");
@@ -50,3 +52,5 @@ QJsonObject keyFigureJson(const KeyFigures& f) {
         {QStringLiteral("saldo_je_bewohner"), optionalJson(f.saldoJeBewohner)},
     };
 }
+
+} // namespace tavo

@@ -18,6 +18,8 @@
 #include "core/data/TavoError.h"
 #include "core/services/ExampleProject.h"
 
+using namespace tavo;
+
 namespace {
 
 const CliCommand* findCommand(const QString& name) {

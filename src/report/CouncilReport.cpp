@@ -26,6 +26,8 @@
 #include "report/ReportCharts.h"
 #include "report/ReportHtml.h"
 
+namespace tavo {
+
 namespace {
 
 // The report is laid out in the text document's own units (pixels at the screen's logical
@@ -307,3 +309,5 @@ int CouncilReport::writePdf(const QString& fileName) {
     OutputFile::write(fileName, bytes);
     return pages;
 }
+
+} // namespace tavo

@@ -12,6 +12,8 @@
 class QPagedPaintDevice;
 class QTextDocument;
 
+namespace tavo {
+
 // The report on one calculated project for a municipal council: an A4 document readable without the
 // program. Title page, contents with page numbers, a one-page summary of the key figures with a
 // sentence each and the two charts, every assumption (inputs as on the input pages, building mix,
@@ -53,3 +55,5 @@ private:
     QList<Entry> m_contents;
     QStringList m_pageBreaks; // headings that start a new page, so as not to stand alone
 };
+
+} // namespace tavo

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace tavo {
+
 // The disclaimer of the selection window, line by line as it stands there (an empty line between
 // its two paragraphs); the council report quotes it.
 inline QStringList disclaimerLines() {
@@ -10,3 +12,5 @@ inline QStringList disclaimerLines() {
             QStringLiteral("Das Land Talland und die beteiligten Firmen übernehmen keine Haftung für"),
             QStringLiteral("die Richtigkeit der Berechnungen!")};
 }
+
+} // namespace tavo

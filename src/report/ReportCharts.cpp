@@ -10,6 +10,8 @@
 
 #include "core/data/NumberFormat.h"
 
+namespace tavo {
+
 namespace ReportCharts {
 namespace {
 
@@ -251,3 +253,5 @@ QImage balanceByType(const KeyFigures& figures, const QSize& size) {
 }
 
 } // namespace ReportCharts
+
+} // namespace tavo

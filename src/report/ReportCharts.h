@@ -8,6 +8,8 @@
 #include "core/results/KeyFigures.h"
 #include "core/scenarios/MonteCarlo.h"
 
+namespace tavo {
+
 // The key-figure charts painted with QPainter into images, for documents made without widgets (the
 // council report, also from tavo-cli): the same content as the charts of the key-figure page.
 namespace ReportCharts {
@@ -25,3 +27,5 @@ QImage cumulativeBalance(const QList<KeyFigures>& projects, const QStringList& n
 QImage balanceByType(const KeyFigures& figures, const QSize& size);
 
 } // namespace ReportCharts
+
+} // namespace tavo

@@ -25,6 +25,8 @@
 #include "core/scenarios/BreakEven.h"
 #include "core/scenarios/ScenarioComparison.h"
 
+namespace tavo {
+
 namespace {
 
 QString money0(double value) {
@@ -382,3 +384,5 @@ ReportData ReportData::load(Databases& dbs, int projectId, const ReportOptions& 
     data.sources = sourcesOf(dbs.master(), reader);
     return data;
 }
+
+} // namespace tavo

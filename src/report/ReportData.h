@@ -12,6 +12,8 @@
 #include "core/results/KeyFigures.h"
 #include "core/scenarios/ScenarioComparison.h"
 
+namespace tavo {
+
 class Databases;
 
 // The cost bearer whose view the report takes by default.
@@ -97,3 +99,5 @@ struct ReportData {
 
 // "Gemeinde" or "alle Kostenträger zusammen" for the empty name.
 QString reportBearerName(const QString& costBearer);
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 #include "core/data/NumberFormat.h"
 #include "report/Disclaimer.h"
 
+namespace tavo {
+
 namespace ReportHtml {
 namespace {
 
@@ -519,3 +521,5 @@ QString document(const ReportData& data, const QDate& date, const Contents& cont
 }
 
 } // namespace ReportHtml
+
+} // namespace tavo

@@ -7,6 +7,8 @@
 
 #include "report/ReportData.h"
 
+namespace tavo {
+
 // The council report as HTML for QTextDocument: headings of level 1 for the chapters (each on a new
 // page) and level 2 for their parts, which the contents list shows with their pages.
 namespace ReportHtml {
@@ -40,3 +42,5 @@ QString typeChartUrl();
 QString bandChartUrl(); // the scenarios' band, present when ReportData::scenarios is
 
 } // namespace ReportHtml
+
+} // namespace tavo

@@ -15,10 +15,12 @@
 #include "support/CliRun.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 int runCli(const QString& master, const QString& user, const QStringList& args, QString* err = nullptr) {
-    const CliOutput output = ::runCli(QStringList{"bericht", "--master", master, "--user", user} + args);
+    const CliOutput output = tavo::runCli(QStringList{"bericht", "--master", master, "--user", user} + args);
     if (err)
         *err = output.err;
     return output.exitCode;

@@ -13,6 +13,8 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using namespace EngineFixture;
 
 namespace {
@@ -23,7 +25,7 @@ struct CliResult {
 };
 
 CliResult runCalc(const QStringList& args) {
-    const CliOutput output = ::runCli(QStringList{"calc"} + args);
+    const CliOutput output = tavo::runCli(QStringList{"calc"} + args);
     return {output.exitCode, output.err};
 }
 

@@ -11,6 +11,8 @@
 #include "support/CliRun.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 QByteArray fileHash(const QString& path) {

@@ -14,6 +14,8 @@
 #include "support/CliRun.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 QByteArray fileBytes(const QString& path) {

@@ -8,12 +8,15 @@
 #include "support/CliRun.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 using CliResult = CliOutput;
 
 CliResult runCli(const TestDb& db, const QStringList& args) {
-    return ::runCli(QStringList{"kennzahlen", "--master", db.masterPath(), "--user", db.userPath()} + args);
+    return tavo::runCli(QStringList{"kennzahlen", "--master", db.masterPath(), "--user", db.userPath()} +
+                        args);
 }
 
 } // namespace

@@ -24,13 +24,15 @@
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 using CliResult = CliOutput;
 
 CliResult runCli(const QString& master, const QString& user, const QString& command,
                  const QStringList& args) {
-    return ::runCli(QStringList{command, "--master", master, "--user", user} + args);
+    return tavo::runCli(QStringList{command, "--master", master, "--user", user} + args);
 }
 
 CliResult runCli(const TestDb& db, const QString& command, const QStringList& args) {

@@ -12,12 +12,14 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 using CliResult = CliOutput;
 
 CliResult runCli(const TestDb& db, const QString& command, const QStringList& args) {
-    return ::runCli(QStringList{command, "--master", db.masterPath(), "--user", db.userPath()} + args);
+    return tavo::runCli(QStringList{command, "--master", db.masterPath(), "--user", db.userPath()} + args);
 }
 
 QByteArray fileHash(const QString& path) {

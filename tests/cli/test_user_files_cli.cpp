@@ -25,6 +25,8 @@
 #include "support/CliRun.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 CliRunOptions asUser(bool nobody) {

@@ -6,6 +6,8 @@
 #include "core/results/ChartData.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using namespace ChartData;
 
 namespace {

@@ -8,6 +8,8 @@
 #include "core/results/CsvWriter.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 class TestCsvWriter : public QObject {
     Q_OBJECT
 

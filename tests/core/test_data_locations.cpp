@@ -13,6 +13,8 @@
 #include "core/services/ExampleProject.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 void touch(const QString& path) {

@@ -13,6 +13,8 @@
 #include "core/data/UserSchema.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 // Column name -> declared type of a table.

@@ -8,6 +8,8 @@
 #include "core/data/UserSchema.h"
 #include "core/projects/DerivedInputs.h"
 
+using namespace tavo;
+
 using namespace DerivedArithmetic;
 
 namespace {

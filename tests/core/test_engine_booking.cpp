@@ -16,6 +16,8 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using namespace EngineFixture;
 
 namespace {

@@ -13,6 +13,8 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using namespace EngineFixture;
 
 namespace {

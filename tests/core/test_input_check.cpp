@@ -15,6 +15,8 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using namespace EngineFixture;
 
 namespace {
@@ -23,8 +25,8 @@ using CliResult = CliOutput;
 
 // tavo-cli under a German locale: what it reads must not depend on the desktop's decimal comma.
 CliResult runCli(const TestDb& db, const QString& command, const QStringList& args) {
-    return ::runCli(QStringList{command, "--master", db.masterPath(), "--user", db.userPath()} + args,
-                    {{QStringLiteral("LC_ALL=de_AT.UTF-8")}});
+    return tavo::runCli(QStringList{command, "--master", db.masterPath(), "--user", db.userPath()} + args,
+                        {{QStringLiteral("LC_ALL=de_AT.UTF-8")}});
 }
 
 // Everything a run writes for the project, as one text: ledger, population and dwelling units, the

@@ -4,6 +4,8 @@
 
 #include "core/results/KeyFigureText.h"
 
+using namespace tavo;
+
 namespace {
 
 KeyFigureLine line(KeyFigureLine::Better better, const QVariantList& values,

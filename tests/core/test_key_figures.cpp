@@ -6,6 +6,8 @@
 #include "core/results/KeyFigures.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 struct Booking {

@@ -5,6 +5,8 @@
 
 #include "core/data/ManPage.h"
 
+using namespace tavo;
+
 class ManPageTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:

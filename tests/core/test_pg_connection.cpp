@@ -5,6 +5,8 @@
 #include "core/data/TavoError.h"
 #include "support/PgTestDatabase.h"
 
+using namespace tavo;
+
 // A window stays open while the database server is stopped and started again: the statement that
 // meets the broken connection fails with a message that says so, the next one works on a new
 // connection, and a transaction that was under way when the connection broke writes nothing.

@@ -11,6 +11,8 @@
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 // A shared database on the server in the hands of several planners: nothing one of them stores runs
 // with the rights of another, every statement has a time limit, an address reaches only its own
 // server and database, and missing rights are named as such.

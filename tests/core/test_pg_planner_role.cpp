@@ -11,6 +11,8 @@
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 // A planner who signs in to the server with a role of their own, allowed to read and write the tables
 // and to draw their keys but not to create tables, opens the database and works as its owner does.
 

@@ -11,6 +11,8 @@
 
 #include "support/PgTestDatabase.h"
 
+using namespace tavo;
+
 // The private PostgreSQL server of the tests and what the QPSQL driver carries to it and back: each test
 // gets its own database, doubles keep every bit both ways, text keeps its umlauts.
 

@@ -7,6 +7,8 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using namespace EngineFixture;
 
 class PlausibilityTest : public QObject {

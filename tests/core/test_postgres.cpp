@@ -21,6 +21,8 @@
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 // The user database on a PostgreSQL server: the same program on a file and on a server gives the same
 // rows to the last digit, a failed run leaves the server's tables as they were, stored queries cannot
 // write there either, and several runs at once neither block each other forever nor duplicate rows.

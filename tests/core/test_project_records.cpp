@@ -7,6 +7,8 @@
 #include "core/projects/ProjectRecords.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 int count(const QSqlDatabase& db, const QString& sql, const QVariantList& params = {}) {
@@ -296,15 +298,15 @@ void ProjectsTest::createProjectAndDelete() {
 
 void ProjectsTest::lookupMunicipalityName() {
     TestDb db;
-    QCOMPARE(::lookupMunicipalityName(db.master(), QStringLiteral("301")).toString(),
+    QCOMPARE(tavo::lookupMunicipalityName(db.master(), QStringLiteral("301")).toString(),
              QStringLiteral("Talheim"));
-    QCOMPARE(::lookupMunicipalityName(db.master(), QStringLiteral(" 306 ")).toString(),
+    QCOMPARE(tavo::lookupMunicipalityName(db.master(), QStringLiteral(" 306 ")).toString(),
              QStringLiteral("Mühlbach"));
-    QVERIFY(::lookupMunicipalityName(db.master(), QStringLiteral("999")).isNull());
-    QVERIFY(::lookupMunicipalityName(db.master(), QString()).isNull());
-    QVERIFY(::lookupMunicipalityName(db.master(), QStringLiteral("30a")).isNull());
-    QVERIFY(::lookupMunicipalityName(db.master(), QStringLiteral("301 OR 1=1")).isNull());
-    QVERIFY(::lookupMunicipalityName(db.master(), QStringLiteral("301,5")).isNull());
+    QVERIFY(tavo::lookupMunicipalityName(db.master(), QStringLiteral("999")).isNull());
+    QVERIFY(tavo::lookupMunicipalityName(db.master(), QString()).isNull());
+    QVERIFY(tavo::lookupMunicipalityName(db.master(), QStringLiteral("30a")).isNull());
+    QVERIFY(tavo::lookupMunicipalityName(db.master(), QStringLiteral("301 OR 1=1")).isNull());
+    QVERIFY(tavo::lookupMunicipalityName(db.master(), QStringLiteral("301,5")).isNull());
 }
 
 QTEST_GUILESS_MAIN(ProjectsTest)

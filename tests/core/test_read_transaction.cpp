@@ -14,6 +14,8 @@
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using State = CalculationState::State;
 
 namespace {

@@ -10,6 +10,8 @@
 #include "core/projects/RecordConflict.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 const QString kSecond = QStringLiteral("planerB");

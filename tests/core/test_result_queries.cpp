@@ -12,6 +12,8 @@
 #include "core/results/ResultQueries.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using namespace ResultQueries;
 
 namespace {

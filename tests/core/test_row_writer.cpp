@@ -12,6 +12,8 @@
 #include "core/engine/RowWriter.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 class TestRowWriter : public QObject {
     Q_OBJECT
 

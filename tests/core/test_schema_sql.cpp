@@ -9,6 +9,8 @@
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 
+using namespace tavo;
+
 namespace {
 
 const SchemaDriver& driverNamed(const QString& name) {

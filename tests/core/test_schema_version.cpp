@@ -18,6 +18,8 @@
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 const QString kRaw = QStringLiteral("roh");

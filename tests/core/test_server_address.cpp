@@ -4,6 +4,8 @@
 #include "core/data/ServerAddress.h"
 #include "core/data/TavoError.h"
 
+using namespace tavo;
+
 // Server addresses as planners write them, read without a server: what the program would connect to,
 // or the refusal. Nothing of an address may lead elsewhere than to its own server, database and role.
 

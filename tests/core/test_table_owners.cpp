@@ -12,6 +12,8 @@
 #include "core/projects/ProjectRecords.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 int rowsOf(const QSqlDatabase& db, const QString& table, int project) {

@@ -6,6 +6,8 @@
 #include "core/data/NumberFormat.h"
 #include "core/projects/TypedNumber.h"
 
+using namespace tavo;
+
 class TestTypedNumber : public QObject {
     Q_OBJECT
 

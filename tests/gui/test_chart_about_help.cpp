@@ -23,6 +23,8 @@
 #include "support/Modal.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 // Answers the next message box and returns its text through *text.

@@ -32,6 +32,8 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 // Works through the modal windows that appear, one scripted step per window, in order. A message

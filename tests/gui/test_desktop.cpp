@@ -35,6 +35,8 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using ResultKind = ResultQueries::ResultKind;
 
 namespace {

@@ -18,6 +18,8 @@
 #include "support/Modal.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 class TestDetailCellEditor : public QObject {
     Q_OBJECT
 

@@ -8,6 +8,8 @@
 #include "gui/input/DetailModel.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 // The in-memory project row and detail rows behind the main window, without the window.
 class InputModelTest : public QObject {
     Q_OBJECT

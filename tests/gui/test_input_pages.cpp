@@ -32,6 +32,8 @@
 #include "support/Modal.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 // Confirms every modal message box that appears while it lives and keeps their texts.

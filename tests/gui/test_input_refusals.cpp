@@ -17,6 +17,8 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 // Confirms every message box that appears while it lives and keeps their texts and icons.

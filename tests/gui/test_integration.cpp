@@ -38,6 +38,8 @@
 #include "support/Modal.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using ResultKind = ResultQueries::ResultKind;
 
 namespace {

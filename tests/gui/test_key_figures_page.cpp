@@ -30,6 +30,8 @@
 #include "support/Modal.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 // The value cell of the line with this caption, empty when the table has no such line.

@@ -24,6 +24,8 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using State = CalculationState::State;
 
 namespace {

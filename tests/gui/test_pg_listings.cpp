@@ -27,6 +27,8 @@
 #include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using namespace ResultQueries;
 
 namespace {

@@ -15,6 +15,8 @@
 #include "gui/print/TablePrinter.h"
 #include "support/Modal.h"
 
+using namespace tavo;
+
 namespace {
 
 // A result grid like the expenditure grid: Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe.

@@ -30,6 +30,8 @@
 #include "support/Modal.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 using Nav = ProjectListWindow::Navigator;

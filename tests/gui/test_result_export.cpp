@@ -26,6 +26,8 @@
 #include "support/Modal.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using ResultKind = ResultQueries::ResultKind;
 
 namespace {

@@ -20,6 +20,8 @@
 #include "core/results/DatasetText.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 using ResultKind = ResultQueries::ResultKind;
 
 namespace {

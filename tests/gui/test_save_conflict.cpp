@@ -13,6 +13,8 @@
 #include "support/Modal.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 const QString kSecond = QStringLiteral("zweiterPlaner");

@@ -20,6 +20,8 @@
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
+using namespace tavo;
+
 namespace {
 
 double germanNumber(const QString& text) {

@@ -8,6 +8,8 @@
 #include <sys/resource.h>
 #endif
 
+namespace tavo {
+
 CliOutput runCli(const QStringList& args, const CliRunOptions& options) {
     QProcess process;
     if (!options.env.isEmpty()) {
@@ -40,3 +42,5 @@ CliOutput runCli(const QStringList& args, const CliRunOptions& options) {
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
 }
+
+} // namespace tavo

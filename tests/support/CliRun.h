@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavo {
+
 // tavo-cli run as a child process, as a planner's shell runs it.
 struct CliOutput {
     int exitCode = -1; // -1: crashed or did not finish within two minutes
@@ -19,3 +21,5 @@ struct CliRunOptions {
 };
 
 CliOutput runCli(const QStringList& args, const CliRunOptions& options = {});
+
+} // namespace tavo

@@ -9,6 +9,8 @@
 #include "core/engine/EngineResult.h"
 #include "support/TestDb.h"
 
+namespace tavo {
+
 namespace EngineFixture {
 
 QVariantMap realisticProject(int pg) {
@@ -267,3 +269,5 @@ bool near(double actual, double expected) {
 }
 
 } // namespace EngineFixture
+
+} // namespace tavo

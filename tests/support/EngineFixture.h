@@ -8,6 +8,8 @@
 #include "core/engine/EngineContext.h"
 #include "core/engine/EngineInput.h"
 
+namespace tavo {
+
 class TestDb;
 struct EngineResult;
 
@@ -68,3 +70,5 @@ void setMunicipalityValue(TestDb& db, const QString& table, int pg, int jahr, do
 bool near(double actual, double expected);
 
 } // namespace EngineFixture
+
+} // namespace tavo

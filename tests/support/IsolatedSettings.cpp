@@ -6,6 +6,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+namespace tavo {
+
 namespace {
 
 void isolateSettings() {
@@ -18,3 +20,5 @@ void isolateSettings() {
 } // namespace
 
 Q_COREAPP_STARTUP_FUNCTION(isolateSettings)
+
+} // namespace tavo

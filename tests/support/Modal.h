@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QWidget>
 
+namespace tavo {
+
 // Runs `action` on the next modal window that appears (polling, so it works inside exec()).
 inline void onNextModal(std::function<void(QWidget*)> action) {
     auto* timer = new QTimer;
@@ -51,3 +53,5 @@ inline void answerModals(QStringList captions, QStringList* texts) {
         chosen->click();
     });
 }
+
+} // namespace tavo

@@ -9,6 +9,8 @@
 #include <QUrl>
 #include <QVariant>
 
+namespace tavo {
+
 namespace {
 
 std::atomic<int> connectionCounter{0};
@@ -136,3 +138,5 @@ bool PgTestDatabase::exists(const QString& name) {
     QSqlDatabase::removeDatabase(connectionName);
     return found;
 }
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavo {
+
 // A fresh, empty database on the private PostgreSQL test server (scripts/pg-test-server.sh, named by
 // the environment variable TAVO_TEST_PG), made for one test and dropped again with the object.
 // Tests that need it skip when available() is false:
@@ -48,3 +50,5 @@ private:
     QString m_name;
     QStringList m_connections;
 };
+
+} // namespace tavo

@@ -8,6 +8,8 @@
 
 #include "core/data/Sql.h"
 
+namespace tavo {
+
 QString TestDb::generatedMaster() {
     return QStringLiteral(TAVO_TEST_MASTER);
 }
@@ -79,3 +81,5 @@ QSqlDatabase TestDb::writableMaster() {
     }
     return QSqlDatabase::database(m_writableName);
 }
+
+} // namespace tavo

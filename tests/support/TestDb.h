@@ -9,6 +9,8 @@
 
 #include "core/data/Databases.h"
 
+namespace tavo {
+
 // A fresh pair of databases per test: a copy of the generated master database and a new, empty user
 // database, both in a temporary folder that disappears with the object.
 class TestDb {
@@ -50,3 +52,5 @@ private:
     std::unique_ptr<Databases> m_databases;
     QString m_writableName;
 };
+
+} // namespace tavo

@@ -16,6 +16,8 @@
 #define TAVO_INSTALLED_DATA_RELATIVE "../share/tavo"
 #endif
 
+namespace tavo {
+
 namespace {
 
 // Creates the folder (and the folders above it) unless it exists; the folder itself is open to its
@@ -122,3 +124,5 @@ Databases DataLocations::open(const QString& masterOverride, const QString& user
     }
     return Databases(master, user, access);
 }
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 
 #include "core/data/Databases.h"
 
+namespace tavo {
+
 // Where a running program finds its files. A database beside the executable wins, so a portable
 // copy (one folder holding the program and both databases) keeps working wherever it lies. An
 // installed program has nothing beside it: the master database and the manual come from the
@@ -68,3 +70,5 @@ private:
     QString m_programDir;
     QString m_userDataDir;
 };
+
+} // namespace tavo

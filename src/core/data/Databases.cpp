@@ -21,6 +21,8 @@
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
 
+namespace tavo {
+
 const QString Databases::MasterFileName = QStringLiteral("TAVO_Master.db");
 const QString Databases::UserFileName = QStringLiteral("TAVO_User.db");
 
@@ -426,3 +428,5 @@ void Databases::createUserDatabase(const QString& path) {
     }
     QSqlDatabase::removeDatabase(name);
 }
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavo {
+
 // The two database connections of a running program: the master database with the reference data
 // (opened read-only) and the user database with the projects and results. Created once at start by
 // the object that owns the selection window; every window and the engine reach them through it.
@@ -84,3 +86,5 @@ private:
     bool m_readOnly = false;
     QStringList m_notices;
 };
+
+} // namespace tavo

@@ -9,6 +9,8 @@
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
 
+namespace tavo {
+
 namespace FileChecks {
 namespace {
 
@@ -149,3 +151,5 @@ void requireCompleteUserDatabase(const QSqlDatabase& db, const QString& location
 }
 
 } // namespace FileChecks
+
+} // namespace tavo

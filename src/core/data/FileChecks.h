@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavo {
+
 // Checks a database file must pass before the program writes to it or relies on it. Each throws
 // TavoError with a German message naming the file.
 namespace FileChecks {
@@ -38,3 +40,5 @@ QString readOnlyMessage(const QString& path);
 void requireCompleteUserDatabase(const QSqlDatabase& db, const QString& location);
 
 } // namespace FileChecks
+
+} // namespace tavo

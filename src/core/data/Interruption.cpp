@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+namespace tavo {
+
 namespace Interruption {
 namespace {
 
@@ -31,3 +33,5 @@ void throwIfRequested() {
 }
 
 } // namespace Interruption
+
+} // namespace tavo

@@ -2,6 +2,8 @@
 
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 // A request to stop long work early (Ctrl+C in tavo-cli). request() may be called from a signal
 // handler or any thread; the work checks requested() at points where stopping leaves nothing half
 // done: a calculation run before it commits (it rolls back), a scenario range between two runs.
@@ -22,3 +24,5 @@ public:
 void throwIfRequested();
 
 } // namespace Interruption
+
+} // namespace tavo

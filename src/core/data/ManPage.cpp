@@ -4,6 +4,8 @@
 
 #include "core/data/DataLocations.h"
 
+namespace tavo {
+
 namespace ManPage {
 
 namespace {
@@ -95,3 +97,5 @@ Section filesSection() {
 }
 
 } // namespace ManPage
+
+} // namespace tavo

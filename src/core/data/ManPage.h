@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavo {
+
 // The manual page (man(1), groff) of a program, written by the program itself from the same tables
 // its --help text comes from, so the page installed with the package says what the program does.
 namespace ManPage {
@@ -37,3 +39,5 @@ QString render(const Page& page);
 Section filesSection();
 
 } // namespace ManPage
+
+} // namespace tavo

@@ -4,6 +4,8 @@
 
 #include "core/data/Sql.h"
 
+namespace tavo {
+
 namespace MasterData {
 
 ValueLists::ValueLists(const QSqlDatabase& master) : m_query(master) {
@@ -73,3 +75,5 @@ QList<FieldSource> fieldSources(const QSqlDatabase& master, const QString& table
 }
 
 } // namespace MasterData
+
+} // namespace tavo

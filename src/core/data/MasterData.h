@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavo {
+
 // Reading the master database: the value lists of the inputs (FeldWerte), the municipalities (PG)
 // and the sources of the defaults (FeldQuellen, Quellen). Every statement on these tables is here.
 namespace MasterData {
@@ -50,3 +52,5 @@ struct FieldSource {
 QList<FieldSource> fieldSources(const QSqlDatabase& master, const QString& table);
 
 } // namespace MasterData
+
+} // namespace tavo

@@ -4,6 +4,8 @@
 
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace NumberFormat {
 
 QLocale localeFor(const QLocale& system) {
@@ -183,3 +185,5 @@ bool isFloatingNumber(const QVariant& value) {
 }
 
 } // namespace NumberFormat
+
+} // namespace tavo

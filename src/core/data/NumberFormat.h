@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVariant>
 
+namespace tavo {
+
 // The one place where numbers become text and text becomes numbers. Everything follows the user's
 // locale (decimal comma under a German locale), installed once at start by install(); documents
 // handed on are written in Austrian German instead (DocumentScope).
@@ -102,3 +104,5 @@ bool isFloatingNumber(const QVariant& value);
 inline bool isNumber(const QVariant& value) { return isWholeNumber(value) || isFloatingNumber(value); }
 
 } // namespace NumberFormat
+
+} // namespace tavo

@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #endif
 
+namespace tavo {
+
 namespace OutputFile {
 namespace {
 
@@ -201,3 +203,5 @@ QString writeFailure(const QString& path, int errorNumber) {
 }
 
 } // namespace OutputFile
+
+} // namespace tavo

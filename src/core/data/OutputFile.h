@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavo {
+
 // Files the program hands on (exports, workbooks, reports): checked before the work starts, written
 // completely or not at all. Every failure throws TavoError with a German message naming the file.
 namespace OutputFile {
@@ -33,3 +35,5 @@ QString reason(int errorNumber);
 QString writeFailure(const QString& path, int errorNumber);
 
 } // namespace OutputFile
+
+} // namespace tavo

@@ -4,6 +4,8 @@
 
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace Schema {
 namespace {
 
@@ -353,3 +355,5 @@ QString quoted(const QString& name) {
 }
 
 } // namespace Schema
+
+} // namespace tavo

@@ -7,6 +7,8 @@
 
 #include "core/data/SchemaDriver.h"
 
+namespace tavo {
+
 // The one description of the user database's tables: columns with their types, keys and defaults,
 // indexes and the order that makes a listing of each table deterministic. Both databases' table
 // definitions are generated from it through their SchemaDriver, and the names the program's
@@ -80,3 +82,5 @@ QStringList identifiers();
 QString quoted(const QString& name);
 
 } // namespace Schema
+
+} // namespace tavo

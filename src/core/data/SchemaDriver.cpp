@@ -4,6 +4,8 @@
 
 #include "core/data/SqlDialect.h"
 
+namespace tavo {
+
 namespace {
 
 // Writes names as SQLite's files have always held them: bare, quoted only where the bare word would
@@ -132,3 +134,5 @@ const SchemaDriver& SchemaDriver::postgres() {
 const SchemaDriver& SchemaDriver::forDatabase(const QSqlDatabase& db) {
     return SqlDialect::isPostgres(db) ? postgres() : sqlite();
 }
+
+} // namespace tavo

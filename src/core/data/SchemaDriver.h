@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavo {
+
 // The kinds of column the user tables hold.
 enum class SchemaColumnType { Identity, Integer, Float, Text };
 
@@ -53,3 +55,5 @@ public:
     // The driver of the database db is connected to.
     static const SchemaDriver& forDatabase(const QSqlDatabase& db);
 };
+
+} // namespace tavo

@@ -10,6 +10,8 @@
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
 
+namespace tavo {
+
 namespace UserSchema {
 namespace {
 
@@ -385,3 +387,5 @@ void respellDesignations(const QSqlDatabase& db) {
 }
 
 } // namespace UserSchema
+
+} // namespace tavo

@@ -12,6 +12,8 @@
 
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace {
 
 // Every statement on the server ends after this time at the latest, so that nothing a database holds
@@ -207,3 +209,5 @@ QString ServerAddress::connectOptions(bool readOnly) const {
     settings << QStringLiteral("options=") + quotedValue(serverOptions);
     return settings.join(QLatin1Char(' '));
 }
+
+} // namespace tavo

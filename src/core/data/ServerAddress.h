@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavo {
+
 // A user database on a PostgreSQL server, named like "postgresql://planer@server:5432/tavo", or on the
 // local server through its socket: "postgresql:///tavo",
 // "postgresql://planer@/tavo?host=/var/run/postgresql". The address is read by the PostgreSQL client
@@ -40,3 +42,5 @@ struct ServerAddress {
     // A value quoted for a connection string of the client library: 'a b' -> "'a b'", ' and \ escaped.
     static QString quotedValue(const QString& value);
 };
+
+} // namespace tavo

@@ -12,6 +12,8 @@
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace Sql {
 namespace {
 
@@ -324,3 +326,5 @@ void ReadTransaction::finish() {
     if (m_db.isOpen())
         QSqlQuery(m_db).exec(QStringLiteral("COMMIT"));
 }
+
+} // namespace tavo

@@ -11,6 +11,8 @@
 
 #include "core/data/Transaction.h"
 
+namespace tavo {
+
 // Prepared statements with bound values. No value is ever pasted into SQL text: table and column
 // names may be assembled from known lists, values always go through these helpers.
 namespace Sql {
@@ -49,3 +51,5 @@ QString busyText();
 QString quoted(const QString& identifier);
 
 } // namespace Sql
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 #include "core/data/SchemaDefinition.h"
 #include "core/data/SchemaDriver.h"
 
+namespace tavo {
+
 namespace SqlDialect {
 namespace {
 
@@ -132,3 +134,5 @@ QString orderBy(const QSqlDatabase& db, const QStringList& columns) {
 }
 
 } // namespace SqlDialect
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 
 class QSqlDriver;
 
+namespace tavo {
+
 // The user database lives in an SQLite file or on a PostgreSQL server. The program writes its SQL once,
 // in the form SQLite reads; for PostgreSQL the text is rewritten before it is prepared:
 // - the tables and columns of the user database are created there with quoted names in their exact
@@ -38,3 +40,5 @@ QString orderedTotal(const QSqlDatabase& db, const QString& expression, const QS
 QString orderBy(const QSqlDatabase& db, const QStringList& columns);
 
 } // namespace SqlDialect
+
+} // namespace tavo

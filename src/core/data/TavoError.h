@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace tavo {
+
 // The one exception type of the program. It carries a German message for the user; database errors
 // carry the driver's text. Windows show it in a message box, tavo-cli on stderr.
 class TavoError : public std::runtime_error {
@@ -16,3 +18,5 @@ public:
 private:
     QString m_message;
 };
+
+} // namespace tavo

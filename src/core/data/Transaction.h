@@ -2,6 +2,8 @@
 
 #include <QSqlDatabase>
 
+namespace tavo {
+
 // One database transaction for a multi-row write. Begun in the constructor; commit() ends it.
 // Leaving the scope without commit() (by an exception or early return) rolls it back.
 class Transaction {
@@ -43,3 +45,5 @@ private:
     QSqlDatabase m_db;
     bool m_open = false;
 };
+
+} // namespace tavo

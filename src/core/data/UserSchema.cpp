@@ -6,6 +6,8 @@
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace UserSchema {
 namespace {
 
@@ -149,3 +151,5 @@ const QList<RequiredTable>& requiredTables() {
 }
 
 } // namespace UserSchema
+
+} // namespace tavo

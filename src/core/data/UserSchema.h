@@ -8,6 +8,8 @@
 
 #include "core/data/SchemaDefinition.h"
 
+namespace tavo {
+
 // The tables of the user database and how an older file is brought up to date.
 namespace UserSchema {
 
@@ -92,3 +94,5 @@ inline const QStringList storedQueryNames() {
 }
 
 } // namespace UserSchema
+
+} // namespace tavo

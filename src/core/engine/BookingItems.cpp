@@ -2,6 +2,8 @@
 
 #include "core/engine/EngineContext.h"
 
+namespace tavo {
+
 void bookItemYear(EngineContext& ctx, const BookingItem& item, int year) {
     const double amount = ctx.projectField(QString::fromUtf8(item.lengthField)) *
                           ctx.projectField(QString::fromUtf8(item.rateField));
@@ -14,3 +16,5 @@ void bookItem(EngineContext& ctx, const BookingItem& item) {
     for (int year = item.firstYear; year <= item.lastYear; ++year)
         bookItemYear(ctx, item, year);
 }
+
+} // namespace tavo

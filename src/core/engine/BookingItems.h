@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace tavo {
+
 class EngineContext;
 
 // One booking item of a network as the tables of the steps list it: designation, evaluation type,
@@ -32,3 +34,5 @@ template <std::size_t N> void bookItems(EngineContext& ctx, const BookingItem (&
     for (const BookingItem& item : items)
         bookItem(ctx, item);
 }
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 #include "core/data/TavoError.h"
 #include "core/engine/EngineContext.h"
 
+namespace tavo {
+
 namespace BuildingTypes {
 namespace {
 
@@ -133,3 +135,5 @@ double dwellingUnits(const EngineContext& ctx, const QString& buildingType, doub
 }
 
 } // namespace BuildingTypes
+
+} // namespace tavo

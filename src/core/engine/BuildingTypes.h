@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace tavo {
+
 class EngineContext;
 
 // Quantities per building type that several steps share. They read the project record and the
@@ -43,3 +45,5 @@ double levyClassFactor(const QString& bauklasse);
 QString plotAreaField(const QString& buildingType);
 
 } // namespace BuildingTypes
+
+} // namespace tavo

@@ -7,6 +7,8 @@
 #include "core/engine/EngineContext.h"
 #include "core/engine/Steps.h"
 
+namespace tavo {
+
 namespace {
 
 void runSteps(EngineContext& ctx) {
@@ -81,3 +83,5 @@ EngineResult calculate(const EngineInput& input) {
     requireFiniteResult(result);
     return result;
 }
+
+} // namespace tavo

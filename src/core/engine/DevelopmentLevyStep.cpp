@@ -7,6 +7,8 @@
 #include "core/engine/EngineContext.h"
 #include "core/engine/Steps.h"
 
+namespace tavo {
+
 namespace {
 
 using Engine::PlanningYears;
@@ -47,3 +49,5 @@ void developmentLevy(EngineContext& ctx) {
 }
 
 } // namespace Steps
+
+} // namespace tavo

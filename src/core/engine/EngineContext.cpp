@@ -6,6 +6,8 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 EngineContext::EngineContext(const EngineInput& input) : ProjectId(input.projectId), m_input(&input) {
     m_result.projectId = input.projectId;
     m_result.pg = input.pg;
@@ -140,3 +142,5 @@ EngineResult EngineContext::takeResult() {
     m_result = EngineResult();
     return result;
 }
+
+} // namespace tavo

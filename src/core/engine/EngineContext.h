@@ -9,6 +9,8 @@
 #include "core/engine/EngineInput.h"
 #include "core/engine/EngineResult.h"
 
+namespace tavo {
+
 // Everything a calculation run shares between its steps: the project's inputs and reference data
 // (an EngineInput, read before the run) and the results booked so far, all in memory. A context
 // never touches a database; what a run produced is written by ResultWriter.
@@ -75,3 +77,5 @@ private:
     EngineResult m_result;
     std::map<QString, TypeRows> m_typeRows;
 };
+
+} // namespace tavo

@@ -12,6 +12,8 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace {
 
 using Engine::PlanningYears;
@@ -340,3 +342,5 @@ EngineInput EngineInput::fromRows(const QSqlDatabase& master, int projectId, con
     loadReferenceData(master, input);
     return input;
 }
+
+} // namespace tavo

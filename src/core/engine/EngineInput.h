@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QVariant>
 
+namespace tavo {
+
 class Databases;
 
 namespace Engine {
@@ -158,3 +160,5 @@ struct EngineInput {
     // The per-municipality year tables the steps read.
     static const QStringList& municipalityTableNames();
 };
+
+} // namespace tavo

@@ -8,6 +8,8 @@
 
 #include "core/engine/EngineInput.h"
 
+namespace tavo {
+
 // One booked row of the result ledger.
 struct LedgerEntry {
     int jahr = 0;
@@ -41,3 +43,5 @@ struct EngineResult {
     std::array<Engine::YearValues, Engine::OldestAge + 1> inhabitants{};
     std::vector<MunicipalityAgeRow> municipality;
 };
+
+} // namespace tavo

@@ -4,6 +4,8 @@
 #include "core/engine/EngineContext.h"
 #include "core/engine/Steps.h"
 
+namespace tavo {
+
 namespace {
 
 using Engine::PlanningYears;
@@ -52,3 +54,5 @@ void fiscalEqualisation(EngineContext& ctx) {
 }
 
 } // namespace Steps
+
+} // namespace tavo

@@ -11,6 +11,8 @@
 #include "core/engine/EngineContext.h"
 #include "core/engine/Steps.h"
 
+namespace tavo {
+
 namespace Steps {
 
 void interest(EngineContext& ctx) {
@@ -50,3 +52,5 @@ void specialExpenditures(EngineContext& ctx) {
 }
 
 } // namespace Steps
+
+} // namespace tavo

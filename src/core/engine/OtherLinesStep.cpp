@@ -5,6 +5,8 @@
 #include "core/engine/EngineContext.h"
 #include "core/engine/Steps.h"
 
+namespace tavo {
+
 namespace {
 
 using Engine::PlanningYears;
@@ -71,3 +73,5 @@ void otherUtilityLines(EngineContext& ctx) {
 }
 
 } // namespace Steps
+
+} // namespace tavo

@@ -10,6 +10,8 @@
 #include "core/engine/EngineContext.h"
 #include "core/engine/Steps.h"
 
+namespace tavo {
+
 namespace {
 
 using Engine::PlanningYears;
@@ -94,3 +96,5 @@ void populationAndDwellingUnits(EngineContext& ctx) {
 }
 
 } // namespace Steps
+
+} // namespace tavo

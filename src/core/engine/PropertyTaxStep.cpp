@@ -6,6 +6,8 @@
 #include "core/engine/EngineContext.h"
 #include "core/engine/Steps.h"
 
+namespace tavo {
+
 namespace {
 
 using Engine::PlanningYears;
@@ -90,3 +92,5 @@ void propertyTax(EngineContext& ctx) {
 }
 
 } // namespace Steps
+
+} // namespace tavo

@@ -4,6 +4,8 @@
 #include "core/engine/EngineContext.h"
 #include "core/engine/Steps.h"
 
+namespace tavo {
+
 namespace {
 
 using Engine::PlanningYears;
@@ -89,3 +91,5 @@ void publicProperty(EngineContext& ctx) {
 }
 
 } // namespace Steps
+
+} // namespace tavo

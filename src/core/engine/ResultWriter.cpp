@@ -6,6 +6,8 @@
 #include "core/data/Sql.h"
 #include "core/engine/RowWriter.h"
 
+namespace tavo {
+
 namespace {
 
 using Engine::PlanningYears;
@@ -81,3 +83,5 @@ void writeSpecial(const QSqlDatabase& user, const EngineResult& result, std::siz
 }
 
 } // namespace ResultWriter
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 
 #include "core/engine/EngineResult.h"
 
+namespace tavo {
+
 // Writes what a calculation run produced into the user database, in the caller's transaction.
 namespace ResultWriter {
 
@@ -19,3 +21,5 @@ void write(const QSqlDatabase& user, const EngineResult& result);
 void writeSpecial(const QSqlDatabase& user, const EngineResult& result, std::size_t first);
 
 } // namespace ResultWriter
+
+} // namespace tavo

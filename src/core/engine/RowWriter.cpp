@@ -11,6 +11,8 @@
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace {
 
 // Bound values per statement. On a server every statement is a round trip over the network, so the
@@ -190,3 +192,5 @@ void RowWriter::flush() {
     }
     m_pending.clear();
 }
+
+} // namespace tavo

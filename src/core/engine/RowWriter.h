@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+namespace tavo {
+
 // Appends many rows to one table with bound values. On a file each row goes at once through one
 // prepared statement of SQLite's own API on the connection's handle (in the connection's transaction,
 // values bound as Qt's driver binds them): Qt's per-value binding costs more than SQLite's insert
@@ -39,3 +41,5 @@ private:
     std::unique_ptr<QSqlQuery> m_single;
     std::unique_ptr<FileStatement> m_file;
 };
+
+} // namespace tavo

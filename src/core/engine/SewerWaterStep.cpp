@@ -8,6 +8,8 @@
 #include "core/engine/EngineContext.h"
 #include "core/engine/Steps.h"
 
+namespace tavo {
+
 namespace {
 
 using Engine::PlanningYears;
@@ -93,3 +95,5 @@ void sewerAndWater(EngineContext& ctx) {
 }
 
 } // namespace Steps
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 #include "core/engine/EngineContext.h"
 #include "core/engine/Steps.h"
 
+namespace tavo {
+
 namespace {
 
 using Engine::PlanningYears;
@@ -44,3 +46,5 @@ void socialInfrastructure(EngineContext& ctx) {
 }
 
 } // namespace Steps
+
+} // namespace tavo

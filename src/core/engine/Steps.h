@@ -1,5 +1,7 @@
 #pragma once
 
+namespace tavo {
+
 class EngineContext;
 
 // The calculation steps of a run, in the order the run calls them. Each reads the project through
@@ -37,3 +39,5 @@ void interest(EngineContext& ctx);
 void specialExpenditures(EngineContext& ctx);
 
 } // namespace Steps
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 
 #include "core/data/Sql.h"
 
+namespace tavo {
+
 namespace CalculationState {
 namespace {
 
@@ -82,3 +84,5 @@ QString text(State state) {
 }
 
 } // namespace CalculationState
+
+} // namespace tavo

@@ -4,6 +4,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+namespace tavo {
+
 // Whether the results of a project belong to its current inputs. Every calculation run stores a
 // fingerprint of the inputs it calculated (table Berechnungsstand); a later change of the project
 // row or of its Bebauung, Besiedelung or Sonderausgaben rows gives another fingerprint. The table
@@ -33,3 +35,5 @@ State of(const QSqlDatabase& userDb, int projectId);
 QString text(State state);
 
 } // namespace CalculationState
+
+} // namespace tavo

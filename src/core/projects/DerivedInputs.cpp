@@ -5,6 +5,8 @@
 
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace DerivedArithmetic {
 
 double wholeGross(double gross) {
@@ -112,3 +114,5 @@ const QList<Levy>& levies() {
 }
 
 } // namespace DerivedColumns
+
+} // namespace tavo

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+namespace tavo {
+
 // Inputs of the project row that follow from others: the green and traffic areas and the net building
 // land from the gross land, the lengths of the lines from the gross land or the connecting road, the
 // municipality's subsidy per unit of a levy. The input pages offer them as a help while editing; what
@@ -91,3 +93,5 @@ struct Levy {
 const QList<Levy>& levies();
 
 } // namespace DerivedColumns
+
+} // namespace tavo

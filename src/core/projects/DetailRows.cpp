@@ -4,6 +4,8 @@
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace DetailRows {
 namespace {
 
@@ -120,3 +122,5 @@ void remove(const QSqlDatabase& db, const QString& table, const QVariant& id) {
 }
 
 } // namespace DetailRows
+
+} // namespace tavo

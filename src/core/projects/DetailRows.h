@@ -9,6 +9,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+namespace tavo {
+
 // The detail rows of a project: its building mix (Bebauung), settlement (Besiedelung) and special
 // expenditures (Sonderausgaben). Each row carries its own key "ID" and its project's key "TAVO"
 // besides the input columns listed here; the rows' order of entry is the order of their keys.
@@ -47,3 +49,5 @@ void update(const QSqlDatabase& db, const QString& table, const QVariant& id, co
 void remove(const QSqlDatabase& db, const QString& table, const QVariant& id);
 
 } // namespace DetailRows
+
+} // namespace tavo

@@ -14,6 +14,8 @@
 #include "core/projects/Plausibility.h"
 #include "core/projects/StoredInputs.h"
 
+namespace tavo {
+
 namespace {
 
 // The last project year a settlement row can fall into.
@@ -271,3 +273,5 @@ void requireNoRefusal(const QStringList& refusals) {
 }
 
 } // namespace InputCheck
+
+} // namespace tavo

@@ -3,8 +3,11 @@
 #include <QString>
 #include <QStringList>
 
-class Databases;
 class QSqlDatabase;
+
+namespace tavo {
+
+class Databases;
 struct StoredInputs;
 
 // The one check of a project's inputs before anything is calculated from them: the window's
@@ -57,3 +60,5 @@ QStringList refusals(const StoredInputs& inputs);
 void requireNoRefusal(const QStringList& refusals);
 
 } // namespace InputCheck
+
+} // namespace tavo

@@ -11,6 +11,8 @@
 #include "core/projects/InputTables.h"
 #include "core/projects/ProjectRecords.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kNone = QStringLiteral("–");
@@ -179,3 +181,5 @@ QList<Line> differingInputs(const QSqlDatabase& user, const QList<int>& projectI
 }
 
 } // namespace InputComparison
+
+} // namespace tavo

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavo {
+
 // The inputs in which variants of a plan differ, each under a caption of its own with its unit, as
 // the variant comparison lists them.
 namespace InputComparison {
@@ -22,3 +24,5 @@ struct Line {
 QList<Line> differingInputs(const QSqlDatabase& user, const QList<int>& projectIds);
 
 } // namespace InputComparison
+
+} // namespace tavo

@@ -8,6 +8,8 @@
 
 #include "core/data/NumberFormat.h"
 
+namespace tavo {
+
 namespace InputTables {
 namespace {
 
@@ -321,3 +323,5 @@ QString displayText(const QVariant& value, const Cell& cell) {
 }
 
 } // namespace InputTables
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVariant>
 
+namespace tavo {
+
 // The six input pages of the main window, described as data: pages hold groups, groups hold rows,
 // a row holds a caption and one or two inputs. One loop (InputPageBuilder) turns them into widgets;
 // the export of a whole project lists the inputs with the same captions. Plain data, no Qt.
@@ -78,3 +80,5 @@ QString inputCaption(const Group& group, const Row& row, bool second);
 QString displayText(const QVariant& value, const Cell& cell);
 
 } // namespace InputTables
+
+} // namespace tavo

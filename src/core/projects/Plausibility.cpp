@@ -17,6 +17,8 @@
 #include "core/projects/InputTables.h"
 #include "core/projects/StoredInputs.h"
 
+namespace tavo {
+
 namespace {
 
 // An input as the planner knows it: its caption on the input pages with the column name, or the
@@ -271,3 +273,5 @@ QStringList warnings(const QSqlDatabase& master, const StoredInputs& inputs) {
 }
 
 } // namespace Plausibility
+
+} // namespace tavo

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavo {
+
 class Databases;
 struct StoredInputs;
 
@@ -30,3 +32,5 @@ QStringList warnings(const QSqlDatabase& master, const StoredInputs& inputs);
 QString unbuiltNote(const QSqlDatabase& user, int projectId);
 
 } // namespace Plausibility
+
+} // namespace tavo

@@ -10,6 +10,8 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kVersion = QStringLiteral("Version");
@@ -246,3 +248,5 @@ void ProjectRecord::setState(State state) {
     m_state = state;
     Q_EMIT stateChanged(state);
 }
+
+} // namespace tavo

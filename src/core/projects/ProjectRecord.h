@@ -12,6 +12,8 @@
 #include "core/data/UserSchema.h"
 #include "core/projects/RecordConflict.h"
 
+namespace tavo {
+
 // One row of the project table held in memory while a main window edits it. Inputs change the
 // values here; nothing reaches the database until post(). cancel() reloads the stored row.
 // The record remembers the version of the project it loaded: a save over a version someone else has
@@ -96,3 +98,5 @@ private:
     QStringList m_dirty;
     qint64 m_version = 0;
 };
+
+} // namespace tavo

@@ -8,6 +8,8 @@
 #include "core/data/UserSchema.h"
 #include "core/projects/DetailRows.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kId = QStringLiteral("ID");
@@ -232,3 +234,5 @@ void deleteProject(const QSqlDatabase& user, int projectId) {
     Sql::exec(user, QStringLiteral("DELETE FROM \"TAVO\" WHERE \"ID\" = ?"), {projectId});
     transaction.commit();
 }
+
+} // namespace tavo

@@ -12,6 +12,8 @@
 
 #include "core/data/Databases.h"
 
+namespace tavo {
+
 // Copying and creating project records and their detail rows. Every routine that writes more than
 // one row runs in one transaction: a failure leaves the user database as it was.
 
@@ -65,3 +67,5 @@ QSqlQuery projectList(const QSqlDatabase& user, const QStringList& columns);
 // the fingerprint of its calculation go with it (the tables refer to the project with ON DELETE
 // CASCADE), in one transaction. Deleting a project that is not there changes nothing.
 void deleteProject(const QSqlDatabase& user, int projectId);
+
+} // namespace tavo

@@ -4,6 +4,8 @@
 
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 // A save refused because the stored project is no longer the one the window loaded: someone else
 // saved it meanwhile (Changed), or deleted it (Deleted). Nothing of the refused save was written.
 class RecordConflict : public TavoError {
@@ -18,3 +20,5 @@ public:
 private:
     Kind m_kind;
 };
+
+} // namespace tavo

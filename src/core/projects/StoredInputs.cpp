@@ -3,6 +3,8 @@
 #include "core/projects/DetailRows.h"
 #include "core/projects/ProjectRecords.h"
 
+namespace tavo {
+
 StoredInputs StoredInputs::read(const QSqlDatabase& user, int projectId) {
     StoredInputs inputs;
     inputs.projectId = projectId;
@@ -16,3 +18,5 @@ StoredInputs StoredInputs::read(const QSqlDatabase& user, int projectId) {
     inputs.specials = DetailRows::records(user, QStringLiteral("Sonderausgaben"), projectId);
     return inputs;
 }
+
+} // namespace tavo

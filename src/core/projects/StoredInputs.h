@@ -4,6 +4,8 @@
 #include <QSqlDatabase>
 #include <QSqlRecord>
 
+namespace tavo {
+
 // The stored inputs of one project as the checks before a run read them, once: the project row and
 // its Bebauung (bbTyp, bbBauklasse, bbAnteil), Besiedelung (Jahr, EFHg, EFHk, RHg, RHk, GWB) and
 // Sonderausgaben rows (Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe), each in the order of entry.
@@ -18,3 +20,5 @@ struct StoredInputs {
     // Reads project projectId; throws TavoError on a database error.
     static StoredInputs read(const QSqlDatabase& user, int projectId);
 };
+
+} // namespace tavo

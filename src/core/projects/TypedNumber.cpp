@@ -5,6 +5,8 @@
 #include "core/data/NumberFormat.h"
 #include "core/projects/ProjectRecord.h"
 
+namespace tavo {
+
 QString typedNumberRefusal(const QString& column, const QString& text) {
     if (text.trimmed().isEmpty())
         return QString();
@@ -17,3 +19,5 @@ QString typedNumberRefusal(const QString& column, const QString& text) {
         return QStringLiteral("'%1' ist keine gültige ganze Zahl.").arg(text);
     return QString();
 }
+
+} // namespace tavo

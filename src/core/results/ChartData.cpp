@@ -11,6 +11,8 @@
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace ChartData {
 
 void SeriesSet::throwIfOverflow() const {
@@ -101,3 +103,5 @@ SeriesSet load(const QSqlDatabase& user, int projectId, Quantity quantity, Group
 }
 
 } // namespace ChartData
+
+} // namespace tavo

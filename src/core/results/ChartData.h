@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavo {
+
 // The figures behind the finance chart: per series (one cost bearer or one evaluation type) the sum
 // of the charted quantity per project year, read straight from the result ledger `Auswertung`. The
 // main window's filters do not apply; every row of the project counts.
@@ -57,3 +59,5 @@ SeriesSet load(const QSqlDatabase& user, int projectId, Quantity quantity, Group
                const QStringList& names);
 
 } // namespace ChartData
+
+} // namespace tavo

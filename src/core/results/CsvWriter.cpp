@@ -8,6 +8,8 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace {
 
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
@@ -91,3 +93,5 @@ QByteArray CsvWriter::document(const QList<QVariantList>& rows) {
         bytes = QByteArray(kByteOrderMark);
     return bytes;
 }
+
+} // namespace tavo

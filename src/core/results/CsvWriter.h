@@ -7,6 +7,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+namespace tavo {
+
 // Text for German spreadsheets (Excel, LibreOffice Calc with a German locale): UTF-8 with a byte order
 // mark, cells separated by semicolons, every line ended by CR LF. Numbers carry a decimal comma and
 // no thousands separator, whatever the user's locale, so the spreadsheet reads them as numbers. Text
@@ -45,3 +47,5 @@ private:
     QIODevice* m_device;
     bool m_started = false;
 };
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 
 #include "core/data/NumberFormat.h"
 
+namespace tavo {
+
 namespace DatasetText {
 namespace {
 
@@ -93,3 +95,5 @@ QString htmlFromModel(const QSqlQueryModel& model) {
 }
 
 } // namespace DatasetText
+
+} // namespace tavo

@@ -4,6 +4,8 @@
 #include <QSqlQueryModel>
 #include <QString>
 
+namespace tavo {
+
 // A whole dataset as tab-separated text, as the clipboard copy and `tavo-cli export` give it:
 // a header line of the record's field names (not the grid captions), then one line per row, cells
 // separated by one tab, every line (the header too) ended by CR LF. Numbers appear in the locale's
@@ -23,3 +25,5 @@ QString fromQuery(QSqlQuery& query);
 QString htmlFromModel(const QSqlQueryModel& model);
 
 } // namespace DatasetText
+
+} // namespace tavo

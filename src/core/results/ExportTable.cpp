@@ -5,6 +5,8 @@
 #include "core/results/CsvWriter.h"
 #include "core/results/KeyFigures.h"
 
+namespace tavo {
+
 namespace {
 
 QList<int> totalColumnsOf(const QStringList& header, const QStringList& totalFields) {
@@ -85,3 +87,5 @@ ExportTable keyFigureExportTable(const QList<KeyFigures>& projects) {
         table.rows << (QVariantList{line.caption} + line.values);
     return table;
 }
+
+} // namespace tavo

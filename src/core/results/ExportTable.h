@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+namespace tavo {
+
 struct KeyFigures;
 
 // A table on its way into a file: a name (the sheet of a workbook), a header of column names and
@@ -37,3 +39,5 @@ QStringList financeTotalFields();
 // The key figures of several projects as a table: "Kennzahl" and one column per project ("Projekt N"),
 // the lines of keyFigureTable(), missing values as empty cells.
 ExportTable keyFigureExportTable(const QList<KeyFigures>& projects);
+
+} // namespace tavo

@@ -2,6 +2,8 @@
 
 #include "core/data/NumberFormat.h"
 
+namespace tavo {
+
 namespace KeyFigureText {
 
 QString cell(const KeyFigureLine& line, const QVariant& value) {
@@ -75,3 +77,5 @@ QList<KeyFigureLine> sections(const QList<KeyFigureLine>& lines, const QList<Key
 }
 
 } // namespace KeyFigureText
+
+} // namespace tavo

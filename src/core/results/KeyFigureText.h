@@ -7,6 +7,8 @@
 
 #include "core/results/KeyFigures.h"
 
+namespace tavo {
+
 // The key-figure lines as people read them: one cell as text, the best value of a line among
 // several projects, and the lines as tab-separated text for the clipboard.
 namespace KeyFigureText {
@@ -30,3 +32,5 @@ QString tabText(const QStringList& header, const QList<KeyFigureLine>& lines);
 QList<KeyFigureLine> sections(const QList<KeyFigureLine>& lines, const QList<KeyFigureLine::Section>& wanted);
 
 } // namespace KeyFigureText
+
+} // namespace tavo

@@ -16,6 +16,8 @@
 #include "core/engine/EngineResult.h"
 #include "core/results/ResultQueries.h"
 
+namespace tavo {
+
 namespace {
 
 // The ledger rows the figures are taken from: the project's years 1 to 20, of one cost bearer or
@@ -409,3 +411,5 @@ QList<KeyFigureLine> keyFigureTable(const QList<KeyFigures>& projects) {
     addYearLines(t);
     return t.lines();
 }
+
+} // namespace tavo

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+namespace tavo {
+
 struct EngineInput;
 struct EngineResult;
 
@@ -123,3 +125,5 @@ struct KeyFigureLine {
 // dwelling units, inhabitants and balances per unit; the totals per evaluation type (every type that
 // any of the projects has, by name); the balance and cumulative balance of every year.
 QList<KeyFigureLine> keyFigureTable(const QList<KeyFigures>& projects);
+
+} // namespace tavo

@@ -16,6 +16,8 @@
 #include "core/results/ResultQueries.h"
 #include "core/results/XlsxWorkbook.h"
 
+namespace tavo {
+
 using namespace ResultQueries;
 
 namespace ProjectWorkbook {
@@ -158,3 +160,5 @@ void write(const Databases& dbs, int projectId, const FinanceChoice& choice, int
 }
 
 } // namespace ProjectWorkbook
+
+} // namespace tavo

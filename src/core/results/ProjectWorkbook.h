@@ -7,6 +7,8 @@
 #include "core/results/ExportTable.h"
 #include "core/results/ResultQueries.h"
 
+namespace tavo {
+
 class Databases;
 
 // Everything of one project in one workbook: the result views (Ausgaben, Einnahmen and Saldo with the
@@ -30,3 +32,5 @@ void write(const Databases& dbs, int projectId, const ResultQueries::FinanceChoi
            const QString& path);
 
 } // namespace ProjectWorkbook
+
+} // namespace tavo

@@ -12,6 +12,8 @@
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
 
+namespace tavo {
+
 namespace ResultQueries {
 namespace {
 
@@ -294,3 +296,5 @@ QString sumColumnText(const QSqlDatabase& db, const Query& query, const QString&
 }
 
 } // namespace ResultQueries
+
+} // namespace tavo

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+namespace tavo {
+
 // The SQL of the result views, shared by the result pages of the main window and `tavo-cli export`,
 // so both show exactly the same rows. Every filter value is a bound parameter.
 namespace ResultQueries {
@@ -111,3 +113,5 @@ QString formatTotal(double total);
 QString sumColumnText(const QSqlDatabase& db, const Query& query, const QString& fieldName);
 
 } // namespace ResultQueries
+
+} // namespace tavo

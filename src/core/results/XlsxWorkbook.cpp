@@ -29,6 +29,8 @@
 #include <unistd.h>
 #endif
 
+namespace tavo {
+
 namespace {
 
 constexpr int kMaxSheetName = 31;
@@ -303,3 +305,5 @@ void XlsxWorkbook::writeTable(const QString& path, const ExportTable& table) {
     workbook.addSheet(table);
     workbook.close();
 }
+
+} // namespace tavo

@@ -6,8 +6,11 @@
 
 #include "core/results/ExportTable.h"
 
+// libxlsxwriter's C types.
 struct lxw_workbook;
 struct lxw_format;
+
+namespace tavo {
 
 // An Excel workbook written by libxlsxwriter, one sheet per table: a bold, frozen header row, numbers
 // as numbers in the grids' display format "#,##0.00" (whole-number columns such as "Jahr" as plain
@@ -51,3 +54,5 @@ private:
     lxw_format* m_totalAmount = nullptr;
     QStringList m_sheetNames;
 };
+
+} // namespace tavo

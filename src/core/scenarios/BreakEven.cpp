@@ -7,6 +7,8 @@
 #include "core/data/UserSchema.h"
 #include "core/engine/Calculation.h"
 
+namespace tavo {
+
 namespace BreakEven {
 namespace {
 
@@ -156,3 +158,5 @@ Result find(const EngineInput& base, const Request& request) {
 }
 
 } // namespace BreakEven
+
+} // namespace tavo

@@ -8,6 +8,8 @@
 #include "core/engine/EngineInput.h"
 #include "core/results/KeyFigures.h"
 
+namespace tavo {
+
 // Break-even: the value of one input at which a cost bearer's 20-year balance (or net present value)
 // is zero, found over the calculation in memory.
 namespace BreakEven {
@@ -47,3 +49,5 @@ std::pair<double, double> plausibleRange(const QString& field, double current);
 Result find(const EngineInput& base, const Request& request);
 
 } // namespace BreakEven
+
+} // namespace tavo

@@ -12,6 +12,8 @@
 #include "core/data/TavoError.h"
 #include "core/scenarios/ScenarioComparison.h"
 
+namespace tavo {
+
 namespace MonteCarlo {
 namespace {
 
@@ -161,3 +163,5 @@ Distribution run(const EngineInput& base, const Scenarios::Settings& range, cons
 }
 
 } // namespace MonteCarlo
+
+} // namespace tavo

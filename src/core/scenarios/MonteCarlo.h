@@ -9,6 +9,8 @@
 #include "core/results/KeyFigures.h"
 #include "core/scenarios/Scenarios.h"
 
+namespace tavo {
+
 // The range of a project's results: many scenarios, each parameter drawn between its optimistic and
 // its pessimistic value, calculated in memory on every core.
 namespace MonteCarlo {
@@ -52,3 +54,5 @@ double percentile(std::vector<double>& values, double p);
 Distribution run(const EngineInput& base, const Scenarios::Settings& range, const Options& options);
 
 } // namespace MonteCarlo
+
+} // namespace tavo

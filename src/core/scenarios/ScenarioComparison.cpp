@@ -2,6 +2,8 @@
 
 #include "core/engine/Calculation.h"
 
+namespace tavo {
+
 KeyFigures scenarioFigures(const EngineInput& base, const Scenarios::Parameters& parameters,
                            const KeyFigureOptions& options) {
     const EngineInput input = Scenarios::applied(base, parameters);
@@ -17,3 +19,5 @@ ScenarioComparison compareScenarios(const EngineInput& base, const Scenarios::Se
     comparison.range = MonteCarlo::run(base, settings, options);
     return comparison;
 }
+
+} // namespace tavo

@@ -5,6 +5,8 @@
 #include "core/scenarios/MonteCarlo.h"
 #include "core/scenarios/Scenarios.h"
 
+namespace tavo {
+
 // What the key-figure page and `tavo-cli szenarien` show: the project as it is, its optimistic and
 // pessimistic variant and the Monte Carlo range between them, all calculated in memory.
 struct ScenarioComparison {
@@ -22,3 +24,5 @@ KeyFigures scenarioFigures(const EngineInput& base, const Scenarios::Parameters&
 // Everything at once. Throws TavoError when a calculation fails.
 ScenarioComparison compareScenarios(const EngineInput& base, const Scenarios::Settings& settings,
                                     const MonteCarlo::Options& options);
+
+} // namespace tavo

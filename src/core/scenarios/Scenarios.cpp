@@ -10,6 +10,8 @@
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
 
+namespace tavo {
+
 namespace Scenarios {
 namespace {
 
@@ -249,3 +251,5 @@ EngineInput applied(const EngineInput& base, const Parameters& parameters) {
 }
 
 } // namespace Scenarios
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 
 #include "core/engine/EngineInput.h"
 
+namespace tavo {
+
 // A scenario is the project with changed inputs, calculated in memory and never written.
 namespace Scenarios {
 
@@ -50,3 +52,5 @@ void saveSettings(const QSqlDatabase& user, int projectId, const Settings& setti
 EngineInput applied(const EngineInput& base, const Parameters& parameters);
 
 } // namespace Scenarios
+
+} // namespace tavo

@@ -20,6 +20,8 @@
 #include "core/projects/InputCheck.h"
 #include "core/projects/StoredInputs.h"
 
+namespace tavo {
+
 namespace {
 
 constexpr int kDefaultReferenceYear = 2012;
@@ -166,3 +168,5 @@ void runCalculation(const Databases& dbs, int projectId, const WarningsHandler& 
     }
     transaction.commit();
 }
+
+} // namespace tavo

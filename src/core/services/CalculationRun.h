@@ -7,6 +7,8 @@
 
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 class Databases;
 
 // Calculates project projectId: stamps the reference year, deletes the project's previous results
@@ -36,3 +38,5 @@ void lockMunicipalityRows(const QSqlDatabase& user, int pg);
 // The reference year of the reference data: the integer of the first FeldWerte entry (lowest
 // Nummer) of table "TAVO", field "Bezugsjahr"; 2012 when there is none.
 int referenceYear(const QSqlDatabase& master);
+
+} // namespace tavo

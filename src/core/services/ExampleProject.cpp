@@ -11,6 +11,8 @@
 #include "core/projects/ProjectRecords.h"
 #include "core/services/CalculationRun.h"
 
+namespace tavo {
+
 namespace ExampleProject {
 namespace {
 
@@ -163,3 +165,5 @@ void addToNewUserDatabases() {
 }
 
 } // namespace ExampleProject
+
+} // namespace tavo

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace tavo {
+
 class Databases;
 
 // The example project of a new user database, so that a first start shows results at once: a
@@ -22,3 +24,5 @@ int create(const Databases& dbs);
 void addToNewUserDatabases();
 
 } // namespace ExampleProject
+
+} // namespace tavo

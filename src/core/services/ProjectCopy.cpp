@@ -19,6 +19,8 @@
 #include "core/projects/CalculationState.h"
 #include "core/projects/ProjectRecords.h"
 
+namespace tavo {
+
 namespace ProjectCopy {
 namespace {
 
@@ -320,3 +322,5 @@ void continueIdentity(const QSqlDatabase& db, const QString& table, const QStrin
 }
 
 } // namespace ProjectCopy
+
+} // namespace tavo

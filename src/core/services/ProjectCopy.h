@@ -4,6 +4,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+namespace tavo {
+
 // Moving projects from one user database to another (a file and a server, or two files): the project
 // row, its detail rows, its scenarios and its results, as new projects of the target.
 namespace ProjectCopy {
@@ -35,3 +37,5 @@ QList<Copied> copyProjects(const QSqlDatabase& source, const QSqlDatabase& targe
 void continueIdentity(const QSqlDatabase& db, const QString& table, const QString& column);
 
 } // namespace ProjectCopy
+
+} // namespace tavo

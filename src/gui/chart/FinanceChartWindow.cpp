@@ -25,6 +25,8 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace {
 
 // Eight colours that stay apart on screen and on paper.
@@ -196,3 +198,5 @@ void FinanceChartWindow::onPrintClicked() {
         QMessageBox::critical(this, windowTitle(), error.message());
     }
 }
+
+} // namespace tavo

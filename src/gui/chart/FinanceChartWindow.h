@@ -5,11 +5,14 @@
 
 #include "core/results/ChartData.h"
 
-class Databases;
 class QChart;
 class QChartView;
 class QPrinter;
 class QRadioButton;
+
+namespace tavo {
+
+class Databases;
 
 // What the main window hands to the finance chart: the project, the quantity of the zoomed grid,
 // the two title lines and the names of the cost bearers and types (the items of its filter groups
@@ -62,3 +65,5 @@ private:
     QRadioButton* m_byType = nullptr;
     bool m_shown = false;
 };
+
+} // namespace tavo

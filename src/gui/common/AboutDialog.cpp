@@ -13,6 +13,8 @@
 
 #include "gui/common/Artwork.h"
 
+namespace tavo {
+
 namespace {
 
 // Room left for the window's title bar, which the dialog's own height does not include.
@@ -121,3 +123,5 @@ void AboutDialog::fitToHeight(int height) {
     layout()->activate();
     adjustSize();
 }
+
+} // namespace tavo

@@ -4,6 +4,8 @@
 
 class QLabel;
 
+namespace tavo {
+
 // The About window "TAVO - Tavorechner": the product picture, the credits and the free-use notice,
 // and the program's version as built; below them the two database files in use, when given.
 class AboutDialog : public QDialog {
@@ -27,3 +29,5 @@ private:
     QLabel* m_picture = nullptr;
 
 };
+
+} // namespace tavo

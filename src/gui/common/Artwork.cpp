@@ -5,7 +5,8 @@
 #include <QSvgRenderer>
 
 // The resource lives in the static library tavo_gui; naming its initialiser keeps the linker
-// from dropping it.
+// from dropping it. Q_INIT_RESOURCE declares a global function, so it is called from outside
+// the namespace.
 static void initPictureResource() {
     static const bool done = [] {
         Q_INIT_RESOURCE(tavo);
@@ -13,6 +14,8 @@ static void initPictureResource() {
     }();
     Q_UNUSED(done);
 }
+
+namespace tavo {
 
 namespace {
 
@@ -66,3 +69,5 @@ QIcon Artwork::icon(const QString& name, const QColor& color) {
     }
     return QIcon(pixmap);
 }
+
+} // namespace tavo

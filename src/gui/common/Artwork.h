@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QString>
 
+namespace tavo {
+
 // The pictures of the program, SVG files in the resource :/pictures: a stylised settlement of houses
 // on a green hillside with streets and a sun; the larger pictures add the program's name. Each is
 // rendered at the screen's device pixel ratio, so it stays sharp on high-DPI screens; the sizes are
@@ -25,3 +27,5 @@ QPixmap aboutPicture();
 QIcon icon(const QString& name, const QColor& color);
 
 } // namespace Artwork
+
+} // namespace tavo

@@ -1,5 +1,7 @@
 #include "gui/common/CalculationNotifier.h"
 
+namespace tavo {
+
 CalculationNotifier& CalculationNotifier::instance() {
     static CalculationNotifier notifier;
     return notifier;
@@ -8,3 +10,5 @@ CalculationNotifier& CalculationNotifier::instance() {
 void CalculationNotifier::announce(int projectId, const QObject* origin) {
     Q_EMIT instance().projectCalculated(projectId, origin);
 }
+
+} // namespace tavo

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+namespace tavo {
+
 // Tells every open window that a project was calculated, wherever in the program that happened (its
 // main window, "Varianten vergleichen"), so that each window showing that project reads its results
 // again instead of showing those of the run before.
@@ -21,3 +23,5 @@ Q_SIGNALS:
 private:
     CalculationNotifier() = default;
 };
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 #include <QScrollBar>
 #include <QTableView>
 
+namespace tavo {
+
 GridFooter::GridFooter(QTableView* view, QWidget* parent) : QWidget(parent), m_view(view) {
     setObjectName(QStringLiteral("footer"));
     QHeaderView* header = view->horizontalHeader();
@@ -105,3 +107,5 @@ void GridFooter::paintEvent(QPaintEvent*) {
                          text(c));
     }
 }
+
+} // namespace tavo

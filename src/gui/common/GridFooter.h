@@ -9,6 +9,8 @@
 
 class QTableView;
 
+namespace tavo {
+
 // The footer row under a table view: one cell per column, kept under its column while columns are
 // resized or moved and the view is scrolled sideways. The cells are painted at their column's
 // current place on every paint, so they never lag behind the header. A cell shows either its set
@@ -51,3 +53,5 @@ private:
     QList<Qt::Alignment> m_alignments;
     bool m_framed = true;
 };
+
+} // namespace tavo

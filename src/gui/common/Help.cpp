@@ -8,6 +8,8 @@
 
 #include "core/data/DataLocations.h"
 
+namespace tavo {
+
 namespace Help {
 
 QString manualPath() {
@@ -34,3 +36,5 @@ bool openDocument(QWidget* parent, const QString& path) {
 }
 
 } // namespace Help
+
+} // namespace tavo

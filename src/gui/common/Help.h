@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace tavo {
+
 // Opening the user manual, a PDF file beside the program, in the desktop's PDF viewer.
 namespace Help {
 
@@ -19,3 +21,5 @@ void openManual(QWidget* parent);
 bool openDocument(QWidget* parent, const QString& path);
 
 } // namespace Help
+
+} // namespace tavo

@@ -7,6 +7,8 @@
 
 #include "gui/common/Help.h"
 
+namespace tavo {
+
 namespace HelpMenu {
 
 QMenu* add(QMenuBar* bar, QWidget* window, const std::function<void()>& showAbout) {
@@ -23,3 +25,5 @@ QMenu* add(QMenuBar* bar, QWidget* window, const std::function<void()>& showAbou
 }
 
 } // namespace HelpMenu
+
+} // namespace tavo

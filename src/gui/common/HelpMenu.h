@@ -6,6 +6,8 @@ class QMenu;
 class QMenuBar;
 class QWidget;
 
+namespace tavo {
+
 // The menu "Hilfe" both windows share: the manual (F1) and the about box.
 namespace HelpMenu {
 
@@ -14,3 +16,5 @@ namespace HelpMenu {
 QMenu* add(QMenuBar* bar, QWidget* window, const std::function<void()>& showAbout);
 
 } // namespace HelpMenu
+
+} // namespace tavo

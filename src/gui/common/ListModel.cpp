@@ -3,6 +3,8 @@
 #include <QSqlField>
 #include <QSqlRecord>
 
+namespace tavo {
+
 bool ListModel::isNumber(const QVariant& value) {
     switch (value.typeId()) {
     case QMetaType::Int:
@@ -54,3 +56,5 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     }
     return QSqlQueryModel::headerData(section, orientation, role);
 }
+
+} // namespace tavo

@@ -4,6 +4,8 @@
 #include <QSqlQueryModel>
 #include <QString>
 
+namespace tavo {
+
 // A read-only list over a query: numbers right-aligned, text left-aligned, and column titles in plain
 // German where the query's field names are database names.
 class ListModel : public QSqlQueryModel {
@@ -25,3 +27,5 @@ private:
 
     QHash<QString, QString> m_titles;
 };
+
+} // namespace tavo

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QPushButton>
 
+namespace tavo {
+
 namespace {
 
 const char* const kCaption = "TAVO - Tavorechner";
@@ -126,3 +128,5 @@ QMessageBox* announceSaved(QWidget* parent, const QString& path) {
 }
 
 } // namespace Questions
+
+} // namespace tavo

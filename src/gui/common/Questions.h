@@ -6,6 +6,8 @@
 
 class QWidget;
 
+namespace tavo {
+
 // The questions the windows ask before they save, discard or overwrite something, with German
 // button captions whatever translation of the toolkit is installed.
 namespace Questions {
@@ -39,3 +41,5 @@ OutdatedReportChoice reportOutdated(QWidget* parent);
 QMessageBox* announceSaved(QWidget* parent, const QString& path);
 
 } // namespace Questions
+
+} // namespace tavo

@@ -7,6 +7,8 @@
 
 #include "gui/results/ResultRadioGroup.h"
 
+namespace tavo {
+
 namespace Settings {
 
 namespace {
@@ -48,3 +50,5 @@ void saveChoice(const ResultRadioGroup* group, const QString& key) {
 }
 
 } // namespace Settings
+
+} // namespace tavo

@@ -4,6 +4,9 @@
 #include <QString>
 
 class QWidget;
+
+namespace tavo {
+
 class ResultRadioGroup;
 
 // What the program remembers between starts: window sizes and positions and the last choices of
@@ -30,3 +33,5 @@ void restoreChoice(ResultRadioGroup* group, const QString& key);
 void saveChoice(const ResultRadioGroup* group, const QString& key);
 
 } // namespace Settings
+
+} // namespace tavo

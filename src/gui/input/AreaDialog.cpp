@@ -15,6 +15,8 @@
 #include "core/data/TavoError.h"
 #include "core/projects/DerivedInputs.h"
 
+namespace tavo {
+
 AreaDialog::AreaDialog(QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint) {
@@ -142,3 +144,5 @@ void AreaDialog::accept() {
 void AreaDialog::showError(const QString& message) {
     QMessageBox::critical(this, QStringLiteral("TAVO - Tavorechner"), message);
 }
+
+} // namespace tavo

@@ -6,6 +6,8 @@ class QGridLayout;
 class QLineEdit;
 class QPushButton;
 
+namespace tavo {
+
 // The area dialog of the connecting road: running metres times width gives the area. It opens with
 // the road's area and the default width of 8.5 m and shows the running metres that fit; leaving the
 // running metres or the width computes the area again, as does every keystroke; while one of them is
@@ -52,3 +54,5 @@ private:
     QPushButton* m_ok;
     bool m_pendingChange = false;
 };
+
+} // namespace tavo

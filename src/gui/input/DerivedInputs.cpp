@@ -22,6 +22,8 @@
 #include "gui/input/ValueListCombo.h"
 #include "gui/mainwindow/MainWindow.h"
 
+namespace tavo {
+
 using namespace DerivedArithmetic;
 
 namespace {
@@ -318,3 +320,5 @@ void DerivedInputs::setSettlementPreset(const QString& presetName) {
 void DerivedInputs::showError(const QString& message) {
     QMessageBox::critical(&m_window, QString::fromUtf8(kCaption), message);
 }
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+namespace tavo {
+
 class MainWindow;
 
 // The handlers of the main window that derive inputs from others: the areas from the gross land
@@ -64,3 +66,5 @@ private:
     bool m_deriving = false;
     bool m_levyQueued = false;
 };
+
+} // namespace tavo

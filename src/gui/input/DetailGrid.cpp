@@ -19,6 +19,8 @@
 #include "core/projects/InputCheck.h"
 #include "gui/common/GridFooter.h"
 
+namespace tavo {
+
 namespace {
 
 const char* const kCaption = "TAVO - Tavorechner";
@@ -318,3 +320,5 @@ QString DetailGrid::footerText(int column) const {
 void DetailGrid::reportError(const QString& message) {
     QMessageBox::critical(this, QString::fromUtf8(kCaption), message);
 }
+
+} // namespace tavo

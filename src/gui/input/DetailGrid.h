@@ -8,12 +8,15 @@
 
 #include "gui/input/DetailModel.h"
 
+class QTableView;
+class QToolButton;
+
+namespace tavo {
+
 namespace MasterData {
 class ValueLists;
 }
 
-class QTableView;
-class QToolButton;
 class GridFooter;
 
 // A grid over the detail rows of one project, with an optional navigator (insert, delete, edit,
@@ -107,3 +110,5 @@ public:
     // Anteil_ columns without the prefix). Throws TavoError.
     void loadPickLists(const QSqlDatabase& master);
 };
+
+} // namespace tavo

@@ -6,6 +6,8 @@
 #include "core/results/ChartData.h"
 #include "gui/input/DetailGrid.h"
 
+namespace tavo {
+
 namespace {
 
 using K = DetailColumn;
@@ -89,3 +91,5 @@ void SpecialExpenditureGrid::loadPickLists(const QSqlDatabase& master) {
     model()->setPickList(model()->columnIndex(QStringLiteral("Typ")), types, types);
     model()->setPickList(model()->columnIndex(QStringLiteral("Kostenträger")), bearers, bearers);
 }
+
+} // namespace tavo

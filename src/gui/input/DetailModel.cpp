@@ -12,6 +12,8 @@
 #include "core/projects/DetailRows.h"
 #include "core/projects/InputCheck.h"
 
+namespace tavo {
+
 DetailModel::DetailModel(QSqlDatabase db, const QString& table, std::vector<DetailColumn> columns,
                          QObject* parent)
     : QAbstractTableModel(parent), m_db(db), m_table(table), m_columns(std::move(columns)) {
@@ -265,3 +267,5 @@ Qt::ItemFlags DetailModel::flags(const QModelIndex& index) const {
         return Qt::NoItemFlags;
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
 }
+
+} // namespace tavo

@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QVariant>
 
+namespace tavo {
+
 // One column of a detail grid, as a table of these describes the grid.
 struct DetailColumn {
     enum Kind { Integer, Number, Text };
@@ -104,3 +106,5 @@ private:
     std::vector<QVariant> m_deletedIds;
     std::function<void()> m_beforeWrite;
 };
+
+} // namespace tavo

@@ -11,6 +11,8 @@
 #include "gui/input/ValueListCombo.h"
 #include "gui/input/ProjectEdit.h"
 
+namespace tavo {
+
 using namespace InputTables;
 
 namespace {
@@ -166,3 +168,5 @@ QWidget* InputPageBuilder::addCell(QGridLayout* grid, int line, int column, cons
     // The list stands left of its input: it is the field the caption leads to first.
     return combo;
 }
+
+} // namespace tavo

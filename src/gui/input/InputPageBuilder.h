@@ -10,6 +10,9 @@ class QGridLayout;
 class QGroupBox;
 class QPushButton;
 class QWidget;
+
+namespace tavo {
+
 class ProjectEdit;
 class ProjectRecord;
 class ValueListCombo;
@@ -53,3 +56,5 @@ private:
     QList<ValueListCombo*> m_combos;
     QList<QPushButton*> m_buttons;
 };
+
+} // namespace tavo

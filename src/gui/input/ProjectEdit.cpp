@@ -13,6 +13,8 @@
 #include "core/projects/ProjectRecord.h"
 #include "core/projects/TypedNumber.h"
 
+namespace tavo {
+
 namespace {
 
 // Lets through what is or may become a number in the user's locale; refuses letters and the like.
@@ -126,3 +128,5 @@ void ProjectEdit::focusOutEvent(QFocusEvent* event) {
     if (commit())
         Q_EMIT exited(m_column);
 }
+
+} // namespace tavo

@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QString>
 
+namespace tavo {
+
 class ProjectRecord;
 
 // An input bound to one column of the project row. Numeric inputs show the column with a fixed
@@ -46,3 +48,5 @@ private:
     bool m_modified = false;
     bool m_committing = false;
 };
+
+} // namespace tavo

@@ -9,6 +9,8 @@
 #include "core/projects/ProjectRecord.h"
 #include "gui/input/ProjectEdit.h"
 
+namespace tavo {
+
 namespace {
 
 // Wert is stored locale-neutral ('.' decimals); a number is handed on as a number so the
@@ -125,3 +127,5 @@ void ValueListCombo::textChosen(const QString& text) {
     }
     showCurrentValue();
 }
+
+} // namespace tavo

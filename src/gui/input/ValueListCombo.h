@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tavo {
+
 namespace MasterData {
 class ValueLists;
 }
@@ -48,3 +50,5 @@ private:
     bool m_prepared = false;
     bool m_updating = false;
 };
+
+} // namespace tavo

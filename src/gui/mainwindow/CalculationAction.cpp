@@ -13,6 +13,8 @@
 #include "gui/input/ProjectEdit.h"
 #include "gui/mainwindow/MainWindow.h"
 
+namespace tavo {
+
 CalculationAction::CalculationAction(MainWindow& window) : QObject(&window), m_window(window) {
     setObjectName(QStringLiteral("calculationAction"));
     if (QPushButton* button = m_window.button(QStringLiteral("btBerechnen")))
@@ -117,3 +119,5 @@ void CalculationAction::calculate() {
     if (!error.isEmpty())
         QMessageBox::critical(&m_window, QStringLiteral("TAVO - Tavorechner"), error);
 }
+
+} // namespace tavo

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+namespace tavo {
+
 class MainWindow;
 
 // The button "Berechnen" of the main window: saves every pending input, lists the plausibility
@@ -36,3 +38,5 @@ private:
 
     MainWindow& m_window;
 };
+
+} // namespace tavo

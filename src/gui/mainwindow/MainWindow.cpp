@@ -42,6 +42,8 @@
 #include "gui/common/Questions.h"
 #include "core/projects/ProjectRecords.h"
 
+namespace tavo {
+
 namespace {
 
 const char* const kCaption = "TAVO - Tavorechner: Datensatz bearbeiten";
@@ -592,3 +594,5 @@ void MainWindow::onHelpClicked() {
 void MainWindow::showError(const QString& message) {
     QMessageBox::critical(this, QStringLiteral("TAVO - Tavorechner"), message);
 }
+
+} // namespace tavo

@@ -11,6 +11,9 @@ class QCloseEvent;
 class QPushButton;
 class QShowEvent;
 class QTabWidget;
+
+namespace tavo {
+
 class BuildingMixGrid;
 class SettlementGrid;
 class SpecialExpenditureGrid;
@@ -154,3 +157,5 @@ private:
     QHash<QString, ValueListCombo*> m_combos;
     QList<ValueListCombo*> m_comboOrder;
 };
+
+} // namespace tavo

@@ -18,6 +18,8 @@
 #include "gui/results/ResultPopulationPanel.h"
 #include "gui/results/ResultZoom.h"
 
+namespace tavo {
+
 namespace {
 
 QAction* addAction(QMenu* menu, const char* name, const QString& text, const QKeySequence& shortcut) {
@@ -124,3 +126,5 @@ void MainWindowMenu::updatePrintAction() {
     m_print->setEnabled(onResultGrid);
     m_export->setEnabled(onResultGrid);
 }
+
+} // namespace tavo

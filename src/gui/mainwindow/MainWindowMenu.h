@@ -2,9 +2,12 @@
 
 #include <QObject>
 
-class MainWindow;
 class QAction;
 class QMenuBar;
+
+namespace tavo {
+
+class MainWindow;
 class ResultGrid;
 
 // The menu bar of the main window. Its entries do what the window's buttons do (and click them, so
@@ -33,3 +36,5 @@ private:
     QAction* m_print = nullptr;
     QAction* m_export = nullptr;
 };
+
+} // namespace tavo

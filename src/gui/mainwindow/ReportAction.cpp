@@ -20,6 +20,8 @@
 #include "report/CouncilReport.h"
 #include "report/ReportData.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kTitle = QStringLiteral("TAVO - Tavorechner");
@@ -138,3 +140,5 @@ void ReportAction::savePdf() {
         QMessageBox::critical(&m_window, kTitle, e.message());
     }
 }
+
+} // namespace tavo

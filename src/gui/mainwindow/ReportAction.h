@@ -4,8 +4,11 @@
 
 #include "report/ReportData.h"
 
-class MainWindow;
 class QMenu;
+
+namespace tavo {
+
+class MainWindow;
 
 // The button "Bericht..." of the main window: the council report of the project, shown in a print
 // preview (from which it is printed) or saved as a PDF file. Pending inputs are saved first; a
@@ -36,3 +39,5 @@ private:
     QMenu* m_menu = nullptr;
     ReportOptions m_options; // the last choice, offered again
 };
+
+} // namespace tavo

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+namespace tavo {
+
 ReportOptionsDialog::ReportOptionsDialog(const QStringList& bearers, const ReportOptions& options,
                                          QWidget* parent)
     : QDialog(parent), m_options(options) {
@@ -50,3 +52,5 @@ ReportOptions ReportOptionsDialog::options() const {
     options.discountRate = m_rate->value();
     return options;
 }
+
+} // namespace tavo

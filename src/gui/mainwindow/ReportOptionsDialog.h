@@ -7,6 +7,8 @@
 class QComboBox;
 class QDoubleSpinBox;
 
+namespace tavo {
+
 // Asks whose figures the council report shows (a cost bearer or all together) and the discount
 // rate of its net present value, before the report is made.
 class ReportOptionsDialog : public QDialog {
@@ -22,3 +24,5 @@ private:
     QDoubleSpinBox* m_rate = nullptr;
     ReportOptions m_options;
 };
+
+} // namespace tavo

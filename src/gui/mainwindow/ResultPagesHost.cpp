@@ -30,6 +30,8 @@
 #include "gui/results/ResultRadioGroup.h"
 #include "gui/results/ResultZoom.h"
 
+namespace tavo {
+
 using ResultKind = ResultQueries::ResultKind;
 
 namespace {
@@ -300,3 +302,5 @@ void ResultPagesHost::showFinanceChart(ResultKind kind) {
         QMessageBox::critical(m_window, QStringLiteral("TAVO - Tavorechner"), e.message());
     }
 }
+
+} // namespace tavo

@@ -8,9 +8,12 @@
 #include "core/results/ResultQueries.h"
 #include "gui/print/PrintDialog.h"
 
+class QWidget;
+
+namespace tavo {
+
 class Databases;
 class ProjectRecord;
-class QWidget;
 class ResultFinancePanel;
 class KeyFiguresPanel;
 class OutdatedBar;
@@ -92,3 +95,5 @@ private:
     CalculationState::State m_state = CalculationState::State::NotCalculated;
     bool m_unsavedInputs = false;
 };
+
+} // namespace tavo

@@ -23,6 +23,8 @@
 #include "core/data/TavoError.h"
 #include "gui/common/Settings.h"
 
+namespace tavo {
+
 namespace {
 
 // The system's general font in the given size: what the desktop uses, present on every system.
@@ -280,3 +282,5 @@ void PrintDialog::onHeaderFontClicked() {
 void PrintDialog::onFooterFontClicked() {
     chooseFont(m_footerFont);
 }
+
+} // namespace tavo

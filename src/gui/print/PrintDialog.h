@@ -10,6 +10,8 @@ class QCheckBox;
 class QLineEdit;
 class QPrinter;
 
+namespace tavo {
+
 // What a print request hands to the print dialog: the dataset as shown by its grid (model, columns
 // with titles, widths, formats and alignments, footer cells), the project the printout belongs to,
 // the name of the table ("Ausgaben", "Bewohner", ...) and its active filters ("Kostenträger:
@@ -85,3 +87,5 @@ private:
     QFont m_footerFont;
     PrintJob m_job;
 };
+
+} // namespace tavo

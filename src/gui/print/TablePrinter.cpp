@@ -11,6 +11,8 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 // Page geometry in device pixels of the printer. The table is laid out unscaled (column widths from
 // screen pixels at 96 dpi) and painted with `scale` applied, so fitting to the page width shrinks or
 // widens columns, fonts and row heights alike.
@@ -274,3 +276,5 @@ QStringList TablePrinter::rowCells(int row) const {
     }
     return cells;
 }
+
+} // namespace tavo

@@ -13,6 +13,8 @@
 class QPainter;
 class QPrinter;
 
+namespace tavo {
+
 // How a cell value becomes text on paper.
 enum class CellFormat {
     Plain,      // as it is; numbers in the general format
@@ -111,3 +113,5 @@ private:
     PrintOptions m_options;
     QDateTime m_now;
 };
+
+} // namespace tavo

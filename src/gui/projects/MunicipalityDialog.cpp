@@ -18,6 +18,8 @@
 #include "core/data/TavoError.h"
 #include "gui/common/ListModel.h"
 
+namespace tavo {
+
 MunicipalityDialog::MunicipalityDialog(const QSqlDatabase& master, QWidget* parent)
     : QDialog(parent), m_master(master) {
     setWindowTitle(QStringLiteral("politische Gemeinde wählen..."));
@@ -124,3 +126,5 @@ void MunicipalityDialog::onListDoubleClicked() {
         return;
     onOkClicked();
 }
+
+} // namespace tavo

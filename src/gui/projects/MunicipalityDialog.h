@@ -8,6 +8,8 @@ class QPushButton;
 class QSqlQueryModel;
 class QTableView;
 
+namespace tavo {
+
 // The municipality chooser: the user types the beginning of a municipality's name, picks one of the
 // matching rows of table PG and confirms. After OK, municipality() holds the chosen municipality number.
 class MunicipalityDialog : public QDialog {
@@ -37,3 +39,5 @@ private:
     QPushButton* m_okButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
 };
+
+} // namespace tavo

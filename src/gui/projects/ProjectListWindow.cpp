@@ -38,6 +38,8 @@
 #include "gui/projects/VariantComparisonWindow.h"
 #include "report/Disclaimer.h"
 
+namespace tavo {
+
 namespace {
 
 const char* const kCaption = "TAVO - Tavorechner: Datensatz wählen";
@@ -334,7 +336,7 @@ void ProjectListWindow::loadList(int selectId, int fallbackRow) {
     QStringList columns;
     for (const ListColumn& column : kListColumns)
         columns << QString::fromUtf8(column.name);
-    m_projects->setQuery(::projectList(m_databases->user(), columns));
+    m_projects->setQuery(tavo::projectList(m_databases->user(), columns));
     while (m_projects->canFetchMore())
         m_projects->fetchMore();
 
@@ -660,3 +662,5 @@ void ProjectListWindow::closeWindowsOf(int id) {
 void ProjectListWindow::showError(const QString& message) {
     QMessageBox::critical(this, QString::fromUtf8(kMessageTitle), message);
 }
+
+} // namespace tavo

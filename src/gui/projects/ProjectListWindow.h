@@ -17,6 +17,9 @@ class QShowEvent;
 class QSqlQueryModel;
 class QTableView;
 class QToolButton;
+
+namespace tavo {
+
 class MainWindow;
 
 // The selection window, the program's main form. It owns the two database connections and every
@@ -108,3 +111,5 @@ private:
     int m_wideWidth = 0; // the least width that shows the contents in one row
     bool m_narrow = false;
 };
+
+} // namespace tavo

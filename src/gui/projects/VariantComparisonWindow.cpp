@@ -33,6 +33,8 @@
 #include "gui/print/PrintDialog.h"
 #include "gui/results/KeyFigureCharts.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kTitle = QStringLiteral("TAVO - Tavorechner");
@@ -356,3 +358,5 @@ void VariantComparisonWindow::savePdf() {
         QMessageBox::critical(this, kTitle, e.message());
     }
 }
+
+} // namespace tavo

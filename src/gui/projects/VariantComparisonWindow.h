@@ -7,11 +7,14 @@
 #include "core/results/KeyFigures.h"
 #include "gui/print/PrintDialog.h"
 
-class Databases;
 class QChartView;
 class QPushButton;
 class QStandardItemModel;
 class QTableWidget;
+
+namespace tavo {
+
+class Databases;
 
 // "Varianten vergleichen": two to six projects side by side, one column each: the project record and
 // the state of its results, the inputs in which the variants differ, the key figures of the
@@ -61,3 +64,5 @@ private:
     QStandardItemModel* m_printModel = nullptr;
     PrintDialog* m_printDialog = nullptr;
 };
+
+} // namespace tavo

@@ -12,6 +12,8 @@
 
 #include "core/data/NumberFormat.h"
 
+namespace tavo {
+
 namespace KeyFigureCharts {
 namespace {
 
@@ -136,3 +138,5 @@ QChart* typeBalanceChart(const KeyFigures& figures) {
 }
 
 } // namespace KeyFigureCharts
+
+} // namespace tavo

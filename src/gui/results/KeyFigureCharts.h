@@ -7,6 +7,8 @@
 
 class QChart;
 
+namespace tavo {
+
 // The two charts of the key figures as Qt Charts, for the key-figure page and the variant comparison.
 namespace KeyFigureCharts {
 
@@ -19,3 +21,5 @@ QChart* cumulativeChart(const QList<KeyFigures>& projects, const QStringList& na
 QChart* typeBalanceChart(const KeyFigures& figures);
 
 } // namespace KeyFigureCharts
+
+} // namespace tavo

@@ -20,6 +20,8 @@
 #include "core/results/KeyFigureText.h"
 #include "gui/results/KeyFigureCharts.h"
 
+namespace tavo {
+
 namespace {
 
 const QString kAllBearers = QStringLiteral("alle");
@@ -235,3 +237,5 @@ QStandardItemModel* KeyFiguresPanel::printModel() {
                                  new QStandardItem(KeyFigureText::cell(line, line.values.value(0)))});
     return m_printModel;
 }
+
+} // namespace tavo

@@ -4,7 +4,6 @@
 
 #include "core/results/KeyFigures.h"
 
-class Databases;
 class QChartView;
 class QComboBox;
 class QDoubleSpinBox;
@@ -12,6 +11,10 @@ class QLabel;
 class QStandardItemModel;
 class QTableWidget;
 class QToolButton;
+
+namespace tavo {
+
+class Databases;
 
 // The page "Kennzahlen": the key figures of the project for a chosen cost bearer and discount rate
 // as a table, the cumulative balance as a line chart with its low point and payback year, and the
@@ -74,3 +77,5 @@ private:
     QChartView* m_byType = nullptr;
     QStandardItemModel* m_printModel = nullptr;
 };
+
+} // namespace tavo

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+namespace tavo {
+
 OutdatedBar::OutdatedBar(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("barVeraltet"));
     setFrameShape(QFrame::StyledPanel);
@@ -27,3 +29,5 @@ OutdatedBar::OutdatedBar(QWidget* parent) : QFrame(parent) {
     connect(m_calculate, &QPushButton::clicked, this, &OutdatedBar::calculateRequested);
     hide();
 }
+
+} // namespace tavo

@@ -4,6 +4,8 @@
 
 class QPushButton;
 
+namespace tavo {
+
 // The bar above a result page whose results belong to earlier inputs: "Eingaben seit der letzten
 // Berechnung geändert" on a yellow ground, with a "Berechnen" button. Hidden while the results are
 // current.
@@ -21,3 +23,5 @@ Q_SIGNALS:
 private:
     QPushButton* m_calculate = nullptr;
 };
+
+} // namespace tavo

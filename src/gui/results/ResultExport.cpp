@@ -13,6 +13,8 @@
 #include "core/results/XlsxWorkbook.h"
 #include "gui/common/Questions.h"
 
+namespace tavo {
+
 namespace ResultExport {
 
 QString excelFilter() {
@@ -61,3 +63,5 @@ bool saveDataset(QWidget* parent, const QSqlQueryModel& dataset, const QString& 
 }
 
 } // namespace ResultExport
+
+} // namespace tavo

@@ -5,6 +5,9 @@
 
 class QSqlQueryModel;
 class QWidget;
+
+namespace tavo {
+
 struct ExportTable;
 
 // Saving a result view as a file for a spreadsheet: the user picks the file in a file dialog that
@@ -30,3 +33,5 @@ QString fileNameOf(const QString& text);
 void writeTable(const QString& path, const ExportTable& table);
 
 } // namespace ResultExport
+
+} // namespace tavo

@@ -18,6 +18,8 @@
 #include "gui/results/ResultGrid.h"
 #include "gui/results/ResultRadioGroup.h"
 
+namespace tavo {
+
 using namespace ResultQueries;
 
 namespace {
@@ -326,3 +328,5 @@ QString ResultFinancePanel::typeChoice() const {
 QString ResultFinancePanel::groupingChoice() const {
     return m_groupingGroup->itemText();
 }
+
+} // namespace tavo

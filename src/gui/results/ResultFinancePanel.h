@@ -6,13 +6,16 @@
 
 #include "core/results/ResultQueries.h"
 
-class Databases;
 class QGridLayout;
 class QHBoxLayout;
 class QLabel;
 class QToolButton;
 class QSplitter;
 class QSqlQueryModel;
+
+namespace tavo {
+
+class Databases;
 class ResultGrid;
 class ResultRadioGroup;
 
@@ -103,3 +106,5 @@ private:
     int m_projectId = 0;
     bool m_prepared = false;
 };
+
+} // namespace tavo

@@ -16,6 +16,8 @@
 #include "gui/results/ResultExport.h"
 #include "gui/results/ResultZoom.h"
 
+namespace tavo {
+
 namespace {
 
 PrintColumn toPrintColumn(const ResultColumn& column, int index) {
@@ -329,3 +331,5 @@ QString ResultGrid::cellText(int column, const QVariant& value) const {
         return QString();
     return TablePrinter::cellText(toPrintColumn(m_model->columns().at(column), column), value);
 }
+
+} // namespace tavo

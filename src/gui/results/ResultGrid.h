@@ -11,9 +11,12 @@
 
 #include "gui/print/TablePrinter.h"
 
-class GridFooter;
 class QAction;
 class QTableView;
+
+namespace tavo {
+
+class GridFooter;
 
 // One column of a result grid: the field it shows (also its title), its width in pixels, its display
 // format and the alignment of its cells and title.
@@ -128,3 +131,5 @@ private:
     QAction* m_copyAction = nullptr;
     QAction* m_exportAction = nullptr;
 };
+
+} // namespace tavo

@@ -15,6 +15,8 @@
 #include "gui/results/ResultRadioGroup.h"
 #include "gui/results/ResultZoom.h"
 
+namespace tavo {
+
 using namespace ResultQueries;
 
 namespace {
@@ -178,5 +180,7 @@ const QSqlQueryModel& ResultPopulationPanel::datasetBeV() const {
 }
 
 void ResultPopulationPanel::copyDatasetToClipboard(const QSqlQueryModel& dataset) {
-    ::copyDatasetToClipboard(dataset);
+    tavo::copyDatasetToClipboard(dataset);
 }
+
+} // namespace tavo

@@ -4,10 +4,13 @@
 
 #include "core/results/ResultQueries.h"
 
-class Databases;
 class QLabel;
 class QSqlQueryModel;
 class QToolButton;
+
+namespace tavo {
+
+class Databases;
 class ResultGrid;
 class ResultRadioGroup;
 
@@ -74,3 +77,5 @@ private:
     ResultQueries::Query m_queryBeV;
     int m_projectId = 0;
 };
+
+} // namespace tavo

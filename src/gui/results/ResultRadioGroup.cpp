@@ -4,6 +4,8 @@
 #include <QGridLayout>
 #include <QRadioButton>
 
+namespace tavo {
+
 ResultRadioGroup::ResultRadioGroup(const QString& caption, int columns, QWidget* parent)
     : QGroupBox(caption, parent), m_group(new QButtonGroup(this)), m_layout(new QGridLayout(this)),
       m_columns(qMax(1, columns)) {
@@ -49,3 +51,5 @@ void ResultRadioGroup::setItemIndex(int index) {
 QRadioButton* ResultRadioGroup::button(int index) const {
     return qobject_cast<QRadioButton*>(m_group->button(index));
 }
+
+} // namespace tavo

@@ -7,6 +7,8 @@ class QButtonGroup;
 class QGridLayout;
 class QRadioButton;
 
+namespace tavo {
+
 // A captioned group of radio buttons laid out in columns, chosen by position: itemIndex() is the
 // position of the checked item, -1 when none is checked. Only a user's click emits clicked().
 class ResultRadioGroup : public QGroupBox {
@@ -33,3 +35,5 @@ private:
     QStringList m_items;
     int m_columns = 1;
 };
+
+} // namespace tavo

@@ -12,6 +12,8 @@
 #include "gui/results/ResultGrid.h"
 #include "core/results/DatasetText.h"
 
+namespace tavo {
+
 using ResultKind = ResultQueries::ResultKind;
 
 namespace {
@@ -126,3 +128,5 @@ void ResultZoom::showFinanceChart() {
         Q_EMIT chartRequested(m_kind);
     unzoomResultGrid();
 }
+
+} // namespace tavo

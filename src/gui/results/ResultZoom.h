@@ -9,6 +9,9 @@
 class QLabel;
 class QSqlQueryModel;
 class QToolButton;
+
+namespace tavo {
+
 class ResultFinancePanel;
 class ResultGrid;
 
@@ -72,3 +75,5 @@ private:
     bool m_zoomed = false;
     ResultKind m_kind = ResultKind::Expenditure;
 };
+
+} // namespace tavo

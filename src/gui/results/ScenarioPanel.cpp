@@ -29,6 +29,8 @@
 #include "core/scenarios/BreakEven.h"
 #include "core/scenarios/ScenarioComparison.h"
 
+namespace tavo {
+
 namespace {
 
 // The parameters as the editor names them, by their stored names.
@@ -530,3 +532,5 @@ void ScenarioPanel::onBreakEvenClicked() {
         m_message->setText(e.message());
     }
 }
+
+} // namespace tavo

@@ -12,8 +12,6 @@
 #include "core/scenarios/MonteCarlo.h"
 #include "core/scenarios/Scenarios.h"
 
-class Databases;
-struct EngineInput;
 class QAreaSeries;
 class QChartView;
 class QComboBox;
@@ -25,6 +23,11 @@ class QStackedWidget;
 class QTableWidget;
 class QTableWidgetItem;
 class QValueAxis;
+
+namespace tavo {
+
+class Databases;
+struct EngineInput;
 
 // The scenarios of one project: the figures of the project as it is, of its optimistic and pessimistic
 // variant and the Monte Carlo range (P10 / P50 / P90), the cumulative balance with the range as a band,
@@ -141,3 +144,5 @@ private:
     QValueAxis* m_axisX = nullptr;
     QValueAxis* m_axisY = nullptr;
 };
+
+} // namespace tavo

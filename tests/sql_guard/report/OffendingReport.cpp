@@ -1,1 +1,3 @@
 #include "core/data/SqlDialect.h"
+
+using namespace tavo;
