@@ -17,6 +17,8 @@
 #include "cli/Commands.h"
 #include "core/data/TavoError.h"
 
+namespace tavo {
+
 namespace {
 
 // Beside tavo-cli in a build or a portable folder, else in the installed program's own folder.
@@ -63,3 +65,5 @@ int cmdBericht(const QStringList& args) {
     return report.exitCode();
 #endif
 }
+
+} // namespace tavo
