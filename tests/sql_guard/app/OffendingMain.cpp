@@ -1,7 +1,5 @@
 #include "core/data/UserSchema.h"
 #include <QtCore>
-
-using namespace tavo;
 void prepare() {
     exec("PRAGMA foreign_keys = ON");
     exec("create table t (a)");

@@ -1,3 +1,1 @@
 #include "core/data/SqlDialect.h"
-
-using namespace tavo;
