@@ -138,10 +138,12 @@ if(TAVO_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "${TAVO_DEB_PLUGINS}")
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "${TAVO_DEB_PLUGINS}, libqt6svg6 (>= 6.4), libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6charts6 (>= 6.4), libqt6printsupport6 (>= 6.4), libpq5, libstdc++6 (>= 12), libc6 (>= 2.34)")
+        "${TAVO_DEB_PLUGINS}, libqt6svg6 (>= 6.4), libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6charts6 (>= 6.4), libqt6printsupport6 (>= 6.4), libstdc++6 (>= 12), libc6 (>= 2.34)")
 endif()
-# The German texts of Qt's own dialogs (Ja, Nein, Abbrechen, the print and file dialogs).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
+# The German texts of Qt's own dialogs (Ja, Nein, Abbrechen, the print and file dialogs); Qt's
+# PostgreSQL driver with the client library libpq for an office database on a server (the programs
+# load libpq only when a server address is used).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils, libqt6sql6-psql, libpq5")
 
 # Windows: an NSIS installer with a start-menu entry, or an MSI from WiX (same upgrade code for
 # every version, so a new version replaces the old one).

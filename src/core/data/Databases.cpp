@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cerrno>
 
-#include <libpq-fe.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,6 +14,7 @@
 #include <QSqlQuery>
 
 #include "core/data/FileChecks.h"
+#include "core/data/LibPq.h"
 #include "core/data/OutputFile.h"
 #include "core/data/ServerAddress.h"
 #include "core/data/Sql.h"
@@ -84,12 +84,13 @@ ServerAddress actualAddress(const QSqlDatabase& db, ServerAddress address) {
     const auto* connection = static_cast<const PGconn*>(Sql::serverHandle(db.driver()));
     if (!connection)
         return address;
+    const LibPq& pq = LibPq::get();
     const auto text = [](const char* value) { return value ? QString::fromUtf8(value) : QString(); };
-    if (!text(PQhost(connection)).isEmpty())
-        address.host = text(PQhost(connection));
-    address.port = text(PQport(connection)).toInt();
-    address.user = text(PQuser(connection));
-    address.database = text(PQdb(connection));
+    if (!text(pq.host(connection)).isEmpty())
+        address.host = text(pq.host(connection));
+    address.port = text(pq.port(connection)).toInt();
+    address.user = text(pq.user(connection));
+    address.database = text(pq.db(connection));
     return address;
 }
 

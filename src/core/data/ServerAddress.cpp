@@ -8,8 +8,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-#include <libpq-fe.h>
-
+#include "core/data/LibPq.h"
 #include "core/data/TavoError.h"
 
 namespace tavo {
@@ -28,11 +27,12 @@ const QString kPasswordWhy = QStringLiteral("das Kennwort gehört nicht in die A
 // library refuses the text.
 using Values = QHash<QString, QString>;
 std::optional<Values> libraryValues(const QString& text) {
+    const LibPq& pq = LibPq::get();
     char* error = nullptr;
     std::unique_ptr<PQconninfoOption, decltype(&PQconninfoFree)> options(
-        PQconninfoParse(text.toUtf8().constData(), &error), &PQconninfoFree);
+        pq.conninfoParse(text.toUtf8().constData(), &error), pq.conninfoFree);
     if (error)
-        PQfreemem(error);
+        pq.freemem(error);
     if (!options)
         return std::nullopt;
     Values values;

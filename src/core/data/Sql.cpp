@@ -6,9 +6,9 @@
 #include <QSqlError>
 #include <QSqlRecord>
 
-#include <libpq-fe.h>
 
 #include "core/data/FileChecks.h"
+#include "core/data/LibPq.h"
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 
@@ -74,8 +74,8 @@ QString permissionText(const QSqlDriver* driver, const QString& detail) {
     const QRegularExpressionMatch match = table.match(detail);
     QString role;
     const auto* connection = static_cast<const PGconn*>(serverHandle(driver));
-    if (connection && PQuser(connection))
-        role = QString::fromUtf8(PQuser(connection));
+    if (connection && LibPq::get().user(connection))
+        role = QString::fromUtf8(LibPq::get().user(connection));
     return QStringLiteral("Keine Berechtigung für Tabelle „%1“ (Rolle „%2“).")
         .arg(match.hasMatch() ? match.captured(1) : detail.simplified(), role);
 }
