@@ -377,14 +377,6 @@ void respellProjectDesignations(const QSqlDatabase& db, int projectId) {
                   {corrected, projectId, old});
 }
 
-void respellDesignations(const QSqlDatabase& db) {
-    // Only a file that holds them is written to, so that an ordinary open takes no write lock.
-    if (!hasOldDesignations(db))
-        return;
-    Transaction tx(db);
-    respellDesignationRows(db);
-    tx.commit();
-}
 
 } // namespace UserSchema
 

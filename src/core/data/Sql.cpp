@@ -230,6 +230,13 @@ QString quoted(const QString& identifier) {
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
+QString quotedList(const QStringList& identifiers) {
+    QStringList names;
+    for (const QString& identifier : identifiers)
+        names << quoted(identifier);
+    return names.join(QStringLiteral(", "));
+}
+
 } // namespace Sql
 
 Transaction::Transaction(QSqlDatabase db) : m_db(std::move(db)) {

@@ -50,6 +50,9 @@ QString busyText();
 // Quotes an identifier for SQL text ("Alter" -> "\"Alter\"").
 QString quoted(const QString& identifier);
 
+// The identifiers quoted and joined by ", " (a column list).
+QString quotedList(const QStringList& identifiers);
+
 } // namespace Sql
 
 } // namespace tavo

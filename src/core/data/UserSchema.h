@@ -31,9 +31,8 @@ void createStoredQueriesTable(const QSqlDatabase& db);
 // Whether the results hold booking designations in the misspelt form earlier versions wrote. Only reads.
 bool hasOldDesignations(const QSqlDatabase& db);
 
-// Rewrites those designations to their correct spelling in one transaction; writes nothing when
-// there are none. respellDesignationRows does it inside the caller's transaction.
-void respellDesignations(const QSqlDatabase& db);
+// Rewrites those designations to their correct spelling, inside the caller's transaction (an
+// upgrade step).
 void respellDesignationRows(const QSqlDatabase& db);
 
 // The same for the rows of one project, inside the caller's transaction: results copied from a file

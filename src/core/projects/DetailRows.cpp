@@ -28,13 +28,6 @@ const QList<Table>& detailTables() {
     return tables;
 }
 
-QString quotedList(const QStringList& names) {
-    QStringList quoted;
-    for (const QString& name : names)
-        quoted << Sql::quoted(name);
-    return quoted.join(QStringLiteral(", "));
-}
-
 // Every name must be an input column of the table: names go into the statement's text, values never.
 void requireColumns(const QString& table, const QStringList& names, const QVariantList& values) {
     const QStringList& known = columns(table);
@@ -73,14 +66,14 @@ QSqlQuery select(const QSqlDatabase& db, const QString& table, int projectId, Or
         order == Order::Entry ? byKey : SqlDialect::orderBy(db, {Sql::quoted(QStringLiteral("Jahr")), byKey});
     return Sql::exec(db,
                      QStringLiteral("SELECT %1, %2 FROM %3 WHERE \"TAVO\" = ? ORDER BY %4")
-                         .arg(byKey, quotedList(columns(table)), Sql::quoted(table), sorted),
+                         .arg(byKey, Sql::quotedList(columns(table)), Sql::quoted(table), sorted),
                      {projectId});
 }
 
 QList<QSqlRecord> records(const QSqlDatabase& db, const QString& table, int projectId) {
     QSqlQuery query = Sql::exec(db,
                                 QStringLiteral("SELECT %1 FROM %2 WHERE \"TAVO\" = ? ORDER BY \"ID\"")
-                                    .arg(quotedList(columns(table)), Sql::quoted(table)),
+                                    .arg(Sql::quotedList(columns(table)), Sql::quoted(table)),
                                 {projectId});
     QList<QSqlRecord> rows;
     while (query.next())
@@ -98,7 +91,7 @@ void insert(const QSqlDatabase& db, const QString& table, int projectId, const Q
     params << values;
     Sql::exec(db,
               QStringLiteral("INSERT INTO %1 (\"TAVO\", %2) VALUES (%3)")
-                  .arg(Sql::quoted(table), quotedList(names), marks.join(QStringLiteral(", "))),
+                  .arg(Sql::quoted(table), Sql::quotedList(names), marks.join(QStringLiteral(", "))),
               params);
 }
 

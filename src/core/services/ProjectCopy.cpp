@@ -120,13 +120,6 @@ QVariant valueForTarget(const QVariant& value, QMetaType type, const QString& ta
     return static_cast<qlonglong>(read);
 }
 
-QString quotedList(const QStringList& names) {
-    QStringList quoted;
-    for (const QString& name : names)
-        quoted << Sql::quoted(name);
-    return quoted.join(QStringLiteral(", "));
-}
-
 // "INSERT INTO table (key, columns) VALUES (?, ...)".
 QString insertStatement(const QString& table, const QString& keyColumn, const QStringList& columns) {
     const QStringList all = QStringList{keyColumn} + columns;
@@ -134,7 +127,7 @@ QString insertStatement(const QString& table, const QString& keyColumn, const QS
     for (qsizetype i = 0; i < all.size(); ++i)
         marks << QStringLiteral("?");
     return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-        .arg(Sql::quoted(table), quotedList(all), marks.join(QStringLiteral(", ")));
+        .arg(Sql::quoted(table), Sql::quotedList(all), marks.join(QStringLiteral(", ")));
 }
 
 // Copies the rows of table whose keyColumn holds key into the target under newKey, read in order.
@@ -144,7 +137,7 @@ void copyRows(const QSqlDatabase& source, const QSqlDatabase& target, const QStr
     // The key leads the selection, so that it is never empty.
     QSqlQuery rows = Sql::exec(source,
                                QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY %4")
-                                   .arg(quotedList(QStringList{keyColumn} + columns.source),
+                                   .arg(Sql::quotedList(QStringList{keyColumn} + columns.source),
                                         Sql::quoted(table), Sql::quoted(keyColumn), order),
                                {key});
     QSqlQuery insert(target);
@@ -168,7 +161,7 @@ int copyProjectRow(const QSqlDatabase& source, const QSqlDatabase& target, int i
     const SharedColumns columns = sharedColumns(source, target, kProjectTable, kId);
     QSqlQuery row = Sql::exec(
         source,
-        QStringLiteral("SELECT %1 FROM TAVO WHERE ID = ?").arg(quotedList(QStringList{kId} + columns.source)),
+        QStringLiteral("SELECT %1 FROM TAVO WHERE ID = ?").arg(Sql::quotedList(QStringList{kId} + columns.source)),
         {id});
     if (!row.next())
         throw TavoError(unknownProjectMessage(id));
@@ -186,7 +179,7 @@ int copyProjectRow(const QSqlDatabase& source, const QSqlDatabase& target, int i
         marks << QStringLiteral("?");
     QSqlQuery insert(target);
     Sql::prepare(insert, QStringLiteral("INSERT INTO TAVO (%1) VALUES (%2)")
-                             .arg(quotedList(insertColumns), marks.join(QStringLiteral(", "))));
+                             .arg(Sql::quotedList(insertColumns), marks.join(QStringLiteral(", "))));
     for (int i = 0; i < values.size(); ++i)
         insert.bindValue(i, values[i]);
     Sql::execPrepared(insert);
