@@ -1,18 +1,21 @@
 # Fails when a file of the core includes a header against the direction of its layers.
 #   CORE_DIR   the folder src/core (or a copy of its layout)
 # The core's sub-folders build on each other in one direction, so that no two of them include each
-# other: data at the bottom; projects (project rows and their inputs) on it; the engine, which
-# reads what projects define; results and scenarios on the engine; the application services
-# (a calculation run with its transaction and locks, copying a project, the example project) on
-# top. A file may include headers of its own folder and of the folders listed for it below, and
+# other: data at the bottom; the master data (import, forecast, provenance) on it; projects (project
+# rows and their inputs) on those; the plan of a building area (reading and measuring it) on projects;
+# the engine, which reads what projects define; results and scenarios on the engine; the
+# application services (a calculation run with its transaction and locks, copying a project, the
+# example project) on top. A file may include headers of its own folder and of the folders listed for it below, and
 # nothing of the layers outside the core (gui, report, cli, app).
 set(allowed_data "")
-set(allowed_projects data)
-set(allowed_engine data projects)
-set(allowed_results data projects engine)
-set(allowed_scenarios data projects engine results)
-set(allowed_services data projects engine results scenarios)
-set(layers data projects engine results scenarios services)
+set(allowed_master data)
+set(allowed_projects data master)
+set(allowed_plan data master projects)
+set(allowed_engine data master projects)
+set(allowed_results data master projects engine)
+set(allowed_scenarios data master projects engine results)
+set(allowed_services data master projects plan engine results scenarios)
+set(layers data master projects plan engine results scenarios services)
 
 if(NOT IS_DIRECTORY "${CORE_DIR}")
     message(FATAL_ERROR "Kein Ordner '${CORE_DIR}'")

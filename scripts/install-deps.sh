@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake make g++ python3 qt6-base-dev qt6-charts-dev qt6-svg-dev libqt6opengl6-dev libqt6sql6-sqlite
           libgl-dev fonts-dejavu-core poppler-utils xvfb xauth libxlsxwriter-dev python3-openpyxl
           qt6-translations-l10n libqt6sql6-psql postgresql locales-all libpq-dev libsqlite3-dev
-          dpkg-dev lintian)
+          dpkg-dev lintian libgdal-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
