@@ -5,7 +5,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QtTest>
 
 #include "support/CliRun.h"

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include <QFile>
-#include <QProcess>
 #include <QSqlQuery>
 #include <QtTest>
 

@@ -3,8 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -14,6 +12,7 @@
 
 #include "core/data/FileChecks.h"
 #include "core/data/Sql.h"
+#include "support/CliRun.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
@@ -29,15 +28,12 @@ struct Run {
     QString err;
 };
 
-Run run(const QString& program, const QStringList& args,
-        const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(program, args);
-    if (!process.waitForFinished(300000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+// A program run through the tests' runner, its output as text; installing may take minutes.
+Run run(const QString& program, const QStringList& args, CliRunOptions options = {}) {
+    options.program = program;
+    options.timeoutMs = 300000;
+    const CliOutput output = runCli(args, options);
+    return {output.exitCode, QString::fromUtf8(output.out), output.err};
 }
 
 // The value of key in the [Desktop Entry] group of a desktop file.
@@ -170,17 +166,16 @@ void InstallTest::installedProgramsUseTheUsersOwnDatabase() {
     }
 
     // A user with an empty home: the first start creates the user database in the user data folder.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", root.filePath("home"));
-    env.insert("XDG_DATA_HOME", root.filePath("home/daten"));
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    CliRunOptions env;
+    env.env = QStringList{"HOME=" + root.filePath("home"), "XDG_DATA_HOME=" + root.filePath("home/daten"),
+                          "QT_QPA_PLATFORM=offscreen"};
     const QString cli = prefix + "/bin/tavo-cli";
     const Run version = run(cli, {"--version"}, env);
     QCOMPARE(version.out.trimmed(), QStringLiteral("tavo-cli " TAVO_VERSION));
     // The desktop program answers --help and --version also where there is no display at all.
-    QProcessEnvironment noDisplay = env;
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-        noDisplay.remove(name);
+    CliRunOptions noDisplay = env;
+    noDisplay.env.removeLast();
+    noDisplay.unsetEnv = QStringList{"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};
     const Run tavoVersion = run(prefix + "/bin/tavo", {"--version"}, noDisplay);
     QCOMPARE(tavoVersion.exitCode, 0);
     QCOMPARE(tavoVersion.out.trimmed(), QStringLiteral("tavo " TAVO_VERSION));

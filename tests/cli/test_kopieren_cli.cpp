@@ -1,6 +1,5 @@
 // tavo-cli kopieren: projects with their rows and results moved between two user databases.
 
-#include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -58,13 +57,13 @@ QStringList rows(const QSqlDatabase& db, const QString& sql, const QVariantList&
 // The rows of a project that must come over unchanged, table by table in their stored order; the
 // keys and the edit counter are the target's own.
 QStringList projectRows(const QSqlDatabase& db, int id) {
-    QStringList all = rows(db, "SELECT * FROM TAVO WHERE ID = ?", {id}, {"ID", "Version"});
+    QStringList all = rows(db, "SELECT * FROM \"TAVO\" WHERE \"ID\" = ?", {id}, {"ID", "Version"});
     const QList<QPair<QString, QString>> tables = {
         {"Bebauung", "ID"},      {"Besiedelung", "ID"}, {"Sonderausgaben", "ID"}, {"Szenarien", "Parameter"},
         {"Auswertung", "rowid"}, {"bWvB", "rowid"},     {"bBvB", "rowid"}};
     for (const auto& [table, order] : tables) {
         const QStringList tableRows =
-            rows(db, QStringLiteral("SELECT * FROM %1 WHERE TAVO = ? ORDER BY %2").arg(table, order), {id});
+            rows(db, QStringLiteral("SELECT * FROM %1 WHERE \"TAVO\" = ? ORDER BY %2").arg(Sql::quoted(table), Sql::quoted(order)), {id});
         all << table + QString::number(tableRows.size()) << tableRows;
     }
     return all;
@@ -109,8 +108,8 @@ void addProjects(TestDb& source) {
                                         {"Ausgabe", 1.0 / 3.0}});
     runCalculation(source.dbs(), 1);
     runCalculation(source.dbs(), insertRealisticProject(source, 302));
-    Sql::exec(source.user(), "UPDATE TAVO SET gsHebesatz = gsHebesatz + 10 WHERE ID = 2");
-    Sql::exec(source.user(), "UPDATE TAVO SET Version = 5");
+    Sql::exec(source.user(), "UPDATE \"TAVO\" SET \"gsHebesatz\" = \"gsHebesatz\" + 10 WHERE \"ID\" = 2");
+    Sql::exec(source.user(), "UPDATE \"TAVO\" SET \"Version\" = 5");
 }
 
 CliOutput kopieren(const QString& from, const QString& to, const QStringList& more, const TestDb& source) {
@@ -133,8 +132,8 @@ void TestKopierenCli::copiesProjectsBothWays() {
     TestDb source;
     addProjects(source);
     const QString beschreibung =
-        Sql::scalar(source.user(), "SELECT Beschreibung FROM TAVO WHERE ID = 1").toString();
-    const QString municipalitySql = "SELECT * FROM gBvB WHERE PG = 301 ORDER BY rowid";
+        Sql::scalar(source.user(), "SELECT \"Beschreibung\" FROM \"TAVO\" WHERE \"ID\" = 1").toString();
+    const QString municipalitySql = "SELECT * FROM \"gBvB\" WHERE \"PG\" = 301 ORDER BY \"rowid\"";
     const QStringList municipality = rows(source.user(), municipalitySql, {});
     QVERIFY(!municipality.isEmpty());
 
@@ -153,12 +152,12 @@ void TestKopierenCli::copiesProjectsBothWays() {
         const QSqlDatabase db = connection.db;
         QCOMPARE(projectRows(db, 2), projectRows(source.user(), 1));
         QCOMPARE(projectRows(db, 3), projectRows(source.user(), 2));
-        QVERIFY(Sql::scalar(db, "SELECT count(*) FROM Auswertung WHERE TAVO = 2").toInt() > 1000);
+        QVERIFY(Sql::scalar(db, "SELECT count(*) FROM \"Auswertung\" WHERE \"TAVO\" = 2").toInt() > 1000);
         QCOMPARE(rows(db, municipalitySql, {}), municipality);
         QCOMPARE(CalculationState::of(db, 1), CalculationState::State::Current);
         QCOMPARE(CalculationState::of(db, 2), CalculationState::State::Current);
         QCOMPARE(CalculationState::of(db, 3), CalculationState::State::Changed);
-        QCOMPARE(Sql::scalar(db, "SELECT max(Version) FROM TAVO").toInt(), 0);
+        QCOMPARE(Sql::scalar(db, "SELECT max(\"Version\") FROM \"TAVO\"").toInt(), 0);
     }
     // Every view exported from the copy is byte for byte the view of the original.
     for (const QStringList& view : everyView())
@@ -179,10 +178,10 @@ void TestKopierenCli::copiesProjectsBothWays() {
     {
         const FileConnection connection(empty);
         const QSqlDatabase db = connection.db;
-        Sql::exec(db, "INSERT INTO TAVO (ID, Beschreibung) VALUES (3, 'alt')");
-        Sql::exec(db, "INSERT INTO Auswertung (TAVO, Jahr, Typ, Ausgabe) VALUES (3, 2000, 'alt', 1)");
-        Sql::exec(db, "INSERT INTO Bebauung (TAVO, bbTyp, bbAnteil) VALUES (3, 'EFHg', 100)");
-        Sql::exec(db, "DELETE FROM TAVO"); // this connection does not enforce the references
+        Sql::exec(db, "INSERT INTO \"TAVO\" (\"ID\", \"Beschreibung\") VALUES (3, 'alt')");
+        Sql::exec(db, "INSERT INTO \"Auswertung\" (\"TAVO\", \"Jahr\", \"Typ\", \"Ausgabe\") VALUES (3, 2000, 'alt', 1)");
+        Sql::exec(db, "INSERT INTO \"Bebauung\" (\"TAVO\", \"bbTyp\", \"bbAnteil\") VALUES (3, 'EFHg', 100)");
+        Sql::exec(db, "DELETE FROM \"TAVO\""); // this connection does not enforce the references
     }
     copy = kopieren(source.userPath(), empty, {}, source);
     QCOMPARE(copy.out.count('\n'), 3);
@@ -191,8 +190,8 @@ void TestKopierenCli::copiesProjectsBothWays() {
         const FileConnection connection(empty);
         const QSqlDatabase db = connection.db;
         QCOMPARE(projectRows(db, 3), projectRows(source.user(), 3));
-        Sql::exec(db, "INSERT INTO TAVO (Beschreibung) VALUES ('neu')");
-        QCOMPARE(Sql::scalar(db, "SELECT ID FROM TAVO WHERE Beschreibung = 'neu'").toInt(), 4);
+        Sql::exec(db, "INSERT INTO \"TAVO\" (\"Beschreibung\") VALUES ('neu')");
+        QCOMPARE(Sql::scalar(db, "SELECT \"ID\" FROM \"TAVO\" WHERE \"Beschreibung\" = 'neu'").toInt(), 4);
     }
 }
 
@@ -207,9 +206,9 @@ void TestKopierenCli::refusesOrCopiesNothing() {
     {
         const FileConnection connection(target);
         const QSqlDatabase db = connection.db;
-        examplePg = Sql::scalar(db, "SELECT PG FROM TAVO WHERE ID = 1").toInt();
-        QVERIFY(Sql::scalar(db, "SELECT count(*) FROM gBvB WHERE PG = ?", {examplePg}).toInt() > 0);
-        Sql::exec(db, "CREATE TRIGGER erzwungen BEFORE INSERT ON gBvB BEGIN SELECT RAISE(ABORT, 'erzwungener "
+        examplePg = Sql::scalar(db, "SELECT \"PG\" FROM \"TAVO\" WHERE \"ID\" = 1").toInt();
+        QVERIFY(Sql::scalar(db, "SELECT count(*) FROM \"gBvB\" WHERE \"PG\" = ?", {examplePg}).toInt() > 0);
+        Sql::exec(db, "CREATE TRIGGER erzwungen BEFORE INSERT ON \"gBvB\" BEGIN SELECT RAISE(ABORT, 'erzwungener "
                       "Fehler'); END");
     }
     runCalculation(source.dbs(), insertRealisticProject(source, examplePg));
@@ -259,8 +258,8 @@ void TestKopierenCli::copiesThroughAServer() {
         const Databases onServer(source.masterPath(), server.url());
         QCOMPARE(CalculationState::of(onServer.user(), 1), CalculationState::State::Current);
         QCOMPARE(CalculationState::of(onServer.user(), 2), CalculationState::State::Changed);
-        Sql::exec(onServer.user(), "INSERT INTO TAVO (Beschreibung) VALUES ('neu')");
-        QCOMPARE(Sql::scalar(onServer.user(), "SELECT ID FROM TAVO WHERE Beschreibung = 'neu'").toInt(), 3);
+        Sql::exec(onServer.user(), "INSERT INTO \"TAVO\" (\"Beschreibung\") VALUES ('neu')");
+        QCOMPARE(Sql::scalar(onServer.user(), "SELECT \"ID\" FROM \"TAVO\" WHERE \"Beschreibung\" = 'neu'").toInt(), 3);
     }
 
     // The file's example holds ID 1: the copies get 2 and 3, their rows as in the first file.
@@ -277,7 +276,7 @@ void TestKopierenCli::copiesThroughAServer() {
 
     // An older file may hold a number as text: the server's typed column gets the number, so both
     // calculate the same.
-    Sql::exec(source.user(), "UPDATE TAVO SET ifLfmWasserleitung = '33', gsHebesatz = '437.5' WHERE ID = 2");
+    Sql::exec(source.user(), "UPDATE \"TAVO\" SET \"ifLfmWasserleitung\" = '33', \"gsHebesatz\" = '437.5' WHERE \"ID\" = 2");
     runCalculation(source.dbs(), 2);
     copy = kopieren(source.userPath(), server.url(), {"--project", "2"}, source);
     QCOMPARE(copy.exitCode, 0);
@@ -285,9 +284,9 @@ void TestKopierenCli::copiesThroughAServer() {
     {
         const Databases onServer(source.masterPath(), server.url());
         QCOMPARE(
-            Sql::scalar(onServer.user(), "SELECT ifLfmWasserleitung FROM TAVO WHERE ID = 4").toLongLong(),
+            Sql::scalar(onServer.user(), "SELECT \"ifLfmWasserleitung\" FROM \"TAVO\" WHERE \"ID\" = 4").toLongLong(),
             33);
-        QCOMPARE(Sql::scalar(onServer.user(), "SELECT gsHebesatz FROM TAVO WHERE ID = 4").toDouble(), 437.5);
+        QCOMPARE(Sql::scalar(onServer.user(), "SELECT \"gsHebesatz\" FROM \"TAVO\" WHERE \"ID\" = 4").toDouble(), 437.5);
         runCalculation(onServer, 4);
     }
     // (The project group's areas 2 and 3 count the server's earlier copy of the project as well.)
@@ -296,8 +295,8 @@ void TestKopierenCli::copiesThroughAServer() {
     // Text that is no number, or a fraction in a whole-number column (which the calculation reads as
     // it is, but the server would round), stops the copy; nothing reaches the server.
     for (const char* change :
-         {"UPDATE TAVO SET gsHebesatz = 'viel' WHERE ID = 2",
-          "UPDATE TAVO SET gsHebesatz = 437.5, ifLfmWasserleitung = 33.5 WHERE ID = 2"}) {
+         {"UPDATE \"TAVO\" SET \"gsHebesatz\" = 'viel' WHERE \"ID\" = 2",
+          "UPDATE \"TAVO\" SET \"gsHebesatz\" = 437.5, \"ifLfmWasserleitung\" = 33.5 WHERE \"ID\" = 2"}) {
         Sql::exec(source.user(), change);
         copy = kopieren(source.userPath(), server.url(), {"--project", "2"}, source);
         QCOMPARE(copy.exitCode, 1);
@@ -305,7 +304,7 @@ void TestKopierenCli::copiesThroughAServer() {
                                                                                : "ifLfmWasserleitung"));
     }
     const Databases onServer(source.masterPath(), server.url());
-    QCOMPARE(Sql::scalar(onServer.user(), "SELECT count(*) FROM TAVO").toInt(), 4);
+    QCOMPARE(Sql::scalar(onServer.user(), "SELECT count(*) FROM \"TAVO\"").toInt(), 4);
 }
 
 QTEST_MAIN(TestKopierenCli)

@@ -82,7 +82,7 @@ void TestOutdatedCli::outdatedResultsAreMarked() {
 
     // The area grows after the calculation and is saved: every answer still comes, with the warning.
     Sql::exec(db.user(),
-              QStringLiteral("UPDATE TAVO SET bgFlBaulandBrutto = bgFlBaulandBrutto * 1.125 WHERE ID = ?"),
+              QStringLiteral("UPDATE \"TAVO\" SET \"bgFlBaulandBrutto\" = \"bgFlBaulandBrutto\" * 1.125 WHERE \"ID\" = ?"),
               {id});
     for (const auto& [command, args] : commands) {
         const CliResult r = runCli(db, command, args);
@@ -120,7 +120,7 @@ void TestOutdatedCli::berechnenCalculatesFirst() {
             .toArray()
             .first()["saldo"]
             .toDouble();
-    Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET gsHebesatz = gsHebesatz * 2 WHERE ID = ?"), {id});
+    Sql::exec(db.user(), QStringLiteral("UPDATE \"TAVO\" SET \"gsHebesatz\" = \"gsHebesatz\" * 2 WHERE \"ID\" = ?"), {id});
     const QString pdf = db.dir() + QStringLiteral("/aktuell.pdf");
     const CliResult r =
         runCli(db, "bericht", {"--project", QString::number(id), "--berechnen", "--out", pdf});
@@ -175,7 +175,7 @@ void TestOutdatedCli::oneAnswerWhileAColleagueCalculates() {
         const Databases other(db.masterPath(), user);
         for (int i = 0; !stop; ++i) {
             try {
-                Sql::exec(other.user(), QStringLiteral("UPDATE TAVO SET gsHebesatz = ? WHERE ID = ?"),
+                Sql::exec(other.user(), QStringLiteral("UPDATE \"TAVO\" SET \"gsHebesatz\" = ? WHERE \"ID\" = ?"),
                           {i % 2 ? 500.0 : 300.0, id});
                 runCalculation(other, id);
                 ++runs;

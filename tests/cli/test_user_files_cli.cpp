@@ -156,9 +156,9 @@ void TestUserFilesCli::readOnlyFilesAreRead() {
         QSKIP("nur als root lässt sich ein Befehl als nobody ausführen");
     QTemporaryDir dir;
     QFile::setPermissions(dir.path(), kOpen | QFile::WriteOwner);
-    if (asNobody &&
-        QProcess::execute(QStringLiteral("setpriv"), {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                                      "--", "test", "-x", dir.path()}) != 0)
+    CliRunOptions reachable = asUser(true);
+    reachable.program = QStringLiteral("test");
+    if (asNobody && runCli({"-x", dir.path()}, reachable).exitCode != 0)
         QSKIP("nobody erreicht den temporären Ordner nicht (TMPDIR)");
     const QString master = dir.filePath(QStringLiteral("TAVO_Master.db"));
     QVERIFY(QFile::copy(TestDb::generatedMaster(), master));
@@ -231,23 +231,19 @@ void TestUserFilesCli::concurrentCalculationsOnOneFileWait() {
     other.setDatabaseName(user);
     QVERIFY(other.open());
     QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")));
-    QList<QProcess*> planners;
-    for (int i = 0; i < 8; ++i) {
-        auto* process = new QProcess(this);
-        process->start(QStringLiteral(TAVO_TEST_CLI), {"calc", "--all", "--master", master, "--user", user});
-        planners << process;
-    }
+    std::vector<std::unique_ptr<QProcess>> planners;
+    for (int i = 0; i < 8; ++i)
+        planners.push_back(startCli({"calc", "--all", "--master", master, "--user", user}));
     QTest::qWait(7000);
-    for (QProcess* process : planners)
+    for (const auto& process : planners)
         QCOMPARE(process->state(), QProcess::Running);
     QVERIFY(QSqlQuery(other).exec(QStringLiteral("COMMIT")));
     other.close();
     other = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("anderer"));
-    for (QProcess* process : planners) {
-        QVERIFY(process->waitForFinished(300000));
-        QVERIFY2(process->exitCode() == 0, process->readAllStandardError().constData());
-        delete process;
+    for (const auto& process : planners) {
+        const CliOutput finished = finishCli(*process, 300000);
+        QVERIFY2(finished.exitCode == 0, qPrintable(finished.err));
     }
     Databases dbs(master, user);
     QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT count(DISTINCT TAVO) FROM Auswertung")).toInt(),

@@ -1,6 +1,5 @@
 #include <QCryptographicHash>
 #include <QFile>
-#include <QProcess>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -11,6 +10,7 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
+#include "support/CliRun.h"
 #include "support/TestDb.h"
 
 using namespace tavo;
@@ -66,13 +66,12 @@ void writeOldUserDb(const QString& path, const QStringList& missing) {
     QSqlDatabase::removeDatabase(QStringLiteral("old"));
 }
 
-int runCli(const QStringList& args, QString* stderrText = nullptr) {
-    QProcess p;
-    p.start(QStringLiteral(TAVO_TEST_CLI), args);
-    p.waitForFinished(60000);
+// The exit code of tavo-cli with these arguments, its messages in stderrText.
+int exitCodeOf(const QStringList& args, QString* stderrText = nullptr) {
+    const CliOutput run = runCli(args);
     if (stderrText)
-        *stderrText = QString::fromLocal8Bit(p.readAllStandardError());
-    return p.exitCode();
+        *stderrText = run.err;
+    return run.exitCode;
 }
 
 QByteArray fileHash(const QString& path) {
@@ -106,12 +105,12 @@ private Q_SLOTS:
     void initIsCompleteAndRefusesExistingFile() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("neu.db"));
-        QCOMPARE(runCli({QStringLiteral("init"), QStringLiteral("--user"), path}), 0);
+        QCOMPARE(exitCodeOf({QStringLiteral("init"), QStringLiteral("--user"), path}), 0);
         QVERIFY(QFile::exists(path));
         const QByteArray before = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
 
         QString err;
-        QCOMPARE(runCli({QStringLiteral("init"), QStringLiteral("--user"), path}, &err), 2);
+        QCOMPARE(exitCodeOf({QStringLiteral("init"), QStringLiteral("--user"), path}, &err), 2);
         QVERIFY2(err.contains(QStringLiteral("existiert bereits")), qPrintable(err));
         QFile f(path);
         f.open(QIODevice::ReadOnly);
@@ -394,7 +393,7 @@ private Q_SLOTS:
                                  QStringLiteral("1")};
                 if (command == QLatin1String("export"))
                     args << QStringLiteral("--view") << QStringLiteral("saldo");
-                QCOMPARE(runCli(args, &err), 2);
+                QCOMPARE(exitCodeOf(args, &err), 2);
                 QVERIFY2(err.contains(QFileInfo(path).absoluteFilePath() +
                                       QStringLiteral(" ist keine (vollständige) TAVO-Benutzerdatenbank: ")),
                          qPrintable(err));
@@ -404,7 +403,7 @@ private Q_SLOTS:
             QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
         }
         QString err;
-        QCOMPARE(runCli({QStringLiteral("init"), QStringLiteral("--user"), QString()}, &err), 2);
+        QCOMPARE(exitCodeOf({QStringLiteral("init"), QStringLiteral("--user"), QString()}, &err), 2);
         QVERIFY(!err.trimmed().isEmpty());
     }
 
@@ -426,7 +425,7 @@ private Q_SLOTS:
         QFile(empty).open(QIODevice::WriteOnly);
         for (const auto& masterAndTable : {qMakePair(broken, QStringLiteral("Umlage_TLKAS")),
                                            qMakePair(empty, QStringLiteral("FeldWerte"))}) {
-            QCOMPARE(runCli(calc + QStringList{QStringLiteral("--master"), masterAndTable.first,
+            QCOMPARE(exitCodeOf(calc + QStringList{QStringLiteral("--master"), masterAndTable.first,
                                                QStringLiteral("--user"), user},
                             &err),
                      2);
@@ -438,14 +437,14 @@ private Q_SLOTS:
         // A read-only file, and a writable file in a read-only folder.
         const QStringList files{QStringLiteral("--master"), db.masterPath(), QStringLiteral("--user"), user};
         QFile::setPermissions(user, QFile::ReadOwner | QFile::ReadGroup);
-        QCOMPARE(runCli(calc + files, &err), 2);
+        QCOMPARE(exitCodeOf(calc + files, &err), 2);
         QVERIFY2(err.contains(user + QStringLiteral(" ist schreibgeschützt.")), qPrintable(err));
         QFile::setPermissions(user, QFile::ReadOwner | QFile::WriteOwner);
         QTemporaryDir folder;
         const QString inFolder = folder.filePath(QStringLiteral("TAVO_User.db"));
         QVERIFY(QFile::copy(user, inFolder));
         QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
-        QCOMPARE(runCli(calc + QStringList{QStringLiteral("--master"), db.masterPath(),
+        QCOMPARE(exitCodeOf(calc + QStringList{QStringLiteral("--master"), db.masterPath(),
                                            QStringLiteral("--user"), inFolder},
                         &err),
                  2);

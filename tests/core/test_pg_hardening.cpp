@@ -94,7 +94,7 @@ void TestPgHardening::storedQueryOfAnotherPlannerNeverRuns() {
         const Databases asPlanner(master, planner.url(server));
         QVERIFY(asPlanner.notices().isEmpty()); // neither superuser nor owner: nothing to warn about
         Sql::exec(asPlanner.user(),
-                  QStringLiteral("UPDATE TAVO_Abfragen SET SQL = ? WHERE Name = 'Bewohner_bBvB'"),
+                  QStringLiteral("UPDATE \"TAVO_Abfragen\" SET \"SQL\" = ? WHERE \"Name\" = 'Bewohner_bBvB'"),
                   {QStringLiteral(
                       "SELECT 1 AS \"Jahr\", 2 AS \"Bewohner\"; COMMIT; SET default_transaction_read_only = "
                       "off; COMMIT; DROP TABLE \"Szenarien\"")});
@@ -134,7 +134,7 @@ void TestPgHardening::connectionLimitsAndRights() {
         QCOMPARE(Sql::scalar(reading.user(), QStringLiteral("SHOW statement_timeout")).toString(),
                  QStringLiteral("1min"));
         QVERIFY_THROWS_EXCEPTION(TavoError,
-                                 Sql::exec(reading.user(), QStringLiteral("DELETE FROM Auswertung")));
+                                 Sql::exec(reading.user(), QStringLiteral("DELETE FROM \"Auswertung\"")));
         // A statement that runs out of time is ended with a German message (the limit shortened here).
         Sql::exec(reading.user(), QStringLiteral("SET statement_timeout = 50"));
         try {
@@ -174,10 +174,10 @@ void TestPgHardening::connectionLimitsAndRights() {
     run(admin, QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO %1")
                    .arg(Sql::quoted(server.name() + "_fremd")));
     const Databases reader(master, stranger.url(server), Databases::Access::Read);
-    QCOMPARE(Sql::scalar(reader.user(), QStringLiteral("SELECT count(*) FROM TAVO")).toInt(), 0);
+    QCOMPARE(Sql::scalar(reader.user(), QStringLiteral("SELECT count(*) FROM \"TAVO\"")).toInt(), 0);
     const Databases writer(master, stranger.url(server));
     try {
-        Sql::exec(writer.user(), QStringLiteral("UPDATE TAVO SET Beschreibung = 'x'"));
+        Sql::exec(writer.user(), QStringLiteral("UPDATE \"TAVO\" SET \"Beschreibung\" = 'x'"));
         QFAIL("a write without the right went through");
     } catch (const TavoError& e) {
         QCOMPARE(

@@ -80,7 +80,7 @@ void TestPgPlannerRole::ownRoleWithoutCreateRight() {
                                   .arg(address.port)
                                   .arg(address.database);
     const Databases dbs(master, asPlanner);
-    const QString ledger = QStringLiteral("SELECT count(*) FROM Auswertung WHERE TAVO = ?");
+    const QString ledger = QStringLiteral("SELECT count(*) FROM \"Auswertung\" WHERE \"TAVO\" = ?");
     const int rows = Sql::scalar(dbs.user(), ledger, {1}).toInt();
     QVERIFY(rows > 700);
     runCalculation(dbs, 1);
@@ -95,7 +95,7 @@ void TestPgPlannerRole::ownRoleWithoutCreateRight() {
     QCOMPARE(created, 3);
     applySettlementPreset(dbs, created, QStringLiteral("ohne_Mobilisierung"));
     QCOMPARE(Sql::scalar(dbs.user(),
-                         QStringLiteral("SELECT count(DISTINCT Jahr) FROM Besiedelung WHERE TAVO = ?"),
+                         QStringLiteral("SELECT count(DISTINCT \"Jahr\") FROM \"Besiedelung\" WHERE \"TAVO\" = ?"),
                          {created})
                  .toInt(),
              20);
@@ -106,11 +106,11 @@ void TestPgPlannerRole::ownRoleWithoutCreateRight() {
     Scenarios::saveSettings(dbs.user(), created, settings);
     QCOMPARE(Scenarios::parameterValue(Scenarios::loadSettings(dbs.user(), created).pessimistic, amount),
              12.25);
-    Sql::exec(dbs.user(), QStringLiteral("DELETE FROM TAVO WHERE ID = ?"), {created});
+    Sql::exec(dbs.user(), QStringLiteral("DELETE FROM \"TAVO\" WHERE \"ID\" = ?"), {created});
     for (const char* table : {"Besiedelung", "Szenarien"})
         QCOMPARE(
             Sql::scalar(dbs.user(),
-                        QStringLiteral("SELECT count(*) FROM %1 WHERE TAVO = ?").arg(QLatin1String(table)),
+                        QStringLiteral("SELECT count(*) FROM %1 WHERE \"TAVO\" = ?").arg(Sql::quoted(QLatin1String(table))),
                         {created})
                 .toInt(),
             0);

@@ -8,6 +8,7 @@
 #include "core/data/SchemaDriver.h"
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
+#include "core/data/UserSchema.h"
 
 using namespace tavo;
 
@@ -32,8 +33,8 @@ private Q_SLOTS:
     void serverColumnsQuotedTypedAndCollated();
     void quotedNames_data();
     void quotedNames();
-    void rewriterQuotesNamesAndAliases_data();
-    void rewriterQuotesNamesAndAliases();
+    void populationQueryText_data();
+    void populationQueryText();
     void sumsAndOrderings();
 };
 
@@ -196,35 +197,54 @@ void TestSchemaSql::quotedNames() {
     QCOMPARE(Schema::quoted(name), expected);
 }
 
-void TestSchemaSql::rewriterQuotesNamesAndAliases_data() {
-    QTest::addColumn<QString>("sql");
+void TestSchemaSql::populationQueryText_data() {
+    QTest::addColumn<QString>("driver");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("names in any case") << "SELECT jahr, pg_name FROM tavo WHERE id = ?"
-                                       << "SELECT \"Jahr\", \"PG_Name\" FROM \"TAVO\" WHERE \"ID\" = ?";
-    QTest::newRow("known alias") << "SELECT Total(Ausgabe) AS Ausgaben FROM Auswertung"
-                                 << "SELECT Total(\"Ausgabe\") AS \"Ausgaben\" FROM \"Auswertung\"";
-    QTest::newRow("unknown alias keeps its case") << "SELECT 1 AS Summe"
-                                                  << "SELECT 1 AS \"Summe\"";
-    QTest::newRow("cast type stays") << "SELECT CAST(Jahr AS INTEGER)"
-                                     << "SELECT CAST(\"Jahr\" AS INTEGER)";
-    QTest::newRow("strings, quoted names and placeholders stay")
-        << "SELECT 'Jahr', \"Alter\", :Jahr FROM bBvB"
-        << "SELECT 'Jahr', \"Alter\", :Jahr FROM \"bBvB\"";
-    QTest::newRow("keyword ALTER stays") << "ALTER TABLE TAVO ADD x"
-                                         << "ALTER TABLE \"TAVO\" ADD x";
-    QTest::newRow("umlaut and version table")
-        << "SELECT Kostenträger, Version FROM Schemaversion"
-        << "SELECT \"Kostenträger\", \"Version\" FROM \"Schemaversion\"";
-    QTest::newRow("comment stays") << "SELECT 1 -- Jahr\nFROM TAVO"
-                                   << "SELECT 1 -- Jahr\nFROM \"TAVO\"";
+    // A file stores the text files have always held (older files compare their copies with it); a
+    // server the same statement with every name quoted and each sum in the order SQLite adds it up.
+    QTest::newRow("file") << "sqlite"
+                          << "SELECT Jahr,\n"
+                             "  Total(CASE WHEN \"Alter\" BETWEEN 3 AND 6 THEN Bewohner ELSE 0 END) AS "
+                             "Kindergartenkinder,\n"
+                             "  Total(CASE WHEN \"Alter\" BETWEEN 7 AND 10 THEN Bewohner ELSE 0 END) AS "
+                             "Volksschüler,\n"
+                             "  Total(Bewohner) AS Bewohner\n"
+                             "FROM gBvB\n"
+                             "WHERE PG IN (:PG1, :PG2, :PG3)\n"
+                             "GROUP BY Jahr\n"
+                             "ORDER BY Jahr";
+    QTest::newRow("server") << "postgres"
+                            << "SELECT \"Jahr\",\n"
+                               "  total(CASE WHEN \"Alter\" BETWEEN 3 AND 6 THEN \"Bewohner\" ELSE 0 END ORDER BY "
+                               "\"PG\", \"Alter\", \"rowid\") AS \"Kindergartenkinder\",\n"
+                               "  total(CASE WHEN \"Alter\" BETWEEN 7 AND 10 THEN \"Bewohner\" ELSE 0 END ORDER BY "
+                               "\"PG\", \"Alter\", \"rowid\") AS \"Volksschüler\",\n"
+                               "  total(\"Bewohner\" ORDER BY \"PG\", \"Alter\", \"rowid\") AS \"Bewohner\"\n"
+                               "FROM \"gBvB\"\n"
+                               "WHERE \"PG\" IN (:PG1, :PG2, :PG3)\n"
+                               "GROUP BY \"Jahr\"\n"
+                               "ORDER BY \"Jahr\"";
 }
 
-void TestSchemaSql::rewriterQuotesNamesAndAliases() {
-    QFETCH(QString, sql);
+void TestSchemaSql::populationQueryText() {
+    QFETCH(QString, driver);
     QFETCH(QString, expected);
-    QCOMPARE(SqlDialect::forPostgres(sql), expected);
-    // Applied twice, nothing more changes.
-    QCOMPARE(SqlDialect::forPostgres(expected), expected);
+    QCOMPARE(UserSchema::populationQuery(driverNamed(driver), QStringLiteral("Bewohner_gBvB")), expected);
+    // The scaled queries of the building area: the factor follows each sum, the project is a subquery.
+    const QString project =
+        UserSchema::populationQuery(driverNamed(driver), QStringLiteral("Bewohner_bBvB_Projekt"));
+    if (driver == QLatin1String("sqlite")) {
+        QVERIFY(project.contains(QStringLiteral("Total(Bewohner) * :Faktor3 AS Bewohner\nFROM bBvB\n")));
+        QVERIFY(project.contains(QStringLiteral(
+            "WHERE TAVO IN (SELECT ID FROM TAVO WHERE Coalesce(Projekt, '') IN (:Projekt1, :Projekt2, "
+            ":Projekt3))\n")));
+    } else {
+        QVERIFY(project.contains(QStringLiteral(
+            "total(\"Bewohner\" ORDER BY \"TAVO\", \"Alter\", \"rowid\") * :Faktor3 AS \"Bewohner\"\n")));
+        QVERIFY(project.contains(QStringLiteral("WHERE \"TAVO\" IN (SELECT \"ID\" FROM \"TAVO\" WHERE "
+                                                "Coalesce(\"Projekt\", '') IN (:Projekt1, :Projekt2, "
+                                                ":Projekt3))\n")));
+    }
 }
 
 void TestSchemaSql::sumsAndOrderings() {
@@ -240,7 +260,7 @@ void TestSchemaSql::sumsAndOrderings() {
              QStringLiteral("Jahr NULLS FIRST, ID NULLS FIRST"));
     QCOMPARE(server.textCollation(), QStringLiteral(" COLLATE \"C\""));
     QVERIFY(file.textCollation().isEmpty());
-    // Every name of the description reaches the rewriter's list, "Alter" excepted (the keyword ALTER).
+    // Every name of the description can be quoted by Schema::quoted, "Alter" included.
     const QStringList identifiers = Schema::identifiers();
     QVERIFY(!identifiers.contains(QStringLiteral("Alter")));
     for (const Schema::Table& table : Schema::tables()) {
@@ -249,9 +269,7 @@ void TestSchemaSql::sumsAndOrderings() {
             if (QString::fromUtf8(column.name) != QLatin1String("Alter"))
                 QVERIFY2(identifiers.contains(QString::fromUtf8(column.name)), column.name);
     }
-    for (const QString& alias : Schema::queryAliases())
-        QCOMPARE(SqlDialect::forPostgres(QStringLiteral("SELECT 1 AS x, %1").arg(alias.toLower())),
-                 QStringLiteral("SELECT 1 AS \"x\", \"%1\"").arg(alias));
+    QCOMPARE(Schema::quoted(QStringLiteral("alter")), QStringLiteral("\"Alter\""));
 }
 
 // `test_schema_sql --names` prints the names statements write quoted, one a line, for

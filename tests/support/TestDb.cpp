@@ -37,7 +37,7 @@ TestDb::~TestDb() {
 
 int TestDb::insertProject(const QVariantMap& values) {
     insertRow(QStringLiteral("TAVO"), values);
-    return Sql::scalar(user(), QStringLiteral("SELECT max(ID) FROM TAVO")).toInt();
+    return Sql::scalar(user(), QStringLiteral("SELECT max(\"ID\") FROM \"TAVO\"")).toInt();
 }
 
 void TestDb::insertRow(const QString& table, const QVariantMap& values) {
@@ -49,9 +49,9 @@ void TestDb::insertRow(const QString& table, const QVariantMap& values) {
         params << it.value();
     }
     const QString sql = columns.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(Sql::quoted(table))
                             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+                                  .arg(Sql::quoted(table), columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     Sql::exec(user(), sql, params);
 }
 

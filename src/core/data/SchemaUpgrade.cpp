@@ -359,21 +359,21 @@ const QList<std::pair<QString, QString>>& respelledDesignations() {
 } // namespace
 
 bool hasOldDesignations(const QSqlDatabase& db) {
-    return !Sql::scalar(db, QStringLiteral("SELECT 1 FROM Auswertung WHERE Bezeichnung IN (?, ?) LIMIT 1"),
+    return !Sql::scalar(db, QStringLiteral("SELECT 1 FROM \"Auswertung\" WHERE \"Bezeichnung\" IN (?, ?) LIMIT 1"),
                         {respelledDesignations().at(0).first, respelledDesignations().at(1).first})
                 .isNull();
 }
 
 void respellDesignationRows(const QSqlDatabase& db) {
     for (const auto& [old, corrected] : respelledDesignations())
-        Sql::exec(db, QStringLiteral("UPDATE Auswertung SET Bezeichnung = ? WHERE Bezeichnung = ?"),
+        Sql::exec(db, QStringLiteral("UPDATE \"Auswertung\" SET \"Bezeichnung\" = ? WHERE \"Bezeichnung\" = ?"),
                   {corrected, old});
 }
 
 void respellProjectDesignations(const QSqlDatabase& db, int projectId) {
     for (const auto& [old, corrected] : respelledDesignations())
         Sql::exec(db,
-                  QStringLiteral("UPDATE Auswertung SET Bezeichnung = ? WHERE TAVO = ? AND Bezeichnung = ?"),
+                  QStringLiteral("UPDATE \"Auswertung\" SET \"Bezeichnung\" = ? WHERE \"TAVO\" = ? AND \"Bezeichnung\" = ?"),
                   {corrected, projectId, old});
 }
 

@@ -166,7 +166,7 @@ QString errorMessage(const QSqlError& error, const QString& context) {
 void prepare(QSqlQuery& query, const QString& sql) {
     if (SqlDialect::isPostgres(query.driver()) && !query.driver()->isOpen())
         reopenIfLost(connectionOf(query));
-    if (!query.prepare(SqlDialect::isPostgres(query.driver()) ? SqlDialect::forPostgres(sql) : sql))
+    if (!query.prepare(sql))
         throw TavoError(failureText(query));
 }
 
@@ -182,7 +182,7 @@ QSqlQuery exec(const QSqlDatabase& db, const QString& sql, const QVariantList& p
     // PostgreSQL prepares only queries and row changes; a statement without values (a table
     // definition, a setting) is sent as it is.
     if (params.isEmpty() && SqlDialect::isPostgres(db)) {
-        if (!query.exec(SqlDialect::forPostgres(sql)))
+        if (!query.exec(sql))
             throw TavoError(failureText(query));
         return query;
     }

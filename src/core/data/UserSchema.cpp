@@ -3,7 +3,6 @@
 #include <QSqlQuery>
 
 #include "core/data/Sql.h"
-#include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
 
 namespace tavo {
@@ -13,43 +12,52 @@ namespace {
 
 // Inhabitants per project year: kindergarten children are ages 3 to 6, primary-school pupils ages 7
 // to 10, Bewohner all ages. The three factors scale the three columns; the three key parameters all
-// receive the same value.
+// receive the same value. The names are written as the driver writes them in a table definition: a
+// file stores the text SQLite's files have always held, a server its names quoted.
 // On PostgreSQL each sum names the order in which SQLite adds the rows up (its index on key, year and
 // age), so the figures agree to the last bit.
-QString populationSelect(const QString& source, const QString& where, bool scaled, bool postgres) {
-    const QString key = source == QLatin1String("gBvB") ? QStringLiteral("PG") : QStringLiteral("TAVO");
-    const QString order = postgres ? QStringLiteral(" ORDER BY %1, \"Alter\", rowid").arg(key) : QString();
-    const QString sum = postgres ? QStringLiteral("total") : QStringLiteral("Total");
-    const QString f1 = scaled ? QStringLiteral(" * :Faktor1") : QString();
-    const QString f2 = scaled ? QStringLiteral(" * :Faktor2") : QString();
-    const QString f3 = scaled ? QStringLiteral(" * :Faktor3") : QString();
-    return QStringLiteral(
-               "SELECT Jahr,\n"
-               "  %6(CASE WHEN \"Alter\" BETWEEN 3 AND 6 THEN Bewohner ELSE 0 END%7)%1 AS "
-               "Kindergartenkinder,\n"
-               "  %6(CASE WHEN \"Alter\" BETWEEN 7 AND 10 THEN Bewohner ELSE 0 END%7)%2 AS Volksschüler,\n"
-               "  %6(Bewohner%7)%3 AS Bewohner\n"
-               "FROM %4\n"
-               "WHERE %5\n"
-               "GROUP BY Jahr\n"
-               "ORDER BY Jahr")
-        .arg(f1, f2, f3, source, where, sum, order);
+QString populationSelect(const SchemaDriver& driver, const QString& source, const QString& where,
+                         bool scaled) {
+    const auto q = [&driver](const char* name) { return driver.quote(QString::fromUtf8(name)); };
+    const QString key = source == QLatin1String("gBvB") ? q("PG") : q("TAVO");
+    const QString order = QStringLiteral("%1, %2, %3").arg(key, q("Alter"), q("rowid"));
+    const auto sum = [&](const QString& expression, const QString& factor) {
+        return driver.orderedTotal(expression, order) + (scaled ? QStringLiteral(" * :") + factor : QString());
+    };
+    const auto ages = [&](int from, int to) {
+        return QStringLiteral("CASE WHEN %1 BETWEEN %2 AND %3 THEN %4 ELSE 0 END")
+            .arg(q("Alter"))
+            .arg(from)
+            .arg(to)
+            .arg(q("Bewohner"));
+    };
+    return QStringLiteral("SELECT %1,\n"
+                          "  %2 AS %3,\n"
+                          "  %4 AS %5,\n"
+                          "  %6 AS %7\n"
+                          "FROM %8\n"
+                          "WHERE %9\n")
+               .arg(q("Jahr"), sum(ages(3, 6), QStringLiteral("Faktor1")), q("Kindergartenkinder"),
+                    sum(ages(7, 10), QStringLiteral("Faktor2")), q("Volksschüler"),
+                    sum(q("Bewohner"), QStringLiteral("Faktor3")), q("Bewohner"), driver.quote(source), where) +
+           QStringLiteral("GROUP BY %1\nORDER BY %1").arg(q("Jahr"));
 }
 
-// The program's own population queries, each in the form SQLite reads (for a server without its names
-// quoted yet).
-QString builtInPopulationQuery(const QString& name, bool postgres) {
+// The program's own population queries in the form the driver's database stores them.
+QString builtInPopulationQuery(const QString& name, const SchemaDriver& driver) {
+    const auto q = [&driver](const char* column) { return driver.quote(QString::fromUtf8(column)); };
     if (name.compare(QLatin1String("Bewohner_bBvB"), Qt::CaseInsensitive) == 0)
-        return populationSelect(QStringLiteral("bBvB"), QStringLiteral("TAVO IN (:TAVO1, :TAVO2, :TAVO3)"),
-                                true, postgres);
+        return populationSelect(driver, QStringLiteral("bBvB"),
+                                QStringLiteral("%1 IN (:TAVO1, :TAVO2, :TAVO3)").arg(q("TAVO")), true);
     if (name.compare(QLatin1String("Bewohner_bBvB_Projekt"), Qt::CaseInsensitive) == 0)
-        return populationSelect(QStringLiteral("bBvB"),
-                                QStringLiteral("TAVO IN (SELECT ID FROM TAVO WHERE Coalesce(Projekt, '') "
-                                               "IN (:Projekt1, :Projekt2, :Projekt3))"),
-                                true, postgres);
+        return populationSelect(driver, QStringLiteral("bBvB"),
+                                QStringLiteral("%1 IN (SELECT %2 FROM %1 WHERE Coalesce(%3, '') "
+                                               "IN (:Projekt1, :Projekt2, :Projekt3))")
+                                    .arg(q("TAVO"), q("ID"), q("Projekt")),
+                                true);
     if (name.compare(QLatin1String("Bewohner_gBvB"), Qt::CaseInsensitive) == 0)
-        return populationSelect(QStringLiteral("gBvB"), QStringLiteral("PG IN (:PG1, :PG2, :PG3)"), false,
-                                postgres);
+        return populationSelect(driver, QStringLiteral("gBvB"),
+                                QStringLiteral("%1 IN (:PG1, :PG2, :PG3)").arg(q("PG")), false);
     return QString();
 }
 
@@ -57,7 +65,7 @@ QString builtInPopulationQuery(const QString& name, bool postgres) {
 // read them from the file, so a new database still holds them.
 void createStoredQueries(const QSqlDatabase& db) {
     for (const QString& name : storedQueryNames())
-        Sql::exec(db, QStringLiteral("INSERT INTO TAVO_Abfragen (Name, SQL) VALUES (?, ?)"),
+        Sql::exec(db, QStringLiteral("INSERT INTO \"TAVO_Abfragen\" (\"Name\", \"SQL\") VALUES (?, ?)"),
                   {name, populationQuery(db, name)});
 }
 
@@ -77,23 +85,25 @@ const std::vector<Column>& projectColumns() {
 }
 
 QString populationQuery(const QSqlDatabase& db, const QString& name) {
-    const bool postgres = SqlDialect::isPostgres(db);
-    const QString sql = builtInPopulationQuery(name, postgres);
+    return populationQuery(SchemaDriver::forDatabase(db), name);
+}
+
+QString populationQuery(const SchemaDriver& driver, const QString& name) {
+    const QString sql = builtInPopulationQuery(name, driver);
     if (sql.isEmpty())
         throw TavoError(QStringLiteral("Unbekannte Bevölkerungsabfrage: %1").arg(name));
-    return postgres ? SqlDialect::forPostgres(sql) : sql;
+    return sql;
 }
 
 QStringList divergingStoredQueries(const QSqlDatabase& db) {
     QStringList names;
     QSqlQuery query(db);
     // A file from before the stored queries, or a role that may not read them: nothing to compare.
-    if (!query.exec(
-            SqlDialect::forDatabase(db, QStringLiteral("SELECT Name, SQL FROM TAVO_Abfragen ORDER BY Name"))))
+    if (!query.exec(QStringLiteral("SELECT \"Name\", \"SQL\" FROM \"TAVO_Abfragen\" ORDER BY \"Name\"")))
         return names;
     while (query.next()) {
         const QString name = query.value(0).toString();
-        if (builtInPopulationQuery(name, false).isEmpty())
+        if (builtInPopulationQuery(name, SchemaDriver::sqlite()).isEmpty())
             continue;
         if (query.value(1).toString().trimmed() != populationQuery(db, name))
             names << name;
@@ -114,10 +124,6 @@ QStringList tableNames() {
     for (const Schema::Table& table : Schema::tables())
         names << table.name;
     return names;
-}
-
-QStringList identifiers() {
-    return Schema::identifiers();
 }
 
 void create(const QSqlDatabase& db) {

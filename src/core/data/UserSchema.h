@@ -74,13 +74,10 @@ bool needsUpgrade(const QSqlDatabase& db);
 // The tables of the user database, the project table first.
 QStringList tableNames();
 
-// Every table and column name of the user database and the column aliases of the program's queries,
-// in their exact case: on PostgreSQL they are created and addressed quoted.
-QStringList identifiers();
-
 // The program's own text of a population query (one of storedQueryNames()) in the dialect of db, as
 // a new database stores it. The population views always run this text, never a stored one.
 QString populationQuery(const QSqlDatabase& db, const QString& name);
+QString populationQuery(const SchemaDriver& driver, const QString& name);
 
 // The stored population queries whose text differs from the program's own: they are not used, and the
 // planner is told once when the database is opened. Only reads; empty when there are no stored ones.

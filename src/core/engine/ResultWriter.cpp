@@ -1,9 +1,7 @@
 #include "core/engine/ResultWriter.h"
 
-#include <QSqlQuery>
 #include <QStringList>
 
-#include "core/data/Sql.h"
 #include "core/engine/RowWriter.h"
 
 namespace tavo {
@@ -53,6 +51,19 @@ void writeLedger(const QSqlDatabase& user, const EngineResult& result) {
     ledger.flush();
 }
 
+// The special expenditures as ledger rows after the booked ones, their stored values unchanged and the
+// revenue left at the table's default.
+void writeSpecial(const QSqlDatabase& user, const EngineResult& result) {
+    RowWriter ledger(user, QStringLiteral("Auswertung"),
+                     QStringList{QStringLiteral("TAVO"), QStringLiteral("Jahr"), QStringLiteral("Typ"),
+                                 QStringLiteral("Bezeichnung"), QStringLiteral("Kostenträger"),
+                                 QStringLiteral("Ausgabe")});
+    for (const SpecialEntry& row : result.special)
+        ledger.add({result.projectId, row.stored.jahr, row.stored.typ, row.stored.bezeichnung,
+                    row.stored.kostentraeger, row.ausgabe});
+    ledger.flush();
+}
+
 } // namespace
 
 namespace ResultWriter {
@@ -60,26 +71,7 @@ namespace ResultWriter {
 void write(const QSqlDatabase& user, const EngineResult& result) {
     writePopulation(user, result);
     writeLedger(user, result);
-    writeSpecial(user, result, 0);
-}
-
-void writeSpecial(const QSqlDatabase& user, const EngineResult& result, std::size_t first) {
-    if (first >= result.special.size())
-        return;
-    QSqlQuery insert(user);
-    Sql::prepare(
-        insert, QStringLiteral("INSERT INTO Auswertung (TAVO, Jahr, Typ, Bezeichnung, Kostenträger, Ausgabe) "
-                               "VALUES (?, ?, ?, ?, ?, ?)"));
-    for (std::size_t i = first; i < result.special.size(); ++i) {
-        const SpecialEntry& row = result.special[i];
-        insert.bindValue(0, result.projectId);
-        insert.bindValue(1, row.stored.jahr);
-        insert.bindValue(2, row.stored.typ);
-        insert.bindValue(3, row.stored.bezeichnung);
-        insert.bindValue(4, row.stored.kostentraeger);
-        insert.bindValue(5, row.ausgabe);
-        Sql::execPrepared(insert);
-    }
+    writeSpecial(user, result);
 }
 
 } // namespace ResultWriter

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstddef>
-
 #include <QSqlDatabase>
 
 #include "core/engine/EngineResult.h"
@@ -15,10 +13,6 @@ namespace ResultWriter {
 // dwelling units (bWvB) and its ledger (Auswertung): the booked rows in booking order, then the special
 // expenditures. The previous results must have been deleted.
 void write(const QSqlDatabase& user, const EngineResult& result);
-
-// Writes the special expenditures special[first..] of the result as ledger rows, their stored values
-// unchanged and the revenue left at the table's default.
-void writeSpecial(const QSqlDatabase& user, const EngineResult& result, std::size_t first);
 
 } // namespace ResultWriter
 

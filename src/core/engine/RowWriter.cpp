@@ -145,7 +145,7 @@ QString RowWriter::statement(int rows) const {
     for (const QString& column : m_columns)
         quotedColumns << Sql::quoted(column);
     return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-        .arg(m_table, quotedColumns.join(QLatin1Char(',')), tuples.join(QLatin1Char(',')));
+        .arg(Sql::quoted(m_table), quotedColumns.join(QLatin1Char(',')), tuples.join(QLatin1Char(',')));
 }
 
 void RowWriter::add(const QVariantList& values) {

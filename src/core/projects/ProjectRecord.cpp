@@ -59,7 +59,7 @@ void ProjectRecord::load(int id) {
     m_dirty.clear();
     m_version = 0;
     m_id = id;
-    QSqlQuery query = Sql::exec(m_db, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {id});
+    QSqlQuery query = Sql::exec(m_db, QStringLiteral("SELECT * FROM \"TAVO\" WHERE \"ID\" = ?"), {id});
     State state = State::Inactive;
     if (query.next()) {
         readRow(query.record());
@@ -163,7 +163,7 @@ void ProjectRecord::post(WriteMode mode) {
         params << m_id << m_version;
         const QSqlQuery update =
             Sql::exec(m_db,
-                      QStringLiteral("UPDATE TAVO SET %1, Version = Version + 1 WHERE ID = ? AND Version = ?")
+                      QStringLiteral("UPDATE \"TAVO\" SET %1, \"Version\" = \"Version\" + 1 WHERE \"ID\" = ? AND \"Version\" = ?")
                           .arg(assignments.join(QStringLiteral(", "))),
                       params);
         if (update.numRowsAffected() == 0)
@@ -183,16 +183,16 @@ void ProjectRecord::writeOverwriting() {
         assignments << Sql::quoted(column) + QStringLiteral(" = ?");
         params << m_values.value(column);
     }
-    assignments << QStringLiteral("Version = Version + 1");
+    assignments << QStringLiteral("\"Version\" = \"Version\" + 1");
     params << m_id;
     // The row is written and read back in one transaction, so the version read is the one written.
     Transaction transaction(m_db);
     const QSqlQuery update = Sql::exec(
-        m_db, QStringLiteral("UPDATE TAVO SET %1 WHERE ID = ?").arg(assignments.join(QStringLiteral(", "))),
+        m_db, QStringLiteral("UPDATE \"TAVO\" SET %1 WHERE \"ID\" = ?").arg(assignments.join(QStringLiteral(", "))),
         params);
     if (update.numRowsAffected() == 0)
         throwConflict();
-    QSqlQuery stored = Sql::exec(m_db, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {m_id});
+    QSqlQuery stored = Sql::exec(m_db, QStringLiteral("SELECT * FROM \"TAVO\" WHERE \"ID\" = ?"), {m_id});
     if (!stored.next())
         throwConflict();
     const QSqlRecord row = stored.record();
@@ -205,7 +205,7 @@ void ProjectRecord::writeOverwriting() {
 
 qint64 ProjectRecord::claimVersion() {
     const QSqlQuery update =
-        Sql::exec(m_db, QStringLiteral("UPDATE TAVO SET Version = Version + 1 WHERE ID = ? AND Version = ?"),
+        Sql::exec(m_db, QStringLiteral("UPDATE \"TAVO\" SET \"Version\" = \"Version\" + 1 WHERE \"ID\" = ? AND \"Version\" = ?"),
                   {m_id, m_version});
     if (update.numRowsAffected() == 0)
         throwConflict();
@@ -213,7 +213,7 @@ qint64 ProjectRecord::claimVersion() {
 }
 
 void ProjectRecord::throwConflict() const {
-    QSqlQuery stored = Sql::exec(m_db, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {m_id});
+    QSqlQuery stored = Sql::exec(m_db, QStringLiteral("SELECT * FROM \"TAVO\" WHERE \"ID\" = ?"), {m_id});
     if (!stored.next())
         throw RecordConflict(RecordConflict::Kind::Deleted,
                              QStringLiteral("Das Projekt %1 wurde inzwischen gelöscht. Die Änderungen können "

@@ -67,14 +67,14 @@ QSqlQuery readPreset(const QSqlDatabase& master, const QString& presetName) {
 
 // Delete and copy of a preset; the caller holds the transaction.
 void replaceSettlementRows(const QSqlDatabase& user, int projectId, QSqlQuery& preset) {
-    Sql::exec(user, QStringLiteral("Delete from Besiedelung where TAVO = ?"), {projectId});
+    Sql::exec(user, QStringLiteral("Delete from \"Besiedelung\" where \"TAVO\" = ?"), {projectId});
     copyDetailRows(preset, user, QStringLiteral("Besiedelung"), projectId, QStringLiteral("TAVO"));
 }
 
 void copyDetailTable(const QSqlDatabase& user, const QString& table, int oldId, int newId,
-                     const QString& order = QStringLiteral("ID")) {
+                     const QString& order = QStringLiteral("\"ID\"")) {
     QSqlQuery source = Sql::exec(
-        user, QStringLiteral("Select * from %1 where TAVO = ? order by %2").arg(table, order), {oldId});
+        user, QStringLiteral("Select * from %1 where \"TAVO\" = ? order by %2").arg(Sql::quoted(table), order), {oldId});
     copyDetailRows(source, user, table, newId, QStringLiteral("TAVO"));
 }
 
@@ -118,7 +118,7 @@ void applySettlementPreset(const Databases& dbs, int projectId, const QString& p
 
 int duplicateProject(const Databases& dbs, int projectId) {
     const QSqlDatabase user = dbs.user();
-    QSqlQuery old = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {projectId});
+    QSqlQuery old = Sql::exec(user, QStringLiteral("SELECT * FROM \"TAVO\" WHERE \"ID\" = ?"), {projectId});
     if (!old.next())
         throw TavoError(QStringLiteral("Der Datensatz %1 existiert nicht.").arg(projectId));
 
@@ -144,7 +144,7 @@ int duplicateProject(const Databases& dbs, int projectId) {
     // Everything the calculation reads is copied, so that the copy calculates the same figures.
     copyDetailTable(user, QStringLiteral("Sonderausgaben"), projectId, newId);
     copyDetailTable(user, QStringLiteral("Szenarien"), projectId, newId,
-                    QStringLiteral("Szenario, Parameter"));
+                    QStringLiteral("\"Szenario\", \"Parameter\""));
     transaction.commit();
     return newId;
 }
@@ -156,7 +156,7 @@ int createProject(const Databases& dbs, int pg) {
 
     Transaction transaction(user);
     const int newId = lastInsertedId(Sql::exec(
-        user, QStringLiteral("INSERT INTO TAVO (PG, PG_Name, Beschreibung) VALUES (?, ?, '')"), {pg, name}));
+        user, QStringLiteral("INSERT INTO \"TAVO\" (\"PG\", \"PG_Name\", \"Beschreibung\") VALUES (?, ?, '')"), {pg, name}));
     replaceSettlementRows(user, newId, preset);
     transaction.commit();
     return newId;

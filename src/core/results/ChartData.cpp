@@ -33,13 +33,13 @@ QList<int> SeriesSet::years() const {
 QString valueExpression(Quantity quantity) {
     switch (quantity) {
     case Quantity::Expenditure:
-        return QStringLiteral("-Ausgabe");
+        return QStringLiteral("-\"Ausgabe\"");
     case Quantity::Revenue:
-        return QStringLiteral("Einnahme");
+        return QStringLiteral("\"Einnahme\"");
     case Quantity::Balance:
         break;
     }
-    return QStringLiteral("Einnahme - Ausgabe");
+    return QStringLiteral("\"Einnahme\" - \"Ausgabe\"");
 }
 
 QStringList costBearers(const QSqlDatabase& master) {
@@ -69,9 +69,9 @@ namespace {
 // bound value; the grouping column and the summed expression come from fixed lists.
 Series loadOne(const QSqlDatabase& user, int projectId, const QString& expression, const QString& column,
                const QString& name) {
-    const QString sum = SqlDialect::orderedTotal(user, expression, QStringLiteral("Typ NULLS FIRST, rowid"));
-    const QString sql = QStringLiteral("SELECT Jahr, %1 AS Wert FROM Auswertung "
-                                       "WHERE TAVO = ? AND %2 = ? GROUP BY Jahr ORDER BY Jahr")
+    const QString sum = SqlDialect::orderedTotal(user, expression, QStringLiteral("\"Typ\" NULLS FIRST, \"rowid\""));
+    const QString sql = QStringLiteral("SELECT \"Jahr\", %1 AS \"Wert\" FROM \"Auswertung\" "
+                                       "WHERE \"TAVO\" = ? AND %2 = ? GROUP BY \"Jahr\" ORDER BY \"Jahr\"")
                             .arg(sum, Sql::quoted(column));
     QSqlQuery query = Sql::exec(user, sql, {projectId, name});
     Series series;

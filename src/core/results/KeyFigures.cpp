@@ -29,17 +29,17 @@ struct LedgerFilter {
 
 LedgerFilter ledgerFilter(int projectId, const QString& costBearer) {
     LedgerFilter filter;
-    filter.where = QStringLiteral("WHERE TAVO = ? AND Jahr BETWEEN 1 AND ?");
+    filter.where = QStringLiteral("WHERE \"TAVO\" = ? AND \"Jahr\" BETWEEN 1 AND ?");
     filter.params = {projectId, KeyFigures::Years};
     if (!costBearer.isEmpty()) {
-        filter.where += QStringLiteral(" AND Kostenträger = ?");
+        filter.where += QStringLiteral(" AND \"Kostenträger\" = ?");
         filter.params << costBearer;
     }
     return filter;
 }
 
 void readProject(const QSqlDatabase& userDb, KeyFigures& figures) {
-    QSqlQuery q = Sql::exec(userDb, QStringLiteral("SELECT Projekt, Beschreibung, PG FROM TAVO WHERE ID = ?"),
+    QSqlQuery q = Sql::exec(userDb, QStringLiteral("SELECT \"Projekt\", \"Beschreibung\", \"PG\" FROM \"TAVO\" WHERE \"ID\" = ?"),
                             {figures.projectId});
     if (!q.next())
         throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(figures.projectId));
@@ -50,10 +50,10 @@ void readProject(const QSqlDatabase& userDb, KeyFigures& figures) {
 
 // Totals over all years and per evaluation type; Total() reads NULL amounts as 0.
 void readTotals(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigures& figures) {
-    const QString ausgabe = SqlDialect::ledgerTotal(userDb, QStringLiteral("Ausgabe"));
-    const QString einnahme = SqlDialect::ledgerTotal(userDb, QStringLiteral("Einnahme"));
+    const QString ausgabe = SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Ausgabe\""));
+    const QString einnahme = SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Einnahme\""));
     QSqlQuery all = Sql::exec(
-        userDb, QStringLiteral("SELECT %1, %2 FROM Auswertung ").arg(ausgabe, einnahme) + filter.where,
+        userDb, QStringLiteral("SELECT %1, %2 FROM \"Auswertung\" ").arg(ausgabe, einnahme) + filter.where,
         filter.params);
     if (all.next()) {
         figures.ausgaben = all.value(0).toDouble();
@@ -61,8 +61,8 @@ void readTotals(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigur
         figures.saldo = figures.einnahmen - figures.ausgaben;
     }
     QSqlQuery types = Sql::exec(userDb,
-                                QStringLiteral("SELECT Coalesce(Typ, ''), %1, %2 "
-                                               "FROM Auswertung ").arg(ausgabe, einnahme) +
+                                QStringLiteral("SELECT Coalesce(\"Typ\", ''), %1, %2 "
+                                               "FROM \"Auswertung\" ").arg(ausgabe, einnahme) +
                                     filter.where + QStringLiteral(" GROUP BY 1 ORDER BY 1"),
                                 filter.params);
     while (types.next()) {
@@ -78,10 +78,10 @@ void readTotals(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigur
 void readYears(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigures& figures) {
     QSqlQuery years =
         Sql::exec(userDb,
-                  QStringLiteral("SELECT Jahr, %1 - %2 FROM Auswertung ")
-                          .arg(SqlDialect::ledgerTotal(userDb, QStringLiteral("Einnahme")),
-                               SqlDialect::ledgerTotal(userDb, QStringLiteral("Ausgabe"))) +
-                      filter.where + QStringLiteral(" GROUP BY Jahr"),
+                  QStringLiteral("SELECT \"Jahr\", %1 - %2 FROM \"Auswertung\" ")
+                          .arg(SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Einnahme\"")),
+                               SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Ausgabe\""))) +
+                      filter.where + QStringLiteral(" GROUP BY \"Jahr\""),
                   filter.params);
     while (years.next()) {
         const int jahr = years.value(0).toInt();
@@ -95,14 +95,14 @@ void readPopulation(const QSqlDatabase& userDb, KeyFigures& figures) {
     figures.wohneinheiten =
         Sql::scalar(
             userDb,
-            QStringLiteral("SELECT Total(Coalesce(EFHg, 0) + Coalesce(EFHk, 0) + Coalesce(RHg, 0) + "
-                           "Coalesce(RHk, 0) + Coalesce(GWB, 0)) FROM bWvB WHERE TAVO = ? AND Jahr = ?"),
+            QStringLiteral("SELECT Total(Coalesce(\"EFHg\", 0) + Coalesce(\"EFHk\", 0) + Coalesce(\"RHg\", 0) + "
+                           "Coalesce(\"RHk\", 0) + Coalesce(\"GWB\", 0)) FROM \"bWvB\" WHERE \"TAVO\" = ? AND \"Jahr\" = ?"),
             {figures.projectId, KeyFigures::Years})
             .toDouble();
     figures.bewohner =
         Sql::scalar(userDb,
-                    QStringLiteral("SELECT %1 FROM bBvB WHERE TAVO = ? AND Jahr = ?")
-                        .arg(SqlDialect::orderedTotal(userDb, QStringLiteral("Bewohner"), QStringLiteral("\"Alter\", rowid"))),
+                    QStringLiteral("SELECT %1 FROM \"bBvB\" WHERE \"TAVO\" = ? AND \"Jahr\" = ?")
+                        .arg(SqlDialect::orderedTotal(userDb, QStringLiteral("\"Bewohner\""), QStringLiteral("\"Alter\", \"rowid\""))),
                     {figures.projectId, KeyFigures::Years})
             .toDouble();
 }
@@ -211,7 +211,7 @@ KeyFigures computeKeyFigures(const QSqlDatabase& userDb, int projectId, const Ke
     const ReadTransaction read(userDb);
     readProject(userDb, figures);
     figures.hasResults =
-        Sql::scalar(userDb, QStringLiteral("SELECT EXISTS (SELECT 1 FROM Auswertung WHERE TAVO = ?)"),
+        Sql::scalar(userDb, QStringLiteral("SELECT EXISTS (SELECT 1 FROM \"Auswertung\" WHERE \"TAVO\" = ?)"),
                     {projectId})
             .toInt() != 0;
     const LedgerFilter filter = ledgerFilter(projectId, options.costBearer);

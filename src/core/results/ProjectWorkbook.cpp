@@ -66,12 +66,16 @@ QVariantList inputLine(const CaptionParts& parts, const QString& column, const Q
 }
 
 // A detail table of the project; empty values of the order's columns come first on a server as in the file.
-ExportTable detailTable(const QSqlDatabase& user, const QString& table, const QString& columns,
-                        const QString& order, int projectId, const QStringList& totals = {}) {
+ExportTable detailTable(const QSqlDatabase& user, const QString& table, const QStringList& order, int projectId,
+                        const QStringList& totals = {}) {
+    QStringList sortedBy;
+    for (const QString& column : order)
+        sortedBy << Sql::quoted(column);
     QSqlQuery query =
         Sql::exec(user,
-                  QStringLiteral("SELECT %1 FROM %2 WHERE TAVO = ? ORDER BY %3")
-                      .arg(columns, table, SqlDialect::orderBy(user, order.split(QStringLiteral(", ")))),
+                  QStringLiteral("SELECT %1 FROM %2 WHERE \"TAVO\" = ? ORDER BY %3")
+                      .arg(Sql::quotedList(DetailRows::columns(table)), Sql::quoted(table),
+                           SqlDialect::orderBy(user, sortedBy)),
                   {projectId});
     return ExportTable::fromQuery(table, query, totals);
 }
@@ -85,7 +89,7 @@ ExportTable viewTable(const Databases& dbs, const QString& name, const Query& qu
 } // namespace
 
 ExportTable inputTable(const QSqlDatabase& user, int projectId) {
-    QSqlQuery row = Sql::exec(user, QStringLiteral("SELECT * FROM TAVO WHERE ID = ?"), {projectId});
+    QSqlQuery row = Sql::exec(user, QStringLiteral("SELECT * FROM \"TAVO\" WHERE \"ID\" = ?"), {projectId});
     if (!row.next())
         throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(projectId));
     const QSqlRecord record = row.record();
@@ -138,15 +142,11 @@ QList<ExportTable> tables(const Databases& dbs, int projectId, const FinanceChoi
     if (figures.hasResults)
         result << keyFigureExportTable({figures});
     result << inputTable(dbs.user(), projectId);
-    const auto columnsOf = [](const QString& table) {
-        return DetailRows::columns(table).join(QStringLiteral(", "));
-    };
-    result << detailTable(dbs.user(), QStringLiteral("Bebauung"), columnsOf(QStringLiteral("Bebauung")),
-                          QStringLiteral("ID"), projectId);
-    result << detailTable(dbs.user(), QStringLiteral("Besiedelung"), columnsOf(QStringLiteral("Besiedelung")),
-                          QStringLiteral("Jahr, ID"), projectId);
-    result << detailTable(dbs.user(), QStringLiteral("Sonderausgaben"),
-                          columnsOf(QStringLiteral("Sonderausgaben")), QStringLiteral("Jahr, ID"), projectId,
+    const QString id = QStringLiteral("ID");
+    const QString year = QStringLiteral("Jahr");
+    result << detailTable(dbs.user(), QStringLiteral("Bebauung"), {id}, projectId);
+    result << detailTable(dbs.user(), QStringLiteral("Besiedelung"), {year, id}, projectId);
+    result << detailTable(dbs.user(), QStringLiteral("Sonderausgaben"), {year, id}, projectId,
                           {QStringLiteral("Ausgabe")});
     return result;
 }

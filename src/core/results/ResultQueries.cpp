@@ -1,12 +1,14 @@
 #include "core/results/ResultQueries.h"
 
 #include <cmath>
+#include <functional>
 
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
 
 #include "core/data/NumberFormat.h"
+#include "core/data/SchemaDriver.h"
 #include "core/data/Sql.h"
 #include "core/data/SqlDialect.h"
 #include "core/data/TavoError.h"
@@ -30,9 +32,23 @@ void checkPosition(int position, int count, const QString& what) {
 QString filterLine(const QString& column, const QString& param, const QStringList& items, int position,
                    QVariantMap& params) {
     if (position == items.size() - 1)
-        return QStringLiteral("AND %1 = %1").arg(column);
+        return QStringLiteral("AND %1 = %1").arg(Sql::quoted(column));
     params.insert(param, items.at(position));
-    return QStringLiteral("AND %1 = :%2").arg(column, param);
+    return QStringLiteral("AND %1 = :%2").arg(Sql::quoted(column), param);
+}
+
+// The names of a column list ("Jahr, Typ") quoted.
+QStringList quotedNames(const QString& columns) {
+    QStringList names;
+    for (const QString& column : columns.split(QStringLiteral(", ")))
+        names << Sql::quoted(column);
+    return names;
+}
+
+// A ledger view's text for each database: the same statement with the driver's sums and ordering.
+void setLedgerText(Query& q, const std::function<QString(const SchemaDriver&)>& text) {
+    q.sql = text(SchemaDriver::sqlite());
+    q.serverSql = text(SchemaDriver::postgres());
 }
 
 // The two filter lines shared by all three finance views.
@@ -51,14 +67,18 @@ QStringList filterLines(const FilterItems& items, const FinanceChoice& choice, Q
 Query buildLedgerQuery(const QString& amountColumn, const FilterItems& items, const FinanceChoice& choice,
                        int projectId) {
     Query q;
-    q.ledger = true;
     q.params.insert(QStringLiteral("ID"), projectId);
-    QStringList lines{QStringLiteral("SELECT Jahr, Typ, Bezeichnung, Kostenträger, %1").arg(amountColumn),
-                      QStringLiteral("FROM Auswertung"), QStringLiteral("WHERE"),
-                      QStringLiteral("TAVO = :ID"), QStringLiteral("AND %1 <> 0").arg(amountColumn)};
+    const QString amount = Sql::quoted(amountColumn);
+    QStringList lines{QStringLiteral("SELECT \"Jahr\", \"Typ\", \"Bezeichnung\", \"Kostenträger\", %1").arg(amount),
+                      QStringLiteral("FROM \"Auswertung\""), QStringLiteral("WHERE"),
+                      QStringLiteral("\"TAVO\" = :ID"), QStringLiteral("AND %1 <> 0").arg(amount)};
     lines << filterLines(items, choice, q.params);
-    lines << QStringLiteral("ORDER by Jahr, Kostenträger, Typ, Bezeichnung, rowid");
-    q.sql = lines.join(QLatin1Char('\n'));
+    setLedgerText(q, [&lines](const SchemaDriver& driver) {
+        return (lines + QStringList{QStringLiteral("ORDER by ") +
+                                    driver.orderBy(quotedNames(QStringLiteral("Jahr, Kostenträger, Typ, "
+                                                                              "Bezeichnung, rowid")))})
+            .join(QLatin1Char('\n'));
+    });
     return q;
 }
 
@@ -71,16 +91,21 @@ Query buildBalanceQuery(const FilterItems& items, const FinanceChoice& choice, i
     checkPosition(choice.grouping, groupings.size(), QStringLiteral("Gruppierung"));
     const QString group = groupings.at(choice.grouping);
     Query q;
-    q.ledger = true;
     q.params.insert(QStringLiteral("ID"), projectId);
-    QStringList lines{QStringLiteral("SELECT ") + group +
-                          QStringLiteral(",Total(Ausgabe) as Ausgaben, Total(Einnahme) as Einnahmen, "
-                                         "Total(Einnahme)-Total(Ausgabe) as Saldo"),
-                      QStringLiteral("FROM Auswertung"), QStringLiteral("WHERE"),
-                      QStringLiteral("TAVO = :ID")};
-    lines << filterLines(items, choice, q.params);
-    lines << QStringLiteral("GROUP BY ") + group << QStringLiteral("ORDER by ") + group;
-    q.sql = lines.join(QLatin1Char('\n'));
+    const QStringList filters = filterLines(items, choice, q.params);
+    const QStringList grouped = quotedNames(group);
+    setLedgerText(q, [&](const SchemaDriver& driver) {
+        const QString spent = driver.ledgerTotal(QStringLiteral("\"Ausgabe\""));
+        const QString earned = driver.ledgerTotal(QStringLiteral("\"Einnahme\""));
+        QStringList lines{QStringLiteral("SELECT %1,%2 as \"Ausgaben\", %3 as \"Einnahmen\", %3-%2 as \"Saldo\"")
+                              .arg(grouped.join(QStringLiteral(", ")), spent, earned),
+                          QStringLiteral("FROM \"Auswertung\""), QStringLiteral("WHERE"),
+                          QStringLiteral("\"TAVO\" = :ID")};
+        lines << filters;
+        lines << QStringLiteral("GROUP BY ") + grouped.join(QStringLiteral(", "))
+              << QStringLiteral("ORDER by ") + driver.orderBy(grouped);
+        return lines.join(QLatin1Char('\n'));
+    });
     return q;
 }
 
@@ -168,12 +193,12 @@ Query buildResultQuery(ResultKind kind, const FilterItems& items, const FinanceC
 
 Query buildDwellingQuery(int projectId) {
     Query q;
-    q.sql = QStringList{QStringLiteral("SELECT Jahr, EFHg+EFHk+RHg+RHk+GWB as Wohneinheiten"),
+    q.sql = QStringList{QStringLiteral("SELECT \"Jahr\", \"EFHg\"+\"EFHk\"+\"RHg\"+\"RHk\"+\"GWB\" as \"Wohneinheiten\""),
                         QStringLiteral("FROM"),
-                        QStringLiteral("bWvB"),
+                        QStringLiteral("\"bWvB\""),
                         QStringLiteral("WHERE"),
-                        QStringLiteral("TAVO =:ID"),
-                        QStringLiteral("ORDER BY Jahr")}
+                        QStringLiteral("\"TAVO\" =:ID"),
+                        QStringLiteral("ORDER BY \"Jahr\"")}
                 .join(QLatin1Char('\n'));
     q.params.insert(QStringLiteral("ID"), projectId);
     return q;
@@ -192,11 +217,11 @@ QList<YearTypeBalance> balanceByYearAndType(const QSqlDatabase& userDb, int proj
     if (!all)
         parameters << costBearer;
     QSqlQuery q = Sql::exec(userDb,
-                            QStringLiteral("SELECT Jahr, COALESCE(Typ, ''), %1 - %2 FROM Auswertung "
-                                           "WHERE TAVO = ? %3AND Jahr BETWEEN 1 AND 20 GROUP BY 1, 2")
-                                .arg(SqlDialect::ledgerTotal(userDb, QStringLiteral("Einnahme")),
-                                     SqlDialect::ledgerTotal(userDb, QStringLiteral("Ausgabe")),
-                                     all ? QString() : QStringLiteral("AND Kostenträger = ? ")),
+                            QStringLiteral("SELECT \"Jahr\", COALESCE(\"Typ\", ''), %1 - %2 FROM \"Auswertung\" "
+                                           "WHERE \"TAVO\" = ? %3AND \"Jahr\" BETWEEN 1 AND 20 GROUP BY 1, 2")
+                                .arg(SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Einnahme\"")),
+                                     SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Ausgabe\"")),
+                                     all ? QString() : QStringLiteral("AND \"Kostenträger\" = ? ")),
                             parameters);
     QList<YearTypeBalance> balances;
     while (q.next())
@@ -206,7 +231,7 @@ QList<YearTypeBalance> balanceByYearAndType(const QSqlDatabase& userDb, int proj
 
 PopulationSource readPopulationSource(const QSqlDatabase& userDb, int projectId) {
     QSqlQuery q = Sql::exec(
-        userDb, QStringLiteral("SELECT ID, Projekt, PG, auAnteilZuzug FROM TAVO WHERE ID = ?"), {projectId});
+        userDb, QStringLiteral("SELECT \"ID\", \"Projekt\", \"PG\", \"auAnteilZuzug\" FROM \"TAVO\" WHERE \"ID\" = ?"), {projectId});
     if (!q.next())
         throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(projectId));
     PopulationSource source;
@@ -252,17 +277,7 @@ Query buildPopulationQueries(const QSqlDatabase& userDb, int area, const Populat
 }
 
 QString sqlFor(const QSqlDatabase& db, const Query& query) {
-    if (!query.ledger || !SqlDialect::isPostgres(db))
-        return query.sql;
-    QString sql = query.sql;
-    static const QRegularExpression sum(QStringLiteral("\\bTotal\\((\\w+)\\)"));
-    sql.replace(sum, SqlDialect::ledgerTotal(db, QStringLiteral("\\1")));
-    static const QRegularExpression order(QStringLiteral("ORDER by (.*)$"));
-    const QRegularExpressionMatch match = order.match(sql);
-    if (match.hasMatch())
-        sql = sql.left(match.capturedStart()) + QStringLiteral("ORDER by ") +
-              SqlDialect::orderBy(db, match.captured(1).split(QStringLiteral(", ")));
-    return sql;
+    return SqlDialect::isPostgres(db) && !query.serverSql.isEmpty() ? query.serverSql : query.sql;
 }
 
 QSqlQuery execute(const QSqlDatabase& db, const Query& query) {
@@ -279,8 +294,8 @@ QSqlQuery execute(const QSqlDatabase& db, const Query& query) {
 
 double columnTotal(const QSqlDatabase& db, const Query& query, const QString& fieldName) {
     Query total = query;
-    total.sql = QStringLiteral("SELECT Total(%1) FROM (\n%2\n) AS Ansicht").arg(Sql::quoted(fieldName), sqlFor(db, query));
-    total.ledger = false;
+    total.sql = QStringLiteral("SELECT Total(%1) FROM (\n%2\n) AS \"Ansicht\"").arg(Sql::quoted(fieldName), sqlFor(db, query));
+    total.serverSql.clear();
     QSqlQuery q = execute(db, total);
     return q.next() ? q.value(0).toDouble() : 0.0;
 }

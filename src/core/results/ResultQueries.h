@@ -22,11 +22,13 @@ QString noRestrictionItem(); // "keine Einschränkung"
 struct Query {
     QString sql;
     QVariantMap params;
-    bool ledger = false;     // a view of the ledger Auswertung, whose sums and order depend on the database
+    // The text on a PostgreSQL server where it differs: a view of the ledger Auswertung, whose sums add
+    // the rows up in SQLite's order and whose empty values sort first, so both give the same figures
+    // and rows. Empty: sql runs on both.
+    QString serverSql;
 };
 
-// The text of query for the database it runs on: on PostgreSQL the ledger's sums add the rows up in
-// SQLite's order and empty values sort first, so both give the same figures and rows.
+// The text of query for the database it runs on.
 QString sqlFor(const QSqlDatabase& db, const Query& query);
 
 // The three finance views, in the order of the page (expenditure, revenue, balance).

@@ -197,7 +197,7 @@ void setParameterValue(Parameters& parameters, const QString& name, double value
 Settings loadSettings(const QSqlDatabase& user, int projectId) {
     Settings settings = builtInSettings();
     QSqlQuery rows = Sql::exec(
-        user, QStringLiteral("SELECT Szenario, Parameter, Wert FROM Szenarien WHERE TAVO = ?"), {projectId});
+        user, QStringLiteral("SELECT \"Szenario\", \"Parameter\", \"Wert\" FROM \"Szenarien\" WHERE \"TAVO\" = ?"), {projectId});
     while (rows.next()) {
         const QString scenario = rows.value(0).toString();
         Parameters* target = scenario == kOptimistic    ? &settings.optimistic
@@ -215,10 +215,10 @@ Settings loadSettings(const QSqlDatabase& user, int projectId) {
 
 void saveSettings(const QSqlDatabase& user, int projectId, const Settings& settings) {
     Transaction transaction(user);
-    Sql::exec(user, QStringLiteral("DELETE FROM Szenarien WHERE TAVO = ?"), {projectId});
+    Sql::exec(user, QStringLiteral("DELETE FROM \"Szenarien\" WHERE \"TAVO\" = ?"), {projectId});
     QSqlQuery insert(user);
     Sql::prepare(insert, QStringLiteral(
-                             "INSERT INTO Szenarien (TAVO, Szenario, Parameter, Wert) VALUES (?, ?, ?, ?)"));
+                             "INSERT INTO \"Szenarien\" (\"TAVO\", \"Szenario\", \"Parameter\", \"Wert\") VALUES (?, ?, ?, ?)"));
     for (const auto& [name, parameters] :
          {std::pair<QString, const Parameters*>{kOptimistic, &settings.optimistic},
           {kPessimistic, &settings.pessimistic}}) {

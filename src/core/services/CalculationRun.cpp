@@ -38,10 +38,10 @@ int municipalityOf(const QSqlRecord& project) {
 // Deletes what the previous run of the project wrote; gBvB belongs to the municipality and is
 // written again by the first step.
 void deletePreviousResults(const QSqlDatabase& user, int projectId, int pg) {
-    Sql::exec(user, QStringLiteral("DELETE FROM Auswertung WHERE TAVO = ?"), {projectId});
-    Sql::exec(user, QStringLiteral("DELETE FROM bBvB WHERE TAVO = ?"), {projectId});
-    Sql::exec(user, QStringLiteral("DELETE FROM gBvB WHERE PG = ?"), {pg});
-    Sql::exec(user, QStringLiteral("DELETE FROM bWvB WHERE TAVO = ?"), {projectId});
+    Sql::exec(user, QStringLiteral("DELETE FROM \"Auswertung\" WHERE \"TAVO\" = ?"), {projectId});
+    Sql::exec(user, QStringLiteral("DELETE FROM \"bBvB\" WHERE \"TAVO\" = ?"), {projectId});
+    Sql::exec(user, QStringLiteral("DELETE FROM \"gBvB\" WHERE \"PG\" = ?"), {pg});
+    Sql::exec(user, QStringLiteral("DELETE FROM \"bWvB\" WHERE \"TAVO\" = ?"), {projectId});
 }
 
 // Takes the server's transaction lock (kind, key), asking again every 50 ms: a lock not granted
@@ -104,7 +104,7 @@ void calculateAndWrite(const Databases& dbs, int projectId, const WarningsHandle
     // Inputs that cannot be calculated stop the run before anything is written, whoever started it.
     checkInputs(dbs, inputs, onWarnings);
     const int year = referenceYear(dbs.master());
-    Sql::exec(user, QStringLiteral("UPDATE TAVO SET Bezugsjahr = ? WHERE ID = ?"), {year, projectId});
+    Sql::exec(user, QStringLiteral("UPDATE \"TAVO\" SET \"Bezugsjahr\" = ? WHERE \"ID\" = ?"), {year, projectId});
     inputs.project.setValue(QStringLiteral("Bezugsjahr"), year);
     const int pg = municipalityOf(inputs.project);
     lockMunicipalityRows(user, pg);

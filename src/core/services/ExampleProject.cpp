@@ -90,10 +90,10 @@ int insertProject(const Databases& dbs) {
         params << it.value();
     }
     Sql::exec(dbs.user(),
-              QStringLiteral("INSERT INTO TAVO (%1) VALUES (%2)")
+              QStringLiteral("INSERT INTO \"TAVO\" (%1) VALUES (%2)")
                   .arg(columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
               params);
-    return Sql::scalar(dbs.user(), QStringLiteral("SELECT max(ID) FROM TAVO")).toInt();
+    return Sql::scalar(dbs.user(), QStringLiteral("SELECT max(\"ID\") FROM \"TAVO\"")).toInt();
 }
 
 // Share of the building land per building type and its building class.
@@ -107,7 +107,7 @@ void insertBuildings(const QSqlDatabase& user, int id) {
     for (const auto& b : buildings)
         Sql::exec(
             user,
-            QStringLiteral("INSERT INTO Bebauung (TAVO, bbTyp, bbBauklasse, bbAnteil) VALUES (?, ?, ?, ?)"),
+            QStringLiteral("INSERT INTO \"Bebauung\" (\"TAVO\", \"bbTyp\", \"bbBauklasse\", \"bbAnteil\") VALUES (?, ?, ?, ?)"),
             {id, QString::fromUtf8(b.type), QString::fromUtf8(b.bauklasse), b.anteil});
 }
 
@@ -123,15 +123,15 @@ void insertSettlement(const QSqlDatabase& user, int id) {
         const double b = year <= 4 ? blocks[year - 1] : 0;
         Sql::exec(user,
                   QStringLiteral(
-                      "INSERT INTO Besiedelung (TAVO, Jahr, EFHg, EFHk, RHg, RHk, GWB) VALUES (?, ?, ?, ?, "
+                      "INSERT INTO \"Besiedelung\" (\"TAVO\", \"Jahr\", \"EFHg\", \"EFHk\", \"RHg\", \"RHk\", \"GWB\") VALUES (?, ?, ?, ?, "
                       "?, ?, ?)"),
                   {id, year, h, h, t, t, b});
     }
 }
 
 void insertSpecialExpenditures(const QSqlDatabase& user, int id) {
-    const QString sql = QStringLiteral("INSERT INTO Sonderausgaben (TAVO, Jahr, Typ, Bezeichnung, "
-                                       "Kostenträger, Ausgabe) VALUES (?, ?, ?, ?, ?, ?)");
+    const QString sql = QStringLiteral("INSERT INTO \"Sonderausgaben\" (\"TAVO\", \"Jahr\", \"Typ\", \"Bezeichnung\", "
+                                       "\"Kostenträger\", \"Ausgabe\") VALUES (?, ?, ?, ?, ?, ?)");
     Sql::exec(user, sql,
               {id, 3, QStringLiteral("soz. Infrastruktur Errichtung"),
                QStringLiteral("Kindergarten: zusätzliche Gruppe"), QStringLiteral("Gemeinde"), 420000.0});

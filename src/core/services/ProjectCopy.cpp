@@ -37,10 +37,10 @@ struct ProjectTable {
     const char* order;
 };
 const ProjectTable kProjectTables[] = {
-    {"Bebauung", "ID"},       {"Besiedelung", "ID"},
-    {"Sonderausgaben", "ID"}, {"Szenarien", "Szenario, Parameter"},
-    {"Auswertung", "rowid"},  {"bWvB", "rowid"},
-    {"bBvB", "rowid"},
+    {"Bebauung", "\"ID\""},       {"Besiedelung", "\"ID\""},
+    {"Sonderausgaben", "\"ID\""}, {"Szenarien", "\"Szenario\", \"Parameter\""},
+    {"Auswertung", "\"rowid\""},  {"bWvB", "\"rowid\""},
+    {"bBvB", "\"rowid\""},
 };
 
 // Columns each database fills itself: the row keys and the project's edit counter, which starts anew.
@@ -161,7 +161,7 @@ int copyProjectRow(const QSqlDatabase& source, const QSqlDatabase& target, int i
     const SharedColumns columns = sharedColumns(source, target, kProjectTable, kId);
     QSqlQuery row = Sql::exec(
         source,
-        QStringLiteral("SELECT %1 FROM TAVO WHERE ID = ?").arg(Sql::quotedList(QStringList{kId} + columns.source)),
+        QStringLiteral("SELECT %1 FROM \"TAVO\" WHERE \"ID\" = ?").arg(Sql::quotedList(QStringList{kId} + columns.source)),
         {id});
     if (!row.next())
         throw TavoError(unknownProjectMessage(id));
@@ -178,7 +178,7 @@ int copyProjectRow(const QSqlDatabase& source, const QSqlDatabase& target, int i
     for (qsizetype i = 0; i < values.size(); ++i)
         marks << QStringLiteral("?");
     QSqlQuery insert(target);
-    Sql::prepare(insert, QStringLiteral("INSERT INTO TAVO (%1) VALUES (%2)")
+    Sql::prepare(insert, QStringLiteral("INSERT INTO \"TAVO\" (%1) VALUES (%2)")
                              .arg(Sql::quotedList(insertColumns), marks.join(QStringLiteral(", "))));
     for (int i = 0; i < values.size(); ++i)
         insert.bindValue(i, values[i]);
@@ -198,10 +198,10 @@ int copyProjectRow(const QSqlDatabase& source, const QSqlDatabase& target, int i
 void copyMunicipalityRows(const QSqlDatabase& source, const QSqlDatabase& target, const QVariant& pg) {
     const QString pgColumn = QStringLiteral("PG");
     if (pg.isNull() ||
-        Sql::scalar(source, QStringLiteral("SELECT count(*) FROM gBvB WHERE PG = ?"), {pg}).toInt() == 0)
+        Sql::scalar(source, QStringLiteral("SELECT count(*) FROM \"gBvB\" WHERE \"PG\" = ?"), {pg}).toInt() == 0)
         return;
     lockMunicipalityRows(target, pg.toInt());
-    Sql::exec(target, QStringLiteral("DELETE FROM gBvB WHERE PG = ?"), {pg});
+    Sql::exec(target, QStringLiteral("DELETE FROM \"gBvB\" WHERE \"PG\" = ?"), {pg});
     copyRows(source, target, QStringLiteral("gBvB"), pgColumn, pg, pg, QStringLiteral("rowid"));
 }
 
@@ -213,21 +213,21 @@ Copied copyProject(const QSqlDatabase& source, const QSqlDatabase& target, int i
     copied.sourceId = id;
     copied.targetId = copyProjectRow(source, target, id);
     copied.beschreibung =
-        Sql::scalar(target, QStringLiteral("SELECT Beschreibung FROM TAVO WHERE ID = ?"), {copied.targetId})
+        Sql::scalar(target, QStringLiteral("SELECT \"Beschreibung\" FROM \"TAVO\" WHERE \"ID\" = ?"), {copied.targetId})
             .toString();
     // Rows left behind by a project of that ID deleted long ago (older files did not cascade) would
     // otherwise become part of the copy.
     for (const ProjectTable& table : kProjectTables)
         Sql::exec(
             target,
-            QStringLiteral("DELETE FROM %1 WHERE TAVO = ?").arg(Sql::quoted(QString::fromLatin1(table.name))),
+            QStringLiteral("DELETE FROM %1 WHERE \"TAVO\" = ?").arg(Sql::quoted(QString::fromLatin1(table.name))),
             {copied.targetId});
-    Sql::exec(target, QStringLiteral("DELETE FROM Berechnungsstand WHERE TAVO = ?"), {copied.targetId});
+    Sql::exec(target, QStringLiteral("DELETE FROM \"Berechnungsstand\" WHERE \"TAVO\" = ?"), {copied.targetId});
     for (const ProjectTable& table : kProjectTables)
         copyRows(source, target, QString::fromLatin1(table.name), kProjectKey, id, copied.targetId,
                  QString::fromLatin1(table.order));
     UserSchema::respellProjectDesignations(target, copied.targetId);
-    const QVariant pg = Sql::scalar(source, QStringLiteral("SELECT PG FROM TAVO WHERE ID = ?"), {id});
+    const QVariant pg = Sql::scalar(source, QStringLiteral("SELECT \"PG\" FROM \"TAVO\" WHERE \"ID\" = ?"), {id});
     if (!pg.isNull() && !municipalities.contains(pg.toLongLong())) {
         municipalities.insert(pg.toLongLong());
         copyMunicipalityRows(source, target, pg);
@@ -240,7 +240,7 @@ Copied copyProject(const QSqlDatabase& source, const QSqlDatabase& target, int i
 
 QList<int> allProjects(const QSqlDatabase& db) {
     QList<int> ids;
-    QSqlQuery query = Sql::exec(db, QStringLiteral("SELECT ID FROM TAVO ORDER BY ID"));
+    QSqlQuery query = Sql::exec(db, QStringLiteral("SELECT \"ID\" FROM \"TAVO\" ORDER BY \"ID\""));
     while (query.next())
         ids << query.value(0).toInt();
     return ids;
