@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the known table and column names inside the SQL string literals of C++ files quoted, as the
-program's PostgreSQL rewriter does when a statement runs: every known name (in any case) outside SQL
+"""Writes the known table and column names inside the SQL string literals of C++ files quoted, as both
+databases read them as written: every known name (in any case) outside SQL
 strings, quoted names, comments and named placeholders becomes "ExactName"; a word after AS (a column
 alias) is quoted as written unless it is a type name. Running it twice changes nothing more.
 
