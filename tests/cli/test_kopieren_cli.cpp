@@ -62,8 +62,10 @@ QStringList projectRows(const QSqlDatabase& db, int id) {
         {"Bebauung", "ID"},      {"Besiedelung", "ID"}, {"Sonderausgaben", "ID"}, {"Szenarien", "Parameter"},
         {"Auswertung", "rowid"}, {"bWvB", "rowid"},     {"bBvB", "rowid"}};
     for (const auto& [table, order] : tables) {
-        const QStringList tableRows =
-            rows(db, QStringLiteral("SELECT * FROM %1 WHERE \"TAVO\" = ? ORDER BY %2").arg(Sql::quoted(table), Sql::quoted(order)), {id});
+        const QStringList tableRows = rows(db,
+                                           QStringLiteral("SELECT * FROM %1 WHERE \"TAVO\" = ? ORDER BY %2")
+                                               .arg(Sql::quoted(table), Sql::quoted(order)),
+                                           {id});
         all << table + QString::number(tableRows.size()) << tableRows;
     }
     return all;
@@ -179,7 +181,8 @@ void TestKopierenCli::copiesProjectsBothWays() {
         const FileConnection connection(empty);
         const QSqlDatabase db = connection.db;
         Sql::exec(db, "INSERT INTO \"TAVO\" (\"ID\", \"Beschreibung\") VALUES (3, 'alt')");
-        Sql::exec(db, "INSERT INTO \"Auswertung\" (\"TAVO\", \"Jahr\", \"Typ\", \"Ausgabe\") VALUES (3, 2000, 'alt', 1)");
+        Sql::exec(db, "INSERT INTO \"Auswertung\" (\"TAVO\", \"Jahr\", \"Typ\", \"Ausgabe\") VALUES (3, "
+                      "2000, 'alt', 1)");
         Sql::exec(db, "INSERT INTO \"Bebauung\" (\"TAVO\", \"bbTyp\", \"bbAnteil\") VALUES (3, 'EFHg', 100)");
         Sql::exec(db, "DELETE FROM \"TAVO\""); // this connection does not enforce the references
     }
@@ -208,8 +211,9 @@ void TestKopierenCli::refusesOrCopiesNothing() {
         const QSqlDatabase db = connection.db;
         examplePg = Sql::scalar(db, "SELECT \"PG\" FROM \"TAVO\" WHERE \"ID\" = 1").toInt();
         QVERIFY(Sql::scalar(db, "SELECT count(*) FROM \"gBvB\" WHERE \"PG\" = ?", {examplePg}).toInt() > 0);
-        Sql::exec(db, "CREATE TRIGGER erzwungen BEFORE INSERT ON \"gBvB\" BEGIN SELECT RAISE(ABORT, 'erzwungener "
-                      "Fehler'); END");
+        Sql::exec(db,
+                  "CREATE TRIGGER erzwungen BEFORE INSERT ON \"gBvB\" BEGIN SELECT RAISE(ABORT, 'erzwungener "
+                  "Fehler'); END");
     }
     runCalculation(source.dbs(), insertRealisticProject(source, examplePg));
     const QStringList before = wholeDatabase(target);
@@ -259,7 +263,9 @@ void TestKopierenCli::copiesThroughAServer() {
         QCOMPARE(CalculationState::of(onServer.user(), 1), CalculationState::State::Current);
         QCOMPARE(CalculationState::of(onServer.user(), 2), CalculationState::State::Changed);
         Sql::exec(onServer.user(), "INSERT INTO \"TAVO\" (\"Beschreibung\") VALUES ('neu')");
-        QCOMPARE(Sql::scalar(onServer.user(), "SELECT \"ID\" FROM \"TAVO\" WHERE \"Beschreibung\" = 'neu'").toInt(), 3);
+        QCOMPARE(Sql::scalar(onServer.user(), "SELECT \"ID\" FROM \"TAVO\" WHERE \"Beschreibung\" = 'neu'")
+                     .toInt(),
+                 3);
     }
 
     // The file's example holds ID 1: the copies get 2 and 3, their rows as in the first file.
@@ -276,17 +282,20 @@ void TestKopierenCli::copiesThroughAServer() {
 
     // An older file may hold a number as text: the server's typed column gets the number, so both
     // calculate the same.
-    Sql::exec(source.user(), "UPDATE \"TAVO\" SET \"ifLfmWasserleitung\" = '33', \"gsHebesatz\" = '437.5' WHERE \"ID\" = 2");
+    Sql::exec(source.user(),
+              "UPDATE \"TAVO\" SET \"ifLfmWasserleitung\" = '33', \"gsHebesatz\" = '437.5' WHERE \"ID\" = 2");
     runCalculation(source.dbs(), 2);
     copy = kopieren(source.userPath(), server.url(), {"--project", "2"}, source);
     QCOMPARE(copy.exitCode, 0);
     QVERIFY(copy.out.startsWith("Projekt 2 → 4: "));
     {
         const Databases onServer(source.masterPath(), server.url());
+        QCOMPARE(Sql::scalar(onServer.user(), "SELECT \"ifLfmWasserleitung\" FROM \"TAVO\" WHERE \"ID\" = 4")
+                     .toLongLong(),
+                 33);
         QCOMPARE(
-            Sql::scalar(onServer.user(), "SELECT \"ifLfmWasserleitung\" FROM \"TAVO\" WHERE \"ID\" = 4").toLongLong(),
-            33);
-        QCOMPARE(Sql::scalar(onServer.user(), "SELECT \"gsHebesatz\" FROM \"TAVO\" WHERE \"ID\" = 4").toDouble(), 437.5);
+            Sql::scalar(onServer.user(), "SELECT \"gsHebesatz\" FROM \"TAVO\" WHERE \"ID\" = 4").toDouble(),
+            437.5);
         runCalculation(onServer, 4);
     }
     // (The project group's areas 2 and 3 count the server's earlier copy of the project as well.)

@@ -81,9 +81,11 @@ void TestOutdatedCli::outdatedResultsAreMarked() {
     QVERIFY(!pdfText(pdf).contains(QStringLiteral("veraltet")));
 
     // The area grows after the calculation and is saved: every answer still comes, with the warning.
-    Sql::exec(db.user(),
-              QStringLiteral("UPDATE \"TAVO\" SET \"bgFlBaulandBrutto\" = \"bgFlBaulandBrutto\" * 1.125 WHERE \"ID\" = ?"),
-              {id});
+    Sql::exec(
+        db.user(),
+        QStringLiteral(
+            "UPDATE \"TAVO\" SET \"bgFlBaulandBrutto\" = \"bgFlBaulandBrutto\" * 1.125 WHERE \"ID\" = ?"),
+        {id});
     for (const auto& [command, args] : commands) {
         const CliResult r = runCli(db, command, args);
         QVERIFY2(r.exitCode == 0, qPrintable(command + r.err));
@@ -120,7 +122,9 @@ void TestOutdatedCli::berechnenCalculatesFirst() {
             .toArray()
             .first()["saldo"]
             .toDouble();
-    Sql::exec(db.user(), QStringLiteral("UPDATE \"TAVO\" SET \"gsHebesatz\" = \"gsHebesatz\" * 2 WHERE \"ID\" = ?"), {id});
+    Sql::exec(db.user(),
+              QStringLiteral("UPDATE \"TAVO\" SET \"gsHebesatz\" = \"gsHebesatz\" * 2 WHERE \"ID\" = ?"),
+              {id});
     const QString pdf = db.dir() + QStringLiteral("/aktuell.pdf");
     const CliResult r =
         runCli(db, "bericht", {"--project", QString::number(id), "--berechnen", "--out", pdf});
@@ -175,7 +179,8 @@ void TestOutdatedCli::oneAnswerWhileAColleagueCalculates() {
         const Databases other(db.masterPath(), user);
         for (int i = 0; !stop; ++i) {
             try {
-                Sql::exec(other.user(), QStringLiteral("UPDATE \"TAVO\" SET \"gsHebesatz\" = ? WHERE \"ID\" = ?"),
+                Sql::exec(other.user(),
+                          QStringLiteral("UPDATE \"TAVO\" SET \"gsHebesatz\" = ? WHERE \"ID\" = ?"),
                           {i % 2 ? 500.0 : 300.0, id});
                 runCalculation(other, id);
                 ++runs;

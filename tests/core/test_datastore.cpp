@@ -426,8 +426,8 @@ private Q_SLOTS:
         for (const auto& masterAndTable : {qMakePair(broken, QStringLiteral("Umlage_TLKAS")),
                                            qMakePair(empty, QStringLiteral("FeldWerte"))}) {
             QCOMPARE(exitCodeOf(calc + QStringList{QStringLiteral("--master"), masterAndTable.first,
-                                               QStringLiteral("--user"), user},
-                            &err),
+                                                   QStringLiteral("--user"), user},
+                                &err),
                      2);
             QVERIFY2(err.contains(masterAndTable.first) && err.contains(masterAndTable.second),
                      qPrintable(err));
@@ -445,8 +445,8 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(user, inFolder));
         QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner);
         QCOMPARE(exitCodeOf(calc + QStringList{QStringLiteral("--master"), db.masterPath(),
-                                           QStringLiteral("--user"), inFolder},
-                        &err),
+                                               QStringLiteral("--user"), inFolder},
+                            &err),
                  2);
         QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY2(err.contains(inFolder + QStringLiteral(" ist schreibgeschützt.")), qPrintable(err));

@@ -94,11 +94,12 @@ void TestPgPlannerRole::ownRoleWithoutCreateRight() {
     const int created = createProject(dbs, 306);
     QCOMPARE(created, 3);
     applySettlementPreset(dbs, created, QStringLiteral("ohne_Mobilisierung"));
-    QCOMPARE(Sql::scalar(dbs.user(),
-                         QStringLiteral("SELECT count(DISTINCT \"Jahr\") FROM \"Besiedelung\" WHERE \"TAVO\" = ?"),
-                         {created})
-                 .toInt(),
-             20);
+    QCOMPARE(
+        Sql::scalar(dbs.user(),
+                    QStringLiteral("SELECT count(DISTINCT \"Jahr\") FROM \"Besiedelung\" WHERE \"TAVO\" = ?"),
+                    {created})
+            .toInt(),
+        20);
     // Its scenarios are stored and read back; deleting the project takes its rows along.
     Scenarios::Settings settings = Scenarios::loadSettings(dbs.user(), created);
     const QString amount = Scenarios::parameterNames().last(); // a factor, not the whole years of the shift
@@ -108,12 +109,12 @@ void TestPgPlannerRole::ownRoleWithoutCreateRight() {
              12.25);
     Sql::exec(dbs.user(), QStringLiteral("DELETE FROM \"TAVO\" WHERE \"ID\" = ?"), {created});
     for (const char* table : {"Besiedelung", "Szenarien"})
-        QCOMPARE(
-            Sql::scalar(dbs.user(),
-                        QStringLiteral("SELECT count(*) FROM %1 WHERE \"TAVO\" = ?").arg(Sql::quoted(QLatin1String(table))),
-                        {created})
-                .toInt(),
-            0);
+        QCOMPARE(Sql::scalar(dbs.user(),
+                             QStringLiteral("SELECT count(*) FROM %1 WHERE \"TAVO\" = ?")
+                                 .arg(Sql::quoted(QLatin1String(table))),
+                             {created})
+                     .toInt(),
+                 0);
 }
 
 QTEST_GUILESS_MAIN(TestPgPlannerRole)

@@ -38,7 +38,8 @@ const char* const kSkip = "kein PostgreSQL-Testserver (TAVO_TEST_PG)";
 int addVariant(const Databases& dbs) {
     const int id = duplicateProject(dbs, 1);
     Sql::exec(dbs.user(),
-              QStringLiteral("UPDATE \"TAVO\" SET \"bgFlBaulandBrutto\" = 47113.5, \"gsHebesatz\" = 437.5, \"auAnteilZuzug\" = 61.3, "
+              QStringLiteral("UPDATE \"TAVO\" SET \"bgFlBaulandBrutto\" = 47113.5, \"gsHebesatz\" = 437.5, "
+                             "\"auAnteilZuzug\" = 61.3, "
                              "\"fiZinsenSoll\" = 3.7 WHERE \"ID\" = ?"),
               {id});
     const QList<QVariantList> rows = {{id, 3, "Sonstiges", QVariant(), "Gemeinde", 1234.567},
@@ -48,7 +49,8 @@ int addVariant(const Databases& dbs) {
                                       {id, 7, "Sonstiges", "Zaun", "Land", 98765.4321}};
     for (const QVariantList& row : rows)
         Sql::exec(dbs.user(),
-                  QStringLiteral("INSERT INTO \"Sonderausgaben\" (\"TAVO\", \"Jahr\", \"Typ\", \"Bezeichnung\", \"Kostenträger\", \"Ausgabe\") "
+                  QStringLiteral("INSERT INTO \"Sonderausgaben\" (\"TAVO\", \"Jahr\", \"Typ\", "
+                                 "\"Bezeichnung\", \"Kostenträger\", \"Ausgabe\") "
                                  "VALUES (?, ?, ?, ?, ?, ?)"),
                   row);
     return id;
@@ -114,7 +116,8 @@ void TestPostgres::sameResultsAsTheFile() {
     const Databases onFile(master, file);
     const Databases onServer(master, server.url());
     for (int id : {1, 2}) {
-        QVERIFY(count(onServer, QStringLiteral("SELECT count(*) FROM \"Auswertung\" WHERE \"TAVO\" = ?"), {id}) > 700);
+        QVERIFY(count(onServer, QStringLiteral("SELECT count(*) FROM \"Auswertung\" WHERE \"TAVO\" = ?"),
+                      {id}) > 700);
         const QStringList expected = allViews(onFile, id);
         const QStringList actual = allViews(onServer, id);
         QCOMPARE(actual.size(), expected.size());
@@ -160,7 +163,10 @@ void TestPostgres::failedRunAndStoredQueriesLeaveTheTables() {
     QCOMPARE(municipality, 96 * 20);
 
     // A run that fails in the middle leaves the previous results, row for row.
-    Sql::exec(dbs.user(), QStringLiteral("UPDATE \"TAVO\" SET \"bgGstFl_RHg\" = 0, \"Bezugsjahr\" = 1999 WHERE \"ID\" = ?"), {id});
+    Sql::exec(
+        dbs.user(),
+        QStringLiteral("UPDATE \"TAVO\" SET \"bgGstFl_RHg\" = 0, \"Bezugsjahr\" = 1999 WHERE \"ID\" = ?"),
+        {id});
     QVERIFY_THROWS_EXCEPTION(TavoError, runCalculation(dbs, id));
     QCOMPARE(count(dbs, ledger, {id}), rows);
     QCOMPARE(count(dbs, QStringLiteral("SELECT count(*) FROM \"gBvB\"")), municipality);
@@ -182,12 +188,15 @@ void TestPostgres::failedRunAndStoredQueriesLeaveTheTables() {
     for (const QString& text :
          {QStringLiteral("WITH weg AS (DELETE FROM \"Auswertung\" RETURNING \"Jahr\") SELECT \"Jahr\" FROM weg"),
           QStringLiteral("DELETE FROM \"Auswertung\"")}) {
-        Sql::exec(dbs.user(), QStringLiteral("UPDATE \"TAVO_Abfragen\" SET \"SQL\" = ? WHERE \"Name\" = 'Bewohner_bBvB'"), {text});
+        Sql::exec(dbs.user(),
+                  QStringLiteral("UPDATE \"TAVO_Abfragen\" SET \"SQL\" = ? WHERE \"Name\" = 'Bewohner_bBvB'"),
+                  {text});
         QCOMPARE(populationTotal(), population);
         QCOMPARE(count(dbs, ledger, {id}), rows);
     }
     // Writing works again afterwards.
-    Sql::exec(dbs.user(), QStringLiteral("UPDATE \"TAVO\" SET \"Beschreibung\" = 'geändert' WHERE \"ID\" = ?"), {id});
+    Sql::exec(dbs.user(),
+              QStringLiteral("UPDATE \"TAVO\" SET \"Beschreibung\" = 'geändert' WHERE \"ID\" = ?"), {id});
 
     // Two planners on the server: the later save of the project both opened is refused, until the
     // second one chooses to overwrite.
@@ -200,9 +209,15 @@ void TestPostgres::failedRunAndStoredQueriesLeaveTheTables() {
     second.post();
     first.setValue(QStringLiteral("gsHebesatz"), 480.0);
     QVERIFY_THROWS_EXCEPTION(RecordConflict, first.post());
-    QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT \"gsHebesatz\" FROM \"TAVO\" WHERE \"ID\" = ?"), {id}).toDouble(), 450.0);
+    QCOMPARE(
+        Sql::scalar(dbs.user(), QStringLiteral("SELECT \"gsHebesatz\" FROM \"TAVO\" WHERE \"ID\" = ?"), {id})
+            .toDouble(),
+        450.0);
     first.post(ProjectRecord::WriteMode::Overwrite);
-    QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT \"gsHebesatz\" FROM \"TAVO\" WHERE \"ID\" = ?"), {id}).toDouble(), 480.0);
+    QCOMPARE(
+        Sql::scalar(dbs.user(), QStringLiteral("SELECT \"gsHebesatz\" FROM \"TAVO\" WHERE \"ID\" = ?"), {id})
+            .toDouble(),
+        480.0);
 
     // The upgrade adds a column an older server database lacks, as it does for a file.
     Sql::exec(dbs.user(), QStringLiteral("ALTER TABLE \"TAVO\" DROP COLUMN \"Bezugsjahr\""));
@@ -255,7 +270,8 @@ void TestPostgres::runsAtOnce() {
     const Databases dbs(master, server.url());
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(count(dbs, ledger, {ids.at(i)}), ledgerRows.at(i));
-        QCOMPARE(count(dbs, QStringLiteral("SELECT count(*) FROM \"bBvB\" WHERE \"TAVO\" = ?"), {ids.at(i)}), 96 * 20);
+        QCOMPARE(count(dbs, QStringLiteral("SELECT count(*) FROM \"bBvB\" WHERE \"TAVO\" = ?"), {ids.at(i)}),
+                 96 * 20);
     }
     // The municipality's rows exist once, however many runs rewrote them at the same time.
     QCOMPARE(count(dbs, QStringLiteral("SELECT count(*) FROM \"gBvB\"")), 96 * 20);

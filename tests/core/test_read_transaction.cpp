@@ -80,8 +80,9 @@ void TestReadTransaction::fileKeepsOneStateWithoutWriteLock() {
             // The answer holds no write lock: another program may begin writing ...
             QVERIFY(run(writer, QStringLiteral("BEGIN IMMEDIATE")));
             QSqlQuery change(writer);
-            change.prepare(QStringLiteral("UPDATE \"Auswertung\" SET \"Ausgabe\" = \"Ausgabe\" + 1000 WHERE \"TAVO\" = ? AND "
-                                          "\"Jahr\" = 1 AND \"Kostenträger\" = 'Gemeinde'"));
+            change.prepare(QStringLiteral(
+                "UPDATE \"Auswertung\" SET \"Ausgabe\" = \"Ausgabe\" + 1000 WHERE \"TAVO\" = ? AND "
+                "\"Jahr\" = 1 AND \"Kostenträger\" = 'Gemeinde'"));
             change.addBindValue(id);
             QVERIFY(change.exec());
             changedRows = change.numRowsAffected();
@@ -134,7 +135,8 @@ void TestReadTransaction::serverKeepsOneStateWhileAnotherRuns() {
         QVERIFY(sameFigures(computeKeyFigures(dbs.user(), id, KeyFigureOptions()), before));
         // A colleague changes the inputs and calculates the project anew, committed in between.
         Sql::exec(colleague.user(),
-                  QStringLiteral("UPDATE \"TAVO\" SET \"gsHebesatz\" = \"gsHebesatz\" * 2 WHERE \"ID\" = ?"), {id});
+                  QStringLiteral("UPDATE \"TAVO\" SET \"gsHebesatz\" = \"gsHebesatz\" * 2 WHERE \"ID\" = ?"),
+                  {id});
         runCalculation(colleague, id);
         // The answer goes on reading the state it began with: figures and their state alike.
         const KeyFigures second = computeKeyFigures(dbs.user(), id, KeyFigureOptions());

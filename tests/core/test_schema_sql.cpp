@@ -213,17 +213,18 @@ void TestSchemaSql::populationQueryText_data() {
                              "WHERE PG IN (:PG1, :PG2, :PG3)\n"
                              "GROUP BY Jahr\n"
                              "ORDER BY Jahr";
-    QTest::newRow("server") << "postgres"
-                            << "SELECT \"Jahr\",\n"
-                               "  total(CASE WHEN \"Alter\" BETWEEN 3 AND 6 THEN \"Bewohner\" ELSE 0 END ORDER BY "
-                               "\"PG\", \"Alter\", \"rowid\") AS \"Kindergartenkinder\",\n"
-                               "  total(CASE WHEN \"Alter\" BETWEEN 7 AND 10 THEN \"Bewohner\" ELSE 0 END ORDER BY "
-                               "\"PG\", \"Alter\", \"rowid\") AS \"Volksschüler\",\n"
-                               "  total(\"Bewohner\" ORDER BY \"PG\", \"Alter\", \"rowid\") AS \"Bewohner\"\n"
-                               "FROM \"gBvB\"\n"
-                               "WHERE \"PG\" IN (:PG1, :PG2, :PG3)\n"
-                               "GROUP BY \"Jahr\"\n"
-                               "ORDER BY \"Jahr\"";
+    QTest::newRow("server")
+        << "postgres"
+        << "SELECT \"Jahr\",\n"
+           "  total(CASE WHEN \"Alter\" BETWEEN 3 AND 6 THEN \"Bewohner\" ELSE 0 END ORDER BY "
+           "\"PG\", \"Alter\", \"rowid\") AS \"Kindergartenkinder\",\n"
+           "  total(CASE WHEN \"Alter\" BETWEEN 7 AND 10 THEN \"Bewohner\" ELSE 0 END ORDER BY "
+           "\"PG\", \"Alter\", \"rowid\") AS \"Volksschüler\",\n"
+           "  total(\"Bewohner\" ORDER BY \"PG\", \"Alter\", \"rowid\") AS \"Bewohner\"\n"
+           "FROM \"gBvB\"\n"
+           "WHERE \"PG\" IN (:PG1, :PG2, :PG3)\n"
+           "GROUP BY \"Jahr\"\n"
+           "ORDER BY \"Jahr\"";
 }
 
 void TestSchemaSql::populationQueryText() {

@@ -45,7 +45,9 @@ QString unescaped(const QString& body) {
             continue;
         }
         const QChar next = body.at(++i);
-        text += next == QLatin1Char('n') ? QChar(QLatin1Char('\n')) : next == QLatin1Char('t') ? QChar(QLatin1Char('\t')) : next;
+        text += next == QLatin1Char('n')   ? QChar(QLatin1Char('\n'))
+                : next == QLatin1Char('t') ? QChar(QLatin1Char('\t'))
+                                           : next;
     }
     return text;
 }
@@ -78,7 +80,8 @@ QList<Literal> literalsOf(const QString& path) {
             if (lastEnd >= 0 && QStringView(source).mid(lastEnd, i - lastEnd).trimmed().isEmpty())
                 literals.last().text += text;
             else
-                literals << Literal{text, QStringLiteral("%1:%2").arg(path).arg(source.left(i).count(QLatin1Char('\n')) + 1)};
+                literals << Literal{
+                    text, QStringLiteral("%1:%2").arg(path).arg(source.left(i).count(QLatin1Char('\n')) + 1)};
             lastEnd = i = end;
         } else {
             ++i;
@@ -89,8 +92,9 @@ QList<Literal> literalsOf(const QString& path) {
 
 QList<Literal> coreLiterals() {
     QList<Literal> all;
-    QDirIterator it(QStringLiteral(TAVO_TEST_SOURCE_DIR "/src/core"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
-                    QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(QStringLiteral(TAVO_TEST_SOURCE_DIR "/src/core"),
+                    {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                    QDirIterator::Subdirectories);
     while (it.hasNext())
         all << literalsOf(it.next());
     return all;
@@ -233,8 +237,8 @@ void TestSqlStatements::userStatementsQuoteEveryName() {
         ++checked;
         const QStringList bare = bareNames(literal.text);
         if (!bare.isEmpty())
-            failures << QStringLiteral("%1: %2 in „%3“").arg(literal.where, bare.join(QStringLiteral(", ")),
-                                                              literal.text.simplified());
+            failures << QStringLiteral("%1: %2 in „%3“")
+                            .arg(literal.where, bare.join(QStringLiteral(", ")), literal.text.simplified());
     }
     QVERIFY2(checked > 50, qPrintable(QString::number(checked)));
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));

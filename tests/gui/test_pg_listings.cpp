@@ -44,11 +44,11 @@ struct Listings {
 };
 
 void addSpecial(const QSqlDatabase& user, int id, const QVariant& jahr, const QString& name, double amount) {
-    Sql::exec(
-        user,
-        QStringLiteral("INSERT INTO \"Sonderausgaben\" (\"TAVO\", \"Jahr\", \"Typ\", \"Bezeichnung\", \"Kostenträger\", \"Ausgabe\") "
-                       "VALUES (?, ?, 'Sonstiges', ?, 'Gemeinde', ?)"),
-        {id, jahr, name, amount});
+    Sql::exec(user,
+              QStringLiteral("INSERT INTO \"Sonderausgaben\" (\"TAVO\", \"Jahr\", \"Typ\", \"Bezeichnung\", "
+                             "\"Kostenträger\", \"Ausgabe\") "
+                             "VALUES (?, ?, 'Sonstiges', ?, 'Gemeinde', ?)"),
+              {id, jahr, name, amount});
 }
 
 // The example and a variant of it: two equal special expenditures in year 4, calculated; afterwards a
@@ -63,24 +63,33 @@ int prepare(const Databases& dbs) {
     runCalculation(dbs, id);
     // The server may put a row written by a later run into the space of deleted ones, ahead of rows
     // written before it; updating the first of the two equal rows moves it the same way.
-    Sql::exec(
-        user,
-        QStringLiteral("UPDATE \"Auswertung\" SET \"Ausgabe\" = \"Ausgabe\" WHERE \"TAVO\" = ? AND \"Bezeichnung\" = 'Zaun' "
-                       "AND \"Ausgabe\" = 200"),
-        {id});
+    Sql::exec(user,
+              QStringLiteral("UPDATE \"Auswertung\" SET \"Ausgabe\" = \"Ausgabe\" WHERE \"TAVO\" = ? AND "
+                             "\"Bezeichnung\" = 'Zaun' "
+                             "AND \"Ausgabe\" = 200"),
+              {id});
 
     const QVariant firstOfYear2 = Sql::scalar(
-        user, QStringLiteral("SELECT min(\"ID\") FROM \"Besiedelung\" WHERE \"TAVO\" = ? AND \"Jahr\" = 2"), {id});
-    Sql::exec(user, QStringLiteral("INSERT INTO \"Besiedelung\" (\"TAVO\", \"Jahr\", \"EFHg\") VALUES (?, NULL, 5)"), {id});
-    Sql::exec(user, QStringLiteral("INSERT INTO \"Besiedelung\" (\"TAVO\", \"Jahr\", \"EFHg\") VALUES (?, 2, 1)"), {id});
-    Sql::exec(user, QStringLiteral("UPDATE \"Besiedelung\" SET \"GWB\" = 3 WHERE \"ID\" = ?"), {firstOfYear2});
+        user, QStringLiteral("SELECT min(\"ID\") FROM \"Besiedelung\" WHERE \"TAVO\" = ? AND \"Jahr\" = 2"),
+        {id});
+    Sql::exec(
+        user,
+        QStringLiteral("INSERT INTO \"Besiedelung\" (\"TAVO\", \"Jahr\", \"EFHg\") VALUES (?, NULL, 5)"),
+        {id});
+    Sql::exec(user,
+              QStringLiteral("INSERT INTO \"Besiedelung\" (\"TAVO\", \"Jahr\", \"EFHg\") VALUES (?, 2, 1)"),
+              {id});
+    Sql::exec(user, QStringLiteral("UPDATE \"Besiedelung\" SET \"GWB\" = 3 WHERE \"ID\" = ?"),
+              {firstOfYear2});
 
     addSpecial(user, id, QVariant(), QStringLiteral("Ohne Jahr"), 10.0);
     addSpecial(user, id, 6, QStringLiteral("Tor"), -1.0);
     addSpecial(user, id, 6, QStringLiteral("Gitter"), -2.0);
-    Sql::exec(user,
-              QStringLiteral("UPDATE \"Sonderausgaben\" SET \"Ausgabe\" = -3 WHERE \"TAVO\" = ? AND \"Bezeichnung\" = 'Tor'"),
-              {id});
+    Sql::exec(
+        user,
+        QStringLiteral(
+            "UPDATE \"Sonderausgaben\" SET \"Ausgabe\" = -3 WHERE \"TAVO\" = ? AND \"Bezeichnung\" = 'Tor'"),
+        {id});
     return id;
 }
 
@@ -163,7 +172,8 @@ void TestPgListings::emptyCellStaysEmpty() {
     Databases::createUserDatabase(server.url());
     const Databases dbs(TestDb::generatedMaster(), server.url());
     const int id = ExampleProject::create(dbs);
-    Sql::exec(dbs.user(), QStringLiteral("INSERT INTO \"Besiedelung\" (\"TAVO\", \"Jahr\", \"EFHg\") VALUES (?, 21, 4)"),
+    Sql::exec(dbs.user(),
+              QStringLiteral("INSERT INTO \"Besiedelung\" (\"TAVO\", \"Jahr\", \"EFHg\") VALUES (?, 21, 4)"),
               {id});
     SettlementGrid grid(dbs.user());
     grid.open(id);
@@ -182,13 +192,12 @@ void TestPgListings::emptyCellStaysEmpty() {
     QCOMPARE(cellEdit->text(), QString());
     QTest::keyClick(cellEdit, Qt::Key_Return);
     grid.post();
-    QCOMPARE(
-        Sql::scalar(
-            dbs.user(),
-            QStringLiteral("SELECT count(*) FROM \"Besiedelung\" WHERE \"TAVO\" = ? AND \"Jahr\" = 21 AND \"EFHk\" IS NULL"),
-            {id})
-            .toInt(),
-        1);
+    QCOMPARE(Sql::scalar(dbs.user(),
+                         QStringLiteral("SELECT count(*) FROM \"Besiedelung\" WHERE \"TAVO\" = ? AND "
+                                        "\"Jahr\" = 21 AND \"EFHk\" IS NULL"),
+                         {id})
+                 .toInt(),
+             1);
 }
 
 QTEST_MAIN(TestPgListings)

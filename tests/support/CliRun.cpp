@@ -35,7 +35,8 @@ std::unique_ptr<QProcess> startCli(const QStringList& args, const CliRunOptions&
     const QString program = options.program.isEmpty() ? QStringLiteral(TAVO_TEST_CLI) : options.program;
     if (options.asNobody)
         process->start(QStringLiteral("setpriv"),
-                       QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", program} + args);
+                       QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", program} +
+                           args);
     else
         process->start(program, args);
     return process;

@@ -198,7 +198,8 @@ int ledgerCount(TestDb& db, int projectId, const QString& bezeichnung, int jahr)
 }
 
 int ledgerRows(TestDb& db, int projectId) {
-    return Sql::scalar(db.user(), "SELECT count(*) FROM \"Auswertung\" WHERE \"TAVO\" = ?", {projectId}).toInt();
+    return Sql::scalar(db.user(), "SELECT count(*) FROM \"Auswertung\" WHERE \"TAVO\" = ?", {projectId})
+        .toInt();
 }
 
 EngineRun::EngineRun(TestDb& db, int projectId)

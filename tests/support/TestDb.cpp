@@ -48,10 +48,11 @@ void TestDb::insertRow(const QString& table, const QVariantMap& values) {
         marks << QStringLiteral("?");
         params << it.value();
     }
-    const QString sql = columns.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(Sql::quoted(table))
-                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(Sql::quoted(table), columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    const QString sql =
+        columns.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(Sql::quoted(table))
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(Sql::quoted(table), columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     Sql::exec(user(), sql, params);
 }
 

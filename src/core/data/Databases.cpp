@@ -12,6 +12,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <sqlite3.h>
 
 #include "core/data/FileChecks.h"
 #include "core/data/LibPq.h"
@@ -195,6 +196,16 @@ QString locationText(const QString& location) {
     return QFileInfo(location).absoluteFilePath();
 }
 
+// SQLite keeps statistics of its memory use behind a global lock at every allocation; the program never
+// reads them. Switched off before SQLite's first use in the process (later it has no effect).
+void configureSqliteOnce() {
+    static const bool configured = [] {
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    Q_UNUSED(configured);
+}
+
 void closeConnection(const QString& name) {
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
@@ -230,6 +241,7 @@ Databases::Databases(const QString& masterPath, const QString& userPath, Access 
     : m_masterPath(QFileInfo(masterPath).absoluteFilePath()), m_userPath(locationText(userPath)),
       m_masterName(nextConnectionName(QStringLiteral("master"))),
       m_userName(nextConnectionName(QStringLiteral("user"))) {
+    configureSqliteOnce();
     try {
         const bool server = isServerLocation(userPath);
         requireFile(m_masterPath, QStringLiteral("Stammdatenbank"));

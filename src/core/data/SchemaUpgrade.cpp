@@ -2,6 +2,7 @@
 // version to the next.
 #include <algorithm>
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSqlQuery>
 
@@ -238,11 +239,25 @@ int probedVersion(const QSqlDatabase& db) {
     return currentVersion();
 }
 
+// The column names of every table of a file by the table's lower-case name, read in one statement
+// (instead of one per table: this runs at every open).
+QHash<QString, QStringList> fileColumns(const QSqlDatabase& db) {
+    QHash<QString, QStringList> columns;
+    QSqlQuery query = Sql::exec(db, QStringLiteral("SELECT m.name, p.name FROM sqlite_master AS m, "
+                                                   "pragma_table_info(m.name) AS p WHERE m.type = 'table'"));
+    while (query.next())
+        columns[query.value(0).toString().toLower()] << query.value(1).toString();
+    return columns;
+}
+
 // Whether every described table and column is there. A database changed by hand or restored in part
 // since its version was stored may lack one; it is then classified anew by probing.
 bool hasEveryDescribedColumn(const QSqlDatabase& db) {
+    const bool server = SqlDialect::isPostgres(db);
+    const QHash<QString, QStringList> file = server ? QHash<QString, QStringList>() : fileColumns(db);
     for (const Schema::Table& table : Schema::tables()) {
-        const QStringList present = Sql::columnNames(db, table.name);
+        const QStringList present =
+            server ? Sql::columnNames(db, table.name) : file.value(table.name.toLower());
         for (const Schema::Column& column : table.columns)
             if (!present.contains(QString::fromUtf8(column.name), Qt::CaseInsensitive))
                 return false;
@@ -359,22 +374,26 @@ const QList<std::pair<QString, QString>>& respelledDesignations() {
 } // namespace
 
 bool hasOldDesignations(const QSqlDatabase& db) {
-    return !Sql::scalar(db, QStringLiteral("SELECT 1 FROM \"Auswertung\" WHERE \"Bezeichnung\" IN (?, ?) LIMIT 1"),
-                        {respelledDesignations().at(0).first, respelledDesignations().at(1).first})
+    return !Sql::scalar(
+                db, QStringLiteral("SELECT 1 FROM \"Auswertung\" WHERE \"Bezeichnung\" IN (?, ?) LIMIT 1"),
+                {respelledDesignations().at(0).first, respelledDesignations().at(1).first})
                 .isNull();
 }
 
 void respellDesignationRows(const QSqlDatabase& db) {
     for (const auto& [old, corrected] : respelledDesignations())
-        Sql::exec(db, QStringLiteral("UPDATE \"Auswertung\" SET \"Bezeichnung\" = ? WHERE \"Bezeichnung\" = ?"),
+        Sql::exec(db,
+                  QStringLiteral("UPDATE \"Auswertung\" SET \"Bezeichnung\" = ? WHERE \"Bezeichnung\" = ?"),
                   {corrected, old});
 }
 
 void respellProjectDesignations(const QSqlDatabase& db, int projectId) {
     for (const auto& [old, corrected] : respelledDesignations())
-        Sql::exec(db,
-                  QStringLiteral("UPDATE \"Auswertung\" SET \"Bezeichnung\" = ? WHERE \"TAVO\" = ? AND \"Bezeichnung\" = ?"),
-                  {corrected, projectId, old});
+        Sql::exec(
+            db,
+            QStringLiteral(
+                "UPDATE \"Auswertung\" SET \"Bezeichnung\" = ? WHERE \"TAVO\" = ? AND \"Bezeichnung\" = ?"),
+            {corrected, projectId, old});
 }
 
 

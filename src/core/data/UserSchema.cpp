@@ -22,7 +22,8 @@ QString populationSelect(const SchemaDriver& driver, const QString& source, cons
     const QString key = source == QLatin1String("gBvB") ? q("PG") : q("TAVO");
     const QString order = QStringLiteral("%1, %2, %3").arg(key, q("Alter"), q("rowid"));
     const auto sum = [&](const QString& expression, const QString& factor) {
-        return driver.orderedTotal(expression, order) + (scaled ? QStringLiteral(" * :") + factor : QString());
+        return driver.orderedTotal(expression, order) +
+               (scaled ? QStringLiteral(" * :") + factor : QString());
     };
     const auto ages = [&](int from, int to) {
         return QStringLiteral("CASE WHEN %1 BETWEEN %2 AND %3 THEN %4 ELSE 0 END")
@@ -39,7 +40,8 @@ QString populationSelect(const SchemaDriver& driver, const QString& source, cons
                           "WHERE %9\n")
                .arg(q("Jahr"), sum(ages(3, 6), QStringLiteral("Faktor1")), q("Kindergartenkinder"),
                     sum(ages(7, 10), QStringLiteral("Faktor2")), q("Volksschüler"),
-                    sum(q("Bewohner"), QStringLiteral("Faktor3")), q("Bewohner"), driver.quote(source), where) +
+                    sum(q("Bewohner"), QStringLiteral("Faktor3")), q("Bewohner"), driver.quote(source),
+                    where) +
            QStringLiteral("GROUP BY %1\nORDER BY %1").arg(q("Jahr"));
 }
 

@@ -312,24 +312,25 @@ const QStringList& EngineInput::municipalityTableNames() {
 
 EngineInput EngineInput::load(const Databases& dbs, int projectId) {
     const QSqlDatabase user = dbs.user();
-    QSqlQuery project = Sql::exec(user, QStringLiteral("SELECT * FROM \"TAVO\" WHERE \"ID\" = ?"), {projectId});
+    QSqlQuery project =
+        Sql::exec(user, QStringLiteral("SELECT * FROM \"TAVO\" WHERE \"ID\" = ?"), {projectId});
     if (!project.next())
         throw TavoError(QStringLiteral("Das Projekt mit der ID %1 gibt es nicht.").arg(projectId));
     return fromRows(
         dbs.master(), projectId, project.record(),
-        detailRows(
-            user,
-            QStringLiteral("SELECT \"bbTyp\", \"bbBauklasse\", \"bbAnteil\" FROM \"Bebauung\" WHERE \"TAVO\" = ? ORDER BY \"ID\""),
-            projectId),
         detailRows(user,
-                   QStringLiteral(
-                       "SELECT \"Jahr\", \"EFHg\", \"EFHk\", \"RHg\", \"RHk\", \"GWB\" FROM \"Besiedelung\" WHERE \"TAVO\" = ? ORDER BY \"ID\""),
+                   QStringLiteral("SELECT \"bbTyp\", \"bbBauklasse\", \"bbAnteil\" FROM \"Bebauung\" WHERE "
+                                  "\"TAVO\" = ? ORDER BY \"ID\""),
                    projectId),
-        detailRows(
-            user,
-            QStringLiteral("SELECT \"Jahr\", \"Typ\", \"Bezeichnung\", \"Kostenträger\", \"Ausgabe\" FROM \"Sonderausgaben\" WHERE "
-                           "\"TAVO\" = ? ORDER BY \"ID\""),
-            projectId));
+        detailRows(user,
+                   QStringLiteral("SELECT \"Jahr\", \"EFHg\", \"EFHk\", \"RHg\", \"RHk\", \"GWB\" FROM "
+                                  "\"Besiedelung\" WHERE \"TAVO\" = ? ORDER BY \"ID\""),
+                   projectId),
+        detailRows(user,
+                   QStringLiteral("SELECT \"Jahr\", \"Typ\", \"Bezeichnung\", \"Kostenträger\", \"Ausgabe\" "
+                                  "FROM \"Sonderausgaben\" WHERE "
+                                  "\"TAVO\" = ? ORDER BY \"ID\""),
+                   projectId));
 }
 
 EngineInput EngineInput::fromRows(const QSqlDatabase& master, int projectId, const QSqlRecord& project,

@@ -35,9 +35,12 @@ QByteArray fingerprint(const QSqlDatabase& userDb, int projectId) {
     const QList<std::pair<QString, QString>> sources = {
         // The version counts saves, not inputs: a save that changes no value keeps the results current.
         {QStringLiteral("SELECT * FROM \"TAVO\" WHERE \"ID\" = ?"), QStringLiteral("Version")},
-        {QStringLiteral("SELECT * FROM \"Bebauung\" WHERE \"TAVO\" = ? ORDER BY \"ID\""), QStringLiteral("ID")},
-        {QStringLiteral("SELECT * FROM \"Besiedelung\" WHERE \"TAVO\" = ? ORDER BY \"Jahr\", \"ID\""), QStringLiteral("ID")},
-        {QStringLiteral("SELECT * FROM \"Sonderausgaben\" WHERE \"TAVO\" = ? ORDER BY \"ID\""), QStringLiteral("ID")},
+        {QStringLiteral("SELECT * FROM \"Bebauung\" WHERE \"TAVO\" = ? ORDER BY \"ID\""),
+         QStringLiteral("ID")},
+        {QStringLiteral("SELECT * FROM \"Besiedelung\" WHERE \"TAVO\" = ? ORDER BY \"Jahr\", \"ID\""),
+         QStringLiteral("ID")},
+        {QStringLiteral("SELECT * FROM \"Sonderausgaben\" WHERE \"TAVO\" = ? ORDER BY \"ID\""),
+         QStringLiteral("ID")},
     };
     for (const auto& [sql, skip] : sources) {
         QSqlQuery query = Sql::exec(userDb, sql, {projectId});
@@ -48,24 +51,25 @@ QByteArray fingerprint(const QSqlDatabase& userDb, int projectId) {
 
 void store(const QSqlDatabase& userDb, int projectId) {
     Sql::exec(userDb, QStringLiteral("DELETE FROM \"Berechnungsstand\" WHERE \"TAVO\" = ?"), {projectId});
-    Sql::exec(userDb, QStringLiteral("INSERT INTO \"Berechnungsstand\" (\"TAVO\", \"Fingerabdruck\") VALUES (?, ?)"),
+    Sql::exec(userDb,
+              QStringLiteral("INSERT INTO \"Berechnungsstand\" (\"TAVO\", \"Fingerabdruck\") VALUES (?, ?)"),
               {projectId, QString::fromLatin1(fingerprint(userDb, projectId))});
 }
 
 bool hasResults(const QSqlDatabase& userDb, int projectId) {
-    return Sql::scalar(
-               userDb,
-               QStringLiteral(
-                   "SELECT count(*) FROM (SELECT 1 FROM \"Auswertung\" WHERE \"TAVO\" = ? LIMIT 1) AS \"Ergebnis\""),
-               {projectId})
+    return Sql::scalar(userDb,
+                       QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM \"Auswertung\" WHERE \"TAVO\" = ? "
+                                      "LIMIT 1) AS \"Ergebnis\""),
+                       {projectId})
                .toInt() > 0;
 }
 
 State of(const QSqlDatabase& userDb, int projectId) {
     if (!hasResults(userDb, projectId))
         return State::NotCalculated;
-    const QVariant stored =
-        Sql::scalar(userDb, QStringLiteral("SELECT \"Fingerabdruck\" FROM \"Berechnungsstand\" WHERE \"TAVO\" = ?"), {projectId});
+    const QVariant stored = Sql::scalar(
+        userDb, QStringLiteral("SELECT \"Fingerabdruck\" FROM \"Berechnungsstand\" WHERE \"TAVO\" = ?"),
+        {projectId});
     if (stored.isNull() || stored.toString().toLatin1() != fingerprint(userDb, projectId))
         return State::Changed;
     return State::Current;

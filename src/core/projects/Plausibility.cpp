@@ -199,13 +199,18 @@ QHash<QString, double> largestListValues(const QSqlDatabase& master) {
 
 void checkValueRanges(const QSqlDatabase& master, const QSqlRecord& project, QStringList& warnings) {
     const QHash<QString, double> largest = largestListValues(master);
+    // The record's fields by position (names compared without case, as the record does): looking each
+    // column up by name would search the whole record.
+    QHash<QString, int> positions;
+    for (int i = 0; i < project.count(); ++i)
+        positions.insert(project.fieldName(i).toLower(), i);
     for (const UserSchema::Column& c : UserSchema::projectColumns()) {
         const QString column = QString::fromUtf8(c.name);
         // The reference year is stamped by the calculation itself.
         if (column == QLatin1String("Bezugsjahr") || !largest.contains(column))
             continue;
         double value = 0;
-        if (!storedNumber(project.value(column), &value))
+        if (!storedNumber(project.value(positions.value(column.toLower(), -1)), &value))
             continue;
         const double top = largest.value(column);
         if (value < 0 && column != QLatin1String(kGross))

@@ -161,11 +161,12 @@ void ProjectRecord::post(WriteMode mode) {
             params << m_values.value(column);
         }
         params << m_id << m_version;
-        const QSqlQuery update =
-            Sql::exec(m_db,
-                      QStringLiteral("UPDATE \"TAVO\" SET %1, \"Version\" = \"Version\" + 1 WHERE \"ID\" = ? AND \"Version\" = ?")
-                          .arg(assignments.join(QStringLiteral(", "))),
-                      params);
+        const QSqlQuery update = Sql::exec(
+            m_db,
+            QStringLiteral(
+                "UPDATE \"TAVO\" SET %1, \"Version\" = \"Version\" + 1 WHERE \"ID\" = ? AND \"Version\" = ?")
+                .arg(assignments.join(QStringLiteral(", "))),
+            params);
         if (update.numRowsAffected() == 0)
             throwConflict();
         ++m_version;
@@ -188,7 +189,8 @@ void ProjectRecord::writeOverwriting() {
     // The row is written and read back in one transaction, so the version read is the one written.
     Transaction transaction(m_db);
     const QSqlQuery update = Sql::exec(
-        m_db, QStringLiteral("UPDATE \"TAVO\" SET %1 WHERE \"ID\" = ?").arg(assignments.join(QStringLiteral(", "))),
+        m_db,
+        QStringLiteral("UPDATE \"TAVO\" SET %1 WHERE \"ID\" = ?").arg(assignments.join(QStringLiteral(", "))),
         params);
     if (update.numRowsAffected() == 0)
         throwConflict();
@@ -204,9 +206,11 @@ void ProjectRecord::writeOverwriting() {
 }
 
 qint64 ProjectRecord::claimVersion() {
-    const QSqlQuery update =
-        Sql::exec(m_db, QStringLiteral("UPDATE \"TAVO\" SET \"Version\" = \"Version\" + 1 WHERE \"ID\" = ? AND \"Version\" = ?"),
-                  {m_id, m_version});
+    const QSqlQuery update = Sql::exec(
+        m_db,
+        QStringLiteral(
+            "UPDATE \"TAVO\" SET \"Version\" = \"Version\" + 1 WHERE \"ID\" = ? AND \"Version\" = ?"),
+        {m_id, m_version});
     if (update.numRowsAffected() == 0)
         throwConflict();
     return m_version + 1;

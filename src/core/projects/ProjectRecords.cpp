@@ -74,7 +74,9 @@ void replaceSettlementRows(const QSqlDatabase& user, int projectId, QSqlQuery& p
 void copyDetailTable(const QSqlDatabase& user, const QString& table, int oldId, int newId,
                      const QString& order = QStringLiteral("\"ID\"")) {
     QSqlQuery source = Sql::exec(
-        user, QStringLiteral("Select * from %1 where \"TAVO\" = ? order by %2").arg(Sql::quoted(table), order), {oldId});
+        user,
+        QStringLiteral("Select * from %1 where \"TAVO\" = ? order by %2").arg(Sql::quoted(table), order),
+        {oldId});
     copyDetailRows(source, user, table, newId, QStringLiteral("TAVO"));
 }
 
@@ -156,7 +158,9 @@ int createProject(const Databases& dbs, int pg) {
 
     Transaction transaction(user);
     const int newId = lastInsertedId(Sql::exec(
-        user, QStringLiteral("INSERT INTO \"TAVO\" (\"PG\", \"PG_Name\", \"Beschreibung\") VALUES (?, ?, '')"), {pg, name}));
+        user,
+        QStringLiteral("INSERT INTO \"TAVO\" (\"PG\", \"PG_Name\", \"Beschreibung\") VALUES (?, ?, '')"),
+        {pg, name}));
     replaceSettlementRows(user, newId, preset);
     transaction.commit();
     return newId;

@@ -69,7 +69,8 @@ namespace {
 // bound value; the grouping column and the summed expression come from fixed lists.
 Series loadOne(const QSqlDatabase& user, int projectId, const QString& expression, const QString& column,
                const QString& name) {
-    const QString sum = SqlDialect::orderedTotal(user, expression, QStringLiteral("\"Typ\" NULLS FIRST, \"rowid\""));
+    const QString sum =
+        SqlDialect::orderedTotal(user, expression, QStringLiteral("\"Typ\" NULLS FIRST, \"rowid\""));
     const QString sql = QStringLiteral("SELECT \"Jahr\", %1 AS \"Wert\" FROM \"Auswertung\" "
                                        "WHERE \"TAVO\" = ? AND %2 = ? GROUP BY \"Jahr\" ORDER BY \"Jahr\"")
                             .arg(sum, Sql::quoted(column));

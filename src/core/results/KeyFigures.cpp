@@ -39,8 +39,9 @@ LedgerFilter ledgerFilter(int projectId, const QString& costBearer) {
 }
 
 void readProject(const QSqlDatabase& userDb, KeyFigures& figures) {
-    QSqlQuery q = Sql::exec(userDb, QStringLiteral("SELECT \"Projekt\", \"Beschreibung\", \"PG\" FROM \"TAVO\" WHERE \"ID\" = ?"),
-                            {figures.projectId});
+    QSqlQuery q = Sql::exec(
+        userDb, QStringLiteral("SELECT \"Projekt\", \"Beschreibung\", \"PG\" FROM \"TAVO\" WHERE \"ID\" = ?"),
+        {figures.projectId});
     if (!q.next())
         throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(figures.projectId));
     figures.projekt = q.value(0).toString();
@@ -62,7 +63,8 @@ void readTotals(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigur
     }
     QSqlQuery types = Sql::exec(userDb,
                                 QStringLiteral("SELECT Coalesce(\"Typ\", ''), %1, %2 "
-                                               "FROM \"Auswertung\" ").arg(ausgabe, einnahme) +
+                                               "FROM \"Auswertung\" ")
+                                        .arg(ausgabe, einnahme) +
                                     filter.where + QStringLiteral(" GROUP BY 1 ORDER BY 1"),
                                 filter.params);
     while (types.next()) {
@@ -76,13 +78,12 @@ void readTotals(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigur
 }
 
 void readYears(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigures& figures) {
-    QSqlQuery years =
-        Sql::exec(userDb,
-                  QStringLiteral("SELECT \"Jahr\", %1 - %2 FROM \"Auswertung\" ")
-                          .arg(SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Einnahme\"")),
-                               SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Ausgabe\""))) +
-                      filter.where + QStringLiteral(" GROUP BY \"Jahr\""),
-                  filter.params);
+    QSqlQuery years = Sql::exec(userDb,
+                                QStringLiteral("SELECT \"Jahr\", %1 - %2 FROM \"Auswertung\" ")
+                                        .arg(SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Einnahme\"")),
+                                             SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Ausgabe\""))) +
+                                    filter.where + QStringLiteral(" GROUP BY \"Jahr\""),
+                                filter.params);
     while (years.next()) {
         const int jahr = years.value(0).toInt();
         if (jahr >= 1 && jahr <= KeyFigures::Years)
@@ -93,16 +94,18 @@ void readYears(const QSqlDatabase& userDb, const LedgerFilter& filter, KeyFigure
 // Dwelling units and inhabitants of the building area in the last year, with the balance per unit.
 void readPopulation(const QSqlDatabase& userDb, KeyFigures& figures) {
     figures.wohneinheiten =
-        Sql::scalar(
-            userDb,
-            QStringLiteral("SELECT Total(Coalesce(\"EFHg\", 0) + Coalesce(\"EFHk\", 0) + Coalesce(\"RHg\", 0) + "
-                           "Coalesce(\"RHk\", 0) + Coalesce(\"GWB\", 0)) FROM \"bWvB\" WHERE \"TAVO\" = ? AND \"Jahr\" = ?"),
-            {figures.projectId, KeyFigures::Years})
+        Sql::scalar(userDb,
+                    QStringLiteral(
+                        "SELECT Total(Coalesce(\"EFHg\", 0) + Coalesce(\"EFHk\", 0) + Coalesce(\"RHg\", 0) + "
+                        "Coalesce(\"RHk\", 0) + Coalesce(\"GWB\", 0)) FROM \"bWvB\" WHERE \"TAVO\" = ? AND "
+                        "\"Jahr\" = ?"),
+                    {figures.projectId, KeyFigures::Years})
             .toDouble();
     figures.bewohner =
         Sql::scalar(userDb,
                     QStringLiteral("SELECT %1 FROM \"bBvB\" WHERE \"TAVO\" = ? AND \"Jahr\" = ?")
-                        .arg(SqlDialect::orderedTotal(userDb, QStringLiteral("\"Bewohner\""), QStringLiteral("\"Alter\", \"rowid\""))),
+                        .arg(SqlDialect::orderedTotal(userDb, QStringLiteral("\"Bewohner\""),
+                                                      QStringLiteral("\"Alter\", \"rowid\""))),
                     {figures.projectId, KeyFigures::Years})
             .toDouble();
 }

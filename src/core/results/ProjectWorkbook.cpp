@@ -66,17 +66,16 @@ QVariantList inputLine(const CaptionParts& parts, const QString& column, const Q
 }
 
 // A detail table of the project; empty values of the order's columns come first on a server as in the file.
-ExportTable detailTable(const QSqlDatabase& user, const QString& table, const QStringList& order, int projectId,
-                        const QStringList& totals = {}) {
+ExportTable detailTable(const QSqlDatabase& user, const QString& table, const QStringList& order,
+                        int projectId, const QStringList& totals = {}) {
     QStringList sortedBy;
     for (const QString& column : order)
         sortedBy << Sql::quoted(column);
-    QSqlQuery query =
-        Sql::exec(user,
-                  QStringLiteral("SELECT %1 FROM %2 WHERE \"TAVO\" = ? ORDER BY %3")
-                      .arg(Sql::quotedList(DetailRows::columns(table)), Sql::quoted(table),
-                           SqlDialect::orderBy(user, sortedBy)),
-                  {projectId});
+    QSqlQuery query = Sql::exec(user,
+                                QStringLiteral("SELECT %1 FROM %2 WHERE \"TAVO\" = ? ORDER BY %3")
+                                    .arg(Sql::quotedList(DetailRows::columns(table)), Sql::quoted(table),
+                                         SqlDialect::orderBy(user, sortedBy)),
+                                {projectId});
     return ExportTable::fromQuery(table, query, totals);
 }
 

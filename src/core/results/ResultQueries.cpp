@@ -69,9 +69,10 @@ Query buildLedgerQuery(const QString& amountColumn, const FilterItems& items, co
     Query q;
     q.params.insert(QStringLiteral("ID"), projectId);
     const QString amount = Sql::quoted(amountColumn);
-    QStringList lines{QStringLiteral("SELECT \"Jahr\", \"Typ\", \"Bezeichnung\", \"Kostenträger\", %1").arg(amount),
-                      QStringLiteral("FROM \"Auswertung\""), QStringLiteral("WHERE"),
-                      QStringLiteral("\"TAVO\" = :ID"), QStringLiteral("AND %1 <> 0").arg(amount)};
+    QStringList lines{
+        QStringLiteral("SELECT \"Jahr\", \"Typ\", \"Bezeichnung\", \"Kostenträger\", %1").arg(amount),
+        QStringLiteral("FROM \"Auswertung\""), QStringLiteral("WHERE"), QStringLiteral("\"TAVO\" = :ID"),
+        QStringLiteral("AND %1 <> 0").arg(amount)};
     lines << filterLines(items, choice, q.params);
     setLedgerText(q, [&lines](const SchemaDriver& driver) {
         return (lines + QStringList{QStringLiteral("ORDER by ") +
@@ -97,10 +98,10 @@ Query buildBalanceQuery(const FilterItems& items, const FinanceChoice& choice, i
     setLedgerText(q, [&](const SchemaDriver& driver) {
         const QString spent = driver.ledgerTotal(QStringLiteral("\"Ausgabe\""));
         const QString earned = driver.ledgerTotal(QStringLiteral("\"Einnahme\""));
-        QStringList lines{QStringLiteral("SELECT %1,%2 as \"Ausgaben\", %3 as \"Einnahmen\", %3-%2 as \"Saldo\"")
-                              .arg(grouped.join(QStringLiteral(", ")), spent, earned),
-                          QStringLiteral("FROM \"Auswertung\""), QStringLiteral("WHERE"),
-                          QStringLiteral("\"TAVO\" = :ID")};
+        QStringList lines{
+            QStringLiteral("SELECT %1,%2 as \"Ausgaben\", %3 as \"Einnahmen\", %3-%2 as \"Saldo\"")
+                .arg(grouped.join(QStringLiteral(", ")), spent, earned),
+            QStringLiteral("FROM \"Auswertung\""), QStringLiteral("WHERE"), QStringLiteral("\"TAVO\" = :ID")};
         lines << filters;
         lines << QStringLiteral("GROUP BY ") + grouped.join(QStringLiteral(", "))
               << QStringLiteral("ORDER by ") + driver.orderBy(grouped);
@@ -193,13 +194,15 @@ Query buildResultQuery(ResultKind kind, const FilterItems& items, const FinanceC
 
 Query buildDwellingQuery(int projectId) {
     Query q;
-    q.sql = QStringList{QStringLiteral("SELECT \"Jahr\", \"EFHg\"+\"EFHk\"+\"RHg\"+\"RHk\"+\"GWB\" as \"Wohneinheiten\""),
-                        QStringLiteral("FROM"),
-                        QStringLiteral("\"bWvB\""),
-                        QStringLiteral("WHERE"),
-                        QStringLiteral("\"TAVO\" =:ID"),
-                        QStringLiteral("ORDER BY \"Jahr\"")}
-                .join(QLatin1Char('\n'));
+    q.sql =
+        QStringList{
+            QStringLiteral("SELECT \"Jahr\", \"EFHg\"+\"EFHk\"+\"RHg\"+\"RHk\"+\"GWB\" as \"Wohneinheiten\""),
+            QStringLiteral("FROM"),
+            QStringLiteral("\"bWvB\""),
+            QStringLiteral("WHERE"),
+            QStringLiteral("\"TAVO\" =:ID"),
+            QStringLiteral("ORDER BY \"Jahr\"")}
+            .join(QLatin1Char('\n'));
     q.params.insert(QStringLiteral("ID"), projectId);
     return q;
 }
@@ -216,13 +219,14 @@ QList<YearTypeBalance> balanceByYearAndType(const QSqlDatabase& userDb, int proj
     QVariantList parameters{projectId};
     if (!all)
         parameters << costBearer;
-    QSqlQuery q = Sql::exec(userDb,
-                            QStringLiteral("SELECT \"Jahr\", COALESCE(\"Typ\", ''), %1 - %2 FROM \"Auswertung\" "
-                                           "WHERE \"TAVO\" = ? %3AND \"Jahr\" BETWEEN 1 AND 20 GROUP BY 1, 2")
-                                .arg(SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Einnahme\"")),
-                                     SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Ausgabe\"")),
-                                     all ? QString() : QStringLiteral("AND \"Kostenträger\" = ? ")),
-                            parameters);
+    QSqlQuery q =
+        Sql::exec(userDb,
+                  QStringLiteral("SELECT \"Jahr\", COALESCE(\"Typ\", ''), %1 - %2 FROM \"Auswertung\" "
+                                 "WHERE \"TAVO\" = ? %3AND \"Jahr\" BETWEEN 1 AND 20 GROUP BY 1, 2")
+                      .arg(SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Einnahme\"")),
+                           SqlDialect::ledgerTotal(userDb, QStringLiteral("\"Ausgabe\"")),
+                           all ? QString() : QStringLiteral("AND \"Kostenträger\" = ? ")),
+                  parameters);
     QList<YearTypeBalance> balances;
     while (q.next())
         balances << YearTypeBalance{q.value(0).toInt(), q.value(1).toString(), q.value(2).toDouble()};
@@ -230,8 +234,11 @@ QList<YearTypeBalance> balanceByYearAndType(const QSqlDatabase& userDb, int proj
 }
 
 PopulationSource readPopulationSource(const QSqlDatabase& userDb, int projectId) {
-    QSqlQuery q = Sql::exec(
-        userDb, QStringLiteral("SELECT \"ID\", \"Projekt\", \"PG\", \"auAnteilZuzug\" FROM \"TAVO\" WHERE \"ID\" = ?"), {projectId});
+    QSqlQuery q =
+        Sql::exec(userDb,
+                  QStringLiteral(
+                      "SELECT \"ID\", \"Projekt\", \"PG\", \"auAnteilZuzug\" FROM \"TAVO\" WHERE \"ID\" = ?"),
+                  {projectId});
     if (!q.next())
         throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(projectId));
     PopulationSource source;
@@ -294,7 +301,8 @@ QSqlQuery execute(const QSqlDatabase& db, const Query& query) {
 
 double columnTotal(const QSqlDatabase& db, const Query& query, const QString& fieldName) {
     Query total = query;
-    total.sql = QStringLiteral("SELECT Total(%1) FROM (\n%2\n) AS \"Ansicht\"").arg(Sql::quoted(fieldName), sqlFor(db, query));
+    total.sql = QStringLiteral("SELECT Total(%1) FROM (\n%2\n) AS \"Ansicht\"")
+                    .arg(Sql::quoted(fieldName), sqlFor(db, query));
     total.serverSql.clear();
     QSqlQuery q = execute(db, total);
     return q.next() ? q.value(0).toDouble() : 0.0;

@@ -197,7 +197,9 @@ void setParameterValue(Parameters& parameters, const QString& name, double value
 Settings loadSettings(const QSqlDatabase& user, int projectId) {
     Settings settings = builtInSettings();
     QSqlQuery rows = Sql::exec(
-        user, QStringLiteral("SELECT \"Szenario\", \"Parameter\", \"Wert\" FROM \"Szenarien\" WHERE \"TAVO\" = ?"), {projectId});
+        user,
+        QStringLiteral("SELECT \"Szenario\", \"Parameter\", \"Wert\" FROM \"Szenarien\" WHERE \"TAVO\" = ?"),
+        {projectId});
     while (rows.next()) {
         const QString scenario = rows.value(0).toString();
         Parameters* target = scenario == kOptimistic    ? &settings.optimistic
@@ -217,8 +219,8 @@ void saveSettings(const QSqlDatabase& user, int projectId, const Settings& setti
     Transaction transaction(user);
     Sql::exec(user, QStringLiteral("DELETE FROM \"Szenarien\" WHERE \"TAVO\" = ?"), {projectId});
     QSqlQuery insert(user);
-    Sql::prepare(insert, QStringLiteral(
-                             "INSERT INTO \"Szenarien\" (\"TAVO\", \"Szenario\", \"Parameter\", \"Wert\") VALUES (?, ?, ?, ?)"));
+    Sql::prepare(insert, QStringLiteral("INSERT INTO \"Szenarien\" (\"TAVO\", \"Szenario\", \"Parameter\", "
+                                        "\"Wert\") VALUES (?, ?, ?, ?)"));
     for (const auto& [name, parameters] :
          {std::pair<QString, const Parameters*>{kOptimistic, &settings.optimistic},
           {kPessimistic, &settings.pessimistic}}) {

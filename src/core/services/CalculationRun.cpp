@@ -104,7 +104,8 @@ void calculateAndWrite(const Databases& dbs, int projectId, const WarningsHandle
     // Inputs that cannot be calculated stop the run before anything is written, whoever started it.
     checkInputs(dbs, inputs, onWarnings);
     const int year = referenceYear(dbs.master());
-    Sql::exec(user, QStringLiteral("UPDATE \"TAVO\" SET \"Bezugsjahr\" = ? WHERE \"ID\" = ?"), {year, projectId});
+    Sql::exec(user, QStringLiteral("UPDATE \"TAVO\" SET \"Bezugsjahr\" = ? WHERE \"ID\" = ?"),
+              {year, projectId});
     inputs.project.setValue(QStringLiteral("Bezugsjahr"), year);
     const int pg = municipalityOf(inputs.project);
     lockMunicipalityRows(user, pg);

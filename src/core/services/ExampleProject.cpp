@@ -105,10 +105,10 @@ void insertBuildings(const QSqlDatabase& user, int id) {
     } buildings[] = {
         {"EFHg", "II", 35}, {"EFHk", "II", 20}, {"RHg", "II", 10}, {"RHk", "II", 15}, {"GWB", "III", 20}};
     for (const auto& b : buildings)
-        Sql::exec(
-            user,
-            QStringLiteral("INSERT INTO \"Bebauung\" (\"TAVO\", \"bbTyp\", \"bbBauklasse\", \"bbAnteil\") VALUES (?, ?, ?, ?)"),
-            {id, QString::fromUtf8(b.type), QString::fromUtf8(b.bauklasse), b.anteil});
+        Sql::exec(user,
+                  QStringLiteral("INSERT INTO \"Bebauung\" (\"TAVO\", \"bbTyp\", \"bbBauklasse\", "
+                                 "\"bbAnteil\") VALUES (?, ?, ?, ?)"),
+                  {id, QString::fromUtf8(b.type), QString::fromUtf8(b.bauklasse), b.anteil});
 }
 
 // Percent of each type completed per year: the houses over eight years, the terraces over four,
@@ -122,16 +122,17 @@ void insertSettlement(const QSqlDatabase& user, int id) {
         const double t = year <= 5 ? terraces[year - 1] : 0;
         const double b = year <= 4 ? blocks[year - 1] : 0;
         Sql::exec(user,
-                  QStringLiteral(
-                      "INSERT INTO \"Besiedelung\" (\"TAVO\", \"Jahr\", \"EFHg\", \"EFHk\", \"RHg\", \"RHk\", \"GWB\") VALUES (?, ?, ?, ?, "
-                      "?, ?, ?)"),
+                  QStringLiteral("INSERT INTO \"Besiedelung\" (\"TAVO\", \"Jahr\", \"EFHg\", \"EFHk\", "
+                                 "\"RHg\", \"RHk\", \"GWB\") VALUES (?, ?, ?, ?, "
+                                 "?, ?, ?)"),
                   {id, year, h, h, t, t, b});
     }
 }
 
 void insertSpecialExpenditures(const QSqlDatabase& user, int id) {
-    const QString sql = QStringLiteral("INSERT INTO \"Sonderausgaben\" (\"TAVO\", \"Jahr\", \"Typ\", \"Bezeichnung\", "
-                                       "\"Kostenträger\", \"Ausgabe\") VALUES (?, ?, ?, ?, ?, ?)");
+    const QString sql =
+        QStringLiteral("INSERT INTO \"Sonderausgaben\" (\"TAVO\", \"Jahr\", \"Typ\", \"Bezeichnung\", "
+                       "\"Kostenträger\", \"Ausgabe\") VALUES (?, ?, ?, ?, ?, ?)");
     Sql::exec(user, sql,
               {id, 3, QStringLiteral("soz. Infrastruktur Errichtung"),
                QStringLiteral("Kindergarten: zusätzliche Gruppe"), QStringLiteral("Gemeinde"), 420000.0});

@@ -159,10 +159,10 @@ QString unknownProjectMessage(int id) {
 // gives it one. Returns the project's ID in the target.
 int copyProjectRow(const QSqlDatabase& source, const QSqlDatabase& target, int id) {
     const SharedColumns columns = sharedColumns(source, target, kProjectTable, kId);
-    QSqlQuery row = Sql::exec(
-        source,
-        QStringLiteral("SELECT %1 FROM \"TAVO\" WHERE \"ID\" = ?").arg(Sql::quotedList(QStringList{kId} + columns.source)),
-        {id});
+    QSqlQuery row = Sql::exec(source,
+                              QStringLiteral("SELECT %1 FROM \"TAVO\" WHERE \"ID\" = ?")
+                                  .arg(Sql::quotedList(QStringList{kId} + columns.source)),
+                              {id});
     if (!row.next())
         throw TavoError(unknownProjectMessage(id));
     const bool keepId = !projectExists(target, id);
@@ -198,7 +198,8 @@ int copyProjectRow(const QSqlDatabase& source, const QSqlDatabase& target, int i
 void copyMunicipalityRows(const QSqlDatabase& source, const QSqlDatabase& target, const QVariant& pg) {
     const QString pgColumn = QStringLiteral("PG");
     if (pg.isNull() ||
-        Sql::scalar(source, QStringLiteral("SELECT count(*) FROM \"gBvB\" WHERE \"PG\" = ?"), {pg}).toInt() == 0)
+        Sql::scalar(source, QStringLiteral("SELECT count(*) FROM \"gBvB\" WHERE \"PG\" = ?"), {pg}).toInt() ==
+            0)
         return;
     lockMunicipalityRows(target, pg.toInt());
     Sql::exec(target, QStringLiteral("DELETE FROM \"gBvB\" WHERE \"PG\" = ?"), {pg});
@@ -213,21 +214,24 @@ Copied copyProject(const QSqlDatabase& source, const QSqlDatabase& target, int i
     copied.sourceId = id;
     copied.targetId = copyProjectRow(source, target, id);
     copied.beschreibung =
-        Sql::scalar(target, QStringLiteral("SELECT \"Beschreibung\" FROM \"TAVO\" WHERE \"ID\" = ?"), {copied.targetId})
+        Sql::scalar(target, QStringLiteral("SELECT \"Beschreibung\" FROM \"TAVO\" WHERE \"ID\" = ?"),
+                    {copied.targetId})
             .toString();
     // Rows left behind by a project of that ID deleted long ago (older files did not cascade) would
     // otherwise become part of the copy.
     for (const ProjectTable& table : kProjectTables)
-        Sql::exec(
-            target,
-            QStringLiteral("DELETE FROM %1 WHERE \"TAVO\" = ?").arg(Sql::quoted(QString::fromLatin1(table.name))),
-            {copied.targetId});
-    Sql::exec(target, QStringLiteral("DELETE FROM \"Berechnungsstand\" WHERE \"TAVO\" = ?"), {copied.targetId});
+        Sql::exec(target,
+                  QStringLiteral("DELETE FROM %1 WHERE \"TAVO\" = ?")
+                      .arg(Sql::quoted(QString::fromLatin1(table.name))),
+                  {copied.targetId});
+    Sql::exec(target, QStringLiteral("DELETE FROM \"Berechnungsstand\" WHERE \"TAVO\" = ?"),
+              {copied.targetId});
     for (const ProjectTable& table : kProjectTables)
         copyRows(source, target, QString::fromLatin1(table.name), kProjectKey, id, copied.targetId,
                  QString::fromLatin1(table.order));
     UserSchema::respellProjectDesignations(target, copied.targetId);
-    const QVariant pg = Sql::scalar(source, QStringLiteral("SELECT \"PG\" FROM \"TAVO\" WHERE \"ID\" = ?"), {id});
+    const QVariant pg =
+        Sql::scalar(source, QStringLiteral("SELECT \"PG\" FROM \"TAVO\" WHERE \"ID\" = ?"), {id});
     if (!pg.isNull() && !municipalities.contains(pg.toLongLong())) {
         municipalities.insert(pg.toLongLong());
         copyMunicipalityRows(source, target, pg);
