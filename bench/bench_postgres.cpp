@@ -186,7 +186,7 @@ QString insertStatement(const QString& table, const QStringList& columns) {
         marks << QStringLiteral("?");
     }
     return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-        .arg(table, quoted.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        .arg(Sql::quoted(table), quoted.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
 }
 
 // Copies rows of `table` selected by `where` (one bound value) from one user database to the other;
@@ -198,8 +198,8 @@ void copyRows(const QSqlDatabase& from, const QSqlDatabase& to, const QString& t
     for (const QString& column : columns)
         quoted << Sql::quoted(column);
     QSqlQuery rows = Sql::exec(from,
-                               QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY ID")
-                                   .arg(quoted.join(QLatin1Char(',')), table, where),
+                               QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY \"ID\"")
+                                   .arg(quoted.join(QLatin1Char(',')), Sql::quoted(table), where),
                                {key});
     QSqlQuery insert(to);
     Sql::prepare(insert, insertStatement(table, columns));
@@ -213,10 +213,10 @@ void copyRows(const QSqlDatabase& from, const QSqlDatabase& to, const QString& t
 
 // Copies a project with its detail rows into another user database; returns its ID there.
 int copyProject(const QSqlDatabase& from, const QSqlDatabase& to, int id) {
-    copyRows(from, to, QStringLiteral("TAVO"), QStringLiteral("ID = ?"), id, 0);
-    const int newId = Sql::scalar(to, QStringLiteral("SELECT max(ID) FROM TAVO")).toInt();
+    copyRows(from, to, QStringLiteral("TAVO"), QStringLiteral("\"ID\" = ?"), id, 0);
+    const int newId = Sql::scalar(to, QStringLiteral("SELECT max(\"ID\") FROM \"TAVO\"")).toInt();
     for (const QString& table : kDetailTables)
-        copyRows(from, to, table, QStringLiteral("TAVO = ?"), id, newId);
+        copyRows(from, to, table, QStringLiteral("\"TAVO\" = ?"), id, newId);
     return newId;
 }
 
@@ -453,7 +453,7 @@ void printHeader(const QList<Backend*>& backends) {
 QString resultSummary(const Databases& dbs, int project) {
     QSqlQuery query = Sql::exec(
         dbs.user(),
-        QStringLiteral("SELECT count(*), sum(Ausgabe), sum(Einnahme) FROM Auswertung WHERE TAVO = ?"),
+        QStringLiteral("SELECT count(*), sum(\"Ausgabe\"), sum(\"Einnahme\") FROM \"Auswertung\" WHERE \"TAVO\" = ?"),
         {project});
     query.next();
     return QStringLiteral("%1 ledger rows, expenditure %2, revenue %3")

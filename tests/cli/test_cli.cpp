@@ -36,13 +36,11 @@ struct ProgramOutput {
 };
 
 ProgramOutput runProgram(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromLocal8Bit(process.readAllStandardOutput()),
-            QString::fromLocal8Bit(process.readAllStandardError())};
+    CliRunOptions options;
+    options.program = program;
+    options.timeoutMs = 60000;
+    const CliOutput output = tavo::runCli(args, options);
+    return {output.exitCode, QString::fromUtf8(output.out), output.err};
 }
 
 } // namespace
@@ -184,12 +182,11 @@ void TestEngineCli::killedRunLeavesEachProjectComplete() {
 
     // Killed at some point of the second calculation of all projects, each project holds either its
     // complete previous or its complete new results.
-    QProcess process;
-    process.start(TAVO_TEST_CLI, QStringList{"calc"} + files + QStringList{"--all"});
-    QVERIFY(process.waitForStarted());
+    const std::unique_ptr<QProcess> process = startCli(QStringList{"calc"} + files + QStringList{"--all"});
+    QVERIFY(process->waitForStarted());
     QTest::qWait(150);
-    process.kill();
-    process.waitForFinished();
+    process->kill();
+    process->waitForFinished();
     for (int id : ids) {
         QCOMPARE(ledgerRows(db, id), rows);
         QCOMPARE(ledgerCount(db, id, "Eigenmittel"), 0);
@@ -206,13 +203,12 @@ void TestEngineCli::concurrentRunsWaitForEachOther() {
         ids << insertRealisticProject(db);
     const QStringList args =
         QStringList{"calc", "--master", db.masterPath(), "--user", db.userPath(), "--all"};
-    QProcess first, second;
-    first.start(TAVO_TEST_CLI, args);
-    second.start(TAVO_TEST_CLI, args);
-    QVERIFY(first.waitForFinished(120000));
-    QVERIFY(second.waitForFinished(120000));
-    QVERIFY2(first.exitCode() == 0, first.readAllStandardError().constData());
-    QVERIFY2(second.exitCode() == 0, second.readAllStandardError().constData());
+    const std::unique_ptr<QProcess> first = startCli(args);
+    const std::unique_ptr<QProcess> second = startCli(args);
+    const CliOutput firstDone = finishCli(*first);
+    const CliOutput secondDone = finishCli(*second);
+    QVERIFY2(firstDone.exitCode == 0, qPrintable(firstDone.err));
+    QVERIFY2(secondDone.exitCode == 0, qPrintable(secondDone.err));
     const int rows = ledgerRows(db, ids.first());
     QVERIFY(rows > 1000);
     for (int id : ids) {

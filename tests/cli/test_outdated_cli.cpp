@@ -10,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -40,10 +39,9 @@ CliResult runCli(const TestDb& db, const QString& command, const QStringList& ar
 }
 
 QString pdfText(const QString& pdf) {
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
+    CliRunOptions options;
+    options.program = QStringLiteral("pdftotext");
+    return QString::fromUtf8(runCli({QStringLiteral("-layout"), pdf, QStringLiteral("-")}, options).out);
 }
 
 const QString kHeader = QStringLiteral("Ergebnisse veraltet: Eingaben seit der letzten Berechnung geändert");
