@@ -453,7 +453,8 @@ void printHeader(const QList<Backend*>& backends) {
 QString resultSummary(const Databases& dbs, int project) {
     QSqlQuery query = Sql::exec(
         dbs.user(),
-        QStringLiteral("SELECT count(*), sum(\"Ausgabe\"), sum(\"Einnahme\") FROM \"Auswertung\" WHERE \"TAVO\" = ?"),
+        QStringLiteral(
+            "SELECT count(*), sum(\"Ausgabe\"), sum(\"Einnahme\") FROM \"Auswertung\" WHERE \"TAVO\" = ?"),
         {project});
     query.next();
     return QStringLiteral("%1 ledger rows, expenditure %2, revenue %3")
