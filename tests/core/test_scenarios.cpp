@@ -10,12 +10,12 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/engine/Calculation.h"
-#include "core/services/CalculationRun.h"
 #include "core/engine/EngineInput.h"
 #include "core/results/KeyFigures.h"
 #include "core/scenarios/BreakEven.h"
 #include "core/scenarios/MonteCarlo.h"
 #include "core/scenarios/Scenarios.h"
+#include "core/services/CalculationRun.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
@@ -90,6 +90,7 @@ private Q_SLOTS:
     void percentileAtFractionalRank_data();
     void percentileAtFractionalRank();
     void breakEvenGivesZeroBalance();
+    void costCoveringSalePrice();
 };
 
 void TestScenarios::memoryRunEqualsWrittenRun() {
@@ -342,6 +343,31 @@ void TestScenarios::breakEvenGivesZeroBalance() {
     QVERIFY(none.currentFigure != 0);
     unused.field = "bgFlBaulandNetto";
     QVERIFY_EXCEPTION_THROWN(BreakEven::find(base, unused), TavoError);
+}
+
+// Without interest the Gemeinde's balance grows by the price times the land sold: with all 30,000 m²
+// of net land sold within the 20 years, the cost-covering price is minus the balance at price 0 per m².
+void TestScenarios::costCoveringSalePrice() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    Sql::exec(db.user(),
+              "UPDATE TAVO SET fiZinsenSoll = 0, fiZinsenHaben = 0, gvKaufpreisBrutto = 60, "
+              "gvVerkaufsjahre = 5, gvKaufjahr = 1 WHERE ID = ?",
+              {id});
+    const EngineInput base = EngineInput::load(db.dbs(), id);
+    const double atZero = computeKeyFigures(base, calculate(base), KeyFigureOptions()).saldo;
+    QVERIFY(atZero < 0);
+    BreakEven::Request request;
+    request.field = "gvVerkaufspreisNetto";
+    const BreakEven::Result found = BreakEven::find(base, request);
+    QVERIFY(found.value.has_value());
+    QVERIFY2(std::fabs(*found.value - -atZero / 30000) < 1e-6,
+             qPrintable(QString::number(*found.value, 'f', 6)));
+    // Put back into the project and calculated the normal way, the balance is within a cent of zero.
+    Sql::exec(db.user(), "UPDATE TAVO SET gvVerkaufspreisNetto = ? WHERE ID = ?", {*found.value, id});
+    runCalculation(db.dbs(), id);
+    const double saldo = computeKeyFigures(db.user(), id, KeyFigureOptions()).saldo;
+    QVERIFY2(std::fabs(saldo) < 0.01, qPrintable(QString::number(saldo, 'f', 6)));
 }
 
 QTEST_GUILESS_MAIN(TestScenarios)

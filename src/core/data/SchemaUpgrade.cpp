@@ -314,17 +314,22 @@ int currentVersion() {
 }
 
 const QStringList& capacityAndLandColumns() {
-    static const QStringList names = {
-        QStringLiteral("siPlätzeKindergarten"),       QStringLiteral("siGruppenKindergarten"),
-        QStringLiteral("siPlätzeJeGruppeKindergarten"), QStringLiteral("siKoErGruppeKindergarten"),
-        QStringLiteral("siKoEhGruppeKindergarten"),   QStringLiteral("siPlätzeVolksschule"),
-        QStringLiteral("siKlassenVolksschule"),       QStringLiteral("siPlätzeJeKlasseVolksschule"),
-        QStringLiteral("siKoErKlasseVolksschule"),    QStringLiteral("siKoEhKlasseVolksschule"),
-        QStringLiteral("gvKaufpreisBrutto"),          QStringLiteral("gvVerkaufspreisNetto"),
-        QStringLiteral("gvKaufjahr"),                 QStringLiteral("gvVerkaufsjahre")};
+    static const QStringList names = {QStringLiteral("siPlätzeKindergarten"),
+                                      QStringLiteral("siGruppenKindergarten"),
+                                      QStringLiteral("siPlätzeJeGruppeKindergarten"),
+                                      QStringLiteral("siKoErGruppeKindergarten"),
+                                      QStringLiteral("siKoEhGruppeKindergarten"),
+                                      QStringLiteral("siPlätzeVolksschule"),
+                                      QStringLiteral("siKlassenVolksschule"),
+                                      QStringLiteral("siPlätzeJeKlasseVolksschule"),
+                                      QStringLiteral("siKoErKlasseVolksschule"),
+                                      QStringLiteral("siKoEhKlasseVolksschule"),
+                                      QStringLiteral("gvKaufpreisBrutto"),
+                                      QStringLiteral("gvVerkaufspreisNetto"),
+                                      QStringLiteral("gvKaufjahr"),
+                                      QStringLiteral("gvVerkaufsjahre")};
     return names;
 }
-
 
 int version(const QSqlDatabase& db) {
     if (hasTable(db, kVersionTable)) {

@@ -19,9 +19,9 @@ enum class Institution { Kindergarten, Volksschule };
 
 // The inputs of one institution as the project record holds them.
 struct Inputs {
-    double places = 0;         // existing places; 0: groups × places per group
-    double groups = 0;         // existing groups (classes)
-    double placesPerGroup = 0; // places of one group (class)
+    double places = 0;           // existing places; 0: groups × places per group
+    double groups = 0;           // existing groups (classes)
+    double placesPerGroup = 0;   // places of one group (class)
     double constructionCost = 0; // per further group
     double runningCost = 0;      // per further group and year
 };
@@ -35,9 +35,9 @@ struct Year {
 };
 
 struct Outcome {
-    bool active = false;       // the project states places or groups and the places per group
-    double capacity = 0;       // existing places
-    int exceededYear = 0;      // first project year whose children outnumber the places; 0: none
+    bool active = false;  // the project states places or groups and the places per group
+    double capacity = 0;  // existing places
+    int exceededYear = 0; // first project year whose children outnumber the places; 0: none
     std::array<Year, Engine::PlanningYears + 1> years{}; // index 1..PlanningYears
 
     // Further groups the project's own children need in the year (with minus without the project).

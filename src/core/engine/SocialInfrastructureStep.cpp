@@ -84,9 +84,7 @@ void bookGroups(EngineContext& ctx, int year, const SchoolCapacity::Outcome& out
     const auto ownShare = [&ctx](const char* field) {
         return field ? ctx.projectField(QString::fromUtf8(field)) : kOwnShare;
     };
-    const auto ownShareField = [](const char* field) {
-        return field ? QString::fromUtf8(field) : QString();
-    };
+    const auto ownShareField = [](const char* field) { return field ? QString::fromUtf8(field) : QString(); };
     ctx.bookAmount(ctx.ProjectId, year, kErrichtung, QString::fromUtf8(booking.construction), false,
                    outcome.years[year].groupsBuilt * inputs.constructionCost,
                    ownShare(booking.ownShareConstruction), ownShareField(booking.ownShareConstruction));
