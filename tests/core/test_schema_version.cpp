@@ -269,7 +269,7 @@ void TestSchemaVersion::serverShareBecomesDecimal() {
                                       "'bbAnteil'"))
                  .toString(),
              QStringLiteral("double precision"));
-    QCOMPARE(Sql::scalar(user, QStringLiteral("SELECT \"Version\" FROM \"Schemaversion\"")).toInt(), 11);
+    QCOMPARE(Sql::scalar(user, QStringLiteral("SELECT \"Version\" FROM \"Schemaversion\"")).toInt(), 12);
     QCOMPARE(Sql::scalar(user, QStringLiteral("SELECT \"bbAnteil\" FROM \"Bebauung\" WHERE \"ID\" = 7"))
                  .toDouble(),
              40.0);

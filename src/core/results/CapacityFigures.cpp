@@ -91,14 +91,23 @@ SchoolCapacity::Inputs inputsInMemory(const EngineInput& input, Institution inst
             optionalValue(input, SchoolCapacity::runningCostField(institution))};
 }
 
-QString summaryLine(const QString& name, const QString& groupWord, const SchoolCapacity::Outcome& outcome) {
+// "Gruppe"/"Gruppen" (or "Klasse"/"Klassen") with the number the project needs at most.
+QString projectGroupsText(int groups, const QString& one, const QString& many) {
+    if (groups == 0)
+        return QStringLiteral("keine weitere %1 durch das Projekt").arg(one);
+    if (groups == 1)
+        return QStringLiteral("1 weitere %1 durch das Projekt").arg(one);
+    return QStringLiteral("bis zu %1 weitere %2 durch das Projekt").arg(groups).arg(many);
+}
+
+QString summaryLine(const QString& name, const QString& one, const QString& many,
+                    const SchoolCapacity::Outcome& outcome) {
     const QString exceeded = outcome.exceededYear > 0
                                  ? QStringLiteral("überschritten ab Jahr %1").arg(outcome.exceededYear)
                                  : QStringLiteral("in 20 Jahren nicht überschritten");
-    return QStringLiteral("%1: %2 Plätze, %3; bis zu %4 weitere %5 durch das Projekt")
-        .arg(name, NumberFormat::general(outcome.capacity), exceeded)
-        .arg(mostProjectGroups(outcome))
-        .arg(groupWord);
+    return QStringLiteral("%1: %2 Plätze, %3; %4")
+        .arg(name, NumberFormat::general(outcome.capacity), exceeded,
+             projectGroupsText(mostProjectGroups(outcome), one, many));
 }
 
 } // namespace
@@ -147,9 +156,11 @@ CapacityFigures capacityFigures(const EngineInput& input, const EngineResult& re
 QStringList capacitySummary(const CapacityFigures& figures) {
     QStringList lines;
     if (figures.kindergarten.active)
-        lines << summaryLine(QStringLiteral("Kindergarten"), QStringLiteral("Gruppen"), figures.kindergarten);
+        lines << summaryLine(QStringLiteral("Kindergarten"), QStringLiteral("Gruppe"), QStringLiteral("Gruppen"),
+                             figures.kindergarten);
     if (figures.volksschule.active)
-        lines << summaryLine(QStringLiteral("Volksschule"), QStringLiteral("Klassen"), figures.volksschule);
+        lines << summaryLine(QStringLiteral("Volksschule"), QStringLiteral("Klasse"), QStringLiteral("Klassen"),
+                             figures.volksschule);
     return lines;
 }
 

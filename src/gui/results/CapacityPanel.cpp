@@ -12,12 +12,12 @@ namespace tavo {
 namespace {
 
 const QStringList kHeaders = {QStringLiteral("Jahr"),
-                              QStringLiteral("Kindergartenkinder"),
-                              QStringLiteral("Gruppen zusätzlich"),
-                              QStringLiteral("davon Projekt"),
-                              QStringLiteral("Volksschüler"),
-                              QStringLiteral("Klassen zusätzlich"),
-                              QStringLiteral("davon Projekt")};
+                              QStringLiteral("Kinder-\ngarten"),
+                              QStringLiteral("Gruppen"),
+                              QStringLiteral("davon\nProjekt"),
+                              QStringLiteral("Volks-\nschüler"),
+                              QStringLiteral("Klassen"),
+                              QStringLiteral("davon\nProjekt")};
 
 QTableWidgetItem* cell(const QString& text) {
     auto* item = new QTableWidgetItem(text);
@@ -59,6 +59,7 @@ CapacityPanel::CapacityPanel(QWidget* parent) : QWidget(parent) {
     m_table->setObjectName(QStringLiteral("twKapazitaet"));
     m_table->setHorizontalHeaderLabels(kHeaders);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     layout->addWidget(caption);
