@@ -91,6 +91,7 @@ private Q_SLOTS:
     void percentileAtFractionalRank();
     void breakEvenGivesZeroBalance();
     void costCoveringSalePrice();
+    void defaultsAloneChangeNoBooking();
 };
 
 void TestScenarios::memoryRunEqualsWrittenRun() {
@@ -368,6 +369,26 @@ void TestScenarios::costCoveringSalePrice() {
     runCalculation(db.dbs(), id);
     const double saldo = computeKeyFigures(db.user(), id, KeyFigureOptions()).saldo;
     QVERIFY2(std::fabs(saldo) < 0.01, qPrintable(QString::number(saldo, 'f', 6)));
+}
+
+// A new project takes the value-list defaults of the capacity (places per group, costs of a group);
+// without places, groups or land prices they switch nothing on: the ledger stays as without them.
+void TestScenarios::defaultsAloneChangeNoBooking() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    const QStringList before = memoryLedger(calculate(EngineInput::load(db.dbs(), id)));
+    Sql::exec(db.user(),
+              "UPDATE TAVO SET siPlätzeJeGruppeKindergarten = 22, siKoErGruppeKindergarten = 850000, "
+              "siKoEhGruppeKindergarten = 110000, siPlätzeJeKlasseVolksschule = 25, "
+              "siKoErKlasseVolksschule = 450000, siKoEhKlasseVolksschule = 27500, gvKaufjahr = 3, "
+              "gvVerkaufsjahre = 5 WHERE ID = ?",
+              {id});
+    QCOMPARE(memoryLedger(calculate(EngineInput::load(db.dbs(), id))), before);
+    // Places switch the kindergarten's steps on: its cost per child is no longer booked.
+    Sql::exec(db.user(), "UPDATE TAVO SET siPlätzeKindergarten = 1 WHERE ID = ?", {id});
+    const QStringList stepped = memoryLedger(calculate(EngineInput::load(db.dbs(), id)));
+    QVERIFY(stepped != before);
+    QVERIFY(!stepped.join('\n').contains("|Erhaltung Kindergarten|"));
 }
 
 QTEST_GUILESS_MAIN(TestScenarios)
