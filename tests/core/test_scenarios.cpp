@@ -92,6 +92,7 @@ private Q_SLOTS:
     void breakEvenGivesZeroBalance();
     void costCoveringSalePrice();
     void defaultsAloneChangeNoBooking();
+    void capacityFromWrittenResultsEqualsTheRun();
 };
 
 void TestScenarios::memoryRunEqualsWrittenRun() {
@@ -389,6 +390,35 @@ void TestScenarios::defaultsAloneChangeNoBooking() {
     const QStringList stepped = memoryLedger(calculate(EngineInput::load(db.dbs(), id)));
     QVERIFY(stepped != before);
     QVERIFY(!stepped.join('\n').contains("|Erhaltung Kindergarten|"));
+}
+
+// The population page, the key figures and the report read the capacity from the written results;
+// it must be the one the run booked, year by year, for kindergarten and school alike.
+void TestScenarios::capacityFromWrittenResultsEqualsTheRun() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    Sql::exec(db.user(),
+              "UPDATE TAVO SET siPlätzeKindergarten = 60, siPlätzeJeGruppeKindergarten = 20, "
+              "siKoErGruppeKindergarten = 1, siKoEhGruppeKindergarten = 1, siKlassenVolksschule = 2, "
+              "siPlätzeJeKlasseVolksschule = 25, siKoErKlasseVolksschule = 1, siKoEhKlasseVolksschule = 1 "
+              "WHERE ID = ?",
+              {id});
+    const EngineResult run = calculate(EngineInput::load(db.dbs(), id));
+    runCalculation(db.dbs(), id);
+    const CapacityFigures read = computeCapacityFigures(db.user(), id);
+    for (const auto& [memory, written] :
+         {std::pair{&run.kindergarten, &read.kindergarten}, std::pair{&run.volksschule, &read.volksschule}}) {
+        QVERIFY(memory->active && written->active);
+        QCOMPARE(written->exceededYear, memory->exceededYear);
+        QCOMPARE(written->capacity, memory->capacity);
+        for (int year = 1; year <= 20; ++year) {
+            QVERIFY(std::fabs(written->years[year].children - memory->years[year].children) < 1e-6);
+            QCOMPARE(written->years[year].groupsNeeded, memory->years[year].groupsNeeded);
+            QCOMPARE(written->projectGroups(year), memory->projectGroups(year));
+        }
+    }
+    // Without places stated, two classes of 25 are 50 places.
+    QCOMPARE(read.volksschule.capacity, 50.0);
 }
 
 QTEST_GUILESS_MAIN(TestScenarios)
