@@ -41,6 +41,8 @@ TAVO_VALUE_LIST_FIELDS = (
      "auAntGemFörderungKanalSchmutz", "auEinheitssatzKanalMisch",
      "auAntGemFörderungKanalMisch", "auAnteilZuzug", "gsBodenwert", "gsHebesatz",
      "siKoEhKindergarten", "siKoEhVolksschule", "siKoEhSonstige",
+     "siPlätzeJeGruppeKindergarten", "siKoErGruppeKindergarten", "siKoEhGruppeKindergarten",
+     "siPlätzeJeKlasseVolksschule", "siKoErKlasseVolksschule", "siKoEhKlasseVolksschule",
      "fiZinsenSoll", "fiZinsenHaben"]
     + ["bgNutzFl_" + t for t in TYPES]
     + ["bgGstFl_" + t for t in TYPES]
@@ -253,7 +255,7 @@ def check(db):
 
 # Fields that hold a cost, fee or rate: their default needs a published source or the explicit
 # note that none was found; "Planungsannahme" is reserved for the inputs of a project.
-RATE_PREFIXES = ("ifKoEr", "ifKoEh", "auHebesatz", "auEinheitssatz", "gs", "siKoEh", "fiZinsen")
+RATE_PREFIXES = ("ifKoEr", "ifKoEh", "auHebesatz", "auEinheitssatz", "gs", "siKoEh", "siKoEr", "fiZinsen")
 NO_SOURCE = "keine veröffentlichte Quelle gefunden; Annahme"
 PLANNING = "Planungsannahme"
 

@@ -531,6 +531,13 @@ TAVO_LISTS = [
     ("siKoEhKindergarten", entries([3000, 4000, 5000, 6000, 7000], 5000, "€", 2)),
     ("siKoEhVolksschule", entries([850, 1100, 1400], 1100, "€", 2)),
     ("siKoEhSonstige", entries([50, 75, 100, 150], 75, "€", 0)),
+    # capacity steps: places per group (class) and the cost of one more group (class)
+    ("siPlätzeJeGruppeKindergarten", entries([20, 22, 24, 25], 22, "Kinder", 0)),
+    ("siKoErGruppeKindergarten", entries([500000, 700000, 850000, 1000000], 850000, "€", 0)),
+    ("siKoEhGruppeKindergarten", entries([88000, 110000, 132000, 154000], 110000, "€", 0)),
+    ("siPlätzeJeKlasseVolksschule", entries([20, 22, 25], 25, "Schüler", 0)),
+    ("siKoErKlasseVolksschule", entries([300000, 450000, 600000], 450000, "€", 0)),
+    ("siKoEhKlasseVolksschule", entries([21250, 27500, 35000], 27500, "€", 0)),
     # page "Finanzierung": own funds, construction and maintenance
     ("fiEigAntErÖffGut", entries([0, 25, 50, 75, 100], 0, PCT, 0)),
     ("fiEigAntEhÖffGut", entries([0, 25, 50, 75, 100], 100, PCT, 0)),
@@ -716,6 +723,32 @@ SOURCES = [
      "Anschlussleitung Netzebene 3 (bis 6 bar) samt Tiefbau: durchschnittlich etwa 55–100 €/Laufmeter; "
      "PE-Leitung 4 bar, DN 110: 55–100 €/Laufmeter bei 0,5 km, 40–67 €/Laufmeter bei 3 km",
      "https://www.biogas-netzeinspeisung.at/technische-planung/biogasnutzung-netzeinspeisung/netzebene3.html"),
+    ("BGLD_KBBG_13", "Burgenländisches Kinderbildungs- und -betreuungsgesetz 2009, § 13 Gruppengröße",
+     "Land Burgenland (LGBl. Nr. 60/2024)", "2024",
+     "§ 13 Abs. 3: in Kindergartengruppen höchstens 25 Kinder",
+     "https://cert05external-www.360.lexisnexis.at/d/rechtsnorm_ris/13_bgld_kbbg_2009/L-0-P13-AF18"),
+    ("NOE_KGG_4", "NÖ Kindergartengesetz 2006, § 4", "Land Niederösterreich", "geltende Fassung",
+     "§ 4 Abs. 2: Mindestzahl der Kinder in einer allgemeinen Kindergartengruppe 12, Höchstzahl 22",
+     "https://gesetzefinden.at/landesrecht/landesgesetze/no-kgg/para-4"),
+    ("K_KBBG_10", "Kärntner Kinderbildungs- und -betreuungsgesetz, § 10", "Land Kärnten",
+     "geltende Fassung",
+     "§ 10 Abs. 2 lit. a: allgemeiner Kindergarten 2023/24 bis 2026/27 höchstens 24 Kinder, "
+     "sinkend auf 20 ab 2030/31",
+     "https://gesetzefinden.at/landesrecht/landesgesetze/k-kbbg/para-10"),
+    ("SCHOG_14", "Schulorganisationsgesetz, § 14", "Republik Österreich (BGBl. Nr. 242/1962)",
+     "Fassung seit 1. 9. 2018",
+     "§ 14 Abs. 1: Zahl der Schüler einer Volksschulklasse 25 als Richtwert, nicht unter 10",
+     "https://jusline.at/paragraphs/history/21459"),
+    ("LKZ_KITA_2020", "Billig geht immer, aber nicht bei Kitas", "Leonberger Kreiszeitung", "2020",
+     "in einem Kita-Neubau kostet eine Gruppe rund eine Million Euro (Deutschland)",
+     "https://www.leonberger-kreiszeitung.de/inhalt.diskussion-in-leonberg-billig-geht-immer-aber-nicht-bei-kitas.bde77704-dbf2-48e7-af90-a982c11149a4.html"),
+    ("DEWEZET_KITA_2017", "Was macht den Bau einer Kita so teuer?", "Deister- und Weserzeitung", "2017",
+     "Kita Hameln: drei Gruppen rund 2 Mio. €, vier Gruppen rund 2,7 Mio. € (Deutschland)",
+     "https://www.dewezet.de/region/hameln_artikel,-was-macht-den-bau-einer-kita-so-teuer-_arid,2426237.html"),
+    ("AZ_KLASSE_2021", "Kosten für die Erpftinger Grundschule: In den sauren Apfel beißen",
+     "Augsburger Allgemeine", "2021",
+     "Anbau eines einzigen Klassenzimmers an eine Grundschule: 450.000 € (Deutschland)",
+     "https://www.augsburger-allgemeine.de/landsberg/Kosten-fuer-die-Erpftinger-Grundschule-In-den-sauren-Apfel-beissen-id58955606.html"),
     ("ORF_ZINSEN_2016", "Gemeinden profitieren von sinkenden Zinsen", "ORF Vorarlberg", "2016",
      "durchschnittlicher Zinssatz der Vorarlberger Gemeinden laut Gemeindebund: 3,84 % (2008), 1,37 % (2016)",
      "http://vorarlberg.orf.at/news/stories/2797282/"),
@@ -935,6 +968,31 @@ FIELD_SOURCES = {
         "850–1.420 €; Vorgabe Mitte (1.136 €), gerundet; abgeleitet, nicht indexiert"),
     "siKoEhSonstige": assumed(
         "75 € je Einwohner und Jahr für Gemeindeverbände, Rettung und Feuerwehr"),
+    # capacity steps of kindergarten and primary school
+    "siPlätzeJeGruppeKindergarten": published(
+        ["NOE_KGG_4", "K_KBBG_10", "BGLD_KBBG_13"], 20, 25,
+        "Höchstzahl je Kindergartengruppe nach Landesrecht: 20 bis 25 Kinder (Kärnten sinkend auf "
+        "20, Niederösterreich 22, Burgenland 25); Vorgabe 22"),
+    "siKoErGruppeKindergarten": published(
+        ["DEWEZET_KITA_2017", "LKZ_KITA_2020"], 2700000 / 4, 1000000,
+        "Neubau je Gruppe rund 0,67 Mio. € (2017) bis rund 1 Mio. € (2020), deutsche Beispiele; "
+        "Vorgabe 850.000 €, gerundet in der Mitte; nicht indexiert"),
+    "siKoEhGruppeKindergarten": published(
+        ["OEIF_2021", "KDZ_KINDERBETREUUNG", "NOE_KGG_4"], 7000 * 2 / 3 * 22, 7000 * 22,
+        "laufende Kosten je Kind wie bei den Kosten pro Kind (Vorgabe 5.000 €, Spanne 4.670–7.000 €) "
+        "mal 22 Kinder je Gruppe; abgeleitet, nicht indexiert"),
+    "siPlätzeJeKlasseVolksschule": published(
+        ["SCHOG_14"], 10, 25, "Richtwert 25 Schüler je Volksschulklasse, nicht unter 10; Vorgabe 25"),
+    "siKoErKlasseVolksschule": published(
+        ["AZ_KLASSE_2021"], 450000, 450000,
+        "Anbau eines Klassenzimmers 450.000 € (2021, deutsches Beispiel); Vorgabe dieser Wert; "
+        "nicht indexiert"),
+    "siKoEhKlasseVolksschule": published(
+        ["STANDARD_VOLKSSCHULE", "PARADISI_SCHULE", "SCHOG_14"], 6956 * 600 / 4900 * 25,
+        6956 * 1000 / 4900 * 25,
+        "Anteil des Schulerhalters je Schüler wie bei den Kosten pro Kind (Vorgabe 1.100 €, "
+        "Spanne 850–1.420 €) mal 25 Schüler je Klasse; die Lehrer bezahlt nicht die Gemeinde; "
+        "abgeleitet, nicht indexiert"),
     # financing
     "fiZinsenSoll": published(
         ["ORF_ZINSEN_2016"], 1.37, 3.84,

@@ -19,6 +19,29 @@ QJsonArray yearArray(const KeyFigures::YearValues& values) {
     return array;
 }
 
+// One stated institution: its places, the year they run out and the further groups (classes) per year.
+QJsonObject capacityJson(const SchoolCapacity::Outcome& outcome) {
+    QJsonArray children;
+    QJsonArray groups;
+    QJsonArray projectGroups;
+    QJsonArray built;
+    for (int j = 1; j <= KeyFigures::Years; ++j) {
+        children << outcome.years[j].children;
+        groups << outcome.years[j].groupsNeeded;
+        projectGroups << outcome.projectGroups(j);
+        built << outcome.years[j].groupsBuilt;
+    }
+    return QJsonObject{
+        {QStringLiteral("plaetze"), outcome.capacity},
+        {QStringLiteral("ueberschritten_ab_jahr"),
+         outcome.exceededYear > 0 ? QJsonValue(outcome.exceededYear) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("kinder_je_jahr"), children},
+        {QStringLiteral("gruppen_je_jahr"), groups},
+        {QStringLiteral("gruppen_projekt_je_jahr"), projectGroups},
+        {QStringLiteral("gruppen_errichtet_je_jahr"), built},
+    };
+}
+
 } // namespace
 
 QJsonObject keyFigureJson(const KeyFigures& f) {
@@ -28,7 +51,7 @@ QJsonObject keyFigureJson(const KeyFigures& f) {
                              {QStringLiteral("ausgaben"), t.ausgaben},
                              {QStringLiteral("einnahmen"), t.einnahmen},
                              {QStringLiteral("saldo"), t.saldo}};
-    return QJsonObject{
+    QJsonObject json{
         {QStringLiteral("id"), f.projectId},
         {QStringLiteral("projekt"), f.projekt},
         {QStringLiteral("beschreibung"), f.beschreibung},
@@ -51,6 +74,16 @@ QJsonObject keyFigureJson(const KeyFigures& f) {
         {QStringLiteral("saldo_je_wohneinheit"), optionalJson(f.saldoJeWohneinheit)},
         {QStringLiteral("saldo_je_bewohner"), optionalJson(f.saldoJeBewohner)},
     };
+    // Only for projects that state the capacity of kindergarten or school.
+    if (f.kapazitaet.any()) {
+        QJsonObject capacity;
+        if (f.kapazitaet.kindergarten.active)
+            capacity.insert(QStringLiteral("kindergarten"), capacityJson(f.kapazitaet.kindergarten));
+        if (f.kapazitaet.volksschule.active)
+            capacity.insert(QStringLiteral("volksschule"), capacityJson(f.kapazitaet.volksschule));
+        json.insert(QStringLiteral("kapazitaet"), capacity);
+    }
+    return json;
 }
 
 } // namespace tavo

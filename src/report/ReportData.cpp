@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 #include <set>
+#include <vector>
 
 #include <QHash>
 #include <QRegularExpression>
@@ -16,6 +17,7 @@
 #include "core/data/TavoError.h"
 #include "core/data/Transaction.h"
 #include "core/engine/EngineInput.h"
+#include "core/engine/LandDeal.h"
 #include "core/projects/CalculationState.h"
 #include "core/projects/DetailRows.h"
 #include "core/projects/InputTables.h"
@@ -258,19 +260,26 @@ QList<ReportData::Source> sourcesOf(const QSqlDatabase& master, const InputReade
 // For each rate the municipality sets: its value now and the value at which the chosen cost
 // bearer's 20-year balance would be 0, over the calculation in memory.
 ReportData::Table breakEvenTable(const EngineInput& base, const ReportOptions& options) {
-    static const std::array<const char*, 4> kRates[] = {
+    std::vector<std::array<const char*, 4>> rates = {
         {"auHebesatzAufschl", "Aufschließungsabgabe: Einheitssatz", "€ je m", "2"},
         {"auEinheitssatzKanalSchmutz", "Kanalanschlussgebühr Trennsystem: Einheitssatz", "€ je m²", "2"},
         {"auEinheitssatzKanalMisch", "Kanalanschlussgebühr Mischsystem: Einheitssatz", "€ je m²", "2"},
         {"auEinheitssatzWasser", "Wasseranschlussgebühr: Einheitssatz", "€ je m²", "2"},
         {"gsHebesatz", "Grundsteuer: Hebesatz", "%", "0"},
     };
+    // Where the municipality buys or sells the land: the cost-covering sale price of the plots.
+    const auto isSet = [&base](const QString& field) {
+        return NumberFormat::toDouble(base.project.raw(field)) != 0;
+    };
+    if (isSet(LandDeal::purchasePriceField()) || isSet(LandDeal::salePriceField()))
+        rates.push_back(
+            {"gvVerkaufspreisNetto", "Verkaufspreis Nettobauland (kostendeckend)", "€ je m²", "2"});
     ReportData::Table table;
     table.header = {QStringLiteral("Eingabe"), QStringLiteral("Einheit"), QStringLiteral("derzeit"),
                     QStringLiteral("nötig für Saldo 0")};
     // The report stands without this table: inputs the calculation refuses leave a note instead.
     try {
-        for (const auto& [field, caption, unit, decimals] : kRates) {
+        for (const auto& [field, caption, unit, decimals] : rates) {
             BreakEven::Request request;
             request.field = QString::fromUtf8(field);
             request.figures.costBearer = options.costBearer;

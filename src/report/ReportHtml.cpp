@@ -352,12 +352,45 @@ QString rangeChart(double textWidth) {
         .arg(w * 2 / 5);
 }
 
+// Where the project states the capacity of kindergarten or school: when the places run out and the
+// further groups (classes) per year, in all and those the project's own children need.
+QString capacitySection(const CapacityFigures& figures) {
+    if (!figures.any())
+        return QString();
+    QString html = subHeading(QStringLiteral("Kapazität Kindergarten und Volksschule"));
+    html += para(QStringLiteral(
+        "Kinder der Gemeinde laut Prognose und die zuziehenden Kinder des Baugebiets gegenüber den "
+        "vorhandenen Plätzen. Fehlen Plätze, werden weitere Gruppen (Klassen) gebraucht; das Projekt "
+        "trägt jene, die erst seine Kinder nötig machen: die Errichtung im Jahr, in dem sie zuerst "
+        "gebraucht werden, die Erhaltung in jedem Jahr, in dem sie gebraucht werden."));
+    for (const QString& line : capacitySummary(figures))
+        html += para(line + QLatin1Char('.'));
+    ReportData::Table t;
+    t.header = {QStringLiteral("Jahr"),         QStringLiteral("Kindergartenkinder"),
+                QStringLiteral("Gruppen"),      QStringLiteral("davon Projekt"),
+                QStringLiteral("Volksschüler"), QStringLiteral("Klassen"),
+                QStringLiteral("davon Projekt")};
+    const auto cells = [](const SchoolCapacity::Outcome& o, int year) {
+        if (!o.active)
+            return QStringList{QStringLiteral("–"), QStringLiteral("–"), QStringLiteral("–")};
+        return QStringList{NumberFormat::fixed(o.years[year].children, 1),
+                           QString::number(o.years[year].groupsNeeded),
+                           QString::number(o.projectGroups(year))};
+    };
+    for (int year = 1; year <= Engine::PlanningYears; ++year)
+        t.rows << (QStringList{QString::number(year)} + cells(figures.kindergarten, year) +
+                   cells(figures.volksschule, year));
+    html += table(t, 1);
+    return html;
+}
+
 QString populationChapter(const ReportData& d) {
     QString html = pageBreakHeading(QStringLiteral("Bevölkerung"));
     html += para(QStringLiteral(
         "Wohneinheiten und Bewohner des Baugebiets am Ende jedes Projektjahres, mit den Kindern im "
         "Kindergarten- und Volksschulalter."));
     html += table(d.population, 1);
+    html += capacitySection(d.municipality.kapazitaet);
     return html;
 }
 

@@ -8,6 +8,7 @@
 #include "core/data/Sql.h"
 #include "core/engine/EngineContext.h"
 #include "core/engine/EngineResult.h"
+#include "core/engine/LandDeal.h"
 #include "core/engine/ResultWriter.h"
 #include "core/engine/Steps.h"
 #include "support/EngineFixture.h"
@@ -50,6 +51,9 @@ private Q_SLOTS:
     void propertyTaxAndReductions();
     void fiscalEqualisation();
     void socialInfrastructure();
+    void kindergartenCapacitySteps();
+    void landDeal_data();
+    void landDeal();
     void interestIsSimpleAndSkipsOwnFunds();
     void interestBalanceAddsInLedgerOrder();
     void specialExpenditures();
@@ -366,6 +370,109 @@ void TestEngineSteps::socialInfrastructure() {
         near(ledgerSum(ctx.result(), A, "Erhaltung sonst. Einrichtungen", 4), 50 * 0.6 * (50 + 7 + 10 + 3)));
     QCOMPARE(ledgerYears(ctx.result(), "Erhaltung Kindergarten"), QList<int>{4});
     QVERIFY(near(ledgerSum(ctx.result(), E, "Eigenmittel", 4), 60000 + 6000 + 50 * 0.6 * 70));
+}
+
+// A municipality of 40 kindergarten children (10 of each age 3 to 6) in every year but year 7 (60),
+// with 50 places in groups of 20. Half of the project's inhabitants move in.
+void TestEngineSteps::kindergartenCapacitySteps() {
+    TestDb db;
+    {
+        QSqlDatabase master = db.writableMaster();
+        for (int age : {3, 4, 5, 6}) {
+            QStringList columns{"PG", "\"Alter\""};
+            QVariantList values{999, age};
+            for (int year = 1; year <= 20; ++year) {
+                columns << QStringLiteral("Jahr%1").arg(year);
+                values << (year == 7 ? 15.0 : 10.0);
+            }
+            QStringList marks;
+            for (int i = 0; i < values.size(); ++i)
+                marks << "?";
+            Sql::exec(
+                master,
+                QStringLiteral("INSERT INTO BvB (%1) VALUES (%2)").arg(columns.join(","), marks.join(",")),
+                values);
+        }
+    }
+    db.reopen();
+    const int id = db.insertProject({{"PG", 999},
+                                     {"auAnteilZuzug", 50},
+                                     {"siKoEhKindergarten", 2000},
+                                     {"siPlätzeKindergarten", 50},
+                                     {"siPlätzeJeGruppeKindergarten", 20},
+                                     {"siKoErGruppeKindergarten", 500000},
+                                     {"siKoEhGruppeKindergarten", 100000},
+                                     {"fiEigAntErKindergarten", 0},
+                                     {"fiEigAntEhKindergarten", 0}});
+    EngineRun run(db, id);
+    EngineContext& ctx = run.context;
+    // Project children per age: year 3: 5 (10 move in: 50 children, the places just suffice),
+    // year 4: 12.5 (25: 65, one group), year 5: 25 (50: 90, two groups), year 7: 12.5 (25: 85, two
+    // groups, of which the forecast's 60 children need one alone).
+    for (int age : {3, 4, 5, 6}) {
+        ctx.result().inhabitants[age][3] = 5;
+        ctx.result().inhabitants[age][4] = 12.5;
+        ctx.result().inhabitants[age][5] = 25;
+        ctx.result().inhabitants[age][7] = 12.5;
+    }
+    Steps::socialInfrastructure(ctx);
+    const SchoolCapacity::Outcome& kg = ctx.result().kindergarten;
+    QVERIFY(kg.active);
+    QCOMPARE(kg.exceededYear, 4);
+    QCOMPARE(kg.years[3].groupsNeeded, 0);
+    QCOMPARE(kg.years[5].groupsNeeded, 2);
+    QCOMPARE(kg.years[7].groupsNeeded, 2);
+    QCOMPARE(kg.years[7].groupsWithout, 1);
+    // A group is built when the project first needs it; a group built stays for year 7.
+    QCOMPARE(ledgerYears(ctx.result(), "Errichtung Kindergartengruppe"), (QList<int>{4, 5}));
+    QCOMPARE(ledgerSum(ctx.result(), A, "Errichtung Kindergartengruppe", 4), 500000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Errichtung Kindergartengruppe", 5, "Gemeinde"), 300000.0);
+    QCOMPARE(ledgerYears(ctx.result(), "Erhaltung Kindergartengruppen"), (QList<int>{4, 5, 7}));
+    QCOMPARE(ledgerSum(ctx.result(), A, "Erhaltung Kindergartengruppen", 4), 100000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Erhaltung Kindergartengruppen", 5), 200000.0);
+    QCOMPARE(ledgerSum(ctx.result(), A, "Erhaltung Kindergartengruppen", 7), 100000.0);
+    // The steps replace the cost per child; own shares of 0 book no own funds.
+    QCOMPARE(ledgerCount(ctx.result(), "Erhaltung Kindergarten"), 0);
+    QCOMPARE(ledgerCount(ctx.result(), "Eigenmittel"), 0);
+    QVERIFY(!ctx.result().volksschule.active);
+}
+
+void TestEngineSteps::landDeal_data() {
+    QTest::addColumn<QVariant>("saleYears");
+    QTest::addColumn<QList<int>>("saleYearsBooked");
+    QTest::addColumn<QList<double>>("sales");
+    // 8,000 m² net at 50 €: evenly over 4 years from the purchase in year 2.
+    QTest::newRow("over years") << QVariant(4) << QList<int>{2, 3, 4, 5}
+                                << QList<double>{100000, 100000, 100000, 100000};
+    // With the settlement: EFHg (60 % of the land) half in year 1, half in year 2; RHg (40 %) in
+    // year 2: 30 % and 70 % of the land.
+    QTest::newRow("with settlement") << QVariant() << QList<int>{1, 2} << QList<double>{120000, 280000};
+}
+
+void TestEngineSteps::landDeal() {
+    QFETCH(QVariant, saleYears);
+    QFETCH(QList<int>, saleYearsBooked);
+    QFETCH(QList<double>, sales);
+    TestDb db;
+    const int id = db.insertProject({{"PG", 301},
+                                     {"bgFlBaulandBrutto", 10000},
+                                     {"bgFlBaulandNetto", 8000},
+                                     {"gvKaufpreisBrutto", 20},
+                                     {"gvVerkaufspreisNetto", 50},
+                                     {"gvKaufjahr", 2},
+                                     {"gvVerkaufsjahre", saleYears}});
+    insertBuilding(db, id, "EFHg", "II", 60);
+    insertBuilding(db, id, "RHg", "II", 40);
+    insertSettlement(db, id, 1, {{"EFHg", 50}});
+    insertSettlement(db, id, 2, {{"EFHg", 50}, {"RHg", 100}});
+    EngineRun run(db, id);
+    Steps::landDeal(run.context);
+    const EngineResult& r = run.context.result();
+    QCOMPARE(ledgerYears(r, LandDeal::purchaseLabel()), QList<int>{2});
+    QCOMPARE(ledgerSum(r, A, LandDeal::purchaseLabel(), 2, "Gemeinde"), 200000.0);
+    QCOMPARE(ledgerYears(r, LandDeal::saleLabel()), saleYearsBooked);
+    for (int i = 0; i < sales.size(); ++i)
+        QVERIFY(near(ledgerSum(r, E, LandDeal::saleLabel(), saleYearsBooked[i], "Gemeinde"), sales[i]));
 }
 
 void TestEngineSteps::interestIsSimpleAndSkipsOwnFunds() {

@@ -10,12 +10,12 @@
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
 #include "core/engine/Calculation.h"
-#include "core/services/CalculationRun.h"
 #include "core/engine/EngineInput.h"
 #include "core/results/KeyFigures.h"
 #include "core/scenarios/BreakEven.h"
 #include "core/scenarios/MonteCarlo.h"
 #include "core/scenarios/Scenarios.h"
+#include "core/services/CalculationRun.h"
 #include "support/EngineFixture.h"
 #include "support/TestDb.h"
 
@@ -90,6 +90,9 @@ private Q_SLOTS:
     void percentileAtFractionalRank_data();
     void percentileAtFractionalRank();
     void breakEvenGivesZeroBalance();
+    void costCoveringSalePrice();
+    void defaultsAloneChangeNoBooking();
+    void capacityFromWrittenResultsEqualsTheRun();
 };
 
 void TestScenarios::memoryRunEqualsWrittenRun() {
@@ -342,6 +345,80 @@ void TestScenarios::breakEvenGivesZeroBalance() {
     QVERIFY(none.currentFigure != 0);
     unused.field = "bgFlBaulandNetto";
     QVERIFY_EXCEPTION_THROWN(BreakEven::find(base, unused), TavoError);
+}
+
+// Without interest the Gemeinde's balance grows by the price times the land sold: with all 30,000 m²
+// of net land sold within the 20 years, the cost-covering price is minus the balance at price 0 per m².
+void TestScenarios::costCoveringSalePrice() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    Sql::exec(db.user(),
+              "UPDATE TAVO SET fiZinsenSoll = 0, fiZinsenHaben = 0, gvKaufpreisBrutto = 60, "
+              "gvVerkaufsjahre = 5, gvKaufjahr = 1 WHERE ID = ?",
+              {id});
+    const EngineInput base = EngineInput::load(db.dbs(), id);
+    const double atZero = computeKeyFigures(base, calculate(base), KeyFigureOptions()).saldo;
+    QVERIFY(atZero < 0);
+    BreakEven::Request request;
+    request.field = "gvVerkaufspreisNetto";
+    const BreakEven::Result found = BreakEven::find(base, request);
+    QVERIFY(found.value.has_value());
+    QVERIFY2(std::fabs(*found.value - -atZero / 30000) < 1e-6,
+             qPrintable(QString::number(*found.value, 'f', 6)));
+    // Put back into the project and calculated the normal way, the balance is within a cent of zero.
+    Sql::exec(db.user(), "UPDATE TAVO SET gvVerkaufspreisNetto = ? WHERE ID = ?", {*found.value, id});
+    runCalculation(db.dbs(), id);
+    const double saldo = computeKeyFigures(db.user(), id, KeyFigureOptions()).saldo;
+    QVERIFY2(std::fabs(saldo) < 0.01, qPrintable(QString::number(saldo, 'f', 6)));
+}
+
+// A new project takes the value-list defaults of the capacity (places per group, costs of a group);
+// without places, groups or land prices they switch nothing on: the ledger stays as without them.
+void TestScenarios::defaultsAloneChangeNoBooking() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    const QStringList before = memoryLedger(calculate(EngineInput::load(db.dbs(), id)));
+    Sql::exec(db.user(),
+              "UPDATE TAVO SET siPlätzeJeGruppeKindergarten = 22, siKoErGruppeKindergarten = 850000, "
+              "siKoEhGruppeKindergarten = 110000, siPlätzeJeKlasseVolksschule = 25, "
+              "siKoErKlasseVolksschule = 450000, siKoEhKlasseVolksschule = 27500, gvKaufjahr = 3, "
+              "gvVerkaufsjahre = 5 WHERE ID = ?",
+              {id});
+    QCOMPARE(memoryLedger(calculate(EngineInput::load(db.dbs(), id))), before);
+    // Places switch the kindergarten's steps on: its cost per child is no longer booked.
+    Sql::exec(db.user(), "UPDATE TAVO SET siPlätzeKindergarten = 1 WHERE ID = ?", {id});
+    const QStringList stepped = memoryLedger(calculate(EngineInput::load(db.dbs(), id)));
+    QVERIFY(stepped != before);
+    QVERIFY(!stepped.join('\n').contains("|Erhaltung Kindergarten|"));
+}
+
+// The population page, the key figures and the report read the capacity from the written results;
+// it must be the one the run booked, year by year, for kindergarten and school alike.
+void TestScenarios::capacityFromWrittenResultsEqualsTheRun() {
+    TestDb db;
+    const int id = insertRealisticProject(db);
+    Sql::exec(db.user(),
+              "UPDATE TAVO SET siPlätzeKindergarten = 60, siPlätzeJeGruppeKindergarten = 20, "
+              "siKoErGruppeKindergarten = 1, siKoEhGruppeKindergarten = 1, siKlassenVolksschule = 2, "
+              "siPlätzeJeKlasseVolksschule = 25, siKoErKlasseVolksschule = 1, siKoEhKlasseVolksschule = 1 "
+              "WHERE ID = ?",
+              {id});
+    const EngineResult run = calculate(EngineInput::load(db.dbs(), id));
+    runCalculation(db.dbs(), id);
+    const CapacityFigures read = computeCapacityFigures(db.user(), id);
+    for (const auto& [memory, written] :
+         {std::pair{&run.kindergarten, &read.kindergarten}, std::pair{&run.volksschule, &read.volksschule}}) {
+        QVERIFY(memory->active && written->active);
+        QCOMPARE(written->exceededYear, memory->exceededYear);
+        QCOMPARE(written->capacity, memory->capacity);
+        for (int year = 1; year <= 20; ++year) {
+            QVERIFY(std::fabs(written->years[year].children - memory->years[year].children) < 1e-6);
+            QCOMPARE(written->years[year].groupsNeeded, memory->years[year].groupsNeeded);
+            QCOMPARE(written->projectGroups(year), memory->projectGroups(year));
+        }
+    }
+    // Without places stated, two classes of 25 are 50 places.
+    QCOMPARE(read.volksschule.capacity, 50.0);
 }
 
 QTEST_GUILESS_MAIN(TestScenarios)

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
 
@@ -325,6 +326,45 @@ private Q_SLOTS:
         QTest::mouseClick(panel.printInhabitantsButton(), Qt::LeftButton);
         QCOMPARE(print.count(), 1);
         QCOMPARE(print.first().first().value<ResultGrid*>(), panel.gridBeV());
+    }
+
+    // Places for 10 children in groups of 5. The forecast has 8 kindergarten children in year 1 and
+    // 12 in year 2; the project adds 4 in year 2 (all move in): 16 need two further groups, of which
+    // the forecast alone needs one.
+    void populationPageShowsTheCapacity() {
+        TestDb db;
+        const int id = db.insertProject({{QStringLiteral("PG"), 301},
+                                         {QStringLiteral("auAnteilZuzug"), 100.0},
+                                         {QStringLiteral("siPlätzeKindergarten"), 10},
+                                         {QStringLiteral("siPlätzeJeGruppeKindergarten"), 5}});
+        const int plain = db.insertProject({{QStringLiteral("PG"), 301}, {QStringLiteral("auAnteilZuzug"), 100.0}});
+        for (int age : {3, 4, 5, 6})
+            for (int year : {1, 2})
+                db.insertRow(QStringLiteral("gBvB"), {{QStringLiteral("PG"), 301},
+                                                      {QStringLiteral("Alter"), age},
+                                                      {QStringLiteral("Jahr"), year},
+                                                      {QStringLiteral("Bewohner"), year == 1 ? 2.0 : 3.0}});
+        for (int project : {id, plain})
+            db.insertRow(QStringLiteral("bBvB"), {{QStringLiteral("TAVO"), project},
+                                                  {QStringLiteral("Alter"), 4},
+                                                  {QStringLiteral("Jahr"), 2},
+                                                  {QStringLiteral("Bewohner"), 4.0}});
+        ResultPopulationPanel panel(db.dbs());
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        panel.setProject(id);
+        auto* summary = panel.findChild<QLabel*>(QStringLiteral("lbKapazitaet"));
+        auto* table = panel.findChild<QTableWidget*>(QStringLiteral("twKapazitaet"));
+        QVERIFY(summary && table && summary->isVisible());
+        QVERIFY2(summary->text().contains(QStringLiteral("überschritten ab Jahr 2")), qPrintable(summary->text()));
+        QCOMPARE(table->item(0, 2)->text(), QStringLiteral("0"));
+        QCOMPARE(table->item(1, 1)->text(), QStringLiteral("16,0"));
+        QCOMPARE(table->item(1, 2)->text(), QStringLiteral("2"));
+        QCOMPARE(table->item(1, 3)->text(), QStringLiteral("1"));
+        QCOMPARE(table->item(1, 4)->text(), QStringLiteral("–")); // no school capacity stated
+        // A project without capacity inputs shows none.
+        panel.setProject(plain);
+        QVERIFY(!table->isVisible());
     }
 };
 

@@ -127,6 +127,23 @@ const std::vector<Column> kProjectColumns = {
     {"fiEigAntEhÖffGut", T::Float},
     {"fiZinsenSoll", T::Float},
     {"fiZinsenHaben", T::Float},
+    // Capacity of kindergarten and primary school: existing places and groups (classes) of the
+    // municipality, places per group and the cost of one more group; empty: the average cost per child.
+    {"siPlätzeKindergarten", T::Integer},
+    {"siGruppenKindergarten", T::Integer},
+    {"siPlätzeJeGruppeKindergarten", T::Integer},
+    {"siKoErGruppeKindergarten", T::Float},
+    {"siKoEhGruppeKindergarten", T::Float},
+    {"siPlätzeVolksschule", T::Integer},
+    {"siKlassenVolksschule", T::Integer},
+    {"siPlätzeJeKlasseVolksschule", T::Integer},
+    {"siKoErKlasseVolksschule", T::Float},
+    {"siKoEhKlasseVolksschule", T::Float},
+    // Land deal of the municipality: purchase of the gross land, sale of the net building land.
+    {"gvKaufpreisBrutto", T::Float},
+    {"gvVerkaufspreisNetto", T::Float},
+    {"gvKaufjahr", T::Integer},
+    {"gvVerkaufsjahre", T::Integer},
 };
 
 // The version column follows the inputs: raised by every save of the project from a window.

@@ -227,6 +227,12 @@ const std::vector<Step>& steps() {
         // inputs, so the calculation state stays as it was.
         {[](const QSqlDatabase& db) { return !hasOldDesignations(db); }, respellDesignationRows, false},
         {hasDecimalShare, makeShareDecimal, false},
+        // Capacity steps of kindergarten and school and the land deal; empty columns leave a project
+        // calculated as before.
+        {[](const QSqlDatabase& db) {
+             return hasColumn(db, QStringLiteral("TAVO"), capacityAndLandColumns().first());
+         },
+         [](const QSqlDatabase& db) { addProjectColumns(db, capacityAndLandColumns()); }, true},
     };
     return all;
 }
@@ -320,6 +326,24 @@ void runSteps(const QSqlDatabase& db, int from) {
 
 int currentVersion() {
     return int(steps().size()) + 1;
+}
+
+const QStringList& capacityAndLandColumns() {
+    static const QStringList names = {QStringLiteral("siPlätzeKindergarten"),
+                                      QStringLiteral("siGruppenKindergarten"),
+                                      QStringLiteral("siPlätzeJeGruppeKindergarten"),
+                                      QStringLiteral("siKoErGruppeKindergarten"),
+                                      QStringLiteral("siKoEhGruppeKindergarten"),
+                                      QStringLiteral("siPlätzeVolksschule"),
+                                      QStringLiteral("siKlassenVolksschule"),
+                                      QStringLiteral("siPlätzeJeKlasseVolksschule"),
+                                      QStringLiteral("siKoErKlasseVolksschule"),
+                                      QStringLiteral("siKoEhKlasseVolksschule"),
+                                      QStringLiteral("gvKaufpreisBrutto"),
+                                      QStringLiteral("gvVerkaufspreisNetto"),
+                                      QStringLiteral("gvKaufjahr"),
+                                      QStringLiteral("gvVerkaufsjahre")};
+    return names;
 }
 
 int version(const QSqlDatabase& db) {

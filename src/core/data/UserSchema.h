@@ -43,6 +43,10 @@ void respellProjectDesignations(const QSqlDatabase& db, int projectId);
 // every later version adds one change.
 int currentVersion();
 
+// The project columns of the capacity steps and the land deal, added to older files empty. Left empty
+// they change nothing: the fingerprint of the calculated inputs skips them while they are empty.
+const QStringList& capacityAndLandColumns();
+
 // The version of the user database: the one stored in the table Schemaversion; a database without
 // that table (written before versions were kept) is classified by probing for what each version
 // added. Only reads.

@@ -20,6 +20,7 @@ void runSteps(EngineContext& ctx) {
     Steps::propertyTax(ctx);
     Steps::fiscalEqualisation(ctx);
     Steps::socialInfrastructure(ctx);
+    Steps::landDeal(ctx);
     Steps::interest(ctx);
     Steps::specialExpenditures(ctx);
 }

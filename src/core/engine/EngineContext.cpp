@@ -17,6 +17,10 @@ double EngineContext::projectField(const QString& name) const {
     return m_input->project.value(name);
 }
 
+double EngineContext::optionalProjectField(const QString& name) const {
+    return m_input->project.indexOf(name) < 0 ? 0.0 : projectField(name);
+}
+
 int EngineContext::projectFieldInt(const QString& name) const {
     const double value = std::trunc(projectField(name));
     if (value > 2147483647.0 || value < -2147483648.0)

@@ -30,6 +30,9 @@ public:
     // value that is no finite number raise TavoError naming the field.
     double projectField(const QString& name) const;
 
+    // An optional input that the project record of an older file may lack: absent reads 0.
+    double optionalProjectField(const QString& name) const;
+
     // The same input read as an integer, truncated toward zero.
     int projectFieldInt(const QString& name) const;
 

@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include "core/engine/EngineInput.h"
+#include "core/engine/SchoolCapacity.h"
 
 namespace tavo {
 
@@ -42,6 +43,9 @@ struct EngineResult {
     std::array<std::array<double, BuildingTypeCount>, Engine::PlanningYears + 1> units{};
     std::array<Engine::YearValues, Engine::OldestAge + 1> inhabitants{};
     std::vector<MunicipalityAgeRow> municipality;
+    // Capacity of kindergarten and primary school, where the project states it (not written to a table).
+    SchoolCapacity::Outcome kindergarten;
+    SchoolCapacity::Outcome volksschule;
 };
 
 } // namespace tavo

@@ -32,6 +32,10 @@ void fiscalEqualisation(EngineContext& ctx);
 // Running costs of kindergartens, primary schools and other institutions.
 void socialInfrastructure(EngineContext& ctx);
 
+// Purchase of the gross land and sale of the building plots by the municipality, where the project
+// states prices.
+void landDeal(EngineContext& ctx);
+
 // Simple interest on each evaluation type's balance up to the previous year.
 void interest(EngineContext& ctx);
 

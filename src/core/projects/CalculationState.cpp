@@ -5,6 +5,7 @@
 #include <QSqlRecord>
 
 #include "core/data/Sql.h"
+#include "core/data/UserSchema.h"
 
 namespace tavo {
 
@@ -19,6 +20,10 @@ void addRows(QCryptographicHash& hash, QSqlQuery& query, const QString& skipFiel
             if (record.fieldName(i) == skipField)
                 continue;
             const QVariant v = record.value(i);
+            // Optional inputs added later count only once they are set, so that adding the empty
+            // columns to a file leaves its results current.
+            if (v.isNull() && UserSchema::capacityAndLandColumns().contains(record.fieldName(i)))
+                continue;
             hash.addData(record.fieldName(i).toUtf8());
             hash.addData(v.isNull() ? QByteArrayLiteral("\x01NULL") : v.toString().toUtf8());
             hash.addData(QByteArrayLiteral("\x1f"));

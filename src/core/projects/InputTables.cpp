@@ -222,7 +222,22 @@ Page sozial() {
               0,
               false,
               GridSlot::None,
-              {{"Kosten pro EW (€):", num("siKoEhSonstige", 0)}}}}};
+              {{"Kosten pro EW (€):", num("siKoEhSonstige", 0)}}},
+             // Left empty, the kindergarten and the school are booked per child as above.
+             {"Kapazität (Kindergartengruppen, Volksschulklassen):",
+              "Kindergarten:",
+              "Volksschule:",
+              0,
+              false,
+              GridSlot::None,
+              {{"vorhandene Plätze:", bare("siPlätzeKindergarten", 0), bare("siPlätzeVolksschule", 0)},
+               {"vorhandene Gruppen/Klassen:", bare("siGruppenKindergarten", 0), bare("siKlassenVolksschule", 0)},
+               {"Plätze je Gruppe/Klasse:", num("siPlätzeJeGruppeKindergarten", 0),
+                num("siPlätzeJeKlasseVolksschule", 0)},
+               {"Errichtung je Gruppe/Klasse (€):", num("siKoErGruppeKindergarten", 0),
+                num("siKoErKlasseVolksschule", 0)},
+               {"Erhaltung je Gruppe/Klasse und Jahr (€):", num("siKoEhGruppeKindergarten", 0),
+                num("siKoEhKlasseVolksschule", 0)}}}}};
 }
 
 Page finanzierung() {
@@ -249,7 +264,18 @@ Page finanzierung() {
                {"Stromleitung:", num("fiEigAntErStromleitung", 0), num("fiEigAntEhStromleitung", 0)},
                {"Datenleitung:", num("fiEigAntErDatenleitung", 0), num("fiEigAntEhDatenleitung", 0)},
                {"Gasleitung:", num("fiEigAntErGasleitung", 0), num("fiEigAntEhGasleitung", 0)},
-               {"Nahwärmeleitung:", num("fiEigAntErNahwärme", 0), num("fiEigAntEhNahwärme", 0)}}}}};
+               {"Nahwärmeleitung:", num("fiEigAntErNahwärme", 0), num("fiEigAntEhNahwärme", 0)}}},
+             // Left empty, the municipality neither buys nor sells land.
+             {"Grundstücksankauf und -verkauf durch die Gemeinde:",
+              nullptr,
+              nullptr,
+              0,
+              false,
+              GridSlot::None,
+              {{"Kaufpreis Bruttobauland (€/m2):", bare("gvKaufpreisBrutto", 2)},
+               {"Verkaufspreis Nettobauland (€/m2):", bare("gvVerkaufspreisNetto", 2)},
+               {"Ankauf in Jahr:", bare("gvKaufjahr", 0)},
+               {"Verkauf verteilt auf Jahre (leer: wie Besiedelung):", bare("gvVerkaufsjahre", 0)}}}}};
 }
 
 } // namespace

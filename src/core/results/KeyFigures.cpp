@@ -1,5 +1,6 @@
 #include "core/results/KeyFigures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -222,12 +223,14 @@ KeyFigures computeKeyFigures(const QSqlDatabase& userDb, int projectId, const Ke
     readYears(userDb, filter, figures);
     deriveYearFigures(figures);
     readPopulation(userDb, figures);
+    figures.kapazitaet = readCapacityFigures(userDb, projectId);
     derivePerUnitFigures(figures);
     requireFinite(figures);
     return figures;
 }
 
-KeyFigures computeKeyFigures(const EngineInput& input, const EngineResult& result, const KeyFigureOptions& options) {
+KeyFigures computeKeyFigures(const EngineInput& input, const EngineResult& result,
+                             const KeyFigureOptions& options) {
     KeyFigures figures;
     figures.projectId = input.projectId;
     figures.costBearer = options.costBearer;
@@ -264,6 +267,7 @@ KeyFigures computeKeyFigures(const EngineInput& input, const EngineResult& resul
         figures.wohneinheiten += units;
     for (int age = 0; age <= Engine::OldestAge; ++age)
         figures.bewohner += result.inhabitants[age][KeyFigures::Years];
+    figures.kapazitaet = capacityFigures(input, result);
     derivePerUnitFigures(figures);
     return figures;
 }
@@ -374,6 +378,33 @@ void addFigureLines(TableBuilder& t) {
           [](const KeyFigures& f) { return optionalValue(f.saldoJeBewohner); });
 }
 
+// The capacity of an institution, where any of the projects states it.
+void addCapacityLines(TableBuilder& t, const QList<KeyFigures>& projects, bool kindergarten) {
+    const auto outcome = [kindergarten](const KeyFigures& f) -> const SchoolCapacity::Outcome& {
+        return kindergarten ? f.kapazitaet.kindergarten : f.kapazitaet.volksschule;
+    };
+    if (std::none_of(projects.begin(), projects.end(),
+                     [&](const KeyFigures& f) { return outcome(f).active; }))
+        return;
+    const QString name = kindergarten ? QStringLiteral("Kindergarten") : QStringLiteral("Volksschule");
+    t.add(
+        QStringLiteral("%1: Plätze überschritten ab Jahr").arg(name), Kind::Integer, Better::Higher,
+        [outcome](const KeyFigures& f) {
+            const SchoolCapacity::Outcome& o = outcome(f);
+            return o.active && o.exceededYear > 0 ? QVariant(o.exceededYear) : QVariant();
+        },
+        QStringLiteral("nicht überschritten"));
+    t.add(
+        QStringLiteral("%1: weitere %2 durch das Projekt")
+            .arg(name, kindergarten ? QStringLiteral("Gruppen") : QStringLiteral("Klassen")),
+        Kind::Integer, Better::Lower,
+        [outcome](const KeyFigures& f) {
+            const SchoolCapacity::Outcome& o = outcome(f);
+            return o.active ? QVariant(mostProjectGroups(o)) : QVariant();
+        },
+        QStringLiteral("–"));
+}
+
 // Every type that any of the projects has, by name.
 void addTypeLines(TableBuilder& t, const QList<KeyFigures>& projects) {
     QStringList types;
@@ -410,6 +441,8 @@ QList<KeyFigureLine> keyFigureTable(const QList<KeyFigures>& projects) {
     TableBuilder t(projects);
     addProjectLines(t);
     addFigureLines(t);
+    addCapacityLines(t, projects, true);
+    addCapacityLines(t, projects, false);
     addTypeLines(t, projects);
     addYearLines(t);
     return t.lines();

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include "core/results/CapacityFigures.h"
+
 namespace tavo {
 
 struct EngineInput;
@@ -73,6 +75,9 @@ struct KeyFigures {
     double bewohner = 0.0;      // inhabitants of the building area in year 20 (all ages)
     std::optional<double> saldoJeWohneinheit; // saldo / wohneinheiten; none when there are none
     std::optional<double> saldoJeBewohner;    // saldo / bewohner; none when there are none
+
+    // Capacity of kindergarten and primary school, where the project states it.
+    CapacityFigures kapazitaet;
 };
 
 // Computes the key figures of a project from the user database. Throws TavoError "Unbekanntes
@@ -82,7 +87,8 @@ KeyFigures computeKeyFigures(const QSqlDatabase& userDb, int projectId, const Ke
 
 // The same figures from a calculation in memory (see calculate()), without any database: the project's
 // name, description and municipality from the input, the sums from the result's ledger.
-KeyFigures computeKeyFigures(const EngineInput& input, const EngineResult& result, const KeyFigureOptions& options);
+KeyFigures computeKeyFigures(const EngineInput& input, const EngineResult& result,
+                             const KeyFigureOptions& options);
 
 // The figures that follow from the balances of the years alone (kumuliert, tiefpunkt,
 // amortisationsjahr, barwert), filled into figures from its saldoJeJahr and discountRate.
@@ -122,7 +128,9 @@ struct KeyFigureLine {
 
 // The figures of several projects as table lines: project, description, municipality, cost bearer
 // ("alle" for all together) and rate; the 20-year totals, low point, payback year, net present value,
-// dwelling units, inhabitants and balances per unit; the totals per evaluation type (every type that
+// dwelling units, inhabitants and balances per unit; where any project states the capacity of
+// kindergarten or school, the year its places run out and the further groups (classes) the project
+// needs; the totals per evaluation type (every type that
 // any of the projects has, by name); the balance and cumulative balance of every year.
 QList<KeyFigureLine> keyFigureTable(const QList<KeyFigures>& projects);
 

@@ -6,6 +6,7 @@
 #include "core/data/TavoError.h"
 #include "core/data/UserSchema.h"
 #include "core/engine/Calculation.h"
+#include "core/engine/LandDeal.h"
 
 namespace tavo {
 
@@ -78,13 +79,15 @@ QStringList fields() {
             names << column;
     for (const char* name : kDensities)
         names << QString::fromUtf8(name);
+    // The sale price of the plots: the cost-covering price per m² of net building land.
+    names << LandDeal::salePriceField();
     return names;
 }
 
 QString unit(const QString& field) {
     if (field == QLatin1String("auHebesatzAufschl"))
         return QStringLiteral("€ je m");
-    if (field.startsWith(QLatin1String("auEinheitssatz")))
+    if (field.startsWith(QLatin1String("auEinheitssatz")) || field == LandDeal::salePriceField())
         return QStringLiteral("€ je m²");
     if (field.startsWith(QLatin1String("bgGstFl")))
         return QStringLiteral("m²");
@@ -99,6 +102,8 @@ std::pair<double, double> plausibleRange(const QString& field, double current) {
         return {1.0, std::max(400.0, 2 * current)};
     if (field.startsWith(QLatin1String("bgGstFl_")))
         return {50.0, std::max(5000.0, 2 * current)};
+    if (field == LandDeal::salePriceField())
+        return {0.0, std::max(5000.0, 10 * std::fabs(current))};
     // Rates: from none to ten times the current rate, at least to 1,000 (percent or euro per unit).
     return {0.0, std::max(1000.0, 10 * std::fabs(current))};
 }

@@ -34,7 +34,8 @@ struct Result {
 };
 
 // The inputs a break-even can be asked for: the levy, fee and tax rates, the own-funds shares and the
-// building densities (density of the multi-storey housing, plot area per dwelling unit).
+// building densities (density of the multi-storey housing, plot area per dwelling unit) and the sale
+// price of the plots (per m² of net building land).
 QStringList fields();
 
 // The unit of a field's value as shown after it ("%", "€ je m", "€ je m²", "m²").

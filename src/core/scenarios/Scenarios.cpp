@@ -237,7 +237,8 @@ void saveSettings(const QSqlDatabase& user, int projectId, const Settings& setti
 
 EngineInput applied(const EngineInput& base, const Parameters& parameters) {
     EngineInput input = base;
-    static const QStringList construction = fieldsStartingWith({QStringLiteral("ifKoEr")});
+    static const QStringList construction =
+        fieldsStartingWith({QStringLiteral("ifKoEr"), QStringLiteral("siKoEr")});
     static const QStringList maintenance =
         fieldsStartingWith({QStringLiteral("ifKoEh"), QStringLiteral("siKoEh")});
     QStringList rates;

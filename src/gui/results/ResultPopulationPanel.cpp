@@ -11,6 +11,7 @@
 #include "core/data/TavoError.h"
 #include "core/data/Transaction.h"
 #include "gui/common/Settings.h"
+#include "gui/results/CapacityPanel.h"
 #include "gui/results/ResultGrid.h"
 #include "gui/results/ResultRadioGroup.h"
 #include "gui/results/ResultZoom.h"
@@ -79,6 +80,8 @@ ResultPopulationPanel::ResultPopulationPanel(Databases& dbs, QWidget* parent)
     exportRow->addWidget(m_exportButton);
     static_cast<QVBoxLayout*>(right->layout())->addLayout(exportRow);
     layout->addWidget(right, 1);
+    m_capacity = new CapacityPanel(this);
+    layout->addWidget(m_capacity, 2);
 
     // A closed view (no project yet) leaves the clipboard as it is.
     connect(m_copyUnitsButton, &QToolButton::clicked, this, [this] {
@@ -158,6 +161,7 @@ void ResultPopulationPanel::onAreaFilterChanged() {
     buildPopulationQueries();
     m_gridBeV->model()->setQuery(execute(m_dbs.user(), m_queryBeV));
     m_gridWE->model()->setQuery(execute(m_dbs.user(), m_queryWE));
+    m_capacity->setFigures(readCapacityFigures(m_dbs.user(), m_projectId));
     Q_EMIT resultsRefreshed();
 }
 
@@ -169,6 +173,7 @@ void ResultPopulationPanel::openProjectData() {
 void ResultPopulationPanel::closeProjectData() {
     m_gridBeV->model()->clear();
     m_gridWE->model()->clear();
+    m_capacity->clear();
 }
 
 const QSqlQueryModel& ResultPopulationPanel::datasetWE() const {

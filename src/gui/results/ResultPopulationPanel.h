@@ -11,6 +11,7 @@ class QToolButton;
 namespace tavo {
 
 class Databases;
+class CapacityPanel;
 class ResultGrid;
 class ResultRadioGroup;
 
@@ -40,6 +41,8 @@ public:
     const QSqlQueryModel& datasetWE() const;
     const QSqlQueryModel& datasetBeV() const;
     ResultRadioGroup* areaGroup() const { return m_areaGroup; }
+    // Capacity of kindergarten and school, shown where the project states it.
+    CapacityPanel* capacity() const { return m_capacity; }
 
     // The copy and print buttons of the dwelling-unit and the inhabitant grids.
     QToolButton* copyUnitsButton() const { return m_copyUnitsButton; }
@@ -68,6 +71,7 @@ private:
     ResultGrid* m_gridWE = nullptr;
     ResultGrid* m_gridBeV = nullptr;
     ResultRadioGroup* m_areaGroup = nullptr;
+    CapacityPanel* m_capacity = nullptr;
     QToolButton* m_copyUnitsButton = nullptr;
     QToolButton* m_printUnitsButton = nullptr;
     QToolButton* m_copyInhabitantsButton = nullptr;
