@@ -264,7 +264,11 @@ QList<Table> describeTables() {
          {"TAVO", "Nr"}},
         // The inputs taken from the plan, with where they came from.
         {QStringLiteral("PlanMarke"),
-         {kProjectKey, {"Feld", T::Text, NotNull}, {"Datei", T::Text}, {"Ebene", T::Text}, {"Stand", T::Text}},
+         {kProjectKey,
+          {"Feld", T::Text, NotNull},
+          {"Datei", T::Text},
+          {"Ebene", T::Text},
+          {"Stand", T::Text}},
          {"TAVO", "Feld"},
          {},
          {"TAVO", "Feld"}},
