@@ -84,6 +84,7 @@ private Q_SLOTS:
     void changesThenApply();
     void problemsWriteNothing();
     void combinedSewerKept();
+    void grossOnlyRederivesAreas();
 };
 
 void TestPlanStore::measures() {
@@ -174,6 +175,27 @@ void TestPlanStore::combinedSewerKept() {
     QCOMPARE(stored(db.user(), project, QStringLiteral("ifLfmKanalMischsystem")), 120.0);
     QCOMPARE(stored(db.user(), project, QStringLiteral("ifLfmKanalStrEntwässerung")), 120.0);
     QCOMPARE(stored(db.user(), project, QStringLiteral("ifLfmKanalTrennsystem")), 0.0);
+}
+
+void TestPlanStore::grossOnlyRederivesAreas() {
+    TestDb db;
+    const int project = db.insertProject({{QStringLiteral("bgFlBaulandBrutto"), 5000},
+                                          {QStringLiteral("bgAntGrünflächen"), 10},
+                                          {QStringLiteral("bgFlGrünflächen"), 500},
+                                          {QStringLiteral("bgAntVerkehrsflächen"), 15},
+                                          {QStringLiteral("bgFlVerkehrsflächen"), 750}});
+    PlanReading r = reading();
+    r.features = {r.features.first()}; // the Baugebiet alone: 20,000 m²
+    r.measures = PlanMeasure::measure(r.features, false);
+    PlanStore::applyPlan(db.user(), project, r, PlanAssignment());
+    // The areas follow their shares of the new gross land, as on the input page: 10 % and 15 %.
+    QCOMPARE(stored(db.user(), project, QStringLiteral("bgFlGrünflächen")), 2000.0);
+    QCOMPARE(stored(db.user(), project, QStringLiteral("bgFlVerkehrsflächen")), 3000.0);
+    QCOMPARE(stored(db.user(), project, QStringLiteral("bgAntGrünflächen")), 10.0);
+    QCOMPARE(stored(db.user(), project, QStringLiteral("bgFlBaulandNetto")), 15000.0);
+    // Only the measured field is marked.
+    QCOMPARE(PlanStore::planMarks(db.user(), project).keys(),
+             QList<QString>{QStringLiteral("bgFlBaulandBrutto")});
 }
 
 QTEST_GUILESS_MAIN(TestPlanStore)

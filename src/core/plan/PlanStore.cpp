@@ -202,12 +202,13 @@ void writeMarks(const QSqlDatabase& db, int projectId, const PlanReading& readin
                 const QVector<PlanTargets::Target>& targets) {
     Sql::exec(db, QStringLiteral("DELETE FROM \"PlanMarke\" WHERE \"TAVO\" = ?"), {projectId});
     const QString file = QFileInfo(reading.file).fileName();
-    for (const PlanTargets::Target& t : targets)
-        Sql::exec(
-            db,
-            QStringLiteral("INSERT INTO \"PlanMarke\" (\"TAVO\", \"Feld\", \"Datei\", \"Ebene\", \"Stand\") "
-                           "VALUES (?, ?, ?, ?, ?)"),
-            {projectId, t.fieldKey, file, t.layers.join(QStringLiteral(", ")), reading.stand});
+    for (const PlanTargets::Target& t : targets) {
+        if (t.marked)
+            Sql::exec(db,
+                      QStringLiteral("INSERT INTO \"PlanMarke\" (\"TAVO\", \"Feld\", \"Datei\", \"Ebene\", "
+                                     "\"Stand\") VALUES (?, ?, ?, ?, ?)"),
+                      {projectId, t.fieldKey, file, t.layers.join(QStringLiteral(", ")), reading.stand});
+    }
 }
 
 } // namespace

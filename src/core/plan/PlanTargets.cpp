@@ -38,35 +38,45 @@ double number(const QSqlRecord& record, const char* column) {
     return record.value(QString::fromUtf8(column)).toDouble();
 }
 
+// A green or traffic area: measured when the plan has it (with its share of the gross land), else
+// re-derived from its share when the gross land is measured, else left alone.
+double addArea(const char* areaColumn, const char* shareColumn, double measured, const QStringList& layers,
+               double gross, bool grossMeasured, const QSqlRecord& project, QVector<Target>* out) {
+    const QString area = QString::fromUtf8(areaColumn);
+    const QString share = QString::fromUtf8(shareColumn);
+    const bool shares = DerivedArithmetic::wholeGross(gross) > 0;
+    if (!layers.isEmpty()) {
+        const double value = std::round(measured);
+        out->append({area, value, layers});
+        if (shares)
+            out->append({share, DerivedArithmetic::shareOfArea(value, gross), layers});
+        return value;
+    }
+    const double current = number(project, areaColumn);
+    if (!grossMeasured)
+        return current;
+    const double value = DerivedArithmetic::areaOfShare(gross, number(project, shareColumn), current);
+    out->append({area, value, {}, false});
+    return value;
+}
+
 void addAreas(const PlanReading& r, const QSqlRecord& project, QVector<Target>* out) {
     const QStringList grossLayers = layersOf(r, {PlanRole::Baugebiet});
     const QStringList trafficLayers = layersOf(r, {PlanRole::Verkehrsflaeche});
     const QStringList greenLayers = layersOf(r, {PlanRole::Gruenflaeche});
     if (grossLayers.isEmpty() && trafficLayers.isEmpty() && greenLayers.isEmpty())
         return;
+    const bool grossMeasured = !grossLayers.isEmpty();
     const double gross =
-        grossLayers.isEmpty() ? number(project, "bgFlBaulandBrutto") : std::round(r.measures.baugebietM2);
-    const double traffic =
-        trafficLayers.isEmpty() ? number(project, "bgFlVerkehrsflächen") : std::round(r.measures.verkehrM2);
-    const double green =
-        greenLayers.isEmpty() ? number(project, "bgFlGrünflächen") : std::round(r.measures.gruenM2);
-    if (!grossLayers.isEmpty())
+        grossMeasured ? std::round(r.measures.baugebietM2) : number(project, "bgFlBaulandBrutto");
+    if (grossMeasured)
         out->append({QStringLiteral("bgFlBaulandBrutto"), gross, grossLayers});
-    const bool shares = DerivedArithmetic::wholeGross(gross) > 0;
-    if (!greenLayers.isEmpty() || (!grossLayers.isEmpty() && shares)) {
-        out->append({QStringLiteral("bgFlGrünflächen"), green, greenLayers + grossLayers});
-        if (shares)
-            out->append({QStringLiteral("bgAntGrünflächen"), DerivedArithmetic::shareOfArea(green, gross),
-                         greenLayers + grossLayers});
-    }
-    if (!trafficLayers.isEmpty() || (!grossLayers.isEmpty() && shares)) {
-        out->append({QStringLiteral("bgFlVerkehrsflächen"), traffic, trafficLayers + grossLayers});
-        if (shares)
-            out->append({QStringLiteral("bgAntVerkehrsflächen"),
-                         DerivedArithmetic::shareOfArea(traffic, gross), trafficLayers + grossLayers});
-    }
+    const double green = addArea("bgFlGrünflächen", "bgAntGrünflächen", r.measures.gruenM2, greenLayers,
+                                 gross, grossMeasured, project, out);
+    const double traffic = addArea("bgFlVerkehrsflächen", "bgAntVerkehrsflächen", r.measures.verkehrM2,
+                                   trafficLayers, gross, grossMeasured, project, out);
     const double net = DerivedArithmetic::wholeGross(gross) - std::trunc(green) - std::trunc(traffic);
-    out->append({QStringLiteral("bgFlBaulandNetto"), net, grossLayers + trafficLayers + greenLayers});
+    out->append({QStringLiteral("bgFlBaulandNetto"), net, {}, false});
 }
 
 // One group of line columns ("" inner lines, "Anschl" connecting lines) from lengths per network.
