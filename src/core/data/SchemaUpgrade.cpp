@@ -233,6 +233,14 @@ const std::vector<Step>& steps() {
              return hasColumn(db, QStringLiteral("TAVO"), capacityAndLandColumns().first());
          },
          [](const QSqlDatabase& db) { addProjectColumns(db, capacityAndLandColumns()); }, true},
+        // The plan of a project with its features and the marks of the inputs taken from it.
+        {[](const QSqlDatabase& db) { return hasTable(db, QStringLiteral("PlanMarke")); },
+         [](const QSqlDatabase& db) {
+             for (const char* table : {"Plan", "PlanObjekt", "PlanMarke"})
+                 if (!hasTable(db, QString::fromUtf8(table)))
+                     createTable(db, QString::fromUtf8(table));
+         },
+         false},
     };
     return all;
 }
