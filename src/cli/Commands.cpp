@@ -278,6 +278,18 @@ std::optional<double> parseRate(const QString& text) {
     return rate;
 }
 
+QString provenanceText(const MasterProvenance& herkunft) {
+    return QLatin1Char('\n') + herkunft.line() + QLatin1Char('\n');
+}
+
+QJsonObject provenanceJson(const MasterProvenance& herkunft) {
+    return QJsonObject{{QStringLiteral("datensatz"), herkunft.datensatz},
+                       {QStringLiteral("quelle"), herkunft.quelle},
+                       {QStringLiteral("stand"), herkunft.stand},
+                       {QStringLiteral("beispiel"), herkunft.beispiel},
+                       {QStringLiteral("hinweis"), herkunft.line()}};
+}
+
 int printProduced(const std::function<QByteArray()>& produce) {
     QByteArray bytes;
     try {

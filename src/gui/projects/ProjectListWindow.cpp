@@ -29,6 +29,7 @@
 #include "core/projects/ProjectRecord.h"
 #include "core/projects/ProjectRecords.h"
 #include "gui/common/AboutDialog.h"
+#include "gui/common/ProvenanceLabel.h"
 #include "gui/common/Artwork.h"
 #include "gui/common/HelpMenu.h"
 #include "gui/common/ListModel.h"
@@ -253,7 +254,8 @@ QMenuBar* ProjectListWindow::buildMenuBar() {
     add(edit, "actLoeschen", QStringLiteral("&Löschen..."), QKeySequence(),
         navigatorButton(Navigator::Delete));
     HelpMenu::add(bar, this, [this] {
-        AboutDialog about(this, m_databases->masterPath(), m_databases->userPath());
+        const MasterProvenance provenance = windowProvenance(m_databases->master());
+        AboutDialog about(this, m_databases->masterPath(), m_databases->userPath(), &provenance);
         about.exec();
     });
     return bar;
