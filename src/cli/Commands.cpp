@@ -54,6 +54,12 @@ const QList<CliCommand>& cliCommands() {
          "                  [--kostentraeger NAME|alle] [--zinssatz PROZENT] --out DATEI.pdf",
          cmdBericht},
         {"kopieren", "kopieren [--master DATEI] --von QUELLE --nach ZIEL [--project ID ...]", cmdKopieren},
+        {"stammdaten",
+         "stammdaten import --bevoelkerung DATEI.csv [--bevoelkerung DATEI.csv ...] --gemeinden DATEI.csv\n"
+         "                  [--land N] [--prognose-summen DATEI.csv] [--finanzen DATEI.xlsx|DATEI.csv]\n"
+         "                  [--master DATEI] --out DATEI.db\n"
+         "  tavo-cli stammdaten vorlage [--master DATEI] --out DATEI.xlsx|DATEI.csv",
+         cmdStammdaten},
     };
     return commands;
 }
