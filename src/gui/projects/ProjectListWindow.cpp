@@ -35,6 +35,7 @@
 #include "gui/common/ListModel.h"
 #include "gui/common/Settings.h"
 #include "gui/mainwindow/MainWindow.h"
+#include "gui/projects/MasterImportWizard.h"
 #include "gui/projects/MunicipalityDialog.h"
 #include "gui/projects/VariantComparisonWindow.h"
 #include "report/Disclaimer.h"
@@ -247,6 +248,10 @@ QMenuBar* ProjectListWindow::buildMenuBar() {
     add(file, "actOeffnen", QStringLiteral("Ö&ffnen"), QKeySequence::Open, m_okButton);
     add(file, "actDuplizieren", QStringLiteral("D&uplizieren"), QKeySequence(Qt::CTRL | Qt::Key_D),
         m_duplicateButton);
+    file->addSeparator();
+    QAction* import = file->addAction(QStringLiteral("&Gemeindedaten importieren…"));
+    import->setObjectName(QStringLiteral("actImportGemeindedaten"));
+    connect(import, &QAction::triggered, this, [this] { MasterImportWizard::importInteractively(this); });
     file->addSeparator();
     add(file, "actBeenden", QStringLiteral("&Beenden"), QKeySequence::Quit, m_closeButton);
     QMenu* edit = bar->addMenu(QStringLiteral("&Bearbeiten"));
