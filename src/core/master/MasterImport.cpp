@@ -1,6 +1,7 @@
 #include "core/master/MasterImport.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <set>
 
 #include <QDir>

@@ -6,7 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
+#include <QByteArrayView>
 
 #include "core/master/MasterImportParts.h"
 
@@ -66,14 +66,10 @@ bool readLines(const QString& path, QList<QByteArray>& lines, ErrorList& errors)
             line.chop(1);
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
         lines.removeLast();
-    QStringDecoder whole(QStringDecoder::Utf8);
-    (void)whole(bytes);
-    if (!whole.hasError())
+    if (QByteArrayView(bytes).isValidUtf8())
         return true;
     for (int i = 0; i < lines.size(); ++i) {
-        QStringDecoder decoder(QStringDecoder::Utf8);
-        (void)decoder(lines[i]);
-        if (decoder.hasError()) {
+        if (!QByteArrayView(lines[i]).isValidUtf8()) {
             errors.add(name, i + 1, QStringLiteral("falsche Zeichenkodierung (erwartet UTF-8)."));
             return false;
         }

@@ -43,7 +43,7 @@ void copyTemplate(const QSqlDatabase& db, const QString& templateMaster) {
     Sql::exec(db, QStringLiteral("ATTACH DATABASE ? AS vorlage"), {templateMaster});
     QSqlQuery tables =
         Sql::exec(db, QStringLiteral("SELECT \"type\", \"name\", \"sql\" FROM vorlage.sqlite_master "
-                                     "WHERE \"sql\" IS NOT NULL ORDER BY \"type\" DESC"));
+                                     "WHERE \"sql\" IS NOT NULL AND \"name\" NOT LIKE 'sqlite_%' ORDER BY \"type\" DESC"));
     QList<QStringList> statements;
     while (tables.next())
         statements << QStringList{tables.value(0).toString(), tables.value(1).toString(),
@@ -83,6 +83,7 @@ void writeRows(const QSqlDatabase& db, const std::vector<MunicipalityRow>& rows,
     Sql::prepare(bvb, QStringLiteral("INSERT INTO \"BvB\" (\"PG\", \"Alter\", %1) VALUES (?, ?, %2)")
                           .arg(yearColumns(), placeholders(Forecast::Years)));
     std::vector<QSqlQuery> fiscal;
+    fiscal.reserve(FiscalTemplate::ItemCount);
     for (const FiscalTemplate::Item& item : FiscalTemplate::items()) {
         fiscal.emplace_back(db);
         Sql::prepare(fiscal.back(), QStringLiteral("INSERT INTO %1 (\"PG\", %2) VALUES (?, %3)")
