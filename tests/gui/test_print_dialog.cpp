@@ -129,8 +129,16 @@ void GuiOutputPrint::provenanceAboveEveryFooter() {
     const QString note = QStringLiteral("Stammdaten: Beispieldaten (fiktives Land Talland), Stand 2024");
     PrintDialog dialog(nullptr, note);
     QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("edFHerkunft"))->text(), note);
-    dialog.setJob({model.get(), expenditureColumns(), {}, QStringLiteral("17"), QStringLiteral("301"),
-                   QStringLiteral("Talheim"), QString(), QString(), QStringLiteral("Ausgaben"), {}});
+    dialog.setJob({model.get(),
+                   expenditureColumns(),
+                   {},
+                   QStringLiteral("17"),
+                   QStringLiteral("301"),
+                   QStringLiteral("Talheim"),
+                   QString(),
+                   QString(),
+                   QStringLiteral("Ausgaben"),
+                   {}});
     const QString pdf = m_dir.filePath(QStringLiteral("provenance.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     const int pages = dialog.printTo(pdfPrinter(printer, pdf));
