@@ -109,6 +109,9 @@ void TestBerichtCli::reportOfAHandMadeProject() {
         QVERIFY2(text.contains(QStringLiteral("Seite %1 von %2").arg(page).arg(n)),
                  qPrintable(text.left(2000)));
     QCOMPARE(text.count(QStringLiteral(" von %1").arg(n)), n);
+    // The example master is named as such in every footer, on the title page and in the method chapter.
+    QCOMPARE(text.count(QStringLiteral("Stammdaten: Beispieldaten (fiktives Land Talland)")), n + 2);
+    QVERIFY(text.contains(QStringLiteral("Herkunft der Stammdaten")));
     QVERIFY(text.contains(QStringLiteral("Variante Nord")));
     QVERIFY(text.contains(QStringLiteral("Talheim")));
     // The summary of the municipality: balance, low point and its year, payback year, per unit (100 / 5).
