@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -216,6 +217,8 @@ void MasterImportWizard::startImport() {
     m_status->setText(QStringLiteral("Die Dateien werden geprüft…"));
     static_cast<CheckedPage*>(m_runPage)->recheck();
     button(QWizard::BackButton)->setEnabled(false); // after the wizard's own update of its buttons
+    // The per-user data folder may not exist yet on a fresh installation.
+    QDir().mkpath(QFileInfo(m_outPath).absolutePath());
     const MasterImportOptions o = options();
     m_watcher.setFuture(QtConcurrent::run([this, o] {
         const auto progress = [this](qint64 done, qint64 total, const QString& step) {
@@ -254,7 +257,8 @@ void MasterImportWizard::onFinished() {
         m_progress->setValue(1000);
         m_status->setText(
             QStringLiteral(
-                "Fertig: %1 Gemeinden eingelesen, Bevölkerung bis %2. Die neuen Stammdaten liegen in\n%3\n"
+                "Fertig: %1 Gemeinden eingelesen, letzter Bevölkerungsstand %2. Die neuen Stammdaten liegen "
+                "in\n%3\n"
                 "Sie sind jetzt die Stammdaten von TAVO: tavo-cli verwendet sie ab sofort, die Fenster "
                 "nach dem Neustart des Programms. Die mitgelieferten Beispieldaten bleiben "
                 "unverändert.")
