@@ -16,6 +16,7 @@
 #include "core/engine/Steps.h"
 #include "core/master/FiscalTemplate.h"
 #include "core/master/MasterImport.h"
+#include "core/master/MasterProvenance.h"
 #include "core/results/ExportTable.h"
 #include "core/results/XlsxWorkbook.h"
 #include "support/EngineFixture.h"
@@ -197,6 +198,19 @@ private slots:
                  cell(TestDb::generatedMaster(), "SELECT count(*) FROM FeldWerte").toInt());
         QCOMPARE(cell(m, "SELECT count(*) FROM FA_Ertragsanteile").toInt(), 0);
         QVERIFY(report.notes.join(' ').contains("keine Gemeinde hat Finanzzahlen"));
+
+        // The provenance names the published source instead of the example data of the template.
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "provenance");
+            db.setDatabaseName(m);
+            QVERIFY(db.open());
+            const MasterProvenance provenance = MasterProvenance::read(db);
+            QVERIFY(!provenance.beispiel);
+            QCOMPARE(provenance.lizenz, QStringLiteral("CC BY 4.0"));
+            QCOMPARE(provenance.stand, QStringLiteral("1.1.2024"));
+            QCOMPARE(provenance.land, QStringLiteral("Österreich"));
+        }
+        QSqlDatabase::removeDatabase("provenance");
 
         // Only Land 3: two municipalities.
         f.options.land = 3;

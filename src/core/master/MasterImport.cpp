@@ -111,7 +111,8 @@ void controlToTotals(std::vector<MunicipalityRow>& rows, const RegionalTotals& t
 
 // Chooses the years, forecasts every municipality and fills rows (without fiscal figures).
 std::vector<MunicipalityRow> forecastAll(const PopulationData& data, const QHash<int, QString>& names,
-                                         ErrorList& errors, QStringList& notes, int* baseYear) {
+                                         ErrorList& errors, QStringList& notes, int* baseYear,
+                                         int* earlierOut) {
     std::vector<MunicipalityRow> rows;
     if (data.years.size() < 2) {
         errors.add(QStringLiteral("Für die Prognose sind zwei Bevölkerungsjahre nötig, am besten fünf Jahre "
@@ -137,6 +138,7 @@ std::vector<MunicipalityRow> forecastAll(const PopulationData& data, const QHash
                      .arg(base)
                      .arg(interval);
     *baseYear = base;
+    *earlierOut = earlier;
     const auto& before = data.years.at(earlier);
     const auto& after = data.years.at(base);
     const Forecast::Ratios region = Forecast::ratios(sum(before), sum(after), interval);
@@ -181,6 +183,32 @@ void addFiscal(std::vector<MunicipalityRow>& rows, const QString& path, ErrorLis
                      .arg(without.size() > 20 ? without.mid(0, 20).join(QStringLiteral(", ")) +
                                                     QStringLiteral(" und %1 weitere").arg(without.size() - 20)
                                               : without.join(QStringLiteral(", ")));
+}
+
+QString landName(int land) {
+    static const char* const names[] = {"Österreich",     "Burgenland", "Kärnten",    "Niederösterreich",
+                                        "Oberösterreich", "Salzburg",   "Steiermark", "Tirol",
+                                        "Vorarlberg",     "Wien"};
+    return QString::fromUtf8(names[land]);
+}
+
+// Where the imported master's figures come from, for its table "Herkunft".
+MasterProvenance provenanceOf(const MasterImportOptions& options, int earlier, int baseYear) {
+    MasterProvenance provenance;
+    provenance.datensatz =
+        QStringLiteral("Import: Bevölkerung %1 und %2 nach Gemeinde, Alter und Geschlecht, "
+                       "Prognose Hamilton-Perry")
+            .arg(earlier)
+            .arg(baseYear);
+    provenance.land = landName(options.land);
+    provenance.quelle = QStringLiteral("Statistik Austria, Open Data (OGD_bevstandjbab2002_BevStand)");
+    if (!options.fiscalFile.isEmpty())
+        provenance.quelle +=
+            QStringLiteral("; Finanzzahlen: %1").arg(QFileInfo(options.fiscalFile).fileName());
+    provenance.stand = QStringLiteral("1.1.%1").arg(baseYear);
+    provenance.lizenz = QStringLiteral("CC BY 4.0");
+    provenance.beispiel = false;
+    return provenance;
 }
 
 bool sameFile(const QString& a, const QString& b) {
@@ -240,7 +268,7 @@ bool prepare(const MasterImportOptions& options, const QString& templateMaster,
         return false;
     if (progress)
         progress(0, 1, QStringLiteral("Berechne die Prognose"));
-    rows = forecastAll(data, names, errors, notes, baseYear);
+    rows = forecastAll(data, names, errors, notes, baseYear, earlier);
     if (!errors.empty())
         return false;
     if (!options.forecastTotalsFile.isEmpty()) {
@@ -264,14 +292,17 @@ MasterImportReport importMaster(const MasterImportOptions& options,
                                        : options.templateMaster;
     std::vector<MunicipalityRow> rows;
     int baseYear = 0;
-    if (!prepare(options, templateMaster, rows, &baseYear, errors, report.notes, progress, cancelled)) {
+    int earlier = 0;
+    if (!prepare(options, templateMaster, rows, &baseYear, &earlier, errors, report.notes, progress,
+                 cancelled)) {
         report.errors = errors.messages();
         return report;
     }
     const QString temporary = options.outPath + QStringLiteral(".import-tmp");
     QFile::remove(temporary);
     try {
-        writeMaster(temporary, templateMaster, rows, baseYear, progress, cancelled);
+        writeMaster(temporary, templateMaster, rows, provenanceOf(options, earlier, baseYear), progress,
+                    cancelled);
         // rename() replaces an existing file in one step, so the old master stays whole until then.
         if (std::rename(QFile::encodeName(temporary).constData(),
                         QFile::encodeName(options.outPath).constData()) != 0)

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <set>
 
+#include <QByteArrayView>
 #include <QFile>
 #include <QFileInfo>
-#include <QByteArrayView>
 
 #include "core/master/MasterImportParts.h"
 

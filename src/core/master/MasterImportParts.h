@@ -13,6 +13,7 @@
 
 #include "core/master/FiscalTemplate.h"
 #include "core/master/Forecast.h"
+#include "core/master/MasterProvenance.h"
 
 namespace tavo::MasterImportParts {
 
@@ -75,8 +76,9 @@ struct MunicipalityRow {
 };
 
 // Writes the new master at path (a temporary file the caller renames): the municipality tables
-// filled from rows, every other table copied from templateMaster. Throws TavoError.
+// filled from rows, every other table copied from templateMaster, the provenance replaced by the
+// given one. Throws TavoError.
 void writeMaster(const QString& path, const QString& templateMaster, const std::vector<MunicipalityRow>& rows,
-                 int baseYear, const Progress& progress, const Cancelled& cancelled);
+                 const MasterProvenance& provenance, const Progress& progress, const Cancelled& cancelled);
 
 } // namespace tavo::MasterImportParts

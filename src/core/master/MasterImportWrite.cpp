@@ -41,9 +41,10 @@ bool filledByImport(const QString& table) {
 // Creates every table of the template in db and copies the rows of those the import does not fill.
 void copyTemplate(const QSqlDatabase& db, const QString& templateMaster) {
     Sql::exec(db, QStringLiteral("ATTACH DATABASE ? AS vorlage"), {templateMaster});
-    QSqlQuery tables =
-        Sql::exec(db, QStringLiteral("SELECT \"type\", \"name\", \"sql\" FROM vorlage.sqlite_master "
-                                     "WHERE \"sql\" IS NOT NULL AND \"name\" NOT LIKE 'sqlite_%' ORDER BY \"type\" DESC"));
+    QSqlQuery tables = Sql::exec(
+        db,
+        QStringLiteral("SELECT \"type\", \"name\", \"sql\" FROM vorlage.sqlite_master "
+                       "WHERE \"sql\" IS NOT NULL AND \"name\" NOT LIKE 'sqlite_%' ORDER BY \"type\" DESC"));
     QList<QStringList> statements;
     while (tables.next())
         statements << QStringList{tables.value(0).toString(), tables.value(1).toString(),
@@ -73,8 +74,8 @@ void insertYearRow(QSqlQuery& query, const QVariantList& key, const double* valu
     Sql::execPrepared(query);
 }
 
-void writeRows(const QSqlDatabase& db, const std::vector<MunicipalityRow>& rows, const Progress& progress,
-               const Cancelled& cancelled) {
+void writeRows(QSqlDatabase& db, const std::vector<MunicipalityRow>& rows, const MasterProvenance& provenance,
+               const Progress& progress, const Cancelled& cancelled) {
     Transaction transaction(db);
     QSqlQuery pg(db);
     Sql::prepare(pg, QStringLiteral("INSERT INTO \"PG\" (\"ID\", \"PG_Name\", \"Bezirk\", \"Einwohner\") "
@@ -116,14 +117,14 @@ void writeRows(const QSqlDatabase& db, const std::vector<MunicipalityRow>& rows,
         for (int item = 0; item < FiscalTemplate::ItemCount; ++item)
             insertYearRow(fiscal[static_cast<std::size_t>(item)], {row.code}, row.fiscal[item].data());
     }
+    MasterProvenance::write(db, provenance);
     transaction.commit();
 }
 
 } // namespace
 
 void writeMaster(const QString& path, const QString& templateMaster, const std::vector<MunicipalityRow>& rows,
-                 int baseYear, const Progress& progress, const Cancelled& cancelled) {
-    Q_UNUSED(baseYear);
+                 const MasterProvenance& provenance, const Progress& progress, const Cancelled& cancelled) {
     const QString connection =
         QStringLiteral("tavo-import-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     QString failure;
@@ -135,7 +136,7 @@ void writeMaster(const QString& path, const QString& templateMaster, const std::
         } else {
             try {
                 copyTemplate(db, templateMaster);
-                writeRows(db, rows, progress, cancelled);
+                writeRows(db, rows, provenance, progress, cancelled);
             } catch (const TavoError& e) {
                 failure = e.message();
             }
