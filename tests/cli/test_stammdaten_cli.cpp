@@ -40,7 +40,7 @@ QByteArray population(int year) {
 class TestStammdatenCli : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void templateHasOneRowPerMunicipality() {
         QTemporaryDir dir;
         const QString out = dir.filePath("Finanzen.csv");
