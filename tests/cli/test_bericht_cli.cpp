@@ -110,7 +110,8 @@ void TestBerichtCli::reportOfAHandMadeProject() {
                  qPrintable(text.left(2000)));
     QCOMPARE(text.count(QStringLiteral(" von %1").arg(n)), n);
     // The example master is named as such in every footer, on the title page and in the method chapter.
-    QCOMPARE(text.count(QStringLiteral("Stammdaten: Beispieldaten (fiktives Land Talland)")), n + 2);
+    // (pdftotext writes the "fi" of "fiktives" as a ligature, so the name is matched up to it.)
+    QCOMPARE(text.count(QStringLiteral("Stammdaten: Beispieldaten (")), n + 2);
     QVERIFY(text.contains(QStringLiteral("Herkunft der Stammdaten")));
     QVERIFY(text.contains(QStringLiteral("Variante Nord")));
     QVERIFY(text.contains(QStringLiteral("Talheim")));
@@ -205,8 +206,10 @@ void TestBerichtCli::exampleReportWithOptions() {
         pagesBetween(text, QStringLiteral("Ergebnisse\n"), QStringLiteral("Berechnungsmethode"));
     QVERIFY(results.size() >= 3);
     int amounts = 0;
+    // The footer's line naming the master data carries its as-of year, which is no amount.
+    const QRegularExpression provenance(QStringLiteral("Stammdaten: [^\n]*"));
     for (const QString& page : results)
-        for (const QRegularExpressionMatch& m : number.globalMatch(page)) {
+        for (const QRegularExpressionMatch& m : number.globalMatch(QString(page).remove(provenance))) {
             QVERIFY2(german.match(m.captured()).hasMatch(),
                      qPrintable(m.captured() + QStringLiteral(" in\n") + page));
             ++amounts;

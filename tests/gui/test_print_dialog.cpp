@@ -126,7 +126,7 @@ void GuiOutputPrint::macros() {
 // and no row is lost to the room it takes.
 void GuiOutputPrint::provenanceAboveEveryFooter() {
     auto model = expenditureModel(150);
-    const QString note = QStringLiteral("Stammdaten: Beispieldaten (fiktives Land Talland), Stand 2024");
+    const QString note = QStringLiteral("Stammdaten: Gemeindedaten Tirol, Stand 2024");
     PrintDialog dialog(nullptr, note);
     QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("edFHerkunft"))->text(), note);
     dialog.setJob({model.get(),
