@@ -244,8 +244,8 @@ void checkOptions(const MasterImportOptions& options, const QString& templateMas
 
 // Everything before the writing; false when refused or cancelled (errors says which).
 bool prepare(const MasterImportOptions& options, const QString& templateMaster,
-             std::vector<MunicipalityRow>& rows, int* baseYear, ErrorList& errors, QStringList& notes,
-             const Progress& progress, const Cancelled& cancelled) {
+             std::vector<MunicipalityRow>& rows, int* baseYear, int* earlier, ErrorList& errors,
+             QStringList& notes, const Progress& progress, const Cancelled& cancelled) {
     checkOptions(options, templateMaster, errors);
     if (!errors.empty())
         return false;
