@@ -284,6 +284,29 @@ private Q_SLOTS:
         QCOMPARE(QDir(f.dir.path()).entryList({"*tmp*"}), QStringList());
     }
 
+    void shippedMasterIsNeverTheTarget() {
+        Fixture f;
+        const QString shipped = f.path("TAVO_Master.db");
+        QVERIFY(QFile::copy(TestDb::generatedMaster(), shipped));
+        f.options.templateMaster = shipped;
+        f.options.outPath = shipped;
+        const MasterImportReport report = importMaster(f.options);
+        QVERIFY(!report.ok);
+        QVERIFY2(report.errors.join('\n').contains("ist die mitgelieferte Stammdatenbank"),
+                 qPrintable(report.errors.join('\n')));
+        QCOMPARE(cell(shipped, "SELECT count(*) FROM PG").toInt(), 16);
+        // An earlier import is replaced by a new one made from it.
+        f.options.outPath = f.path("Import.db");
+        QVERIFY(importMaster(f.options).ok);
+        f.options.templateMaster = f.options.outPath;
+        f.options.land = 7;
+        const MasterImportReport again = importMaster(f.options);
+        QVERIFY2(again.ok, qPrintable(again.errors.join('\n')));
+        QCOMPARE(cell(f.options.outPath, "SELECT count(*) FROM PG").toInt(), 1);
+        QCOMPARE(cell(f.options.outPath, "SELECT count(*) FROM FeldWerte").toInt(),
+                 cell(shipped, "SELECT count(*) FROM FeldWerte").toInt());
+    }
+
     void fiscalTemplateThereAndBack() {
         Fixture f;
         // The template as tavo-cli writes it, filled in a spreadsheet and saved as CSV.
