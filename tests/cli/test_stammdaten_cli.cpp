@@ -83,14 +83,14 @@ private Q_SLOTS:
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         QVERIFY2(run.out.contains("2 Gemeinden importiert, Prognose 2024 bis 2043"), run.out.constData());
 
-        // A project of the shipped example (municipality 301) calculated without --master: the
-        // imported master is used, and it has no municipality 301.
+        // The example project (municipality 306 of the shipped master) calculated without --master: the
+        // imported master is used, and it has no municipality 306.
         const QString user = dir.filePath("u.db");
         run = runCli({"init", "--master", TestDb::generatedMaster(), "--user", user}, {env});
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         run = runCli({"calc", "--user", user, "--project", "1"}, {env});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains("Die Gemeinde 301") &&
+        QVERIFY2(run.err.contains("Die Gemeinde 306 (Mühlbach) des Projekts") &&
                      run.err.contains("gibt es in den verwendeten Stammdaten „TAVO_Master_Import.db“ nicht"),
                  qPrintable(run.err));
     }

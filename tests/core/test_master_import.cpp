@@ -160,7 +160,7 @@ Q_DECLARE_METATYPE(Spoiler)
 class TestMasterImport : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void forecastOfCohortsByHand() {
         Fixture f;
         const MasterImportReport report = importMaster(f.options);
@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(cell(m, "SELECT count(*) FROM FeldWerte").toInt(),
                  cell(TestDb::generatedMaster(), "SELECT count(*) FROM FeldWerte").toInt());
         QCOMPARE(cell(m, "SELECT count(*) FROM FA_Ertragsanteile").toInt(), 0);
-        QVERIFY(report.notes.join(' ').contains("keine Gemeinde hat Finanzzahlen"));
+        QVERIFY(report.notes.join(' ').contains("Ohne --finanzen hat keine Gemeinde Finanzzahlen"));
 
         // The provenance names the published source instead of the example data of the template.
         {
@@ -282,6 +282,29 @@ private slots:
         QVERIFY(out.open(QIODevice::ReadOnly));
         QCOMPARE(out.readAll(), QByteArray("alt"));
         QCOMPARE(QDir(f.dir.path()).entryList({"*tmp*"}), QStringList());
+    }
+
+    void shippedMasterIsNeverTheTarget() {
+        Fixture f;
+        const QString shipped = f.path("TAVO_Master.db");
+        QVERIFY(QFile::copy(TestDb::generatedMaster(), shipped));
+        f.options.templateMaster = shipped;
+        f.options.outPath = shipped;
+        const MasterImportReport report = importMaster(f.options);
+        QVERIFY(!report.ok);
+        QVERIFY2(report.errors.join('\n').contains("ist die mitgelieferte Stammdatenbank"),
+                 qPrintable(report.errors.join('\n')));
+        QCOMPARE(cell(shipped, "SELECT count(*) FROM PG").toInt(), 16);
+        // An earlier import is replaced by a new one made from it.
+        f.options.outPath = f.path("Import.db");
+        QVERIFY(importMaster(f.options).ok);
+        f.options.templateMaster = f.options.outPath;
+        f.options.land = 7;
+        const MasterImportReport again = importMaster(f.options);
+        QVERIFY2(again.ok, qPrintable(again.errors.join('\n')));
+        QCOMPARE(cell(f.options.outPath, "SELECT count(*) FROM PG").toInt(), 1);
+        QCOMPARE(cell(f.options.outPath, "SELECT count(*) FROM FeldWerte").toInt(),
+                 cell(shipped, "SELECT count(*) FROM FeldWerte").toInt());
     }
 
     void fiscalTemplateThereAndBack() {

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include "core/data/DataLocations.h"
+#include "core/data/Databases.h"
 #include "core/data/TavoError.h"
 #include "core/master/FiscalTemplate.h"
 #include "core/master/MasterImportParts.h"
@@ -232,11 +233,14 @@ void checkOptions(const MasterImportOptions& options, const QString& templateMas
                            "werden, gibt es nicht.")
                 .arg(QDir::toNativeSeparators(templateMaster)));
     const QString shipped = DataLocations::ofRunningProgram().shippedMasterPath();
-    if (sameFile(options.outPath, templateMaster) || sameFile(options.outPath, shipped))
-        errors.add(
-            QStringLiteral("Die Zieldatei „%1“ ist die mitgelieferte oder die verwendete Stammdatenbank; "
-                           "sie wird nicht überschrieben.")
-                .arg(QDir::toNativeSeparators(options.outPath)));
+    // An earlier import may be replaced (the template is read before the new file takes its place);
+    // the shipped example master never.
+    const bool templateIsShipped = QFileInfo(templateMaster).fileName() == Databases::MasterFileName;
+    if (sameFile(options.outPath, shipped) ||
+        (templateIsShipped && sameFile(options.outPath, templateMaster)))
+        errors.add(QStringLiteral("Die Zieldatei „%1“ ist die mitgelieferte Stammdatenbank; sie wird nicht "
+                                  "überschrieben.")
+                       .arg(QDir::toNativeSeparators(options.outPath)));
     if (QFileInfo(options.outPath).isDir())
         errors.add(QStringLiteral("Die Zieldatei „%1“ ist ein Ordner.")
                        .arg(QDir::toNativeSeparators(options.outPath)));
@@ -244,8 +248,8 @@ void checkOptions(const MasterImportOptions& options, const QString& templateMas
 
 // Everything before the writing; false when refused or cancelled (errors says which).
 bool prepare(const MasterImportOptions& options, const QString& templateMaster,
-             std::vector<MunicipalityRow>& rows, int* baseYear, ErrorList& errors, QStringList& notes,
-             const Progress& progress, const Cancelled& cancelled) {
+             std::vector<MunicipalityRow>& rows, int* baseYear, int* earlier, ErrorList& errors,
+             QStringList& notes, const Progress& progress, const Cancelled& cancelled) {
     checkOptions(options, templateMaster, errors);
     if (!errors.empty())
         return false;
