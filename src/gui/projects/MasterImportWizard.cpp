@@ -39,6 +39,13 @@ private:
     std::function<bool()> m_complete;
 };
 
+// The explanation at the top of a page, wrapped to the page's width (a wizard's subtitle is cut off).
+QLabel* explanation(QWidget* page, const QString& text) {
+    auto* label = new QLabel(text, page);
+    label->setWordWrap(true);
+    return label;
+}
+
 // A line edit for one file with a "Durchsuchen…" button beside it, in row `row` of grid.
 QLineEdit* addFileRow(QWizardPage* page, QGridLayout* grid, int row, const QString& caption,
                       const QString& name, const QString& filter) {
@@ -88,10 +95,13 @@ QWizardPage* MasterImportWizard::buildFilesPage() {
     auto* page = new CheckedPage(
         [this] { return m_populationList->count() > 0 && !m_codes->text().trimmed().isEmpty(); });
     page->setTitle(QStringLiteral("Bevölkerung und Gemeinden"));
-    page->setSubTitle(QStringLiteral(
-        "Die Bevölkerung zu Jahresbeginn nach Gemeinde, Alter und Geschlecht, wie Statistik Austria sie "
-        "als offene Daten veröffentlicht (OGD_bevstandjbab2002_BevStand_<Jahr>.csv, eine Datei je Jahr; "
-        "für die Prognose zwei Jahre, die fünf Jahre auseinanderliegen), und die Liste der Gemeindecodes."));
+    auto* intro = explanation(
+        page,
+        QStringLiteral(
+            "Die Bevölkerung zu Jahresbeginn nach Gemeinde, Alter und Geschlecht, wie Statistik Austria sie "
+            "als offene Daten veröffentlicht (OGD_bevstandjbab2002_BevStand_<Jahr>.csv, eine Datei je Jahr; "
+            "für die Prognose zwei Jahre, die fünf Jahre auseinanderliegen), und die Liste der "
+            "Gemeindecodes."));
     m_populationList = new QListWidget(page);
     m_populationList->setObjectName(QStringLiteral("lstBevoelkerung"));
     m_populationList->setAccessibleName(QStringLiteral("Bevölkerungsdateien"));
@@ -107,7 +117,10 @@ QWizardPage* MasterImportWizard::buildFilesPage() {
         delete m_populationList->currentItem();
         page->recheck();
     });
-    auto* grid = new QGridLayout(page);
+    auto* grid = new QGridLayout;
+    auto* outer = new QVBoxLayout(page);
+    outer->addWidget(intro);
+    outer->addLayout(grid, 1);
     grid->addWidget(new QLabel(QStringLiteral("Bevölkerungsdateien:"), page), 0, 0, Qt::AlignTop);
     grid->addWidget(m_populationList, 0, 1);
     auto* listButtons = new QVBoxLayout;
@@ -135,11 +148,17 @@ QWizardPage* MasterImportWizard::buildFilesPage() {
 QWizardPage* MasterImportWizard::buildOptionalPage() {
     auto* page = new QWizardPage;
     page->setTitle(QStringLiteral("Prognosesummen und Finanzwerte (freiwillig)"));
-    page->setSubTitle(QStringLiteral(
-        "Regionale Summen je Jahr halten die Prognose an einer veröffentlichten Regionalprognose fest. Die "
-        "ausgefüllte Finanzvorlage (tavo-cli stammdaten vorlage) liefert Ertragsanteile, Transfers und "
-        "Umlagen der Gemeinden; ohne sie kann eine Gemeinde erst nach dem Nachtragen berechnet werden."));
-    auto* grid = new QGridLayout(page);
+    auto* intro = explanation(
+        page,
+        QStringLiteral(
+            "Regionale Summen je Jahr halten die Prognose an einer veröffentlichten Regionalprognose fest. "
+            "Die "
+            "ausgefüllte Finanzvorlage (tavo-cli stammdaten vorlage) liefert Ertragsanteile, Transfers und "
+            "Umlagen der Gemeinden; ohne sie kann eine Gemeinde erst nach dem Nachtragen berechnet werden."));
+    auto* grid = new QGridLayout;
+    auto* outer = new QVBoxLayout(page);
+    outer->addWidget(intro);
+    outer->addLayout(grid, 1);
     m_totals = addFileRow(page, grid, 0, QStringLiteral("Prognosesummen:"),
                           QStringLiteral("edPrognoseSummen"), kCsvFilter);
     m_fiscal = addFileRow(page, grid, 1, QStringLiteral("Finanzwerte:"), QStringLiteral("edFinanzen"),
@@ -182,9 +201,16 @@ void MasterImportWizard::importInteractively(QWidget* window) {
                               QStringLiteral("TAVO jetzt mit den neuen Stammdaten neu starten?")) !=
         QMessageBox::Yes)
         return;
+    // The same arguments, except a --master that would pin the old master data.
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    for (int i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--master") && i + 1 < arguments.size())
+            arguments.remove(i, 2), --i;
+        else if (arguments[i].startsWith(QLatin1String("--master=")))
+            arguments.removeAt(i--);
+    }
     if (window->close())
-        QProcess::startDetached(QCoreApplication::applicationFilePath(),
-                                QCoreApplication::arguments().mid(1));
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments);
 }
 
 MasterImportOptions MasterImportWizard::options() const {
