@@ -121,6 +121,7 @@ void PrintDialog::buildLayout() {
     m_footerNote =
         addTextRow(footerGrid, 3, QStringLiteral("Stammdaten:"), QStringLiteral("edFHerkunft"), m_provenance);
     m_footerNote->setReadOnly(true);
+    m_footerNote->setCursorPosition(0); // the beginning of the line says which data
     if (m_provenance.isEmpty()) {
         m_footerNote->hide();
         footerGrid->itemAtPosition(3, 0)->widget()->hide();
