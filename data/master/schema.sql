@@ -343,3 +343,12 @@ CREATE TABLE FeldQuellen (
     Herleitung TEXT NOT NULL,
     PRIMARY KEY (Tabelle, Feld)
 );
+
+CREATE TABLE Herkunft (
+    Datensatz TEXT NOT NULL,
+    Land TEXT,
+    Quelle TEXT,
+    Stand TEXT,
+    Lizenz TEXT,
+    Beispiel BOOLEAN NOT NULL DEFAULT 0
+);

@@ -59,6 +59,14 @@ QString commandSummary(const QString& name) {
              "Ebenen, die wie eine Rolle heißen (Baugebiet, Verkehrsfläche, Grünfläche, "
              "Straßenachse, Leitung, Bauplatz), als diese Rolle. Eine Ebene ohne Koordinatensystem "
              "braucht --crs; ungültige Geometrien repariert --reparieren.")},
+        {QStringLiteral("stammdaten"),
+         QStringLiteral("import: macht aus den veröffentlichten Bevölkerungsdateien von Statistik Austria "
+                        "(OGD, Bevölkerung nach Gemeinde, Alter und Geschlecht, zwei Jahre) und der "
+                        "Gemeindeliste eine neue Stammdatenbank mit einer Bevölkerungsprognose über 20 Jahre "
+                        "je Gemeinde (Hamilton-Perry), mit --finanzen mit den Finanzzahlen der Gemeinden. "
+                        "Alle Dateien werden vor dem Schreiben geprüft; jeder Fehler nennt Datei und Zeile, "
+                        "und es wird nichts geschrieben. vorlage: schreibt die Vorlage der Finanzzahlen "
+                        "mit einer Zeile je Gemeinde der Stammdatenbank.")},
     };
     return summaries.value(name);
 }

@@ -57,11 +57,13 @@ QString parseArguments(const QStringList& args, Request& request) {
     return error;
 }
 
-BreakEven::Result search(const Request& request) {
+// herkunft receives where the master data come from.
+BreakEven::Result search(const Request& request, MasterProvenance& herkunft) {
     const Databases dbs = asUsage([&] {
         return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read);
     });
     asUsage([&] { requireCostBearer(dbs.master(), request.search.figures.costBearer); });
+    herkunft = MasterProvenance::read(dbs.master());
     // The project row and its detail rows from one state of the database.
     ReadTransaction read(dbs.user());
     requireProject(dbs.user(), request.project);
@@ -75,7 +77,8 @@ QJsonValue optionalJson(const std::optional<double>& value) {
     return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
 }
 
-QByteArray jsonDocument(const Request& request, const BreakEven::Result& r) {
+QByteArray jsonDocument(const Request& request, const BreakEven::Result& r,
+                        const MasterProvenance& herkunft) {
     const QString bearer = request.search.figures.costBearer;
     const QJsonObject root{
         {QStringLiteral("projekt"), request.project},
@@ -89,6 +92,7 @@ QByteArray jsonDocument(const Request& request, const BreakEven::Result& r) {
         {QStringLiteral("saldo_aktuell"), r.currentFigure},
         {QStringLiteral("bereich"),
          QJsonObject{{QStringLiteral("von"), r.rangeLow}, {QStringLiteral("bis"), r.rangeHigh}}},
+        {QStringLiteral("stammdaten"), provenanceJson(herkunft)},
     };
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
@@ -126,9 +130,11 @@ int cmdBreakeven(const QStringList& args) {
         return ExitUsage;
     }
     return printProduced([&request] {
-        const BreakEven::Result result = search(request);
-        return request.format == QLatin1String("json") ? jsonDocument(request, result)
-                                                       : text(request, result).toUtf8();
+        MasterProvenance herkunft;
+        const BreakEven::Result result = search(request, herkunft);
+        return request.format == QLatin1String("json")
+                   ? jsonDocument(request, result, herkunft)
+                   : (text(request, result) + provenanceText(herkunft)).toUtf8();
     });
 }
 

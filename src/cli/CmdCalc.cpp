@@ -79,9 +79,15 @@ int calculateAll(const Databases& dbs) {
             printError(QStringLiteral("Projekt %1: %2").arg(ids[i]).arg(e.message()));
         }
     }
-    if (showProgress)
+    if (showProgress) {
         std::fprintf(stderr, "\r%d Projekte berechnet (100 %%), %d mit Fehler.          \n", int(ids.size()),
                      failed);
+        try {
+            printError(MasterProvenance::read(dbs.master()).line());
+        } catch (const TavoError& e) {
+            printError(e.message());
+        }
+    }
     return failed > 0 ? ExitFailed : ExitOk;
 }
 

@@ -134,11 +134,13 @@ QString textTable(const QList<KeyFigures>& projects) {
     return text;
 }
 
-QByteArray jsonDocument(const QList<KeyFigures>& projects) {
+QByteArray jsonDocument(const QList<KeyFigures>& projects, const MasterProvenance& herkunft) {
     QJsonArray list;
     for (const KeyFigures& f : projects)
         list << keyFigureJson(f);
-    return QJsonDocument(QJsonObject{{QStringLiteral("projekte"), list}}).toJson(QJsonDocument::Indented);
+    return QJsonDocument(QJsonObject{{QStringLiteral("projekte"), list},
+                                     {QStringLiteral("stammdaten"), provenanceJson(herkunft)}})
+        .toJson(QJsonDocument::Indented);
 }
 
 } // namespace
@@ -151,12 +153,14 @@ int cmdKennzahlen(const QStringList& args) {
         return ExitUsage;
     }
     QList<KeyFigures> figures;
+    MasterProvenance herkunft;
     try {
         const Databases dbs = asUsage([&] {
             return DataLocations::ofRunningProgram().open(request.master, request.user,
                                                           Databases::Access::Read);
         });
         asUsage([&] { requireCostBearer(dbs.master(), request.options.costBearer); });
+        herkunft = MasterProvenance::read(dbs.master());
         // Every project's figures and its state from one state of the database.
         const ReadTransaction read(dbs.user());
         for (int id : request.projects)
@@ -183,9 +187,10 @@ int cmdKennzahlen(const QStringList& args) {
     } catch (const TavoError& e) {
         return reportFailure(e);
     }
-    const QByteArray bytes = request.format == QLatin1String("json")  ? jsonDocument(figures)
-                             : request.format == QLatin1String("csv") ? keyFigureExportTable(figures).csv()
-                                                                      : textTable(figures).toUtf8();
+    const QByteArray bytes = request.format == QLatin1String("json") ? jsonDocument(figures, herkunft)
+                             : request.format == QLatin1String("csv")
+                                 ? keyFigureExportTable(figures).csv()
+                                 : (textTable(figures) + provenanceText(herkunft)).toUtf8();
     return writeStdout(bytes) ? ExitOk : ExitFailed;
 }
 

@@ -88,6 +88,7 @@ QJsonObject parameterJson(const Scenarios::Parameters& parameters) {
 
 struct Outcome : ScenarioComparison {
     Scenarios::Settings settings;
+    MasterProvenance herkunft;
 };
 
 QByteArray jsonDocument(const Request& request, const Outcome& o) {
@@ -117,6 +118,7 @@ QByteArray jsonDocument(const Request& request, const Outcome& o) {
          QJsonObject{{QStringLiteral("optimistisch"), parameterJson(o.settings.optimistic)},
                      {QStringLiteral("pessimistisch"), parameterJson(o.settings.pessimistic)}}},
         {QStringLiteral("verteilung"), verteilung},
+        {QStringLiteral("stammdaten"), provenanceJson(o.herkunft)},
     };
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
@@ -181,6 +183,7 @@ Outcome calculateOutcome(const Request& request) {
     const EngineInput base = EngineInput::load(dbs, request.project);
     Outcome o;
     o.settings = Scenarios::loadSettings(dbs.user(), request.project);
+    o.herkunft = MasterProvenance::read(dbs.master());
     read.finish();
     // Ctrl+C stops the range between two runs; nothing has been printed then.
     stopOnCtrlC();
@@ -202,8 +205,9 @@ int cmdSzenarien(const QStringList& args) {
     }
     return printProduced([&request] {
         const Outcome outcome = calculateOutcome(request);
-        return request.format == QLatin1String("json") ? jsonDocument(request, outcome)
-                                                       : textTable(request, outcome).toUtf8();
+        return request.format == QLatin1String("json")
+                   ? jsonDocument(request, outcome)
+                   : (textTable(request, outcome) + provenanceText(outcome.herkunft)).toUtf8();
     });
 }
 

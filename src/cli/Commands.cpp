@@ -58,6 +58,12 @@ const QList<CliCommand>& cliCommands() {
          "plan [--master DATEI] [--user DATEI] --project ID --datei PLAN [--zuordnung DATEI.json]\n"
          "                  [--crs EPSG:N] [--reparieren] [--anwenden] [--format text|json]",
          cmdPlan},
+        {"stammdaten",
+         "stammdaten import --bevoelkerung DATEI.csv [--bevoelkerung DATEI.csv ...] --gemeinden DATEI.csv\n"
+         "                  [--land N] [--prognose-summen DATEI.csv] [--finanzen DATEI.xlsx|DATEI.csv]\n"
+         "                  [--master DATEI] --out DATEI.db\n"
+         "  tavo-cli stammdaten vorlage [--master DATEI] --out DATEI.xlsx|DATEI.csv",
+         cmdStammdaten},
     };
     return commands;
 }
@@ -280,6 +286,18 @@ std::optional<double> parseRate(const QString& text) {
     if (!ok || !std::isfinite(rate) || rate <= -100.0)
         return std::nullopt;
     return rate;
+}
+
+QString provenanceText(const MasterProvenance& herkunft) {
+    return QLatin1Char('\n') + herkunft.line() + QLatin1Char('\n');
+}
+
+QJsonObject provenanceJson(const MasterProvenance& herkunft) {
+    return QJsonObject{{QStringLiteral("datensatz"), herkunft.datensatz},
+                       {QStringLiteral("quelle"), herkunft.quelle},
+                       {QStringLiteral("stand"), herkunft.stand},
+                       {QStringLiteral("beispiel"), herkunft.beispiel},
+                       {QStringLiteral("hinweis"), herkunft.line()}};
 }
 
 int printProduced(const std::function<QByteArray()>& produce) {

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include <QJsonObject>
 #include <QList>
 #include <QMap>
 #include <QSqlDatabase>
@@ -11,6 +12,7 @@
 #include <QStringList>
 
 #include "core/data/TavoError.h"
+#include "core/master/MasterProvenance.h"
 
 namespace tavo {
 
@@ -164,6 +166,13 @@ void warnIfOutdated(const QSqlDatabase& user, int projectId);
 // The text of that warning.
 QString outdatedWarning(int projectId);
 
+// The end of a text answer over results: a blank line and the line saying where the master data
+// come from, so that figures of invented example data are never taken for a real municipality's.
+QString provenanceText(const MasterProvenance& herkunft);
+// The same for a JSON answer: the field "stammdaten" with the data set, whether it is example data,
+// and the line.
+QJsonObject provenanceJson(const MasterProvenance& herkunft);
+
 // Prepares the console before anything is printed: a Windows console is switched to UTF-8, the
 // encoding every text of tavo-cli is written in, so umlauts come out right.
 void prepareConsole();
@@ -180,5 +189,6 @@ int cmdBreakeven(const QStringList& args);
 int cmdBericht(const QStringList& args);
 int cmdKopieren(const QStringList& args);
 int cmdPlan(const QStringList& args);
+int cmdStammdaten(const QStringList& args);
 
 } // namespace tavo

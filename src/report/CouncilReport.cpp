@@ -281,6 +281,9 @@ int CouncilReport::render(QPagedPaintDevice& device) {
         painter.drawText(foot, Qt::AlignLeft | Qt::AlignTop, footerTitle);
         painter.drawText(foot, Qt::AlignRight | Qt::AlignTop,
                          QStringLiteral("Seite %1 von %2").arg(page + 1).arg(pages));
+        // Below them, where the master data come from.
+        painter.drawText(foot.translated(0, QFontMetricsF(footerFont).height()), Qt::AlignLeft | Qt::AlignTop,
+                         m_data.herkunft.line());
         if (m_data.outdated)
             paintOutdatedHeader(painter, footerFont);
         painter.restore();

@@ -337,6 +337,7 @@ ReportData ReportData::load(Databases& dbs, int projectId, const ReportOptions& 
     data.pg = NumberFormat::toInt(record.value(QStringLiteral("PG")));
     data.pgName = record.value(QStringLiteral("PG_Name")).toString();
     data.bezugsjahr = NumberFormat::toInt(record.value(QStringLiteral("Bezugsjahr")));
+    data.herkunft = MasterProvenance::read(dbs.master());
     data.outdated = CalculationState::of(user, projectId) == CalculationState::State::Changed;
 
     KeyFigureOptions options;

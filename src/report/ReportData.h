@@ -9,6 +9,7 @@
 
 #include <optional>
 
+#include "core/master/MasterProvenance.h"
 #include "core/results/KeyFigures.h"
 #include "core/scenarios/ScenarioComparison.h"
 
@@ -66,6 +67,7 @@ struct ReportData {
     int pg = 0;
     QString pgName;
     int bezugsjahr = 0;
+    MasterProvenance herkunft; // where the master data behind the results come from
     // The inputs were changed after the calculation: the results belong to earlier inputs. Such a
     // report says so on every page, and its break-even table is left out (it would be calculated
     // from the new inputs and not fit the stored results beside it).

@@ -133,6 +133,15 @@ QString rateText(double rate) {
     return NumberFormat::general(rate) + QStringLiteral(" %");
 }
 
+// The line saying where the master data come from; invented or unknown data stand out in dark orange.
+QString provenanceParagraph(const MasterProvenance& herkunft, const QString& size) {
+    const bool warn = herkunft.beispiel || herkunft.isUnknown();
+    return QStringLiteral("<p style=\"font-size: %1; %2\">%3</p>")
+        .arg(size,
+             warn ? QStringLiteral("font-weight: bold; color: #9c4a00;") : QStringLiteral("color: #333333;"),
+             esc(herkunft.line()));
+}
+
 QString titlePage(const ReportData& d, const QDate& date) {
     const QString name = d.projekt.isEmpty() ? QStringLiteral("Projekt %1").arg(d.projectId) : d.projekt;
     QString html = QStringLiteral("<p style=\"font-size: 90pt;\">&nbsp;</p>"
@@ -147,6 +156,7 @@ QString titlePage(const ReportData& d, const QDate& date) {
         QStringLiteral("<p style=\"font-size: 12pt; margin-top: 20px;\">Gemeinde: %1 (Gemeindenummer %2)</p>")
             .arg(esc(d.pgName.isEmpty() ? QStringLiteral("–") : d.pgName))
             .arg(d.pg);
+    html += provenanceParagraph(d.herkunft, QStringLiteral("11pt"));
     if (d.outdated)
         html += QStringLiteral(
                     "<p style=\"font-size: 14pt; font-weight: bold; color: #c00000; margin-top: 20px;\">"
@@ -394,7 +404,7 @@ QString populationChapter(const ReportData& d) {
     return html;
 }
 
-QString methodChapter() {
+QString methodChapter(const MasterProvenance& herkunft) {
     const QList<std::pair<QString, QString>> notes = {
         {QStringLiteral("Wohneinheiten und Bewohner"),
          QStringLiteral(
@@ -443,6 +453,17 @@ QString methodChapter() {
     for (const auto& [heading, text] : notes)
         html +=
             QStringLiteral("<p style=\"margin-bottom: 6px;\"><b>%1.</b> %2</p>").arg(esc(heading), esc(text));
+    html += subHeading(QStringLiteral("Herkunft der Stammdaten"));
+    html += provenanceParagraph(herkunft, QStringLiteral("10pt"));
+    if (herkunft.beispiel)
+        html += para(QStringLiteral(
+            "Die Gemeinden, ihre Bevölkerung und Bevölkerungsprognose, die Ertragsanteile, Transfers und "
+            "Umlagen dieser Stammdaten sind erfunden. Die Ergebnisse zeigen, wie die Rechnung arbeitet, und "
+            "beschreiben keine wirkliche Gemeinde. Für eine echte Gemeinde sind zuerst ihre Daten mit "
+            "„Gemeindedaten importieren…“ einzulesen."));
+    else if (!herkunft.isUnknown())
+        html += para(QStringLiteral("Bevölkerung und Prognose stammen aus den genannten veröffentlichten "
+                                    "Daten; die Finanzwerte hat die Gemeinde selbst eingetragen."));
     html += subHeading(QStringLiteral("Haftungsausschluss"));
     QStringList paragraphs{QString()};
     for (const QString& line : disclaimerLines()) {
@@ -544,7 +565,7 @@ QString document(const ReportData& data, const QDate& date, const Contents& cont
     if (data.scenarios)
         html += rangeChart(textWidth);
     html += populationChapter(data);
-    html += methodChapter();
+    html += methodChapter(data.herkunft);
     html += sourcesChapter(data);
     for (const QString& heading : breakBefore)
         html.replace(subHeading(heading),

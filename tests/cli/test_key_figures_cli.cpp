@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QtTest>
 
+#include "core/master/MasterProvenance.h"
 #include "support/CliRun.h"
 #include "support/TestDb.h"
 
@@ -30,6 +31,7 @@ private Q_SLOTS:
     void refusesWhatItCannotAnswer();
     void refusesRateThatIsNoFiniteNumber_data();
     void refusesRateThatIsNoFiniteNumber();
+    void answersNameTheMasterData();
 };
 
 void TestKeyFiguresCli::jsonHoldsEveryFigure() {
@@ -159,6 +161,42 @@ void TestKeyFiguresCli::refusesRateThatIsNoFiniteNumber() {
     QCOMPARE(r.exitCode, 2);
     QVERIFY2(r.err.contains(QStringLiteral("Ungültiger Zinssatz: %1").arg(rate)), qPrintable(r.err));
     QVERIFY(r.out.isEmpty());
+}
+
+// Text and JSON say where the master data come from: the shipped example data as such, an imported
+// master (its row replaced here) by its source.
+void TestKeyFiguresCli::answersNameTheMasterData() {
+    TestDb db;
+    const int a = db.insertProject({{"PG", 301}});
+    db.book(a, 1, "Kanal", "Bau", "Gemeinde", 100, 0);
+    CliResult r = runCli(db, {"--project", QString::number(a)});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.out.endsWith("\n\nStammdaten: Beispieldaten (fiktives Land Talland), Stand 2024 – erfundene "
+                            "Zahlen, keine echte Gemeinde\n"),
+             r.out.constData());
+    r = runCli(db, {"--project", QString::number(a), "--format", "json"});
+    QJsonObject stammdaten = QJsonDocument::fromJson(r.out).object()["stammdaten"].toObject();
+    QCOMPARE(stammdaten["beispiel"].toBool(), true);
+    QCOMPARE(stammdaten["datensatz"].toString(), QStringLiteral("Beispieldaten (fiktives Land Talland)"));
+
+    MasterProvenance imported;
+    imported.datensatz = QStringLiteral("Gemeindedaten Tirol");
+    imported.quelle = QStringLiteral("Statistik Austria");
+    imported.stand = QStringLiteral("1.1.2024");
+    QSqlDatabase master = db.writableMaster();
+    MasterProvenance::write(master, imported);
+    db.reopen();
+    r = runCli(db, {"--project", QString::number(a)});
+    QVERIFY2(r.out.endsWith(
+                 "\n\nStammdaten: Gemeindedaten Tirol, Quelle: Statistik Austria, Stand 1.1.2024\n"),
+             r.out.constData());
+    r = runCli(db, {"--project", QString::number(a), "--format", "json"});
+    stammdaten = QJsonDocument::fromJson(r.out).object()["stammdaten"].toObject();
+    QCOMPARE(stammdaten["beispiel"].toBool(), false);
+    QCOMPARE(stammdaten["quelle"].toString(), imported.quelle);
+    // CSV stays a plain table.
+    r = runCli(db, {"--project", QString::number(a), "--format", "csv"});
+    QVERIFY(!r.out.contains("Stammdaten"));
 }
 
 QTEST_GUILESS_MAIN(TestKeyFiguresCli)

@@ -76,6 +76,7 @@ private Q_SLOTS:
     void cellFormats();
     void macros();
     void longTablePrintsOnSeveralPages();
+    void provenanceAboveEveryFooter();
     void paperIsAustrianGermanUnderAnyLocale();
     void fitToPageWidthScalesTheTable();
     void dialogDefaultsAndKeptSettings();
@@ -119,6 +120,38 @@ void GuiOutputPrint::macros() {
     QVERIFY(TablePrinter::expandMacros(QStringLiteral("&[LongDate]"), 1, 1, now)
                 .contains(QStringLiteral("März")));
     QCOMPARE(TablePrinter::expandMacros(QStringLiteral("TAVO"), 1, 1, now), QStringLiteral("TAVO"));
+}
+
+// The line naming the master data stands on every page between the last row and the footer texts,
+// and no row is lost to the room it takes.
+void GuiOutputPrint::provenanceAboveEveryFooter() {
+    auto model = expenditureModel(150);
+    const QString note = QStringLiteral("Stammdaten: Gemeindedaten Tirol, Stand 2024");
+    PrintDialog dialog(nullptr, note);
+    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("edFHerkunft"))->text(), note);
+    dialog.setJob({model.get(),
+                   expenditureColumns(),
+                   {},
+                   QStringLiteral("17"),
+                   QStringLiteral("301"),
+                   QStringLiteral("Talheim"),
+                   QString(),
+                   QString(),
+                   QStringLiteral("Ausgaben"),
+                   {}});
+    const QString pdf = m_dir.filePath(QStringLiteral("provenance.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    const int pages = dialog.printTo(pdfPrinter(printer, pdf));
+    int rowsSeen = 0;
+    for (int page = 1; page <= pages; ++page) {
+        const QString text = pageText(pdf, page);
+        const int noteAt = text.indexOf(note);
+        QVERIFY2(noteAt >= 0, qPrintable(text.right(400)));
+        QVERIFY(noteAt < text.indexOf(QStringLiteral("Seite %1 von %2").arg(page).arg(pages), noteAt));
+        QVERIFY(text.lastIndexOf(QRegularExpression(QStringLiteral("Zeile \\d+\\b"))) < noteAt);
+        rowsSeen += text.count(QRegularExpression(QStringLiteral("Zeile \\d+\\b")));
+    }
+    QCOMPARE(rowsSeen, 150);
 }
 
 void GuiOutputPrint::paperIsAustrianGermanUnderAnyLocale() {

@@ -47,7 +47,8 @@ const QString DataLocations::ManualFileName = QStringLiteral("TAVO_Handbuch.pdf"
 
 DataLocations::DataLocations(const QString& programDir, const QString& userDataDir)
     : m_programDir(QDir::cleanPath(QFileInfo(programDir).absoluteFilePath())),
-      m_userDataDir(userDataDir.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(userDataDir).absoluteFilePath())) {}
+      m_userDataDir(userDataDir.isEmpty() ? QString()
+                                          : QDir::cleanPath(QFileInfo(userDataDir).absoluteFilePath())) {}
 
 DataLocations DataLocations::ofRunningProgram() {
     return DataLocations(Databases::programDir(),
@@ -72,9 +73,24 @@ QString DataLocations::sharedFile(const QString& name) const {
     return QFileInfo::exists(installed) ? installed : beside;
 }
 
-QString DataLocations::masterPath() const { return sharedFile(Databases::MasterFileName); }
+const QString DataLocations::ImportedMasterFileName = QStringLiteral("TAVO_Master_Import.db");
 
-QString DataLocations::manualPath() const { return sharedFile(ManualFileName); }
+QString DataLocations::importedMasterPath() const {
+    return m_userDataDir.isEmpty() ? QString() : QDir(m_userDataDir).filePath(ImportedMasterFileName);
+}
+
+QString DataLocations::shippedMasterPath() const {
+    return sharedFile(Databases::MasterFileName);
+}
+
+QString DataLocations::masterPath() const {
+    const QString imported = importedMasterPath();
+    return !imported.isEmpty() && QFileInfo::exists(imported) ? imported : shippedMasterPath();
+}
+
+QString DataLocations::manualPath() const {
+    return sharedFile(ManualFileName);
+}
 
 bool DataLocations::userBesideProgram() const {
     return QFileInfo::exists(QDir(m_programDir).filePath(Databases::UserFileName)) || m_userDataDir.isEmpty();

@@ -49,8 +49,16 @@ public:
 
     // The master database and the manual: beside the program, else in the installed share folder.
     // When neither exists the path beside the program is returned, so a message names that one.
+    // A master the planner imported (tavo-cli stammdaten import, the window's import wizard) lies in
+    // the user data folder under ImportedMasterFileName and wins over the shipped example master.
     QString masterPath() const;
     QString manualPath() const;
+
+    // The imported master's place in the user data folder, whether or not it exists.
+    static const QString ImportedMasterFileName; // "TAVO_Master_Import.db"
+    QString importedMasterPath() const;
+    // The shipped master alone, ignoring an imported one.
+    QString shippedMasterPath() const;
 
     // The user database: beside the program when one lies there, else in the user data folder.
     QString userPath() const;

@@ -55,6 +55,12 @@ QSqlQuery municipalities(const QSqlDatabase& master, const QString& namePrefix) 
     return query;
 }
 
+QString municipalityName(const QSqlDatabase& master, int pg) {
+    QSqlQuery query =
+        Sql::exec(master, QStringLiteral("SELECT \"PG_Name\" FROM \"PG\" WHERE \"ID\" = ?"), {pg});
+    return query.next() ? query.value(0).toString() : QString();
+}
+
 QList<FieldSource> fieldSources(const QSqlDatabase& master, const QString& table) {
     QSqlQuery q = Sql::exec(
         master,

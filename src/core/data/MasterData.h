@@ -41,6 +41,9 @@ QHash<QString, QString> valueListDefaults(const QSqlDatabase& master, const QStr
 // match only themselves), every column of PG, ordered by name: an executed query for a list.
 QSqlQuery municipalities(const QSqlDatabase& master, const QString& namePrefix);
 
+// The name of the municipality with the key pg; a null string when the master has no such row.
+QString municipalityName(const QSqlDatabase& master, int pg);
+
 // One source behind the default of one column.
 struct FieldSource {
     QString field;       // the column whose default rests on the source

@@ -116,8 +116,14 @@ double EngineContext::municipalityYearValue(const QString& table, int year) cons
     if (year < 1 || year > Engine::PlanningYears || !values.hasColumn[year])
         throw TavoError(
             QStringLiteral("Datenbankfehler: Spalte Jahr%1 fehlt in Tabelle %2.").arg(year).arg(table));
+    // A municipality of an imported master whose fiscal figures were not supplied: never a silent 0.
     if (!values.present)
-        return 0.0;
+        throw TavoError(
+            QStringLiteral("Für die Gemeinde %1 fehlen in den Stammdaten die Finanzzahlen (Tabelle %2). "
+                           "Sie kann erst berechnet werden, wenn ihre Finanzzahlen eingelesen sind "
+                           "(tavo-cli stammdaten import --finanzen).")
+                .arg(m_input->pg)
+                .arg(table));
     if (!values.error[year].isEmpty())
         throw TavoError(values.error[year]);
     return values.values[year];

@@ -3,11 +3,13 @@
 #include <cmath>
 #include <set>
 
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 #include "core/data/Databases.h"
 #include "core/data/FileChecks.h"
+#include "core/data/MasterData.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/Sql.h"
 #include "core/data/TavoError.h"
@@ -240,6 +242,19 @@ void loadReferenceData(const QSqlDatabase& master, EngineInput& input) {
     } catch (const TavoError& e) {
         // Without a municipality there is nothing to read for it; the first step reports the error.
         input.pgError = e.message();
+        return;
+    }
+    if (MasterData::municipalityName(master, input.pg).isNull()) {
+        // A project of another master (the shipped example, an import of another Land): nothing to
+        // read for it, and no silent zeros.
+        const QString name = input.project.raw(QStringLiteral("PG_Name")).toString();
+        input.pgError =
+            QStringLiteral("Die Gemeinde %1 des Projekts gibt es in den verwendeten Stammdaten „%2“ "
+                           "nicht. Bitte im Projekt eine Gemeinde dieser Stammdaten wählen oder die "
+                           "Stammdaten verwenden, zu denen das Projekt gehört (--master).")
+                .arg(name.isEmpty() ? QString::number(input.pg)
+                                    : QStringLiteral("%1 (%2)").arg(input.pg).arg(name),
+                     QFileInfo(master.databaseName()).fileName());
         return;
     }
     for (const QString& table : EngineInput::municipalityTableNames())

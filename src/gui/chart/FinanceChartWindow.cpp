@@ -24,6 +24,7 @@
 #include "core/data/Databases.h"
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
+#include "gui/common/ProvenanceLabel.h"
 
 namespace tavo {
 
@@ -45,7 +46,8 @@ QStringList ChartRequest::chartedItems(const QStringList& filterGroupItems) {
 }
 
 FinanceChartWindow::FinanceChartWindow(Databases& databases, const ChartRequest& request, QWidget* parent)
-    : QDialog(parent), m_databases(databases), m_request(request) {
+    : QDialog(parent), m_databases(databases), m_request(request),
+      m_provenance(windowProvenance(databases.master()).line()) {
     setObjectName(QStringLiteral("frmChartFinanz"));
     setWindowTitle(QStringLiteral("Grafik: Auswertung Finanz"));
     setModal(true);
@@ -177,8 +179,15 @@ void FinanceChartWindow::printChart(QPrinter* printer) const {
     QPainter painter;
     if (!painter.begin(printer))
         throw TavoError(QStringLiteral("Der Drucker konnte nicht angesprochen werden."));
+    // The foot of the page says where the master data come from; the chart takes the rest.
+    QFont footerFont = painter.font();
+    footerFont.setPointSize(8);
+    painter.setFont(footerFont);
+    const int footerHeight = QFontMetrics(footerFont, printer).height();
+    painter.drawText(QRect(0, printer->height() - footerHeight, printer->width(), footerHeight),
+                     Qt::AlignHCenter | Qt::AlignVCenter, m_provenance);
     // Keep the proportions of the chart as shown, as large as the page allows.
-    const QRect page(0, 0, printer->width(), printer->height());
+    const QRect page(0, 0, printer->width(), printer->height() - 2 * footerHeight);
     QSize size = m_view->size();
     size.scale(page.size(), Qt::KeepAspectRatio);
     const QRect target(page.x() + (page.width() - size.width()) / 2, page.y(), size.width(), size.height());

@@ -43,7 +43,8 @@ public:
     // names; the first eight series are shown nonetheless.
     void onGroupingChanged();
 
-    // Paints the chart as shown onto printer, scaled to the page and keeping its proportions.
+    // Paints the chart as shown onto printer, scaled to the page and keeping its proportions, with
+    // the line saying where the master data come from at the foot of the page.
     void printChart(QPrinter* printer) const;
 
     QChart* chart() const;
@@ -60,6 +61,7 @@ private:
 
     Databases& m_databases;
     ChartRequest m_request;
+    QString m_provenance;
     QChartView* m_view = nullptr;
     QRadioButton* m_byCostBearer = nullptr;
     QRadioButton* m_byType = nullptr;

@@ -4,14 +4,16 @@
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
+#include "core/master/MasterProvenance.h"
 #include "gui/common/Artwork.h"
+#include "gui/common/ProvenanceLabel.h"
 
 namespace tavo {
 
@@ -44,7 +46,8 @@ QString AboutDialog::versionText() {
     return QStringLiteral("Version: ") + QStringLiteral(TAVO_VERSION);
 }
 
-AboutDialog::AboutDialog(QWidget* parent, const QString& masterPath, const QString& userPath)
+AboutDialog::AboutDialog(QWidget* parent, const QString& masterPath, const QString& userPath,
+                         const MasterProvenance* provenance)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("TAVO - Tavorechner"));
@@ -72,12 +75,18 @@ AboutDialog::AboutDialog(QWidget* parent, const QString& masterPath, const QStri
 
     // Which files the program works with: after an installation they are not beside the program.
     if (!masterPath.isEmpty() || !userPath.isEmpty()) {
-        lbDateien = new QLabel(QStringLiteral("Stammdatenbank: %1\nBenutzerdatenbank: %2")
-                                   .arg(QDir::toNativeSeparators(masterPath), QDir::toNativeSeparators(userPath)));
+        lbDateien =
+            new QLabel(QStringLiteral("Stammdatenbank: %1\nBenutzerdatenbank: %2")
+                           .arg(QDir::toNativeSeparators(masterPath), QDir::toNativeSeparators(userPath)));
         lbDateien->setObjectName(QStringLiteral("lbDateien"));
         lbDateien->setWordWrap(true);
         lbDateien->setFixedWidth(512);
         lbDateien->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+
+    if (provenance) {
+        lbHerkunft = makeProvenanceLabel(*provenance);
+        lbHerkunft->setFixedWidth(512);
     }
 
     lbVersion = new QLabel(versionText());
@@ -98,6 +107,8 @@ AboutDialog::AboutDialog(QWidget* parent, const QString& masterPath, const QStri
     layout->addWidget(meAbout);
     if (lbDateien)
         layout->addWidget(lbDateien);
+    if (lbHerkunft)
+        layout->addWidget(lbHerkunft);
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
@@ -116,8 +127,8 @@ void AboutDialog::fitToHeight(int height) {
         const QSize size = full.scaled(full.width(), pictureHeight, Qt::KeepAspectRatio);
         // The picture is drawn for the screen's pixel ratio, which the scaled one keeps.
         const QPixmap picture = Artwork::aboutPicture();
-        m_picture->setPixmap(picture.scaled(size * picture.devicePixelRatio(), Qt::KeepAspectRatio,
-                                            Qt::SmoothTransformation));
+        m_picture->setPixmap(
+            picture.scaled(size * picture.devicePixelRatio(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
         m_picture->setFixedSize(size);
     }
     layout()->activate();

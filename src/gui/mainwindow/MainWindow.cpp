@@ -39,6 +39,7 @@
 #include "gui/common/Artwork.h"
 #include "gui/common/CalculationNotifier.h"
 #include "gui/common/Help.h"
+#include "gui/common/ProvenanceLabel.h"
 #include "gui/common/Questions.h"
 #include "core/projects/ProjectRecords.h"
 
@@ -583,7 +584,8 @@ void MainWindow::onProjectCalculated(int projectId, const QObject* origin) {
 }
 
 void MainWindow::onAboutClicked() {
-    AboutDialog about(this, m_dbs.masterPath(), m_dbs.userPath());
+    const MasterProvenance provenance = windowProvenance(m_dbs.master());
+    AboutDialog about(this, m_dbs.masterPath(), m_dbs.userPath(), &provenance);
     about.exec();
 }
 

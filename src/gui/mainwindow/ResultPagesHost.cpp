@@ -20,6 +20,7 @@
 #include "core/data/Transaction.h"
 #include "core/projects/ProjectRecord.h"
 #include "gui/chart/FinanceChartWindow.h"
+#include "gui/common/ProvenanceLabel.h"
 #include "gui/common/Questions.h"
 #include "gui/print/PrintDialog.h"
 #include "gui/results/KeyFiguresPanel.h"
@@ -217,7 +218,7 @@ void ResultPagesHost::describeGrid(const ResultGrid* grid, PrintJob& job) const 
 
 void ResultPagesHost::printGrid(ResultGrid* grid) {
     if (!m_printDialog)
-        m_printDialog = new PrintDialog(m_window);
+        m_printDialog = new PrintDialog(m_window, windowProvenance(m_dbs.master()).line());
     PrintJob job;
     describeGrid(grid, job);
     job.projekt = recordText("Projekt");
@@ -265,7 +266,7 @@ PrintJob ResultPagesHost::keyFiguresJob() {
 
 void ResultPagesHost::printKeyFigures() {
     if (!m_printDialog)
-        m_printDialog = new PrintDialog(m_window);
+        m_printDialog = new PrintDialog(m_window, windowProvenance(m_dbs.master()).line());
     m_printDialog->printModel(keyFiguresJob());
 }
 
@@ -277,7 +278,7 @@ void ResultPagesHost::saveKeyFiguresPdf() {
     if (file.isEmpty())
         return;
     if (!m_printDialog)
-        m_printDialog = new PrintDialog(m_window);
+        m_printDialog = new PrintDialog(m_window, windowProvenance(m_dbs.master()).line());
     m_printDialog->setJob(keyFiguresJob());
     try {
         m_printDialog->writePdf(file, QPageLayout::Portrait);

@@ -65,8 +65,8 @@ QPushButton* fontButton(const QString& name) {
 
 } // namespace
 
-PrintDialog::PrintDialog(QWidget* parent)
-    : QDialog(parent), m_headerFont(printFont(8)), m_footerFont(printFont(8)) {
+PrintDialog::PrintDialog(QWidget* parent, const QString& provenance)
+    : QDialog(parent), m_headerFont(printFont(8)), m_footerFont(printFont(8)), m_provenance(provenance) {
     setObjectName(QStringLiteral("frmDruckGrid"));
     setWindowTitle(QStringLiteral("drucke Auswahl"));
     buildLayout();
@@ -117,6 +117,15 @@ void PrintDialog::buildLayout() {
     // The page number is counted on every page; the field shows the first page's.
     m_footerRight->setReadOnly(true);
     m_footerRight->setToolTip(QStringLiteral("Die Seitenzahl steht auf jeder Seite."));
+    // Where the master data come from is printed on every page and cannot be edited away.
+    m_footerNote =
+        addTextRow(footerGrid, 3, QStringLiteral("Stammdaten:"), QStringLiteral("edFHerkunft"), m_provenance);
+    m_footerNote->setReadOnly(true);
+    m_footerNote->setCursorPosition(0); // the beginning of the line says which data
+    if (m_provenance.isEmpty()) {
+        m_footerNote->hide();
+        footerGrid->itemAtPosition(3, 0)->widget()->hide();
+    }
     auto* footerFontButton = fontButton(QStringLiteral("btFFont"));
     footerGrid->addWidget(footerFontButton, 0, 2);
 
@@ -190,7 +199,7 @@ void PrintDialog::printModel(const PrintJob& job) {
 PrintOptions PrintDialog::printOptions() const {
     PrintOptions options;
     options.header = {m_headerLeft->text(), m_headerCentre->text(), m_headerRight->text(), m_headerFont};
-    options.footer = {m_footerLeft->text(), m_footerCentre->text(), kPageNumber, m_footerFont};
+    options.footer = {m_footerLeft->text(), m_footerCentre->text(), kPageNumber, m_footerFont, m_provenance};
     options.fitToPageWidth = m_fitColumns->isChecked();
     return options;
 }

@@ -37,7 +37,9 @@ struct PrintJob {
 class PrintDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit PrintDialog(QWidget* parent);
+    // provenance: the line saying where the master data come from, printed above every page's
+    // footer (none when empty).
+    explicit PrintDialog(QWidget* parent, const QString& provenance = QString());
 
     // Shows the dialog modally for this job.
     void printModel(const PrintJob& job);
@@ -82,10 +84,12 @@ private:
     QLineEdit* m_footerLeft = nullptr;
     QLineEdit* m_footerCentre = nullptr;
     QLineEdit* m_footerRight = nullptr;
+    QLineEdit* m_footerNote = nullptr;
     QCheckBox* m_fitColumns = nullptr;
     QFont m_headerFont;
     QFont m_footerFont;
     PrintJob m_job;
+    QString m_provenance;
 };
 
 } // namespace tavo

@@ -93,7 +93,8 @@ TablePrinter::Geometry TablePrinter::measure(QPrinter* printer) const {
     g.unit = printer->resolution() / 96.0;
     const double gap = 3.0 / 25.4 * printer->resolution(); // 3 mm between page texts and table
     g.headerHeight = QFontMetricsF(m_options.header.font, printer).height();
-    g.footerTop = g.pageHeight - QFontMetricsF(m_options.footer.font, printer).height();
+    const double footerLine = QFontMetricsF(m_options.footer.font, printer).height();
+    g.footerTop = g.pageHeight - footerLine * (m_options.footer.note.isEmpty() ? 1 : 2);
     g.tableTop = g.headerHeight + gap;
     g.tableBottom = g.footerTop - gap;
 
@@ -211,7 +212,13 @@ void TablePrinter::paintPageTexts(QPainter& painter, const Geometry& g, const Pa
                                   int number, int pages) const {
     painter.setFont(texts.font);
     painter.setPen(Qt::black);
-    const QRectF line(0, top, g.pageWidth, QFontMetricsF(texts.font, painter.device()).height());
+    const double height = QFontMetricsF(texts.font, painter.device()).height();
+    if (!texts.note.isEmpty()) {
+        painter.drawText(QRectF(0, top, g.pageWidth, height), Qt::AlignHCenter | Qt::AlignVCenter,
+                         texts.note);
+        top += static_cast<int>(height);
+    }
+    const QRectF line(0, top, g.pageWidth, height);
     painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, expandMacros(texts.left, number, pages, m_now));
     painter.drawText(line, Qt::AlignHCenter | Qt::AlignVCenter,
                      expandMacros(texts.centre, number, pages, m_now));

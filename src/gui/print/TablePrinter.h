@@ -34,12 +34,14 @@ struct PrintColumn {
 };
 
 // Left, centre and right text of a page header or footer, in one font. The texts may hold
-// "&[Date]", "&[ShortDate]", "&[LongDate]", "&[Time]", "&[Page]" and "&[Pages]".
+// "&[Date]", "&[ShortDate]", "&[LongDate]", "&[Time]", "&[Page]" and "&[Pages]". A note, when
+// given, is a centred line of its own above them (the footer: where the master data come from).
 struct PageTexts {
     QString left;
     QString centre;
     QString right;
     QFont font;
+    QString note;
 };
 
 // Everything that a table printout shows besides the page header and footer.

@@ -17,6 +17,7 @@
 #include "core/data/MasterData.h"
 #include "core/data/TavoError.h"
 #include "gui/common/ListModel.h"
+#include "gui/common/ProvenanceLabel.h"
 
 namespace tavo {
 
@@ -67,6 +68,8 @@ MunicipalityDialog::MunicipalityDialog(const QSqlDatabase& master, QWidget* pare
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(search);
     layout->addWidget(m_municipalityList, 1);
+    // Which data set the municipalities come from, right where one is chosen.
+    layout->addWidget(makeProvenanceLabel(windowProvenance(m_master), this));
     layout->addLayout(buttons);
 
     connect(m_nameEdit, &QLineEdit::textChanged, this, &MunicipalityDialog::onNameEdited);

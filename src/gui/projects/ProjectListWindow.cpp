@@ -29,11 +29,13 @@
 #include "core/projects/ProjectRecord.h"
 #include "core/projects/ProjectRecords.h"
 #include "gui/common/AboutDialog.h"
+#include "gui/common/ProvenanceLabel.h"
 #include "gui/common/Artwork.h"
 #include "gui/common/HelpMenu.h"
 #include "gui/common/ListModel.h"
 #include "gui/common/Settings.h"
 #include "gui/mainwindow/MainWindow.h"
+#include "gui/projects/MasterImportWizard.h"
 #include "gui/projects/MunicipalityDialog.h"
 #include "gui/projects/VariantComparisonWindow.h"
 #include "report/Disclaimer.h"
@@ -247,13 +249,18 @@ QMenuBar* ProjectListWindow::buildMenuBar() {
     add(file, "actDuplizieren", QStringLiteral("D&uplizieren"), QKeySequence(Qt::CTRL | Qt::Key_D),
         m_duplicateButton);
     file->addSeparator();
+    QAction* import = file->addAction(QStringLiteral("&Gemeindedaten importieren…"));
+    import->setObjectName(QStringLiteral("actImportGemeindedaten"));
+    connect(import, &QAction::triggered, this, [this] { MasterImportWizard::importInteractively(this); });
+    file->addSeparator();
     add(file, "actBeenden", QStringLiteral("&Beenden"), QKeySequence::Quit, m_closeButton);
     QMenu* edit = bar->addMenu(QStringLiteral("&Bearbeiten"));
     edit->setObjectName(QStringLiteral("menuBearbeiten"));
     add(edit, "actLoeschen", QStringLiteral("&Löschen..."), QKeySequence(),
         navigatorButton(Navigator::Delete));
     HelpMenu::add(bar, this, [this] {
-        AboutDialog about(this, m_databases->masterPath(), m_databases->userPath());
+        const MasterProvenance provenance = windowProvenance(m_databases->master());
+        AboutDialog about(this, m_databases->masterPath(), m_databases->userPath(), &provenance);
         about.exec();
     });
     return bar;

@@ -24,11 +24,12 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 #include "core/data/Transaction.h"
-#include "core/services/CalculationRun.h"
 #include "core/projects/InputComparison.h"
 #include "core/projects/ProjectRecords.h"
 #include "core/results/KeyFigureText.h"
+#include "core/services/CalculationRun.h"
 #include "gui/common/CalculationNotifier.h"
+#include "gui/common/ProvenanceLabel.h"
 #include "gui/common/Questions.h"
 #include "gui/print/PrintDialog.h"
 #include "gui/results/KeyFigureCharts.h"
@@ -338,7 +339,7 @@ PrintJob VariantComparisonWindow::printJob() {
 
 void VariantComparisonWindow::print() {
     if (!m_printDialog)
-        m_printDialog = new PrintDialog(this);
+        m_printDialog = new PrintDialog(this, windowProvenance(m_dbs.master()).line());
     m_printDialog->printModel(printJob());
 }
 
@@ -349,7 +350,7 @@ void VariantComparisonWindow::savePdf() {
     if (file.isEmpty())
         return;
     if (!m_printDialog)
-        m_printDialog = new PrintDialog(this);
+        m_printDialog = new PrintDialog(this, windowProvenance(m_dbs.master()).line());
     m_printDialog->setJob(printJob());
     try {
         m_printDialog->writePdf(file, QPageLayout::Landscape);

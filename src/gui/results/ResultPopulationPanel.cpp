@@ -10,6 +10,7 @@
 #include "core/data/Databases.h"
 #include "core/data/TavoError.h"
 #include "core/data/Transaction.h"
+#include "gui/common/ProvenanceLabel.h"
 #include "gui/common/Settings.h"
 #include "gui/results/CapacityPanel.h"
 #include "gui/results/ResultGrid.h"
@@ -68,6 +69,8 @@ ResultPopulationPanel::ResultPopulationPanel(Databases& dbs, QWidget* parent)
     QWidget* right = buildColumn(QStringLiteral("StaticText180"), QStringLiteral("Bewohner:"), m_gridBeV,
                                  m_copyInhabitantsButton, m_printInhabitantsButton);
     right->layout()->addWidget(m_areaGroup);
+    // The forecast filter shows the master's population forecast: say whose it is.
+    right->layout()->addWidget(makeProvenanceLabel(windowProvenance(m_dbs.master()), right));
     m_exportButton = makeButton(QStringLiteral("btExportBevoelkerung"), QStringLiteral("Exportieren..."),
                                 QStringLiteral("Wohneinheiten oder Bewohner als Datei speichern"));
     m_exportButton->setPopupMode(QToolButton::InstantPopup);
