@@ -99,8 +99,10 @@ int runImport(const QStringList& args) {
             printError(message);
         return ExitUsage;
     }
-    return printText(QStringLiteral("%1 Gemeinden importiert, Prognose %2 bis %3: %4\n")
-                         .arg(report.municipalities)
+    return printText(QStringLiteral("%1 importiert, Prognose %2 bis %3: %4\n")
+                         .arg(report.municipalities == 1
+                                  ? QStringLiteral("1 Gemeinde")
+                                  : QStringLiteral("%1 Gemeinden").arg(report.municipalities))
                          .arg(report.baseYear)
                          .arg(report.baseYear + 19)
                          .arg(QFileInfo(options.outPath).absoluteFilePath()))

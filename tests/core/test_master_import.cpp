@@ -284,6 +284,28 @@ private Q_SLOTS:
         QCOMPARE(QDir(f.dir.path()).entryList({"*tmp*"}), QStringList());
     }
 
+    void heldToRegionalTotals() {
+        Fixture f;
+        // 2024: district 301 (12 · 202 + 20604 = 23028 persons) and Land 7 (5 · 202 = 1010) doubled;
+        // 2025 not given; 2050 lies beyond the forecast.
+        f.options.forecastTotalsFile = f.path("Summen.csv");
+        writeFile(f.options.forecastTotalsFile,
+                  "Gebiet;Jahr;Einwohner\n301;2024;46056\n7;2024;2020\n7;2050;1\n");
+        const MasterImportReport report = importMaster(f.options);
+        QVERIFY2(report.ok, qPrintable(report.errors.join('\n')));
+        const QString m = f.options.outPath;
+        QCOMPARE(bvb(m, 30102, 30, 1), 248.0);
+        QCOMPARE(bvb(m, 30101, 95, 1), 2 * 2 * 72.0);
+        QCOMPARE(bvb(m, 70101, 30, 1), 20.0);
+        QCOMPARE(bvb(m, 70101, 30, 2), 10.0);
+        QVERIFY(report.notes.join(' ').contains(
+            "Prognose-Summen: unberücksichtigt, weil außerhalb der Prognose (2024 bis 2043): 2050."));
+        // An area without an imported municipality is refused.
+        writeFile(f.options.forecastTotalsFile, "Gebiet;Jahr;Einwohner\n802;2030;500\n");
+        QVERIFY(importMaster(f.options).errors.join(' ').contains(
+            "im Gebiet 802 liegt keine importierte Gemeinde"));
+    }
+
     void shippedMasterIsNeverTheTarget() {
         Fixture f;
         const QString shipped = f.path("TAVO_Master.db");

@@ -100,14 +100,15 @@ void controlToTotals(std::vector<MunicipalityRow>& rows, const RegionalTotals& t
                     value *= target / current;
         }
     }
-    if (!ignoredYears.empty())
-        notes << QStringLiteral(
-                     "Prognose-Summen: die Jahre %1 bis %2 liegen außerhalb der Prognose (%3 bis %4) und "
-                     "bleiben unberücksichtigt.")
-                     .arg(*ignoredYears.begin())
-                     .arg(*ignoredYears.rbegin())
-                     .arg(baseYear)
-                     .arg(baseYear + Forecast::Years - 1);
+    if (ignoredYears.empty())
+        return;
+    QStringList years;
+    for (int year : ignoredYears)
+        years << QString::number(year);
+    notes << QStringLiteral("Prognose-Summen: unberücksichtigt, weil außerhalb der Prognose (%1 bis %2): %3.")
+                 .arg(baseYear)
+                 .arg(baseYear + Forecast::Years - 1)
+                 .arg(years.join(QStringLiteral(", ")));
 }
 
 // Chooses the years, forecasts every municipality and fills rows (without fiscal figures).
