@@ -9,11 +9,12 @@
 #include <QPainterPath>
 
 #include "core/data/NumberFormat.h"
+#include "report/ChartScale.h"
 
 namespace tavo {
 
 namespace ReportCharts {
-namespace {
+namespace detail {
 
 const QList<QColor> kLineColours = {QColor(31, 119, 180),  QColor(255, 127, 14), QColor(44, 160, 44),
                                     QColor(148, 103, 189), QColor(140, 86, 75),  QColor(227, 119, 194)};
@@ -70,6 +71,10 @@ Scale amountScale(double low, double high) {
     return s;
 }
 
+} // namespace detail
+
+namespace {
+using namespace detail;
 } // namespace
 
 QImage cumulativeBalance(const QList<KeyFigures>& projects, const QStringList& names, const QSize& size,
