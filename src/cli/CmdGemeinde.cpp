@@ -1,6 +1,8 @@
 // tavo-cli gemeinde: what the building areas of one municipality add up to in calendar years, one
 // variant per project group, each shifted to its start year; from the stored results.
 
+#include <algorithm>
+
 #include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -157,7 +159,8 @@ QString textTable(const MunicipalityOverview::Overview& o) {
                 .arg(o.amortisationsjahr ? QString::number(*o.amortisationsjahr)
                                          : QStringLiteral("nicht erreicht"));
     const ExportTable table = MunicipalityOverview::table(o);
-    QList<QStringList> cells{table.header};
+    QList<QStringList> cells;
+    cells << table.header;
     for (const QVariantList& row : table.rows) {
         QStringList line{row.first().toString()};
         for (int c = 1; c < row.size(); ++c)

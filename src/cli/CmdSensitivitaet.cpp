@@ -2,6 +2,8 @@
 // most, each alone at its optimistic and its pessimistic value (a tornado); calculated in memory,
 // nothing is written.
 
+#include <algorithm>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -101,11 +103,15 @@ QByteArray jsonDocument(const Request& request, const Sensitivity::Tornado& t) {
 }
 
 QByteArray csvDocument(const Sensitivity::Tornado& t) {
-    QList<QVariantList> rows{{QStringLiteral("Parameter"), QStringLiteral("Bezeichnung"),
-                              QStringLiteral("Wert optimistisch"), QStringLiteral("Wert pessimistisch"),
-                              QStringLiteral("Saldo optimistisch"), QStringLiteral("Saldo pessimistisch"),
-                              QStringLiteral("Barwert optimistisch"),
-                              QStringLiteral("Barwert pessimistisch")}};
+    QList<QVariantList> rows;
+    rows << QVariantList{QStringLiteral("Parameter"),
+                         QStringLiteral("Bezeichnung"),
+                         QStringLiteral("Wert optimistisch"),
+                         QStringLiteral("Wert pessimistisch"),
+                         QStringLiteral("Saldo optimistisch"),
+                         QStringLiteral("Saldo pessimistisch"),
+                         QStringLiteral("Barwert optimistisch"),
+                         QStringLiteral("Barwert pessimistisch")};
     rows << QVariantList{QStringLiteral("Basis"),
                          QStringLiteral("wie eingegeben"),
                          QVariant(),
@@ -123,10 +129,11 @@ QByteArray csvDocument(const Sensitivity::Tornado& t) {
 }
 
 QString textTable(const Request& request, const Sensitivity::Tornado& t) {
-    QList<QStringList> rows{{QStringLiteral("Parameter"), QStringLiteral("optimistisch"),
-                             QStringLiteral("pessimistisch"), QStringLiteral("Saldo opt."),
-                             QStringLiteral("Saldo pess."), QStringLiteral("Barwert opt."),
-                             QStringLiteral("Barwert pess.")}};
+    QList<QStringList> rows;
+    rows << QStringList{QStringLiteral("Parameter"),     QStringLiteral("optimistisch"),
+                        QStringLiteral("pessimistisch"), QStringLiteral("Saldo opt."),
+                        QStringLiteral("Saldo pess."),   QStringLiteral("Barwert opt."),
+                        QStringLiteral("Barwert pess.")};
     for (const Sensitivity::Bar& bar : t.bars)
         rows << QStringList{
             Sensitivity::caption(bar.parameter),         NumberFormat::general(bar.optimisticValue),

@@ -53,12 +53,6 @@ QString axisAmount(double value, double step) {
     return NumberFormat::fixed(value, 0) + QStringLiteral(" €");
 }
 
-struct Scale {
-    double low = 0;
-    double high = 0;
-    double step = 1;
-};
-
 Scale amountScale(double low, double high) {
     low = std::min(low, 0.0);
     high = std::max(high, 0.0);
@@ -73,9 +67,7 @@ Scale amountScale(double low, double high) {
 
 } // namespace detail
 
-namespace {
 using namespace detail;
-} // namespace
 
 QImage cumulativeBalance(const QList<KeyFigures>& projects, const QStringList& names, const QSize& size,
                          const Band* band) {

@@ -72,7 +72,7 @@ void TestMunicipalityOverview::groupsTakeTheLatestVariant() {
     QCOMPARE(groups[0].variants[1].projectId, a.nordAlt);
     QCOMPARE(groups[0].variants[0].defaultStartYear, 2020);
     QCOMPARE(groups[1].variants[0].projectId, a.sued);
-    QCOMPARE(groups[1].variants[0].state, CalculationState::State::Changed);
+    QVERIFY(groups[1].variants[0].state == CalculationState::State::Changed);
     // Recalculating the older variant (its rows written anew) makes it the default.
     db.book(a.nordAlt, 2, "Verkehr", "Straße", "Gemeinde", 1, 0);
     QCOMPARE(MunicipalityOverview::groups(db.user(), 301)[0].variants[0].projectId, a.nordAlt);
@@ -106,7 +106,7 @@ void TestMunicipalityOverview::shiftedLedgersAddUpByHand() {
     QVERIFY(std::fabs(o.saldo - 70.35) < 0.005);
     QCOMPARE(o.tiefpunktJahr, 2020);
     QVERIFY(std::fabs(o.tiefpunkt + 1000) < 0.005);
-    QCOMPARE(o.amortisationsjahr, std::optional<int>(2032));
+    QVERIFY(o.amortisationsjahr == 2032);
     QCOMPARE(o.projectSaldo(1, 2022), 0.0); // before Süd starts
     QVERIFY(std::fabs(o.projectSaldo(1, 2025) + 80) < 0.005);
 
@@ -121,7 +121,7 @@ void TestMunicipalityOverview::shiftedLedgersAddUpByHand() {
     QCOMPARE(old.projects[1].startYear, 2022);
     QVERIFY(std::fabs(old.saldoJeJahr[0] + 5000) < 0.005);
     QVERIFY(std::fabs(old.saldo - (-5000 + 200.10 - 80 + 600)) < 0.005);
-    QCOMPARE(old.amortisationsjahr, std::nullopt);
+    QVERIFY(!old.amortisationsjahr);
 }
 
 void TestMunicipalityOverview::choicesAreChecked() {
