@@ -38,7 +38,7 @@ QImage tornado(const Sensitivity::Tornado& t, const QSize& size) {
     QImage image = blank(size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const QFont font = chartFont(size, 0.045);
+    const QFont font = chartFont(size, 0.036);
     p.setFont(font);
     const QFontMetricsF fm(font, &image);
     if (t.bars.isEmpty())
@@ -51,7 +51,7 @@ QImage tornado(const Sensitivity::Tornado& t, const QSize& size) {
         high = std::max({high, bar.saldoOptimistic, bar.saldoPessimistic});
         nameWidth = std::max(nameWidth, fm.horizontalAdvance(Sensitivity::caption(bar.parameter)));
     }
-    nameWidth = std::min(nameWidth, size.width() * 0.4);
+    nameWidth = std::min(nameWidth, size.width() * 0.45);
     const Scale s = amountScale(low, high);
     const double legendHeight = fm.height() * 1.6;
     const QRectF plot(nameWidth + fm.height(), fm.height() * 0.5, size.width() - nameWidth - 3 * fm.height(),

@@ -55,8 +55,8 @@ QString sensitivitySection(const ReportData& d, double textWidth) {
                                   amount(bar.saldoOptimistic),
                                   amount(bar.saldoPessimistic),
                                   amount(bar.saldoWidth())};
-    html += parts::table(table, 1, false);
     html += chart(QStringLiteral("Saldo 20 Jahre je Annahme"), tornadoChartUrl(), textWidth, 0.45);
+    html += parts::table(table, 1, false);
     return html;
 }
 

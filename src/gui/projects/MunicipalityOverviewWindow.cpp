@@ -89,6 +89,7 @@ MunicipalityOverviewWindow::MunicipalityOverviewWindow(Databases& dbs, int pg, Q
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(m_years);
     splitter->addWidget(m_chart);
+    splitter->setSizes({300, 300});
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -181,6 +182,7 @@ void MunicipalityOverviewWindow::recompute() {
                              : CalculationState::text(CalculationState::State::Current));
         state->setBackground(stale ? QBrush(VariantComparisonWindow::outdatedColour()) : QBrush());
     }
+    m_choices->resizeColumnToContents(StateColumn);
     if (m_overview.projects.isEmpty()) {
         m_summary->setText(
             QStringLiteral("Die Gemeinde %1 hat kein berechnetes Projekt.").arg(m_pg->value()));
