@@ -197,8 +197,9 @@ std::unique_ptr<QTextDocument> CouncilReport::buildDocument(const QList<Entry>& 
         document->addResource(QTextDocument::ImageResource, QUrl(ReportHtml::tornadoChartUrl()),
                               ReportCharts::tornado(*m_data.tornado, QSize(1600, 720)));
     if (m_data.municipalityOverview)
-        document->addResource(QTextDocument::ImageResource, QUrl(ReportHtml::municipalityChartUrl()),
-                              ReportCharts::municipalityOverview(*m_data.municipalityOverview, QSize(1600, 720)));
+        document->addResource(
+            QTextDocument::ImageResource, QUrl(ReportHtml::municipalityChartUrl()),
+            ReportCharts::municipalityOverview(*m_data.municipalityOverview, QSize(1600, 720)));
     document->documentLayout(); // lays the text out now, with the pictures in place
     return document;
 }

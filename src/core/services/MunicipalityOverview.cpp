@@ -68,6 +68,8 @@ QHash<int, Choice> choicesByGroup(const QList<GroupEntry>& entries, const QList<
             throw TavoError(QStringLiteral("Projekt %1 ist kein berechnetes Projekt der Gemeinde %2.")
                                 .arg(choice.projectId)
                                 .arg(pg));
+        if (chosen.contains(found) && chosen.value(found).projectId == choice.projectId)
+            throw TavoError(QStringLiteral("Projekt %1 ist mehrfach angegeben.").arg(choice.projectId));
         if (chosen.contains(found))
             throw TavoError(QStringLiteral("Die Projekte %1 und %2 sind Varianten desselben Projekts „%3“; "
                                            "je Projekt zählt nur eine Variante.")
