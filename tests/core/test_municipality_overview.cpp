@@ -12,6 +12,7 @@
 #include "core/projects/CalculationState.h"
 #include "core/services/MunicipalityOverview.h"
 #include "support/CliRun.h"
+#include "support/PgTestDatabase.h"
 #include "support/TestDb.h"
 
 using namespace tavo;
@@ -59,6 +60,7 @@ private Q_SLOTS:
     void shiftedLedgersAddUpByHand();
     void choicesAreChecked();
     void cliGemeindeGivesTheSameSums();
+    void sameSumsOnAServer();
 };
 
 void TestMunicipalityOverview::groupsTakeTheLatestVariant() {
@@ -159,6 +161,28 @@ void TestMunicipalityOverview::cliGemeindeGivesTheSameSums() {
                                     "301", "--projekt", QStringLiteral("%1").arg(a.fremd)});
     QCOMPARE(wrong.exitCode, 2);
     QCOMPARE(runCli({"gemeinde", "--pg", "301", "--projekt", "3@x"}).exitCode, 2);
+}
+
+// The same areas copied to a server database (the ledger's row numbers there are an identity column).
+void TestMunicipalityOverview::sameSumsOnAServer() {
+    if (!PgTestDatabase::available())
+        QSKIP("kein PostgreSQL-Testserver (TAVO_TEST_PG)");
+    TestDb db;
+    bookAreas(db);
+    PgTestDatabase server;
+    const QStringList master{"--master", db.masterPath()};
+    QCOMPARE(runCli(QStringList{"init", "--leer", "--user", server.url()} + master).exitCode, 0);
+    QCOMPARE(
+        runCli(QStringList{"kopieren", "--von", db.userPath(), "--nach", server.url()} + master).exitCode, 0);
+    // Copied in ID order: nordAlt 1, nord 2, sued 3, fremd 4.
+    const CliOutput r = runCli(QStringList{"gemeinde", "--user", server.url(), "--pg", "301", "--projekt",
+                                           "3@2023", "--format", "json"} +
+                               master);
+    QCOMPARE(r.exitCode, 0);
+    const QJsonObject root = QJsonDocument::fromJson(r.out).object();
+    QCOMPARE(root.value("projekte").toArray()[0].toObject().value("id").toInt(), 2);
+    QCOMPARE(root.value("amortisationsjahr").toInt(), 2032);
+    QVERIFY(std::fabs(root.value("saldo").toDouble() - 70.35) < 0.005);
 }
 
 QTEST_GUILESS_MAIN(TestMunicipalityOverview)
