@@ -44,9 +44,10 @@ QString commandSummary(const QString& name) {
          QStringLiteral("Sucht den Wert eines Eingabefelds (--feld, der Spaltenname), bei dem der Saldo "
                         "oder der Barwert über 20 Jahre null wird. Es wird nichts gespeichert.")},
         {QStringLiteral("sensitivitaet"),
-         QStringLiteral("Rechnet ein Projekt je einmal mit jedem Szenario-Parameter allein optimistisch und "
-                        "pessimistisch, alle anderen wie eingegeben, und gibt Saldo und Barwert über 20 Jahre "
-                        "aus, nach der Breite der Wirkung geordnet (Tornado). Es wird nichts gespeichert.")},
+         QStringLiteral(
+             "Rechnet ein Projekt je einmal mit jedem Szenario-Parameter allein optimistisch und "
+             "pessimistisch, alle anderen wie eingegeben, und gibt Saldo und Barwert über 20 Jahre "
+             "aus, nach der Breite der Wirkung geordnet (Tornado). Es wird nichts gespeichert.")},
         {QStringLiteral("gemeinde"),
          QStringLiteral("Zählt die berechneten Projekte einer Gemeinde in Kalenderjahren zusammen: je "
                         "Projektgruppe eine Variante (Vorgabe: die zuletzt berechnete), jedes Projekt ab "

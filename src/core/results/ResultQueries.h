@@ -95,10 +95,10 @@ QList<YearTypeBalance> balanceByYearAndType(const QSqlDatabase& userDb, int proj
 // A project of a municipality that has results, with its place in the order of the calculations.
 struct CalculatedProject {
     int id = 0;
-    QString projekt;      // project group, empty when NULL
-    QString beschreibung; // empty when NULL
-    QString pgName;       // municipality name, empty when NULL
-    int bezugsjahr = 0;   // reference year stamped by its calculation, 0 when NULL
+    QString projekt;       // project group, empty when NULL
+    QString beschreibung;  // empty when NULL
+    QString pgName;        // municipality name, empty when NULL
+    int bezugsjahr = 0;    // reference year stamped by its calculation, 0 when NULL
     qint64 writeOrder = 0; // the larger, the later its ledger was written (the last row's number)
 };
 

@@ -409,7 +409,8 @@ void ProjectListWindow::onCompareClicked() {
 void ProjectListWindow::openMunicipalityOverview() {
     // The municipality of the current project; the first one of the list when none is current.
     const int row = qMax(0, m_projectList->currentIndex().row());
-    const int pg = m_projects && m_projects->rowCount() > 0 ? m_projects->data(m_projects->index(row, 1)).toInt() : 1;
+    const int pg =
+        m_projects && m_projects->rowCount() > 0 ? m_projects->data(m_projects->index(row, 1)).toInt() : 1;
     MunicipalityOverviewWindow window(*m_databases, qMax(1, pg), this);
     window.exec();
 }

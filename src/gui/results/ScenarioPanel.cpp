@@ -129,8 +129,9 @@ ScenarioPanel::ScenarioPanel(Databases& dbs, QWidget* parent) : QWidget(parent),
     m_chartView->setMinimumHeight(240);
     grid->addWidget(m_chartView, 1, 0);
     grid->addWidget(buildBreakEven(), 2, 0, 1, 2);
-    auto* tornadoBox = new QGroupBox(QStringLiteral("Welche Annahme wirkt am stärksten? (Saldo 20 Jahre, je ein "
-                                                    "Parameter optimistisch bzw. pessimistisch)"));
+    auto* tornadoBox =
+        new QGroupBox(QStringLiteral("Welche Annahme wirkt am stärksten? (Saldo 20 Jahre, je ein "
+                                     "Parameter optimistisch bzw. pessimistisch)"));
     auto* tornadoLayout = new QVBoxLayout(tornadoBox);
     m_tornadoChart = new PaintedChart;
     m_tornadoChart->setObjectName(QStringLiteral("chTornado"));
@@ -396,7 +397,8 @@ void ScenarioPanel::recalculate() {
         m_pessimistic = scenarioFigures(*m_base, m_settings.pessimistic, options);
         m_tornado = Sensitivity::compute(*m_base, m_settings, options);
         const Sensitivity::Tornado tornado = m_tornado;
-        m_tornadoChart->setPainter([tornado](const QSize& size) { return ReportCharts::tornado(tornado, size); });
+        m_tornadoChart->setPainter(
+            [tornado](const QSize& size) { return ReportCharts::tornado(tornado, size); });
     } catch (const TavoError& e) {
         m_message->setText(e.message());
         m_tornado = Sensitivity::Tornado();

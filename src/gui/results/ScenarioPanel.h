@@ -34,8 +34,9 @@ struct EngineInput;
 // The scenarios of one project: the figures of the project as it is, of its optimistic and pessimistic
 // variant and the Monte Carlo range (P10 / P50 / P90), the cumulative balance with the range as a band,
 // the editors of the two parameter sets (stored with the project) and the break-even question
-// "Was müsste … betragen?" and the tornado of the parameters, each alone at its two values. Everything is calculated in memory from the project's inputs; the three
-// variants at once, the range in the background, its band refreshed when it is done.
+// "Was müsste … betragen?" and the tornado of the parameters, each alone at its two values. Everything is
+// calculated in memory from the project's inputs; the three variants at once, the range in the background,
+// its band refreshed when it is done.
 class ScenarioPanel : public QWidget {
     Q_OBJECT
 public:
