@@ -43,6 +43,16 @@ QString commandSummary(const QString& name) {
         {QStringLiteral("breakeven"),
          QStringLiteral("Sucht den Wert eines Eingabefelds (--feld, der Spaltenname), bei dem der Saldo "
                         "oder der Barwert über 20 Jahre null wird. Es wird nichts gespeichert.")},
+        {QStringLiteral("sensitivitaet"),
+         QStringLiteral(
+             "Rechnet ein Projekt je einmal mit jedem Szenario-Parameter allein optimistisch und "
+             "pessimistisch, alle anderen wie eingegeben, und gibt Saldo und Barwert über 20 Jahre "
+             "aus, nach der Breite der Wirkung geordnet (Tornado). Es wird nichts gespeichert.")},
+        {QStringLiteral("gemeinde"),
+         QStringLiteral("Zählt die berechneten Projekte einer Gemeinde in Kalenderjahren zusammen: je "
+                        "Projektgruppe eine Variante (Vorgabe: die zuletzt berechnete), jedes Projekt ab "
+                        "seinem Startjahr (--projekt ID@JAHR); Saldo je Jahr, kumuliert, Tiefpunkt und "
+                        "Amortisationsjahr.")},
         {QStringLiteral("bericht"),
          QStringLiteral("Schreibt den Bericht für den Gemeinderat eines berechneten Projekts als PDF-Datei "
                         "(A4); mit --berechnen wird das Projekt vorher berechnet.")},

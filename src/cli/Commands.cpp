@@ -49,6 +49,14 @@ const QList<CliCommand>& cliCommands() {
          "breakeven [--master DATEI] [--user DATEI] --project ID --feld SPALTE [--ziel saldo|barwert]\n"
          "                  [--kostentraeger NAME|alle] [--format text|json]",
          cmdBreakeven},
+        {"sensitivitaet",
+         "sensitivitaet [--master DATEI] [--user DATEI] --project ID [--kostentraeger NAME|alle]\n"
+         "                  [--zinssatz PROZENT] [--format text|json|csv]",
+         cmdSensitivitaet},
+        {"gemeinde",
+         "gemeinde [--master DATEI] [--user DATEI] --pg N [--projekt ID@JAHR ...]\n"
+         "                  [--kostentraeger NAME|alle] [--format text|json|csv|xlsx] [--out DATEI]",
+         cmdGemeinde},
         {"bericht",
          "bericht [--master DATEI] [--user DATEI] --project ID [--berechnen]\n"
          "                  [--kostentraeger NAME|alle] [--zinssatz PROZENT] --out DATEI.pdf",
@@ -81,7 +89,7 @@ QString cliUsage() {
 QString staleResultsText() {
     return QStringLiteral(
         "Sind die Eingaben eines Projekts seit seiner letzten Berechnung geändert, geben export,\n"
-        "kennzahlen und bericht die gespeicherten Ergebnisse mit einer Warnung auf stderr aus\n"
+        "kennzahlen, gemeinde und bericht die gespeicherten Ergebnisse mit einer Warnung auf stderr aus\n"
         "(Rückgabewert 0); bericht --berechnen berechnet das Projekt vorher.\n");
 }
 

@@ -186,6 +186,8 @@ int cmdExport(const QStringList& args);
 int cmdKennzahlen(const QStringList& args);
 int cmdSzenarien(const QStringList& args);
 int cmdBreakeven(const QStringList& args);
+int cmdSensitivitaet(const QStringList& args);
+int cmdGemeinde(const QStringList& args);
 int cmdBericht(const QStringList& args);
 int cmdKopieren(const QStringList& args);
 int cmdPlan(const QStringList& args);

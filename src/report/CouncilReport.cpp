@@ -23,6 +23,7 @@
 #include "core/data/OutputFile.h"
 #include "core/data/TavoError.h"
 #include "report/Disclaimer.h"
+#include "report/PlanningCharts.h"
 #include "report/ReportCharts.h"
 #include "report/ReportHtml.h"
 
@@ -192,6 +193,13 @@ std::unique_ptr<QTextDocument> CouncilReport::buildDocument(const QList<Entry>& 
                 {QStringLiteral("Basis"), QStringLiteral("optimistisch"), QStringLiteral("pessimistisch")},
                 chartSize, &s.range.kumuliert));
     }
+    if (m_data.tornado)
+        document->addResource(QTextDocument::ImageResource, QUrl(ReportHtml::tornadoChartUrl()),
+                              ReportCharts::tornado(*m_data.tornado, QSize(1600, 720)));
+    if (m_data.municipalityOverview)
+        document->addResource(
+            QTextDocument::ImageResource, QUrl(ReportHtml::municipalityChartUrl()),
+            ReportCharts::municipalityOverview(*m_data.municipalityOverview, QSize(1600, 720)));
     document->documentLayout(); // lays the text out now, with the pictures in place
     return document;
 }

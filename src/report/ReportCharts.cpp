@@ -9,11 +9,12 @@
 #include <QPainterPath>
 
 #include "core/data/NumberFormat.h"
+#include "report/ChartScale.h"
 
 namespace tavo {
 
 namespace ReportCharts {
-namespace {
+namespace detail {
 
 const QList<QColor> kLineColours = {QColor(31, 119, 180),  QColor(255, 127, 14), QColor(44, 160, 44),
                                     QColor(148, 103, 189), QColor(140, 86, 75),  QColor(227, 119, 194)};
@@ -52,12 +53,6 @@ QString axisAmount(double value, double step) {
     return NumberFormat::fixed(value, 0) + QStringLiteral(" €");
 }
 
-struct Scale {
-    double low = 0;
-    double high = 0;
-    double step = 1;
-};
-
 Scale amountScale(double low, double high) {
     low = std::min(low, 0.0);
     high = std::max(high, 0.0);
@@ -70,7 +65,9 @@ Scale amountScale(double low, double high) {
     return s;
 }
 
-} // namespace
+} // namespace detail
+
+using namespace detail;
 
 QImage cumulativeBalance(const QList<KeyFigures>& projects, const QStringList& names, const QSize& size,
                          const Band* band) {

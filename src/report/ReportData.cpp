@@ -308,9 +308,19 @@ void loadScenarios(ReportData& data, const QSqlDatabase& user, const EngineInput
         options.figures.costBearer = data.options.costBearer;
         options.figures.discountRate = data.options.discountRate;
         data.scenarios = compareScenarios(base, settings, options);
+        data.tornado = Sensitivity::compute(base, settings, options.figures);
     } catch (const TavoError& e) {
         data.scenarioNote = QStringLiteral("nicht berechenbar: %1").arg(e.message());
     }
+}
+
+// The overview of the municipality when it has other calculated project groups; this project
+// counts for its own group, from its default start year.
+void loadMunicipalityOverview(ReportData& data, const QSqlDatabase& user) {
+    MunicipalityOverview::Overview overview =
+        MunicipalityOverview::compute(user, data.pg, {{data.projectId, 0}}, data.options.costBearer);
+    if (overview.projects.size() > 1)
+        data.municipalityOverview = std::move(overview);
 }
 
 } // namespace
@@ -392,6 +402,7 @@ ReportData ReportData::load(Databases& dbs, int projectId, const ReportOptions& 
         }
     }
     data.sources = sourcesOf(dbs.master(), reader);
+    loadMunicipalityOverview(data, user);
     return data;
 }
 

@@ -12,6 +12,8 @@
 #include "core/master/MasterProvenance.h"
 #include "core/results/KeyFigures.h"
 #include "core/scenarios/ScenarioComparison.h"
+#include "core/scenarios/Sensitivity.h"
+#include "core/services/MunicipalityOverview.h"
 
 namespace tavo {
 
@@ -90,6 +92,11 @@ struct ReportData {
     // says why).
     std::optional<ScenarioComparison> scenarios;
     QString scenarioNote;
+    // Each scenario parameter alone at its two values, from the same inputs; present with scenarios.
+    std::optional<Sensitivity::Tornado> tornado;
+    // The municipality's calculated project groups in calendar years, this project standing for its
+    // group; present when the municipality has at least one other calculated project group.
+    std::optional<MunicipalityOverview::Overview> municipalityOverview;
     QList<Source> sources;
 
     // Reads the project, everything in one read transaction of the user database, so that all

@@ -5,11 +5,12 @@
 
 #include "core/data/NumberFormat.h"
 #include "report/Disclaimer.h"
+#include "report/ReportHtmlParts.h"
 
 namespace tavo {
 
 namespace ReportHtml {
-namespace {
+namespace parts {
 
 // Qt lays out a word that is longer than a line anew for every line it fills, so the time for an
 // unbroken run of characters grows with the square of its length (a 256 KB word took 17 s). A
@@ -492,7 +493,9 @@ QString sourcesChapter(const ReportData& d) {
     return html + QStringLiteral("</table>");
 }
 
-} // namespace
+} // namespace parts
+
+using namespace parts;
 
 QString outdatedText() {
     return QStringLiteral(
@@ -564,7 +567,9 @@ QString document(const ReportData& data, const QDate& date, const Contents& cont
     html += rangeChapter(data);
     if (data.scenarios)
         html += rangeChart(textWidth);
+    html += sensitivitySection(data, textWidth);
     html += populationChapter(data);
+    html += municipalityChapter(data, textWidth);
     html += methodChapter(data.herkunft);
     html += sourcesChapter(data);
     for (const QString& heading : breakBefore)

@@ -40,6 +40,8 @@ QString outdatedText();
 QString cumulativeChartUrl();
 QString typeChartUrl();
 QString bandChartUrl(); // the scenarios' band, present when ReportData::scenarios is
+QString tornadoChartUrl();      // present when ReportData::tornado is
+QString municipalityChartUrl(); // present when ReportData::municipalityOverview is
 
 } // namespace ReportHtml
 

@@ -213,6 +213,30 @@ QStringList areaItems() {
             QStringLiteral("Prognose ÖROK")};
 }
 
+QList<CalculatedProject> calculatedProjects(const QSqlDatabase& userDb, int pg) {
+    // The ledger's row numbers only grow (SQLite rowid, an identity on the server): the project whose
+    // rows carry the largest number was calculated last.
+    QSqlQuery q = Sql::exec(
+        userDb,
+        QStringLiteral("SELECT t.\"ID\", t.\"Projekt\", t.\"Beschreibung\", t.\"PG_Name\", "
+                       "t.\"Bezugsjahr\", (SELECT max(a.\"rowid\") FROM \"Auswertung\" a WHERE a.\"TAVO\" = "
+                       "t.\"ID\") FROM \"TAVO\" t WHERE t.\"PG\" = ? AND EXISTS (SELECT 1 FROM "
+                       "\"Auswertung\" b WHERE b.\"TAVO\" = t.\"ID\") ORDER BY t.\"ID\""),
+        {pg});
+    QList<CalculatedProject> projects;
+    while (q.next()) {
+        CalculatedProject p;
+        p.id = q.value(0).toInt();
+        p.projekt = q.value(1).toString();
+        p.beschreibung = q.value(2).toString();
+        p.pgName = q.value(3).toString();
+        p.bezugsjahr = q.value(4).isNull() ? 0 : q.value(4).toInt();
+        p.writeOrder = q.value(5).toLongLong();
+        projects << p;
+    }
+    return projects;
+}
+
 QList<YearTypeBalance> balanceByYearAndType(const QSqlDatabase& userDb, int projectId,
                                             const QString& costBearer) {
     const bool all = costBearer.isEmpty();

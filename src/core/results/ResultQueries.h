@@ -94,6 +94,19 @@ struct YearTypeBalance {
 QList<YearTypeBalance> balanceByYearAndType(const QSqlDatabase& userDb, int projectId,
                                             const QString& costBearer);
 
+// A project of a municipality that has results, with its place in the order of the calculations.
+struct CalculatedProject {
+    int id = 0;
+    QString projekt;       // project group, empty when NULL
+    QString beschreibung;  // empty when NULL
+    QString pgName;        // municipality name, empty when NULL
+    int bezugsjahr = 0;    // reference year stamped by its calculation, 0 when NULL
+    qint64 writeOrder = 0; // the larger, the later its ledger was written (the last row's number)
+};
+
+// The projects of municipality pg that have ledger rows, ordered by ID.
+QList<CalculatedProject> calculatedProjects(const QSqlDatabase& userDb, int pg);
+
 // The population query for the chosen area position 0..4 (the stored query's text with its named
 // parameters). Throws TavoError "ungültiges Gebiet!" for any other position.
 Query buildPopulationQueries(const QSqlDatabase& userDb, int area, const PopulationSource& source);

@@ -37,6 +37,7 @@
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/projects/MasterImportWizard.h"
 #include "gui/projects/MunicipalityDialog.h"
+#include "gui/projects/MunicipalityOverviewWindow.h"
 #include "gui/projects/VariantComparisonWindow.h"
 #include "report/Disclaimer.h"
 
@@ -258,6 +259,11 @@ QMenuBar* ProjectListWindow::buildMenuBar() {
     edit->setObjectName(QStringLiteral("menuBearbeiten"));
     add(edit, "actLoeschen", QStringLiteral("&Löschen..."), QKeySequence(),
         navigatorButton(Navigator::Delete));
+    QMenu* evaluation = bar->addMenu(QStringLiteral("Aus&wertung"));
+    evaluation->setObjectName(QStringLiteral("menuAuswertung"));
+    QAction* overview = evaluation->addAction(QStringLiteral("&Gemeindeübersicht…"));
+    overview->setObjectName(QStringLiteral("actGemeindeuebersicht"));
+    connect(overview, &QAction::triggered, this, [this] { openMunicipalityOverview(); });
     HelpMenu::add(bar, this, [this] {
         const MasterProvenance provenance = windowProvenance(m_databases->master());
         AboutDialog about(this, m_databases->masterPath(), m_databases->userPath(), &provenance);
@@ -405,6 +411,15 @@ void ProjectListWindow::onCompareClicked() {
         }
     VariantComparisonWindow comparison(*m_databases, ids, this);
     comparison.exec();
+}
+
+void ProjectListWindow::openMunicipalityOverview() {
+    // The municipality of the current project; the first one of the list when none is current.
+    const int row = qMax(0, m_projectList->currentIndex().row());
+    const int pg =
+        m_projects && m_projects->rowCount() > 0 ? m_projects->data(m_projects->index(row, 1)).toInt() : 1;
+    MunicipalityOverviewWindow window(*m_databases, qMax(1, pg), this);
+    window.exec();
 }
 
 bool ProjectListWindow::selectProject(int id) {

@@ -89,6 +89,7 @@ private:
     void onDuplicateClicked();
     void onCloseClicked();
     void onCompareClicked();
+    void openMunicipalityOverview();
     void deleteCurrentProject();
     void releaseMainWindows();
     void closeWindowsOf(int id);

@@ -28,6 +28,9 @@
 #include "core/projects/InputTables.h"
 #include "core/scenarios/BreakEven.h"
 #include "core/scenarios/ScenarioComparison.h"
+#include "core/scenarios/Sensitivity.h"
+#include "gui/common/PaintedChart.h"
+#include "report/PlanningCharts.h"
 
 namespace tavo {
 
@@ -35,19 +38,7 @@ namespace {
 
 // The parameters as the editor names them, by their stored names.
 QString parameterCaption(const QString& name) {
-    static const std::pair<const char*, const char*> captions[] = {
-        {"Besiedelung_Verschiebung", "Besiedelung verschoben (Jahre, + später)"},
-        {"Besiedelung_Streckung", "Besiedelung gestreckt (Faktor, > 1 langsamer)"},
-        {"Baukosten_Prozent", "Baukosten (± %)"},
-        {"Erhaltungskosten_Prozent", "Erhaltungs- und Betriebskosten (± %)"},
-        {"Zinsen_Prozentpunkte", "Zinssätze (± Prozentpunkte)"},
-        {"Bewohner_je_Wohneinheit_Prozent", "Bewohner je Wohneinheit (± %)"},
-        {"Abgaben_Gebuehren_Steuern_Prozent", "Abgaben, Gebühren, Steuern (± %)"},
-    };
-    for (const auto& [stored, caption] : captions)
-        if (name == QLatin1String(stored))
-            return QString::fromUtf8(caption);
-    return name;
+    return Sensitivity::caption(name);
 }
 
 // The caption of an input on the input pages, for the break-even choice; empty when none shows it.
@@ -138,10 +129,20 @@ ScenarioPanel::ScenarioPanel(Databases& dbs, QWidget* parent) : QWidget(parent),
     m_chartView->setMinimumHeight(240);
     grid->addWidget(m_chartView, 1, 0);
     grid->addWidget(buildBreakEven(), 2, 0, 1, 2);
+    auto* tornadoBox =
+        new QGroupBox(QStringLiteral("Welche Annahme wirkt am stärksten? (Saldo 20 Jahre, je ein "
+                                     "Parameter optimistisch bzw. pessimistisch)"));
+    auto* tornadoLayout = new QVBoxLayout(tornadoBox);
+    m_tornadoChart = new PaintedChart;
+    m_tornadoChart->setObjectName(QStringLiteral("chTornado"));
+    m_tornadoChart->setAccessibleName(QStringLiteral("Diagramm Sensitivität"));
+    m_tornadoChart->setMinimumHeight(260);
+    tornadoLayout->addWidget(m_tornadoChart);
+    grid->addWidget(tornadoBox, 3, 0, 1, 2);
     m_message = new QLabel;
     m_message->setWordWrap(true);
     m_message->setStyleSheet(QStringLiteral("color: #b00000"));
-    grid->addWidget(m_message, 3, 0, 1, 2);
+    grid->addWidget(m_message, 4, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(1, 1);
     // A narrow window scrolls rather than squeezing the tables.
@@ -394,8 +395,14 @@ void ScenarioPanel::recalculate() {
         m_basis = scenarioFigures(*m_base, Scenarios::Parameters{}, options);
         m_optimistic = scenarioFigures(*m_base, m_settings.optimistic, options);
         m_pessimistic = scenarioFigures(*m_base, m_settings.pessimistic, options);
+        m_tornado = Sensitivity::compute(*m_base, m_settings, options);
+        const Sensitivity::Tornado tornado = m_tornado;
+        m_tornadoChart->setPainter(
+            [tornado](const QSize& size) { return ReportCharts::tornado(tornado, size); });
     } catch (const TavoError& e) {
         m_message->setText(e.message());
+        m_tornado = Sensitivity::Tornado();
+        m_tornadoChart->setPainter({});
         for (int row = 0; row < FigureRowCount; ++row)
             for (int column = 0; column < FigureColumnCount; ++column)
                 setCell(row, column, QString());

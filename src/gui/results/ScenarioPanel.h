@@ -11,6 +11,7 @@
 #include "core/results/KeyFigures.h"
 #include "core/scenarios/MonteCarlo.h"
 #include "core/scenarios/Scenarios.h"
+#include "core/scenarios/Sensitivity.h"
 
 class QAreaSeries;
 class QChartView;
@@ -27,13 +28,15 @@ class QValueAxis;
 namespace tavo {
 
 class Databases;
+class PaintedChart;
 struct EngineInput;
 
 // The scenarios of one project: the figures of the project as it is, of its optimistic and pessimistic
 // variant and the Monte Carlo range (P10 / P50 / P90), the cumulative balance with the range as a band,
 // the editors of the two parameter sets (stored with the project) and the break-even question
-// "Was müsste … betragen?". Everything is calculated in memory from the project's inputs; the three
-// variants at once, the range in the background, its band refreshed when it is done.
+// "Was müsste … betragen?" and the tornado of the parameters, each alone at its two values. Everything is
+// calculated in memory from the project's inputs; the three variants at once, the range in the background,
+// its band refreshed when it is done.
 class ScenarioPanel : public QWidget {
     Q_OBJECT
 public:
@@ -58,6 +61,8 @@ public:
     bool rangePending() const;
     // The figures of the last calculation (basis, optimistic, pessimistic).
     const KeyFigures& basisFigures() const { return m_basis; }
+    // The tornado of the last calculation: each parameter alone at its two values.
+    const Sensitivity::Tornado& tornado() const { return m_tornado; }
 
     // Parts the tests drive.
     QStackedWidget* stack() const { return m_stack; }
@@ -72,6 +77,7 @@ public:
     QLabel* breakEvenResult() const { return m_breakEvenResult; }
     QLabel* messageLabel() const { return m_message; }
     QLineSeries* baseSeries() const { return m_baseSeries; }
+    PaintedChart* tornadoChart() const { return m_tornadoChart; }
     QLineSeries* lowSeries() const { return m_lowSeries; }
     QLineSeries* highSeries() const { return m_highSeries; }
 
@@ -117,6 +123,7 @@ private:
     KeyFigures m_basis;
     KeyFigures m_optimistic;
     KeyFigures m_pessimistic;
+    Sensitivity::Tornado m_tornado;
 
     // The range: every change raises the generation; a finished run of an older one is ignored and
     // the current one started.
@@ -137,6 +144,7 @@ private:
     QPushButton* m_breakEvenButton = nullptr;
     QLabel* m_breakEvenResult = nullptr;
     QChartView* m_chartView = nullptr;
+    PaintedChart* m_tornadoChart = nullptr;
     QLineSeries* m_baseSeries = nullptr;
     QLineSeries* m_lowSeries = nullptr;
     QLineSeries* m_highSeries = nullptr;

