@@ -378,6 +378,7 @@ void TestEngineSteps::kindergartenCapacitySteps() {
     TestDb db;
     {
         QSqlDatabase master = db.writableMaster();
+        Sql::exec(master, QStringLiteral("INSERT INTO PG (ID, PG_Name) VALUES (999, 'Kinderdorf')"));
         for (int age : {3, 4, 5, 6}) {
             QStringList columns{"PG", "\"Alter\""};
             QVariantList values{999, age};
