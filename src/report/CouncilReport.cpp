@@ -25,6 +25,7 @@
 #include "report/Disclaimer.h"
 #include "report/ReportCharts.h"
 #include "report/ReportHtml.h"
+#include "report/ReportPlan.h"
 
 namespace tavo {
 
@@ -192,6 +193,9 @@ std::unique_ptr<QTextDocument> CouncilReport::buildDocument(const QList<Entry>& 
                 {QStringLiteral("Basis"), QStringLiteral("optimistisch"), QStringLiteral("pessimistisch")},
                 chartSize, &s.range.kumuliert));
     }
+    if (!m_data.plan.file.isEmpty())
+        document->addResource(QTextDocument::ImageResource, QUrl(ReportPlan::imageUrl()),
+                              ReportPlan::image(m_data));
     document->documentLayout(); // lays the text out now, with the pictures in place
     return document;
 }

@@ -15,6 +15,7 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 #include "core/data/Transaction.h"
+#include "core/plan/PlanStore.h"
 #include "core/engine/EngineInput.h"
 #include "core/projects/CalculationState.h"
 #include "core/projects/DetailRows.h"
@@ -382,6 +383,7 @@ ReportData ReportData::load(Databases& dbs, int projectId, const ReportOptions& 
         }
     }
     data.sources = sourcesOf(dbs.master(), reader);
+    data.plan = PlanStore::storedPlan(user, projectId);
     return data;
 }
 

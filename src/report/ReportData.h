@@ -9,6 +9,7 @@
 
 #include <optional>
 
+#include "core/plan/PlanTypes.h"
 #include "core/results/KeyFigures.h"
 #include "core/scenarios/ScenarioComparison.h"
 
@@ -89,6 +90,8 @@ struct ReportData {
     std::optional<ScenarioComparison> scenarios;
     QString scenarioNote;
     QList<Source> sources;
+    // The plan the inputs were measured from (file empty: none).
+    PlanReading plan;
 
     // Reads the project, everything in one read transaction of the user database, so that all
     // parts show one state even while the project is being calculated elsewhere. Throws TavoError
