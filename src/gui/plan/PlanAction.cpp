@@ -5,10 +5,14 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 #include "core/data/TavoError.h"
 #include "core/plan/PlanStore.h"
+#include "gui/input/DetailGrid.h"
 #include "gui/input/ProjectEdit.h"
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/plan/PlanPage.h"
@@ -20,6 +24,8 @@ namespace {
 
 const char* const kMarkAction = "actAusPlan";
 const char* const kTitle = "TAVO - Tavorechner";
+// The key of a building type's share in the marks: "Bebauung:<type>".
+const QString kMixPrefix = QStringLiteral("Bebauung:");
 
 // A small map sign: a green area with a blue line across it.
 QIcon markIcon() {
@@ -74,6 +80,23 @@ PlanAction::PlanAction(MainWindow& window) : QObject(&window), m_window(window) 
     connect(&window, &MainWindow::projectSaved, this, &PlanAction::onProjectSaved);
     for (ProjectEdit* edit : window.findChildren<ProjectEdit*>())
         connect(edit, &ProjectEdit::committed, this, &PlanAction::onInputCommitted);
+    // The building mix's shares: a line above the grid; a hand edit of a row drops the marks.
+    DetailGrid* mix = window.buildingMixGrid();
+    m_mixRow = new QWidget;
+    auto* row = new QHBoxLayout(m_mixRow);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* icon = new QLabel(m_mixRow);
+    icon->setPixmap(markIcon().pixmap(14, 14));
+    m_mixMark = new QLabel(QStringLiteral("Anteile aus Plan"), m_mixRow);
+    m_mixMark->setObjectName(QStringLiteral("lbBebauungAusPlan"));
+    row->addWidget(icon);
+    row->addWidget(m_mixMark, 1);
+    m_mixRow->hide();
+    if (auto* box = mix->parentWidget(); box && qobject_cast<QVBoxLayout*>(box->layout()))
+        static_cast<QVBoxLayout*>(box->layout())->insertWidget(0, m_mixRow);
+    connect(mix->model(), &QAbstractItemModel::dataChanged, this, &PlanAction::onMixEdited);
+    connect(mix->model(), &QAbstractItemModel::rowsInserted, this, &PlanAction::onMixEdited);
+    connect(mix->model(), &QAbstractItemModel::rowsRemoved, this, &PlanAction::onMixEdited);
 }
 
 QString PlanAction::markOf(const ProjectEdit* edit) {
@@ -100,6 +123,29 @@ void PlanAction::showProject(int projectId) {
 void PlanAction::showMarks() {
     for (ProjectEdit* edit : m_window.findChildren<ProjectEdit*>())
         setMark(edit, m_handEdited.contains(edit->column()) ? QString() : m_marks.value(edit->column()));
+    showMixMark();
+}
+
+void PlanAction::showMixMark() {
+    QStringList lines;
+    for (auto it = m_marks.cbegin(); it != m_marks.cend(); ++it)
+        if (it.key().startsWith(kMixPrefix) && !m_handEdited.contains(it.key()))
+            lines << QStringLiteral("%1 – %2").arg(it.key().mid(kMixPrefix.size()), it.value());
+    lines.sort();
+    m_mixRow->setVisible(!lines.isEmpty());
+    m_mixRow->setToolTip(lines.join(QLatin1Char('\n')));
+    m_mixMark->setToolTip(m_mixRow->toolTip());
+}
+
+void PlanAction::onMixEdited() {
+    bool changed = false;
+    for (auto it = m_marks.cbegin(); it != m_marks.cend(); ++it)
+        if (it.key().startsWith(kMixPrefix) && !m_handEdited.contains(it.key())) {
+            m_handEdited.insert(it.key());
+            changed = true;
+        }
+    if (changed)
+        showMixMark();
 }
 
 void PlanAction::onInputCommitted(const QString& column) {

@@ -5,6 +5,9 @@
 #include <QSet>
 #include <QString>
 
+class QLabel;
+class QWidget;
+
 namespace tavo {
 
 class MainWindow;
@@ -21,6 +24,8 @@ public:
     explicit PlanAction(MainWindow& window);
 
     PlanPage* page() const { return m_page; }
+    // The label above the building mix shown while its shares carry marks ("Bebauung:<type>").
+    QLabel* mixMark() const { return m_mixMark; }
     // The marks shown now: field key -> tooltip.
     const QHash<QString, QString>& marks() const { return m_marks; }
 
@@ -35,9 +40,13 @@ private:
     void showMarks();
     void onInputCommitted(const QString& column);
     void onProjectSaved(int projectId);
+    void onMixEdited();
+    void showMixMark();
 
     MainWindow& m_window;
     PlanPage* m_page = nullptr;
+    QWidget* m_mixRow = nullptr; // above the building mix: its shares come from the plan
+    QLabel* m_mixMark = nullptr;
     QHash<QString, QString> m_marks;
     QSet<QString> m_handEdited; // marks to drop when the project is saved
 };
