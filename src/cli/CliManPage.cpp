@@ -50,6 +50,15 @@ QString commandSummary(const QString& name) {
          QStringLiteral("Kopiert Projekte mit ihren Detailzeilen und Ergebnissen aus einer Benutzerdatenbank "
                         "in eine andere (Datei oder PostgreSQL-Server) als neue Projekte, alles in einer "
                         "Transaktion.")},
+        {QStringLiteral("plan"),
+         QStringLiteral(
+             "Liest den Plan des Baugebiets (GeoPackage, Shapefile, GeoJSON, DXF, GML oder KML) mit "
+             "GDAL, misst Flächen, Leitungslängen, Anschlusslängen und Bauplätze in Metern und "
+             "zeigt, welche Eingaben des Projekts sich ändern würden; mit --anwenden werden sie in "
+             "einer Transaktion übernommen und als „aus Plan“ markiert. Ohne --zuordnung gelten "
+             "Ebenen, die wie eine Rolle heißen (Baugebiet, Verkehrsfläche, Grünfläche, "
+             "Straßenachse, Leitung, Bauplatz), als diese Rolle. Eine Ebene ohne Koordinatensystem "
+             "braucht --crs; ungültige Geometrien repariert --reparieren.")},
     };
     return summaries.value(name);
 }

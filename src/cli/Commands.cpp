@@ -54,6 +54,10 @@ const QList<CliCommand>& cliCommands() {
          "                  [--kostentraeger NAME|alle] [--zinssatz PROZENT] --out DATEI.pdf",
          cmdBericht},
         {"kopieren", "kopieren [--master DATEI] --von QUELLE --nach ZIEL [--project ID ...]", cmdKopieren},
+        {"plan",
+         "plan [--master DATEI] [--user DATEI] --project ID --datei PLAN [--zuordnung DATEI.json]\n"
+         "                  [--crs EPSG:N] [--reparieren] [--anwenden] [--format text|json]",
+         cmdPlan},
     };
     return commands;
 }

@@ -179,5 +179,6 @@ int cmdSzenarien(const QStringList& args);
 int cmdBreakeven(const QStringList& args);
 int cmdBericht(const QStringList& args);
 int cmdKopieren(const QStringList& args);
+int cmdPlan(const QStringList& args);
 
 } // namespace tavo

@@ -63,8 +63,9 @@ int main(int argc, char** argv) {
     if (!application)
         application = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication& app = *application;
-#if defined(TAVO_CLI_WITH_REPORT) && defined(TAVO_REPORT_TO_PROGRAM_RELATIVE)
-    // Installed in the program's private folder, the report part finds the data as tavo-cli does.
+#if (defined(TAVO_CLI_WITH_REPORT) || defined(TAVO_CLI_WITH_PLAN)) && defined(TAVO_REPORT_TO_PROGRAM_RELATIVE)
+    // Installed in the program's private folder, the report and plan parts find the data as tavo-cli
+    // does.
     const QDir installedBin(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(TAVO_REPORT_TO_PROGRAM_RELATIVE)));
     if (QFileInfo(installedBin.filePath(QStringLiteral("tavo-cli"))).isExecutable())
         Databases::setProgramDir(QDir::cleanPath(installedBin.path()));

@@ -228,6 +228,13 @@ void InstallTest::installedProgramsUseTheUsersOwnDatabase() {
     QFile written(pdf);
     QVERIFY(written.open(QIODevice::ReadOnly) && written.read(5) == "%PDF-");
 
+    // The plan reader lives there too: tavo-cli plan reaches it and it answers for the file.
+    QVERIFY(QFileInfo(prefix + "/lib/tavo/tavo-plan").isExecutable());
+    const Run plan = run(cli, {"plan", "--project", QString::number(installedId), "--datei", root.filePath("fehlt.gpkg")},
+                         env);
+    QCOMPARE(plan.exitCode, 2);
+    QVERIFY2(plan.err.contains(QStringLiteral("fehlt.gpkg“ gibt es nicht")), qPrintable(plan.err));
+
     // Nothing was written into the installation.
     QCOMPARE(QDir(prefix + "/bin").entryList(QDir::Files), QStringList({"tavo", "tavo-cli"}));
     QCOMPARE(QDir(share + "/tavo").entryList(QDir::Files), QStringList({"TAVO_Handbuch.pdf", "TAVO_Master.db"}));

@@ -232,6 +232,46 @@ QList<Table> describeTables() {
          {},
          {},
          {"TAVO"}},
+        // The plan a project's inputs were measured from (one per project): the file, the date of its
+        // last change, the metric reference system, the assignment of layers to roles and the
+        // measured figures (both JSON).
+        {QStringLiteral("Plan"),
+         {{"TAVO", T::Integer, PrimaryKey | ProjectRef},
+          {"Datei", T::Text, NotNull},
+          {"Stand", T::Text},
+          {"Koordinatensystem", T::Text},
+          {"Zuordnung", T::Text},
+          {"Messwerte", T::Text}},
+         {},
+         {},
+         {"TAVO"}},
+        // Its features in metric coordinates, for drawing without reading the file again; Geometrie
+        // holds the parts as "x y,x y;x y,...".
+        {QStringLiteral("PlanObjekt"),
+         {kProjectKey,
+          {"Nr", T::Integer, NotNull},
+          {"Rolle", T::Text},
+          {"Ebene", T::Text},
+          {"Objekt", T::Integer},
+          {"Netz", T::Text},
+          {"Typ", T::Text},
+          {"Art", T::Integer},
+          {"Geometrie", T::Text},
+          {"Fläche", T::Float},
+          {"Länge", T::Float}},
+         {"TAVO", "Nr"},
+         {},
+         {"TAVO", "Nr"}},
+        // The inputs taken from the plan, with where they came from.
+        {QStringLiteral("PlanMarke"),
+         {kProjectKey,
+          {"Feld", T::Text, NotNull},
+          {"Datei", T::Text},
+          {"Ebene", T::Text},
+          {"Stand", T::Text}},
+         {"TAVO", "Feld"},
+         {},
+         {"TAVO", "Feld"}},
         // The layout the file or server database has; one row.
         {QStringLiteral("Schemaversion"), {{"Version", T::Integer, NotNull}}, {}, {}, {"Version"}},
     };

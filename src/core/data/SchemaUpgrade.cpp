@@ -226,6 +226,14 @@ const std::vector<Step>& steps() {
         // inputs, so the calculation state stays as it was.
         {[](const QSqlDatabase& db) { return !hasOldDesignations(db); }, respellDesignationRows, false},
         {hasDecimalShare, makeShareDecimal, false},
+        // The plan of a project with its features and the marks of the inputs taken from it.
+        {[](const QSqlDatabase& db) { return hasTable(db, QStringLiteral("PlanMarke")); },
+         [](const QSqlDatabase& db) {
+             for (const char* table : {"Plan", "PlanObjekt", "PlanMarke"})
+                 if (!hasTable(db, QString::fromUtf8(table)))
+                     createTable(db, QString::fromUtf8(table));
+         },
+         false},
     };
     return all;
 }
