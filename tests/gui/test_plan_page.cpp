@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
