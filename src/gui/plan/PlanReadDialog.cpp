@@ -166,7 +166,7 @@ void PlanReadDialog::loadLayers() {
         return;
     }
     try {
-        m_start = PlanStore::rememberedAssignment(m_db, QFileInfo(m_file).fileName());
+        m_start = PlanStore::rememberedAssignment(m_db, m_file);
     } catch (const TavoError&) {
         m_start = {}; // no remembered assignment: the guess is offered
     }
