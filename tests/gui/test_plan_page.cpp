@@ -239,12 +239,13 @@ private Q_SLOTS:
         QVERIFY(render.waitForFinished(60000));
         QImage page(dir.filePath(QStringLiteral("seite.png")));
         QVERIFY(!page.isNull());
-        // The square's outline is the only dark red on the page.
+        // The square's outline is the only dark red in the map frame (the legend beside it has some).
+        const int frameRight = qRound(planSheetLayout(plan, scale).mapFrameMm.right() * 10);
         int left = page.width(), right = -1, top = page.height(), bottom = -1;
         const QImage rgb = page.convertToFormat(QImage::Format_RGB32);
         for (int y = 0; y < rgb.height(); ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-            for (int x = 0; x < rgb.width(); ++x)
+            for (int x = 0; x < frameRight; ++x)
                 if (qRed(line[x]) > 140 && qGreen(line[x]) < 90 && qBlue(line[x]) < 90) {
                     left = std::min(left, x);
                     right = std::max(right, x);
