@@ -267,7 +267,7 @@ QString featureText(const PlanFeature& f) {
         measure = QStringLiteral("Länge %1 m").arg(NumberFormat::fixed(f.lengthM, 1));
     else
         measure = QStringLiteral("Punkt");
-    QString text = QStringLiteral("%1: %2 – Ebene „%3“, Objekt %4")
+    QString text = QStringLiteral("%1: %2\nEbene „%3“, Objekt %4")
                        .arg(planRoleName(f.role), measure, f.layer)
                        .arg(f.fid);
     if (!f.network.isEmpty())

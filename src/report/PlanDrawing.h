@@ -64,7 +64,7 @@ double paintLegend(QPainter& painter, const QPointF& topLeft, const QList<PlanRo
 
 // The measured figures as caption/value lines (areas in m², lengths in m, plots per type).
 QList<QStringList> measureLines(const PlanMeasures& measures);
-// "Baugebiet, Fläche 10.000 m²" for a clicked feature: role, layer, object and measure.
+// "Baugebiet: Fläche 10.000,0 m²", then a line with layer and object, for a clicked feature.
 QString featureText(const PlanFeature& feature);
 
 // The whole plan fitted into an image of that size with legend, scale bar and north arrow.

@@ -80,9 +80,13 @@ PlanPage::PlanPage(QWidget* parent) : QWidget(parent) {
     tools->addWidget(m_pdf);
 
     m_view = new PlanView(this);
+    m_view->setMinimumSize(240, 180);
+    m_view->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_source = new QLabel(this);
     m_source->setObjectName(QStringLiteral("lbPlanQuelle"));
-    m_source->setWordWrap(true);
+    // No word wrap on this page: a wrapping label would make the window's scroll area size the page
+    // by its preferred height (height for width), taller than the window.
+    m_source->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_legend = new QListWidget(this);
     m_legend->setObjectName(QStringLiteral("lwPlanLegende"));
     m_legend->setAccessibleName(QStringLiteral("Legende"));
@@ -96,11 +100,17 @@ PlanPage::PlanPage(QWidget* parent) : QWidget(parent) {
     m_figures->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_figures->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     m_figures->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_selection = new QLabel(QStringLiteral("Ein Klick auf ein Objekt zeigt seine Rolle und sein Maß."), this);
+    m_figures->verticalHeader()->setDefaultSectionSize(m_figures->fontMetrics().height() + 6);
+    m_figures->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    m_figures->setMinimumHeight(80);
+    m_selection = new QLabel(this);
     m_selection->setObjectName(QStringLiteral("lbPlanAuswahl"));
-    m_selection->setWordWrap(true);
+    m_selection->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
-    auto* side = new QVBoxLayout;
+    auto* sideWidget = new QWidget(this);
+    sideWidget->setMaximumWidth(330);
+    auto* side = new QVBoxLayout(sideWidget);
+    side->setContentsMargins(0, 0, 0, 0);
     side->addWidget(m_source);
     side->addWidget(new QLabel(QStringLiteral("Legende"), this));
     side->addWidget(m_legend);
@@ -108,7 +118,7 @@ PlanPage::PlanPage(QWidget* parent) : QWidget(parent) {
     side->addWidget(m_selection);
     auto* body = new QHBoxLayout;
     body->addWidget(m_view, 3);
-    body->addLayout(side, 1);
+    body->addWidget(sideWidget, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(3, 3, 3, 3);
     layout->addLayout(tools);
@@ -138,13 +148,13 @@ void PlanPage::showPlan(const PlanReading& plan) {
             m_figures->setItem(row, column, item);
         }
     m_source->setText(plan.file.isEmpty()
-                          ? QStringLiteral("Für dieses Projekt ist noch kein Plan eingelesen. "
-                                           "„Plan einlesen…“ misst Flächen, Leitungen und Bauplätze aus "
+                          ? QStringLiteral("Für dieses Projekt ist noch kein Plan eingelesen.\n"
+                                           "„Plan einlesen…“ misst Flächen, Leitungen\nund Bauplätze aus "
                                            "einer Plandatei.")
                           : QStringLiteral("Datei: %1\nStand: %2\nKoordinatensystem: %3")
                                 .arg(QFileInfo(plan.file).fileName(), plan.stand, plan.metricCrs));
     m_source->setToolTip(QDir::toNativeSeparators(plan.file));
-    m_selection->setText(QStringLiteral("Ein Klick auf ein Objekt zeigt seine Rolle und sein Maß."));
+    m_selection->setText(QStringLiteral("Ein Klick auf ein Objekt zeigt\nseine Rolle und sein Maß."));
     m_pdf->setEnabled(!plan.features.isEmpty());
 }
 
@@ -157,6 +167,7 @@ void PlanPage::onFeatureClicked(int index) {
     m_selection->setText(index >= 0 && index < plan.features.size()
                              ? PlanDrawing::featureText(plan.features[index])
                              : QStringLiteral("Kein Objekt an dieser Stelle."));
+    m_selection->setToolTip(m_selection->text());
 }
 
 void PlanPage::writePdf(const QString& fileName) const {

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPathStroker>
+#include <QResizeEvent>
 #include <QStyleOptionGraphicsItem>
 #include <QWheelEvent>
 
@@ -113,6 +114,7 @@ void PlanView::setPlan(const PlanReading& plan) {
 
 void PlanView::fitPlan() {
     resetTransform();
+    m_fitPending = !isVisible();
     if (m_plan.features.isEmpty())
         return;
     const QRectF drawing = m_scene->itemsBoundingRect();
@@ -146,6 +148,12 @@ int PlanView::featureAt(const QPoint& viewportPos) const {
             return index.toInt();
     }
     return -1;
+}
+
+void PlanView::resizeEvent(QResizeEvent* event) {
+    QGraphicsView::resizeEvent(event);
+    if (m_fitPending && isVisible())
+        fitPlan();
 }
 
 void PlanView::wheelEvent(QWheelEvent* event) {

@@ -41,12 +41,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void drawForeground(QPainter* painter, const QRectF& rect) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QGraphicsScene* m_scene = nullptr;
     PlanReading m_plan;
     QPoint m_pressPos;
     int m_selected = -1;
+    // A plan set while the view was hidden or not yet laid out is fitted once it has its size.
+    bool m_fitPending = false;
 };
 
 } // namespace tavo
