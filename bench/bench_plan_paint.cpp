@@ -39,8 +39,15 @@ PlanReading bigPlan() {
         plot.role = PlanRole::Bauplatz;
         plot.kind = 2;
         plot.fid = i;
-        plot.parts = {{{x, y}, {x + 6, y}, {x + 12, y}, {x + 12, y + 8}, {x + 12, y + 16}, {x + 6, y + 16},
-                       {x, y + 16}, {x, y + 8}, {x, y}}};
+        plot.parts = {{{x, y},
+                       {x + 6, y},
+                       {x + 12, y},
+                       {x + 12, y + 8},
+                       {x + 12, y + 16},
+                       {x + 6, y + 16},
+                       {x, y + 16},
+                       {x, y + 8},
+                       {x, y}}};
         plan.features << plot;
     }
     for (int i = 0; i < 900; ++i) {
@@ -102,7 +109,9 @@ int main(int argc, char** argv) {
                 static_cast<long long>(view.plan().features.size()), build.nsecsElapsed() / 1e6);
     const QPointF centre = view.mapToScene(view.viewport()->rect().center());
     const auto pan = [&view, centre](double step) {
-        return [&view, centre, step](int frame) { view.centerOn(centre + QPointF((frame % 10) * step, (frame % 7) * step)); };
+        return [&view, centre, step](int frame) {
+            view.centerOn(centre + QPointF((frame % 10) * step, (frame % 7) * step));
+        };
     };
     std::printf("%-32s %10s %10s\n", "view", "median", "slowest");
     const auto report = [](const char* name, Figures f) {

@@ -110,7 +110,8 @@ void paintFeature(QPainter& painter, const PlanFeature& feature, const QPainterP
     pen.setCosmetic(true);
     if (feature.kind == 0) {
         // A point: a filled circle of markerSize device units, wherever the transform scales.
-        const QPointF at = painter.transform().map(path.elementCount() ? QPointF(path.elementAt(0)) : QPointF());
+        const QPointF at =
+            painter.transform().map(path.elementCount() ? QPointF(path.elementAt(0)) : QPointF());
         painter.save();
         painter.resetTransform();
         painter.setPen(pen);
@@ -248,14 +249,14 @@ QList<QStringList> measureLines(const PlanMeasures& m) {
     lines << QStringList{QStringLiteral("Verkehrsfläche"), area(m.verkehrM2)};
     lines << QStringList{QStringLiteral("Grünfläche"), area(m.gruenM2)};
     for (auto it = m.leitungM.cbegin(); it != m.leitungM.cend(); ++it)
-        lines << QStringList{QStringLiteral("Leitung %1").arg(it.key().isEmpty() ? QStringLiteral("ohne Netz")
-                                                                                   : it.key()),
-                             length(it.value())};
+        lines << QStringList{
+            QStringLiteral("Leitung %1").arg(it.key().isEmpty() ? QStringLiteral("ohne Netz") : it.key()),
+            length(it.value())};
     lines << QStringList{QStringLiteral("Anschlusslängen"), length(m.anschlussM)};
     for (auto it = m.bauplaetze.cbegin(); it != m.bauplaetze.cend(); ++it)
-        lines << QStringList{QStringLiteral("Bauplätze %1").arg(it.key().isEmpty() ? QStringLiteral("ohne Typ")
-                                                                                     : it.key()),
-                             QString::number(it.value())};
+        lines << QStringList{
+            QStringLiteral("Bauplätze %1").arg(it.key().isEmpty() ? QStringLiteral("ohne Typ") : it.key()),
+            QString::number(it.value())};
     return lines;
 }
 
@@ -297,14 +298,15 @@ QImage planImage(const PlanReading& plan, const QSize& size) {
         paintPlan(painter, plan, std::max(1.0, size.height() / 500.0), size.height() / 100.0);
         painter.restore();
         const double bar = scaleBarMetres(scale, legendWidth * 0.8);
-        paintScaleBar(painter, QPointF(size.width() - legendWidth - margin, size.height() - margin * 1.5), bar,
-                      scale, font);
+        paintScaleBar(painter, QPointF(size.width() - legendWidth - margin, size.height() - margin * 1.5),
+                      bar, scale, font);
     }
     const double legendHeight =
         paintLegend(painter, QPointF(size.width() - legendWidth - margin, margin), presentRoles(plan), font);
     const double arrow = std::min(legendWidth * 0.3, size.height() * 0.15);
-    paintNorthArrow(painter, QRectF(size.width() - legendWidth - margin, margin * 2 + legendHeight, arrow, arrow * 1.4),
-                    font);
+    paintNorthArrow(
+        painter, QRectF(size.width() - legendWidth - margin, margin * 2 + legendHeight, arrow, arrow * 1.4),
+        font);
     return image;
 }
 

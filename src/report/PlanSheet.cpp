@@ -31,9 +31,10 @@ QFont sheetFont(double points, bool bold = false) {
 
 // The map frame and the panel on a page of that size (millimetres).
 void placeFrames(PlanSheetLayout& layout, const QSizeF& page) {
-    layout.mapFrameMm = QRectF(kMarginMm, kMarginMm, page.width() - 3 * kMarginMm - kPanelMm,
-                               page.height() - 2 * kMarginMm);
-    layout.panelMm = QRectF(layout.mapFrameMm.right() + kMarginMm, kMarginMm, kPanelMm, layout.mapFrameMm.height());
+    layout.mapFrameMm =
+        QRectF(kMarginMm, kMarginMm, page.width() - 3 * kMarginMm - kPanelMm, page.height() - 2 * kMarginMm);
+    layout.panelMm =
+        QRectF(layout.mapFrameMm.right() + kMarginMm, kMarginMm, kPanelMm, layout.mapFrameMm.height());
 }
 
 void paintPanel(QPainter& painter, const PlanReading& plan, const PlanSheetLayout& layout, int scale,
@@ -57,8 +58,9 @@ void paintPanel(QPainter& painter, const PlanReading& plan, const PlanSheetLayou
               .arg(QDir::toNativeSeparators(plan.file), plan.stand, plan.metricCrs),
           text);
     if (layout.section)
-        write(QStringLiteral("Der Plan ist größer als das Blatt: gedruckt ist ein Ausschnitt um seine Mitte."),
-              text);
+        write(
+            QStringLiteral("Der Plan ist größer als das Blatt: gedruckt ist ein Ausschnitt um seine Mitte."),
+            text);
     y += textMetrics.height() * 0.5;
     y += PlanDrawing::paintLegend(painter, QPointF(panel.left(), y), PlanDrawing::presentRoles(plan), text);
     y += textMetrics.height();
@@ -90,7 +92,8 @@ PlanSheetLayout planSheetLayout(const PlanReading& plan, int scale) {
     layout.mmPerMetre = 1000.0 / std::max(1, scale);
     const QRectF drawing = PlanDrawing::drawingRect(plan);
     const QSizeF needed = drawing.size() * layout.mmPerMetre;
-    for (QPageSize::PageSizeId id : {QPageSize::A4, QPageSize::A3, QPageSize::A2, QPageSize::A1, QPageSize::A0})
+    for (QPageSize::PageSizeId id :
+         {QPageSize::A4, QPageSize::A3, QPageSize::A2, QPageSize::A1, QPageSize::A0})
         for (QPageLayout::Orientation orientation : {QPageLayout::Landscape, QPageLayout::Portrait}) {
             const QSizeF portrait = QPageSize(id).size(QPageSize::Millimeter);
             const QSizeF page = orientation == QPageLayout::Portrait ? portrait : portrait.transposed();
@@ -114,7 +117,8 @@ void renderPlanSheet(QPagedPaintDevice& device, const PlanReading& plan, int sca
     device.setPageLayout(QPageLayout(layout.pageSize, layout.orientation, QMarginsF(0, 0, 0, 0)));
     QPainter painter;
     if (!painter.begin(&device))
-        throw TavoError(QStringLiteral("Der Plan kann nicht ausgegeben werden: das Ausgabegerät nimmt ihn nicht an."));
+        throw TavoError(
+            QStringLiteral("Der Plan kann nicht ausgegeben werden: das Ausgabegerät nimmt ihn nicht an."));
     painter.setRenderHint(QPainter::Antialiasing);
     // Device units per millimetre: the device's resolution, so that lengths on paper are exact.
     const double unitsPerMm = device.logicalDpiX() / 25.4;

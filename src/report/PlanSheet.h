@@ -18,10 +18,10 @@ namespace tavo {
 struct PlanSheetLayout {
     QPageSize pageSize;
     QPageLayout::Orientation orientation = QPageLayout::Landscape;
-    QRectF mapFrameMm;        // the map's frame on the page, millimetres from the top left corner
-    QRectF panelMm;           // the side panel
-    double mmPerMetre = 1;    // 1000 / scale
-    bool section = false;     // the plan is larger than the frame: a section is printed
+    QRectF mapFrameMm;     // the map's frame on the page, millimetres from the top left corner
+    QRectF panelMm;        // the side panel
+    double mmPerMetre = 1; // 1000 / scale
+    bool section = false;  // the plan is larger than the frame: a section is printed
 };
 
 // The scales offered for printing.

@@ -30,9 +30,10 @@ QString chapter(const ReportData& data, double textWidth) {
         return QString();
     QString html = QStringLiteral(
         "<h1 style=\"page-break-before: always; font-size: 15pt; color: #1f4e79;\">Plan des Baugebiets</h1>");
-    html += QStringLiteral("<p style=\"margin-bottom: 6px;\">Flächen, Leitungslängen und Bauplätze sind aus dem "
-                           "Plan „%1“ (Stand %2) gemessen, in Metern im Koordinatensystem %3.</p>")
-                .arg(esc(QFileInfo(plan.file).fileName()), esc(plan.stand), esc(plan.metricCrs));
+    html +=
+        QStringLiteral("<p style=\"margin-bottom: 6px;\">Flächen, Leitungslängen und Bauplätze sind aus dem "
+                       "Plan „%1“ (Stand %2) gemessen, in Metern im Koordinatensystem %3.</p>")
+            .arg(esc(QFileInfo(plan.file).fileName()), esc(plan.stand), esc(plan.metricCrs));
     html += QStringLiteral("<p><img src=\"%1\" width=\"%2\"></p>").arg(imageUrl()).arg(textWidth, 0, 'f', 0);
     html += QStringLiteral("<h2 style=\"font-size: 11pt; color: #1f4e79; margin-top: 12px;\">Gemessene "
                            "Werte</h2>");

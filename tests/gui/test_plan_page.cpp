@@ -6,9 +6,9 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -158,9 +158,9 @@ private Q_SLOTS:
         page.findChild<QPushButton*>(QStringLiteral("btPlanGanz"))->click();
         QCOMPARE(page.view()->pixelsPerMetre(), fitted);
         // The bar: the longest 1, 2 or 5 x 10^n metres that fits the room.
-        QCOMPARE(PlanDrawing::scaleBarMetres(2, 200), 100.0);   // up to 100 m
+        QCOMPARE(PlanDrawing::scaleBarMetres(2, 200), 100.0);    // up to 100 m
         QCOMPARE(PlanDrawing::scaleBarMetres(0.37, 200), 500.0); // up to 540 m
-        QCOMPARE(PlanDrawing::scaleBarMetres(4.5, 200), 20.0);  // up to 44 m
+        QCOMPARE(PlanDrawing::scaleBarMetres(4.5, 200), 20.0);   // up to 44 m
     }
 
     // Every input the plan filled shows the mark with the tooltip of its field; typing into one
@@ -254,8 +254,10 @@ private Q_SLOTS:
                 }
         }
         // The outline is 0.25 mm wide, centred on the edge: 2.5 pixels more from outer to outer.
-        QVERIFY2(std::abs(right - left + 1 - squareMm * 10 - 2.5) <= 3, qPrintable(QString::number(right - left + 1)));
-        QVERIFY2(std::abs(bottom - top + 1 - squareMm * 10 - 2.5) <= 3, qPrintable(QString::number(bottom - top + 1)));
+        QVERIFY2(std::abs(right - left + 1 - squareMm * 10 - 2.5) <= 3,
+                 qPrintable(QString::number(right - left + 1)));
+        QVERIFY2(std::abs(bottom - top + 1 - squareMm * 10 - 2.5) <= 3,
+                 qPrintable(QString::number(bottom - top + 1)));
         // The scale bar: in the panel right of the map, the first row holding a black run as long as
         // a quarter of the bar; the next black run starts half the bar from the first.
         const int panelLeft = qRound(planSheetLayout(plan, scale).panelMm.left() * 10) - 5;
@@ -281,7 +283,8 @@ private Q_SLOTS:
             }
         }
         QVERIFY2(runStart >= 0 && nextStart >= 0, "no scale bar found on the page");
-        QVERIFY2(std::abs(nextStart - runStart - 2 * quarter) <= 3, qPrintable(QString::number(nextStart - runStart)));
+        QVERIFY2(std::abs(nextStart - runStart - 2 * quarter) <= 3,
+                 qPrintable(QString::number(nextStart - runStart)));
     }
 };
 

@@ -2,11 +2,11 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -35,7 +35,8 @@ QIcon markIcon() {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(50, 130, 40), 1));
     painter.setBrush(QColor(160, 214, 130));
-    painter.drawPolygon(QPolygonF({QPointF(1.5, 3.5), QPointF(12.5, 1.5), QPointF(11.5, 12.5), QPointF(2.5, 11.5)}));
+    painter.drawPolygon(
+        QPolygonF({QPointF(1.5, 3.5), QPointF(12.5, 1.5), QPointF(11.5, 12.5), QPointF(2.5, 11.5)}));
     painter.setPen(QPen(QColor(20, 80, 200), 2));
     painter.drawLine(QPointF(2, 9), QPointF(12, 5));
     painter.end();
@@ -189,11 +190,11 @@ void PlanAction::readPlan() {
             PlanStore::applyPlan(db, projectId, dialog.reading(), dialog.assignment());
         m_window.reloadProject();
         m_window.pages()->setCurrentWidget(m_page);
-        QMessageBox::information(&m_window, QString::fromUtf8(kTitle),
-                                 written.isEmpty()
-                                     ? QStringLiteral("Der Plan ist gespeichert; keine Eingabe hat sich geändert.")
-                                     : QStringLiteral("%1 Eingaben wurden aus dem Plan übernommen.")
-                                           .arg(written.size()));
+        QMessageBox::information(
+            &m_window, QString::fromUtf8(kTitle),
+            written.isEmpty()
+                ? QStringLiteral("Der Plan ist gespeichert; keine Eingabe hat sich geändert.")
+                : QStringLiteral("%1 Eingaben wurden aus dem Plan übernommen.").arg(written.size()));
     } catch (const TavoError& e) {
         QMessageBox::critical(&m_window, QString::fromUtf8(kTitle), e.message());
     }

@@ -54,10 +54,13 @@ QIcon roleSwatch(PlanRole role) {
 PlanPage::PlanPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("tsPlan"));
     auto* tools = new QHBoxLayout;
-    QPushButton* read = toolButton(this, "btPlanEinlesen", QStringLiteral("Plan einlesen…"),
-                                   QStringLiteral("Flächen, Leitungen und Bauplätze aus einer Plandatei messen"));
-    QPushButton* zoomIn = toolButton(this, "btPlanVergroessern", QStringLiteral("+"), QStringLiteral("Vergrößern"));
-    QPushButton* zoomOut = toolButton(this, "btPlanVerkleinern", QStringLiteral("−"), QStringLiteral("Verkleinern"));
+    QPushButton* read =
+        toolButton(this, "btPlanEinlesen", QStringLiteral("Plan einlesen…"),
+                   QStringLiteral("Flächen, Leitungen und Bauplätze aus einer Plandatei messen"));
+    QPushButton* zoomIn =
+        toolButton(this, "btPlanVergroessern", QStringLiteral("+"), QStringLiteral("Vergrößern"));
+    QPushButton* zoomOut =
+        toolButton(this, "btPlanVerkleinern", QStringLiteral("−"), QStringLiteral("Verkleinern"));
     QPushButton* whole = toolButton(this, "btPlanGanz", QStringLiteral("Ganzer Plan"),
                                     QStringLiteral("Den ganzen Plan zeigen"));
     zoomIn->setFixedWidth(28);
@@ -138,7 +141,8 @@ void PlanPage::showPlan(const PlanReading& plan) {
     m_legend->clear();
     for (PlanRole role : PlanDrawing::presentRoles(plan))
         m_legend->addItem(new QListWidgetItem(roleSwatch(role), planRoleName(role)));
-    const QList<QStringList> lines = plan.file.isEmpty() ? QList<QStringList>() : PlanDrawing::measureLines(plan.measures);
+    const QList<QStringList> lines =
+        plan.file.isEmpty() ? QList<QStringList>() : PlanDrawing::measureLines(plan.measures);
     m_figures->setRowCount(static_cast<int>(lines.size()));
     for (int row = 0; row < lines.size(); ++row)
         for (int column = 0; column < 2; ++column) {
@@ -175,9 +179,9 @@ void PlanPage::writePdf(const QString& fileName) const {
 }
 
 void PlanPage::onPdfClicked() {
-    const QString file = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Plan als PDF speichern"),
-        QStringLiteral("Plan_1_%1.pdf").arg(chosenScale()), QStringLiteral("PDF-Dateien (*.pdf)"));
+    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Plan als PDF speichern"),
+                                                      QStringLiteral("Plan_1_%1.pdf").arg(chosenScale()),
+                                                      QStringLiteral("PDF-Dateien (*.pdf)"));
     if (file.isEmpty())
         return;
     try {

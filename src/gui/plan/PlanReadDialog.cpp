@@ -117,7 +117,8 @@ QWidget* PlanReadDialog::buildLayerPage() {
     m_crs = new QLineEdit(page);
     m_crs->setObjectName(QStringLiteral("edPlanKrs"));
     m_crs->setPlaceholderText(QStringLiteral("z. B. EPSG:31287"));
-    m_allNetworks = new QCheckBox(QStringLiteral("Leitungen ohne Netz gelten für alle Netze entlang der Straßen"), page);
+    m_allNetworks =
+        new QCheckBox(QStringLiteral("Leitungen ohne Netz gelten für alle Netze entlang der Straßen"), page);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Attribut für das Netz:"), m_networkField);
     form->addRow(QStringLiteral("Attribut für den Gebäudetyp:"), m_typeField);
@@ -135,6 +136,7 @@ QWidget* PlanReadDialog::buildProblemPage() {
     m_problems = new QListWidget(page);
     m_problems->setObjectName(QStringLiteral("lwPlanProbleme"));
     m_problems->setAccessibleName(QStringLiteral("Probleme des Plans"));
+    m_problems->setWordWrap(true);
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_problems);
@@ -143,7 +145,8 @@ QWidget* PlanReadDialog::buildProblemPage() {
 
 QWidget* PlanReadDialog::buildPreviewPage() {
     auto* page = new QWidget(this);
-    m_changes = plainTable({QStringLiteral("Eingabe"), QStringLiteral("bisher"), QStringLiteral("aus dem Plan")}, page);
+    m_changes = plainTable(
+        {QStringLiteral("Eingabe"), QStringLiteral("bisher"), QStringLiteral("aus dem Plan")}, page);
     m_changes->setObjectName(QStringLiteral("twPlanAenderungen"));
     m_changes->setAccessibleName(QStringLiteral("Was sich ändern würde"));
     m_changes->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -186,7 +189,8 @@ void PlanReadDialog::loadLayers() {
         role->addItem(QStringLiteral("keine"), static_cast<int>(PlanRole::Keine));
         for (PlanRole r : planRoles())
             role->addItem(planRoleName(r), static_cast<int>(r));
-        role->setCurrentIndex(role->findData(static_cast<int>(m_start.layerRoles.value(info.name, PlanRole::Keine))));
+        role->setCurrentIndex(
+            role->findData(static_cast<int>(m_start.layerRoles.value(info.name, PlanRole::Keine))));
         m_layers->setCellWidget(row, 4, role);
         crsMissing = crsMissing || info.crs.isEmpty();
         for (const QString& f : info.fields)
@@ -203,10 +207,11 @@ void PlanReadDialog::loadLayers() {
     m_typeField->setCurrentIndex(std::max(0, m_typeField->findData(m_start.buildingTypeField)));
     m_crs->setText(m_start.crsOverride);
     m_allNetworks->setChecked(m_start.unnamedLinesForAllNetworks);
-    m_heading->setText(crsMissing ? QStringLiteral("Jeder Ebene eine Rolle zuordnen. Mindestens eine Ebene hat kein "
-                                                   "Koordinatensystem: bitte unten eines angeben (EPSG-Code).")
-                                  : QStringLiteral("Jeder Ebene eine Rolle zuordnen; Ebenen mit „keine“ werden "
-                                                   "nicht gemessen."));
+    m_heading->setText(crsMissing
+                           ? QStringLiteral("Jeder Ebene eine Rolle zuordnen. Mindestens eine Ebene hat kein "
+                                            "Koordinatensystem: bitte unten eines angeben (EPSG-Code).")
+                           : QStringLiteral("Jeder Ebene eine Rolle zuordnen; Ebenen mit „keine“ werden "
+                                            "nicht gemessen."));
 }
 
 PlanAssignment PlanReadDialog::assignment() const {
@@ -260,13 +265,17 @@ void PlanReadDialog::showProblems() {
     for (const PlanProblem& p : m_reading.problems) {
         const QString where = p.fid >= 0 ? QStringLiteral("Ebene „%1“, Objekt %2").arg(p.layer).arg(p.fid)
                                          : QStringLiteral("Ebene „%1“").arg(p.layer);
-        m_problems->addItem(QStringLiteral("%1: %2").arg(where, p.text));
+        // The reader's texts mostly name layer and object themselves.
+        m_problems->addItem(p.text.startsWith(QStringLiteral("Ebene"))
+                                ? p.text
+                                : QStringLiteral("%1: %2").arg(where, p.text));
         repairable = repairable || p.repairable;
     }
     m_repair->setEnabled(repairable);
-    m_heading->setText(repairable ? QStringLiteral("Der Plan hat ungültige Geometrien. „Reparieren“ lässt sie von "
-                                                   "GDAL reparieren und misst neu; sonst abbrechen.")
-                                  : QStringLiteral("Der Plan kann so nicht übernommen werden."));
+    m_heading->setText(repairable
+                           ? QStringLiteral("Der Plan hat ungültige Geometrien. „Reparieren“ lässt sie von "
+                                            "GDAL reparieren und misst neu; sonst abbrechen.")
+                           : QStringLiteral("Der Plan kann so nicht übernommen werden."));
     setStep(ProblemStep);
 }
 
@@ -295,9 +304,10 @@ void PlanReadDialog::showPreview() {
                            ? QString()
                            : QStringLiteral("Außerhalb des Baugebiets liegen: %1.")
                                  .arg(m_reading.outsideBaugebiet.join(QStringLiteral("; "))));
-    m_heading->setText(changes.isEmpty()
-                           ? QStringLiteral("Der Plan ändert keine Eingabe. „Übernehmen“ speichert ihn beim Projekt.")
-                           : QStringLiteral("Diese Eingaben würden sich ändern. Erst „Übernehmen“ schreibt sie."));
+    m_heading->setText(
+        changes.isEmpty()
+            ? QStringLiteral("Der Plan ändert keine Eingabe. „Übernehmen“ speichert ihn beim Projekt.")
+            : QStringLiteral("Diese Eingaben würden sich ändern. Erst „Übernehmen“ schreibt sie."));
     setStep(PreviewStep);
 }
 

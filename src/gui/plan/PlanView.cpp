@@ -18,7 +18,7 @@ namespace tavo {
 
 namespace {
 
-constexpr int kFeatureIndex = 0;   // item data: index of the feature in the plan
+constexpr int kFeatureIndex = 0; // item data: index of the feature in the plan
 constexpr double kMarkerPixels = 7;
 constexpr double kLineClickMetres = 1.5; // half the width a click on a line may miss it by
 
@@ -173,8 +173,7 @@ void PlanView::mousePressEvent(QMouseEvent* event) {
 
 void PlanView::mouseReleaseEvent(QMouseEvent* event) {
     QGraphicsView::mouseReleaseEvent(event);
-    if (event->button() != Qt::LeftButton ||
-        (event->position().toPoint() - m_pressPos).manhattanLength() > 4)
+    if (event->button() != Qt::LeftButton || (event->position().toPoint() - m_pressPos).manhattanLength() > 4)
         return; // the end of a drag, no click
     const int index = featureAt(event->position().toPoint());
     const auto itemOf = [this](int i) -> FeatureItem* {
