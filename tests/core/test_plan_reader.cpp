@@ -20,13 +20,13 @@ namespace {
 // - plot A 10..30 x 60..80: 10 m from the first line; plot B 60..80 x 10..30: 20 m from it and
 //   hypot(10, 25) m from the end of the second: connections 10 + 20 = 30 m
 QVector<FixtureFeature> roleFeatures(const QString& role) {
-    if (role == QLatin1String("Baugebiet"))
+    if (role == QStringLiteral("Baugebiet"))
         return {{fixtureRect(0, 0, 100, 100), {}}};
-    if (role == QLatin1String("Verkehrsfläche"))
+    if (role == QStringLiteral("Verkehrsfläche"))
         return {{fixtureRect(0, 45, 100, 55), {}}};
-    if (role == QLatin1String("Grünfläche"))
+    if (role == QStringLiteral("Grünfläche"))
         return {{fixtureRect(80, 80, 100, 100), {}}};
-    if (role == QLatin1String("Leitung"))
+    if (role == QStringLiteral("Leitung"))
         return {{fixtureLine({{0, 50}, {400, 50}}), {}}, {fixtureLine({{50, 55}, {50, 100}}), {}}};
     return {{fixtureRect(10, 60, 30, 80), {}}, {fixtureRect(60, 10, 80, 30), {}}};
 }

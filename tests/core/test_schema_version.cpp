@@ -110,8 +110,11 @@ void TestSchemaVersion::olderLayoutsAreClassifiedAndUpgraded_data() {
     QTest::addColumn<bool>("neededToRead"); // whether it must be upgraded before it can be read
 
     const QString noVersion = QStringLiteral("DROP TABLE Schemaversion");
-    QTest::newRow("current") << QStringList{} << 11 << false;
-    QTest::newRow("no version table") << QStringList{noVersion} << 11 << false;
+    QTest::newRow("current") << QStringList{} << 12 << false;
+    QTest::newRow("no version table") << QStringList{noVersion} << 12 << false;
+    QTest::newRow("no plan tables") << QStringList{noVersion, "DROP TABLE PlanMarke", "DROP TABLE PlanObjekt",
+                                                   "DROP TABLE Plan"}
+                                    << 11 << false;
     QTest::newRow("whole-number share") << (QStringList{noVersion} << kWholeShare) << 10 << false;
     QTest::newRow("misspelt designations") << QStringList{noVersion, "INSERT INTO TAVO (ID) VALUES (4)",
                                                           "INSERT INTO Auswertung (TAVO, Jahr, Bezeichnung) "
@@ -161,7 +164,7 @@ void TestSchemaVersion::olderLayoutsAreClassifiedAndUpgraded() {
     });
     {
         const Databases dbs(TestDb::generatedMaster(), path);
-        QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT Version FROM Schemaversion")).toInt(), 11);
+        QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT Version FROM Schemaversion")).toInt(), 12);
         QCOMPARE(Sql::scalar(dbs.user(), QStringLiteral("SELECT count(*) FROM Schemaversion")).toInt(), 1);
         QVERIFY(!UserSchema::hasOldDesignations(dbs.user()));
     }
@@ -172,7 +175,7 @@ void TestSchemaVersion::newerVersionIsRefusedUntouched() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("neuer.db"));
     Databases::createUserDatabase(path);
-    change(path, {QStringLiteral("UPDATE Schemaversion SET Version = 12"),
+    change(path, {QStringLiteral("UPDATE Schemaversion SET Version = 13"),
                   QStringLiteral("ALTER TABLE TAVO ADD Neu TEXT")});
     const QByteArray before = fileHash(path);
     for (Databases::Access access : {Databases::Access::Write, Databases::Access::Read}) {
@@ -182,8 +185,8 @@ void TestSchemaVersion::newerVersionIsRefusedUntouched() {
         } catch (const TavoError& e) {
             QVERIFY2(
                 e.message().startsWith(QStringLiteral("Die Benutzerdatenbank %1 stammt von einer neueren "
-                                                      "Version von TAVO (Schemaversion 12; diese Version "
-                                                      "kennt nur bis 11).")
+                                                      "Version von TAVO (Schemaversion 13; diese Version "
+                                                      "kennt nur bis 12).")
                                            .arg(path)),
                 qPrintable(e.message()));
         }
@@ -267,7 +270,7 @@ void TestSchemaVersion::serverShareBecomesDecimal() {
                                       "'bbAnteil'"))
                  .toString(),
              QStringLiteral("double precision"));
-    QCOMPARE(Sql::scalar(user, QStringLiteral("SELECT \"Version\" FROM \"Schemaversion\"")).toInt(), 11);
+    QCOMPARE(Sql::scalar(user, QStringLiteral("SELECT \"Version\" FROM \"Schemaversion\"")).toInt(), 12);
     QCOMPARE(Sql::scalar(user, QStringLiteral("SELECT \"bbAnteil\" FROM \"Bebauung\" WHERE \"ID\" = 7"))
                  .toDouble(),
              40.0);

@@ -99,6 +99,12 @@ SrsPtr traditionalCopy(const OGRSpatialReference& srs) {
     return copy;
 }
 
+bool isDefined(const OGRSpatialReference& srs) {
+    const char* name = srs.GetName();
+    return srs.GetAuthorityCode(nullptr) || !name ||
+           !QString::fromUtf8(name).startsWith(QLatin1String("Undefined"));
+}
+
 QString srsText(const OGRSpatialReference& srs) {
     const char* authority = srs.GetAuthorityName(nullptr);
     const char* code = srs.GetAuthorityCode(nullptr);

@@ -27,6 +27,9 @@ using TransformPtr = std::unique_ptr<OGRCoordinateTransformation, TransformDelet
 SrsPtr srsFromText(const QString& text);
 // A copy of a layer's reference system with x = easting/longitude.
 SrsPtr traditionalCopy(const OGRSpatialReference& srs);
+// False for the placeholders of formats that must name a system ("Undefined geographic SRS" of a
+// GeoPackage layer written without one).
+bool isDefined(const OGRSpatialReference& srs);
 // "EPSG:N" where the system carries an authority code, else its name.
 QString srsText(const OGRSpatialReference& srs);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
+#include <vector>
 
 namespace tavo {
 
@@ -181,8 +183,19 @@ PlanMeasures measure(const QVector<PlanFeature>& features, bool unnamedLinesForA
     }
     if (!plots.isEmpty() && !allLines.isEmpty()) {
         m.anschlussM = connectionSum(plots, allLines);
-        for (auto it = networkLines.cbegin(); it != networkLines.cend(); ++it)
-            m.anschlussNetzM.insert(it.key(), connectionSum(plots, it.value()));
+        // Networks laid in the same lines (every unnamed line counts for each) share one sum.
+        std::map<std::vector<const PlanFeature*>, double> sums;
+        for (auto it = networkLines.cbegin(); it != networkLines.cend(); ++it) {
+            std::vector<const PlanFeature*> key;
+            for (const Line& line : it.value())
+                key.push_back(line.feature);
+            if (key.size() == size_t(allLines.size()))
+                sums.emplace(key, m.anschlussM);
+            const auto found = sums.find(key);
+            const double sum = found != sums.end() ? found->second : connectionSum(plots, it.value());
+            sums.emplace(std::move(key), sum);
+            m.anschlussNetzM.insert(it.key(), sum);
+        }
     }
     return m;
 }

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHash>
+#include <QStringDecoder>
 
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
@@ -68,7 +69,8 @@ QVector<PlanLayerInfo> planLayers(const QString& file, QString* error) {
         PlanLayerInfo info;
         info.name = QString::fromUtf8(layer->GetName());
         info.geometryType = QString::fromUtf8(OGRGeometryTypeToName(layer->GetGeomType()));
-        if (const OGRSpatialReference* srs = layer->GetSpatialRef())
+        const OGRSpatialReference* srs = layer->GetSpatialRef();
+        if (srs && isDefined(*srs))
             info.crs = srsText(*srs);
         OGRFeatureDefn* defn = layer->GetLayerDefn();
         for (int i = 0; i < defn->GetFieldCount(); ++i)
@@ -116,10 +118,36 @@ QString problemPlace(const QString& layer, qint64 fid) {
     return QStringLiteral("Ebene „%1“, Objekt %2").arg(layer).arg(fid);
 }
 
+// UTF-8 read as Windows-1252 ("GrÃ¼nflÃ¤che", as GDAL's own DXF writer leaves layer names) back to
+// the text it was; any other text as it is.
+QString repairedUtf8(const QString& text) {
+    if (!text.contains(QChar(0x00C3)) && !text.contains(QChar(0x00C2)))
+        return text;
+    static const QHash<ushort, char> cp1252 = {
+        {0x20AC, '\x80'}, {0x201A, '\x82'}, {0x0192, '\x83'}, {0x201E, '\x84'}, {0x2026, '\x85'},
+        {0x2020, '\x86'}, {0x2021, '\x87'}, {0x02C6, '\x88'}, {0x2030, '\x89'}, {0x0160, '\x8A'},
+        {0x2039, '\x8B'}, {0x0152, '\x8C'}, {0x017D, '\x8E'}, {0x2018, '\x91'}, {0x2019, '\x92'},
+        {0x201C, '\x93'}, {0x201D, '\x94'}, {0x2022, '\x95'}, {0x2013, '\x96'}, {0x2014, '\x97'},
+        {0x02DC, '\x98'}, {0x2122, '\x99'}, {0x0161, '\x9A'}, {0x203A, '\x9B'}, {0x0153, '\x9C'},
+        {0x017E, '\x9E'}, {0x0178, '\x9F'}};
+    QByteArray bytes;
+    for (const QChar c : text) {
+        if (c.unicode() < 0x100)
+            bytes.append(char(c.unicode()));
+        else if (cp1252.contains(c.unicode()))
+            bytes.append(cp1252.value(c.unicode()));
+        else
+            return text;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8(bytes);
+    return utf8.hasError() ? text : decoded;
+}
+
 QString fieldText(OGRFeature& feature, int index) {
     if (index < 0 || !feature.IsFieldSetAndNotNull(index))
         return QString();
-    return QString::fromUtf8(feature.GetFieldAsString(index)).trimmed();
+    return repairedUtf8(QString::fromUtf8(feature.GetFieldAsString(index)).trimmed());
 }
 
 PlanRole roleOf(const SourceLayer& source, OGRFeature& feature, const PlanAssignment& a) {
@@ -147,7 +175,8 @@ std::vector<SourceLayer> sourceLayers(GDALDataset& ds, const PlanAssignment& a, 
             s.networkField = defn->GetFieldIndex(a.networkField.toUtf8().constData());
         if (!a.buildingTypeField.isEmpty())
             s.typeField = defn->GetFieldIndex(a.buildingTypeField.toUtf8().constData());
-        if (const OGRSpatialReference* srs = layer->GetSpatialRef())
+        const OGRSpatialReference* srs = layer->GetSpatialRef();
+        if (srs && isDefined(*srs))
             s.srs = traditionalCopy(*srs);
         else if (!a.crsOverride.isEmpty())
             s.srs = srsFromText(a.crsOverride);
