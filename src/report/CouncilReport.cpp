@@ -26,6 +26,7 @@
 #include "report/PlanningCharts.h"
 #include "report/ReportCharts.h"
 #include "report/ReportHtml.h"
+#include "report/ReportPlan.h"
 
 namespace tavo {
 
@@ -200,6 +201,9 @@ std::unique_ptr<QTextDocument> CouncilReport::buildDocument(const QList<Entry>& 
         document->addResource(
             QTextDocument::ImageResource, QUrl(ReportHtml::municipalityChartUrl()),
             ReportCharts::municipalityOverview(*m_data.municipalityOverview, QSize(1600, 720)));
+    if (!m_data.plan.file.isEmpty())
+        document->addResource(QTextDocument::ImageResource, QUrl(ReportPlan::imageUrl()),
+                              ReportPlan::image(m_data));
     document->documentLayout(); // lays the text out now, with the pictures in place
     return document;
 }

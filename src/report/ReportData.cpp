@@ -16,6 +16,7 @@
 #include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 #include "core/data/Transaction.h"
+#include "core/plan/PlanStore.h"
 #include "core/engine/EngineInput.h"
 #include "core/engine/LandDeal.h"
 #include "core/projects/CalculationState.h"
@@ -403,6 +404,7 @@ ReportData ReportData::load(Databases& dbs, int projectId, const ReportOptions& 
     }
     data.sources = sourcesOf(dbs.master(), reader);
     loadMunicipalityOverview(data, user);
+    data.plan = PlanStore::storedPlan(user, projectId);
     return data;
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "core/master/MasterProvenance.h"
+#include "core/plan/PlanTypes.h"
 #include "core/results/KeyFigures.h"
 #include "core/scenarios/ScenarioComparison.h"
 #include "core/scenarios/Sensitivity.h"
@@ -98,6 +99,8 @@ struct ReportData {
     // group; present when the municipality has at least one other calculated project group.
     std::optional<MunicipalityOverview::Overview> municipalityOverview;
     QList<Source> sources;
+    // The plan the inputs were measured from (file empty: none).
+    PlanReading plan;
 
     // Reads the project, everything in one read transaction of the user database, so that all
     // parts show one state even while the project is being calculated elsewhere. Throws TavoError

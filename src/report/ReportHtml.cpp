@@ -6,6 +6,7 @@
 #include "core/data/NumberFormat.h"
 #include "report/Disclaimer.h"
 #include "report/ReportHtmlParts.h"
+#include "report/ReportPlan.h"
 
 namespace tavo {
 
@@ -563,6 +564,7 @@ QString document(const ReportData& data, const QDate& date, const Contents& cont
     html += contentsPage(contents);
     html += summaryPage(data, textWidth);
     html += inputsChapter(data);
+    html += ReportPlan::chapter(data, textWidth);
     html += resultsChapter(data);
     html += rangeChapter(data);
     if (data.scenarios)

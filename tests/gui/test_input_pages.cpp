@@ -133,7 +133,7 @@ private Q_SLOTS:
         const QStringList expected = {"Baugebiet/Bebauung", "techn. Infrastruktur", "Besiedelung",
                                       "Grundsteuer",        "soz. Infrastruktur",   "Finanzierung",
                                       "Auswertung Finanz",  "Auswertung Bevölk.",   "Kennzahlen",
-                                      "Szenarien"};
+                                      "Szenarien",          "Plan"};
         QTabWidget* tabs = m_window->pages();
         QStringList titles;
         for (int i = 0; i < tabs->count(); ++i)

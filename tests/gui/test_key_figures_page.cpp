@@ -153,7 +153,7 @@ void KeyFiguresPageTest::hintBeforeTheFirstCalculationAndRefreshAfterIt() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     KeyFiguresPanel* panel = window.resultPages()->keyFiguresPanel();
     // The page follows the two result pages.
-    const int page = window.pages()->count() - 2; // the scenarios come last
+    const int page = window.pages()->count() - 3; // the scenarios and the plan come last
     QCOMPARE(window.pages()->tabText(page), QStringLiteral("Kennzahlen"));
     QVERIFY(window.pages()->widget(page)->isAncestorOf(panel));
     window.pages()->setCurrentIndex(page);

@@ -126,7 +126,7 @@ void OutdatedMarksTest::barFollowsTheInputs() {
     QVERIFY(window.saveProject());
     QCOMPARE(CalculationState::of(db.user(), id), State::Changed);
     QCOMPARE(shownBars(window), 3);
-    const int page = window.pages()->count() - 2;
+    const int page = window.pages()->count() - 3; // before Szenarien and Plan
     window.pages()->setCurrentIndex(page);
     KeyFiguresPanel* panel = window.resultPages()->keyFiguresPanel();
     OutdatedBar* bar = window.resultPages()->outdatedBars()[2];

@@ -23,6 +23,7 @@
 #include "core/data/TavoError.h"
 #include "gui/mainwindow/CalculationAction.h"
 #include "gui/mainwindow/ReportAction.h"
+#include "gui/plan/PlanAction.h"
 #include "gui/mainwindow/MainWindowMenu.h"
 #include "gui/common/Settings.h"
 #include "gui/input/ValueListCombo.h"
@@ -114,6 +115,7 @@ MainWindow::MainWindow(Databases& dbs, QWidget* parent) : QWidget(parent, Qt::Wi
     new DerivedInputs(*this);
     new CalculationAction(*this);
     new ReportAction(*this);
+    new PlanAction(*this);
     m_menu = new MainWindowMenu(*this);
     m_prepared = true;
     placeOnScreen();
@@ -387,6 +389,7 @@ void MainWindow::writeEdits(ProjectRecord::WriteMode mode) {
     postDetailGrids();
     m_detailsChanged = false;
     updateTitle();
+    Q_EMIT projectSaved(m_projectId);
     // What was saved may differ from the inputs of the results, or match them again.
     m_resultPages->checkStateQuietly();
 }

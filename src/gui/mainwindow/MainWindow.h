@@ -70,6 +70,8 @@ public:
     void postDetailGrids();
     // Reloads the detail grids from the database (after a preset or a calculation run).
     void reloadDetailGrids();
+    // Reads the project row and its grids again (after something else wrote the project's inputs).
+    void reloadProject() { loadProject(); }
 
     // The containers of the pages "Auswertung Finanz" and "Auswertung Bevölk.", each with an empty
     // QVBoxLayout that receives the result panels.
@@ -109,6 +111,8 @@ Q_SIGNALS:
     void inputEditFinished(const QString& column);
     // Emitted after the project row was loaded or reloaded (show, discard).
     void projectLoaded(int id);
+    // Emitted after the window's edits were written (row and detail grids).
+    void projectSaved(int id);
 
 protected:
     void showEvent(QShowEvent* event) override;

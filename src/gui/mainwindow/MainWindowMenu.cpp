@@ -13,6 +13,7 @@
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/mainwindow/ReportAction.h"
 #include "gui/mainwindow/ResultPagesHost.h"
+#include "gui/plan/PlanAction.h"
 #include "gui/results/ResultFinancePanel.h"
 #include "gui/results/ResultGrid.h"
 #include "gui/results/ResultPopulationPanel.h"
@@ -84,6 +85,9 @@ MainWindowMenu::MainWindowMenu(MainWindow& window) : QObject(&window), m_window(
     edit->setObjectName(QStringLiteral("menuBearbeiten"));
     connect(addAction(edit, "actBerechnen", QStringLiteral("&Berechnen"), QKeySequence(Qt::Key_F9)),
             &QAction::triggered, this, [this] { clickButton("btBerechnen"); });
+    if (auto* plan = window.findChild<PlanAction*>())
+        connect(addAction(edit, "actPlanEinlesen", QStringLiteral("&Plan einlesen…"), QKeySequence()),
+                &QAction::triggered, plan, &PlanAction::readPlan);
 
     HelpMenu::add(m_bar, &window, [this] { clickButton("btAbout"); });
     window.layout()->setMenuBar(m_bar);

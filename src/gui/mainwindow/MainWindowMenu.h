@@ -12,7 +12,7 @@ class ResultGrid;
 
 // The menu bar of the main window. Its entries do what the window's buttons do (and click them, so
 // that both stay one behaviour): Datei – Speichern (Ctrl+S), Drucken (Ctrl+P) and Exportieren
-// (Ctrl+E) of the result grid in view, Bericht (preview or PDF), Speichern und Schließen, Abbruch; Bearbeiten – Berechnen (F9); Hilfe – Handbuch (F1), Info.
+// (Ctrl+E) of the result grid in view, Bericht (preview or PDF), Speichern und Schließen, Abbruch; Bearbeiten – Berechnen (F9), Plan einlesen; Hilfe – Handbuch (F1), Info.
 class MainWindowMenu : public QObject {
     Q_OBJECT
 public:
