@@ -167,16 +167,7 @@ QString textTable(const MunicipalityOverview::Overview& o) {
             line << NumberFormat::money(row[c].toDouble());
         cells << line;
     }
-    QList<int> widths(table.header.size(), 0);
-    for (const QStringList& row : cells)
-        for (int c = 0; c < row.size(); ++c)
-            widths[c] = std::max(widths[c], static_cast<int>(row[c].size()));
-    for (const QStringList& row : cells) {
-        QString line = row[0].leftJustified(widths[0]);
-        for (int c = 1; c < row.size(); ++c)
-            line += QStringLiteral("  ") + row[c].rightJustified(widths[c]);
-        text += line + QLatin1Char('\n');
-    }
+    text += alignedColumns(cells);
     return text;
 }
 

@@ -140,10 +140,6 @@ QString textTable(const Request& request, const Sensitivity::Tornado& t) {
             NumberFormat::general(bar.pessimisticValue), NumberFormat::money(bar.saldoOptimistic),
             NumberFormat::money(bar.saldoPessimistic),   NumberFormat::money(bar.barwertOptimistic),
             NumberFormat::money(bar.barwertPessimistic)};
-    QList<int> widths(rows.first().size(), 0);
-    for (const QStringList& row : rows)
-        for (int c = 0; c < row.size(); ++c)
-            widths[c] = std::max(widths[c], static_cast<int>(row[c].size()));
     QString text =
         QStringLiteral("Sensitivität von Projekt %1 (Kostenträger %2, Zinssatz %3 %, Beträge in €, "
                        "Projektjahre 1 bis %4)\n"
@@ -154,12 +150,7 @@ QString textTable(const Request& request, const Sensitivity::Tornado& t) {
             .arg(KeyFigures::Years);
     text += QStringLiteral("Basis: Saldo %1 €, Barwert %2 €\n\n")
                 .arg(NumberFormat::money(t.saldoBasis), NumberFormat::money(t.barwertBasis));
-    for (const QStringList& row : rows) {
-        QString line = row[0].leftJustified(widths[0]);
-        for (int c = 1; c < row.size(); ++c)
-            line += QStringLiteral("  ") + row[c].rightJustified(widths[c]);
-        text += line + QLatin1Char('\n');
-    }
+    text += alignedColumns(rows);
     return text;
 }
 

@@ -150,10 +150,6 @@ QString textTable(const Request& request, const Outcome& o) {
          yearText(d.amortisationsjahr[0]), yearText(d.amortisationsjahr[1]),
          yearText(d.amortisationsjahr[2])},
     };
-    QList<int> widths(header.size(), 0);
-    for (const QStringList& row : rows)
-        for (int c = 0; c < row.size(); ++c)
-            widths[c] = std::max(widths[c], static_cast<int>(row[c].size()));
     QString text =
         QStringLiteral("Szenarien von Projekt %1 (Kostenträger %2, Beträge in €, Projektjahre 1 bis %3; "
                        "Verteilung aus %4 Läufen, Startwert %5)\n\n")
@@ -162,12 +158,7 @@ QString textTable(const Request& request, const Outcome& o) {
             .arg(KeyFigures::Years)
             .arg(d.runs)
             .arg(request.options.seed);
-    for (const QStringList& row : rows) {
-        QString line = row[0].leftJustified(widths[0]);
-        for (int c = 1; c < row.size(); ++c)
-            line += QStringLiteral("  ") + row[c].rightJustified(widths[c]);
-        text += line + QLatin1Char('\n');
-    }
+    text += alignedColumns(rows);
     return text;
 }
 

@@ -296,6 +296,24 @@ std::optional<double> parseRate(const QString& text) {
     return rate;
 }
 
+QString alignedColumns(const QList<QStringList>& rows) {
+    QList<int> widths;
+    for (const QStringList& row : rows)
+        for (int c = 0; c < row.size(); ++c) {
+            if (c == widths.size())
+                widths << 0;
+            widths[c] = std::max(widths[c], static_cast<int>(row[c].size()));
+        }
+    QString text;
+    for (const QStringList& row : rows) {
+        QString line = row.isEmpty() ? QString() : row[0].leftJustified(widths[0]);
+        for (int c = 1; c < row.size(); ++c)
+            line += QStringLiteral("  ") + row[c].rightJustified(widths[c]);
+        text += line + QLatin1Char('\n');
+    }
+    return text;
+}
+
 QString provenanceText(const MasterProvenance& herkunft) {
     return QLatin1Char('\n') + herkunft.line() + QLatin1Char('\n');
 }

@@ -166,6 +166,10 @@ void warnIfOutdated(const QSqlDatabase& user, int projectId);
 // The text of that warning.
 QString outdatedWarning(int projectId);
 
+// Rows of a text answer as columns: the first left-aligned, the others right-aligned, two spaces
+// apart, each column as wide as its widest cell; one line per row.
+QString alignedColumns(const QList<QStringList>& rows);
+
 // The end of a text answer over results: a blank line and the line saying where the master data
 // come from, so that figures of invented example data are never taken for a real municipality's.
 QString provenanceText(const MasterProvenance& herkunft);
