@@ -101,7 +101,7 @@ QJsonValue yearJson(const std::optional<int>& year) {
     return year ? QJsonValue(*year) : QJsonValue(QJsonValue::Null);
 }
 
-QByteArray jsonDocument(const MunicipalityOverview::Overview& o) {
+QByteArray jsonDocument(const MunicipalityOverview::Overview& o, const MasterProvenance& herkunft) {
     QJsonArray projects;
     for (const MunicipalityOverview::ProjectLine& line : o.projects) {
         QJsonArray years;
@@ -137,6 +137,7 @@ QByteArray jsonDocument(const MunicipalityOverview::Overview& o) {
                                           : QJsonValue(QJsonObject{{QStringLiteral("jahr"), o.tiefpunktJahr},
                                                                    {QStringLiteral("betrag"), o.tiefpunkt}})},
         {QStringLiteral("amortisationsjahr"), yearJson(o.amortisationsjahr)},
+        {QStringLiteral("stammdaten"), provenanceJson(herkunft)},
     };
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
@@ -186,6 +187,7 @@ int cmdGemeinde(const QStringList& args) {
                                                           Databases::Access::Read);
         });
         asUsage([&] { requireCostBearer(dbs.master(), request.costBearer); });
+        const MasterProvenance herkunft = MasterProvenance::read(dbs.master());
         if (!request.out.isEmpty())
             checkOut(request.out, dbs);
         // The overview and the warnings on changed projects from one state of the database.
@@ -201,10 +203,10 @@ int cmdGemeinde(const QStringList& args) {
             return QByteArray();
         }
         if (request.format == QLatin1String("json"))
-            return jsonDocument(overview);
+            return jsonDocument(overview, herkunft);
         if (request.format == QLatin1String("csv"))
             return MunicipalityOverview::table(overview).csv();
-        return textTable(overview).toUtf8();
+        return (textTable(overview) + provenanceText(herkunft)).toUtf8();
     });
 }
 

@@ -60,11 +60,13 @@ QString parseArguments(const QStringList& args, Request& request) {
     return error;
 }
 
-Sensitivity::Tornado calculateTornado(const Request& request) {
+// herkunft receives where the master data come from.
+Sensitivity::Tornado calculateTornado(const Request& request, MasterProvenance& herkunft) {
     const Databases dbs = asUsage([&] {
         return DataLocations::ofRunningProgram().open(request.master, request.user, Databases::Access::Read);
     });
     asUsage([&] { requireCostBearer(dbs.master(), request.figures.costBearer); });
+    herkunft = MasterProvenance::read(dbs.master());
     // The inputs and the scenario settings from one state of the database.
     ReadTransaction read(dbs.user());
     requireProject(dbs.user(), request.project);
@@ -79,7 +81,8 @@ QString bearerText(const Sensitivity::Tornado& t) {
     return t.costBearer.isEmpty() ? QStringLiteral("alle") : t.costBearer;
 }
 
-QByteArray jsonDocument(const Request& request, const Sensitivity::Tornado& t) {
+QByteArray jsonDocument(const Request& request, const Sensitivity::Tornado& t,
+                        const MasterProvenance& herkunft) {
     QJsonArray bars;
     for (const Sensitivity::Bar& bar : t.bars)
         bars << QJsonObject{
@@ -95,9 +98,13 @@ QByteArray jsonDocument(const Request& request, const Sensitivity::Tornado& t) {
             {QStringLiteral("barwert_breite"), bar.barwertWidth()},
         };
     const QJsonObject root{
-        {QStringLiteral("projekt"), request.project},      {QStringLiteral("kostentraeger"), bearerText(t)},
-        {QStringLiteral("zinssatz"), t.discountRate},      {QStringLiteral("saldo_basis"), t.saldoBasis},
-        {QStringLiteral("barwert_basis"), t.barwertBasis}, {QStringLiteral("parameter"), bars},
+        {QStringLiteral("projekt"), request.project},
+        {QStringLiteral("kostentraeger"), bearerText(t)},
+        {QStringLiteral("zinssatz"), t.discountRate},
+        {QStringLiteral("saldo_basis"), t.saldoBasis},
+        {QStringLiteral("barwert_basis"), t.barwertBasis},
+        {QStringLiteral("parameter"), bars},
+        {QStringLiteral("stammdaten"), provenanceJson(herkunft)},
     };
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
@@ -164,12 +171,13 @@ int cmdSensitivitaet(const QStringList& args) {
         return ExitUsage;
     }
     return printProduced([&request]() -> QByteArray {
-        const Sensitivity::Tornado tornado = calculateTornado(request);
+        MasterProvenance herkunft;
+        const Sensitivity::Tornado tornado = calculateTornado(request, herkunft);
         if (request.format == QLatin1String("json"))
-            return jsonDocument(request, tornado);
+            return jsonDocument(request, tornado, herkunft);
         if (request.format == QLatin1String("csv"))
             return csvDocument(tornado);
-        return textTable(request, tornado).toUtf8();
+        return (textTable(request, tornado) + provenanceText(herkunft)).toUtf8();
     });
 }
 

@@ -156,6 +156,13 @@ void TestMunicipalityOverview::cliGemeindeGivesTheSameSums() {
     QVERIFY(std::fabs(years[3].toObject().value("saldo").toDouble() - 200.10) < 0.005);
     QVERIFY(std::fabs(years[12].toObject().value("kumuliert").toDouble() - 20.10) < 0.005);
     QCOMPARE(root.value("projekte").toArray()[1].toObject().value("geaendert").toBool(), true);
+    QCOMPARE(root.value("stammdaten").toObject().value("beispiel").toBool(), true);
+    const CliOutput text = runCli({"gemeinde", "--master", db.masterPath(), "--user", db.userPath(), "--pg",
+                                   "301", "--projekt", QStringLiteral("%1@2023").arg(a.sued)});
+    QCOMPARE(text.exitCode, 0);
+    QVERIFY2(text.out.endsWith("\n\nStammdaten: Beispieldaten (fiktives Land Talland), Stand 2024 – "
+                               "erfundene Zahlen, keine echte Gemeinde\n"),
+             text.out.constData());
 
     const CliOutput wrong = runCli({"gemeinde", "--master", db.masterPath(), "--user", db.userPath(), "--pg",
                                     "301", "--projekt", QStringLiteral("%1").arg(a.fremd)});

@@ -50,7 +50,6 @@ class TestSensitivity : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void noEffectIsZeroWidthAndDominantComesFirst();
-    void nearestBreakEvenIsAmongTheWidest();
     void cliSensitivitaet();
 };
 
@@ -81,8 +80,6 @@ void TestSensitivity::noEffectIsZeroWidthAndDominantComesFirst() {
             0.01);
 }
 
-void TestSensitivity::nearestBreakEvenIsAmongTheWidest() {}
-
 void TestSensitivity::cliSensitivitaet() {
     TestDb db;
     const int id = EngineFixture::insertRealisticProject(db);
@@ -92,6 +89,7 @@ void TestSensitivity::cliSensitivitaet() {
     QCOMPARE(json.exitCode, 0);
     const QJsonObject root = QJsonDocument::fromJson(json.out).object();
     QCOMPARE(root.value("zinssatz").toDouble(), 2.5);
+    QCOMPARE(root.value("stammdaten").toObject().value("beispiel").toBool(), true);
     const QJsonArray bars = root.value("parameter").toArray();
     QCOMPARE(bars.size(), Scenarios::parameterNames().size());
     for (int i = 1; i < bars.size(); ++i)
@@ -102,6 +100,13 @@ void TestSensitivity::cliSensitivitaet() {
     QCOMPARE(csv.exitCode, 0);
     // Header, the base line and one line per parameter.
     QCOMPARE(csv.out.count("\r\n"), 2 + bars.size());
+    // The text names the master data, so that figures of the invented example are never taken as real.
+    const CliOutput text = runCli({"sensitivitaet", "--master", db.masterPath(), "--user", db.userPath(),
+                                   "--project", QString::number(id)});
+    QCOMPARE(text.exitCode, 0);
+    QVERIFY2(text.out.endsWith("\n\nStammdaten: Beispieldaten (fiktives Land Talland), Stand 2024 – "
+                               "erfundene Zahlen, keine echte Gemeinde\n"),
+             text.out.constData());
     QCOMPARE(runCli({"sensitivitaet", "--project", "1", "--format", "xlsx"}).exitCode, 2);
 }
 
