@@ -20,18 +20,6 @@ using namespace detail;
 const QColor kBetter(77, 146, 33);
 const QColor kWorse(214, 96, 77);
 
-// Vertical grid lines with amount labels below the plot; the zero line stronger.
-void drawAmountGrid(QPainter& p, const QFontMetricsF& fm, const QRectF& plot, const Scale& s) {
-    const auto xOf = [&](double v) { return plot.left() + (v - s.low) / (s.high - s.low) * plot.width(); };
-    for (double v = s.low; v <= s.high + s.step / 2; v += s.step) {
-        p.setPen(QPen(std::abs(v) < s.step / 2 ? QColor(90, 90, 90) : QColor(220, 220, 220), 1));
-        p.drawLine(QPointF(xOf(v), plot.top()), QPointF(xOf(v), plot.bottom()));
-        p.setPen(Qt::black);
-        p.drawText(QRectF(xOf(v) - 60, plot.bottom() + 2, 120, fm.height()), Qt::AlignCenter,
-                   axisAmount(std::abs(v) < s.step / 2 ? 0.0 : v, s.step));
-    }
-}
-
 } // namespace
 
 QImage tornado(const Sensitivity::Tornado& t, const QSize& size) {
@@ -57,7 +45,7 @@ QImage tornado(const Sensitivity::Tornado& t, const QSize& size) {
     const QRectF plot(nameWidth + fm.height(), fm.height() * 0.5, size.width() - nameWidth - 3 * fm.height(),
                       size.height() - 2.4 * fm.height() - legendHeight);
     const auto xOf = [&](double v) { return plot.left() + (v - s.low) / (s.high - s.low) * plot.width(); };
-    drawAmountGrid(p, fm, plot, s);
+    drawAmountGridAcross(p, fm, plot, s);
     const double band = plot.height() / t.bars.size();
     const double base = xOf(t.saldoBasis);
     for (int i = 0; i < t.bars.size(); ++i) {
@@ -131,13 +119,7 @@ QImage municipalityOverview(const MunicipalityOverview::Overview& o, const QSize
     const double slot = plot.width() / years;
     const auto xOf = [&](int i) { return plot.left() + (i + 0.5) * slot; };
     const auto yOf = [&](double v) { return plot.bottom() - (v - s.low) / (s.high - s.low) * plot.height(); };
-    for (double v = s.low; v <= s.high + s.step / 2; v += s.step) {
-        p.setPen(QPen(std::abs(v) < s.step / 2 ? QColor(90, 90, 90) : QColor(220, 220, 220), 1));
-        p.drawLine(QPointF(plot.left(), yOf(v)), QPointF(plot.right(), yOf(v)));
-        p.setPen(Qt::black);
-        p.drawText(QRectF(0, yOf(v) - fm.height() / 2, labelWidth, fm.height()),
-                   Qt::AlignRight | Qt::AlignVCenter, axisAmount(std::abs(v) < s.step / 2 ? 0.0 : v, s.step));
-    }
+    drawAmountGridUp(p, fm, plot, s, labelWidth);
     // Year labels, thinned out so that they do not overlap.
     const int every =
         std::max(1, static_cast<int>(std::ceil(fm.horizontalAdvance(QStringLiteral("20000")) / slot)));
@@ -178,19 +160,7 @@ QImage municipalityOverview(const MunicipalityOverview::Overview& o, const QSize
         legend << std::pair{MunicipalityOverview::projectLabel(o.projects[k]),
                             kLineColours[k % kLineColours.size()]};
     legend << std::pair{QStringLiteral("Saldo kumuliert"), QColor(Qt::black)};
-    const double columnWidth = size.width() / 3.0;
-    const double top = size.height() - legendHeight;
-    for (int i = 0; i < legend.size(); ++i) {
-        const double x = fm.height() + (i % 3) * columnWidth;
-        const double y = top + (i / 3) * fm.height() * 1.4;
-        p.setPen(Qt::NoPen);
-        p.setBrush(legend[i].second);
-        p.drawRect(QRectF(x, y + fm.height() * 0.3, fm.height() * 1.2, fm.height() * 0.45));
-        p.setPen(Qt::black);
-        p.drawText(QRectF(x + fm.height() * 1.6, y, columnWidth - fm.height() * 2, fm.height() * 1.2),
-                   Qt::AlignLeft | Qt::AlignVCenter,
-                   fm.elidedText(legend[i].first, Qt::ElideRight, columnWidth - fm.height() * 2));
-    }
+    drawLegend(p, fm, legend, size.width(), size.height() - legendHeight);
     return image;
 }
 

@@ -65,6 +65,45 @@ Scale amountScale(double low, double high) {
     return s;
 }
 
+void drawAmountGridAcross(QPainter& p, const QFontMetricsF& fm, const QRectF& plot, const Scale& s) {
+    const auto xOf = [&](double v) { return plot.left() + (v - s.low) / (s.high - s.low) * plot.width(); };
+    for (double v = s.low; v <= s.high + s.step / 2; v += s.step) {
+        p.setPen(QPen(std::abs(v) < s.step / 2 ? QColor(90, 90, 90) : QColor(220, 220, 220), 1));
+        p.drawLine(QPointF(xOf(v), plot.top()), QPointF(xOf(v), plot.bottom()));
+        p.setPen(Qt::black);
+        p.drawText(QRectF(xOf(v) - 60, plot.bottom() + 2, 120, fm.height()), Qt::AlignCenter,
+                   axisAmount(std::abs(v) < s.step / 2 ? 0.0 : v, s.step));
+    }
+}
+
+void drawAmountGridUp(QPainter& p, const QFontMetricsF& fm, const QRectF& plot, const Scale& s,
+                      double labelWidth) {
+    const auto yOf = [&](double v) { return plot.bottom() - (v - s.low) / (s.high - s.low) * plot.height(); };
+    for (double v = s.low; v <= s.high + s.step / 2; v += s.step) {
+        p.setPen(QPen(std::abs(v) < s.step / 2 ? QColor(90, 90, 90) : QColor(220, 220, 220), 1));
+        p.drawLine(QPointF(plot.left(), yOf(v)), QPointF(plot.right(), yOf(v)));
+        p.setPen(Qt::black);
+        p.drawText(QRectF(0, yOf(v) - fm.height() / 2, labelWidth, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, axisAmount(std::abs(v) < s.step / 2 ? 0.0 : v, s.step));
+    }
+}
+
+void drawLegend(QPainter& p, const QFontMetricsF& fm, const QList<LegendEntry>& legend, double width,
+                double top) {
+    const double columnWidth = width / 3.0;
+    for (int i = 0; i < legend.size(); ++i) {
+        const double x = fm.height() + (i % 3) * columnWidth;
+        const double y = top + (i / 3) * fm.height() * 1.4;
+        p.setPen(Qt::NoPen);
+        p.setBrush(legend[i].second);
+        p.drawRect(QRectF(x, y + fm.height() * 0.3, fm.height() * 1.2, fm.height() * 0.45));
+        p.setPen(Qt::black);
+        p.drawText(QRectF(x + fm.height() * 1.6, y, columnWidth - fm.height() * 2, fm.height() * 1.2),
+                   Qt::AlignLeft | Qt::AlignVCenter,
+                   fm.elidedText(legend[i].first, Qt::ElideRight, columnWidth - fm.height() * 2));
+    }
+}
+
 } // namespace detail
 
 using namespace detail;
@@ -103,14 +142,7 @@ QImage cumulativeBalance(const QList<KeyFigures>& projects, const QStringList& n
     };
     const auto yOf = [&](double v) { return plot.bottom() - (v - s.low) / (s.high - s.low) * plot.height(); };
 
-    // Grid lines and amount labels; the zero line stronger.
-    for (double v = s.low; v <= s.high + s.step / 2; v += s.step) {
-        p.setPen(QPen(std::abs(v) < s.step / 2 ? QColor(90, 90, 90) : QColor(220, 220, 220), 1));
-        p.drawLine(QPointF(plot.left(), yOf(v)), QPointF(plot.right(), yOf(v)));
-        p.setPen(Qt::black);
-        p.drawText(QRectF(0, yOf(v) - fm.height() / 2, labelWidth, fm.height()),
-                   Qt::AlignRight | Qt::AlignVCenter, axisAmount(std::abs(v) < s.step / 2 ? 0.0 : v, s.step));
-    }
+    drawAmountGridUp(p, fm, plot, s, labelWidth);
     for (int j = 1; j <= KeyFigures::Years; ++j) {
         p.setPen(Qt::black);
         p.drawText(QRectF(xOf(j) - 20, plot.bottom() + 2, 40, fm.height()), Qt::AlignCenter,
@@ -170,19 +202,7 @@ QImage cumulativeBalance(const QList<KeyFigures>& projects, const QStringList& n
             legend << std::pair{QStringLiteral("Amortisation: nicht erreicht"), QColor(150, 150, 150)};
         }
     }
-    const double columnWidth = size.width() / 3.0;
-    double top = size.height() - legendHeight;
-    for (int i = 0; i < legend.size(); ++i) {
-        const double x = fm.height() + (i % 3) * columnWidth;
-        const double y = top + (i / 3) * fm.height() * 1.4;
-        p.setPen(Qt::NoPen);
-        p.setBrush(legend[i].second);
-        p.drawRect(QRectF(x, y + fm.height() * 0.3, fm.height() * 1.2, fm.height() * 0.45));
-        p.setPen(Qt::black);
-        p.drawText(QRectF(x + fm.height() * 1.6, y, columnWidth - fm.height() * 2, fm.height() * 1.2),
-                   Qt::AlignLeft | Qt::AlignVCenter,
-                   fm.elidedText(legend[i].first, Qt::ElideRight, columnWidth - fm.height() * 2));
-    }
+    drawLegend(p, fm, legend, size.width(), size.height() - legendHeight);
     return image;
 }
 
@@ -210,13 +230,7 @@ QImage balanceByType(const KeyFigures& figures, const QSize& size) {
     const QRectF plot(nameWidth + fm.height(), fm.height() * 0.5, size.width() - nameWidth - 4 * fm.height(),
                       size.height() - 2.2 * fm.height());
     const auto xOf = [&](double v) { return plot.left() + (v - s.low) / (s.high - s.low) * plot.width(); };
-    for (double v = s.low; v <= s.high + s.step / 2; v += s.step) {
-        p.setPen(QPen(std::abs(v) < s.step / 2 ? QColor(90, 90, 90) : QColor(220, 220, 220), 1));
-        p.drawLine(QPointF(xOf(v), plot.top()), QPointF(xOf(v), plot.bottom()));
-        p.setPen(Qt::black);
-        p.drawText(QRectF(xOf(v) - 60, plot.bottom() + 2, 120, fm.height()), Qt::AlignCenter,
-                   axisAmount(std::abs(v) < s.step / 2 ? 0.0 : v, s.step));
-    }
+    drawAmountGridAcross(p, fm, plot, s);
     const double band = plot.height() / types.size();
     for (int i = 0; i < types.size(); ++i) {
         const TypeTotals& t = types[i];
