@@ -21,22 +21,16 @@ double number(const QVariant& value) {
     return value.isNull() ? 0.0 : NumberFormat::toDouble(value);
 }
 
-SchoolCapacity::Inputs readInputs(const QSqlDatabase& userDb, int projectId, Institution institution) {
-    const QStringList fields = {
-        SchoolCapacity::placesField(institution), SchoolCapacity::groupsField(institution),
-        SchoolCapacity::placesPerGroupField(institution), SchoolCapacity::constructionCostField(institution),
-        SchoolCapacity::runningCostField(institution)};
-    QStringList columns;
-    for (const QString& field : fields)
-        columns << Sql::quoted(field);
-    QSqlQuery q = Sql::exec(
-        userDb,
-        QStringLiteral("SELECT %1 FROM \"TAVO\" WHERE \"ID\" = ?").arg(columns.join(QStringLiteral(", "))),
-        {projectId});
-    if (!q.next())
-        throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(projectId));
-    return {number(q.value(0)), number(q.value(1)), number(q.value(2)), number(q.value(3)),
-            number(q.value(4))};
+QStringList inputFields(Institution institution) {
+    return {SchoolCapacity::placesField(institution), SchoolCapacity::groupsField(institution),
+            SchoolCapacity::placesPerGroupField(institution),
+            SchoolCapacity::constructionCostField(institution),
+            SchoolCapacity::runningCostField(institution)};
+}
+
+SchoolCapacity::Inputs inputsAt(const QSqlQuery& q, int first) {
+    return {number(q.value(first)), number(q.value(first + 1)), number(q.value(first + 2)),
+            number(q.value(first + 3)), number(q.value(first + 4))};
 }
 
 QString ageList(Institution institution) {
@@ -125,18 +119,23 @@ CapacityFigures computeCapacityFigures(const QSqlDatabase& userDb, int projectId
 }
 
 CapacityFigures readCapacityFigures(const QSqlDatabase& userDb, int projectId) {
+    // The inputs of both institutions, the municipality and the share of movers in one reading.
+    const QStringList columns = inputFields(Institution::Kindergarten) +
+                                inputFields(Institution::Volksschule) +
+                                QStringList{QStringLiteral("PG"), QStringLiteral("auAnteilZuzug")};
+    QSqlQuery q = Sql::exec(
+        userDb, QStringLiteral("SELECT %1 FROM \"TAVO\" WHERE \"ID\" = ?").arg(Sql::quotedList(columns)),
+        {projectId});
+    if (!q.next())
+        throw TavoError(QStringLiteral("Unbekanntes Projekt: %1").arg(projectId));
     CapacityFigures figures;
-    figures.kindergartenInputs = readInputs(userDb, projectId, Institution::Kindergarten);
-    figures.volksschuleInputs = readInputs(userDb, projectId, Institution::Volksschule);
+    figures.kindergartenInputs = inputsAt(q, 0);
+    figures.volksschuleInputs = inputsAt(q, 5);
     if (!SchoolCapacity::isActive(figures.kindergartenInputs) &&
         !SchoolCapacity::isActive(figures.volksschuleInputs))
         return figures;
-    QSqlQuery q =
-        Sql::exec(userDb, QStringLiteral("SELECT \"PG\", \"auAnteilZuzug\" FROM \"TAVO\" WHERE \"ID\" = ?"),
-                  {projectId});
-    q.next();
-    const int pg = NumberFormat::toInt(q.value(0));
-    const double moving = number(q.value(1)) / 100;
+    const int pg = NumberFormat::toInt(q.value(10));
+    const double moving = number(q.value(11)) / 100;
     figures.kindergarten = outcomeFromResults(userDb, projectId, pg, moving, Institution::Kindergarten,
                                               figures.kindergartenInputs);
     figures.volksschule = outcomeFromResults(userDb, projectId, pg, moving, Institution::Volksschule,
@@ -156,11 +155,11 @@ CapacityFigures capacityFigures(const EngineInput& input, const EngineResult& re
 QStringList capacitySummary(const CapacityFigures& figures) {
     QStringList lines;
     if (figures.kindergarten.active)
-        lines << summaryLine(QStringLiteral("Kindergarten"), QStringLiteral("Gruppe"), QStringLiteral("Gruppen"),
-                             figures.kindergarten);
+        lines << summaryLine(QStringLiteral("Kindergarten"), QStringLiteral("Gruppe"),
+                             QStringLiteral("Gruppen"), figures.kindergarten);
     if (figures.volksschule.active)
-        lines << summaryLine(QStringLiteral("Volksschule"), QStringLiteral("Klasse"), QStringLiteral("Klassen"),
-                             figures.volksschule);
+        lines << summaryLine(QStringLiteral("Volksschule"), QStringLiteral("Klasse"),
+                             QStringLiteral("Klassen"), figures.volksschule);
     return lines;
 }
 
