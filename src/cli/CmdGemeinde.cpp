@@ -52,7 +52,6 @@ QString readChoice(const QString& text, Request& request) {
 
 QString parseArguments(const QStringList& args, Request& request) {
     QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption master(QStringLiteral("master"), QString(), QStringLiteral("DATEI"));
     const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("DATEI"));
     const QCommandLineOption pg(QStringLiteral("pg"), QString(), QStringLiteral("N"));
@@ -61,13 +60,9 @@ QString parseArguments(const QStringList& args, Request& request) {
     const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("DATEI"));
     parser.addOptions({master, user, pg, project, bearer, format, out});
-    if (!parser.parse(QStringList{QStringLiteral("tavo-cli")} + args)) {
-        if (!parser.unknownOptionNames().isEmpty())
-            return QStringLiteral("Unbekannte Option: --%1").arg(parser.unknownOptionNames().first());
-        return QStringLiteral("Einer Option fehlt ihr Wert.");
-    }
-    if (!parser.positionalArguments().isEmpty())
-        return QStringLiteral("Unerwartetes Argument: %1").arg(parser.positionalArguments().first());
+    const QString parseError = parseCommandLine(parser, args);
+    if (!parseError.isEmpty())
+        return parseError;
     if (!parser.isSet(pg))
         return QStringLiteral("Es fehlt --pg.");
     bool ok = false;
@@ -81,17 +76,12 @@ QString parseArguments(const QStringList& args, Request& request) {
     }
     const QString bearerName = parser.isSet(bearer) ? parser.value(bearer) : request.costBearer;
     request.costBearer = bearerName == QLatin1String("alle") ? QString() : bearerName;
-    if (parser.isSet(format))
-        request.format = parser.value(format);
-    if (!QStringList{QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json"),
-                     QStringLiteral("xlsx")}
-             .contains(request.format))
-        return QStringLiteral("Unbekanntes Format: %1 (möglich: text|json|csv|xlsx)").arg(request.format);
-    request.out = parser.value(out);
-    if (request.format == QLatin1String("xlsx") && request.out.isEmpty())
-        return QStringLiteral("Eine Arbeitsmappe braucht eine Datei: --out DATEI");
-    if (request.format != QLatin1String("xlsx") && parser.isSet(out))
-        return QStringLiteral("--out gilt nur für --format xlsx.");
+    const QString formatError = readFormatAndOut(
+        parser,
+        {QStringLiteral("text"), QStringLiteral("json"), QStringLiteral("csv"), QStringLiteral("xlsx")},
+        request.format, request.out);
+    if (!formatError.isEmpty())
+        return formatError;
     request.master = parser.value(master);
     request.user = parser.value(user);
     return QString();

@@ -48,7 +48,6 @@ struct Request {
 // Reads the arguments into request; returns a German message on a usage error.
 QString parseArguments(const QStringList& args, Request& request) {
     QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption master(QStringLiteral("master"), QString(), QStringLiteral("DATEI"));
     const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("DATEI"));
     const QCommandLineOption project(QStringLiteral("project"), QString(), QStringLiteral("ID"));
@@ -57,13 +56,9 @@ QString parseArguments(const QStringList& args, Request& request) {
     const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("DATEI"));
     parser.addOptions({master, user, project, bearer, rate, format, out});
-    if (!parser.parse(QStringList{QStringLiteral("tavo-cli")} + args)) {
-        if (!parser.unknownOptionNames().isEmpty())
-            return QStringLiteral("Unbekannte Option: --%1").arg(parser.unknownOptionNames().first());
-        return QStringLiteral("Einer Option fehlt ihr Wert.");
-    }
-    if (!parser.positionalArguments().isEmpty())
-        return QStringLiteral("Unerwartetes Argument: %1").arg(parser.positionalArguments().first());
+    const QString parseError = parseCommandLine(parser, args);
+    if (!parseError.isEmpty())
+        return parseError;
     if (!parser.isSet(project))
         return QStringLiteral("Es fehlt --project.");
     for (const QString& text : parser.values(project)) {
@@ -82,17 +77,12 @@ QString parseArguments(const QStringList& args, Request& request) {
                 .arg(parser.value(rate));
         request.options.discountRate = *percent;
     }
-    if (parser.isSet(format))
-        request.format = parser.value(format);
-    if (!QStringList{QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json"),
-                     QStringLiteral("xlsx")}
-             .contains(request.format))
-        return QStringLiteral("Unbekanntes Format: %1 (möglich: text|csv|json|xlsx)").arg(request.format);
-    request.out = parser.value(out);
-    if (request.format == QLatin1String("xlsx") && request.out.isEmpty())
-        return QStringLiteral("Eine Arbeitsmappe braucht eine Datei: --out DATEI");
-    if (request.format != QLatin1String("xlsx") && parser.isSet(out))
-        return QStringLiteral("--out gilt nur für --format xlsx.");
+    const QString formatError = readFormatAndOut(
+        parser,
+        {QStringLiteral("text"), QStringLiteral("csv"), QStringLiteral("json"), QStringLiteral("xlsx")},
+        request.format, request.out);
+    if (!formatError.isEmpty())
+        return formatError;
     // Empty means: the usual lookup of the running program.
     request.master = parser.value(master);
     request.user = parser.value(user);

@@ -29,20 +29,10 @@ const QString kTemplateUsage =
 
 // Parses args with the given value options; a German usage error in *error.
 bool parse(QCommandLineParser& parser, const QStringList& args, const QStringList& names, QString* error) {
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     for (const QString& name : names)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("WERT")));
-    if (!parser.parse(QStringList{QStringLiteral("tavo-cli")} + args)) {
-        *error = parser.unknownOptionNames().isEmpty()
-                     ? QStringLiteral("Einer Option fehlt ihr Wert.")
-                     : QStringLiteral("Unbekannte Option: --%1").arg(parser.unknownOptionNames().first());
-        return false;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        *error = QStringLiteral("Unerwartetes Argument: %1").arg(parser.positionalArguments().first());
-        return false;
-    }
-    return true;
+    *error = parseCommandLine(parser, args);
+    return error->isEmpty();
 }
 
 int runImport(const QStringList& args) {

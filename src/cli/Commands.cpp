@@ -237,6 +237,34 @@ QString parseErrorText(const QCommandLineParser& parser, const QStringList& args
 
 } // namespace
 
+QString parseCommandLine(QCommandLineParser& parser, const QStringList& args) {
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    // QCommandLineParser skips the first argument, the program name.
+    if (!parser.parse(QStringList{QStringLiteral("tavo-cli")} + args)) {
+        if (!parser.unknownOptionNames().isEmpty())
+            return QStringLiteral("Unbekannte Option: --%1").arg(parser.unknownOptionNames().first());
+        return QStringLiteral("Einer Option fehlt ihr Wert.");
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("Unerwartetes Argument: %1").arg(parser.positionalArguments().first());
+    return QString();
+}
+
+QString readFormatAndOut(const QCommandLineParser& parser, const QStringList& formats, QString& format,
+                         QString& out) {
+    format = parser.isSet(QStringLiteral("format")) ? parser.value(QStringLiteral("format"))
+                                                    : QStringLiteral("text");
+    if (!formats.contains(format))
+        return QStringLiteral("Unbekanntes Format: %1 (möglich: %2)")
+            .arg(format, formats.join(QLatin1Char('|')));
+    out = parser.value(QStringLiteral("out"));
+    if (format == QLatin1String("xlsx") && out.isEmpty())
+        return QStringLiteral("Eine Arbeitsmappe braucht eine Datei: --out DATEI");
+    if (format != QLatin1String("xlsx") && parser.isSet(QStringLiteral("out")))
+        return QStringLiteral("--out gilt nur für --format xlsx.");
+    return QString();
+}
+
 CliArgs CliArgs::parse(const QStringList& args, const QStringList& valueNames, const QStringList& flagNames,
                        QString* error) {
     QCommandLineParser parser;

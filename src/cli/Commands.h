@@ -14,6 +14,8 @@
 #include "core/data/TavoError.h"
 #include "core/master/MasterProvenance.h"
 
+class QCommandLineParser;
+
 namespace tavo {
 
 class Databases;
@@ -95,6 +97,17 @@ struct CliArgs {
     static CliArgs parse(const QStringList& args, const QStringList& valueNames, const QStringList& flagNames,
                          QString* error);
 };
+
+// Parses a command's args (after its name) with the options added to parser, single-dash words taken
+// as long options. A German usage error (unknown option, missing value, an argument that is no
+// option), empty when it is well.
+QString parseCommandLine(QCommandLineParser& parser, const QStringList& args);
+
+// Reads the options "format" and "out" of a command that can write a workbook: format one of formats
+// (named in that order in the error; default "text"), out needed by "xlsx" and taken by no other
+// format. A German usage error, empty when it is well.
+QString readFormatAndOut(const QCommandLineParser& parser, const QStringList& formats, QString& format,
+                         QString& out);
 
 // One subcommand of tavo-cli: its name, its usage line (without "tavo-cli ") and the function that
 // runs it with the arguments after the name and returns the exit code. A new subcommand is a file
