@@ -266,6 +266,16 @@ private Q_SLOTS:
         })
                                       << "Finanzen.csv, Zeile 3: Spalte „FA_Sekundäre_Transfers_Red Basis "
                                          "(%)“: 150 liegt außerhalb von 0 bis 100.";
+        QTest::newRow("fiscal range of an amount") << Spoiler([](Fixture& f) {
+            QList<QVariantList> rows = filledTemplate();
+            rows[0][FiscalTemplate::header().indexOf("FA_Ertragsanteile_Red_Max Basis (€)")] = "200000000";
+            writeFile(f.path("Finanzen.csv"), ExportTable{"F", FiscalTemplate::header(), rows, {}}.csv());
+            f.options.fiscalFile = f.path("Finanzen.csv");
+        })
+                                                   << "Finanzen.csv, Zeile 2: Spalte "
+                                                      "„FA_Ertragsanteile_Red_Max Basis (€)“: 200000000 "
+                                                      "liegt "
+                                                      "außerhalb von 0 bis 100000000.";
     }
 
     void refusals() {

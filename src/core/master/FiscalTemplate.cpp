@@ -16,6 +16,7 @@
 #include <QUuid>
 
 #include "core/data/MasterData.h"
+#include "core/data/NumberFormat.h"
 #include "core/data/TavoError.h"
 #include "core/master/FiscalTemplateXlsx.h"
 
@@ -113,7 +114,9 @@ bool readItem(const Item& item, const QStringList& cells, const QHash<QString, i
         QString error;
         const double value = parseNumber(cell(name), unit, &error);
         if (error.isEmpty() && (value < min || value > max))
-            error = QStringLiteral("%1 liegt außerhalb von %2 bis %3").arg(cell(name)).arg(min).arg(max);
+            // The limits as written numbers ("100000000", not "1e+08").
+            error = QStringLiteral("%1 liegt außerhalb von %2 bis %3")
+                        .arg(cell(name), NumberFormat::general(min), NumberFormat::general(max));
         if (!error.isEmpty()) {
             fail(QStringLiteral("Spalte „%1“: %2.").arg(name, error));
             *ok = false;
