@@ -1,6 +1,7 @@
 // The tornado: each scenario parameter alone at its two extremes, sorted by the width of its effect,
 // and in agreement with the break-even search.
 
+#include <algorithm>
 #include <cmath>
 
 #include <QJsonArray>
@@ -50,6 +51,7 @@ class TestSensitivity : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void noEffectIsZeroWidthAndDominantComesFirst();
+    void ratesNearTheirBreakEvenCrossZero();
     void cliSensitivitaet();
 };
 
@@ -78,6 +80,44 @@ void TestSensitivity::noEffectIsZeroWidthAndDominantComesFirst() {
     QVERIFY(rates.saldoOptimistic > t.saldoBasis);
     QVERIFY(std::fabs((rates.saldoOptimistic - t.saldoBasis) - (t.saldoBasis - rates.saldoPessimistic)) <
             0.01);
+}
+
+// A project whose property-tax multiplier lies 2 % above its break-even: its balance is so near zero
+// that every rate the rates parameter moves lies within a few percent of its own break-even. The
+// rates' bar of the built-in sets (±5 % on every rate) reaches past those break-evens on both sides,
+// so it must cross zero: the tornado and the break-even search agree on where the balance turns.
+// Which bar is widest depends on each parameter's range as well, so the order is not asserted.
+void TestSensitivity::ratesNearTheirBreakEvenCrossZero() {
+    TestDb db;
+    const int id = EngineFixture::insertRealisticProject(db);
+    Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET fiZinsenSoll = 0, fiZinsenHaben = 0 WHERE ID = ?"),
+              {id});
+    BreakEven::Request request;
+    request.field = QStringLiteral("gsHebesatz");
+    const BreakEven::Result own = BreakEven::find(EngineInput::load(db.dbs(), id), request);
+    QVERIFY(own.value && *own.value > 0);
+    Sql::exec(db.user(), QStringLiteral("UPDATE TAVO SET gsHebesatz = ? WHERE ID = ?"),
+              {*own.value * 1.02, id});
+    const EngineInput base = EngineInput::load(db.dbs(), id);
+
+    for (const char* field :
+         {"gsHebesatz", "auHebesatzAufschl", "auEinheitssatzKanalSchmutz", "auEinheitssatzWasser"}) {
+        request.field = QString::fromUtf8(field);
+        const BreakEven::Result r = BreakEven::find(base, request);
+        QVERIFY2(r.value && r.currentValue > 0, field);
+        const double distance = (r.currentValue - *r.value) / r.currentValue;
+        QVERIFY2(distance > 0 && distance < 0.03,
+                 qPrintable(QStringLiteral("%1: %2").arg(field).arg(distance)));
+    }
+
+    const Sensitivity::Tornado t =
+        Sensitivity::compute(base, Scenarios::builtInSettings(), KeyFigureOptions());
+    QVERIFY(t.saldoBasis > 0);
+    const auto rates = std::find_if(t.bars.begin(), t.bars.end(),
+                                    [](const Sensitivity::Bar& bar) { return bar.parameter == kRates; });
+    QVERIFY(rates != t.bars.end());
+    QVERIFY(rates->saldoOptimistic > t.saldoBasis);
+    QVERIFY(rates->saldoPessimistic < 0);
 }
 
 void TestSensitivity::cliSensitivitaet() {
