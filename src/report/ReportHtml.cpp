@@ -378,9 +378,12 @@ QString capacitySection(const CapacityFigures& figures) {
     for (const QString& line : capacitySummary(figures))
         html += para(line + QLatin1Char('.'));
     ReportData::Table t;
-    t.header = {QStringLiteral("Jahr"),         QStringLiteral("Kindergartenkinder"),
-                QStringLiteral("Gruppen"),      QStringLiteral("davon Projekt"),
-                QStringLiteral("Volksschüler"), QStringLiteral("Klassen"),
+    t.header = {QStringLiteral("Jahr"),
+                QStringLiteral("Kindergartenkinder"),
+                QStringLiteral("weitere Gruppen"),
+                QStringLiteral("davon Projekt"),
+                QStringLiteral("Volksschüler"),
+                QStringLiteral("weitere Klassen"),
                 QStringLiteral("davon Projekt")};
     const auto cells = [](const SchoolCapacity::Outcome& o, int year) {
         if (!o.active)

@@ -197,7 +197,7 @@ private Q_SLOTS:
         QCOMPARE(cell(m, "SELECT count(*) FROM FeldWerte").toInt(),
                  cell(TestDb::generatedMaster(), "SELECT count(*) FROM FeldWerte").toInt());
         QCOMPARE(cell(m, "SELECT count(*) FROM FA_Ertragsanteile").toInt(), 0);
-        QVERIFY(report.notes.join(' ').contains("Ohne --finanzen hat keine Gemeinde Finanzzahlen"));
+        QVERIFY(report.notes.join(' ').contains("Ohne Finanzwerte hat keine Gemeinde Finanzzahlen"));
 
         // The provenance names the published source instead of the example data of the template.
         {

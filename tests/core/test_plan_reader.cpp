@@ -96,6 +96,8 @@ private Q_SLOTS:
     void invalidRefusedThenRepaired();
     void layerWithoutCrs();
     void networksAndTypes();
+    void geometryTypeNames_data();
+    void geometryTypeNames();
 };
 
 void TestPlanReader::formats_data() {
@@ -240,6 +242,23 @@ void TestPlanReader::networksAndTypes() {
     QVERIFY(!r.measures.leitungM.contains(QStringLiteral("Gas")));
     // The sewer alone lies at y 10: 40 m from the three points, 50 m from the fourth.
     QCOMPARE(r.measures.anschlussNetzM.value(QStringLiteral("Kanal")), 3 * 40.0 + 50);
+}
+
+void TestPlanReader::geometryTypeNames_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("name");
+    // The layer list shows German names; 2.5D and measured variants name their plain type.
+    QTest::newRow("Polygon") << int(wkbPolygon) << QStringLiteral("Fläche");
+    QTest::newRow("Polygon 2.5D") << int(wkbPolygon25D) << QStringLiteral("Fläche");
+    QTest::newRow("MultiLineString M") << int(wkbMultiLineStringM) << QStringLiteral("Linien");
+    QTest::newRow("Point ZM") << int(wkbPointZM) << QStringLiteral("Punkt");
+    QTest::newRow("Unknown") << int(wkbUnknown) << QStringLiteral("gemischt");
+}
+
+void TestPlanReader::geometryTypeNames() {
+    QFETCH(int, type);
+    QFETCH(QString, name);
+    QCOMPARE(planGeometryTypeName(type), name);
 }
 
 QTEST_GUILESS_MAIN(TestPlanReader)

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSqlDatabase>
@@ -66,6 +67,11 @@ void runWizard(MasterImportWizard& wizard, const Files& files) {
     QAbstractButton* next = wizard.button(QWizard::NextButton);
     QVERIFY(!next->isEnabled()); // nothing chosen yet
     wizard.addPopulationFiles({files.year2019, files.year2024});
+    wizard.addPopulationFiles({files.year2019}); // listed once only
+    // The list names the files so that their years show; the path stays the tooltip.
+    QCOMPARE(wizard.populationList()->count(), 2);
+    QCOMPARE(wizard.populationList()->item(0)->text(), kPrefix + QStringLiteral("2019.csv"));
+    QCOMPARE(wizard.populationList()->item(1)->toolTip(), QDir::toNativeSeparators(files.year2024));
     QVERIFY(!next->isEnabled()); // the code list is missing
     QTest::keyClicks(wizard.codesEdit(), files.codes);
     QVERIFY(next->isEnabled());

@@ -3,6 +3,7 @@
 // their removal by a hand edit, and the PDF printed to scale measured on the rendered page.
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "gui/mainwindow/MainWindow.h"
 #include "gui/plan/PlanAction.h"
 #include "gui/plan/PlanPage.h"
+#include "gui/plan/PlanReadDialog.h"
 #include "gui/plan/PlanView.h"
 #include "report/PlanDrawing.h"
 #include "report/PlanSheet.h"
@@ -207,6 +209,41 @@ private Q_SLOTS:
         window.show();
         QVERIFY(PlanAction::markOf(first).isEmpty());
         QCOMPARE(PlanAction::markOf(second), marks[marked[1]]);
+    }
+
+    // A plan without reference system is refused; "Zurück" leads to the layers, where the system is
+    // given, and the same dialog then measures the plan (a 100 m square: 10000 m²).
+    void missingCrsGivenAfterGoingBack() {
+        TestDb db;
+        const int id = db.insertProject({{QStringLiteral("Projekt"), QStringLiteral("Ohne KRS")}});
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("Baugebiet.csv"));
+        QFile csv(file);
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write("WKT,Nr\n\"POLYGON((600000 450000,600100 450000,600100 450100,600000 450100,"
+                  "600000 450000))\",1\n");
+        csv.close();
+        PlanReadDialog dialog(db.user(), id, file);
+        dialog.show();
+        auto* next = dialog.findChild<QPushButton*>(QStringLiteral("btWeiter"));
+        auto* back = dialog.findChild<QPushButton*>(QStringLiteral("btZurueck"));
+        QVERIFY(next && back);
+        QVERIFY(!back->isVisible());
+        next->click();
+        QTRY_VERIFY(dialog.problemList()->count() > 0);
+        QVERIFY(dialog.problemList()->item(0)->text().contains(QStringLiteral("kein Koordinatensystem")));
+        QVERIFY(back->isVisible());
+        QVERIFY(!next->isVisible());
+        back->click();
+        QVERIFY(next->isVisible());
+        auto* crs = dialog.findChild<QLineEdit*>(QStringLiteral("edPlanKrs"));
+        QVERIFY(crs && crs->isVisible());
+        crs->setText(QStringLiteral("EPSG:31287"));
+        next->click();
+        QTRY_COMPARE(next->text(), QStringLiteral("Übernehmen"));
+        QVERIFY(qAbs(dialog.reading().measures.baugebietM2 - 10000.0) < 0.5);
+        back->click();
+        QCOMPARE(next->text(), QStringLiteral("Einlesen"));
     }
 
     // A 100 m square at 1:1000 is 100 mm on the page, at 1:2000 50 mm; the scale bar's first two

@@ -162,9 +162,10 @@ void addFiscal(std::vector<MunicipalityRow>& rows, const QString& path, ErrorLis
                QStringList& notes) {
     QStringList without;
     if (path.isEmpty()) {
+        // Read by the command line (--finanzen) and the import wizard (field "Finanzwerte") alike.
         notes << QStringLiteral(
-            "Ohne --finanzen hat keine Gemeinde Finanzzahlen; gerechnet werden kann erst mit "
-            "einer ausgefüllten Vorlage (tavo-cli stammdaten vorlage).");
+            "Ohne Finanzwerte hat keine Gemeinde Finanzzahlen; gerechnet werden kann erst mit "
+            "einer ausgefüllten Finanzvorlage (tavo-cli stammdaten vorlage).");
         return;
     }
     QHash<int, QString> known;

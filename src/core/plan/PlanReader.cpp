@@ -60,6 +60,39 @@ QString buildingTypeOf(const QString& value) {
 
 } // namespace
 
+QString planGeometryTypeName(int ogrType) {
+    switch (wkbFlatten(static_cast<OGRwkbGeometryType>(ogrType))) {
+    case wkbUnknown:
+        return QStringLiteral("gemischt");
+    case wkbNone:
+        return QStringLiteral("ohne Geometrie");
+    case wkbPoint:
+        return QStringLiteral("Punkt");
+    case wkbMultiPoint:
+        return QStringLiteral("Punkte");
+    case wkbLineString:
+    case wkbCircularString:
+    case wkbCompoundCurve:
+        return QStringLiteral("Linie");
+    case wkbMultiLineString:
+    case wkbMultiCurve:
+        return QStringLiteral("Linien");
+    case wkbPolygon:
+    case wkbCurvePolygon:
+    case wkbTriangle:
+        return QStringLiteral("Fläche");
+    case wkbMultiPolygon:
+    case wkbMultiSurface:
+    case wkbPolyhedralSurface:
+    case wkbTIN:
+        return QStringLiteral("Flächen");
+    case wkbGeometryCollection:
+        return QStringLiteral("Sammlung");
+    default:
+        return QStringLiteral("andere");
+    }
+}
+
 QVector<PlanLayerInfo> planLayers(const QString& file, QString* error) {
     QVector<PlanLayerInfo> layers;
     GDALDatasetUniquePtr ds = openVector(file, error);
@@ -68,7 +101,7 @@ QVector<PlanLayerInfo> planLayers(const QString& file, QString* error) {
     for (OGRLayer* layer : ds->GetLayers()) {
         PlanLayerInfo info;
         info.name = QString::fromUtf8(layer->GetName());
-        info.geometryType = QString::fromUtf8(OGRGeometryTypeToName(layer->GetGeomType()));
+        info.geometryType = planGeometryTypeName(layer->GetGeomType());
         const OGRSpatialReference* srs = layer->GetSpatialRef();
         if (srs && isDefined(*srs))
             info.crs = srsText(*srs);

@@ -9,6 +9,10 @@ namespace tavo {
 // The layers of a vector file GDAL can open; on failure an empty list and *error set (German).
 QVector<PlanLayerInfo> planLayers(const QString& file, QString* error);
 
+// The German name of an OGR geometry type (OGRwkbGeometryType), as the layer list shows it; Z and M
+// variants are named as their plain type.
+QString planGeometryTypeName(int ogrType);
+
 // A first assignment from layer and attribute names: a layer named like a role (case, umlauts and
 // "ss"/"ß" ignored) is taken as that role; attributes named like "Netz"/"Sparte" and "Typ"/
 // "Gebäudetyp" are taken as network and building type.

@@ -77,6 +77,9 @@ PlanReadDialog::PlanReadDialog(const QSqlDatabase& db, int projectId, const QStr
     m_buttons = new QDialogButtonBox(this);
     m_repair = m_buttons->addButton(QStringLiteral("Reparieren"), QDialogButtonBox::ActionRole);
     m_repair->setObjectName(QStringLiteral("btReparieren"));
+    // Back to the layers, so a missing reference system or a role can be given without starting over.
+    m_back = m_buttons->addButton(QStringLiteral("Zurück"), QDialogButtonBox::ActionRole);
+    m_back->setObjectName(QStringLiteral("btZurueck"));
     m_next = m_buttons->addButton(QStringLiteral("Einlesen"), QDialogButtonBox::AcceptRole);
     m_next->setObjectName(QStringLiteral("btWeiter"));
     m_buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
@@ -87,6 +90,7 @@ PlanReadDialog::PlanReadDialog(const QSqlDatabase& db, int projectId, const QStr
 
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_repair, &QPushButton::clicked, this, [this] { startReading(true); });
+    connect(m_back, &QPushButton::clicked, this, [this] { setStep(LayerStep); });
     connect(m_next, &QPushButton::clicked, this, [this] {
         if (m_steps->currentIndex() == LayerStep)
             startReading(false);
@@ -164,7 +168,7 @@ void PlanReadDialog::loadLayers() {
     QString error;
     m_layerInfo = planLayers(m_file, &error);
     if (!error.isEmpty()) {
-        m_heading->setText(error);
+        m_layerHeading = error;
         m_next->setEnabled(false);
         return;
     }
@@ -207,11 +211,11 @@ void PlanReadDialog::loadLayers() {
     m_typeField->setCurrentIndex(std::max(0, m_typeField->findData(m_start.buildingTypeField)));
     m_crs->setText(m_start.crsOverride);
     m_allNetworks->setChecked(m_start.unnamedLinesForAllNetworks);
-    m_heading->setText(crsMissing
-                           ? QStringLiteral("Jeder Ebene eine Rolle zuordnen. Mindestens eine Ebene hat kein "
-                                            "Koordinatensystem: bitte unten eines angeben (EPSG-Code).")
-                           : QStringLiteral("Jeder Ebene eine Rolle zuordnen; Ebenen mit „keine“ werden "
-                                            "nicht gemessen."));
+    m_layerHeading = crsMissing
+                         ? QStringLiteral("Jeder Ebene eine Rolle zuordnen. Mindestens eine Ebene hat kein "
+                                          "Koordinatensystem: bitte unten eines angeben (EPSG-Code).")
+                         : QStringLiteral("Jeder Ebene eine Rolle zuordnen; Ebenen mit „keine“ werden "
+                                          "nicht gemessen.");
 }
 
 PlanAssignment PlanReadDialog::assignment() const {
@@ -313,6 +317,9 @@ void PlanReadDialog::showPreview() {
 
 void PlanReadDialog::setStep(int step) {
     m_steps->setCurrentIndex(step);
+    if (step == LayerStep)
+        m_heading->setText(m_layerHeading);
+    m_back->setVisible(step == ProblemStep || step == PreviewStep);
     m_repair->setVisible(step == ProblemStep);
     m_next->setVisible(step == LayerStep || step == PreviewStep);
     m_next->setText(step == PreviewStep ? QStringLiteral("Übernehmen") : QStringLiteral("Einlesen"));

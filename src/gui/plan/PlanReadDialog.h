@@ -61,6 +61,7 @@ private:
     QVector<PlanLayerInfo> m_layerInfo;
     PlanAssignment m_start;
     PlanReading m_reading;
+    QString m_layerHeading;
     QFutureWatcher<Outcome> m_watcher;
 
     QStackedWidget* m_steps = nullptr;
@@ -76,6 +77,7 @@ private:
     QLabel* m_outside = nullptr;
     QPushButton* m_next = nullptr;
     QPushButton* m_repair = nullptr;
+    QPushButton* m_back = nullptr;
     QDialogButtonBox* m_buttons = nullptr;
 };
 

@@ -216,7 +216,7 @@ void MasterImportWizard::importInteractively(QWidget* window) {
 MasterImportOptions MasterImportWizard::options() const {
     MasterImportOptions o;
     for (int i = 0; i < m_populationList->count(); ++i)
-        o.populationFiles << QDir::fromNativeSeparators(m_populationList->item(i)->text());
+        o.populationFiles << m_populationList->item(i)->data(Qt::UserRole).toString();
     o.codesFile = QDir::fromNativeSeparators(m_codes->text().trimmed());
     o.land = m_land->value();
     o.forecastTotalsFile = QDir::fromNativeSeparators(m_totals->text().trimmed());
@@ -226,10 +226,20 @@ MasterImportOptions MasterImportWizard::options() const {
     return o;
 }
 
+// The list shows the file names, whose year tells the files apart (a full path would be cut off before
+// it); the path is the item's tooltip and data.
 void MasterImportWizard::addPopulationFiles(const QStringList& files) {
-    for (const QString& file : files)
-        if (m_populationList->findItems(QDir::toNativeSeparators(file), Qt::MatchExactly).isEmpty())
-            m_populationList->addItem(QDir::toNativeSeparators(file));
+    for (const QString& file : files) {
+        const QString path = QDir::fromNativeSeparators(file);
+        bool listed = false;
+        for (int i = 0; i < m_populationList->count() && !listed; ++i)
+            listed = m_populationList->item(i)->data(Qt::UserRole).toString() == path;
+        if (listed)
+            continue;
+        auto* item = new QListWidgetItem(QFileInfo(path).fileName(), m_populationList);
+        item->setData(Qt::UserRole, path);
+        item->setToolTip(QDir::toNativeSeparators(path));
+    }
 }
 
 void MasterImportWizard::startImport() {

@@ -11,13 +11,10 @@ namespace tavo {
 
 namespace {
 
-const QStringList kHeaders = {QStringLiteral("Jahr"),
-                              QStringLiteral("Kinder-\ngarten"),
-                              QStringLiteral("Gruppen"),
-                              QStringLiteral("davon\nProjekt"),
-                              QStringLiteral("Volks-\nschüler"),
-                              QStringLiteral("Klassen"),
-                              QStringLiteral("davon\nProjekt")};
+const QStringList kHeaders = {
+    QStringLiteral("Jahr"),           QStringLiteral("Kinder-\ngarten"), QStringLiteral("weitere\nGruppen"),
+    QStringLiteral("davon\nProjekt"), QStringLiteral("Volks-\nschüler"), QStringLiteral("weitere\nKlassen"),
+    QStringLiteral("davon\nProjekt")};
 
 QTableWidgetItem* cell(const QString& text) {
     auto* item = new QTableWidgetItem(text);
