@@ -358,15 +358,17 @@ private Q_SLOTS:
         QVERIFY(report.notes.join(' ').contains(
             "Ohne Finanzzahlen (für eine Berechnung nicht wählbar): 70101 Söll-Au."));
 
-        // The same figures from an Excel workbook.
+        // The same figures from an Excel workbook, one of them with three decimals (a number cell, not
+        // a German thousands point).
         const QString xlsx = f.path("Finanzen.xlsx");
-        XlsxWorkbook::writeTable(xlsx,
-                                 ExportTable{"Finanzen", FiscalTemplate::header(), filledTemplate(), {}});
+        QList<QVariantList> rows = filledTemplate();
+        rows[1][FiscalTemplate::header().indexOf("FA_Ertragsanteile Jahr7 (€/EW)")] = 907.125;
+        XlsxWorkbook::writeTable(xlsx, ExportTable{"Finanzen", FiscalTemplate::header(), rows, {}});
         const FiscalTemplate::Reading reading =
             FiscalTemplate::read(xlsx, {{30101, "a"}, {30102, "b"}, {70101, "c"}});
         QVERIFY2(reading.errors.isEmpty(), qPrintable(reading.errors.join('\n')));
         QCOMPARE(reading.withoutFigures, QList<int>{70101});
-        QCOMPARE(reading.figures.value(30102)[0][6], 907.0);
+        QCOMPARE(reading.figures.value(30102)[0][6], 907.125);
         QCOMPARE(reading.figures.value(30101)[7][0], 4000.0);
     }
 
@@ -383,6 +385,10 @@ private Q_SLOTS:
                                  << "%" << 18.0 << true;
         QTest::newRow("wrong unit") << "18 %"
                                     << "€" << 0.0 << false;
+        QTest::newRow("thousands point alone") << "1.500"
+                                               << "€" << 0.0 << false;
+        QTest::newRow("decimal point") << "1045.5"
+                                       << "€" << 1045.5 << true;
         QTest::newRow("text") << "viel"
                               << "€" << 0.0 << false;
     }

@@ -297,6 +297,15 @@ double parseNumber(const QString& text, const QString& unit, QString* error) {
         }
         number = match.captured(1);
     }
+    // "1.500" is one and a half to a spreadsheet and fifteen hundred to a German reader; the two
+    // differ by a factor of a thousand, so neither reading is taken silently.
+    static const QRegularExpression groupedOnly(QStringLiteral("^-?[0-9]{1,3}(\\.[0-9]{3})+$"));
+    if (groupedOnly.match(number).hasMatch()) {
+        *error = QStringLiteral("„%1“ ist mehrdeutig: bitte ohne Tausenderpunkt (1500) oder mit "
+                                "Dezimalkomma (1,5) schreiben")
+                     .arg(text.trimmed());
+        return 0.0;
+    }
     if (number.contains(QLatin1Char(',')) && number.contains(QLatin1Char('.')))
         number.remove(QLatin1Char('.'));
     number.replace(QLatin1Char(','), QLatin1Char('.'));

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QRegularExpression>
 
 namespace tavo::FiscalTemplateXlsx {
 
@@ -60,6 +61,15 @@ const Gdal& gdal() {
     return loaded;
 }
 
+// A number cell of a workbook comes as "1.125" (point, no grouping); written with a decimal comma it
+// is read as the number it is, not as a German "1.125" with a thousands point.
+QString withDecimalComma(QString cell) {
+    static const QRegularExpression decimal(QStringLiteral("^-?[0-9]+\\.[0-9]+$"));
+    if (decimal.match(cell).hasMatch())
+        cell.replace(QLatin1Char('.'), QLatin1Char(','));
+    return cell;
+}
+
 constexpr unsigned int kOpenVector = 0x04; // GDAL_OF_VECTOR
 constexpr unsigned int kOpenReadOnly = 0x00;
 
@@ -94,7 +104,8 @@ QList<QStringList> readRows(const QString& path, QString* error) {
         while (void* feature = g.nextFeature(layer)) {
             QStringList cells;
             for (int i = 0; i < count; ++i)
-                cells << (g.isSet(feature, i) ? QString::fromUtf8(g.asString(feature, i)) : QString());
+                cells << (g.isSet(feature, i) ? withDecimalComma(QString::fromUtf8(g.asString(feature, i)))
+                                              : QString());
             rows << cells;
             g.destroy(feature);
         }
